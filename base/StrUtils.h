@@ -1,0 +1,35 @@
+#pragma once
+// Small 8-bit string helpers shared by every layer.
+
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+// printf-style formatting into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Trimming removes every leading and trailing character whose code is 32 or less.
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+std::string_view TrimView(std::string_view s);
+std::string Trim(std::string_view s);
+std::string TrimLeft(std::string_view s);
+std::string TrimRight(std::string_view s);
+
+// Replaces every occurrence of `from` (not empty) by `to`, left to right.
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+// ASCII upper case; other bytes stay.
+std::string UpperCase(std::string_view s);
+
+inline bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+// The file name without its folder: the part after the last '/', '\' or drive ':'.
+std::string ExtractFileName(std::string_view path);
+
+// The system's text for an errno value.
+std::string SysErrorMessage(int err);
+
+}  // namespace zel
