@@ -1,0 +1,135 @@
+#include "treedoc/TreeViewInternal.h"
+
+namespace zel {
+
+namespace {
+
+// Pre-order successor of `node` that stays inside the subtree of `top`.
+TTreeNode* NextInSubtree(TTreeNode* node, const TTreeNode* top) {
+  if (node->GetFirstChild()) return node->GetFirstChild();
+  while (node != top) {
+    if (node->getNextSibling()) return node->getNextSibling();
+    node = node->Parent();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void TTreeNode::SetText(std::string text) {
+  if (text == FText) return;
+  FText = std::move(text);
+  FOwner->Notify([this](ITreeViewObserver& o) { o.NodeTextChanged(this); });
+}
+
+void TTreeNode::SetHasChildren(bool value) {
+  if (value == FHasChildren) return;
+  FHasChildren = value;
+  if (!value) FExpanded = false;
+  FOwner->Notify([this](ITreeViewObserver& o) { o.NodeStateChanged(this); });
+}
+
+TTreeNode* TTreeNode::Item(int index) const {
+  if (index < 0 || index >= FCount) throw EListError::OutOfBounds(index);
+  return FOwner->ChildAt(const_cast<TTreeNode*>(this), index);
+}
+
+TTreeNode* TTreeNode::GetNext() const {
+  if (FOwner->FCacheValid) {
+    const size_t next = static_cast<size_t>(FAbsIndex) + 1;
+    return next < FOwner->FOrder.size() ? FOwner->FOrder[next] : nullptr;
+  }
+  if (FFirstChild) return FFirstChild;
+  for (const TTreeNode* n = this; n; n = n->FParent)
+    if (n->FNextSibling) return n->FNextSibling;
+  return nullptr;
+}
+
+TTreeNode* TTreeNode::GetPrev() const {
+  if (FOwner->FCacheValid) return FAbsIndex > 0 ? FOwner->FOrder[FAbsIndex - 1] : nullptr;
+  if (!FPrevSibling) return FParent;
+  TTreeNode* n = FPrevSibling;
+  while (n->FLastChild) n = n->FLastChild;
+  return n;
+}
+
+int TTreeNode::Level() const {
+  FOwner->EnsureCache();
+  return FLevel;
+}
+
+int TTreeNode::Index() const {
+  FOwner->EnsureCache();
+  return FIndex;
+}
+
+int TTreeNode::AbsoluteIndex() const {
+  FOwner->EnsureCache();
+  return FAbsIndex;
+}
+
+bool TTreeNode::IsFirstNode() const {
+  return FOwner->FFirstRoot == this;
+}
+
+bool TTreeNode::HasAsParent(const TTreeNode* node) const {
+  if (!node) return false;
+  for (const TTreeNode* p = FParent; p; p = p->FParent)
+    if (p == node) return true;
+  return false;
+}
+
+void TTreeNode::SetImageIndex(int index) {
+  if (index == FImageIndex) return;
+  FImageIndex = index;
+  FOwner->Notify([this](ITreeViewObserver& o) { o.NodeStateChanged(this); });
+}
+
+void TTreeNode::SetSelectedIndex(int index) {
+  if (index == FSelectedIndex) return;
+  FSelectedIndex = index;
+  FOwner->Notify([this](ITreeViewObserver& o) { o.NodeStateChanged(this); });
+}
+
+void TTreeNode::SetExpanded(bool value) {
+  if (value)
+    Expand(false);
+  else
+    Collapse(false);
+}
+
+// Only a node with the "has children" mark can be expanded; a leaf has nothing to show.
+void TTreeNode::Expand(bool recurse) {
+  for (TTreeNode* n = this; n; n = recurse ? NextInSubtree(n, this) : nullptr) {
+    if (n->FExpanded || !n->FHasChildren) continue;
+    n->FExpanded = true;
+    FOwner->Notify([n](ITreeViewObserver& o) { o.NodeStateChanged(n); });
+  }
+}
+
+void TTreeNode::Collapse(bool recurse) {
+  for (TTreeNode* n = this; n; n = recurse ? NextInSubtree(n, this) : nullptr) {
+    if (!n->FExpanded) continue;
+    n->FExpanded = false;
+    FOwner->Notify([n](ITreeViewObserver& o) { o.NodeStateChanged(n); });
+  }
+}
+
+void TTreeNode::MakeVisible() {
+  for (TTreeNode* p = FParent; p; p = p->FParent) p->Expand(false);
+  FOwner->Notify([this](ITreeViewObserver& o) { o.NodeMadeVisible(this); });
+}
+
+bool TTreeNode::Selected() const {
+  return FOwner->FSelected == this;
+}
+
+void TTreeNode::MoveTo(TTreeNode* target, TNodeAttachMode mode) {
+  FOwner->MoveNode(this, target, mode);
+}
+
+void TTreeNode::Delete() {
+  FOwner->Delete(this);
+}
+
+}  // namespace zel

@@ -1,0 +1,71 @@
+#pragma once
+// Node storage for one tree: nodes live in chunks that grow geometrically, so a node costs
+// its own size and no allocator header, and freed slots are reused.
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "treedoc/TreeView.h"
+
+namespace zel {
+
+class TTreeView::TNodePool {
+ public:
+  TNodePool() = default;
+  TNodePool(const TNodePool&) = delete;
+  TNodePool& operator=(const TNodePool&) = delete;
+
+  TTreeNode* New(TTreeView* owner, std::string text) {
+    void* slot = Take();
+    return ::new (slot) TTreeNode(owner, std::move(text));
+  }
+
+  void Free(TTreeNode* node) {
+    node->~TTreeNode();
+    Slot* slot = reinterpret_cast<Slot*>(node);
+    slot->next = FFree;
+    FFree = slot;
+  }
+
+  // Drops all chunks; every node must have been freed (destroyed) before.
+  void Release() {
+    FChunks.clear();
+    FChunks.shrink_to_fit();
+    FFree = nullptr;
+    FUsed = FCapacity = 0;
+  }
+
+ private:
+  union Slot {
+    Slot* next;
+    alignas(TTreeNode) unsigned char storage[sizeof(TTreeNode)];
+  };
+  static constexpr size_t kFirstChunk = 32;
+  static constexpr size_t kMaxChunk = 16384;
+
+  void* Take() {
+    if (FFree) {
+      Slot* slot = FFree;
+      FFree = slot->next;
+      return slot->storage;
+    }
+    if (FUsed == FCapacity) {
+      const size_t size = FChunks.empty() ? kFirstChunk : std::min(FCapacity * 2, kMaxChunk);
+      FChunks.push_back(std::make_unique_for_overwrite<Slot[]>(size));
+      FCapacity = size;
+      FUsed = 0;
+    }
+    return FChunks.back()[FUsed++].storage;
+  }
+
+  std::vector<std::unique_ptr<Slot[]>> FChunks;
+  Slot* FFree = nullptr;
+  size_t FUsed = 0;
+  size_t FCapacity = 0;
+};
+
+}  // namespace zel

@@ -1,0 +1,205 @@
+#include "treedoc/TreeView.h"
+
+#include "treedoc/TreeViewInternal.h"
+
+namespace zel {
+
+TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
+
+TTreeView::~TTreeView() {
+  FObserver = nullptr;
+  while (FFirstRoot) {
+    TTreeNode* root = FFirstRoot;
+    Unlink(root);
+    FreeSubtree(root);
+  }
+}
+
+TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
+  if (parent && parent->FOwner != this)
+    throw ETreeViewError("The parent node belongs to another tree");
+  const int index = parent ? parent->FCount : FRootCount;
+  Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeInserted(parent, index); });
+
+  // A node appended at the very end of the document keeps the cache fresh: that is the case
+  // when the parent is the last node or one of its ancestors.
+  bool atEnd = false;
+  if (FCacheValid) {
+    if (!parent) {
+      atEnd = true;
+    } else if (!FOrder.empty()) {
+      const TTreeNode* last = FOrder.back();
+      for (int steps = last->FLevel - parent->FLevel; steps > 0 && last; --steps)
+        last = last->FParent;
+      atEnd = last == parent;
+    }
+  }
+
+  TTreeNode* node = FPool->New(this, std::move(text));
+  Link(node, parent, nullptr);
+  ++FCount;
+  if (atEnd) {
+    node->FAbsIndex = static_cast<int>(FOrder.size());
+    node->FIndex = index;
+    node->FLevel = parent ? parent->FLevel + 1 : 0;
+    FOrder.push_back(node);
+  } else {
+    InvalidateCache();
+  }
+
+  Notify([&](ITreeViewObserver& o) { o.NodeInserted(parent, index); });
+  if (parent && !parent->FHasChildren) {
+    parent->FHasChildren = true;
+    Notify([&](ITreeViewObserver& o) { o.NodeStateChanged(parent); });
+  }
+  return node;
+}
+
+void TTreeView::Delete(TTreeNode* node) {
+  if (!node) return;
+  if (node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
+  TTreeNode* parent = node->FParent;
+  // The index costs a cache rebuild; only a listener needs it.
+  const int index = FObserver && FUpdateCount == 0 ? node->Index() : 0;
+
+  // The selection leaves the deleted subtree for the nearest node that stays.
+  TTreeNode* newSelected = FSelected;
+  if (FSelected && (FSelected == node || FSelected->HasAsParent(node))) {
+    newSelected = node->FNextSibling   ? node->FNextSibling
+                  : node->FPrevSibling ? node->FPrevSibling
+                                       : parent;
+  }
+
+  Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
+  Unlink(node);
+  FCount -= FreeSubtree(node);
+  InvalidateCache();
+  Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
+  if (parent && parent->FCount == 0) ChildLeft(parent);
+  if (newSelected != FSelected) SetSelected(newSelected);
+}
+
+void TTreeView::Clear() {
+  BeginUpdate();
+  try {
+    if (FFirstRoot) FChangedWhileSuspended = true;
+    while (FFirstRoot) {
+      TTreeNode* root = FFirstRoot;
+      Unlink(root);
+      FreeSubtree(root);
+    }
+    FCount = 0;
+    FPool->Release();
+    FOrder.clear();
+    FOrder.shrink_to_fit();
+    FCacheValid = true;
+    FItemCursor = nullptr;
+    if (FSelected) {
+      FSelected = nullptr;
+      FChangedWhileSuspended = true;
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TTreeView::BeginUpdate() {
+  if (FUpdateCount++ == 0) {
+    FChangedWhileSuspended = false;
+    if (FObserver) FObserver->UpdatesSuspended();
+  }
+}
+
+void TTreeView::EndUpdate() {
+  if (FUpdateCount == 0) return;  // an unmatched resume must not wrap the count
+  if (--FUpdateCount > 0) return;
+  const bool changed = FChangedWhileSuspended;
+  FChangedWhileSuspended = false;
+  if (!FObserver) return;
+  if (changed) FObserver->Reset();
+  FObserver->UpdatesResumed(changed);
+}
+
+void TTreeView::SetSelected(TTreeNode* node) {
+  if (node && node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
+  if (node == FSelected) return;
+  FSelected = node;
+  Notify([](ITreeViewObserver& o) { o.SelectionChanged(); });
+}
+
+void TTreeView::SetFont(const TTreeFont& font) {
+  if (font == FFont) return;
+  FFont = font;
+  Notify([](ITreeViewObserver& o) { o.AppearanceChanged(); });
+}
+
+void TTreeView::SetToolTips(bool value) {
+  if (value == FToolTips) return;
+  FToolTips = value;
+  Notify([](ITreeViewObserver& o) { o.AppearanceChanged(); });
+}
+
+void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
+  TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
+  TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  node->FParent = parent;
+  node->FNextSibling = before;
+  node->FPrevSibling = before ? before->FPrevSibling : last;
+  if (node->FPrevSibling)
+    node->FPrevSibling->FNextSibling = node;
+  else
+    first = node;
+  if (before)
+    before->FPrevSibling = node;
+  else
+    last = node;
+  ++(parent ? parent->FCount : FRootCount);
+}
+
+void TTreeView::Unlink(TTreeNode* node) {
+  TTreeNode* parent = node->FParent;
+  TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
+  TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  if (node->FPrevSibling)
+    node->FPrevSibling->FNextSibling = node->FNextSibling;
+  else
+    first = node->FNextSibling;
+  if (node->FNextSibling)
+    node->FNextSibling->FPrevSibling = node->FPrevSibling;
+  else
+    last = node->FPrevSibling;
+  --(parent ? parent->FCount : FRootCount);
+  node->FParent = node->FNextSibling = node->FPrevSibling = nullptr;
+}
+
+// Frees an unlinked subtree bottom-up without recursion; returns the number of nodes freed.
+int TTreeView::FreeSubtree(TTreeNode* top) {
+  int freed = 0;
+  TTreeNode* cur = top;
+  for (;;) {
+    while (cur->FFirstChild) cur = cur->FFirstChild;
+    // cur is a leaf and the first child of its parent (or the top).
+    if (cur == top) {
+      FPool->Free(cur);
+      return freed + 1;
+    }
+    TTreeNode* parent = cur->FParent;
+    TTreeNode* next = cur->FNextSibling ? cur->FNextSibling : parent;
+    parent->FFirstChild = cur->FNextSibling;
+    FPool->Free(cur);
+    ++freed;
+    cur = next;
+  }
+}
+
+// The last child has gone: the parent shows no expand button and is no longer expanded.
+void TTreeView::ChildLeft(TTreeNode* parent) {
+  if (!parent->FHasChildren && !parent->FExpanded) return;
+  parent->FHasChildren = false;
+  parent->FExpanded = false;
+  Notify([&](ITreeViewObserver& o) { o.NodeStateChanged(parent); });
+}
+
+}  // namespace zel

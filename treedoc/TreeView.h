@@ -1,0 +1,188 @@
+#pragma once
+// The outline model: a tree of text nodes with the operations the editor relies on, free of
+// any GUI toolkit. A display attaches through ITreeViewObserver.
+//
+// Position queries (Level, Index, AbsoluteIndex, TTreeView::Item) read indices cached in the
+// nodes; a structural change marks the cache stale and the next query rebuilds it in one
+// pass. Appending at the end of the document keeps it fresh, so a build stays linear.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Exception.h"
+#include "base/Stream.h"
+#include "treedoc/TreeViewFont.h"
+#include "treedoc/TreeViewObserver.h"
+
+namespace zel {
+
+class TTreeView;
+
+// "Invalid level (%d) for item \"%s\"" and other misuse of the tree.
+class ETreeViewError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+enum class TNodeAttachMode {
+  naInsert,    // in front of the target, as its sibling
+  naAddChild,  // as the target's last child; no target: last at root level
+  naAddRoot,   // last at root level
+};
+
+class TTreeNode {
+ public:
+  TTreeNode(const TTreeNode&) = delete;
+  TTreeNode& operator=(const TTreeNode&) = delete;
+
+  const std::string& Text() const { return FText; }
+  void SetText(std::string text);
+
+  TTreeNode* Parent() const { return FParent; }
+  TTreeNode* GetFirstChild() const { return FFirstChild; }
+  TTreeNode* GetLastChild() const { return FLastChild; }
+  TTreeNode* getNextSibling() const { return FNextSibling; }
+  TTreeNode* getPrevSibling() const { return FPrevSibling; }
+  // The "has children" mark: set when a child arrives, cleared when the last one leaves.
+  bool HasChildren() const { return FHasChildren; }
+  void SetHasChildren(bool value);
+  int Count() const { return FCount; }
+  // The i-th child; EListError when out of range.
+  TTreeNode* Item(int index) const;
+  // Document order (pre-order); null past either end.
+  TTreeNode* GetNext() const;
+  TTreeNode* GetPrev() const;
+
+  int Level() const;
+  int Index() const;
+  int AbsoluteIndex() const;
+  bool IsFirstNode() const;
+  // True when `node` is a proper ancestor of this node.
+  bool HasAsParent(const TTreeNode* node) const;
+
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int index);
+  int SelectedIndex() const { return FSelectedIndex; }
+  void SetSelectedIndex(int index);
+
+  bool Expanded() const { return FExpanded; }
+  void SetExpanded(bool value);
+  void Expand(bool recurse);
+  void Collapse(bool recurse);
+  // Expands every ancestor.
+  void MakeVisible();
+  bool Selected() const;
+
+  void MoveTo(TTreeNode* target, TNodeAttachMode mode);
+  void Delete();
+  TTreeView* TreeView() const { return FOwner; }
+
+ private:
+  friend class TTreeView;
+  TTreeNode(TTreeView* owner, std::string text) : FText(std::move(text)), FOwner(owner) {}
+  ~TTreeNode() = default;
+
+  std::string FText;
+  TTreeView* FOwner;
+  TTreeNode* FParent = nullptr;
+  TTreeNode* FFirstChild = nullptr;
+  TTreeNode* FLastChild = nullptr;
+  TTreeNode* FNextSibling = nullptr;
+  TTreeNode* FPrevSibling = nullptr;
+  int FCount = 0;
+  // Cached, valid while the tree's cache is.
+  int FAbsIndex = 0;
+  int FIndex = 0;
+  int FLevel = 0;
+  int FImageIndex = -1;
+  int FSelectedIndex = -1;
+  bool FExpanded = false;
+  bool FHasChildren = false;
+};
+
+class TTreeView {
+ public:
+  TTreeView();
+  ~TTreeView();
+  TTreeView(const TTreeView&) = delete;
+  TTreeView& operator=(const TTreeView&) = delete;
+
+  // All nodes, every level.
+  int Count() const { return FCount; }
+  TTreeNode* GetFirstNode() const { return FFirstRoot; }
+  // The node at a position in document order; EListError when out of range.
+  TTreeNode* Item(int absoluteIndex) const;
+  int RootCount() const { return FRootCount; }
+  TTreeNode* Root(int index) const;
+  TTreeNode* GetLastRoot() const { return FLastRoot; }
+
+  // A new last child of `parent`, or a new last root when parent is null.
+  TTreeNode* AddChild(TTreeNode* parent, std::string text);
+  // Removes the node with its subtree. A selection inside it goes to the next sibling, else
+  // the previous sibling, else the parent, else nowhere.
+  void Delete(TTreeNode* node);
+  void Clear();
+
+  // Counted suspension of notifications (and of the display's redrawing).
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return FUpdateCount; }
+
+  TTreeNode* Selected() const { return FSelected; }
+  void SetSelected(TTreeNode* node);
+  // Whether an in-place edit is open; the display keeps it up to date.
+  bool IsEditing() const { return FEditing; }
+  void SetEditing(bool editing) { FEditing = editing; }
+
+  const TTreeFont& Font() const { return FFont; }
+  void SetFont(const TTreeFont& font);
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool value);
+
+  // Outline text from the stream's position to its end replaces all nodes.
+  void LoadFromStream(TStream& stream);
+
+  void SetObserver(ITreeViewObserver* observer) { FObserver = observer; }
+  ITreeViewObserver* Observer() const { return FObserver; }
+
+ private:
+  friend class TTreeNode;
+  class TNodePool;
+
+  template <typename F>
+  void Notify(F&& f);
+  void EnsureCache() const;
+  void RebuildCache() const;
+  void InvalidateCache();
+  TTreeNode* ChildAt(TTreeNode* parent, int index) const;
+  void Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before);
+  void Unlink(TTreeNode* node);
+  int FreeSubtree(TTreeNode* node);
+  void ChildLeft(TTreeNode* parent);
+  void MoveNode(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode);
+
+  std::unique_ptr<TNodePool> FPool;
+  TTreeNode* FFirstRoot = nullptr;
+  TTreeNode* FLastRoot = nullptr;
+  int FRootCount = 0;
+  int FCount = 0;
+  TTreeNode* FSelected = nullptr;
+  bool FEditing = false;
+  TTreeFont FFont;
+  bool FToolTips = false;
+  ITreeViewObserver* FObserver = nullptr;
+  int FUpdateCount = 0;
+  bool FChangedWhileSuspended = false;
+
+  // The position cache: nodes in document order, and a child cursor so that walking the
+  // children of one node by index costs O(1) a step.
+  mutable std::vector<TTreeNode*> FOrder;
+  mutable bool FCacheValid = true;
+  mutable TTreeNode* FItemCursor = nullptr;
+};
+
+}  // namespace zel
+
+#include "treedoc/OutlineBuilder.h"
