@@ -1,0 +1,66 @@
+#include "xml/MorXMLTree.h"
+
+#include "base/Exception.h"
+#include "xml/XmlBuilder.h"
+
+namespace zel {
+
+TMorXMLTree::TMorXMLTree(std::string_view name, TMorXMLNode* parentNode, std::string_view value)
+    : TMorXMLNode(name, parentNode, value), FPools(std::make_unique<TMorXMLPools>()) {
+  FIsDocument = true;
+}
+
+TMorXMLTree::~TMorXMLTree() {
+  // The pools free every node and attribute chunk by chunk; nothing walks the tree.
+  Nodes = TMorXMLNodeList();
+  Attributes = TMorXMLAttributeList();
+}
+
+void TMorXMLTree::BuildFromTokens() {
+  TXmlBuilder builder(*this);
+  // At least one line is read, so that a document without tokens fails.
+  if (Lines.Empty()) throw EListError::OutOfBounds(0);
+  for (const std::string& line : Lines.Lines()) {
+    TXmlToken kind;
+    std::string_view text;
+    if (TokenFromLine(line, kind, text)) builder.Token(kind, text);
+  }
+  builder.Finish();
+}
+
+void TMorXMLTree::ParseText(std::string_view text) {
+  Lines.Clear();
+  TXmlBuilder builder(*this);
+  size_t tokens = 0;
+  Tokenize(text, [&](TXmlToken kind, std::string_view s) {
+    ++tokens;
+    builder.Token(kind, s);
+  });
+  builder.Finish();
+  if (tokens == 0) throw EListError::OutOfBounds(0);
+}
+
+void TMorXMLTree::LoadFromFile(const std::string& fileName) {
+  ClearNodes();
+  ClearAttributes();
+  Lines.Clear();
+  std::string text;
+  {
+    const std::string bytes = ReadFileBytes(fileName);
+    // The text a line list would give back for these bytes: every line ends in CR LF.
+    text.reserve(bytes.size() + bytes.size() / 16 + 2);
+    SplitLines(bytes, [&](std::string_view line) {
+      text.append(line);
+      text.append("\r\n");
+    });
+  }
+  ParseText(text);
+}
+
+void TMorXMLTree::SaveToStream(TStream& stream) {
+  Lines.Clear();
+  ForEachXMLLine(*this, [this](std::string_view line) { Lines.Add(std::string(line)); });
+  Lines.SaveToStream(stream);
+}
+
+}  // namespace zel

@@ -1,0 +1,186 @@
+#pragma once
+// The XML document model: a small reader (tokenizer + tree builder) and an indented writer.
+// The document is itself the root element of a tree of nodes. Nodes, attributes and long
+// strings live in pools owned by the document, so a document of millions of elements is
+// built, written and freed without one allocation per node.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/Stream.h"
+#include "base/StringList.h"
+#include "xml/XmlString.h"
+
+namespace zel {
+
+class TMorXMLNode;
+class TMorXMLTree;
+struct TMorXMLPools;
+
+class TMorXMLAttribute {
+ public:
+  TXmlString Name;
+  TXmlString Value;
+  TMorXMLAttribute* Next = nullptr;  // the following attribute of the same node
+};
+
+// What a node stands for. The reader makes elements (which include the XML declaration
+// `?xml`), and leaves for comments, other processing instructions and declarations, and the
+// text segments of elements that also hold child nodes.
+enum class TMorXMLNodeKind : uint8_t { nkElement, nkComment, nkInstruction, nkText };
+
+// Children in document order, linked first-child / next-sibling. Indexing walks the list.
+class TMorXMLNodeList {
+ public:
+  class Iterator {
+   public:
+    explicit Iterator(TMorXMLNode* n) : FNode(n) {}
+    TMorXMLNode* operator*() const { return FNode; }
+    Iterator& operator++();
+    bool operator!=(const Iterator& o) const { return FNode != o.FNode; }
+    bool operator==(const Iterator& o) const { return FNode == o.FNode; }
+
+   private:
+    TMorXMLNode* FNode;
+  };
+
+  int Count() const;  // walks the list
+  bool Empty() const { return FFirst == nullptr; }
+  TMorXMLNode* First() const { return FFirst; }
+  TMorXMLNode* Last() const { return FLast; }
+  // Linear in index; an index outside the list raises EListError.
+  TMorXMLNode* operator[](int index) const;
+  Iterator begin() const { return Iterator(FFirst); }
+  Iterator end() const { return Iterator(nullptr); }
+
+ private:
+  friend class TMorXMLNode;
+  friend struct TMorXMLPools;
+  TMorXMLNode* FFirst = nullptr;
+  TMorXMLNode* FLast = nullptr;
+};
+
+class TMorXMLAttributeList {
+ public:
+  class Iterator {
+   public:
+    explicit Iterator(TMorXMLAttribute* a) : FAttr(a) {}
+    TMorXMLAttribute* operator*() const { return FAttr; }
+    Iterator& operator++() {
+      FAttr = FAttr->Next;
+      return *this;
+    }
+    bool operator!=(const Iterator& o) const { return FAttr != o.FAttr; }
+    bool operator==(const Iterator& o) const { return FAttr == o.FAttr; }
+
+   private:
+    TMorXMLAttribute* FAttr;
+  };
+
+  int Count() const;  // walks the list
+  bool Empty() const { return FFirst == nullptr; }
+  TMorXMLAttribute* First() const { return FFirst; }
+  // Linear in index; an index outside the list raises EListError.
+  TMorXMLAttribute* operator[](int index) const;
+  Iterator begin() const { return Iterator(FFirst); }
+  Iterator end() const { return Iterator(nullptr); }
+
+ private:
+  friend class TMorXMLNode;
+  friend struct TMorXMLPools;
+  TMorXMLAttribute* FFirst = nullptr;
+};
+
+class TMorXMLNode {
+ public:
+  // Sets the three fields; does not add the node to the parent's Nodes.
+  TMorXMLNode(std::string_view name, TMorXMLNode* parentNode, std::string_view value);
+  // Not virtual, to keep nodes small: a document is never deleted through a node pointer.
+  ~TMorXMLNode() = default;
+  TMorXMLNode(const TMorXMLNode&) = delete;
+  TMorXMLNode& operator=(const TMorXMLNode&) = delete;
+
+  TXmlString Name;
+  TXmlString Value;
+  TMorXMLNodeList Nodes;
+  TMorXMLAttributeList Attributes;
+  TMorXMLNode* ParentNode = nullptr;
+  TMorXMLNode* NextSibling = nullptr;
+  uint8_t ValueKind = 0;  // 0: Value is text; 1: Value is CDATA content (escaped)
+  TMorXMLNodeKind Kind = TMorXMLNodeKind::nkElement;
+
+  // Appends an attribute and returns it. The node must belong to a document.
+  TMorXMLAttribute* AddAttribute(std::string_view name, std::string_view value);
+  // Creates a child of the given kind at the end of Nodes and returns it. The node must
+  // belong to a document (its pools hold the child).
+  TMorXMLNode* AddChild(std::string_view name, std::string_view value,
+                        TMorXMLNodeKind kind = TMorXMLNodeKind::nkElement);
+  // Frees every descendant (every attribute) and empties the list, without recursion.
+  void ClearNodes();
+  void ClearAttributes();
+
+  // The document this node belongs to (the root of its parent chain), or null.
+  TMorXMLTree* Document();
+
+ protected:
+  bool FIsDocument = false;
+};
+
+class TMorXMLTree : public TMorXMLNode {
+ public:
+  TMorXMLTree(std::string_view name = "", TMorXMLNode* parentNode = nullptr,
+              std::string_view value = "");
+  ~TMorXMLTree();
+
+  TStringList Lines;  // the input text, then the tokens, then the output text
+
+  // ClearNodes, ClearAttributes, then reads the file's bytes as 8-bit text (split into lines
+  // as the line list does) and parses them. "Cannot open file ..." when it cannot be read.
+  void LoadFromFile(const std::string& fileName);
+  // Builds the tree from the tokens in Lines. No token at all: "List index out of bounds
+  // (0)", after the document has been cleared.
+  void BuildFromTokens();
+  // The same result as putting `text` (line-list text: every line followed by CR LF) into
+  // Lines, TokenizeXML(Lines) and BuildFromTokens(), without building the token list.
+  // Lines is left empty.
+  void ParseText(std::string_view text);
+  // The whole document as indented text; empty when the document has no child.
+  std::string GetXMLText() const;
+  // Lines gets the text of GetXMLText, then goes to the stream.
+  void SaveToStream(TStream& stream);
+
+  TMorXMLPools& Pools() { return *FPools; }
+
+ private:
+  friend class TMorXMLNode;
+  std::unique_ptr<TMorXMLPools> FPools;
+};
+
+// Replaces the XML text held in L by its tokens, one per line: "OT:" start tag, "CT:"
+// closing tag, "ET:" empty-element tag, "TX:" text, "CD:" CDATA content (escaped), "CM:"
+// comment content (escaped), "PI:" processing instruction or declaration (cleaned tag text).
+void TokenizeXML(TStringList& L);
+// Creates a child element of parent from the text of a tag and returns it.
+TMorXMLNode* AddNodeFromTag(TMorXMLNode* parent, std::string_view tagText, std::string_view value);
+// One node and its descendants as indented text, two spaces per level.
+std::string NodeToText(const TMorXMLNode* node, int level);
+// ` name="value"`, or single quotes when the value holds a double quote.
+std::string AttributeToText(const TMorXMLAttribute* attribute);
+
+std::string CleanTagText(std::string_view s);
+std::string EscapeCData(std::string_view s);
+std::string UnescapeCData(std::string_view s);
+// 1-based position of sub in s at or after start; 0 when none or either string is empty.
+size_t PosFrom(std::string_view sub, std::string_view s, size_t start);
+
+// Calls sink once per line of exactly the list that TStringList::SetText(GetXMLText())
+// would hold, in order, without building the whole text. The view is valid during the call.
+void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
+// The number of lines ForEachXMLLine yields, without building them.
+size_t CountXMLLines(const TMorXMLTree& doc);
+
+}  // namespace zel

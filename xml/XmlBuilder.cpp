@@ -1,0 +1,129 @@
+#include "xml/XmlBuilder.h"
+
+#include "base/Exception.h"
+
+namespace zel {
+
+TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::string_view t,
+                              std::string_view value) {
+  const size_t a = t.find(' ');
+  TMorXMLNode* n = pools.NewChild(parent, a == std::string_view::npos ? t : t.substr(0, a), value,
+                                  TMorXMLNodeKind::nkElement);
+  if (a == std::string_view::npos) return n;
+  TMorXMLAttribute* tail = nullptr;
+  size_t pos = a;
+  while (true) {
+    const size_t eq = t.find('=', pos);
+    if (eq == std::string_view::npos) break;
+    const std::string_view name = TrimView(t.substr(pos, eq - pos));
+    // A value runs from its opening quote to the next quote of the same kind.
+    const size_t q1 = t.find_first_of("\"'", eq);
+    if (q1 == std::string_view::npos) break;
+    const size_t q2 = t.find(t[q1], q1 + 1);
+    if (q2 == std::string_view::npos) break;
+    TMorXMLAttribute* attr = pools.NewAttribute(name, t.substr(q1 + 1, q2 - q1 - 1));
+    TMorXMLPools::LinkAttributeAfter(n, tail, attr);
+    tail = attr;
+    pos = q2 + 1;
+    if (pos >= t.size()) break;
+  }
+  return n;
+}
+
+TMorXMLNode* AddNodeFromTag(TMorXMLNode* parent, std::string_view tagText, std::string_view value) {
+  TMorXMLTree* doc = parent ? parent->Document() : nullptr;
+  if (!doc) throw Exception("The parent node does not belong to a document.");
+  return AddNodeFromTagIn(doc->Pools(), parent, tagText, value);
+}
+
+TXmlBuilder::TXmlBuilder(TMorXMLTree& doc) : FDoc(doc), FPools(doc.Pools()), FCurrent(&doc) {
+  doc.ClearNodes();
+  doc.ClearAttributes();
+  doc.Name = "root";
+}
+
+void TXmlBuilder::FlushJoin() {
+  if (!FJoinNode) return;
+  FJoinNode->Value = FPools.Chars.Make(FJoin);
+  FJoinNode = nullptr;
+  FJoin.clear();
+}
+
+void TXmlBuilder::PrepareForChild() {
+  FlushJoin();
+  TMorXMLNode* c = FCurrent;
+  if (c == &FDoc || !c->Nodes.Empty() || c->Value.empty()) return;
+  TMorXMLNode* t = FPools.NewChild(c, "", "", TMorXMLNodeKind::nkText);
+  t->Value = std::move(c->Value);
+  t->ValueKind = c->ValueKind;
+  c->Value = TXmlString();
+  c->ValueKind = 0;
+}
+
+void TXmlBuilder::AddText(std::string_view text, uint8_t kind) {
+  TMorXMLNode* c = FCurrent;
+  if (c == &FDoc) {
+    // The document keeps one value, which is never written.
+    FDoc.Value = text;
+    FDoc.ValueKind = kind;
+    return;
+  }
+  if (c == FJoinNode && kind == 0) {
+    FJoin.push_back(' ');
+    FJoin.append(text);
+    return;
+  }
+  FlushJoin();
+  if (!c->Nodes.Empty()) {
+    FPools.NewChild(c, "", text, TMorXMLNodeKind::nkText)->ValueKind = kind;
+  } else if (c->Value.empty()) {
+    c->Value = FPools.Chars.Make(text);
+    c->ValueKind = kind;
+  } else if (kind == 0 && c->ValueKind == 0) {
+    FJoinNode = c;
+    FJoin.assign(c->Value.View());
+    FJoin.push_back(' ');
+    FJoin.append(text);
+  } else {
+    // CDATA cannot be joined to other text without changing it: both become text children.
+    PrepareForChild();
+    FPools.NewChild(c, "", text, TMorXMLNodeKind::nkText)->ValueKind = kind;
+  }
+}
+
+void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
+  switch (kind) {
+    case TXmlToken::OpenTag:
+      PrepareForChild();
+      FCurrent = AddNodeFromTagIn(FPools, FCurrent, text, "");
+      break;
+    case TXmlToken::EmptyTag:
+      PrepareForChild();
+      AddNodeFromTagIn(FPools, FCurrent, text, "");
+      break;
+    case TXmlToken::CloseTag:
+      FlushJoin();
+      // More closing tags than start tags: the extra ones are ignored.
+      if (FCurrent != &FDoc) FCurrent = FCurrent->ParentNode;
+      break;
+    case TXmlToken::Text:
+      AddText(text, 0);
+      break;
+    case TXmlToken::CData:
+      AddText(text, 1);
+      break;
+    case TXmlToken::Comment: {
+      PrepareForChild();
+      FPools.NewChild(FCurrent, "!--", text, TMorXMLNodeKind::nkComment)->ValueKind = 1;
+      break;
+    }
+    case TXmlToken::Instruction: {
+      PrepareForChild();
+      const size_t sp = text.find(' ');
+      FPools.NewChild(FCurrent, text.substr(0, sp), text, TMorXMLNodeKind::nkInstruction);
+      break;
+    }
+  }
+}
+
+}  // namespace zel

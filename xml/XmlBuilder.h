@@ -1,0 +1,41 @@
+#pragma once
+// Turns tokens into the element tree of a document. Used both for the token lines of
+// BuildFromTokens and directly by the tokenizer in the fused parse.
+
+#include <string>
+#include <string_view>
+
+#include "xml/MorXMLPools.h"
+#include "xml/XmlTokenizer.h"
+
+namespace zel {
+
+class TXmlBuilder {
+ public:
+  // Clears the document and names it "root"; it becomes the current element.
+  explicit TXmlBuilder(TMorXMLTree& doc);
+  void Token(TXmlToken kind, std::string_view text);
+  // Stores what is still pending; call once after the last token.
+  void Finish() { FlushJoin(); }
+
+ private:
+  void AddText(std::string_view text, uint8_t kind);
+  // Before an element gets its first child, its text moves into a text child, so that text
+  // and children keep their document order.
+  void PrepareForChild();
+  void FlushJoin();
+
+  TMorXMLTree& FDoc;
+  TMorXMLPools& FPools;
+  TMorXMLNode* FCurrent;
+  // Texts joined to one element's value are collected here, so that many segments cost
+  // linear time; FJoinNode's value is stale until FlushJoin.
+  TMorXMLNode* FJoinNode = nullptr;
+  std::string FJoin;
+};
+
+// AddNodeFromTag with the pools at hand (no walk up to the document).
+TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::string_view tag,
+                              std::string_view value);
+
+}  // namespace zel

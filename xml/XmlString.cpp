@@ -1,0 +1,65 @@
+#include "xml/XmlString.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "xml/MorXMLPools.h"
+
+namespace zel {
+
+void TXmlString::InitOwned(std::string_view s) {
+  if (s.size() <= kInlineMax) {
+    SetInline(s);
+    return;
+  }
+  char* p = static_cast<char*>(std::malloc(s.size() + 1));
+  if (!p) throw std::bad_alloc();
+  std::memcpy(p, s.data(), s.size());
+  p[s.size()] = 0;
+  SetHeap(p, s.size(), kHeapOwned);
+}
+
+void TXmlString::ReleaseOwned() {
+  std::free(const_cast<char*>(Heap().Ptr));
+  SetInlineEmpty();
+}
+
+TXmlString& TXmlString::operator=(std::string_view s) {
+  // s may point into this string's own storage: build the new one first.
+  TXmlString fresh(s);
+  return *this = std::move(fresh);
+}
+
+TXmlString TXmlString::Borrowed(const char* p, size_t n) {
+  TXmlString s;
+  if (n <= kInlineMax)
+    s.SetInline(std::string_view(p, n));
+  else
+    s.SetHeap(p, n, kHeapBorrowed);
+  return s;
+}
+
+TXmlString TCharArena::Make(std::string_view s) {
+  if (s.size() <= TXmlString::kInlineMax) return TXmlString::Borrowed(s.data(), s.size());
+  const size_t need = s.size() + 1;
+  char* dst;
+  if (need > kBlock / 4) {
+    // A big string gets a block of its own, so the current block keeps its free room.
+    FBlocks.emplace_back(new char[need]);
+    dst = FBlocks.back().get();
+  } else {
+    if (need > FLeft) {
+      FBlocks.emplace_back(new char[kBlock]);
+      FNext = FBlocks.back().get();
+      FLeft = kBlock;
+    }
+    dst = FNext;
+    FNext += need;
+    FLeft -= need;
+  }
+  std::memcpy(dst, s.data(), s.size());
+  dst[s.size()] = 0;
+  return TXmlString::Borrowed(dst, s.size());
+}
+
+}  // namespace zel

@@ -1,0 +1,150 @@
+#pragma once
+// The indented writer as one walk that hands out pieces of text to an output: the same walk
+// builds the whole text, measures it, splits it into lines or counts them, so these can
+// never disagree. The walk is iterative, whatever the depth.
+
+#include <string_view>
+
+#include "xml/MorXMLTree.h"
+
+namespace zel::xmlwrite {
+
+template <typename Out>
+void Spaces(Out& out, long long n) {
+  static constexpr std::string_view kSpaces =
+      "                                                                "
+      "                                                                ";
+  while (n > 0) {
+    const size_t k =
+        n < static_cast<long long>(kSpaces.size()) ? static_cast<size_t>(n) : kSpaces.size();
+    out.Put(kSpaces.substr(0, k));
+    n -= static_cast<long long>(k);
+  }
+}
+
+template <typename Out>
+void Indent(Out& out, long long level) {
+  if (level > 0) Spaces(out, 2 * level);
+}
+
+// UnescapeCData, written piece by piece.
+template <typename Out>
+void Unescaped(Out& out, std::string_view s) {
+  size_t from = 0;
+  for (size_t i = 0; i + 2 < s.size(); ++i) {
+    if (s[i] == '\\' && s[i + 2] == ' ' && (s[i + 1] == 'n' || s[i + 1] == 't')) {
+      out.Put(s.substr(from, i - from));
+      out.Put(s[i + 1] == 'n' ? std::string_view("\r\n") : std::string_view("\t"));
+      i += 2;
+      from = i + 1;
+    }
+  }
+  out.Put(s.substr(from));
+}
+
+template <typename Out>
+void Attributes(Out& out, const TMorXMLNode* n) {
+  for (const TMorXMLAttribute* a : n->Attributes) {
+    const std::string_view v = a->Value.View();
+    const std::string_view q = v.find('"') == std::string_view::npos ? "\"" : "'";
+    out.Put(" ");
+    out.Put(a->Name.View());
+    out.Put("=");
+    out.Put(q);
+    out.Put(v);
+    out.Put(q);
+  }
+}
+
+template <typename Out>
+void ValueLine(Out& out, const TMorXMLNode* n, long long level) {
+  Indent(out, level);
+  if (n->ValueKind == 1) {
+    out.Put("<![CDATA[");
+    Unescaped(out, n->Value.View());
+    out.Put("]]>\r\n");
+  } else {
+    out.Put(n->Value.View());
+    out.Put("\r\n");
+  }
+}
+
+// Writes n's own lines up to its children; true when n is an element that needs a closing
+// line.
+template <typename Out>
+bool Open(Out& out, const TMorXMLNode* n, long long level) {
+  switch (n->Kind) {
+    case TMorXMLNodeKind::nkText:
+      ValueLine(out, n, level);
+      return false;
+    case TMorXMLNodeKind::nkComment:
+      Indent(out, level);
+      out.Put("<!--");
+      Unescaped(out, n->Value.View());
+      out.Put("-->\r\n");
+      return false;
+    case TMorXMLNodeKind::nkInstruction:
+      Indent(out, level);
+      out.Put("<");
+      out.Put(n->Value.View());
+      out.Put(">\r\n");
+      return false;
+    case TMorXMLNodeKind::nkElement:
+      break;
+  }
+  Indent(out, level);
+  out.Put("<");
+  out.Put(n->Name.View());
+  Attributes(out, n);
+  if (n->Nodes.Empty() && n->Value.empty()) {
+    out.Put(" />\r\n");
+    return false;
+  }
+  out.Put(">\r\n");
+  if (!n->Value.empty()) ValueLine(out, n, level + 1);
+  return true;
+}
+
+template <typename Out>
+void Close(Out& out, const TMorXMLNode* n, long long level) {
+  Indent(out, level);
+  out.Put("</");
+  out.Put(n->Name.View());
+  out.Put(">\r\n");
+}
+
+// NodeToText(root, level).
+template <typename Out>
+void Subtree(Out& out, const TMorXMLNode* root, long long level) {
+  const TMorXMLNode* n = root;
+  while (true) {
+    const bool open = Open(out, n, level);
+    if (open && !n->Nodes.Empty()) {
+      n = n->Nodes.First();
+      ++level;
+      continue;
+    }
+    if (open) Close(out, n, level);
+    while (n != root && !n->NextSibling) {
+      n = n->ParentNode;
+      --level;
+      Close(out, n, level);
+    }
+    if (n == root) return;
+    n = n->NextSibling;
+  }
+}
+
+// GetXMLText: the document's own value is never written.
+template <typename Out>
+void Document(Out& out, const TMorXMLTree& doc) {
+  if (doc.Nodes.Empty()) return;
+  out.Put("<");
+  out.Put(doc.Name.View());
+  Attributes(out, &doc);
+  out.Put(">\r\n");
+  for (const TMorXMLNode* c : doc.Nodes) Subtree(out, c, 1);
+  Close(out, &doc, 0);
+}
+
+}  // namespace zel::xmlwrite
