@@ -66,7 +66,7 @@ class TVyHugeFile {
                                        uint32_t retryDelay, const TWaitObject* waitObject);
   virtual void AllocBuffer();
   virtual void CheckHandle();
-  virtual uint32_t BufferedRead(uint8_t* dest, uint64_t n);
+  virtual uint64_t BufferedRead(uint8_t* dest, uint64_t n);
   virtual bool Flush();
   virtual void FreeBuffer();
   virtual void InitReadMode();
