@@ -54,6 +54,7 @@ class TXmlString {
 
   friend bool operator==(const TXmlString& a, std::string_view b) { return a.View() == b; }
   friend bool operator==(const TXmlString& a, const TXmlString& b) { return a.View() == b.View(); }
+  friend bool operator==(const TXmlString& a, const std::string& b) { return a.View() == b; }
   friend bool operator==(const TXmlString& a, const char* b) {
     return a.View() == std::string_view(b);
   }
