@@ -1,0 +1,88 @@
+#pragma once
+// Test helpers: a temporary folder that removes itself, writing bytes to a file, and a child
+// process that holds a file open without sharing.
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "platform/FileApi.h"
+
+namespace zel::test {
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "zeltest.XXXXXX").string();
+    if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    FPath = tmpl;
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(FPath, ec);
+  }
+  std::string File(const std::string& name) const { return FPath + "/" + name; }
+  const std::string& Path() const { return FPath; }
+
+ private:
+  std::string FPath;
+};
+
+inline void WriteBytes(const std::string& fileName, const std::string& bytes) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+// A child process opens the file with the given share mode and keeps it open until the object
+// goes; the constructor returns once the child holds the file.
+class THeldFile {
+ public:
+  explicit THeldFile(const std::string& fileName, DWORD shareMode = 0) {
+    int ready[2], release[2];
+    if (pipe(ready) != 0 || pipe(release) != 0) throw std::runtime_error("pipe failed");
+    FPid = fork();
+    if (FPid < 0) throw std::runtime_error("fork failed");
+    if (FPid == 0) {
+      close(ready[0]);
+      close(release[1]);
+      const HANDLE h = CreateFile(fileName, GENERIC_READ, shareMode, OPEN_EXISTING, 128);
+      const char ok = h != INVALID_HANDLE_VALUE ? '1' : '0';
+      if (write(ready[1], &ok, 1) != 1) _exit(2);
+      char c;
+      while (read(release[0], &c, 1) > 0) {
+      }
+      _exit(0);  // the lock goes with the process
+    }
+    close(ready[1]);
+    close(release[0]);
+    FRelease = release[1];
+    char ok = '0';
+    const bool got = read(ready[0], &ok, 1) == 1;
+    close(ready[0]);
+    if (!got || ok != '1') {
+      Release();
+      throw std::runtime_error("the child could not open " + fileName);
+    }
+  }
+  ~THeldFile() { Release(); }
+  void Release() {
+    if (FPid <= 0) return;
+    close(FRelease);
+    int status;
+    waitpid(FPid, &status, 0);
+    FPid = -1;
+  }
+
+ private:
+  pid_t FPid = -1;
+  int FRelease = -1;
+};
+
+}  // namespace zel::test
