@@ -37,5 +37,10 @@ class EFCreateError : public Exception {
  public:
   using Exception::Exception;
 };
+// Writing to a file that was opened failed ("Cannot write file ...").
+class EWriteError : public Exception {
+ public:
+  using Exception::Exception;
+};
 
 }  // namespace zel

@@ -1,0 +1,147 @@
+// zelxml: the editor's load and save from the command line, for scripts, checks and timing.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/Exception.h"
+#include "platform/CodePage.h"
+#include "treedoc/TreeView.h"
+#include "treedoc/ZelXMLTree.h"
+
+using namespace zel;
+
+namespace {
+
+int Usage() {
+  std::fputs(
+      "usage: zelxml [--events] [--codepage N] outline FILE\n"
+      "       zelxml [--events] [--codepage N] convert IN OUT\n"
+      "       zelxml [--events] [--codepage N] bench FILE\n",
+      stderr);
+  return 2;
+}
+
+void PrintOutline(const TTreeView& tree) {
+  std::string out;
+  const auto flush = [&] {
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+  };
+  const TTreeNode* n = tree.GetFirstNode();
+  int depth = 0;
+  while (n != nullptr) {
+    out.append(static_cast<size_t>(depth), '\t');
+    out.append(n->Text());
+    out.push_back('\n');
+    if (out.size() > (1 << 20)) flush();
+    if (const TTreeNode* child = n->GetFirstChild()) {
+      n = child;
+      ++depth;
+      continue;
+    }
+    while (n != nullptr && n->getNextSibling() == nullptr) {
+      n = n->Parent();
+      --depth;
+    }
+    if (n != nullptr) n = n->getNextSibling();
+  }
+  flush();
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+long PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
+  auto start = std::chrono::steady_clock::now();
+  component.LoadFromFile(file);
+  const double load = Seconds(start);
+  const long loadPeak = PeakMegabytes();
+  char temp[] = "/tmp/zelxml-bench-XXXXXX";
+  const int fd = mkstemp(temp);
+  if (fd < 0) {
+    std::perror("zelxml: temporary file");
+    return 1;
+  }
+  close(fd);
+  start = std::chrono::steady_clock::now();
+  try {
+    component.SaveToFile(temp);
+  } catch (...) {
+    unlink(temp);
+    throw;
+  }
+  const double save = Seconds(start);
+  unlink(temp);
+  std::printf("nodes %d\nload %.3f s\nsave %.3f s\npeak after load %ld MB\npeak %ld MB\n",
+              tree.Count(), load, save, loadPeak, PeakMegabytes());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  bool events = false;
+  size_t i = 0;
+  for (; i < args.size(); ++i) {
+    if (args[i] == "--events") {
+      events = true;
+    } else if (args[i] == "--codepage" && i + 1 < args.size()) {
+      char* end = nullptr;
+      const unsigned long cp = std::strtoul(args[++i].c_str(), &end, 10);
+      if (end == nullptr || *end != '\0' || cp == 0 || cp > 65535) return Usage();
+      SetACPOverride(static_cast<unsigned>(cp));
+    } else {
+      break;
+    }
+  }
+  if (i >= args.size()) return Usage();
+  const std::string command = args[i++];
+  const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
+
+  TTreeView tree;
+  TZelXMLTree component;
+  component.SetTreeView(&tree);
+  if (events) {
+    component.OnStateChange = [](TZelXMLTree&, TZelXMLTreeStates state) {
+      std::fprintf(stderr, "state %s\n", ZelXMLTreeStateName(state));
+    };
+    component.OnProgress = [](TZelXMLTree&, TZelXMLTreeStates state, uint16_t percent) {
+      std::fprintf(stderr, "progress %s %u\n", ZelXMLTreeStateName(state), percent);
+    };
+  }
+  try {
+    if (command == "outline" && rest.size() == 1) {
+      component.LoadFromFile(rest[0]);
+      PrintOutline(tree);
+      return 0;
+    }
+    if (command == "convert" && rest.size() == 2) {
+      component.LoadFromFile(rest[0]);
+      component.SaveToFile(rest[1]);
+      return 0;
+    }
+    if (command == "bench" && rest.size() == 1) return Bench(component, tree, rest[0]);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.what());
+    return 1;
+  }
+  return Usage();
+}

@@ -1,0 +1,117 @@
+#include "treedoc/XMLSave.h"
+
+#include <vector>
+
+#include "base/StrUtils.h"
+#include "treedoc/TreeView.h"
+#include "treedoc/XMLOutline.h"
+
+namespace zel {
+
+namespace {
+
+bool IsMarkup(std::string_view text) {
+  return !text.empty() && text[0] == '<';
+}
+
+void AppendIndent(std::string& out, int level) {
+  if (level > 1) out.append(static_cast<size_t>(level - 1), '\t');
+}
+
+// Comments and CDATA sections keep their line breaks as marks in the outline; the file gets
+// the line breaks back.
+void AppendNodeText(std::string& out, std::string_view text) {
+  if (!IsMultiLineSectionText(text)) {
+    out.append(text);
+    return;
+  }
+  size_t pos = 0;
+  while (true) {
+    const size_t hit = text.find(kOutlineLineBreak, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append("\r\n");
+    pos = hit + kOutlineLineBreak.size();
+  }
+  out.append(text.substr(pos));
+}
+
+void AppendClosingLine(std::string& out, const TTreeNode& node, int level) {
+  if (!IsMarkup(node.Text())) return;  // text nodes have no tag to close
+  AppendIndent(out, level);
+  out.append(ClosingTagOf(node.Text()));
+  out.append("\r\n");
+}
+
+}  // namespace
+
+std::string ClosingTagOf(std::string_view text) {
+  const std::string_view rest = text.empty() ? text : text.substr(1);
+  const size_t p = rest.find_first_of(" \t>");
+  std::string out = "</";
+  out.append(p == std::string_view::npos ? rest : rest.substr(0, p));
+  out.append(">");
+  return out;
+}
+
+bool NeedsInlineClosing(const TTreeNode& node) {
+  const std::string& t = node.Text();
+  if (t.size() < 2 || t[0] != '<') return false;
+  if (node.GetFirstChild() != nullptr) return false;
+  if (t[1] == '!' || t[1] == '?') return false;
+  if (t.find("</") != std::string::npos) return false;
+  return !(t.size() >= 2 && t.compare(t.size() - 2, 2, "/>") == 0);
+}
+
+bool BuildXMLText(const TTreeView& tree, std::string& out,
+                  const std::function<void(uint16_t percent)>& progress,
+                  const std::function<bool()>& cancelled) {
+  const TTreeNode* root = tree.GetFirstNode();
+  if (root == nullptr) return true;
+  const size_t total = static_cast<size_t>(tree.Count());
+  size_t counter = 0;
+  // Nodes whose lines are written and whose closing lines are still due, outermost first;
+  // the node at position i stands at level i + 1.
+  std::vector<const TTreeNode*> open;
+  int shift = 0;  // later root-level nodes are written as further children of the first root
+  const TTreeNode* n = root->GetFirstChild();
+  int depth = 1;
+  if (n == nullptr) {
+    n = root->getNextSibling();
+    depth = 0;
+  }
+  // Pre-order walk with the depth carried along, so no node's level is ever recomputed.
+  while (n != nullptr) {
+    ++counter;
+    if (progress) progress(PercentOf(counter, total));
+    if (depth == 0) shift = 1;
+    const int level = depth + shift;
+    while (static_cast<int>(open.size()) >= level) {
+      AppendClosingLine(out, *open.back(), static_cast<int>(open.size()));
+      open.pop_back();
+    }
+    AppendIndent(out, level);
+    AppendNodeText(out, n->Text());
+    if (NeedsInlineClosing(*n)) out.append(ClosingTagOf(n->Text()));
+    out.append("\r\n");
+    if (cancelled && cancelled()) return false;
+    if (const TTreeNode* child = n->GetFirstChild()) {
+      open.push_back(n);
+      n = child;
+      ++depth;
+      continue;
+    }
+    while (n != nullptr && n->getNextSibling() == nullptr) {
+      n = n->Parent();
+      --depth;
+    }
+    if (n != nullptr) n = n->getNextSibling();
+  }
+  while (!open.empty()) {
+    AppendClosingLine(out, *open.back(), static_cast<int>(open.size()));
+    open.pop_back();
+  }
+  return true;
+}
+
+}  // namespace zel

@@ -1,0 +1,27 @@
+#pragma once
+// Turns a tree view's outline back into XML text: each node's text on its own line, one TAB
+// per level below the first, and the closing tags that the outline leaves out.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+class TTreeNode;
+class TTreeView;
+
+// "</name>" for a node text such as "<name a="1">".
+std::string ClosingTagOf(std::string_view text);
+
+// A leaf that is an unclosed start tag gets its closing tag on its own line.
+bool NeedsInlineClosing(const TTreeNode& node);
+
+// Appends the file's lines (each followed by CR LF) to out. progress(counter, total) runs for
+// every node below the root; cancelled() is asked after each. Returns false when cancelled.
+bool BuildXMLText(const TTreeView& tree, std::string& out,
+                  const std::function<void(uint16_t percent)>& progress,
+                  const std::function<bool()>& cancelled);
+
+}  // namespace zel

@@ -1,0 +1,184 @@
+#include "treedoc/ZelXMLTree.h"
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/SafeFile.h"
+#include "base/StrUtils.h"
+#include "base/StringList.h"
+#include "fileio/VyTextFile.h"
+#include "platform/CodePage.h"
+#include "treedoc/TreeView.h"
+#include "treedoc/XMLOutline.h"
+#include "treedoc/XMLSave.h"
+#include "xml/MorXMLTree.h"
+
+namespace zel {
+
+namespace {
+
+// Thrown through the document's line walk to end it once the rewrite has stopped.
+struct TransformStopped {};
+
+std::u16string_view TrimWide(std::u16string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] <= 32) ++b;
+  while (e > b && s[e - 1] <= 32) --e;
+  return s.substr(b, e - b);
+}
+
+}  // namespace
+
+const char* ZelXMLTreeStateName(TZelXMLTreeStates state) {
+  switch (state) {
+    case zxtsCanceled:
+      return "zxtsCanceled";
+    case zxtsLoading:
+      return "zxtsLoading";
+    case zxtsWriting:
+      return "zxtsWriting";
+    case zxtsAligning:
+      return "zxtsAligning";
+    case zxtsBuildTree:
+      return "zxtsBuildTree";
+    case zxtsDone:
+      return "zxtsDone";
+  }
+  return "?";
+}
+
+void TZelXMLTree::CheckReady() const {
+  if (FTreeView == nullptr) throw EZelXMLTree("TreeView is not assigned.");
+  // An event handler must not start a second operation inside the running one.
+  if (FIsBusy) throw EZelXMLTree("A load or save is already running.");
+}
+
+void TZelXMLTree::SetState(TZelXMLTreeStates state) {
+  FState = state;
+  if (OnStateChange) OnStateChange(*this, state);
+}
+
+bool TZelXMLTree::IsUnicodeFile(const std::string& fileName) {
+  TVyTextFile file(fileName, 128, GENERIC_READ, 0);
+  file.Reset({}, 0, 0);
+  return file.IsUnicode();
+}
+
+void TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines) {
+  TVyTextFile file(fileName, 128, GENERIC_READ, 0);
+  file.Reset({}, 0, 0);
+  lines.Clear();
+  lines.BeginUpdate();
+  try {
+    const unsigned codePage = GetACP();
+    while (!file.Eof()) {
+      const std::u16string line = file.Readln();
+      lines.Add(WideToMultiByte(codePage, TrimWide(line)));
+    }
+  } catch (...) {
+    lines.EndUpdate();
+    throw;
+  }
+  lines.EndUpdate();
+}
+
+void TZelXMLTree::LoadFromFile(const std::string& fileName) {
+  CheckReady();
+  FIsBusy = true;
+  FCancelled = false;
+  // Closing actions, on every way out.
+  struct Closing {
+    TZelXMLTree& self;
+    ~Closing() {
+      if (self.FCancelled && self.FTreeView != nullptr) self.FTreeView->Clear();
+      self.FIsBusy = false;
+    }
+  } closing{*this};
+
+  SetState(zxtsLoading);
+  FIsUnicode = IsUnicodeFile(fileName);
+  BuildOutline(fileName);
+}
+
+// Reads the file into a document and rewrites the document's indented text, line by line as
+// the document gives it, into the outline; then the tree view is rebuilt from the outline.
+void TZelXMLTree::BuildOutline(const std::string& fileName) {
+  std::vector<TOutlineLine> outline;
+  {
+    TMorXMLTree doc;
+    if (FIsUnicode) {
+      ReadUnicodeLines(fileName, doc.Lines);
+      const std::string text = doc.Lines.Text();
+      doc.Lines.Clear();
+      doc.ParseText(text);
+    } else {
+      doc.LoadFromFile(fileName);
+    }
+    if (FCancelled) return;
+    SetState(zxtsBuildTree);
+
+    const size_t lineCount = CountXMLLines(doc);
+    // The first line is the document's own opening line; a document without elements has none.
+    if (lineCount == 0) throw EListError::OutOfBounds(0);
+    TXMLOutlineTransform transform(
+        lineCount - 1, outline, [this](uint16_t percent) { Progress(percent); },
+        [this] { return FCancelled; });
+    bool first = true;
+    try {
+      ForEachXMLLine(doc, [&](std::string_view line) {
+        if (first) {
+          first = false;
+          return;
+        }
+        if (!transform.Push(line)) throw TransformStopped{};
+      });
+      transform.Finish();
+    } catch (const TransformStopped&) {
+    }
+  }
+  if (!FCancelled) {
+    TTreeView& tree = *FTreeView;
+    tree.BeginUpdate();
+    try {
+      tree.Clear();
+      TOutlineBuilder builder(tree);
+      // The root line is the file name as outline text, so it is split like any line.
+      SplitLines(ExtractFileName(fileName) + "\r\n",
+                 [&](std::string_view line) { builder.AddLine(line); });
+      for (TOutlineLine& line : outline) builder.AddNode(line.Level, std::move(line.Text));
+    } catch (...) {
+      tree.EndUpdate();
+      throw;
+    }
+    tree.EndUpdate();
+  }
+  SetState(FCancelled ? zxtsCanceled : zxtsDone);
+}
+
+void TZelXMLTree::SaveToFile(const std::string& fileName) {
+  CheckReady();
+  FIsBusy = true;
+  FCancelled = false;
+  struct Closing {
+    TZelXMLTree& self;
+    ~Closing() { self.FIsBusy = false; }
+  } closing{*this};
+
+  SetState(zxtsAligning);
+  std::string text;
+  BuildXMLText(
+      *FTreeView, text, [this](uint16_t percent) { Progress(percent); },
+      [this] { return FCancelled; });
+  if (!FCancelled) {
+    SetState(zxtsWriting);
+    WriteFileAtomically(fileName, text);
+    if (TTreeNode* root = FTreeView->GetFirstNode()) root->SetText(ExtractFileName(fileName));
+    FState = zxtsDone;
+  } else {
+    FState = zxtsCanceled;
+  }
+  SetState(FState);
+}
+
+}  // namespace zel

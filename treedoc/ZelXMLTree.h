@@ -1,0 +1,83 @@
+#pragma once
+// The tree document component: loads an XML file into a tree view's outline and saves the
+// outline back as an XML file, announcing its stages and progress and stopping on Abort.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/Exception.h"
+
+namespace zel {
+
+class TTreeView;
+class TStringList;
+
+enum TZelXMLTreeStates : uint8_t {
+  zxtsCanceled,
+  zxtsLoading,
+  zxtsWriting,
+  zxtsAligning,
+  zxtsBuildTree,
+  zxtsDone
+};
+
+// "zxtsLoading" and so on.
+const char* ZelXMLTreeStateName(TZelXMLTreeStates state);
+
+class EZelXMLTree : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TZelXMLTree {
+ public:
+  using TStateChangeEvent = std::function<void(TZelXMLTree& Sender, TZelXMLTreeStates State)>;
+  using TProgressEvent =
+      std::function<void(TZelXMLTree& Sender, TZelXMLTreeStates State, uint16_t PercentProgress)>;
+
+  TZelXMLTree() = default;
+  ~TZelXMLTree() { FTreeView = nullptr; }
+  TZelXMLTree(const TZelXMLTree&) = delete;
+  TZelXMLTree& operator=(const TZelXMLTree&) = delete;
+
+  TZelXMLTreeStates ZelXMLTreeState() const { return FState; }
+  bool Cancelled() const { return FCancelled; }
+  bool IsBusy() const { return FIsBusy; }
+  bool IsUnicode() const { return FIsUnicode; }
+  TTreeView* TreeView() const { return FTreeView; }
+  void SetTreeView(TTreeView* treeView) { FTreeView = treeView; }
+
+  TStateChangeEvent OnStateChange;
+  TProgressEvent OnProgress;
+
+  // Asks the running operation to stop at its next check.
+  void Abort() { FCancelled = true; }
+
+  // Replaces all nodes of the tree view with the outline of the XML file.
+  void LoadFromFile(const std::string& fileName);
+  // Writes the tree view's outline to the file, replacing it only once the new text is
+  // completely on disk.
+  void SaveToFile(const std::string& fileName);
+
+  // Whether the text-file reader finds the file to be Unicode text.
+  static bool IsUnicodeFile(const std::string& fileName);
+  // Reads a Unicode file's lines, trimmed and converted to the system code page.
+  static void ReadUnicodeLines(const std::string& fileName, TStringList& lines);
+
+ private:
+  void CheckReady() const;
+  void SetState(TZelXMLTreeStates state);
+  void Progress(uint16_t percent) {
+    if (OnProgress) OnProgress(*this, FState, percent);
+  }
+  void BuildOutline(const std::string& fileName);
+
+  TZelXMLTreeStates FState = zxtsCanceled;
+  bool FCancelled = false;
+  bool FIsBusy = false;
+  bool FIsUnicode = false;
+  TTreeView* FTreeView = nullptr;
+};
+
+}  // namespace zel
