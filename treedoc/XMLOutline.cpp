@@ -41,7 +41,10 @@ TXMLOutlineTransform::TXMLOutlineTransform(size_t lineCount, std::vector<TOutlin
     : FOut(out),
       FProgress(std::move(progress)),
       FCancelled(std::move(cancelled)),
-      FCount(lineCount) {}
+      FCount(lineCount) {
+  // Reserving only claims address space; pages are touched as lines arrive.
+  FOut.reserve(FOut.size() + lineCount);
+}
 
 void TXMLOutlineTransform::BeginPass() {
   if (FProgress) FProgress(PercentOf(FIndex, FCount));
@@ -58,8 +61,7 @@ int TXMLOutlineTransform::LevelOf(int spaces) const {
 
 void TXMLOutlineTransform::SettlePendingAsNode() {
   FHasPending = false;
-  FOut.push_back({LevelOf(FPendingSpaces), std::move(FPendingText)});
-  FPendingText.clear();
+  FOut.push_back({LevelOf(FPendingSpaces), FPendingText});
   ++FIndex;
   FPrevSpaces = FPendingSpaces;
   EndPass();
@@ -89,7 +91,6 @@ bool TXMLOutlineTransform::Push(std::string_view line) {
       std::string& text = FOut.back().Text;
       text.append(FPendingText);
       text.append(next);
-      FPendingText.clear();
       FCount -= 2;
       FPrevSpaces = spaces;
       EndPass();
@@ -104,18 +105,7 @@ bool TXMLOutlineTransform::Push(std::string_view line) {
 
 void TXMLOutlineTransform::ProcessLine(std::string_view line, int spaces) {
   BeginPass();
-  std::string s = Trim(line);
-  int n = spaces;
-  if (IsDeclarationLine(s)) {
-    // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", always at the first level.
-    const char second = s[1];
-    s.pop_back();
-    s.append(" ");
-    s.push_back(second);
-    s.append(">");
-    n = 4;
-    FDeclaration = true;
-  }
+  const std::string_view s = TrimView(line);
   if (StartsWith(s, "</")) {
     --FCount;
     FPrevSpaces = spaces;
@@ -123,7 +113,17 @@ void TXMLOutlineTransform::ProcessLine(std::string_view line, int spaces) {
     return;
   }
   if (!s.empty() && s[0] == '<') {
-    FOut.push_back({LevelOf(n), std::move(s)});
+    if (IsDeclarationLine(s)) {
+      // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", always at the first level.
+      std::string text(s.substr(0, s.size() - 1));
+      text.push_back(' ');
+      text.push_back(s[1]);
+      text.push_back('>');
+      FDeclaration = true;
+      FOut.push_back({LevelOf(4), std::move(text)});
+    } else {
+      FOut.push_back({LevelOf(spaces), std::string(s)});
+    }
     ++FIndex;
     FPrevSpaces = spaces;
     const std::string& text = FOut.back().Text;
@@ -141,7 +141,7 @@ void TXMLOutlineTransform::ProcessLine(std::string_view line, int spaces) {
     return;
   }
   FHasPending = true;
-  FPendingText = std::move(s);
+  FPendingText.assign(s);  // reuses its buffer: the line's view lives only for this call
   FPendingSpaces = spaces;
   FPendingPrevSpaces = FPrevSpaces;
 }
