@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,14 +39,25 @@ class TMorXMLNodeList {
  public:
   class Iterator {
    public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = TMorXMLNode*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = TMorXMLNode* const*;
+    using reference = TMorXMLNode*;
+    Iterator() = default;
     explicit Iterator(TMorXMLNode* n) : FNode(n) {}
     TMorXMLNode* operator*() const { return FNode; }
     Iterator& operator++();
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++*this;
+      return old;
+    }
     bool operator!=(const Iterator& o) const { return FNode != o.FNode; }
     bool operator==(const Iterator& o) const { return FNode == o.FNode; }
 
    private:
-    TMorXMLNode* FNode;
+    TMorXMLNode* FNode = nullptr;
   };
 
   int Count() const;  // walks the list
@@ -68,17 +80,28 @@ class TMorXMLAttributeList {
  public:
   class Iterator {
    public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = TMorXMLAttribute*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = TMorXMLAttribute* const*;
+    using reference = TMorXMLAttribute*;
+    Iterator() = default;
     explicit Iterator(TMorXMLAttribute* a) : FAttr(a) {}
     TMorXMLAttribute* operator*() const { return FAttr; }
     Iterator& operator++() {
       FAttr = FAttr->Next;
       return *this;
     }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++*this;
+      return old;
+    }
     bool operator!=(const Iterator& o) const { return FAttr != o.FAttr; }
     bool operator==(const Iterator& o) const { return FAttr == o.FAttr; }
 
    private:
-    TMorXMLAttribute* FAttr;
+    TMorXMLAttribute* FAttr = nullptr;
   };
 
   int Count() const;  // walks the list

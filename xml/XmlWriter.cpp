@@ -9,11 +9,13 @@ namespace {
 struct SizeOut {
   size_t Size = 0;
   void Put(std::string_view s) { Size += s.size(); }
+  void Spaces(size_t n) { Size += n; }
 };
 
 struct StringOut {
   std::string Text;
   void Put(std::string_view s) { Text.append(s); }
+  void Spaces(size_t n) { Text.append(n, ' '); }
 };
 
 // Splits the pieces into lines exactly as the line list splits a text: at CR LF, a lone CR
@@ -62,6 +64,13 @@ struct LineOut {
       AfterCR = s[j] == '\r';
       i = j + 1;
     }
+  }
+  // Indentation: counting needs only to know that the line is not empty.
+  void Spaces(size_t n) {
+    if (Stopped || n == 0) return;
+    AfterCR = false;
+    Pending = true;
+    if constexpr (Emit) Line.append(n, ' ');
   }
   void Finish() {
     if (Pending) EndLine();

@@ -1,5 +1,6 @@
 #pragma once
-// The indented writer as one walk that hands out pieces of text to an output: the same walk
+// The indented writer as one walk that hands out pieces of text to an output (Put(text),
+// Spaces(count)): the same walk
 // builds the whole text, measures it, splits it into lines or counts them, so these can
 // never disagree. The walk is iterative, whatever the depth.
 
@@ -10,21 +11,8 @@
 namespace zel::xmlwrite {
 
 template <typename Out>
-void Spaces(Out& out, long long n) {
-  static constexpr std::string_view kSpaces =
-      "                                                                "
-      "                                                                ";
-  while (n > 0) {
-    const size_t k =
-        n < static_cast<long long>(kSpaces.size()) ? static_cast<size_t>(n) : kSpaces.size();
-    out.Put(kSpaces.substr(0, k));
-    n -= static_cast<long long>(k);
-  }
-}
-
-template <typename Out>
 void Indent(Out& out, long long level) {
-  if (level > 0) Spaces(out, 2 * level);
+  if (level > 0) out.Spaces(static_cast<size_t>(2 * level));
 }
 
 // UnescapeCData, written piece by piece.

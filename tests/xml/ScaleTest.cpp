@@ -1,0 +1,63 @@
+// Depth and size: nothing recursive, nothing quadratic.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "XmlTestUtil.h"
+
+using namespace zel;
+using namespace zel::test;
+
+TEST(Scale, DeepDocumentParsesCountsAndFreesWithoutRecursion) {
+  const int depth = 100000;
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "<a>";
+  text += "leaf";
+  for (int i = 0; i < depth; ++i) text += "</a>";
+  text += "\r\n";
+  {
+    TMorXMLTree doc;
+    doc.ParseText(text);
+    // <root>, an opening and a closing line per level, the leaf's text, </root>.
+    EXPECT_EQ(CountXMLLines(doc), static_cast<size_t>(2 * depth + 3));
+    const TMorXMLNode* n = &doc;
+    int levels = 0;
+    while (!n->Nodes.Empty()) n = n->Nodes.First(), ++levels;
+    EXPECT_EQ(levels, depth);
+    EXPECT_EQ(n->Value, "leaf");
+    TMorXMLTree literal;
+    ParseByTokens(literal, text);
+  }
+  // Writing is iterative too; the text of a deep document grows with the square of its depth,
+  // so a shallower one is written in full.
+  std::string shallow;
+  for (int i = 0; i < 3000; ++i) shallow += "<b>";
+  shallow += "\r\n";
+  TMorXMLTree doc;
+  doc.ParseText(shallow);
+  EXPECT_EQ(OutputLines(doc).size(), 6001u);
+  EXPECT_EQ(NodeToText(doc.Nodes.First(), 0).substr(0, 8), "<b>\r\n  <");
+}
+
+TEST(Scale, SeveralMegabytesParseAndWriteQuickly) {
+  std::string text = "<?xml version=\"1.0\"?>\r\n<catalog>\r\n";
+  for (int i = 0; text.size() < 3'000'000; ++i) {
+    const std::string id = std::to_string(i);
+    text += "  <book id=\"" + id + "\" lang='en'>\r\n    <title>Title number " + id +
+            "</title>\r\n    <price>" + std::to_string(i % 97) + ".50</price>\r\n";
+    if (i % 10 == 0) text += "    <!-- a comment about book " + id + " -->\r\n";
+    text += "  </book>\r\n";
+  }
+  text += "</catalog>\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  TMorXMLTree doc;
+  doc.ParseText(text);
+  const std::string out = doc.GetXMLText();
+  const size_t lines = CountXMLLines(doc);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GT(out.size(), text.size());
+  EXPECT_GT(lines, 100000u);
+  EXPECT_LT(seconds, 1.0);
+}
