@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "xml/MorXMLTree.h"
+#include "xml/XmlBlocks.h"
 
 namespace zel {
 
-// Objects of one type in fixed chunks; destroyed together when the pool is reset.
-template <typename T, size_t kChunk>
+// Objects of one type in chunks of growing size; destroyed together when the pool is reset.
+template <typename T>
 class TChunkPool {
  public:
   TChunkPool() = default;
@@ -23,53 +24,64 @@ class TChunkPool {
 
   template <typename... Args>
   T* New(Args&&... args) {
-    if (FUsed == kChunk || FChunks.empty()) {
-      FChunks.emplace_back(static_cast<T*>(::operator new(sizeof(T) * kChunk)));
-      FUsed = 0;
-    }
-    T* p = new (FChunks.back().get() + FUsed) T(std::forward<Args>(args)...);
-    ++FUsed;
+    if (FChunks.empty() || FChunks.back().Used == FChunks.back().Capacity) Grow();
+    Chunk& c = FChunks.back();
+    T* p = new (c.Base + c.Used) T(std::forward<Args>(args)...);
+    ++c.Used;
     return p;
   }
 
   void Reset() {
-    for (size_t c = 0; c < FChunks.size(); ++c) {
-      const size_t n = c + 1 == FChunks.size() ? FUsed : kChunk;
-      T* base = FChunks[c].get();
-      for (size_t i = 0; i < n; ++i) base[i].~T();
+    for (Chunk& c : FChunks) {
+      for (size_t i = 0; i < c.Used; ++i) c.Base[i].~T();
+      FreeBlock(c.Base);
     }
     FChunks.clear();
-    FUsed = 0;
+    FBlockBytes = 0;
   }
 
  private:
-  struct Deleter {
-    void operator()(T* p) const { ::operator delete(p); }
+  struct Chunk {
+    T* Base;
+    size_t Used;
+    size_t Capacity;
   };
-  std::vector<std::unique_ptr<T, Deleter>> FChunks;
-  size_t FUsed = 0;
+  void Grow() {
+    FBlockBytes = NextBlockSize(FBlockBytes);
+    FChunks.reserve(FChunks.size() + 1);
+    T* base = static_cast<T*>(AllocBlock(FBlockBytes));
+    FChunks.push_back(Chunk{base, 0, FBlockBytes / sizeof(T)});
+  }
+  std::vector<Chunk> FChunks;
+  size_t FBlockBytes = 0;
 };
 
 // Characters of the document's long strings, each followed by a NUL.
 class TCharArena {
  public:
+  TCharArena() = default;
+  TCharArena(const TCharArena&) = delete;
+  TCharArena& operator=(const TCharArena&) = delete;
+  ~TCharArena() { Reset(); }
   // A string that lives as long as the arena: inline when short, else borrowed from it.
   TXmlString Make(std::string_view s);
   void Reset() {
+    for (char* b : FBlocks) FreeBlock(b);
     FBlocks.clear();
     FLeft = 0;
+    FBlockBytes = 0;
   }
 
  private:
-  static constexpr size_t kBlock = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> FBlocks;
+  std::vector<char*> FBlocks;
   char* FNext = nullptr;
   size_t FLeft = 0;
+  size_t FBlockBytes = 0;
 };
 
 struct TMorXMLPools {
-  TChunkPool<TMorXMLNode, 4096> NodePool;
-  TChunkPool<TMorXMLAttribute, 4096> AttrPool;
+  TChunkPool<TMorXMLNode> NodePool;
+  TChunkPool<TMorXMLAttribute> AttrPool;
   TCharArena Chars;
 
   void Reset() {

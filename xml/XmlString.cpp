@@ -43,15 +43,19 @@ TXmlString TCharArena::Make(std::string_view s) {
   if (s.size() <= TXmlString::kInlineMax) return TXmlString::Borrowed(s.data(), s.size());
   const size_t need = s.size() + 1;
   char* dst;
-  if (need > kBlock / 4) {
+  if (need > kHugeBlock / 4) {
     // A big string gets a block of its own, so the current block keeps its free room.
-    FBlocks.emplace_back(new char[need]);
-    dst = FBlocks.back().get();
+    FBlocks.reserve(FBlocks.size() + 1);
+    dst = static_cast<char*>(AllocBlock(need));
+    FBlocks.push_back(dst);
   } else {
-    if (need > FLeft) {
-      FBlocks.emplace_back(new char[kBlock]);
-      FNext = FBlocks.back().get();
-      FLeft = kBlock;
+    while (need > FLeft) {
+      FBlockBytes = NextBlockSize(FBlockBytes);
+      if (need > FBlockBytes) continue;
+      FBlocks.reserve(FBlocks.size() + 1);
+      FNext = static_cast<char*>(AllocBlock(FBlockBytes));
+      FBlocks.push_back(FNext);
+      FLeft = FBlockBytes;
     }
     dst = FNext;
     FNext += need;
