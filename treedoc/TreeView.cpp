@@ -80,6 +80,7 @@ void TTreeView::Delete(TTreeNode* node) {
 }
 
 void TTreeView::Clear() {
+  if (!FFirstRoot && !FSelected) return;
   BeginUpdate();
   try {
     if (FFirstRoot) FChangedWhileSuspended = true;
