@@ -92,7 +92,7 @@ class TXmlString {
   }
   void SetInline(std::string_view s) {
     std::memset(FRaw, 0, sizeof FRaw);
-    std::memcpy(FRaw, s.data(), s.size());
+    if (!s.empty()) std::memcpy(FRaw, s.data(), s.size());
     FRaw[15] = static_cast<char>(kInlineMax - s.size());
   }
   void SetInlineEmpty() {

