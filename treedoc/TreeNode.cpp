@@ -23,7 +23,7 @@ void TTreeNode::SetText(std::string text) {
 }
 
 void TTreeNode::SetHasChildren(bool value) {
-  if (value == FHasChildren) return;
+  if (value == HasChildren()) return;
   FHasChildren = value;
   if (!value) FExpanded = false;
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeStateChanged(this); });
@@ -35,7 +35,7 @@ TTreeNode* TTreeNode::Item(int index) const {
 }
 
 TTreeNode* TTreeNode::GetNext() const {
-  if (FOwner->FCacheValid) {
+  if (FOwner->OrderValid()) {
     const size_t next = static_cast<size_t>(FAbsIndex) + 1;
     return next < FOwner->FOrder.size() ? FOwner->FOrder[next] : nullptr;
   }
@@ -46,7 +46,7 @@ TTreeNode* TTreeNode::GetNext() const {
 }
 
 TTreeNode* TTreeNode::GetPrev() const {
-  if (FOwner->FCacheValid) return FAbsIndex > 0 ? FOwner->FOrder[FAbsIndex - 1] : nullptr;
+  if (FOwner->OrderValid()) return FAbsIndex > 0 ? FOwner->FOrder[FAbsIndex - 1] : nullptr;
   if (!FPrevSibling) return FParent;
   TTreeNode* n = FPrevSibling;
   while (n->FLastChild) n = n->FLastChild;

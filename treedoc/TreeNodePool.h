@@ -1,6 +1,8 @@
 #pragma once
 // Node storage for one tree: nodes live in chunks that grow geometrically, so a node costs
-// its own size and no allocator header, and freed slots are reused.
+// its own size and no allocator header, and freed slots are reused. Large chunks are offered
+// to the kernel for huge pages: filling hundreds of megabytes 4 KB page by page is otherwise
+// the larger part of a big build.
 
 #include <algorithm>
 #include <cstddef>
@@ -44,8 +46,14 @@ class TTreeView::TNodePool {
     Slot* next;
     alignas(TTreeNode) unsigned char storage[sizeof(TTreeNode)];
   };
+  struct FreeChunk {
+    void operator()(Slot* chunk) const;
+  };
+  using Chunk = std::unique_ptr<Slot[], FreeChunk>;
   static constexpr size_t kFirstChunk = 32;
-  static constexpr size_t kMaxChunk = 16384;
+  static constexpr size_t kHugePage = size_t(2) << 20;
+  static constexpr size_t kMaxChunk = 2 * kHugePage / sizeof(Slot);
+  static Chunk NewChunk(size_t slots);
 
   void* Take() {
     if (FFree) {
@@ -55,14 +63,14 @@ class TTreeView::TNodePool {
     }
     if (FUsed == FCapacity) {
       const size_t size = FChunks.empty() ? kFirstChunk : std::min(FCapacity * 2, kMaxChunk);
-      FChunks.push_back(std::make_unique_for_overwrite<Slot[]>(size));
+      FChunks.push_back(NewChunk(size));
       FCapacity = size;
       FUsed = 0;
     }
     return FChunks.back()[FUsed++].storage;
   }
 
-  std::vector<std::unique_ptr<Slot[]>> FChunks;
+  std::vector<Chunk> FChunks;
   Slot* FFree = nullptr;
   size_t FUsed = 0;
   size_t FCapacity = 0;

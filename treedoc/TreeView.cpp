@@ -4,6 +4,9 @@
 
 namespace zel {
 
+static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(TTreeNode) <= 104,
+              "a node grew: millions of them must stay small");
+
 TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
 
 TTreeView::~TTreeView() {
@@ -27,9 +30,10 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
   if (FCacheValid) {
     if (!parent) {
       atEnd = true;
-    } else if (!FOrder.empty()) {
-      const TTreeNode* last = FOrder.back();
-      for (int steps = last->FLevel - parent->FLevel; steps > 0 && last; --steps)
+    } else {
+      const TTreeNode* last = FLastNode;
+      for (int steps = last ? int(last->FLevel) - int(parent->FLevel) : 0; steps > 0 && last;
+           --steps)
         last = last->FParent;
       atEnd = last == parent;
     }
@@ -39,10 +43,11 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
   Link(node, parent, nullptr);
   ++FCount;
   if (atEnd) {
-    node->FAbsIndex = static_cast<int>(FOrder.size());
+    node->FAbsIndex = FCount - 1;
     node->FIndex = index;
     node->FLevel = parent ? parent->FLevel + 1 : 0;
-    FOrder.push_back(node);
+    FLastNode = node;
+    if (FOrderValid) FOrder.push_back(node);
   } else {
     InvalidateCache();
   }
@@ -94,6 +99,8 @@ void TTreeView::Clear() {
     FOrder.clear();
     FOrder.shrink_to_fit();
     FCacheValid = true;
+    FOrderValid = false;
+    FLastNode = nullptr;
     FItemCursor = nullptr;
     if (FSelected) {
       FSelected = nullptr;

@@ -14,10 +14,15 @@ void TTreeView::EnsureCache() const {
   if (!FCacheValid) RebuildCache();
 }
 
+void TTreeView::EnsureOrder() const {
+  if (!FCacheValid || !FOrderValid) RebuildCache();
+}
+
 void TTreeView::RebuildCache() const {
   FOrder.clear();
   FOrder.reserve(static_cast<size_t>(FCount));
   TTreeNode* node = FFirstRoot;
+  FLastNode = nullptr;
   int index = 0;
   int level = 0;
   while (node) {
@@ -25,6 +30,7 @@ void TTreeView::RebuildCache() const {
     node->FIndex = index;
     node->FLevel = level;
     FOrder.push_back(node);
+    FLastNode = node;
     if (node->FFirstChild) {
       node = node->FFirstChild;
       index = 0;
@@ -41,12 +47,13 @@ void TTreeView::RebuildCache() const {
     }
   }
   FCacheValid = true;
+  FOrderValid = true;
   FItemCursor = nullptr;
 }
 
 TTreeNode* TTreeView::Item(int absoluteIndex) const {
   if (absoluteIndex < 0 || absoluteIndex >= FCount) throw EListError::OutOfBounds(absoluteIndex);
-  EnsureCache();
+  EnsureOrder();
   return FOrder[static_cast<size_t>(absoluteIndex)];
 }
 
