@@ -1,0 +1,83 @@
+// Load and save of a generated document of about 100 MB and 3 million elements through the
+// tree document component, as the editor does them. Prints times and peak memory.
+//   bench_treedoc_zelxmltree [MEGABYTES]
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "treedoc/TreeView.h"
+#include "treedoc/ZelXMLTree.h"
+
+using namespace zel;
+
+namespace {
+
+std::string Generate(size_t bytes) {
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalog>\n";
+  out.reserve(bytes + 4096);
+  char buf[512];
+  for (unsigned i = 0; out.size() < bytes; ++i) {
+    const int n =
+        std::snprintf(buf, sizeof buf,
+                      "  <book id=\"%u\" lang=\"en\">\n    <title>Some Title number %u</title>\n"
+                      "    <author>Author %u</author>\n    <price currency=\"EUR\">%u.%u5</price>\n"
+                      "    <note/>\n%s  </book>\n",
+                      i, i, i % 977, i % 100, i % 10,
+                      i % 50 == 0 ? "    <!-- a comment about this book -->\n" : "");
+    out.append(buf, static_cast<size_t>(n));
+  }
+  out.append("</catalog>\n");
+  return out;
+}
+
+double Since(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+long PeakMB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
+  char dir[] = "/tmp/zel-bench-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return 1;
+  const std::string in = std::string(dir) + "/big.xml", out = std::string(dir) + "/saved.xml";
+  {
+    const std::string text = Generate(megabytes * 1000 * 1000);
+    FILE* f = std::fopen(in.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  const long before = PeakMB();
+  TTreeView tree;
+  TZelXMLTree component;
+  component.SetTreeView(&tree);
+  unsigned long events = 0;
+  component.OnProgress = [&](TZelXMLTree&, TZelXMLTreeStates, uint16_t) { ++events; };
+
+  auto t = std::chrono::steady_clock::now();
+  component.LoadFromFile(in);
+  const double load = Since(t);
+  const long loadPeak = PeakMB();
+  t = std::chrono::steady_clock::now();
+  component.SaveToFile(out);
+  const double save = Since(t);
+  std::printf("document %zu MB, %d nodes, %lu progress events\n", megabytes, tree.Count(), events);
+  std::printf("load %.2f s, peak %ld MB (generator's own peak before: %ld MB)\n", load, loadPeak,
+              before);
+  std::printf("save %.2f s, peak %ld MB\n", save, PeakMB());
+  unlink(in.c_str());
+  unlink(out.c_str());
+  rmdir(dir);
+  return 0;
+}
