@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -48,6 +49,7 @@ long PeakMB() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseLargePages(argv);
   const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
   char dir[] = "/tmp/zel-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;

@@ -12,6 +12,7 @@
 
 #include "base/Exception.h"
 #include "platform/CodePage.h"
+#include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -94,6 +95,7 @@ int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseLargePages(argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   bool events = false;
   size_t i = 0;
