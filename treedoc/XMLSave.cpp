@@ -4,6 +4,7 @@
 
 #include "base/StrUtils.h"
 #include "treedoc/TreeView.h"
+#include "treedoc/TreeWalk.h"
 #include "treedoc/XMLOutline.h"
 
 namespace zel {
@@ -60,28 +61,24 @@ bool NeedsInlineClosing(const TTreeNode& node) {
   if (node.GetFirstChild() != nullptr) return false;
   if (t[1] == '!' || t[1] == '?') return false;
   if (t.find("</") != std::string::npos) return false;
-  return !(t.size() >= 2 && t.compare(t.size() - 2, 2, "/>") == 0);
+  return t.compare(t.size() - 2, 2, "/>") != 0;
 }
 
 bool BuildXMLText(const TTreeView& tree, std::string& out,
                   const std::function<void(uint16_t percent)>& progress,
                   const std::function<bool()>& cancelled) {
-  const TTreeNode* root = tree.GetFirstNode();
-  if (root == nullptr) return true;
   const size_t total = static_cast<size_t>(tree.Count());
   size_t counter = 0;
   // Nodes whose lines are written and whose closing lines are still due, outermost first;
   // the node at position i stands at level i + 1.
   std::vector<const TTreeNode*> open;
   int shift = 0;  // later root-level nodes are written as further children of the first root
-  const TTreeNode* n = root->GetFirstChild();
-  int depth = 1;
-  if (n == nullptr) {
-    n = root->getNextSibling();
-    depth = 0;
-  }
-  // Pre-order walk with the depth carried along, so no node's level is ever recomputed.
-  while (n != nullptr) {
+  bool first = true;
+  const bool done = WalkInDocumentOrder(tree, [&](const TTreeNode& n, int depth) {
+    if (first) {  // the root holds the file name and is never written
+      first = false;
+      return true;
+    }
     ++counter;
     if (progress) progress(PercentOf(counter, total));
     if (depth == 0) shift = 1;
@@ -91,22 +88,13 @@ bool BuildXMLText(const TTreeView& tree, std::string& out,
       open.pop_back();
     }
     AppendIndent(out, level);
-    AppendNodeText(out, n->Text());
-    if (NeedsInlineClosing(*n)) out.append(ClosingTagOf(n->Text()));
+    AppendNodeText(out, n.Text());
+    if (NeedsInlineClosing(n)) out.append(ClosingTagOf(n.Text()));
     out.append("\r\n");
-    if (cancelled && cancelled()) return false;
-    if (const TTreeNode* child = n->GetFirstChild()) {
-      open.push_back(n);
-      n = child;
-      ++depth;
-      continue;
-    }
-    while (n != nullptr && n->getNextSibling() == nullptr) {
-      n = n->Parent();
-      --depth;
-    }
-    if (n != nullptr) n = n->getNextSibling();
-  }
+    if (n.GetFirstChild() != nullptr) open.push_back(&n);
+    return !(cancelled && cancelled());
+  });
+  if (!done) return false;
   while (!open.empty()) {
     AppendClosingLine(out, *open.back(), static_cast<int>(open.size()));
     open.pop_back();

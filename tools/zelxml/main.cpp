@@ -14,6 +14,7 @@
 #include "platform/CodePage.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
+#include "treedoc/TreeWalk.h"
 #include "treedoc/ZelXMLTree.h"
 
 using namespace zel;
@@ -35,24 +36,13 @@ void PrintOutline(const TTreeView& tree) {
     std::fwrite(out.data(), 1, out.size(), stdout);
     out.clear();
   };
-  const TTreeNode* n = tree.GetFirstNode();
-  int depth = 0;
-  while (n != nullptr) {
-    out.append(static_cast<size_t>(depth), '\t');
-    out.append(n->Text());
+  WalkInDocumentOrder(tree, [&](const TTreeNode& n, int level) {
+    out.append(static_cast<size_t>(level), '\t');
+    out.append(n.Text());
     out.push_back('\n');
     if (out.size() > (1 << 20)) flush();
-    if (const TTreeNode* child = n->GetFirstChild()) {
-      n = child;
-      ++depth;
-      continue;
-    }
-    while (n != nullptr && n->getNextSibling() == nullptr) {
-      n = n->Parent();
-      --depth;
-    }
-    if (n != nullptr) n = n->getNextSibling();
-  }
+    return true;
+  });
   flush();
 }
 
