@@ -67,7 +67,7 @@ std::string UpperCase(std::string_view s) {
 }
 
 std::string ExtractFileName(std::string_view path) {
-  const size_t p = path.find_last_of("/\\:");
+  const size_t p = path.find_last_of('/');
   return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
 }
 

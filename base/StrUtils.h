@@ -26,7 +26,8 @@ inline bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
-// The file name without its folder: the part after the last '/', '\' or drive ':'.
+// The file name without its folder: the part after the last '/', the only folder separator
+// here ('\' and ':' may be part of a name).
 std::string ExtractFileName(std::string_view path);
 
 // The system's text for an errno value.

@@ -1,13 +1,6 @@
 #include "base/StringList.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "base/Exception.h"
-#include "base/StrUtils.h"
 
 namespace zel {
 
@@ -51,56 +44,5 @@ std::string TStringList::Text() const {
 void TStringList::LoadFromStream(TStream& stream) { SetText(stream.ReadRest()); }
 
 void TStringList::SaveToStream(TStream& stream) const { stream.WriteString(Text()); }
-
-std::string ReadFileBytes(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    const int err = errno;
-    throw EFOpenError(
-        Format("Cannot open file \"%s\". %s", fileName.c_str(), SysErrorMessage(err).c_str()));
-  }
-  std::string data;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-  char buf[1 << 16];
-  while (true) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      throw EFOpenError(
-          Format("Cannot open file \"%s\". %s", fileName.c_str(), SysErrorMessage(err).c_str()));
-    }
-    if (n == 0) break;
-    data.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return data;
-}
-
-void TStringList::LoadFromFile(const std::string& fileName) { SetText(ReadFileBytes(fileName)); }
-
-void TStringList::SaveToFile(const std::string& fileName) const {
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  const auto fail = [&](int err) {
-    throw EFCreateError(
-        Format("Cannot create file \"%s\". %s", fileName.c_str(), SysErrorMessage(err).c_str()));
-  };
-  if (fd < 0) fail(errno);
-  const std::string text = Text();
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      fail(err);
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) fail(errno);
-}
 
 }  // namespace zel

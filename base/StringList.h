@@ -41,11 +41,6 @@ class TStringList {
   // Reads the stream from its position to its end.
   void LoadFromStream(TStream& stream);
   void SaveToStream(TStream& stream) const;
-  // 8-bit files, bytes as they are. Failures: "Cannot open file \"%s\". %s",
-  // "Cannot create file \"%s\". %s".
-  void LoadFromFile(const std::string& fileName);
-  void SaveToFile(const std::string& fileName) const;
-
   std::vector<std::string>& Lines() { return FLines; }
   const std::vector<std::string>& Lines() const { return FLines; }
 
@@ -74,8 +69,5 @@ void SplitLines(std::string_view text, Sink&& sink) {
     pos = e;
   }
 }
-
-// Reads a whole file into memory; throws EFOpenError with the message above.
-std::string ReadFileBytes(const std::string& fileName);
 
 }  // namespace zel

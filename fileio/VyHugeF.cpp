@@ -10,6 +10,12 @@
 
 namespace zel {
 
+namespace {
+
+constexpr uint64_t kMaxRequest = 0x80000000u;
+
+}  // namespace
+
 TVyHugeFile::TVyHugeFile(std::string fileName, DWORD flagsAndAttributes, DWORD desiredAccess,
                          DWORD shareMode)
     : FDesiredAccess(desiredAccess),
@@ -137,6 +143,7 @@ TVyFileOpenResult TVyHugeFile::OpenRead(int32_t blockSize, uint32_t bufferSize,
     if (FBuffered) InitReadMode();
     FFilePos = 0;
     FCachedSize = -1;
+    CachedFileSize();  // reads never run past the size found now
     FReadMode = true;
     FClosedOnEof = false;
     return vfrOk;
@@ -153,8 +160,10 @@ TVyFileOpenResult TVyHugeFile::OpenRead(int32_t blockSize, uint32_t bufferSize,
 }
 
 void TVyHugeFile::RoundToPageSize() {
-  const uint32_t page = GetPageSize();
-  FBufferSize = ((FBufferSize - 1) / page + 1) * page;
+  const uint64_t page = GetPageSize();
+  const uint64_t rounded = (uint64_t{FBufferSize} - 1) / page * page + page;
+  // Sizes within the last page below 4 GiB keep the largest whole number of pages that fits.
+  FBufferSize = static_cast<uint32_t>(rounded <= UINT32_MAX ? rounded : rounded - page);
 }
 
 void TVyHugeFile::AllocBuffer() {
@@ -201,6 +210,11 @@ int64_t TVyHugeFile::CachedFileSize() {
   return FCachedSize;
 }
 
+uint64_t TVyHugeFile::LeftAtOpen(int64_t offset) {
+  const int64_t end = CachedFileSize() * FBlockSize;
+  return end > offset ? static_cast<uint64_t>(end - offset) : 0;
+}
+
 bool TVyHugeFile::AtPhysicalEnd() {
   return FBufFileOffset >= CachedFileSize() * FBlockSize;
 }
@@ -220,9 +234,10 @@ uint64_t TVyHugeFile::BufferedRead(uint8_t* dest, uint64_t n) {
     FBufFill = 0;
     if (n >= FBufferSize) {
       const uint64_t m = n / FBufferSize * FBufferSize;
+      const uint64_t limit = std::min(m, LeftAtOpen(FBufFileOffset));
       uint64_t got = 0;
-      while (got < m) {  // one request per 2 GiB at most
-        const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(m - got, 0x80000000u));
+      while (got < limit) {  // one request per 2 GiB at most
+        const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(limit - got, kMaxRequest));
         DWORD read = 0;
         SetLastError(0);
         const bool ok = ReadFile(FHandle, dest + got, chunk, &read);
@@ -248,7 +263,9 @@ uint64_t TVyHugeFile::BufferedRead(uint8_t* dest, uint64_t n) {
     } else {
       DWORD read = 0;
       SetLastError(0);
-      const bool ok = ReadFile(FHandle, FBuffer, FBufferSize, &read);
+      const auto want =
+          static_cast<DWORD>(std::min<uint64_t>(FBufferSize, LeftAtOpen(FBufFileOffset)));
+      const bool ok = ReadFile(FHandle, FBuffer, want, &read);
       ++FOsCalls;
       CheckOsResult(ok, "Fetch");
       FBufFill = read;
@@ -275,8 +292,9 @@ void TVyHugeFile::BlockRead(void* buffer, uint32_t count, uint32_t& transferred)
       got = BufferedRead(static_cast<uint8_t*>(buffer), bytes);
     } else {
       got = 0;
-      while (got < bytes) {  // one request per 2 GiB at most
-        const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(bytes - got, 0x80000000u));
+      const uint64_t limit = std::min(bytes, LeftAtOpen(FFilePos));
+      while (got < limit) {  // one request per 2 GiB at most
+        const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(limit - got, kMaxRequest));
         DWORD read = 0;
         SetLastError(0);
         const bool ok = ReadFile(FHandle, static_cast<uint8_t*>(buffer) + got, chunk, &read);
@@ -298,7 +316,7 @@ void TVyHugeFile::BlockReadUnsafe(void* buffer, uint32_t count) {
   BlockRead(buffer, count, transferred);
   if (transferred < count) {
     if (FBuffered) throw EVyHugeFile("Read beyond end of file", 1008);
-    SetLastError(ERROR_HANDLE_EOF);
+    SetLastError(ERROR_SUCCESS);  // a short read is no system error: help context 1002
     CheckOsResult(false, "BlockReadUnsafe");
   }
 }
@@ -335,7 +353,11 @@ void TVyHugeFile::Seek(int64_t position) {
 
 void TVyHugeFile::_Seek(int64_t position, bool force) {
   CheckHandle();
-  const int64_t p = position * FBlockSize;
+  int64_t p = 0;
+  if (__builtin_mul_overflow(position, int64_t{FBlockSize}, &p)) {
+    SetLastError(ERROR_INVALID_PARAMETER);  // no such position: never wrap to another one
+    CheckOsResult(false, FBuffered ? "_Seek" : "Seek");
+  }
   if (!FBuffered) {
     SetLastError(0);
     const bool ok = SetFilePointerEx(FHandle, p, nullptr, FILE_BEGIN);

@@ -131,8 +131,11 @@ void TVyTextFile::FindLineBreak(uint32_t& b, uint32_t& length) const {
       return;
     }
   } else {
+    // Behind the last fill's data stand zeros, not text: an odd last byte must not pair with
+    // one into a LF unit.
+    const uint32_t end = FLastFill ? FBufLen : WindowSize;
     for (uint32_t p = FBufStart; p <= FBufLen; p += 2) {
-      if (w[p] == 13 && w[p + 1] == 0 && w[p + 2] == 10 && w[p + 3] == 0) {
+      if (p + 3 <= end && w[p] == 13 && w[p + 1] == 0 && w[p + 2] == 10 && w[p + 3] == 0) {
         b = p;
         length = 4;
         return;
@@ -197,6 +200,8 @@ bool TVyTextFile::Eof() {
   if (!WindowUsedUp()) return false;
   // After a full fill the two held-back bytes are still to come until FBufStart passes them.
   if (!FLastFill && FBufLen == kFullLen && FBufStart <= WindowSize) return false;
+  // A short fill reached the end: a file that grows, or whose size lies, still ends.
+  if (FLastFill) return true;
   return FilePos() >= FileSize();
 }
 

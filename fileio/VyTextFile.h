@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fileio/VyHugeF.h"
+#include "platform/CodePage.h"
 
 namespace zel {
 
@@ -51,7 +52,7 @@ class TVyTextFile : public TVyHugeFile {
   virtual void SwapUnitBytes(uint32_t units);
   virtual void SetCodepage(uint16_t codePage);
 
-  bool IsUtf16() const { return FFlags.Contains(vtfUnicode) && FCodepage != 65001; }
+  bool IsUtf16() const { return FFlags.Contains(vtfUnicode) && FCodepage != CP_UTF8; }
   void AppendPiece(uint32_t from, uint32_t to, std::u16string& line);
 
   TVyTextFlags FFlags;

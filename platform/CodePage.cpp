@@ -59,7 +59,7 @@ unsigned SystemCodePage() {
       break;
     }
   }
-  if (name == nullptr) return 1252;
+  if (name == nullptr) return CP_UTF8;  // the C locale
   unsigned cp = 0;
   if (locale_t loc = newlocale(LC_CTYPE_MASK, name, nullptr)) {
     cp = CodePageFromCharset(nl_langinfo_l(CODESET, loc));
@@ -67,7 +67,7 @@ unsigned SystemCodePage() {
   } else {
     cp = CodePageFromCharset(CharsetOfLocaleName(name));  // named but not installed
   }
-  return cp != 0 ? cp : 1252;
+  return cp != 0 ? cp : CP_WINDOWS_1252;
 }
 
 // Code pages in which the bytes 0 to 127 are ASCII, so that ASCII text needs no converter.
@@ -140,17 +140,24 @@ class TConverters {
 
 thread_local TConverters tConverters;
 
-// Runs iconv over the whole input; on a sequence it cannot take it writes `replacement` and
-// skips what skip() tells.
-template <typename Skip>
-std::string Convert(iconv_t cd, const char* in, size_t inLeft, std::string_view replacement,
-                    size_t initial, Skip skip) {
+// Windows-1252 leaves five bytes undefined; Windows maps them to the control characters of the
+// same value and back, so that no byte is lost. iconv rejects them.
+bool IsUndefinedIn1252(unsigned value) {
+  return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
+}
+
+// Runs iconv over the whole input; on a sequence it cannot take it asks fallback(in, left,
+// replacement) how many bytes to skip and what to write instead.
+template <typename Fallback>
+std::string Convert(iconv_t cd, const char* in, size_t inLeft, size_t initial,
+                    Fallback fallback) {
   std::string out(initial + 16, '\0');
   size_t used = 0;
   iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
   auto room = [&](size_t need) {
     if (out.size() - used < need) out.resize(out.size() * 2 + need);
   };
+  std::string replacement;
   while (inLeft > 0) {
     char* outp = out.data() + used;
     size_t outLeft = out.size() - used;
@@ -162,7 +169,9 @@ std::string Convert(iconv_t cd, const char* in, size_t inLeft, std::string_view 
       continue;
     }
     // EILSEQ: input the code page cannot take; EINVAL: an incomplete sequence at the end.
-    const size_t n = errno == EINVAL ? inLeft : skip(in, inLeft);
+    const bool incomplete = errno == EINVAL;
+    size_t n = fallback(in, inLeft, replacement);
+    if (incomplete) n = inLeft;
     in += n;
     inLeft -= n;
     room(replacement.size());
@@ -188,7 +197,8 @@ std::string Convert(iconv_t cd, const char* in, size_t inLeft, std::string_view 
 
 unsigned CodePageFromCharset(std::string_view charset) {
   const std::string s = Normalized(charset);
-  if (s == "UTF8") return 65001;
+  // Plain ASCII (the C and POSIX locales) counts as UTF-8, as on every current desktop.
+  if (s == "UTF8" || s == "ANSIX341968" || s == "ASCII" || s == "USASCII") return CP_UTF8;
   if (s == "KOI8R") return 20866;
   if (s == "KOI8U") return 21866;
   if (unsigned n = NumberAfter(s, "ISO8859"); n >= 1 && n <= 16) return 28590 + n;
@@ -210,7 +220,7 @@ void SetACPOverride(unsigned codePage) {
 
 std::string IconvNameOf(unsigned cp) {
   switch (cp) {
-    case 1200:
+    case CP_UTF16LE:
       return "UTF-16LE";
     case 1201:
       return "UTF-16BE";
@@ -220,7 +230,7 @@ std::string IconvNameOf(unsigned cp) {
       return "UTF-32BE";
     case 65000:
       return "UTF-7";
-    case 65001:
+    case CP_UTF8:
       return "UTF-8";
     case 20127:
       return "ASCII";
@@ -256,7 +266,7 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[i] = p[i];
     return out;
   }
-  if (codePage == 65001) {
+  if (codePage == CP_UTF8) {
     AppendUtf8AsUtf16(text, out);
     return out;
   }
@@ -267,17 +277,22 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[i] = p[i];
     return out;
   }
-  static const char16_t kReplacement = 0xFFFD;
   const std::string bytes =
-      Convert(cd, text.data(), text.size(),
-              std::string_view(reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement),
-              text.size() * 2, [](const char*, size_t) { return size_t{1}; });
+      Convert(cd, text.data(), text.size(), text.size() * 2,
+              [codePage](const char* in, size_t, std::string& replacement) {
+                const auto byte = static_cast<unsigned char>(*in);
+                const char16_t unit =
+                    codePage == CP_WINDOWS_1252 && IsUndefinedIn1252(byte) ? byte : char16_t{0xFFFD};
+                replacement.assign(reinterpret_cast<const char*>(&unit), sizeof unit);
+                return size_t{1};
+              });
   out.resize(bytes.size() / 2);
   std::memcpy(out.data(), bytes.data(), out.size() * 2);
   return out;
 }
 
-std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
+std::string WideToMultiByte(unsigned codePage, std::u16string_view text, bool* lossy) {
+  if (lossy != nullptr) *lossy = false;
   std::string out;
   bool ascii = AsciiCompatible(codePage);
   for (size_t i = 0; ascii && i < text.size(); ++i) ascii = text[i] < 0x80;
@@ -286,29 +301,44 @@ std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i]);
     return out;
   }
-  if (codePage == 65001) {
+  if (codePage == CP_UTF8) {
     AppendUtf16AsUtf8(text, out);
     return out;
   }
   iconv_t cd = tConverters.Get(codePage, false);
   if (cd == TConverters::Invalid()) {
     out.resize(text.size());
-    for (size_t i = 0; i < text.size(); ++i)
+    for (size_t i = 0; i < text.size(); ++i) {
       out[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
+      if (text[i] >= 0x80 && lossy != nullptr) *lossy = true;
+    }
     return out;
   }
   // One '?' per character: a surrogate pair is skipped whole.
-  auto skip = [](const char* in, size_t left) {
-    char16_t u, v;
-    std::memcpy(&u, in, 2);
-    if (u >= 0xD800 && u <= 0xDBFF && left >= 4) {
-      std::memcpy(&v, in + 2, 2);
-      if (v >= 0xDC00 && v <= 0xDFFF) return size_t{4};
-    }
-    return size_t{2};
-  };
-  return Convert(cd, reinterpret_cast<const char*>(text.data()), text.size() * 2, "?",
-                 text.size() + text.size() / 2, skip);
+  return Convert(cd, reinterpret_cast<const char*>(text.data()), text.size() * 2,
+                 text.size() + text.size() / 2,
+                 [codePage, lossy](const char* in, size_t left, std::string& replacement) {
+                   char16_t u, v;
+                   std::memcpy(&u, in, 2);
+                   if (codePage == CP_WINDOWS_1252 && IsUndefinedIn1252(u)) {
+                     replacement.assign(1, static_cast<char>(u));
+                     return size_t{2};
+                   }
+                   if (lossy != nullptr) *lossy = true;
+                   replacement = "?";
+                   if (u >= 0xD800 && u <= 0xDBFF && left >= 4) {
+                     std::memcpy(&v, in + 2, 2);
+                     if (v >= 0xDC00 && v <= 0xDFFF) return size_t{4};
+                   }
+                   return size_t{2};
+                 });
+}
+
+std::string CharsetNameOf(unsigned cp) {
+  if (cp == CP_UTF8) return "UTF-8";
+  if (cp >= 1250 && cp <= 1258) return "windows-" + std::to_string(cp);
+  if (cp == 20127) return "US-ASCII";
+  return IconvNameOf(cp);
 }
 
 }  // namespace zel

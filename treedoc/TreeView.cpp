@@ -1,5 +1,6 @@
 #include "treedoc/TreeView.h"
 
+#include "base/UpdateGuard.h"
 #include "treedoc/TreeViewInternal.h"
 
 namespace zel {
@@ -86,31 +87,25 @@ void TTreeView::Delete(TTreeNode* node) {
 
 void TTreeView::Clear() {
   if (!FFirstRoot && !FSelected) return;
-  BeginUpdate();
-  try {
-    if (FFirstRoot) FChangedWhileSuspended = true;
-    while (FFirstRoot) {
-      TTreeNode* root = FFirstRoot;
-      Unlink(root);
-      FreeSubtree(root);
-    }
-    FCount = 0;
-    FPool->Release();
-    FOrder.clear();
-    FOrder.shrink_to_fit();
-    FCacheValid = true;
-    FOrderValid = false;
-    FLastNode = nullptr;
-    FItemCursor = nullptr;
-    if (FSelected) {
-      FSelected = nullptr;
-      FChangedWhileSuspended = true;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TUpdateGuard suspended(*this);
+  if (FFirstRoot) FChangedWhileSuspended = true;
+  while (FFirstRoot) {
+    TTreeNode* root = FFirstRoot;
+    Unlink(root);
+    FreeSubtree(root);
   }
-  EndUpdate();
+  FCount = 0;
+  FPool->Release();
+  FOrder.clear();
+  FOrder.shrink_to_fit();
+  FCacheValid = true;
+  FOrderValid = false;
+  FLastNode = nullptr;
+  FItemCursor = nullptr;
+  if (FSelected) {
+    FSelected = nullptr;
+    FChangedWhileSuspended = true;
+  }
 }
 
 void TTreeView::BeginUpdate() {

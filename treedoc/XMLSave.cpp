@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/StrUtils.h"
+#include "base/TextSink.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/TreeWalk.h"
 #include "treedoc/XMLOutline.h"
@@ -15,33 +16,33 @@ bool IsMarkup(std::string_view text) {
   return !text.empty() && text[0] == '<';
 }
 
-void AppendIndent(std::string& out, int level) {
-  if (level > 1) out.append(static_cast<size_t>(level - 1), '\t');
+void AppendIndent(TTextSink& out, int level) {
+  if (level > 1) out.WriteRepeated('\t', static_cast<size_t>(level - 1));
 }
 
 // Comments and CDATA sections keep their line breaks as marks in the outline; the file gets
 // the line breaks back.
-void AppendNodeText(std::string& out, std::string_view text) {
+void AppendNodeText(TTextSink& out, std::string_view text) {
   if (!IsMultiLineSectionText(text)) {
-    out.append(text);
+    out.Write(text);
     return;
   }
   size_t pos = 0;
   while (true) {
     const size_t hit = text.find(kOutlineLineBreak, pos);
     if (hit == std::string_view::npos) break;
-    out.append(text.substr(pos, hit - pos));
-    out.append("\r\n");
+    out.Write(text.substr(pos, hit - pos));
+    out.Write("\r\n");
     pos = hit + kOutlineLineBreak.size();
   }
-  out.append(text.substr(pos));
+  out.Write(text.substr(pos));
 }
 
-void AppendClosingLine(std::string& out, const TTreeNode& node, int level) {
+void AppendClosingLine(TTextSink& out, const TTreeNode& node, int level) {
   if (!IsMarkup(node.Text())) return;  // text nodes have no tag to close
   AppendIndent(out, level);
-  out.append(ClosingTagOf(node.Text()));
-  out.append("\r\n");
+  out.Write(ClosingTagOf(node.Text()));
+  out.Write("\r\n");
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ bool NeedsInlineClosing(const TTreeNode& node) {
   return t.compare(t.size() - 2, 2, "/>") != 0;
 }
 
-bool BuildXMLText(const TTreeView& tree, std::string& out,
+bool BuildXMLText(const TTreeView& tree, TTextSink& out,
                   const std::function<void(uint16_t percent)>& progress,
                   const std::function<bool()>& cancelled) {
   const size_t total = static_cast<size_t>(tree.Count());
@@ -89,8 +90,8 @@ bool BuildXMLText(const TTreeView& tree, std::string& out,
     }
     AppendIndent(out, level);
     AppendNodeText(out, n.Text());
-    if (NeedsInlineClosing(n)) out.append(ClosingTagOf(n.Text()));
-    out.append("\r\n");
+    if (NeedsInlineClosing(n)) out.Write(ClosingTagOf(n.Text()));
+    out.Write("\r\n");
     if (n.GetFirstChild() != nullptr) open.push_back(&n);
     return !(cancelled && cancelled());
   });
@@ -100,6 +101,13 @@ bool BuildXMLText(const TTreeView& tree, std::string& out,
     open.pop_back();
   }
   return true;
+}
+
+bool BuildXMLText(const TTreeView& tree, std::string& out,
+                  const std::function<void(uint16_t percent)>& progress,
+                  const std::function<bool()>& cancelled) {
+  TStringSink sink(out);
+  return BuildXMLText(tree, sink, progress, cancelled);
 }
 
 }  // namespace zel

@@ -9,6 +9,7 @@
 
 namespace zel {
 
+class TTextSink;
 class TTreeNode;
 class TTreeView;
 
@@ -18,8 +19,13 @@ std::string ClosingTagOf(std::string_view text);
 // A leaf that is an unclosed start tag gets its closing tag on its own line.
 bool NeedsInlineClosing(const TTreeNode& node);
 
-// Appends the file's lines (each followed by CR LF) to out. progress(counter, total) runs for
-// every node below the root; cancelled() is asked after each. Returns false when cancelled.
+// Writes the file's lines (each followed by CR LF) to out as they are made, so that memory
+// beyond the tree stays small whatever the document. progress(percent) runs for every node
+// below the root; cancelled() is asked after each. Returns false when cancelled.
+bool BuildXMLText(const TTreeView& tree, TTextSink& out,
+                  const std::function<void(uint16_t percent)>& progress,
+                  const std::function<bool()>& cancelled);
+// The same, appended to a string.
 bool BuildXMLText(const TTreeView& tree, std::string& out,
                   const std::function<void(uint16_t percent)>& progress,
                   const std::function<bool()>& cancelled);

@@ -4,11 +4,14 @@
 #include <utility>
 #include <vector>
 
-#include "base/SafeFile.h"
 #include "base/StrUtils.h"
 #include "base/StringList.h"
+#include "base/UpdateGuard.h"
 #include "fileio/VyTextFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileRead.h"
+#include "platform/SafeFile.h"
+#include "treedoc/LoadChecks.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
@@ -20,6 +23,10 @@ namespace {
 
 // Thrown through the document's line walk to end it once the rewrite has stopped.
 struct TransformStopped {};
+
+constexpr DWORD kNoSharing = 0;
+constexpr uint32_t kDefaultBufferSize = 0;
+constexpr uint16_t kSystemCodePage = 0;
 
 std::u16string_view TrimWide(std::u16string_view s) {
   size_t b = 0, e = s.size();
@@ -60,43 +67,36 @@ void TZelXMLTree::SetState(TZelXMLTreeStates state) {
 }
 
 bool TZelXMLTree::IsUnicodeFile(const std::string& fileName) {
-  TVyTextFile file(fileName, 128, GENERIC_READ, 0);
-  file.Reset({}, 0, 0);
+  TVyTextFile file(fileName, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kNoSharing);
+  file.Reset({}, kDefaultBufferSize, kSystemCodePage);
   return file.IsUnicode();
 }
 
 void TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines) {
-  TVyTextFile file(fileName, 128, GENERIC_READ, 0);
-  file.Reset({}, 0, 0);
+  TVyTextFile file(fileName, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kNoSharing);
+  file.Reset({}, kDefaultBufferSize, kSystemCodePage);
   lines.Clear();
-  lines.BeginUpdate();
-  try {
-    const unsigned codePage = GetACP();
-    while (!file.Eof()) {
-      const std::u16string line = file.Readln();
-      lines.Add(WideToMultiByte(codePage, TrimWide(line)));
-    }
-  } catch (...) {
-    lines.EndUpdate();
-    throw;
+  TUpdateGuard filling(lines);
+  const unsigned codePage = GetACP();
+  while (!file.Eof()) {
+    const std::u16string line = file.Readln();
+    lines.Add(ConvertUnicodeLine(fileName, codePage, TrimWide(line), lines.Lines().size() + 1));
   }
-  lines.EndUpdate();
+  // The text is no longer in the encoding the file named.
+  SetDeclaredEncoding(lines, CharsetNameOf(codePage));
 }
 
 void TZelXMLTree::LoadFromFile(const std::string& fileName) {
   CheckReady();
   FIsBusy = true;
   FCancelled = false;
-  // Closing actions, on every way out.
-  struct Closing {
-    TZelXMLTree& self;
-    ~Closing() {
-      if (self.FCancelled && self.FTreeView != nullptr) self.FTreeView->Clear();
-      self.FIsBusy = false;
-    }
-  } closing{*this};
+  const TScopeExit closing([this] {
+    if (FCancelled && FTreeView != nullptr) FTreeView->Clear();
+    FIsBusy = false;
+  });
 
   SetState(zxtsLoading);
+  CheckRegularFile(fileName);  // a FIFO or device would block or never end
   FIsUnicode = IsUnicodeFile(fileName);
   BuildOutline(fileName);
 }
@@ -113,6 +113,7 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
       doc.Lines.Clear();
       doc.ParseText(text);
     } else {
+      CheckEightBitFile(fileName);
       doc.LoadFromFile(fileName);
     }
     if (FCancelled) return;
@@ -139,19 +140,13 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
   }
   if (!FCancelled) {
     TTreeView& tree = *FTreeView;
-    tree.BeginUpdate();
-    try {
-      tree.Clear();
-      TOutlineBuilder builder(tree);
-      // The root line is the file name as outline text, so it is split like any line.
-      SplitLines(ExtractFileName(fileName) + "\r\n",
-                 [&](std::string_view line) { builder.AddLine(line); });
-      for (TOutlineLine& line : outline) builder.AddNode(line.Level, std::move(line.Text));
-    } catch (...) {
-      tree.EndUpdate();
-      throw;
-    }
-    tree.EndUpdate();
+    TUpdateGuard suspended(tree);
+    tree.Clear();
+    TOutlineBuilder builder(tree);
+    // The root line is the file name as outline text, so it is split like any line.
+    SplitLines(ExtractFileName(fileName) + "\r\n",
+               [&](std::string_view line) { builder.AddLine(line); });
+    for (TOutlineLine& line : outline) builder.AddNode(line.Level, std::move(line.Text));
   }
   SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }
@@ -160,19 +155,17 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   CheckReady();
   FIsBusy = true;
   FCancelled = false;
-  struct Closing {
-    TZelXMLTree& self;
-    ~Closing() { self.FIsBusy = false; }
-  } closing{*this};
+  const TScopeExit closing([this] { FIsBusy = false; });
 
   SetState(zxtsAligning);
-  std::string text;
+  // Lines go to the file as they are made; the target is replaced only on Commit.
+  TSafeFileWriter file(fileName);
   BuildXMLText(
-      *FTreeView, text, [this](uint16_t percent) { Progress(percent); },
+      *FTreeView, file, [this](uint16_t percent) { Progress(percent); },
       [this] { return FCancelled; });
   if (!FCancelled) {
     SetState(zxtsWriting);
-    WriteFileAtomically(fileName, text);
+    file.Commit();
     if (TTreeNode* root = FTreeView->GetFirstNode()) root->SetText(ExtractFileName(fileName));
     FState = zxtsDone;
   } else {

@@ -1,6 +1,7 @@
 #include "xml/MorXMLTree.h"
 
 #include "base/Exception.h"
+#include "platform/FileRead.h"
 #include "xml/XmlBuilder.h"
 
 namespace zel {

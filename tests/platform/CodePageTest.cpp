@@ -23,7 +23,9 @@ TEST(CodePage, CharsetNamesFollowTheLocaleRules) {
   EXPECT_EQ(CodePageFromCharset("windows-1250"), 1250u);
   EXPECT_EQ(CodePageFromCharset("KOI8-R"), 20866u);
   EXPECT_EQ(CodePageFromCharset("KOI8-U"), 21866u);
-  EXPECT_EQ(CodePageFromCharset("ANSI_X3.4-1968"), 0u);
+  // Plain ASCII (the C locale) counts as UTF-8: no character is squeezed into 7 bits.
+  EXPECT_EQ(CodePageFromCharset("ANSI_X3.4-1968"), 65001u);
+  EXPECT_EQ(CodePageFromCharset("US-ASCII"), 65001u);
   EXPECT_EQ(CodePageFromCharset(""), 0u);
   EXPECT_EQ(CodePageFromCharset("ISO-8859-17"), 0u);
 }

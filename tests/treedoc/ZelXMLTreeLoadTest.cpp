@@ -33,8 +33,8 @@ TEST(ZelXMLTreeLoad, BooksGivesTheOutlineStatesAndProgress) {
 }
 
 TEST(ZelXMLTreeLoad, OutlineShapes) {
-  // Only the name part of the path is the root's text, also for a Windows-style name.
-  EXPECT_EQ(LoadOutline("<a><b/></a>", "C:\\data\\books.xml"), "books.xml\n\t<a>\n\t\t<b />\n");
+  // Only the name part of the path is the root's text; '\\' and ':' are part of the name here.
+  EXPECT_EQ(LoadOutline("<a><b/></a>", "my:notes\\x.xml"), "my:notes\\x.xml\n\t<a>\n\t\t<b />\n");
   EXPECT_EQ(LoadOutline("<code><![CDATA[a<b]]></code>"), "t.xml\n\t<code>\n\t\t<![CDATA[a<b]]>\n");
   // A declaration deeper in the document still lands on the first level.
   EXPECT_EQ(LoadOutline("<a><?xml version=\"1.0\"?><b/></a>"),

@@ -1,0 +1,21 @@
+#pragma once
+// Checks a file's text must pass before it is loaded: the line list ends text at a NUL
+// character, so a file holding one would silently lose the rest.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace zel {
+
+// 1-based, lines split at CR LF, a lone CR or a lone LF.
+struct TTextPosition {
+  size_t Line = 1;
+  size_t Column = 1;
+};
+
+// Where the first byte 0 of an 8-bit file stands, if it holds one. Raises EFOpenError as
+// ReadFileBytes does.
+std::optional<TTextPosition> FindNulByte(const std::string& fileName);
+
+}  // namespace zel

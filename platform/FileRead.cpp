@@ -1,0 +1,76 @@
+#include "platform/FileRead.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "base/Exception.h"
+#include "base/StrUtils.h"
+
+namespace zel {
+
+namespace {
+
+constexpr const char* kNotRegular = "It is not a regular file.";
+
+}  // namespace
+
+std::string FileErrorMessage(const char* verb, const std::string& fileName, int err) {
+  return FileErrorMessage(verb, fileName, SysErrorMessage(err).c_str());
+}
+
+std::string FileErrorMessage(const char* verb, const std::string& fileName, const char* reason) {
+  return Format("Cannot %s file \"%s\". %s", verb, fileName.c_str(), reason);
+}
+
+void CheckRegularFile(const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegular));
+}
+
+int OpenRegularFile(const std::string& fileName, int64_t& size) {
+  // O_NONBLOCK: opening a FIFO without a writer would wait for one.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) throw EFOpenError(FileErrorMessage("open", fileName, errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    throw EFOpenError(FileErrorMessage("open", fileName, err));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegular));
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  size = st.st_size;
+  return fd;
+}
+
+std::string ReadFileBytes(const std::string& fileName) {
+  int64_t size = 0;
+  const int fd = OpenRegularFile(fileName, size);
+  std::string data(static_cast<size_t>(size), '\0');
+  size_t got = 0;
+  while (got < data.size()) {
+    const size_t chunk = std::min<size_t>(data.size() - got, size_t{1} << 30);
+    const ssize_t n = ::read(fd, data.data() + got, chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      throw EFOpenError(FileErrorMessage("open", fileName, err));
+    }
+    if (n == 0) break;  // the file shrank
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  data.resize(got);
+  return data;
+}
+
+}  // namespace zel

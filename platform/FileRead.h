@@ -1,0 +1,28 @@
+#pragma once
+// Reading whole 8-bit files, and the one form of the file errors that every layer reports:
+// "Cannot <verb> file \"<name>\". <system text>".
+
+#include <cstdint>
+#include <string>
+
+namespace zel {
+
+// "Cannot open file \"a.xml\". No such file or directory" for ("open", "a.xml", ENOENT).
+std::string FileErrorMessage(const char* verb, const std::string& fileName, int err);
+// The same with the given reason in place of the system's text.
+std::string FileErrorMessage(const char* verb, const std::string& fileName, const char* reason);
+
+// Raises EFOpenError "Cannot open file \"%s\". It is not a regular file." when the name
+// exists and is a FIFO, a device, a socket or a folder: reading those may block for ever or
+// never end. Any other failure is left to the reader that opens the file.
+void CheckRegularFile(const std::string& fileName);
+
+// Opens a regular file for reading without ever blocking on the open; returns the descriptor
+// and its size at open, or raises EFOpenError as above.
+int OpenRegularFile(const std::string& fileName, int64_t& size);
+
+// Reads a whole regular file; never reads past the size it had when opened, so a file that
+// grows while it is read, or whose size lies, still ends. Raises EFOpenError.
+std::string ReadFileBytes(const std::string& fileName);
+
+}  // namespace zel

@@ -1,0 +1,261 @@
+#include "platform/SafeFile.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "base/Exception.h"
+#include "base/StrUtils.h"
+#include "platform/FileRead.h"
+
+namespace zel {
+
+namespace {
+
+constexpr size_t kBufferSize = size_t{1} << 20;
+// Runs of at least this many characters are written from a shared block instead of the buffer.
+constexpr size_t kDirectRun = size_t{1} << 16;
+constexpr int kMaxLinks = 40;
+constexpr int kNameAttempts = 100;
+
+mode_t DefaultMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name a dangling symbolic link points at, followed link by link; 0 or an errno.
+int FollowDanglingLinks(std::string& path) {
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (!S_ISLNK(st.st_mode)) return 0;
+    std::vector<char> buf(PATH_MAX + 1);
+    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size() - 1);
+    if (n < 0) return errno;
+    const std::string to(buf.data(), static_cast<size_t>(n));
+    path = to.starts_with('/') ? to : FolderOf(path) + "/" + to;
+  }
+  return ELOOP;
+}
+
+// A short name of our own: the target's name plus a suffix could pass the name length limit.
+std::string TemporaryName() {
+  unsigned value = 0;
+  if (::getrandom(&value, sizeof value, 0) != sizeof value)
+    value = static_cast<unsigned>(::getpid()) * 2654435761u ^ static_cast<unsigned>(random());
+  return Format(".zelxml-%08x.tmp", value);
+}
+
+}  // namespace
+
+TSafeFileWriter::TSafeFileWriter(std::string fileName) : FFileName(std::move(fileName)) {}
+
+TSafeFileWriter::~TSafeFileWriter() {
+  if (!FCommitted) Discard();
+}
+
+void TSafeFileWriter::CreateFailed(int err) const {
+  throw EFCreateError(FileErrorMessage("create", FFileName, err));
+}
+
+void TSafeFileWriter::CreateFailed(const char* reason) const {
+  throw EFCreateError(FileErrorMessage("create", FFileName, reason));
+}
+
+void TSafeFileWriter::WriteFailed(int err) {
+  Discard();
+  throw EWriteError(FileErrorMessage("write", FFileName, err));
+}
+
+void TSafeFileWriter::Discard() noexcept {
+  if (FFd >= 0) ::close(FFd);
+  FFd = -1;
+  if (!FTempName.empty() && FDirFd >= 0) ::unlinkat(FDirFd, FTempName.c_str(), 0);
+  FTempName.clear();
+  if (FDirFd >= 0) ::close(FDirFd);
+  FDirFd = -1;
+}
+
+void TSafeFileWriter::Open() {
+  struct stat st {};
+  bool exists = false;
+  FTarget = FFileName;
+  if (::stat(FFileName.c_str(), &st) == 0) {
+    exists = true;
+    if (S_ISDIR(st.st_mode)) CreateFailed(EISDIR);
+    if (S_ISCHR(st.st_mode)) {
+      FInPlace = true;
+      FFd = ::open(FFileName.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+      if (FFd < 0) CreateFailed(errno);
+      return;
+    }
+    if (!S_ISREG(st.st_mode)) CreateFailed("It is not a regular file.");
+    if (::access(FFileName.c_str(), W_OK) != 0) CreateFailed(errno);
+    // The file itself is replaced, not a link to it.
+    if (char* real = ::realpath(FFileName.c_str(), nullptr)) {
+      FTarget = real;
+      std::free(real);
+    }
+  } else if (errno == ENOENT) {
+    if (const int err = FollowDanglingLinks(FTarget)) CreateFailed(err);
+  } else {
+    CreateFailed(errno);
+  }
+  FMode = exists ? (st.st_mode & 07777) : DefaultMode();
+
+  const std::string folder = FolderOf(FTarget);
+  FDirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (FDirFd < 0) FDirFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (FDirFd < 0) CreateFailed(errno);
+
+  FFd = ::openat(FDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  FUnnamed = FFd >= 0;
+  if (!FUnnamed) {
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) CreateFailed(errno);
+    for (int i = 0; i < kNameAttempts && FFd < 0; ++i) {
+      FTempName = TemporaryName();
+      FFd = ::openat(FDirFd, FTempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+      if (FFd < 0 && errno != EEXIST) break;
+    }
+    if (FFd < 0) {
+      const int err = errno;
+      FTempName.clear();
+      CreateFailed(err);
+    }
+  }
+  // The owner first: changing it may clear set-id bits that the mode then restores.
+  if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+    if (::fchown(FFd, st.st_uid, st.st_gid) != 0) (void)::fchown(FFd, static_cast<uid_t>(-1), st.st_gid);
+  }
+  if (::fchmod(FFd, FMode) != 0) WriteFailed(errno);
+}
+
+void TSafeFileWriter::WriteOut(const char* data, size_t size) {
+  if (FFd < 0) Open();
+  while (size > 0) {
+    const ssize_t n = ::write(FFd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      WriteFailed(errno);
+    }
+    if (n == 0) WriteFailed(ENOSPC);
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+void TSafeFileWriter::Flush() {
+  if (FBuffer.empty()) return;
+  WriteOut(FBuffer.data(), FBuffer.size());
+  FBuffer.clear();
+}
+
+void TSafeFileWriter::Write(std::string_view data) {
+  if (FBuffer.size() + data.size() > kBufferSize) {
+    Flush();
+    if (data.size() >= kBufferSize) {
+      WriteOut(data.data(), data.size());
+      return;
+    }
+  }
+  if (FBuffer.capacity() < kBufferSize) FBuffer.reserve(kBufferSize);
+  FBuffer.append(data);
+}
+
+void TSafeFileWriter::WriteRepeated(char c, size_t count) {
+  if (count < kDirectRun) {
+    if (FBuffer.size() + count > kBufferSize) Flush();
+    FBuffer.append(count, c);
+    return;
+  }
+  // Deep indentation: many pieces of one shared block per call, nothing built per line.
+  Flush();
+  static thread_local std::string block;
+  if (block.size() != kBufferSize || block[0] != c) block.assign(kBufferSize, c);
+  if (FFd < 0) Open();
+  std::vector<iovec> pieces;
+  while (count > 0) {
+    pieces.clear();
+    size_t batch = 0;
+    while (count - batch > 0 && pieces.size() < IOV_MAX && batch < (size_t{1} << 30)) {
+      const size_t n = std::min(kBufferSize, count - batch);
+      pieces.push_back({block.data(), n});
+      batch += n;
+    }
+    const ssize_t n = ::writev(FFd, pieces.data(), static_cast<int>(pieces.size()));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      WriteFailed(errno);
+    }
+    if (n == 0) WriteFailed(ENOSPC);
+    count -= static_cast<size_t>(n);
+  }
+}
+
+void TSafeFileWriter::Commit() {
+  Flush();
+  if (FFd < 0) Open();
+  if (FInPlace) {
+    const int fd = FFd;
+    FFd = -1;
+    if (::close(fd) != 0 && errno != EINTR) WriteFailed(errno);
+    FCommitted = true;
+    return;
+  }
+  if (::fsync(FFd) != 0) WriteFailed(errno);
+  if (FUnnamed) {
+    // Linked in under a temporary name only now that it is complete.
+    const std::string self = Format("/proc/self/fd/%d", FFd);
+    int rc = -1;
+    for (int i = 0; i < kNameAttempts && rc != 0; ++i) {
+      FTempName = TemporaryName();
+      rc = ::linkat(AT_FDCWD, self.c_str(), FDirFd, FTempName.c_str(), AT_SYMLINK_FOLLOW);
+      if (rc != 0 && errno == ENOENT)  // no /proc: needs the right to link by descriptor
+        rc = ::linkat(FFd, "", FDirFd, FTempName.c_str(), AT_EMPTY_PATH);
+      if (rc != 0 && errno != EEXIST) break;
+    }
+    if (rc != 0) {
+      const int err = errno;
+      FTempName.clear();
+      WriteFailed(err);
+    }
+  }
+  const int fd = FFd;
+  FFd = -1;
+  if (::close(fd) != 0 && errno != EINTR) WriteFailed(errno);
+  if (::renameat(FDirFd, FTempName.c_str(), FDirFd, BaseOf(FTarget).c_str()) != 0)
+    WriteFailed(errno);
+  FTempName.clear();
+  ::fsync(FDirFd);  // makes the new name itself durable
+  ::close(FDirFd);
+  FDirFd = -1;
+  FCommitted = true;
+}
+
+void WriteFileAtomically(const std::string& fileName, std::string_view data) {
+  TSafeFileWriter writer(fileName);
+  writer.Write(data);
+  writer.Commit();
+}
+
+}  // namespace zel

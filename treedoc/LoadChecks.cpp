@@ -1,0 +1,92 @@
+#include "treedoc/LoadChecks.h"
+
+#include "base/StrUtils.h"
+#include "base/StringList.h"
+#include "fileio/TextChecks.h"
+#include "platform/CodePage.h"
+#include "treedoc/ZelXMLTree.h"
+
+namespace zel {
+
+namespace {
+
+constexpr std::string_view kDeclarationStart = "<?xml";
+constexpr std::string_view kDeclarationEnd = "?>";
+
+// The value of the pseudo-attribute `name` in text: [begin, end) inside its quotes.
+bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin,
+                         size_t& end) {
+  for (size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, at + 1)) {
+    if (at > 0 && !IsBlank(text[at - 1])) continue;  // part of another word
+    size_t p = at + name.size();
+    while (p < text.size() && IsBlank(text[p])) ++p;
+    if (p >= text.size() || text[p] != '=') continue;
+    ++p;
+    while (p < text.size() && IsBlank(text[p])) ++p;
+    if (p >= text.size() || (text[p] != '"' && text[p] != '\'')) continue;
+    const size_t close = text.find(text[p], p + 1);
+    if (close == std::string_view::npos) continue;
+    begin = p + 1;
+    end = close;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void CheckEightBitFile(const std::string& fileName) {
+  if (const auto pos = FindNulByte(fileName))
+    throw EZelXMLTree(Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
+                             "it is not a text file.",
+                             fileName.c_str(), pos->Line, pos->Column));
+}
+
+std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,
+                               std::u16string_view line, size_t lineNumber) {
+  const size_t nul = line.find(u'\0');
+  if (nul != std::u16string_view::npos)
+    throw EZelXMLTree(Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
+                             "it is not a text file.",
+                             fileName.c_str(), lineNumber, nul + 1));
+  bool lossy = false;
+  std::string out = WideToMultiByte(codePage, line, &lossy);
+  if (lossy)
+    throw EZelXMLTree(Format("The file \"%s\" holds characters at line %zu that the system code "
+                             "page %u (%s) cannot hold; saving would turn them into \"?\".",
+                             fileName.c_str(), lineNumber, codePage,
+                             CharsetNameOf(codePage).c_str()));
+  return out;
+}
+
+void SetDeclaredEncoding(TStringList& lines, std::string_view charset) {
+  if (lines.Empty()) return;
+  const std::string& first = lines[0];
+  if (!StartsWith(first, kDeclarationStart)) return;
+  if (first.size() > kDeclarationStart.size() && !IsBlank(first[kDeclarationStart.size()]) &&
+      first[kDeclarationStart.size()] != '?')
+    return;  // "<?xml-stylesheet" and the like
+  // A declaration may run over several lines; it ends at the first "?>".
+  int versionLine = -1;
+  size_t versionEnd = 0;
+  for (int i = 0; i < lines.Count(); ++i) {
+    std::string& line = lines[i];
+    const size_t close = line.find(kDeclarationEnd);
+    const std::string_view text = std::string_view(line).substr(0, close);
+    size_t begin = 0, end = 0;
+    if (FindPseudoAttribute(text, "encoding", begin, end)) {
+      line.replace(begin, end - begin, charset);
+      return;
+    }
+    if (versionLine < 0 && FindPseudoAttribute(text, "version", begin, end)) {
+      versionLine = i;
+      versionEnd = end + 1;
+    }
+    if (close != std::string::npos) break;
+  }
+  // Without a name the text counts as UTF-8.
+  if (versionLine >= 0 && charset != "UTF-8")
+    lines[versionLine].insert(versionEnd, " encoding=\"" + std::string(charset) + "\"");
+}
+
+}  // namespace zel

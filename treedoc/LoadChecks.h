@@ -1,0 +1,26 @@
+#pragma once
+// What a load checks and mends before the text reaches the parser, so that nothing is changed
+// or lost silently: NUL characters, characters the code page cannot hold, and the encoding an
+// XML declaration names once Unicode text has been converted.
+
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+class TStringList;
+
+// Raises EZelXMLTree, naming the position, when the 8-bit file holds a byte 0.
+void CheckEightBitFile(const std::string& fileName);
+
+// One line of Unicode text in the code page. Raises EZelXMLTree, naming the file and the line,
+// when the line holds U+0000 or a character the code page cannot hold.
+std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,
+                               std::u16string_view line, size_t lineNumber);
+
+// Makes the XML declaration at the start of the lines name the charset its text is now in:
+// its encoding value is replaced, or one is added after the version where the text is not
+// UTF-8. Lines without a declaration are left alone.
+void SetDeclaredEncoding(TStringList& lines, std::string_view charset);
+
+}  // namespace zel
