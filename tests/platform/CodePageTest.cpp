@@ -87,5 +87,37 @@ TEST(Utf8, MalformedAndTruncatedSequencesGiveOneReplacementEach) {
   EXPECT_EQ(Utf8("\xFF"), u"\uFFFD");
 }
 
+
+TEST(CodePage, The1252BytesWindowsLeavesUndefinedSurviveBothWays) {
+  const std::string bytes("\x81\x8D\x8F\x90\x9D", 5);
+  const std::u16string units = u"\u0081\u008D\u008F\u0090\u009D";
+  EXPECT_EQ(MultiByteToWide(1252, bytes), units);
+  bool lossy = true;
+  EXPECT_EQ(WideToMultiByte(1252, units, &lossy), bytes);
+  EXPECT_FALSE(lossy);
+  // Only in 1252: elsewhere they stay what the code page says.
+  EXPECT_EQ(MultiByteToWide(1251, "\x81"), u"\u0403");
+}
+
+TEST(CodePage, ConversionsTellWhenACharacterWasReplaced) {
+  bool lossy = false;
+  EXPECT_EQ(WideToMultiByte(1252, u"a\u4E2Db", &lossy), "a?b");
+  EXPECT_TRUE(lossy);
+  EXPECT_EQ(WideToMultiByte(1252, u"caf\u00E9", &lossy), "caf\xE9");
+  EXPECT_FALSE(lossy);
+  EXPECT_EQ(WideToMultiByte(1252, u"a?", &lossy), "a?");  // a question mark of its own
+  EXPECT_FALSE(lossy);
+  WideToMultiByte(65001, u"\U0001F600", &lossy);
+  EXPECT_FALSE(lossy);
+}
+
+TEST(CodePage, DeclarationNamesOfCodePages) {
+  EXPECT_EQ(CharsetNameOf(65001), "UTF-8");
+  EXPECT_EQ(CharsetNameOf(1252), "windows-1252");
+  EXPECT_EQ(CharsetNameOf(1251), "windows-1251");
+  EXPECT_EQ(CharsetNameOf(28592), "ISO-8859-2");
+  EXPECT_EQ(CharsetNameOf(20866), "KOI8-R");
+}
+
 }  // namespace
 }  // namespace zel

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,10 +32,16 @@ int Usage() {
   return 2;
 }
 
+// Output that cannot be written (a full disk, a closed pipe) is a failure, not success.
+void CheckWritten(std::FILE* stream, const char* what) {
+  if (std::fflush(stream) != 0 || std::ferror(stream) != 0)
+    throw std::runtime_error(std::string("cannot write ") + what + ": " + std::strerror(errno));
+}
+
 void PrintOutline(const TTreeView& tree) {
   std::string out;
   const auto flush = [&] {
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) CheckWritten(stdout, "the outline");
     out.clear();
   };
   WalkInDocumentOrder(tree, [&](const TTreeNode& n, int level) {
@@ -44,6 +52,7 @@ void PrintOutline(const TTreeView& tree) {
     return true;
   });
   flush();
+  CheckWritten(stdout, "the outline");
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {
@@ -117,17 +126,20 @@ int main(int argc, char** argv) {
     };
   }
   try {
+    int result = -1;
     if (command == "outline" && rest.size() == 1) {
       component.LoadFromFile(rest[0]);
       PrintOutline(tree);
-      return 0;
-    }
-    if (command == "convert" && rest.size() == 2) {
+      result = 0;
+    } else if (command == "convert" && rest.size() == 2) {
       component.LoadFromFile(rest[0]);
       component.SaveToFile(rest[1]);
-      return 0;
+      result = 0;
+    } else if (command == "bench" && rest.size() == 1) {
+      result = Bench(component, tree, rest[0]);
     }
-    if (command == "bench" && rest.size() == 1) return Bench(component, tree, rest[0]);
+    if (events) CheckWritten(stderr, "the events");
+    if (result >= 0) return result;
   } catch (const Exception& e) {
     std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
     return 1;
