@@ -5,6 +5,7 @@
 
 #include "ZelXMLTreeTestUtil.h"
 #include "base/Exception.h"
+#include "base/TextSink.h"
 #include "treedoc/XMLSave.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -173,4 +174,61 @@ TEST(ZelXMLTreeSave, ReplacingKeepsPermissionsAndLinksAndLeavesNoTemporaryFile) 
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(FilesIn(dir.Path()), 2);
   EXPECT_EQ(r.tree.GetFirstNode()->Text(), "link.xml");
+}
+
+namespace {
+
+// Records how the save hands its text over.
+class TPieceSink : public TTextSink {
+ public:
+  void Write(std::string_view text) override {
+    Largest = std::max(Largest, text.size());
+    Bytes += text.size();
+    Text.append(text.substr(0, Keep - std::min(Keep, Text.size())));
+  }
+  void WriteRepeated(char c, size_t count) override {
+    Bytes += count;
+    Runs = std::max(Runs, count);
+    Text.append(std::min(count, Keep - std::min(Keep, Text.size())), c);
+  }
+  size_t Largest = 0, Runs = 0, Bytes = 0;
+  size_t Keep = 64;
+  std::string Text;
+};
+
+}  // namespace
+
+TEST(ZelXMLTreeSave, ADeepDocumentIsHandedOverLineByLineNeverWhole) {
+  constexpr int kDepth = 3000;
+  TTreeView tree;
+  TTreeNode* n = tree.AddChild(nullptr, "deep.xml");
+  for (int i = 0; i < kDepth; ++i) n = tree.AddChild(n, "<e>");
+  TPieceSink sink;
+  ASSERT_TRUE(BuildXMLText(tree, sink, nullptr, nullptr));
+  // Level k opens with k - 1 TABs and "<e>", and closes with k - 1 TABs and "</e>"; the
+  // deepest is "<e></e>" on one line. No text is built whole.
+  const size_t d = kDepth;
+  const size_t tabs = d * (d - 1) / 2 + (d - 1) * (d - 2) / 2;
+  EXPECT_EQ(sink.Bytes, tabs + (d - 1) * (5 + 6) + 9);
+  EXPECT_LE(sink.Largest, 8u);
+  EXPECT_EQ(sink.Runs, size_t{kDepth} - 1);
+  EXPECT_EQ(sink.Text.substr(0, 12), "<e>\r\n\t<e>\r\n\t");
+}
+
+TEST(ZelXMLTreeSave, SavingToADeviceWritesInPlaceAndOtherKindsFail) {
+  Recorder r;
+  Build(r.tree, kBooksTree);
+  r.component.SaveToFile("/dev/null");
+  EXPECT_EQ(r.component.ZelXMLTreeState(), zxtsDone);
+  struct stat st {};
+  ASSERT_EQ(stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+  TempDir dir;
+  const std::string fifo = dir.File("fifo.xml");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_THROW(r.component.SaveToFile(fifo), EFCreateError);
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(FilesIn(dir.Path()), 1);
 }
