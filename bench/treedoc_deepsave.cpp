@@ -1,0 +1,58 @@
+// Save of a document nested 1,000,000 deep, built straight into the outline. The file is as
+// large as its indentation makes it (about 1 TB of TABs), so it goes to /dev/null, which the
+// save writes in place; what counts is the memory the save needs beyond the tree.
+//   bench_treedoc_deepsave [DEPTH]
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "treedoc/TreeView.h"
+#include "treedoc/ZelXMLTree.h"
+
+using namespace zel;
+
+namespace {
+
+// Resident and peak resident memory in MB, from /proc/self/status.
+long StatusMB(const char* key) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::string(key).size()) / 1024;
+  return -1;
+}
+
+// Starts the peak over from the current resident size.
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+double Since(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long depth = argc > 1 ? std::atol(argv[1]) : 1000000;
+  TTreeView tree;
+  auto start = std::chrono::steady_clock::now();
+  {
+    TTreeNode* n = tree.AddChild(nullptr, "deep.xml");
+    for (long i = 0; i < depth; ++i) n = tree.AddChild(n, "<e a=\"1\">");
+  }
+  const double build = Since(start);
+  const long treeMB = StatusMB("VmRSS:");
+  ResetPeak();
+  TZelXMLTree component;
+  component.SetTreeView(&tree);
+  start = std::chrono::steady_clock::now();
+  component.SaveToFile("/dev/null");
+  const double save = Since(start);
+  const long peakMB = StatusMB("VmHWM:");
+  std::printf("depth %ld\nbuild %.3f s\nsave %.3f s\nresident with the tree %ld MB\n"
+              "peak during save %ld MB (%ld MB beyond the tree)\n",
+              depth, build, save, treeMB, peakMB, peakMB - treeMB);
+  return 0;
+}
