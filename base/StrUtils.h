@@ -10,7 +10,9 @@ namespace zel {
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Trimming removes every leading and trailing character whose code is 32 or less.
-inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+inline bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 std::string_view TrimView(std::string_view s);
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);

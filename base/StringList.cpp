@@ -41,8 +41,12 @@ std::string TStringList::Text() const {
   return out;
 }
 
-void TStringList::LoadFromStream(TStream& stream) { SetText(stream.ReadRest()); }
+void TStringList::LoadFromStream(TStream& stream) {
+  SetText(stream.ReadRest());
+}
 
-void TStringList::SaveToStream(TStream& stream) const { stream.WriteString(Text()); }
+void TStringList::SaveToStream(TStream& stream) const {
+  stream.WriteString(Text());
+}
 
 }  // namespace zel

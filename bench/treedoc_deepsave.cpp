@@ -26,7 +26,9 @@ long StatusMB(const char* key) {
 }
 
 // Starts the peak over from the current resident size.
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void ResetPeak() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 double Since(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
@@ -51,8 +53,9 @@ int main(int argc, char** argv) {
   component.SaveToFile("/dev/null");
   const double save = Since(start);
   const long peakMB = StatusMB("VmHWM:");
-  std::printf("depth %ld\nbuild %.3f s\nsave %.3f s\nresident with the tree %ld MB\n"
-              "peak during save %ld MB (%ld MB beyond the tree)\n",
-              depth, build, save, treeMB, peakMB, peakMB - treeMB);
+  std::printf(
+      "depth %ld\nbuild %.3f s\nsave %.3f s\nresident with the tree %ld MB\n"
+      "peak during save %ld MB (%ld MB beyond the tree)\n",
+      depth, build, save, treeMB, peakMB, peakMB - treeMB);
   return 0;
 }

@@ -28,8 +28,7 @@ class TReader {
   // The next piece of the file, empty at its end; never past the size found at open.
   size_t Next(std::vector<char>& buf) {
     while (FLeft > 0) {
-      const ssize_t n =
-          ::read(FFd, buf.data(), std::min(buf.size(), static_cast<size_t>(FLeft)));
+      const ssize_t n = ::read(FFd, buf.data(), std::min(buf.size(), static_cast<size_t>(FLeft)));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) throw EFOpenError(FileErrorMessage("open", FName, errno));
       FLeft -= n;

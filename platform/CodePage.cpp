@@ -149,8 +149,7 @@ bool IsUndefinedIn1252(unsigned value) {
 // Runs iconv over the whole input; on a sequence it cannot take it asks fallback(in, left,
 // replacement) how many bytes to skip and what to write instead.
 template <typename Fallback>
-std::string Convert(iconv_t cd, const char* in, size_t inLeft, size_t initial,
-                    Fallback fallback) {
+std::string Convert(iconv_t cd, const char* in, size_t inLeft, size_t initial, Fallback fallback) {
   std::string out(initial + 16, '\0');
   size_t used = 0;
   iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
@@ -277,15 +276,15 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[i] = p[i];
     return out;
   }
-  const std::string bytes =
-      Convert(cd, text.data(), text.size(), text.size() * 2,
-              [codePage](const char* in, size_t, std::string& replacement) {
-                const auto byte = static_cast<unsigned char>(*in);
-                const char16_t unit =
-                    codePage == CP_WINDOWS_1252 && IsUndefinedIn1252(byte) ? byte : char16_t{0xFFFD};
-                replacement.assign(reinterpret_cast<const char*>(&unit), sizeof unit);
-                return size_t{1};
-              });
+  const std::string bytes = Convert(
+      cd, text.data(), text.size(), text.size() * 2,
+      [codePage](const char* in, size_t, std::string& replacement) {
+        const auto byte = static_cast<unsigned char>(*in);
+        const char16_t unit =
+            codePage == CP_WINDOWS_1252 && IsUndefinedIn1252(byte) ? byte : char16_t{0xFFFD};
+        replacement.assign(reinterpret_cast<const char*>(&unit), sizeof unit);
+        return size_t{1};
+      });
   out.resize(bytes.size() / 2);
   std::memcpy(out.data(), bytes.data(), out.size() * 2);
   return out;

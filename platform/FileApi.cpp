@@ -78,7 +78,9 @@ HANDLE CreateFile(const std::string& fileName, DWORD desiredAccess, DWORD shareM
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = open(fileName.c_str(), flags, 0666);
+  // Opening a FIFO to read would wait for a writer; the readers take what is there instead.
+  const bool noWait = !wantWrite;
+  const int fd = open(fileName.c_str(), flags | (noWait ? O_NONBLOCK : 0), 0666);
   if (fd < 0) {
     const int err = errno;
     if (err == ENOENT)
@@ -93,6 +95,7 @@ HANDLE CreateFile(const std::string& fileName, DWORD desiredAccess, DWORD shareM
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  if (noWait) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   // The lock comes before truncating, so that a held file is never emptied.
   const int lock = LockFor(shareMode);
   if (lock != 0) {

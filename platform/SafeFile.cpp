@@ -145,7 +145,8 @@ void TSafeFileWriter::Open() {
   }
   // The owner first: changing it may clear set-id bits that the mode then restores.
   if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-    if (::fchown(FFd, st.st_uid, st.st_gid) != 0) (void)::fchown(FFd, static_cast<uid_t>(-1), st.st_gid);
+    if (::fchown(FFd, st.st_uid, st.st_gid) != 0)
+      (void)::fchown(FFd, static_cast<uid_t>(-1), st.st_gid);
   }
   if (::fchmod(FFd, FMode) != 0) WriteFailed(errno);
 }

@@ -47,12 +47,12 @@ class TSafeFileWriter : public TTextSink {
 
   std::string FFileName;
   std::string FBuffer;
-  std::string FTarget;     // the file that takes the new bytes: a link's target
-  std::string FTempName;   // a named temporary file, where one had to be made
-  int FDirFd = -1;         // the target's folder
+  std::string FTarget;    // the file that takes the new bytes: a link's target
+  std::string FTempName;  // a named temporary file, where one had to be made
+  int FDirFd = -1;        // the target's folder
   int FFd = -1;
-  bool FInPlace = false;   // a device: written directly
-  bool FUnnamed = false;   // FFd is an unnamed temporary file
+  bool FInPlace = false;  // a device: written directly
+  bool FUnnamed = false;  // FFd is an unnamed temporary file
   bool FCommitted = false;
   mode_t FMode = 0;
 };

@@ -14,8 +14,7 @@ constexpr std::string_view kDeclarationStart = "<?xml";
 constexpr std::string_view kDeclarationEnd = "?>";
 
 // The value of the pseudo-attribute `name` in text: [begin, end) inside its quotes.
-bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin,
-                         size_t& end) {
+bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin, size_t& end) {
   for (size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, at + 1)) {
     if (at > 0 && !IsBlank(text[at - 1])) continue;  // part of another word
     size_t p = at + name.size();
@@ -37,25 +36,27 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
 
 void CheckEightBitFile(const std::string& fileName) {
   if (const auto pos = FindNulByte(fileName))
-    throw EZelXMLTree(Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
-                             "it is not a text file.",
-                             fileName.c_str(), pos->Line, pos->Column));
+    throw EZelXMLTree(
+        Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
+               "it is not a text file.",
+               fileName.c_str(), pos->Line, pos->Column));
 }
 
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,
                                std::u16string_view line, size_t lineNumber) {
   const size_t nul = line.find(u'\0');
   if (nul != std::u16string_view::npos)
-    throw EZelXMLTree(Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
-                             "it is not a text file.",
-                             fileName.c_str(), lineNumber, nul + 1));
+    throw EZelXMLTree(
+        Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
+               "it is not a text file.",
+               fileName.c_str(), lineNumber, nul + 1));
   bool lossy = false;
   std::string out = WideToMultiByte(codePage, line, &lossy);
   if (lossy)
-    throw EZelXMLTree(Format("The file \"%s\" holds characters at line %zu that the system code "
-                             "page %u (%s) cannot hold; saving would turn them into \"?\".",
-                             fileName.c_str(), lineNumber, codePage,
-                             CharsetNameOf(codePage).c_str()));
+    throw EZelXMLTree(
+        Format("The file \"%s\" holds characters at line %zu that the system code "
+               "page %u (%s) cannot hold; saving would turn them into \"?\".",
+               fileName.c_str(), lineNumber, codePage, CharsetNameOf(codePage).c_str()));
   return out;
 }
 

@@ -58,7 +58,9 @@ TEST(ReadLimits, AnOddLastByteAfterACarriageReturnIsNoLineBreak) {
   TTempDir dir;
   const std::string name = dir.File("odd");
   // 'a', CR, then one byte 0A: without its second byte it is no LF unit.
-  WriteBytes(name, std::string("\xFF\xFE" "a\0\r\0\n", 7));
+  WriteBytes(name, std::string("\xFF\xFE"
+                               "a\0\r\0\n",
+                               7));
   size_t count = 0;
   {
     TVyTextFile f(name, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, 0);
@@ -66,7 +68,9 @@ TEST(ReadLimits, AnOddLastByteAfterACarriageReturnIsNoLineBreak) {
     EXPECT_EQ(ReadAllLines(f, count), u"a\r\uFFFD|");
   }
   // A whole CR LF at the very end is still a break.
-  WriteBytes(name, std::string("\xFF\xFE" "a\0\r\0\n\0", 8));
+  WriteBytes(name, std::string("\xFF\xFE"
+                               "a\0\r\0\n\0",
+                               8));
   TVyTextFile g(name, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, 0);
   g.Reset({}, 0, 0);
   EXPECT_EQ(ReadAllLines(g, count), u"a|");
@@ -114,8 +118,8 @@ TEST_F(HugeFileEdges, AnUnbufferedShortExactReadIsNoSystemError) {
     FAIL();
   } catch (const EVyHugeFile& e) {
     EXPECT_EQ(e.HelpContext(), 1002);
-    EXPECT_EQ(e.Message(), "TVyHugeFile.BlockReadUnsafe(" + name +
-                               ") failed. A call to an OS function failed");
+    EXPECT_EQ(e.Message(),
+              "TVyHugeFile.BlockReadUnsafe(" + name + ") failed. A call to an OS function failed");
   }
 }
 

@@ -87,7 +87,6 @@ TEST(Utf8, MalformedAndTruncatedSequencesGiveOneReplacementEach) {
   EXPECT_EQ(Utf8("\xFF"), u"\uFFFD");
 }
 
-
 TEST(CodePage, The1252BytesWindowsLeavesUndefinedSurviveBothWays) {
   const std::string bytes("\x81\x8D\x8F\x90\x9D", 5);
   const std::u16string units = u"\u0081\u008D\u008F\u0090\u009D";

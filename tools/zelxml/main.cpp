@@ -3,8 +3,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,7 +41,8 @@ void CheckWritten(std::FILE* stream, const char* what) {
 void PrintOutline(const TTreeView& tree) {
   std::string out;
   const auto flush = [&] {
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) CheckWritten(stdout, "the outline");
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+      CheckWritten(stdout, "the outline");
     out.clear();
   };
   WalkInDocumentOrder(tree, [&](const TTreeNode& n, int level) {
