@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -111,6 +113,19 @@ TEST(FileApi, CreationDispositions) {
   CloseHandle(h);
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(FileApi, OpeningAFifoToReadDoesNotWaitForAWriter) {
+  test::TTempDir dir;
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const HANDLE h = CreateFile(fifo, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char c = 0;
+  DWORD got = 1;
+  EXPECT_TRUE(ReadFile(h, &c, 1, &got));  // no writer: the end, at once
+  EXPECT_EQ(got, 0u);
+  CloseHandle(h);
 }
 
 }  // namespace

@@ -67,8 +67,9 @@ TEST(SafeFile, ACharacterDeviceIsWrittenInPlace) {
   ASSERT_EQ(stat("/dev/null", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode));
   // Writing to it can still fail, and says so.
-  if (std::filesystem::exists("/dev/full"))
+  if (std::filesystem::exists("/dev/full")) {
     EXPECT_THROW(WriteFileAtomically("/dev/full", "data"), EWriteError);
+  }
 }
 
 TEST(SafeFile, FifosSocketsAndLinksToPipesAreNotReplaced) {
