@@ -12,12 +12,6 @@
 
 namespace zel {
 
-namespace {
-
-constexpr const char* kNotRegular = "It is not a regular file.";
-
-}  // namespace
-
 std::string FileErrorMessage(const char* verb, const std::string& fileName, int err) {
   return FileErrorMessage(verb, fileName, SysErrorMessage(err).c_str());
 }
@@ -29,7 +23,7 @@ std::string FileErrorMessage(const char* verb, const std::string& fileName, cons
 void CheckRegularFile(const std::string& fileName) {
   struct stat st {};
   if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegular));
+    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegularFile));
 }
 
 int OpenRegularFile(const std::string& fileName, int64_t& size) {
@@ -44,7 +38,7 @@ int OpenRegularFile(const std::string& fileName, int64_t& size) {
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegular));
+    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegularFile));
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   size = st.st_size;

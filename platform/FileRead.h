@@ -7,6 +7,9 @@
 
 namespace zel {
 
+// The reason given for a name that is a FIFO, a device, a socket or a folder.
+inline constexpr const char* kNotRegularFile = "It is not a regular file.";
+
 // "Cannot open file \"a.xml\". No such file or directory" for ("open", "a.xml", ENOENT).
 std::string FileErrorMessage(const char* verb, const std::string& fileName, int err);
 // The same with the given reason in place of the system's text.

@@ -109,7 +109,7 @@ void TSafeFileWriter::Open() {
       if (FFd < 0) CreateFailed(errno);
       return;
     }
-    if (!S_ISREG(st.st_mode)) CreateFailed("It is not a regular file.");
+    if (!S_ISREG(st.st_mode)) CreateFailed(kNotRegularFile);
     if (::access(FFileName.c_str(), W_OK) != 0) CreateFailed(errno);
     // The file itself is replaced, not a link to it.
     if (char* real = ::realpath(FFileName.c_str(), nullptr)) {

@@ -32,24 +32,23 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
   return false;
 }
 
+[[noreturn]] void NulFound(const std::string& fileName, size_t line, size_t column) {
+  throw EZelXMLTree(
+      Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
+             "it is not a text file.",
+             fileName.c_str(), line, column));
+}
+
 }  // namespace
 
 void CheckEightBitFile(const std::string& fileName) {
-  if (const auto pos = FindNulByte(fileName))
-    throw EZelXMLTree(
-        Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
-               "it is not a text file.",
-               fileName.c_str(), pos->Line, pos->Column));
+  if (const auto pos = FindNulByte(fileName)) NulFound(fileName, pos->Line, pos->Column);
 }
 
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,
                                std::u16string_view line, size_t lineNumber) {
   const size_t nul = line.find(u'\0');
-  if (nul != std::u16string_view::npos)
-    throw EZelXMLTree(
-        Format("The file \"%s\" holds a NUL character at line %zu, column %zu: "
-               "it is not a text file.",
-               fileName.c_str(), lineNumber, nul + 1));
+  if (nul != std::u16string_view::npos) NulFound(fileName, lineNumber, nul + 1);
   bool lossy = false;
   std::string out = WideToMultiByte(codePage, line, &lossy);
   if (lossy)
