@@ -191,8 +191,7 @@ void TSafeFileWriter::WriteRepeated(char c, size_t count) {
   }
   // Deep indentation: many pieces of one shared block per call, nothing built per line.
   Flush();
-  static thread_local std::string block;
-  if (block.size() != kBufferSize || block[0] != c) block.assign(kBufferSize, c);
+  if (FRun.size() != kBufferSize || FRun[0] != c) FRun.assign(kBufferSize, c);
   if (FFd < 0) Open();
   std::vector<iovec> pieces;
   while (count > 0) {
@@ -200,7 +199,7 @@ void TSafeFileWriter::WriteRepeated(char c, size_t count) {
     size_t batch = 0;
     while (count - batch > 0 && pieces.size() < IOV_MAX && batch < (size_t{1} << 30)) {
       const size_t n = std::min(kBufferSize, count - batch);
-      pieces.push_back({block.data(), n});
+      pieces.push_back({FRun.data(), n});
       batch += n;
     }
     const ssize_t n = ::writev(FFd, pieces.data(), static_cast<int>(pieces.size()));

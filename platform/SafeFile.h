@@ -47,6 +47,7 @@ class TSafeFileWriter : public TTextSink {
 
   std::string FFileName;
   std::string FBuffer;
+  std::string FRun;       // one block of the character that long runs are written from
   std::string FTarget;    // the file that takes the new bytes: a link's target
   std::string FTempName;  // a named temporary file, where one had to be made
   int FDirFd = -1;        // the target's folder
