@@ -22,19 +22,10 @@ void AppendIndent(std::string& out, int level) {
 // Comments and CDATA sections keep their line breaks as marks in the outline; the file gets
 // the line breaks back.
 void AppendNodeText(std::string& out, std::string_view text) {
-  if (!IsMultiLineSectionText(text)) {
+  if (IsMultiLineSectionText(text))
+    out.append(SectionTextForFile(text));
+  else
     out.append(text);
-    return;
-  }
-  size_t pos = 0;
-  while (true) {
-    const size_t hit = text.find(kOutlineLineBreak, pos);
-    if (hit == std::string_view::npos) break;
-    out.append(text.substr(pos, hit - pos));
-    out.append("\r\n");
-    pos = hit + kOutlineLineBreak.size();
-  }
-  out.append(text.substr(pos));
 }
 
 void AppendClosingLine(std::string& out, const TTreeNode& node, int level) {

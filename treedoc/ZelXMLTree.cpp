@@ -9,6 +9,7 @@
 #include "base/StringList.h"
 #include "fileio/VyTextFile.h"
 #include "platform/CodePage.h"
+#include "treedoc/SectionLineTrim.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
@@ -17,16 +18,6 @@
 namespace zel {
 
 namespace {
-
-// Thrown through the document's line walk to end it once the rewrite has stopped.
-struct TransformStopped {};
-
-std::u16string_view TrimWide(std::u16string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] <= 32) ++b;
-  while (e > b && s[e - 1] <= 32) --e;
-  return s.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -72,9 +63,10 @@ void TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lin
   lines.BeginUpdate();
   try {
     const unsigned codePage = GetACP();
+    TSectionLineTrim trim;
     while (!file.Eof()) {
       const std::u16string line = file.Readln();
-      lines.Add(WideToMultiByte(codePage, TrimWide(line)));
+      lines.Add(WideToMultiByte(codePage, trim.Trim(line)));
     }
   } catch (...) {
     lines.EndUpdate();
@@ -125,17 +117,14 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
         lineCount - 1, outline, [this](uint16_t percent) { Progress(percent); },
         [this] { return FCancelled; });
     bool first = true;
-    try {
-      ForEachXMLLine(doc, [&](std::string_view line) {
-        if (first) {
-          first = false;
-          return;
-        }
-        if (!transform.Push(line)) throw TransformStopped{};
-      });
-      transform.Finish();
-    } catch (const TransformStopped&) {
-    }
+    WalkXMLLines(doc, [&](size_t level, std::string_view line) {
+      if (first) {
+        first = false;
+        return true;
+      }
+      return transform.Push(level, line);
+    });
+    transform.Finish();
   }
   if (!FCancelled) {
     TTreeView& tree = *FTreeView;

@@ -1,7 +1,7 @@
 #include "xml/MorXMLTree.h"
 
 #include "base/Exception.h"
-#include "xml/XmlBuilder.h"
+#include "xml/internal/Builder.h"
 
 namespace zel {
 

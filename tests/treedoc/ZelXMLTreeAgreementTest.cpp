@@ -29,7 +29,12 @@ std::string StagedOutline(const std::string& file) {
   lines.Delete(0);
   std::vector<TOutlineLine> outline;
   TXMLOutlineTransform transform(static_cast<size_t>(lines.Count()), outline, nullptr, nullptr);
-  for (const std::string& line : lines.Lines()) transform.Push(line);
+  for (const std::string& line : lines.Lines()) {
+    // The writer's indentation, two spaces per level, as the level it stands for.
+    size_t spaces = 0;
+    while (spaces < line.size() && line[spaces] == ' ') ++spaces;
+    transform.Push(spaces / 2, std::string_view(line).substr(spaces / 2 * 2));
+  }
   transform.Finish();
   std::string text = ExtractFileName(file) + "\r\n";
   for (const TOutlineLine& l : outline)
