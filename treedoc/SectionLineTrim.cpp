@@ -4,7 +4,9 @@ namespace zel {
 
 namespace {
 
-bool IsBlank16(char16_t c) { return c <= 32; }
+bool IsBlank16(char16_t c) {
+  return c <= 32;
+}
 
 // "<![CDATA[" in any case, as the tokenizer takes it.
 bool CDataOpensAt(std::u16string_view s, size_t i) {

@@ -23,8 +23,8 @@ class TXMLOutlineTransform {
  public:
   // lineCount: the number of lines that will be pushed (the indented text without its first
   // line). Progress is reported at the start of each pass against the current, shrinking count.
-  TXMLOutlineTransform(size_t lineCount, std::vector<TOutlineLine>& out,
-                       TProgressCallback progress, TCancelCheck cancelled);
+  TXMLOutlineTransform(size_t lineCount, std::vector<TOutlineLine>& out, TProgressCallback progress,
+                       TCancelCheck cancelled);
 
   // Feeds the next line: its level in the writer's indentation and the text after it. Any
   // sequence of lines is taken. Returns false once a cancel has stopped the rewrite; later
@@ -51,8 +51,8 @@ class TXMLOutlineTransform {
   size_t FCount;
   bool FDeclaration = false;
   bool FStopped = false;
-  int FPrevLevel = kNoLine;    // writer level of the previous line
-  bool FPrevOpened = false;    // the previous line gave the last outline line
+  int FPrevLevel = kNoLine;  // writer level of the previous line
+  bool FPrevOpened = false;  // the previous line gave the last outline line
 
   // A text line waits for the next line: it joins its element's line only when it is the
   // element's whole content, that is, between the element's opening and closing lines.

@@ -17,9 +17,7 @@
 
 namespace zel {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 const char* ZelXMLTreeStateName(TZelXMLTreeStates state) {
   switch (state) {

@@ -12,7 +12,7 @@
 namespace zel {
 
 enum class TSectionMarks : unsigned char {
-  smBreaks,          // the outline: only line breaks are marked, TABs stay as they are
+  smBreaks,         // the outline: only line breaks are marked, TABs stay as they are
   smBreaksAndTabs,  // the tokens: line breaks and TABs are marked
 };
 

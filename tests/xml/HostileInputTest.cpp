@@ -74,8 +74,7 @@ TEST(Hostile, DeclarationSubsetsAreReadWhole) {
   EXPECT_EQ(Tokens("<!DOCTYPE x [<?p a>b?><!-- > --><!ENTITY e 'a>b'>]><x/>"),
             (V{"PI:!DOCTYPE x [<?p a>b?><!-- > --><!ENTITY e 'a>b'>]", "ET:x"}));
   // Quotes of the declaration itself count too.
-  EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a>b\"><x/>"),
-            (V{"PI:!DOCTYPE x SYSTEM \"a>b\"", "ET:x"}));
+  EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a>b\"><x/>"), (V{"PI:!DOCTYPE x SYSTEM \"a>b\"", "ET:x"}));
   // A subset that never closes falls back to the first '>'.
   EXPECT_EQ(Tokens("<!DOCTYPE x [<!ELEMENT x ANY><x/>"),
             (V{"PI:!DOCTYPE x [<!ELEMENT x ANY", "ET:x"}));
@@ -128,11 +127,27 @@ TEST(LineWalk, LevelsAsNumbersAndASinkThatStops) {
     return true;
   }));
   const std::vector<std::pair<size_t, std::string>> expected = {
-      {0, "<root>"}, {1, "<a>"},    {2, "<b>"},   {3, "t"},      {2, "</b>"},
+      {0, "<root>"}, {1, "<a>"},     {2, "<b>"},  {3, "t"},      {2, "</b>"},
       {2, "<!-- x"}, {0, "  y -->"}, {1, "</a>"}, {0, "</root>"}};
   EXPECT_EQ(lines, expected);
 
   size_t calls = 0;
   EXPECT_FALSE(WalkXMLLines(doc, [&](size_t, std::string_view) { return ++calls < 3; }));
   EXPECT_EQ(calls, 3u);
+}
+
+TEST(LineWalk, DepthCostsNothingPerLine) {
+  const size_t depth = 200000;
+  std::string text;
+  for (size_t i = 0; i < depth; ++i) text += "<a>";
+  TMorXMLTree doc;
+  doc.ParseText(text);
+  size_t chars = 0, deepest = 0;
+  WalkXMLLines(doc, [&](size_t level, std::string_view line) {
+    chars += line.size();
+    deepest = std::max(deepest, level);
+    return true;
+  });
+  EXPECT_EQ(deepest, depth);
+  EXPECT_LT(chars, 10 * depth);  // as spaces, the indentation alone would be depth squared
 }

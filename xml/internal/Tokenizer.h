@@ -172,8 +172,9 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     const bool instruction = t.compare(a, 2, "<?") == 0 && !IsXmlDeclaration(t, a);
     const bool declaration = t.compare(a, 2, "<!") == 0;
-    const size_t b =
-        instruction ? scan.InstructionEnd(a) : declaration ? scan.DeclarationEnd(a) : scan.TagEnd(a);
+    const size_t b = instruction   ? scan.InstructionEnd(a)
+                     : declaration ? scan.DeclarationEnd(a)
+                                   : scan.TagEnd(a);
     if (b == npos) {
       from = a + 1;  // no end at all: the '<' is dropped
       continue;
