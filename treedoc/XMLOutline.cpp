@@ -41,15 +41,12 @@ std::string SectionTextForFile(std::string_view text) {
   return out;
 }
 
-TXMLOutlineTransform::TXMLOutlineTransform(size_t lineCount, std::vector<TOutlineLine>& out,
+TXMLOutlineTransform::TXMLOutlineTransform(size_t lineCount, TOutlineLines& out,
                                            TProgressCallback progress, TCancelCheck cancelled)
     : FOut(out),
       FProgress(std::move(progress)),
       FCancelled(std::move(cancelled)),
-      FCount(lineCount) {
-  // Reserving only claims address space; pages are touched as lines arrive.
-  FOut.reserve(FOut.size() + lineCount);
-}
+      FCount(lineCount) {}
 
 void TXMLOutlineTransform::BeginPass() {
   if (FProgress) FProgress(PercentOf(FIndex, FCount));
@@ -64,8 +61,8 @@ int TXMLOutlineTransform::LevelOf(int writerLevel) const {
   return d > 0 ? d : 0;
 }
 
-void TXMLOutlineTransform::AddNode(int level, std::string text) {
-  FOut.push_back({level, std::move(text)});
+void TXMLOutlineTransform::AddNode(int level, std::string_view text) {
+  FOut.Add(level, text);
   ++FIndex;
 }
 
@@ -88,9 +85,9 @@ bool TXMLOutlineTransform::Push(size_t writerLevel, std::string_view text) {
     std::string line(2 * static_cast<size_t>(level), ' ');
     line.append(text);
     const bool ends = line.find(FSectionEnd) != std::string::npos;
-    std::string& out = FOut.back().Text;
-    out.append(kLineBreakMark);
-    AppendMarked(out, line, TSectionMarks::smBreaks, !ends);
+    FScratch.assign(kLineBreakMark);
+    AppendMarked(FScratch, line, TSectionMarks::smBreaks, !ends);
+    FOut.AppendToLast(FScratch);
     --FCount;
     if (ends) {
       FInSection = false;
@@ -103,9 +100,8 @@ bool TXMLOutlineTransform::Push(size_t writerLevel, std::string_view text) {
     if (FPendingAfterOpening && level == FPendingLevel - 1 && StartsWith(next, "</")) {
       // The text is its element's whole content: opening tag, text and closing tag on one line.
       FHasPending = false;
-      std::string& line = FOut.back().Text;
-      line.append(FPendingText);
-      line.append(next);
+      FOut.AppendToLast(FPendingText);
+      FOut.AppendToLast(next);
       FCount -= 2;
       FPrevLevel = level;
       FPrevOpened = false;
@@ -139,12 +135,12 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
       line.push_back(s[1]);
       line.push_back('>');
       FDeclaration = true;
-      AddNode(LevelOf(2), std::move(line));
+      AddNode(LevelOf(2), line);
       EndPass();
       return;
     }
     if (!IsMultiLineSectionText(s)) {
-      AddNode(LevelOf(level), std::string(s));
+      AddNode(LevelOf(level), s);
       EndPass();
       return;
     }
@@ -155,16 +151,16 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
     FSectionEnd = cdata ? "]]>" : "-->";
     const size_t bodyStart = cdata ? 9 : 4;
     FInSection = s.find(FSectionEnd, bodyStart) == std::string_view::npos;
-    std::string line;
-    AppendMarked(line, s, TSectionMarks::smBreaks, FInSection);
-    AddNode(LevelOf(level), std::move(line));
+    FScratch.clear();
+    AppendMarked(FScratch, s, TSectionMarks::smBreaks, FInSection);
+    AddNode(LevelOf(level), FScratch);
     if (!FInSection) EndPass();
     return;
   }
   FHasPending = true;
   FPendingText.assign(s);  // reuses its buffer: the line's view lives only for this call
   FPendingLevel = level;
-  FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && !FOut.empty();
+  FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && !FOut.Empty();
 }
 
 void TXMLOutlineTransform::Finish() {

@@ -8,22 +8,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "treedoc/OutlineLines.h"
 #include "treedoc/Progress.h"
 
 namespace zel {
-
-struct TOutlineLine {
-  int Level;
-  std::string Text;
-};
 
 class TXMLOutlineTransform {
  public:
   // lineCount: the number of lines that will be pushed (the indented text without its first
   // line). Progress is reported at the start of each pass against the current, shrinking count.
-  TXMLOutlineTransform(size_t lineCount, std::vector<TOutlineLine>& out, TProgressCallback progress,
+  TXMLOutlineTransform(size_t lineCount, TOutlineLines& out, TProgressCallback progress,
                        TCancelCheck cancelled);
 
   // Feeds the next line: its level in the writer's indentation and the text after it. Any
@@ -40,11 +35,11 @@ class TXMLOutlineTransform {
   void BeginPass();
   void EndPass();
   void ProcessLine(std::string_view text, int level);
-  void AddNode(int level, std::string text);
+  void AddNode(int level, std::string_view text);
   void SettlePendingAsNode();
   int LevelOf(int writerLevel) const;
 
-  std::vector<TOutlineLine>& FOut;
+  TOutlineLines& FOut;
   TProgressCallback FProgress;
   TCancelCheck FCancelled;
   size_t FIndex = 0;
@@ -64,6 +59,7 @@ class TXMLOutlineTransform {
   // A comment or CDATA section that goes on over further lines.
   bool FInSection = false;
   std::string_view FSectionEnd;
+  std::string FScratch;
 };
 
 // Whether an outline text is a comment or CDATA section, whose line breaks the outline keeps

@@ -94,7 +94,7 @@ void TZelXMLTree::LoadFromFile(const std::string& fileName) {
 // Reads the file into a document and rewrites the document's indented text, line by line as
 // the document gives it, into the outline; then the tree view is rebuilt from the outline.
 void TZelXMLTree::BuildOutline(const std::string& fileName) {
-  std::vector<TOutlineLine> outline;
+  TOutlineLines outline;
   {
     TMorXMLTree doc;
     if (FIsUnicode) {
@@ -133,7 +133,8 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
       // The root line is the file name as outline text, so it is split like any line.
       SplitLines(ExtractFileName(fileName) + "\r\n",
                  [&](std::string_view line) { builder.AddLine(line); });
-      for (TOutlineLine& line : outline) builder.AddNode(line.Level, std::move(line.Text));
+      outline.Drain(
+          [&](int level, std::string_view text) { builder.AddNode(level, std::string(text)); });
     } catch (...) {
       tree.EndUpdate();
       throw;

@@ -27,7 +27,7 @@ std::string StagedOutline(const std::string& file) {
     lines.SetText(doc.GetXMLText());
   }
   lines.Delete(0);
-  std::vector<TOutlineLine> outline;
+  TOutlineLines outline;
   TXMLOutlineTransform transform(static_cast<size_t>(lines.Count()), outline, nullptr, nullptr);
   for (const std::string& line : lines.Lines()) {
     // The writer's indentation, two spaces per level, as the level it stands for.
@@ -37,8 +37,9 @@ std::string StagedOutline(const std::string& file) {
   }
   transform.Finish();
   std::string text = ExtractFileName(file) + "\r\n";
-  for (const TOutlineLine& l : outline)
-    text += std::string(static_cast<size_t>(l.Level), ' ') + l.Text + "\r\n";
+  outline.Drain([&](int level, std::string_view line) {
+    text += std::string(static_cast<size_t>(level), ' ') + std::string(line) + "\r\n";
+  });
   TMemoryStream stream;
   stream.WriteString(text);
   stream.SetPosition(0);
