@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "GeneratedCatalog.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
@@ -27,24 +28,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   if (f == nullptr) std::exit(1);
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
-}
-
-// The catalog of bench_treedoc_zelxmltree, indentation and all, without its line breaks.
-std::string OneLineCatalog(size_t bytes) {
-  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><catalog>";
-  out.reserve(bytes + 512);
-  char buf[512];
-  for (unsigned i = 0; out.size() < bytes; ++i) {
-    const int n =
-        std::snprintf(buf, sizeof buf,
-                      "  <book id=\"%u\" lang=\"en\">    <title>Some Title number %u</title>"
-                      "    <author>Author %u</author>    <price currency=\"EUR\">%u.%u5</price>"
-                      "    <note/>%s  </book>",
-                      i, i, i % 977, i % 100, i % 10,
-                      i % 50 == 0 ? "    <!-- a comment about this book -->" : "");
-    out.append(buf, static_cast<size_t>(n));
-  }
-  return out + "</catalog>";
 }
 
 std::string Utf16(const std::string& ascii) {
@@ -107,7 +90,7 @@ int main(int argc, char** argv) {
   }
   Measure("nested 1,000,000 deep", d + "/deep.xml");
   {
-    const std::string line = OneLineCatalog(scaled(100) * 1000 * 1000);
+    const std::string line = bench::GenerateCatalog(scaled(100) * 1000 * 1000, false);
     WriteFile(d + "/line.xml", line);
     WriteFile(d + "/line16.xml", Utf16(line));
   }

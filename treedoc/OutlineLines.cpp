@@ -29,6 +29,7 @@ void TOutlineLines::Add(int level, std::string_view text) {
 }
 
 void TOutlineLines::AppendToLast(std::string_view text) {
+  if (FCount == 0) return Add(0, text);  // nothing to append to: the text stands alone
   if (text.empty()) return;
   Block* b = &FBlocks.back();
   size_t length;

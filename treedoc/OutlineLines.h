@@ -20,7 +20,7 @@ class TOutlineLines {
   ~TOutlineLines() { Clear(); }
 
   void Add(int level, std::string_view text);
-  // Appends to the text of the last line; there must be one.
+  // Appends to the text of the last line (to a new line at level 0 when there is none).
   void AppendToLast(std::string_view text);
   bool Empty() const { return FCount == 0; }
   size_t Count() const { return FCount; }

@@ -7,6 +7,9 @@ namespace zel {
 
 namespace {
 
+// The writer puts the XML declaration's element right below the document's own.
+constexpr int kDeclarationWriterLevel = 2;
+
 // The writer's line for the XML declaration's element: "<?xml" followed by its attributes,
 // ">" or " />". A processing instruction kept as a leaf has another target (xml-stylesheet).
 bool IsDeclarationLine(std::string_view s) {
@@ -135,7 +138,7 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
       line.push_back(s[1]);
       line.push_back('>');
       FDeclaration = true;
-      AddNode(LevelOf(2), line);
+      AddNode(LevelOf(kDeclarationWriterLevel), line);
       EndPass();
       return;
     }
@@ -149,7 +152,8 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
     s = TrimLeftView(text);
     const bool cdata = s[2] == '[';
     FSectionEnd = cdata ? "]]>" : "-->";
-    const size_t bodyStart = cdata ? 9 : 4;
+    const size_t bodyStart =
+        cdata ? std::string_view("<![CDATA[").size() : std::string_view("<!--").size();
     FInSection = s.find(FSectionEnd, bodyStart) == std::string_view::npos;
     FScratch.clear();
     AppendMarked(FScratch, s, TSectionMarks::smBreaks, FInSection);

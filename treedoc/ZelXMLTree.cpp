@@ -17,8 +17,6 @@
 
 namespace zel {
 
-namespace {}  // namespace
-
 const char* ZelXMLTreeStateName(TZelXMLTreeStates state) {
   switch (state) {
     case zxtsCanceled:

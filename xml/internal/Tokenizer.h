@@ -139,6 +139,7 @@ template <typename Sink>
 size_t Tokenize(std::string_view t, Sink&& sink) {
   using namespace xmltok;
   static constexpr std::string_view kCDataOpen = "<![CDATA[", kCommentOpen = "<!--";
+  static constexpr size_t kSectionEndLength = 3;  // "]]>" and "-->"
   TScanner scan(t);
   std::string scratch;
   const size_t len = t.size();
@@ -162,12 +163,12 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     text(from, a);
     if (IsCDataStart(t, a)) {
       const size_t start = a + kCDataOpen.size();
-      from = section(TXmlToken::CData, start, scan.CDataEnd(start), 3);
+      from = section(TXmlToken::CData, start, scan.CDataEnd(start), kSectionEndLength);
       continue;
     }
     if (t.compare(a, kCommentOpen.size(), kCommentOpen) == 0) {
       const size_t start = a + kCommentOpen.size();
-      from = section(TXmlToken::Comment, start, scan.CommentEnd(start), 3);
+      from = section(TXmlToken::Comment, start, scan.CommentEnd(start), kSectionEndLength);
       continue;
     }
     const bool instruction = t.compare(a, 2, "<?") == 0 && !IsXmlDeclaration(t, a);
