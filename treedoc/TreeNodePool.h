@@ -1,8 +1,7 @@
 #pragma once
 // Node storage for one tree: nodes live in chunks that grow geometrically, so a node costs
-// its own size and no allocator header, and freed slots are reused. Large chunks are offered
-// to the kernel for huge pages: filling hundreds of megabytes 4 KB page by page is otherwise
-// the larger part of a big build.
+// its own size and no allocator header, and freed slots are reused. Chunks come from the
+// block allocator, which backs large ones with huge pages.
 
 #include <algorithm>
 #include <cstddef>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BlockAllocator.h"
 #include "treedoc/TreeView.h"
 
 namespace zel {
@@ -47,12 +47,12 @@ class TTreeView::TNodePool {
     alignas(TTreeNode) unsigned char storage[sizeof(TTreeNode)];
   };
   struct FreeChunk {
-    void operator()(Slot* chunk) const;
+    size_t Bytes = 0;
+    void operator()(Slot* chunk) const { FreeBlock(chunk, Bytes); }
   };
   using Chunk = std::unique_ptr<Slot[], FreeChunk>;
   static constexpr size_t kFirstChunk = 32;
-  static constexpr size_t kHugePage = size_t(2) << 20;
-  static constexpr size_t kMaxChunk = 2 * kHugePage / sizeof(Slot);
+  static constexpr size_t kMaxChunk = 2 * kHugePageBytes / sizeof(Slot);
   static Chunk NewChunk(size_t slots);
 
   void* Take() {

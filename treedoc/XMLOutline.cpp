@@ -1,18 +1,14 @@
 #include "treedoc/XMLOutline.h"
 
-#include <cmath>
-
 #include "base/StrUtils.h"
+#include "xml/SectionMarks.h"
 
 namespace zel {
 
 namespace {
 
-int CountLeadingSpaces(std::string_view s) {
-  int n = 0;
-  while (static_cast<size_t>(n) < s.size() && s[static_cast<size_t>(n)] == ' ') ++n;
-  return n;
-}
+// The writer puts the XML declaration's element right below the document's own.
+constexpr int kDeclarationWriterLevel = 2;
 
 // The writer's line for the XML declaration's element: "<?xml" followed by its attributes,
 // ">" or " />". A processing instruction kept as a leaf has another target (xml-stylesheet).
@@ -23,28 +19,37 @@ bool IsDeclarationLine(std::string_view s) {
   return c == ' ' || c == '>' || c == '?' || c == '/';
 }
 
-}  // namespace
-
-uint16_t PercentOf(size_t part, size_t whole) {
-  if (whole == 0) return 0;
-  // nearbyint rounds in the current mode, which is to nearest with ties to even.
-  return static_cast<uint16_t>(
-      std::nearbyint(static_cast<double>(part) * 100.0 / static_cast<double>(whole)));
+std::string_view TrimLeftView(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && IsBlank(s[b])) ++b;
+  return s.substr(b);
 }
+
+struct StringPut {
+  std::string& Text;
+  void Put(std::string_view s) { Text.append(s); }
+};
+
+}  // namespace
 
 bool IsMultiLineSectionText(std::string_view text) {
   return StartsWith(text, "<!--") || StartsWith(text, "<![CDATA[");
 }
 
-TXMLOutlineTransform::TXMLOutlineTransform(size_t lineCount, std::vector<TOutlineLine>& out,
-                                           TProgress progress, TCancelled cancelled)
+std::string SectionTextForFile(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  StringPut put{out};
+  Unmarked(put, text, TSectionMarks::smBreaks);
+  return out;
+}
+
+TXMLOutlineTransform::TXMLOutlineTransform(size_t lineCount, TOutlineLines& out,
+                                           TProgressCallback progress, TCancelCheck cancelled)
     : FOut(out),
       FProgress(std::move(progress)),
       FCancelled(std::move(cancelled)),
-      FCount(lineCount) {
-  // Reserving only claims address space; pages are touched as lines arrive.
-  FOut.reserve(FOut.size() + lineCount);
-}
+      FCount(lineCount) {}
 
 void TXMLOutlineTransform::BeginPass() {
   if (FProgress) FProgress(PercentOf(FIndex, FCount));
@@ -54,96 +59,112 @@ void TXMLOutlineTransform::EndPass() {
   if (FCancelled && FCancelled()) FStopped = true;
 }
 
-int TXMLOutlineTransform::LevelOf(int spaces) const {
-  const int d = spaces / 2 - (FDeclaration ? 1 : 0);
+int TXMLOutlineTransform::LevelOf(int writerLevel) const {
+  const int d = writerLevel - (FDeclaration ? 1 : 0);
   return d > 0 ? d : 0;
+}
+
+void TXMLOutlineTransform::AddNode(int level, std::string_view text) {
+  FOut.Add(level, text);
+  ++FIndex;
 }
 
 void TXMLOutlineTransform::SettlePendingAsNode() {
   FHasPending = false;
-  FOut.push_back({LevelOf(FPendingSpaces), FPendingText});
-  ++FIndex;
-  FPrevSpaces = FPendingSpaces;
+  AddNode(LevelOf(FPendingLevel), FPendingText);
+  FPrevLevel = FPendingLevel;
+  FPrevOpened = false;
   EndPass();
 }
 
-bool TXMLOutlineTransform::Push(std::string_view line) {
+bool TXMLOutlineTransform::Push(size_t writerLevel, std::string_view text) {
   if (FStopped) return false;
+  // Deeper than any outline can be: taken as the deepest level an int holds.
+  const int level = writerLevel > static_cast<size_t>(INT32_MAX - 1)
+                        ? INT32_MAX - 1
+                        : static_cast<int>(writerLevel);
   if (FInSection) {
-    // Later lines of a section stand as the writer gave them, unindented and untrimmed.
-    std::string& text = FOut.back().Text;
-    text.append(kOutlineLineBreak);
-    text.append(line);
+    // Later lines of a section stand as the writer gave them: every character is content.
+    std::string line(2 * static_cast<size_t>(level), ' ');
+    line.append(text);
+    const bool ends = line.find(FSectionEnd) != std::string::npos;
+    FScratch.assign(kLineBreakMark);
+    AppendMarked(FScratch, line, TSectionMarks::smBreaks, !ends);
+    FOut.AppendToLast(FScratch);
     --FCount;
-    if (line.find(FSectionEnd) != std::string_view::npos) {
+    if (ends) {
       FInSection = false;
       EndPass();
     }
     return !FStopped;
   }
-  const int spaces = CountLeadingSpaces(line);
   if (FHasPending) {
-    const std::string_view next = TrimView(line);
-    if (FPendingPrevSpaces == FPendingSpaces - 2 && spaces == FPendingSpaces - 2 &&
-        StartsWith(next, "</")) {
+    const std::string_view next = TrimView(text);
+    if (FPendingAfterOpening && level == FPendingLevel - 1 && StartsWith(next, "</")) {
       // The text is its element's whole content: opening tag, text and closing tag on one line.
       FHasPending = false;
-      std::string& text = FOut.back().Text;
-      text.append(FPendingText);
-      text.append(next);
+      FOut.AppendToLast(FPendingText);
+      FOut.AppendToLast(next);
       FCount -= 2;
-      FPrevSpaces = spaces;
+      FPrevLevel = level;
+      FPrevOpened = false;
       EndPass();
       return !FStopped;
     }
     SettlePendingAsNode();
     if (FStopped) return false;
   }
-  ProcessLine(line, spaces);
+  ProcessLine(text, level);
   return !FStopped;
 }
 
-void TXMLOutlineTransform::ProcessLine(std::string_view line, int spaces) {
+void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
   BeginPass();
-  const std::string_view s = TrimView(line);
+  std::string_view s = TrimView(text);
   if (StartsWith(s, "</")) {
     --FCount;
-    FPrevSpaces = spaces;
+    FPrevLevel = level;
+    FPrevOpened = false;
     EndPass();
     return;
   }
   if (!s.empty() && s[0] == '<') {
+    FPrevLevel = level;
+    FPrevOpened = true;
     if (IsDeclarationLine(s)) {
       // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", always at the first level.
-      std::string text(s.substr(0, s.size() - 1));
-      text.push_back(' ');
-      text.push_back(s[1]);
-      text.push_back('>');
+      std::string line(s.substr(0, s.size() - 1));
+      line.push_back(' ');
+      line.push_back(s[1]);
+      line.push_back('>');
       FDeclaration = true;
-      FOut.push_back({LevelOf(4), std::move(text)});
-    } else {
-      FOut.push_back({LevelOf(spaces), std::string(s)});
-    }
-    ++FIndex;
-    FPrevSpaces = spaces;
-    const std::string& text = FOut.back().Text;
-    if (StartsWith(text, "<![CDATA[") && text.find("]]>") == std::string::npos) {
-      FInSection = true;
-      FSectionEnd = "]]>";
+      AddNode(LevelOf(kDeclarationWriterLevel), line);
+      EndPass();
       return;
     }
-    if (StartsWith(text, "<!--") && text.find("-->", 4) == std::string::npos) {
-      FInSection = true;
-      FSectionEnd = "-->";
+    if (!IsMultiLineSectionText(s)) {
+      AddNode(LevelOf(level), s);
+      EndPass();
       return;
     }
-    EndPass();
+    // A section keeps its blanks: only the writer's indentation goes.
+    FPrevOpened = false;
+    s = TrimLeftView(text);
+    const bool cdata = s[2] == '[';
+    FSectionEnd = cdata ? "]]>" : "-->";
+    const size_t bodyStart =
+        cdata ? std::string_view("<![CDATA[").size() : std::string_view("<!--").size();
+    FInSection = s.find(FSectionEnd, bodyStart) == std::string_view::npos;
+    FScratch.clear();
+    AppendMarked(FScratch, s, TSectionMarks::smBreaks, FInSection);
+    AddNode(LevelOf(level), FScratch);
+    if (!FInSection) EndPass();
     return;
   }
   FHasPending = true;
   FPendingText.assign(s);  // reuses its buffer: the line's view lives only for this call
-  FPendingSpaces = spaces;
-  FPendingPrevSpaces = FPrevSpaces;
+  FPendingLevel = level;
+  FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && !FOut.Empty();
 }
 
 void TXMLOutlineTransform::Finish() {

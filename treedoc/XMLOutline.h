@@ -1,73 +1,71 @@
 #pragma once
 // The rewrite of the document's indented text into outline lines: one node per markup line,
-// an element's text joined to its line, closing tags dropped, one level per two spaces.
-// Lines arrive one at a time, so the indented text never has to exist as a whole.
+// an element's text joined to its line, closing tags dropped, one outline level per level of
+// the writer. Lines arrive one at a time with their level as a number, so the indented text
+// never has to exist as a whole and no line costs time for its depth.
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "treedoc/OutlineLines.h"
+#include "treedoc/Progress.h"
 
 namespace zel {
 
-struct TOutlineLine {
-  int Level;
-  std::string Text;
-};
-
 class TXMLOutlineTransform {
  public:
-  using TProgress = std::function<void(uint16_t percent)>;
-  using TCancelled = std::function<bool()>;
-
   // lineCount: the number of lines that will be pushed (the indented text without its first
   // line). Progress is reported at the start of each pass against the current, shrinking count.
-  TXMLOutlineTransform(size_t lineCount, std::vector<TOutlineLine>& out, TProgress progress,
-                       TCancelled cancelled);
+  TXMLOutlineTransform(size_t lineCount, TOutlineLines& out, TProgressCallback progress,
+                       TCancelCheck cancelled);
 
-  // Feeds the next line. Returns false once a cancel has stopped the rewrite; later lines are
-  // ignored.
-  bool Push(std::string_view line);
+  // Feeds the next line: its level in the writer's indentation and the text after it. Any
+  // sequence of lines is taken. Returns false once a cancel has stopped the rewrite; later
+  // lines are ignored.
+  bool Push(size_t level, std::string_view text);
   // Ends the input: settles a text line still waiting for the line after it.
   void Finish();
   bool Stopped() const { return FStopped; }
 
  private:
+  static constexpr int kNoLine = -1;
+
   void BeginPass();
   void EndPass();
-  void ProcessLine(std::string_view line, int spaces);
+  void ProcessLine(std::string_view text, int level);
+  void AddNode(int level, std::string_view text);
   void SettlePendingAsNode();
-  int LevelOf(int spaces) const;
+  int LevelOf(int writerLevel) const;
 
-  std::vector<TOutlineLine>& FOut;
-  TProgress FProgress;
-  TCancelled FCancelled;
+  TOutlineLines& FOut;
+  TProgressCallback FProgress;
+  TCancelCheck FCancelled;
   size_t FIndex = 0;
   size_t FCount;
   bool FDeclaration = false;
   bool FStopped = false;
-  int FPrevSpaces = -1;  // indentation of the previous line as the writer gave it
+  int FPrevLevel = kNoLine;  // writer level of the previous line
+  bool FPrevOpened = false;  // the previous line gave the last outline line
 
   // A text line waits for the next line: it joins its element's line only when it is the
-  // element's whole content.
+  // element's whole content, that is, between the element's opening and closing lines.
   bool FHasPending = false;
+  bool FPendingAfterOpening = false;
   std::string FPendingText;
-  int FPendingSpaces = 0;
-  int FPendingPrevSpaces = 0;
+  int FPendingLevel = 0;
 
   // A comment or CDATA section that goes on over further lines.
   bool FInSection = false;
   std::string_view FSectionEnd;
+  std::string FScratch;
 };
 
-// Line breaks inside a comment or CDATA node text are kept as these marks.
-inline constexpr std::string_view kOutlineLineBreak = "\\n ";
-
+// Whether an outline text is a comment or CDATA section, whose line breaks the outline keeps
+// as marks (see xml/SectionMarks.h).
 bool IsMultiLineSectionText(std::string_view text);
-
-// Rounds part * 100 / whole to the nearest integer, ties to even.
-uint16_t PercentOf(size_t part, size_t whole);
+// A section's outline text as it goes into the file: marks turned back into line breaks.
+std::string SectionTextForFile(std::string_view text);
 
 }  // namespace zel

@@ -23,19 +23,10 @@ void AppendIndent(TTextSink& out, int level) {
 // Comments and CDATA sections keep their line breaks as marks in the outline; the file gets
 // the line breaks back.
 void AppendNodeText(TTextSink& out, std::string_view text) {
-  if (!IsMultiLineSectionText(text)) {
+  if (IsMultiLineSectionText(text))
+    out.Write(SectionTextForFile(text));
+  else
     out.Write(text);
-    return;
-  }
-  size_t pos = 0;
-  while (true) {
-    const size_t hit = text.find(kOutlineLineBreak, pos);
-    if (hit == std::string_view::npos) break;
-    out.Write(text.substr(pos, hit - pos));
-    out.Write("\r\n");
-    pos = hit + kOutlineLineBreak.size();
-  }
-  out.Write(text.substr(pos));
 }
 
 void AppendClosingLine(TTextSink& out, const TTreeNode& node, int level) {

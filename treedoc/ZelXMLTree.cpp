@@ -12,6 +12,7 @@
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
 #include "treedoc/LoadChecks.h"
+#include "treedoc/SectionLineTrim.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
@@ -21,19 +22,9 @@ namespace zel {
 
 namespace {
 
-// Thrown through the document's line walk to end it once the rewrite has stopped.
-struct TransformStopped {};
-
 constexpr DWORD kNoSharing = 0;
 constexpr uint32_t kDefaultBufferSize = 0;
 constexpr uint16_t kSystemCodePage = 0;
-
-std::u16string_view TrimWide(std::u16string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] <= 32) ++b;
-  while (e > b && s[e - 1] <= 32) --e;
-  return s.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -78,9 +69,10 @@ void TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lin
   lines.Clear();
   TUpdateGuard filling(lines);
   const unsigned codePage = GetACP();
+  TSectionLineTrim trim;
   while (!file.Eof()) {
     const std::u16string line = file.Readln();
-    lines.Add(ConvertUnicodeLine(fileName, codePage, TrimWide(line), lines.Lines().size() + 1));
+    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(line), lines.Lines().size() + 1));
   }
   // The text is no longer in the encoding the file named.
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
@@ -104,7 +96,7 @@ void TZelXMLTree::LoadFromFile(const std::string& fileName) {
 // Reads the file into a document and rewrites the document's indented text, line by line as
 // the document gives it, into the outline; then the tree view is rebuilt from the outline.
 void TZelXMLTree::BuildOutline(const std::string& fileName) {
-  std::vector<TOutlineLine> outline;
+  TOutlineLines outline;
   {
     TMorXMLTree doc;
     if (FIsUnicode) {
@@ -126,17 +118,14 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
         lineCount - 1, outline, [this](uint16_t percent) { Progress(percent); },
         [this] { return FCancelled; });
     bool first = true;
-    try {
-      ForEachXMLLine(doc, [&](std::string_view line) {
-        if (first) {
-          first = false;
-          return;
-        }
-        if (!transform.Push(line)) throw TransformStopped{};
-      });
-      transform.Finish();
-    } catch (const TransformStopped&) {
-    }
+    WalkXMLLines(doc, [&](size_t level, std::string_view line) {
+      if (first) {
+        first = false;
+        return true;
+      }
+      return transform.Push(level, line);
+    });
+    transform.Finish();
   }
   if (!FCancelled) {
     TTreeView& tree = *FTreeView;
@@ -146,7 +135,8 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     // The root line is the file name as outline text, so it is split like any line.
     SplitLines(ExtractFileName(fileName) + "\r\n",
                [&](std::string_view line) { builder.AddLine(line); });
-    for (TOutlineLine& line : outline) builder.AddNode(line.Level, std::move(line.Text));
+    outline.Drain(
+        [&](int level, std::string_view text) { builder.AddNode(level, std::string(text)); });
   }
   SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }

@@ -1,5 +1,5 @@
 #include "base/Exception.h"
-#include "xml/MorXMLPools.h"
+#include "xml/internal/Pools.h"
 
 namespace zel {
 

@@ -2,7 +2,7 @@
 
 #include "base/Exception.h"
 #include "platform/FileRead.h"
-#include "xml/XmlBuilder.h"
+#include "xml/internal/Builder.h"
 
 namespace zel {
 

@@ -22,6 +22,10 @@ class TMorXMLNode;
 class TMorXMLTree;
 struct TMorXMLPools;
 
+// What a node's Value holds.
+inline constexpr uint8_t kValueText = 0;
+inline constexpr uint8_t kValueCData = 1;  // CDATA content, marked as EscapeCData does
+
 class TMorXMLAttribute {
  public:
   TXmlString Name;
@@ -133,7 +137,7 @@ class TMorXMLNode {
   TMorXMLAttributeList Attributes;
   TMorXMLNode* ParentNode = nullptr;
   TMorXMLNode* NextSibling = nullptr;
-  uint8_t ValueKind = 0;  // 0: Value is text; 1: Value is CDATA content (escaped)
+  uint8_t ValueKind = kValueText;
   TMorXMLNodeKind Kind = TMorXMLNodeKind::nkElement;
 
   // Appends an attribute and returns it. The node must belong to a document.
@@ -195,13 +199,22 @@ std::string NodeToText(const TMorXMLNode* node, int level);
 std::string AttributeToText(const TMorXMLAttribute* attribute);
 
 std::string CleanTagText(std::string_view s);
+// Line breaks and TABs become the marks "\n " and "\t "; backslashes of the text are
+// doubled where they could be taken for a mark (see SectionMarks.h), so UnescapeCData gives
+// the text back exactly.
 std::string EscapeCData(std::string_view s);
 std::string UnescapeCData(std::string_view s);
 // 1-based position of sub in s at or after start; 0 when none or either string is empty.
 size_t PosFrom(std::string_view sub, std::string_view s, size_t start);
 
+// One line of the indented text: its indentation as a level (two spaces each) and the rest.
+// Returns false to stop the walk.
+using TXMLLineSink = std::function<bool(size_t level, std::string_view text)>;
 // Calls sink once per line of exactly the list that TStringList::SetText(GetXMLText())
-// would hold, in order, without building the whole text. The view is valid during the call.
+// would hold, in order, without building the whole text and without spending time on the
+// indentation. The view is valid during the call. False when the sink stopped the walk.
+bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink);
+// The same lines with their indentation as spaces.
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
 // The number of lines ForEachXMLLine yields, without building them.
 size_t CountXMLLines(const TMorXMLTree& doc);

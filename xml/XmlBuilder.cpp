@@ -1,4 +1,4 @@
-#include "xml/XmlBuilder.h"
+#include "xml/internal/Builder.h"
 
 #include "base/Exception.h"
 
@@ -52,23 +52,20 @@ void TXmlBuilder::FlushJoin() {
 void TXmlBuilder::PrepareForChild() {
   FlushJoin();
   TMorXMLNode* c = FCurrent;
-  if (c == &FDoc || !c->Nodes.Empty() || c->Value.empty()) return;
+  if (!c->Nodes.Empty() || c->Value.empty()) return;
   TMorXMLNode* t = FPools.NewChild(c, "", "", TMorXMLNodeKind::nkText);
   t->Value = std::move(c->Value);
   t->ValueKind = c->ValueKind;
   c->Value = TXmlString();
-  c->ValueKind = 0;
+  c->ValueKind = kValueText;
 }
 
 void TXmlBuilder::AddText(std::string_view text, uint8_t kind) {
+  // Text at the document level is kept like an element's: as the document's value while
+  // the document has no child (a text without any markup is no document), else as text
+  // children, so that nothing between the markup is lost.
   TMorXMLNode* c = FCurrent;
-  if (c == &FDoc) {
-    // The document keeps one value, which is never written.
-    FDoc.Value = text;
-    FDoc.ValueKind = kind;
-    return;
-  }
-  if (c == FJoinNode && kind == 0) {
+  if (c == FJoinNode && kind == kValueText) {
     FJoin.push_back(' ');
     FJoin.append(text);
     return;
@@ -79,7 +76,7 @@ void TXmlBuilder::AddText(std::string_view text, uint8_t kind) {
   } else if (c->Value.empty()) {
     c->Value = FPools.Chars.Make(text);
     c->ValueKind = kind;
-  } else if (kind == 0 && c->ValueKind == 0) {
+  } else if (kind == kValueText && c->ValueKind == kValueText) {
     FJoinNode = c;
     FJoin.assign(c->Value.View());
     FJoin.push_back(' ');
@@ -107,14 +104,14 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
       if (FCurrent != &FDoc) FCurrent = FCurrent->ParentNode;
       break;
     case TXmlToken::Text:
-      AddText(text, 0);
+      AddText(text, kValueText);
       break;
     case TXmlToken::CData:
-      AddText(text, 1);
+      AddText(text, kValueCData);
       break;
     case TXmlToken::Comment: {
       PrepareForChild();
-      FPools.NewChild(FCurrent, "!--", text, TMorXMLNodeKind::nkComment)->ValueKind = 1;
+      FPools.NewChild(FCurrent, "!--", text, TMorXMLNodeKind::nkComment)->ValueKind = kValueCData;
       break;
     }
     case TXmlToken::Instruction: {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "xml/MorXMLPools.h"
+#include "xml/internal/Pools.h"
 
 namespace zel {
 
@@ -39,22 +39,25 @@ TXmlString TXmlString::Borrowed(const char* p, size_t n) {
   return s;
 }
 
+char* TCharArena::NewBlock(size_t bytes) {
+  FBlocks.reserve(FBlocks.size() + 1);
+  char* block = static_cast<char*>(AllocateBlock(bytes));
+  FBlocks.push_back(Block{block, bytes});
+  return block;
+}
+
 TXmlString TCharArena::Make(std::string_view s) {
   if (s.size() <= TXmlString::kInlineMax) return TXmlString::Borrowed(s.data(), s.size());
   const size_t need = s.size() + 1;
   char* dst;
-  if (need > kHugeBlock / 4) {
+  if (need > kHugePageBytes / 4) {
     // A big string gets a block of its own, so the current block keeps its free room.
-    FBlocks.reserve(FBlocks.size() + 1);
-    dst = static_cast<char*>(AllocBlock(need));
-    FBlocks.push_back(dst);
+    dst = NewBlock(need);
   } else {
     while (need > FLeft) {
       FBlockBytes = NextBlockSize(FBlockBytes);
       if (need > FBlockBytes) continue;
-      FBlocks.reserve(FBlocks.size() + 1);
-      FNext = static_cast<char*>(AllocBlock(FBlockBytes));
-      FBlocks.push_back(FNext);
+      FNext = NewBlock(FBlockBytes);
       FLeft = FBlockBytes;
     }
     dst = FNext;

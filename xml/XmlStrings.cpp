@@ -2,6 +2,7 @@
 
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
+#include "xml/SectionMarks.h"
 
 namespace zel {
 
@@ -24,23 +25,8 @@ std::string CleanTagText(std::string_view s) {
 
 std::string EscapeCData(std::string_view s) {
   std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-      out.append("\\n ");
-      ++i;
-    } else if (c == '\t') {
-      out.append("\\t ");
-    } else {
-      out.push_back(c);
-    }
-  }
+  AppendMarked(out, s, TSectionMarks::smBreaksAndTabs);
   return out;
-}
-
-std::string UnescapeCData(std::string_view s) {
-  return ReplaceAll(ReplaceAll(s, "\\n ", "\r\n"), "\\t ", "\t");
 }
 
 size_t PosFrom(std::string_view sub, std::string_view s, size_t start) {

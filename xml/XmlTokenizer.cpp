@@ -1,4 +1,6 @@
-#include "xml/XmlTokenizer.h"
+#include "xml/internal/Tokenizer.h"
+
+#include "base/StringList.h"
 
 namespace zel {
 
@@ -47,40 +49,15 @@ bool TokenFromLine(std::string_view line, TXmlToken& kind, std::string_view& tex
 
 namespace xmltok {
 
-size_t FindTagEnd(std::string_view t, size_t a) {
-  char last = 0;  // the last non-blank character seen inside the tag
-  for (size_t i = a + 1; i < t.size(); ++i) {
-    const char c = t[i];
-    if (c == '>') return i;
-    if ((c == '"' || c == '\'') && last == '=') {
-      const size_t q = t.find(c, i + 1);
-      if (q == std::string_view::npos) return t.find('>', i + 1);
-      i = q;
-      last = c;
-      continue;
-    }
-    if (!IsBlank(c)) last = c;
+bool IsCDataStart(std::string_view t, size_t a) {
+  static constexpr std::string_view kOpen = "<![CDATA[";
+  if (t.size() - a < kOpen.size()) return false;
+  for (size_t i = 0; i < kOpen.size(); ++i) {
+    char c = t[a + i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kOpen[i]) return false;
   }
-  return std::string_view::npos;
-}
-
-size_t FindDeclarationEnd(std::string_view t, size_t a) {
-  int depth = 0;
-  for (size_t i = a + 2; i < t.size(); ++i) {
-    const char c = t[i];
-    if (c == '"' || c == '\'') {
-      const size_t q = t.find(c, i + 1);
-      if (q == std::string_view::npos) break;
-      i = q;
-    } else if (c == '[') {
-      ++depth;
-    } else if (c == ']') {
-      if (depth > 0) --depth;
-    } else if (c == '>' && depth == 0) {
-      return i;
-    }
-  }
-  return t.find('>', a + 2);
+  return true;
 }
 
 bool IsXmlDeclaration(std::string_view t, size_t a) {
@@ -88,6 +65,121 @@ bool IsXmlDeclaration(std::string_view t, size_t a) {
   if (a + 5 >= t.size()) return true;
   const char c = t[a + 5];
   return IsBlank(c) || c == '?' || c == '>';
+}
+
+TScanner::TScanner(std::string_view t)
+    : FText(t),
+      FLt(t, "<", &FRead),
+      FGt(t, ">", &FRead),
+      FCDataEnd(t, "]]>", &FRead),
+      FCommentEnd(t, "-->", &FRead),
+      FInstructionEnd(t, "?>", &FRead),
+      FTagQuotes(t, &FRead),
+      FDeclQuotes(t, &FRead),
+      FSubsetCommentEnd(t, "-->", &FRead),
+      FSubsetInstructionEnd(t, "?>", &FRead) {}
+
+size_t TScanner::InstructionEnd(size_t a) {
+  const size_t e = FInstructionEnd.From(a + 2);
+  return e != npos ? e + 1 : FGt.From(a + 2);
+}
+
+size_t TScanner::TagEnd(size_t a) {
+  if (!FTagScanFailed) {
+    const size_t b = ScanTag(a);
+    if (b != npos) return b;
+    FTagScanFailed = true;
+  }
+  return FGt.From(a + 1);
+}
+
+size_t TScanner::DeclarationEnd(size_t a) {
+  if (!FDeclScanFailed) {
+    const size_t b = ScanDeclaration(a);
+    if (b != npos) return b;
+    FDeclScanFailed = true;
+  }
+  return FGt.From(a + 2);
+}
+
+size_t TScanner::ScanTag(size_t a) {
+  const std::string_view t = FText;
+  char last = 0;  // the last non-blank character seen inside the tag
+  for (size_t i = a + 1; i < t.size(); ++i) {
+    ++FRead;
+    const char c = t[i];
+    if (c == '>') return i;
+    if ((c == '"' || c == '\'') && last == '=') {
+      const size_t q = FTagQuotes.Closing(c, i + 1);
+      if (q == npos) return FGt.From(i + 1);
+      i = q;
+      last = c;
+      continue;
+    }
+    if (!IsBlank(c)) last = c;
+  }
+  return npos;
+}
+
+size_t TScanner::SkipQuoted(TQuoteFinds& quotes, size_t i) {
+  return quotes.Closing(FText[i], i + 1);
+}
+
+size_t TScanner::ScanDeclaration(size_t a) {
+  const std::string_view t = FText;
+  const size_t n = t.size();
+  bool inSubset = false;
+  size_t i = a + 2;
+  while (i < n) {
+    ++FRead;
+    const char c = t[i];
+    if (c == '"' || c == '\'') {
+      if (!inSubset) {
+        i = SkipQuoted(FDeclQuotes, i);
+        if (i == npos) return npos;
+      }
+      ++i;  // in the subset a quote outside a declaration is plain text
+      continue;
+    }
+    if (!inSubset) {
+      if (c == '>') return i;
+      if (c == '[') inSubset = true;
+      ++i;
+      continue;
+    }
+    if (c == ']') {
+      inSubset = false;
+      ++i;
+      continue;
+    }
+    if (c != '<') {
+      ++i;
+      continue;
+    }
+    if (t.compare(i, 4, "<!--") == 0) {
+      const size_t e = FSubsetCommentEnd.From(i + 4);
+      if (e == npos) return npos;
+      i = e + 3;
+      continue;
+    }
+    if (t.compare(i, 2, "<?") == 0) {
+      const size_t e = FSubsetInstructionEnd.From(i + 2);
+      if (e == npos) return npos;
+      i = e + 2;
+      continue;
+    }
+    // A markup declaration of the subset runs to its '>', quoted text skipped.
+    for (++i; i < n && t[i] != '>'; ++i) {
+      ++FRead;
+      if (t[i] == '"' || t[i] == '\'') {
+        i = SkipQuoted(FDeclQuotes, i);
+        if (i == npos) return npos;
+      }
+    }
+    if (i >= n) return npos;
+    ++i;
+  }
+  return npos;
 }
 
 }  // namespace xmltok

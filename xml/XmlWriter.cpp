@@ -1,6 +1,6 @@
-#include "xml/XmlWriter.h"
-
 #include <string>
+
+#include "xml/internal/Writer.h"
 
 namespace zel {
 
@@ -9,39 +9,45 @@ namespace {
 struct SizeOut {
   size_t Size = 0;
   void Put(std::string_view s) { Size += s.size(); }
-  void Spaces(size_t n) { Size += n; }
+  void Indent(size_t levels) { Size += 2 * levels; }
+  bool Done() const { return false; }
 };
 
 struct StringOut {
   std::string Text;
   void Put(std::string_view s) { Text.append(s); }
-  void Spaces(size_t n) { Text.append(n, ' '); }
+  void Indent(size_t levels) { Text.append(2 * levels, ' '); }
+  bool Done() const { return false; }
 };
 
 // Splits the pieces into lines exactly as the line list splits a text: at CR LF, a lone CR
-// or a lone LF, ending at a NUL. With Emit false it only counts.
+// or a lone LF, ending at a NUL. The writer's indentation of a line is handed over as its
+// level, not as spaces, so a line costs nothing for its depth. With Emit false it only counts.
 template <bool Emit>
 struct LineOut {
-  const std::function<void(std::string_view)>* Sink = nullptr;
+  const TXMLLineSink* Sink = nullptr;
   std::string Line;
-  bool Pending = false;  // characters since the last break
+  size_t Level = 0;
+  bool Pending = false;  // characters (or indentation) since the last break
   bool AfterCR = false;
-  bool Stopped = false;
+  bool Stopped = false;  // at a NUL, or the sink asked to stop
+  bool Refused = false;  // the sink asked to stop
   size_t Count = 0;
 
+  bool Done() const { return Stopped; }
   void EndLine() {
     if constexpr (Emit) {
-      (*Sink)(Line);
+      if (!(*Sink)(Level, Line)) Stopped = Refused = true;
       Line.clear();
     }
+    Level = 0;
     ++Count;
     Pending = false;
   }
   void Put(std::string_view s) {
-    if (Stopped) return;
     size_t i = 0;
     const size_t n = s.size();
-    while (i < n) {
+    while (i < n && !Stopped) {
       if (AfterCR) {
         AfterCR = false;
         if (s[i] == '\n') {
@@ -65,15 +71,19 @@ struct LineOut {
       i = j + 1;
     }
   }
-  // Indentation: counting needs only to know that the line is not empty.
-  void Spaces(size_t n) {
-    if (Stopped || n == 0) return;
+  void Indent(size_t levels) {
+    if (Stopped || levels == 0) return;
     AfterCR = false;
+    if (Pending) {
+      // Not at a line start (the writer never does this): the spaces are text.
+      if constexpr (Emit) Line.append(2 * levels, ' ');
+    } else {
+      Level = levels;
+    }
     Pending = true;
-    if constexpr (Emit) Line.append(n, ' ');
   }
   void Finish() {
-    if (Pending) EndLine();
+    if (Pending && !Refused) EndLine();  // the line before a NUL still counts
   }
 };
 
@@ -95,22 +105,33 @@ std::string NodeToText(const TMorXMLNode* node, int level) {
 }
 
 std::string AttributeToText(const TMorXMLAttribute* attribute) {
-  const std::string_view v = attribute->Value.View();
-  const char q = v.find('"') == std::string_view::npos ? '"' : '\'';
-  std::string s = " ";
-  s.append(attribute->Name.View());
-  s.push_back('=');
-  s.push_back(q);
-  s.append(v);
-  s.push_back(q);
-  return s;
+  StringOut out;
+  xmlwrite::Attribute(out, attribute);
+  return std::move(out.Text);
 }
 
-void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink) {
+std::string UnescapeCData(std::string_view s) {
+  StringOut out;
+  xmlwrite::Unescaped(out, s);
+  return std::move(out.Text);
+}
+
+bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink) {
   LineOut<true> out;
   out.Sink = &sink;
   xmlwrite::Document(out, doc);
   out.Finish();
+  return !out.Refused;
+}
+
+void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink) {
+  std::string line;
+  WalkXMLLines(doc, [&](size_t level, std::string_view text) {
+    line.assign(2 * level, ' ');
+    line.append(text);
+    sink(line);
+    return true;
+  });
 }
 
 size_t CountXMLLines(const TMorXMLTree& doc) {

@@ -27,13 +27,19 @@ std::string StagedOutline(const std::string& file) {
     lines.SetText(doc.GetXMLText());
   }
   lines.Delete(0);
-  std::vector<TOutlineLine> outline;
+  TOutlineLines outline;
   TXMLOutlineTransform transform(static_cast<size_t>(lines.Count()), outline, nullptr, nullptr);
-  for (const std::string& line : lines.Lines()) transform.Push(line);
+  for (const std::string& line : lines.Lines()) {
+    // The writer's indentation, two spaces per level, as the level it stands for.
+    size_t spaces = 0;
+    while (spaces < line.size() && line[spaces] == ' ') ++spaces;
+    transform.Push(spaces / 2, std::string_view(line).substr(spaces / 2 * 2));
+  }
   transform.Finish();
   std::string text = ExtractFileName(file) + "\r\n";
-  for (const TOutlineLine& l : outline)
-    text += std::string(static_cast<size_t>(l.Level), ' ') + l.Text + "\r\n";
+  outline.Drain([&](int level, std::string_view line) {
+    text += std::string(static_cast<size_t>(level), ' ') + std::string(line) + "\r\n";
+  });
   TMemoryStream stream;
   stream.WriteString(text);
   stream.SetPosition(0);

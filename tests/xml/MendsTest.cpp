@@ -117,9 +117,11 @@ TEST(Text, CDataNextToTextBecomesTextChildren) {
                               "    <c />", "    <![CDATA[z]]>", "  </b>"}));
 }
 
-TEST(Text, TheDocumentKeepsOneValueThatIsNeverWritten) {
+TEST(Text, TextAtTheDocumentLevelIsKeptBesideTheMarkup) {
+  EXPECT_EQ(Written(Crlf({"before<a/>after"})), (V{"  before", "  <a />", "  after"}));
+  // Without any markup the text stays the document's value, which is never written.
   TMorXMLTree doc;
-  doc.ParseText(Crlf({"before<a/>after"}));
-  EXPECT_EQ(doc.Value, "after");
-  EXPECT_EQ(Written(Crlf({"before<a/>after"})), V{"  <a />"});
+  doc.ParseText(Crlf({"only text"}));
+  EXPECT_EQ(doc.Value, "only text");
+  EXPECT_TRUE(doc.GetXMLText().empty());
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "XmlTestUtil.h"
 
 using namespace zel;
@@ -38,7 +36,9 @@ TEST(Scale, DeepDocumentParsesCountsAndFreesWithoutRecursion) {
   EXPECT_EQ(NodeToText(doc.Nodes.First(), 0).substr(0, 8), "<b>\r\n  <");
 }
 
-TEST(Scale, SeveralMegabytesParseAndWriteQuickly) {
+// Timings are the benchmarks' business (bench/); this checks that a document of several
+// megabytes goes through whole.
+TEST(Scale, SeveralMegabytesParseAndWrite) {
   std::string text = "<?xml version=\"1.0\"?>\r\n<catalog>\r\n";
   for (int i = 0; text.size() < 3'000'000; ++i) {
     const std::string id = std::to_string(i);
@@ -48,19 +48,11 @@ TEST(Scale, SeveralMegabytesParseAndWriteQuickly) {
     text += "  </book>\r\n";
   }
   text += "</catalog>\r\n";
-  const auto start = std::chrono::steady_clock::now();
   TMorXMLTree doc;
   doc.ParseText(text);
   const std::string out = doc.GetXMLText();
   const size_t lines = CountXMLLines(doc);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_GT(out.size(), text.size());
   EXPECT_GT(lines, 100000u);
-#ifdef __SANITIZE_ADDRESS__
-  const double limit = 3.0;  // instrumented code is several times slower
-#else
-  const double limit = 1.0;
-#endif
-  EXPECT_LT(seconds, limit);
+  EXPECT_EQ(doc.Nodes.First()->Name, "?xml");
 }

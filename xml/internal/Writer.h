@@ -1,53 +1,50 @@
 #pragma once
-// The indented writer as one walk that hands out pieces of text to an output (Put(text),
-// Spaces(count)): the same walk
-// builds the whole text, measures it, splits it into lines or counts them, so these can
-// never disagree. The walk is iterative, whatever the depth.
+// The indented writer as one walk that hands out pieces of text to an output: Put(text),
+// Indent(level) at the start of a line (two spaces per level), and Done(), true once the
+// output wants no more. The same walk builds the whole text, measures it, splits it into
+// lines or counts them, and the single pieces (an attribute, a section's content) come from
+// the same templates, so these can never disagree. The walk is iterative, whatever the depth.
 
 #include <string_view>
 
 #include "xml/MorXMLTree.h"
+#include "xml/SectionMarks.h"
 
 namespace zel::xmlwrite {
 
 template <typename Out>
 void Indent(Out& out, long long level) {
-  if (level > 0) out.Spaces(static_cast<size_t>(2 * level));
+  if (level > 0) out.Indent(static_cast<size_t>(level));
 }
 
-// UnescapeCData, written piece by piece.
+// A section's content (CDATA or comment) with its marks turned back into line breaks and TABs.
 template <typename Out>
 void Unescaped(Out& out, std::string_view s) {
-  size_t from = 0;
-  for (size_t i = 0; i + 2 < s.size(); ++i) {
-    if (s[i] == '\\' && s[i + 2] == ' ' && (s[i + 1] == 'n' || s[i + 1] == 't')) {
-      out.Put(s.substr(from, i - from));
-      out.Put(s[i + 1] == 'n' ? std::string_view("\r\n") : std::string_view("\t"));
-      i += 2;
-      from = i + 1;
-    }
-  }
-  out.Put(s.substr(from));
+  Unmarked(out, s, TSectionMarks::smBreaksAndTabs);
+}
+
+// ` name="value"`, or single quotes when the value holds a double quote.
+template <typename Out>
+void Attribute(Out& out, const TMorXMLAttribute* a) {
+  const std::string_view v = a->Value.View();
+  const std::string_view q = v.find('"') == std::string_view::npos ? "\"" : "'";
+  out.Put(" ");
+  out.Put(a->Name.View());
+  out.Put("=");
+  out.Put(q);
+  out.Put(v);
+  out.Put(q);
 }
 
 template <typename Out>
 void Attributes(Out& out, const TMorXMLNode* n) {
-  for (const TMorXMLAttribute* a : n->Attributes) {
-    const std::string_view v = a->Value.View();
-    const std::string_view q = v.find('"') == std::string_view::npos ? "\"" : "'";
-    out.Put(" ");
-    out.Put(a->Name.View());
-    out.Put("=");
-    out.Put(q);
-    out.Put(v);
-    out.Put(q);
-  }
+  for (const TMorXMLAttribute* a : n->Attributes) Attribute(out, a);
 }
 
 template <typename Out>
 void ValueLine(Out& out, const TMorXMLNode* n, long long level) {
   Indent(out, level);
-  if (n->ValueKind == 1) {
+  if (n->ValueKind == kValueCData) {
     out.Put("<![CDATA[");
     Unescaped(out, n->Value.View());
     out.Put("]]>\r\n");
@@ -105,7 +102,7 @@ void Close(Out& out, const TMorXMLNode* n, long long level) {
 template <typename Out>
 void Subtree(Out& out, const TMorXMLNode* root, long long level) {
   const TMorXMLNode* n = root;
-  while (true) {
+  while (!out.Done()) {
     const bool open = Open(out, n, level);
     if (open && !n->Nodes.Empty()) {
       n = n->Nodes.First();
@@ -131,7 +128,10 @@ void Document(Out& out, const TMorXMLTree& doc) {
   out.Put(doc.Name.View());
   Attributes(out, &doc);
   out.Put(">\r\n");
-  for (const TMorXMLNode* c : doc.Nodes) Subtree(out, c, 1);
+  for (const TMorXMLNode* c : doc.Nodes) {
+    if (out.Done()) return;
+    Subtree(out, c, 1);
+  }
   Close(out, &doc, 0);
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "xml/MorXMLPools.h"
-#include "xml/XmlTokenizer.h"
+#include "xml/internal/Pools.h"
+#include "xml/internal/Tokenizer.h"
 
 namespace zel {
 

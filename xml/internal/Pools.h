@@ -6,10 +6,11 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/BlockAllocator.h"
 #include "xml/MorXMLTree.h"
-#include "xml/XmlBlocks.h"
 
 namespace zel {
 
@@ -34,7 +35,7 @@ class TChunkPool {
   void Reset() {
     for (Chunk& c : FChunks) {
       for (size_t i = 0; i < c.Used; ++i) c.Base[i].~T();
-      FreeBlock(c.Base);
+      FreeBlock(c.Base, c.Bytes);
     }
     FChunks.clear();
     FBlockBytes = 0;
@@ -45,12 +46,13 @@ class TChunkPool {
     T* Base;
     size_t Used;
     size_t Capacity;
+    size_t Bytes;
   };
   void Grow() {
     FBlockBytes = NextBlockSize(FBlockBytes);
     FChunks.reserve(FChunks.size() + 1);
-    T* base = static_cast<T*>(AllocBlock(FBlockBytes));
-    FChunks.push_back(Chunk{base, 0, FBlockBytes / sizeof(T)});
+    T* base = static_cast<T*>(AllocateBlock(FBlockBytes));
+    FChunks.push_back(Chunk{base, 0, FBlockBytes / sizeof(T), FBlockBytes});
   }
   std::vector<Chunk> FChunks;
   size_t FBlockBytes = 0;
@@ -66,14 +68,20 @@ class TCharArena {
   // A string that lives as long as the arena: inline when short, else borrowed from it.
   TXmlString Make(std::string_view s);
   void Reset() {
-    for (char* b : FBlocks) FreeBlock(b);
+    for (const Block& b : FBlocks) FreeBlock(b.Base, b.Bytes);
     FBlocks.clear();
     FLeft = 0;
     FBlockBytes = 0;
   }
 
  private:
-  std::vector<char*> FBlocks;
+  struct Block {
+    char* Base;
+    size_t Bytes;
+  };
+  // Allocates a block and records it; the record is made room for first, so no block leaks.
+  char* NewBlock(size_t bytes);
+  std::vector<Block> FBlocks;
   char* FNext = nullptr;
   size_t FLeft = 0;
   size_t FBlockBytes = 0;

@@ -1,0 +1,120 @@
+// Loads and saves that must keep every character: sections with backslashes and blanks,
+// declarations with subsets, Unicode files, and lines the rewrite does not expect.
+
+#include <gtest/gtest.h>
+
+#include "ZelXMLTreeTestUtil.h"
+#include "base/Exception.h"
+#include "platform/CodePage.h"
+#include "treedoc/XMLOutline.h"
+
+using namespace zel;
+using namespace zeltest;
+
+namespace {
+
+std::string Utf16(const std::string& ascii) {
+  std::string out = "\xFF\xFE";
+  for (const char c : ascii) {
+    out.push_back(c);
+    out.push_back('\0');
+  }
+  return out;
+}
+
+struct RoundTrip {
+  std::string Outline;
+  std::string Saved;
+};
+
+RoundTrip LoadAndSave(const std::string& bytes) {
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("t.xml", bytes));
+  RoundTrip result{OutlineOf(r.tree), ""};
+  r.component.SaveToFile(dir.File("saved.xml"));
+  result.Saved = ReadAll(dir.File("saved.xml"));
+  return result;
+}
+
+}  // namespace
+
+TEST(ZelXMLTreeRoundTrip, BackslashesInSectionsAreNotTakenForMarks) {
+  const RoundTrip r = LoadAndSave("<s><![CDATA[printf(\"a\\n b\");]]></s>");
+  EXPECT_EQ(r.Outline, "t.xml\n\t<s>\n\t\t<![CDATA[printf(\"a\\\\n b\");]]>\n");
+  EXPECT_EQ(r.Saved, "<s>\r\n\t<![CDATA[printf(\"a\\n b\");]]>\r\n</s>\r\n");
+
+  // A backslash right before a line break, in a comment; plain backslashes stay single.
+  const RoundTrip c = LoadAndSave("<a><!-- C:\\dir\\\r\nx\\t y --></a>");
+  EXPECT_EQ(c.Outline, "t.xml\n\t<a>\n\t\t<!-- C:\\dir\\\\\\n x\\t y -->\n");
+  EXPECT_EQ(c.Saved, "<a>\r\n\t<!-- C:\\dir\\\r\nx\\t y -->\r\n</a>\r\n");
+  EXPECT_EQ(LoadAndSave(c.Saved).Saved, c.Saved);
+}
+
+TEST(ZelXMLTreeRoundTrip, MultiLineSectionsKeepTheirBlanks) {
+  const std::string xml =
+      "<a>\r\n  <!-- one  \r\n    two\t\r\n  -->\r\n  <![CDATA[x \r\n  y]]>\r\n</a>";
+  const std::string outline =
+      "t.xml\n\t<a>\n\t\t<!-- one  \\n     two\t\\n   -->\n\t\t<![CDATA[x \\n   y]]>\n";
+  const std::string saved =
+      "<a>\r\n\t<!-- one  \r\n    two\t\r\n  -->\r\n\t<![CDATA[x \r\n  y]]>\r\n</a>\r\n";
+  const RoundTrip eight = LoadAndSave(xml);
+  EXPECT_EQ(eight.Outline, outline);
+  EXPECT_EQ(eight.Saved, saved);
+  // The reader trims the lines of a Unicode file, but not inside a section.
+  SetACPOverride(1252);
+  const RoundTrip wide = LoadAndSave(Utf16("  " + xml + "  "));
+  SetACPOverride(0);
+  EXPECT_EQ(wide.Outline, outline);
+  EXPECT_EQ(wide.Saved, saved);
+}
+
+TEST(ZelXMLTreeRoundTrip, DeclarationSubsetsStayWhole) {
+  const RoundTrip r = LoadAndSave("<!DOCTYPE x [ <!-- it's --> <!ELEMENT x ANY> ]>\r\n<x/>\r\n");
+  EXPECT_EQ(r.Saved, "<!DOCTYPE x [ <!-- it's --> <!ELEMENT x ANY> ]>\r\n<x />\r\n");
+}
+
+TEST(ZelXMLTreeRoundTrip, TagsThatLookLikeClosingTagsDoNotCrash) {
+  TempDir dir;
+  Recorder r;
+  for (const std::string& bytes :
+       {std::string("< /i>x"), std::string("\xBF<\x15/i>I"), std::string("< /i>x<a/>")}) {
+    try {
+      r.component.LoadFromFile(dir.Write("t.xml", bytes));
+    } catch (const EListError& e) {
+      EXPECT_EQ(e.Message(), "List index out of bounds (0)");  // no markup: no document
+    }
+  }
+  EXPECT_EQ(OutlineOf(r.tree), "t.xml\n\tx\n\t<a />\n");
+}
+
+TEST(ZelXMLTreeRoundTrip, TheRewriteTakesAnyLines) {
+  // A closing line first and a text that looks like an element's whole content: there is no
+  // opening line to join it to.
+  TOutlineLines out;
+  TXMLOutlineTransform t(5, out, nullptr, nullptr);
+  EXPECT_TRUE(t.Push(0, "</i>"));
+  EXPECT_TRUE(t.Push(1, "x"));
+  EXPECT_TRUE(t.Push(0, "</y>"));
+  EXPECT_TRUE(t.Push(7, ""));
+  EXPECT_TRUE(t.Push(3, "<![CDATA[open"));
+  t.Finish();
+  std::vector<std::string> texts;
+  out.Drain([&](int, std::string_view text) { texts.emplace_back(text); });
+  EXPECT_EQ(texts, (std::vector<std::string>{"x", "", "<![CDATA[open"}));
+}
+
+TEST(ZelXMLTreeRoundTrip, DeepDocumentsKeepTheirLevels) {
+  const int depth = 100000;
+  std::string xml;
+  for (int i = 0; i < depth; ++i) xml += "<a>";
+  xml += "t";
+  for (int i = 0; i < depth; ++i) xml += "</a>";
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("deep.xml", xml));
+  ASSERT_EQ(r.tree.Count(), depth + 1);
+  const TTreeNode* last = r.tree.Item(depth);
+  EXPECT_EQ(last->Level(), depth);
+  EXPECT_EQ(last->Text(), "<a>t</a>");
+}

@@ -1,0 +1,153 @@
+// Input an attacker or a broken file would give: tags that only look like closing tags,
+// markup that never ends, declarations with awkward subsets.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "XmlTestUtil.h"
+#include "xml/internal/Tokenizer.h"
+
+using namespace zel;
+using namespace zel::test;
+using V = std::vector<std::string>;
+
+namespace {
+
+// The characters the tokenizer's scans read for text, per character of the text.
+double ReadPerChar(const std::string& text) {
+  const size_t read = Tokenize(text, [](TXmlToken, std::string_view) {});
+  return static_cast<double>(read) / static_cast<double>(text.size());
+}
+
+std::string Repeat(const std::string& piece, size_t times) {
+  std::string s;
+  s.reserve(piece.size() * times);
+  for (size_t i = 0; i < times; ++i) s += piece;
+  return s;
+}
+
+}  // namespace
+
+TEST(Hostile, TagsAreToldApartOnTheirCleanedText) {
+  // A blank before the slash made this a start tag named "/i" whose line looked like a
+  // closing line.
+  EXPECT_EQ(Tokens("< /i>x"), (V{"CT:i", "TX:x"}));
+  EXPECT_EQ(Tokens("<a / >"), (V{"ET:a"}));
+  EXPECT_EQ(Tokens("<\t/b\r\n>"), (V{"CT:b"}));
+  EXPECT_EQ(Tokens("< >"), V{});
+  // The fuzzed bytes of the same fault.
+  EXPECT_EQ(Tokens("\xBF<\x15/i>I"), (V{"TX:\xBF", "CT:i", "TX:I"}));
+}
+
+TEST(Hostile, UnterminatedMarkupIsReadOnce) {
+  const size_t n = 200000;
+  for (const std::string& piece :
+       {std::string("<"), std::string("<?"), std::string("<?x "), std::string("<!"),
+        std::string("<!x '"), std::string("<!x ["), std::string("<!x [<!--"),
+        std::string("<!x [<?"), std::string("<a b='"), std::string("<a b=\">\" "),
+        std::string("<![CDATA["), std::string("<!--"), std::string("]]>-->?>")}) {
+    EXPECT_LT(ReadPerChar(Repeat(piece, n)), 6.0) << piece;
+    EXPECT_LT(ReadPerChar(Repeat(piece, n) + ">"), 6.0) << piece;
+    EXPECT_LT(ReadPerChar(">" + Repeat(piece, n) + "'\"]"), 6.0) << piece;
+  }
+}
+
+TEST(Hostile, UnterminatedMarkupKeepsItsRules) {
+  // A '<' without any '>' after it is dropped, the texts around it stay.
+  EXPECT_EQ(Tokens("<a>x < y"), (V{"OT:a", "TX:x", "TX:y"}));
+  // An unclosed value falls back to the first '>' after its quote.
+  EXPECT_EQ(Tokens("<a b='x>y"), (V{"OT:a b='x", "TX:y"}));
+  // A tag whose every '>' is quoted ends at its first '>'.
+  EXPECT_EQ(Tokens("<a b=\">\""), (V{"OT:a b=\"", "TX:\""}));
+  // A processing instruction without "?>" ends at its first '>'.
+  EXPECT_EQ(Tokens("<?p a>b"), (V{"PI:?p a", "TX:b"}));
+  // An unterminated section runs to the end.
+  EXPECT_EQ(Tokens("<!-- a <b>"), (V{"CM: a <b>\\n "}));
+}
+
+TEST(Hostile, DeclarationSubsetsAreReadWhole) {
+  // An apostrophe in a comment of the subset does not open a quote; the "]>" is kept.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [ <!-- it's --> <!ELEMENT x ANY> ]><x/>"),
+            (V{"PI:!DOCTYPE x [ <!-- it's --> <!ELEMENT x ANY> ]", "ET:x"}));
+  // '>' inside a processing instruction, a comment or a quoted value of the subset.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [<?p a>b?><!-- > --><!ENTITY e 'a>b'>]><x/>"),
+            (V{"PI:!DOCTYPE x [<?p a>b?><!-- > --><!ENTITY e 'a>b'>]", "ET:x"}));
+  // Quotes of the declaration itself count too.
+  EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a>b\"><x/>"), (V{"PI:!DOCTYPE x SYSTEM \"a>b\"", "ET:x"}));
+  // A subset that never closes falls back to the first '>'.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [<!ELEMENT x ANY><x/>"),
+            (V{"PI:!DOCTYPE x [<!ELEMENT x ANY", "ET:x"}));
+}
+
+TEST(Hostile, NothingAtTheDocumentLevelIsLost) {
+  // What a declaration cut too early left behind was dropped: "]>" came back as nothing.
+  EXPECT_EQ(Written(Crlf({"<!DOCTYPE x [ <!-- it's --> ]>", "<x/>", "tail"})),
+            (V{"  <!DOCTYPE x [ <!-- it's --> ]>", "  <x />", "  tail"}));
+}
+
+TEST(SectionMarks, EveryTextComesBackExactly) {
+  for (const std::string& s :
+       {std::string("printf(\"a\\n b\");"), std::string("\\t \\\\n \\\r\n\\"),
+        std::string("C:\\dir\\new"), std::string("a\r\n\tb\\"), std::string("\\\\\\"),
+        std::string("x\\\\\r\ny"), std::string("\\n"), std::string("")}) {
+    EXPECT_EQ(UnescapeCData(EscapeCData(s)), s) << s;
+  }
+  // Backslashes that cannot be taken for a mark stay as they are.
+  EXPECT_EQ(EscapeCData("C:\\dir\\x"), "C:\\dir\\x");
+  EXPECT_EQ(EscapeCData("a\\n b"), "a\\\\n b");
+  EXPECT_EQ(EscapeCData("a\\\r\n"), "a\\\\\\n ");
+}
+
+TEST(SectionMarks, RandomTextsComeBackExactly) {
+  const char alphabet[] = {'\\', 'n', 't', ' ', '\r', '\n', '\t', 'x'};
+  uint32_t seed = 12345;
+  for (int round = 0; round < 2000; ++round) {
+    std::string s;
+    for (int i = round % 13; i > 0; --i) {
+      seed = seed * 1103515245u + 12345u;
+      s.push_back(alphabet[(seed >> 16) % sizeof alphabet]);
+    }
+    ASSERT_EQ(UnescapeCData(EscapeCData(s)), s) << round;
+  }
+}
+
+TEST(SectionMarks, SectionsWithBackslashesSurviveTheWriter) {
+  EXPECT_EQ(Written(Crlf({"<s><![CDATA[printf(\"a\\n b\");]]></s>"})),
+            (V{"  <s>", "    <![CDATA[printf(\"a\\n b\");]]>", "  </s>"}));
+  EXPECT_EQ(Written(Crlf({"<!-- a\\t b -->"})), (V{"  <!-- a\\t b -->"}));
+}
+
+TEST(LineWalk, LevelsAsNumbersAndASinkThatStops) {
+  TMorXMLTree doc;
+  doc.ParseText(Crlf({"<a><b>t</b><!-- x", "  y --></a>"}));
+  std::vector<std::pair<size_t, std::string>> lines;
+  EXPECT_TRUE(WalkXMLLines(doc, [&](size_t level, std::string_view text) {
+    lines.emplace_back(level, std::string(text));
+    return true;
+  }));
+  const std::vector<std::pair<size_t, std::string>> expected = {
+      {0, "<root>"}, {1, "<a>"},     {2, "<b>"},  {3, "t"},      {2, "</b>"},
+      {2, "<!-- x"}, {0, "  y -->"}, {1, "</a>"}, {0, "</root>"}};
+  EXPECT_EQ(lines, expected);
+
+  size_t calls = 0;
+  EXPECT_FALSE(WalkXMLLines(doc, [&](size_t, std::string_view) { return ++calls < 3; }));
+  EXPECT_EQ(calls, 3u);
+}
+
+TEST(LineWalk, DepthCostsNothingPerLine) {
+  const size_t depth = 200000;
+  std::string text;
+  for (size_t i = 0; i < depth; ++i) text += "<a>";
+  TMorXMLTree doc;
+  doc.ParseText(text);
+  size_t chars = 0, deepest = 0;
+  WalkXMLLines(doc, [&](size_t level, std::string_view line) {
+    chars += line.size();
+    deepest = std::max(deepest, level);
+    return true;
+  });
+  EXPECT_EQ(deepest, depth);
+  EXPECT_LT(chars, 10 * depth);  // as spaces, the indentation alone would be depth squared
+}

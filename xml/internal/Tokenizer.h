@@ -1,0 +1,201 @@
+#pragma once
+// The tokenizer core, shared by TokenizeXML (which collects token lines) and the fused
+// parse (which hands each token straight to the tree builder). Every search remembers what
+// it found, so no stretch of the text is scanned twice: the tokenizer is linear in the text
+// for every input, also for markup that never ends.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "base/StrUtils.h"
+#include "xml/MorXMLTree.h"
+#include "xml/SectionMarks.h"
+
+namespace zel {
+
+enum class TXmlToken : char {
+  OpenTag = 'O',
+  CloseTag = 'C',
+  EmptyTag = 'E',
+  Text = 'T',
+  CData = 'D',
+  Comment = 'M',
+  Instruction = 'P'
+};
+
+// The prefix of a token line ("OT:", ...) and back.
+std::string_view TokenPrefix(TXmlToken kind);
+bool TokenFromLine(std::string_view line, TXmlToken& kind, std::string_view& text);
+
+namespace xmltok {
+
+constexpr size_t npos = std::string_view::npos;
+
+// Searches one needle forward through a text and keeps the last answer: a search from a
+// position between the last start and the last hit has that hit as its answer (and one
+// after a failed search fails too), so searches from growing positions read each character
+// once.
+// Each search adds the stretch it read to *read.
+class TForwardFind {
+ public:
+  TForwardFind(std::string_view text, std::string_view needle, size_t* read)
+      : FText(text), FNeedle(needle), FRead(read) {}
+  size_t From(size_t pos) {
+    if (FFrom != npos && pos >= FFrom && (FHit == npos || pos <= FHit)) return FHit;
+    FFrom = pos;
+    FHit = pos >= FText.size() ? npos : FText.find(FNeedle, pos);
+    if (pos < FText.size()) *FRead += (FHit == npos ? FText.size() : FHit) - pos;
+    return FHit;
+  }
+
+ private:
+  std::string_view FText;
+  std::string_view FNeedle;
+  size_t* FRead;
+  size_t FFrom = npos;
+  size_t FHit = npos;
+};
+
+// The quote characters of one kind of scan.
+struct TQuoteFinds {
+  TForwardFind Double, Single;
+  TQuoteFinds(std::string_view t, size_t* read) : Double(t, "\"", read), Single(t, "'", read) {}
+  size_t Closing(char quote, size_t from) {
+    return quote == '"' ? Double.From(from) : Single.From(from);
+  }
+};
+
+inline bool HasCleanableChars(std::string_view s) {
+  return s.find_first_of("\r\t") != std::string_view::npos;
+}
+
+// CleanTagText without a copy when nothing but trimming is needed.
+inline std::string_view Clean(std::string_view s, std::string& scratch) {
+  if (!HasCleanableChars(s)) return TrimView(s);
+  scratch = CleanTagText(s);
+  return scratch;
+}
+
+// EscapeCData without a copy when there is nothing to mark.
+inline std::string_view Escape(std::string_view s, std::string& scratch) {
+  if (s.find_first_of("\r\t\\") == std::string_view::npos) return s;
+  scratch.clear();
+  AppendMarked(scratch, s, TSectionMarks::smBreaksAndTabs);
+  return scratch;
+}
+
+bool IsCDataStart(std::string_view t, size_t a);
+// True when the processing instruction at a has the target exactly "xml".
+bool IsXmlDeclaration(std::string_view t, size_t a);
+
+// All scans of one text.
+class TScanner {
+ public:
+  explicit TScanner(std::string_view t);
+  TScanner(const TScanner&) = delete;
+  TScanner& operator=(const TScanner&) = delete;
+  // How many characters the scans have read so far: a measure of the work, which stays
+  // within a small multiple of the text's length.
+  size_t CharsRead() const { return FRead; }
+
+  size_t NextLt(size_t from) { return FLt.From(from); }
+  // The end of a CDATA section or comment whose content starts at from: npos when none.
+  size_t CDataEnd(size_t from) { return FCDataEnd.From(from); }
+  size_t CommentEnd(size_t from) { return FCommentEnd.From(from); }
+  // The '>' of a processing instruction at a: its "?>", else its first '>'.
+  size_t InstructionEnd(size_t a);
+  // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
+  // attribute value, whose '>' does not count; an unclosed value falls back to the first '>'
+  // after its quote, and a tag that has no '>' outside values to its first '>'.
+  size_t TagEnd(size_t a);
+  // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
+  // and in the markup declarations of a bracketed internal subset; comments and processing
+  // instructions in the subset are skipped whole. Falls back to the first '>' when those do
+  // not close.
+  size_t DeclarationEnd(size_t a);
+
+ private:
+  size_t ScanTag(size_t a);
+  size_t ScanDeclaration(size_t a);
+  size_t SkipQuoted(TQuoteFinds& quotes, size_t i);
+
+  std::string_view FText;
+  size_t FRead = 0;
+  TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
+  TQuoteFinds FTagQuotes, FDeclQuotes;
+  TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd;
+  // Once a scan of a kind has run to the end of the text without closing, later ones of that
+  // kind would read the same stretch again: they take the fallback at once.
+  bool FTagScanFailed = false;
+  bool FDeclScanFailed = false;
+};
+
+}  // namespace xmltok
+
+// Cuts t into tokens, calling sink(TXmlToken, std::string_view) for each; the view is valid
+// during the call only. Returns the number of characters the scans read.
+template <typename Sink>
+size_t Tokenize(std::string_view t, Sink&& sink) {
+  using namespace xmltok;
+  static constexpr std::string_view kCDataOpen = "<![CDATA[", kCommentOpen = "<!--";
+  static constexpr size_t kSectionEndLength = 3;  // "]]>" and "-->"
+  TScanner scan(t);
+  std::string scratch;
+  const size_t len = t.size();
+  const auto text = [&](size_t from, size_t to) {
+    const std::string_view r = TrimView(t.substr(from, to - from));
+    if (!r.empty()) sink(TXmlToken::Text, Clean(r, scratch));
+  };
+  // A section runs from its opening to its end, or to the end of the text.
+  const auto section = [&](TXmlToken kind, size_t from, size_t end, size_t endLength) {
+    const size_t stop = end == npos ? len : end;
+    sink(kind, Escape(t.substr(from, stop - from), scratch));
+    return end == npos ? len : end + endLength;
+  };
+  size_t from = 0;
+  while (from < len) {
+    const size_t a = scan.NextLt(from);
+    if (a == npos) {
+      text(from, len);
+      break;
+    }
+    text(from, a);
+    if (IsCDataStart(t, a)) {
+      const size_t start = a + kCDataOpen.size();
+      from = section(TXmlToken::CData, start, scan.CDataEnd(start), kSectionEndLength);
+      continue;
+    }
+    if (t.compare(a, kCommentOpen.size(), kCommentOpen) == 0) {
+      const size_t start = a + kCommentOpen.size();
+      from = section(TXmlToken::Comment, start, scan.CommentEnd(start), kSectionEndLength);
+      continue;
+    }
+    const bool instruction = t.compare(a, 2, "<?") == 0 && !IsXmlDeclaration(t, a);
+    const bool declaration = t.compare(a, 2, "<!") == 0;
+    const size_t b = instruction   ? scan.InstructionEnd(a)
+                     : declaration ? scan.DeclarationEnd(a)
+                                   : scan.TagEnd(a);
+    if (b == npos) {
+      from = a + 1;  // no end at all: the '<' is dropped
+      continue;
+    }
+    from = b + 1;
+    // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
+    const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
+    if (instruction || declaration) {
+      sink(TXmlToken::Instruction, d);
+    } else if (d.empty()) {
+      // "<>" gives no token.
+    } else if (d.front() == '/') {
+      sink(TXmlToken::CloseTag, TrimView(d.substr(1)));
+    } else if (d.back() == '/') {
+      sink(TXmlToken::EmptyTag, TrimView(d.substr(0, d.size() - 1)));
+    } else {
+      sink(TXmlToken::OpenTag, d);
+    }
+  }
+  return scan.CharsRead();
+}
+
+}  // namespace zel
