@@ -3,17 +3,18 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+RELEASE_BUILD ?= build-release
 # Seconds each fuzz target runs: briefly in `make test`, longer in `make fuzz`.
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils \
+            libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils time \
             clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test test-asan fuzz fuzz-build bench clean format
+.PHONY: all deps configure build run test test-asan fuzz fuzz-build bench bench-stages clean format
 
 all: build
 
@@ -59,11 +60,18 @@ fuzz-build: deps
 fuzz: fuzz-build
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS) -L fuzz
 
-bench: build
+# The table of load, save and memory figures on generated documents, in release mode.
+bench: deps
+	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	bench/run-bench $(RELEASE_BUILD)
+
+# The benchmarks of single stages (reader, outline, component).
+bench-stages: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(RELEASE_BUILD)
