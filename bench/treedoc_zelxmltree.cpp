@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/Catalog.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
@@ -17,24 +18,6 @@
 using namespace zel;
 
 namespace {
-
-std::string Generate(size_t bytes) {
-  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalog>\n";
-  out.reserve(bytes + 4096);
-  char buf[512];
-  for (unsigned i = 0; out.size() < bytes; ++i) {
-    const int n =
-        std::snprintf(buf, sizeof buf,
-                      "  <book id=\"%u\" lang=\"en\">\n    <title>Some Title number %u</title>\n"
-                      "    <author>Author %u</author>\n    <price currency=\"EUR\">%u.%u5</price>\n"
-                      "    <note/>\n%s  </book>\n",
-                      i, i, i % 977, i % 100, i % 10,
-                      i % 50 == 0 ? "    <!-- a comment about this book -->\n" : "");
-    out.append(buf, static_cast<size_t>(n));
-  }
-  out.append("</catalog>\n");
-  return out;
-}
 
 double Since(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
@@ -55,7 +38,7 @@ int main(int argc, char** argv) {
   if (mkdtemp(dir) == nullptr) return 1;
   const std::string in = std::string(dir) + "/big.xml", out = std::string(dir) + "/saved.xml";
   {
-    const std::string text = Generate(megabytes * 1000 * 1000);
+    const std::string text = GenerateCatalog(megabytes * 1000 * 1000);
     FILE* f = std::fopen(in.c_str(), "wb");
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
