@@ -72,7 +72,9 @@ void TFormMain::FileOpen1Accept() {
 }
 
 void TFormMain::ZelReopen1ReopenMenuClick(const std::string& fileName) {
-  if (FBusy) {
+  // The component's own flag: the window's copy stays set until the next idle cycle, which
+  // would refuse every entry after the first of Reopen All.
+  if (ZelXMLTree1.IsBusy()) {
     FDialogs->Beep();
     return;
   }
@@ -142,12 +144,12 @@ void TFormMain::LoadFile(const std::string& name) {
   FTree.BeginUpdate();
   ProgressBar1->setMaximum(100);
   ProgressBar1->setValue(0);
-  PnlProgress->show();
+  ShowProgressPanel(true);
   FProcessFileName = name;
   StartPumpClock();
   {
     TFinally closing([this] {
-      PnlProgress->hide();
+      ShowProgressPanel(false);
       FTree.EndUpdate();
       TreeView1->unsetCursor();
       if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
@@ -174,13 +176,13 @@ void TFormMain::SaveFile(const std::string& name) {
   TreeView1->setCursor(Qt::WaitCursor);
   ProgressBar1->setMaximum(100);
   ProgressBar1->setValue(0);
-  PnlProgress->show();
+  ShowProgressPanel(true);
   FProcessFileName = name;
   FileNew1Update();
   repaint();
   StartPumpClock();
   TFinally closing([this] {
-    PnlProgress->hide();
+    ShowProgressPanel(false);
     TreeView1->unsetCursor();
     if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
     FCloseWhenStopped = false;

@@ -3,7 +3,9 @@
 // enough for repaints, the Cancel button and Esc, but not on every one of millions of lines.
 
 #include <QCoreApplication>
+#include <QFrame>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStatusBar>
 
 #include "app/TreeModel.h"
@@ -56,6 +58,11 @@ const char* StageMessage(TZelXMLTreeStates state) {
 }
 
 }  // namespace
+
+void TFormMain::ShowProgressPanel(bool visible) {
+  PnlProgress->setVisible(visible);
+  FEscape->setEnabled(visible);
+}
 
 void TFormMain::StartPumpClock() {
   FPumpClock.start();

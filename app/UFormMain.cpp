@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -115,9 +116,15 @@ void TFormMain::CreateLayout() {
   buttonLayout->setContentsMargins(4, 4, 9, 4);
   BitBtn1 = new QPushButton("Cancel", buttonBox);
   BitBtn1->setObjectName("BitBtn1");
-  BitBtn1->setShortcut(QKeySequence(Qt::Key_Escape));
   buttonLayout->addWidget(BitBtn1);
   row->addWidget(buttonBox);
+  // Esc presses Cancel at once (a button's own shortcut would wait for its click animation),
+  // and only while the panel is shown, so that Esc stays free for everything else.
+  FEscape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  FEscape->setEnabled(false);
+  connect(FEscape, &QShortcut::activated, this, [this] {
+    if (BitBtn1->isEnabled()) BitBtn1->click();
+  });
   PnlProgress->hide();
   column->addWidget(PnlProgress);
   setCentralWidget(client);

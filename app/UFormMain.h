@@ -23,6 +23,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QShortcut;
 class QPushButton;
 class QToolBar;
 class QToolButton;
@@ -135,12 +136,15 @@ class TFormMain : public QMainWindow {
   void StartPumpClock();
   void OpenStartFile();
   void SetPanel(int panel, const QString& text);
+  // The progress panel shown or hidden, with the Esc key that goes with it.
+  void ShowProgressPanel(bool visible);
   QString FindDialogText() const { return QString(); }  // until the find dialog arrives
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;
   TTreeView FTree;
   TTreeModel* FModel = nullptr;
+  QShortcut* FEscape = nullptr;
   std::unique_ptr<TQtReopenMenu> FReopenMenu, FDropDownMenu;
   TFileDialog FOpenDialog, FSaveDialog;
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 #include "app/TreeModel.h"
@@ -420,6 +421,51 @@ TEST_F(FormTest, AFileOnTheCommandLineOpensAfterTheFirstShow) {
   EXPECT_EQ(FForm->FileName(), FDir.File("b.xml"));
   EXPECT_FALSE(FForm->ReadOnly());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [b.xml]");
+}
+
+TEST_F(FormTest, EscDuringALoadPressesCancel) {
+  WriteBytes(FDir.File("big.xml"), Catalog(5000));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  FDialogs.Answers = {IDYES};
+  QMetaObject::invokeMethod(
+      &f,
+      [&f] {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &f,
+                        Qt::Key_Escape);
+      },
+      Qt::QueuedConnection);
+  Open(FDir.File("big.xml"));
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  EXPECT_EQ(f.FileName(), "Untitled.xml");
+}
+
+TEST_F(FormTest, ReopenAllOpensEveryEntryOnceAndEndsWithTheMostRecent) {
+  TFormMain& f = Form();
+  WriteBytes(FDir.File("c.xml"), Catalog(1));
+  for (const char* name : {"a.xml", "b.xml", "c.xml"}) f.ZelReopen1.AddFile(FDir.File(name));
+  std::vector<std::string> opened;
+  const auto handler = f.ZelXMLTree1.OnStateChange;
+  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+    if (st == zxtsLoading) opened.push_back(ExtractFileName(f.ProcessFileName()));
+    handler(s, st);
+  };
+  // "&Reopen All" follows the entries and the separator in the submenu.
+  f.MnReopen->actions().at(4)->trigger();
+  EXPECT_EQ(opened, (Files{"a.xml", "b.xml", "c.xml"}));
+  EXPECT_EQ(f.FileName(), FDir.File("c.xml"));
+  EXPECT_EQ(Recent(), (Files{FDir.File("b.xml"), FDir.File("a.xml")}));
+  EXPECT_TRUE(FDialogs.Errors().empty());
+}
+
+TEST_F(FormTest, SettingsThatCannotBeWrittenAreReportedButTheWindowCloses) {
+  TFormMain& f = Form();
+  Open(FDir.File("a.xml"));
+  SettingsFileName = FDir.File("no/such/folder/ZelApps.ini");
+  EXPECT_TRUE(f.close());
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(FDialogs.Errors()[0], QString::fromStdString("Unable to write to " + SettingsFileName));
 }
 
 }  // namespace
