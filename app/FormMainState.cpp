@@ -13,8 +13,12 @@
 namespace zel {
 
 void TFormMain::FileNew1Update() {
-  if (FUpdating) return;
+  if (FUpdating) return;  // a repaint inside must not start another run
   FUpdating = true;
+  struct TDone {
+    bool& Flag;
+    ~TDone() { Flag = false; }
+  } done{FUpdating};
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
   FileExit1->SetEnabled(true);
@@ -54,7 +58,6 @@ void TFormMain::FileNew1Update() {
   SetPanel(1, FModified ? "Modified" : FReadOnly ? "Read Only" : "");
   const QString caption = QString("%1 - [%2]").arg(QString::fromStdString(AppTitle), display);
   if (windowTitle() != caption) setWindowTitle(caption);
-  FUpdating = false;
 }
 
 void TFormMain::ApplicationEvents1Exception(const std::exception& e) {

@@ -4,7 +4,10 @@
 #include "app/TreeModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTreeView>
+#include <map>
 
 #include "tests/app/AppTestUtil.h"
 
@@ -107,6 +110,37 @@ TEST_F(FormTest, IdleRunsChangeNothingTheSecondTime) {
   EXPECT_EQ(changes, 0);
   Edit();
   EXPECT_GT(changes, 0);
+}
+
+TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
+  TFormMain& f = Form();
+  QStringList file;
+  for (QAction* a : f.MainMenu1->actions().at(0)->menu()->actions())
+    file << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(file, (QStringList{"Ne&w", "-", "&Open...", "Reopen", "Revert", "-", "&Save",
+                               "Save &As...", "-", "E&xit"}));
+  EXPECT_EQ(f.FileOpen1->Action()->toolTip(), "Open");
+  EXPECT_EQ(f.FileOpen1->Action()->statusTip(), "Opens an existing file");
+  EXPECT_EQ(f.MnReopen->menuAction()->statusTip(), "Reopen recent files");
+  // Every shortcut of the table is one the toolkit understood.
+  const std::map<QString, QString> shortcuts{
+      {"FileNew1", "Ctrl+N"},    {"FileOpen1", "Ctrl+O"},     {"FileSave1", "Ctrl+S"},
+      {"EditAdd1", "Ctrl+Ins"},  {"EditModify1", "F2"},       {"EditDelete1", "Ctrl+Del"},
+      {"EditMoveUp1", "Ctrl+U"}, {"EditMoveDown1", "Ctrl+W"}, {"EditPromote1", "Ctrl+R"},
+      {"EditDemote1", "Ctrl+E"}, {"SearchFind1", "Ctrl+F"},   {"SearchFindNext1", "F3"}};
+  int withShortcut = 0;
+  for (TCommand* c : f.ActionList1) {
+    const auto it = shortcuts.find(c->Action()->objectName());
+    if (it == shortcuts.end()) {
+      EXPECT_TRUE(c->Action()->shortcut().isEmpty()) << c->Action()->objectName().toStdString();
+      continue;
+    }
+    ++withShortcut;
+    EXPECT_EQ(c->Action()->shortcut().toString(), it->second);
+    EXPECT_FALSE(c->Action()->icon().isNull());
+  }
+  EXPECT_EQ(withShortcut, 12);
+  EXPECT_EQ(f.ActionList1.size(), 21u);
 }
 
 }  // namespace
