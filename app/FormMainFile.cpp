@@ -60,10 +60,15 @@ void TFormMain::FileNew1Execute() {
 void TFormMain::FileOpen1Accept() {
   FileNew1->Execute();
   if (FModified) return;
+  const std::string name = FOpenDialog.FileName;
+  // Only a completed load takes the box: a cancelled one left a new document.
+  LoadOrReset(name, [&] { FReadOnly = FOpenDialog.ReadOnly; });
+}
+
+void TFormMain::LoadOrReset(const std::string& name, const std::function<void()>& afterLoad) {
   try {
-    LoadFile(FOpenDialog.FileName);
-    // Only a completed load takes the box: a cancelled one left a new document.
-    if (FFileName == FOpenDialog.FileName) FReadOnly = FOpenDialog.ReadOnly;
+    LoadFile(name);
+    if (FFileName == name) afterLoad();
   } catch (...) {
     FModified = false;
     FileNew1->Execute();
@@ -82,14 +87,7 @@ void TFormMain::ZelReopen1ReopenMenuClick(const std::string& fileName) {
   if (!FileExists(name)) throw Exception(Format("\"%s\" doesn't exist.", name.c_str()));
   FileNew1->Execute();
   if (FModified) return;
-  try {
-    LoadFile(name);
-    if (FFileName == name) ZelReopen1.RemoveFile(name);
-  } catch (...) {
-    FModified = false;
-    FileNew1->Execute();
-    throw;
-  }
+  LoadOrReset(name, [&] { ZelReopen1.RemoveFile(name); });
 }
 
 void TFormMain::FileRevert1Execute() {
@@ -106,14 +104,7 @@ void TFormMain::FileRevert1Execute() {
   const std::string name = FFileName;
   FModified = false;
   FileNew1->Execute();
-  try {
-    LoadFile(name);
-    if (FFileName == name) ZelReopen1.RemoveFile(name);
-  } catch (...) {
-    FModified = false;
-    FileNew1->Execute();
-    throw;
-  }
+  LoadOrReset(name, [&] { ZelReopen1.RemoveFile(name); });
 }
 
 void TFormMain::FileSave1Execute() {

@@ -19,21 +19,32 @@ const QStringList& Filters() {
   return filters;
 }
 
-// Settings shared by both file dialogs.
-void Prepare(QFileDialog& dlg, const TFileDialog& d) {
+// Runs an open or save dialog over the settings that outlive it; `readOnly` adds the box.
+bool RunFileDialog(QWidget* parent, TFileDialog& d, QFileDialog::AcceptMode mode, bool readOnly) {
+  QFileDialog dlg(parent);
   dlg.setOption(QFileDialog::DontUseNativeDialog);
   dlg.setNameFilters(Filters());
   dlg.selectNameFilter(Filters().value(d.FilterIndex - 1, Filters().front()));
   dlg.setDefaultSuffix("xml");
   dlg.setSizeGripEnabled(true);
+  dlg.setAcceptMode(mode);
+  dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                  : QFileDialog::AnyFile);
   if (!d.InitialDir.empty()) dlg.setDirectory(QFile::decodeName(d.InitialDir.c_str()));
   if (!d.FileName.empty()) dlg.selectFile(QFile::decodeName(d.FileName.c_str()));
-}
-
-void TakeResult(const QFileDialog& dlg, TFileDialog& d) {
+  QCheckBox* box = nullptr;
+  if (readOnly) {
+    box = new QCheckBox(QFileDialog::tr("Open as &read-only"), &dlg);
+    box->setChecked(d.ReadOnly);
+    if (auto* grid = qobject_cast<QGridLayout*>(dlg.layout()))
+      grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
   d.FileName = QFile::encodeName(dlg.selectedFiles().value(0)).toStdString();
-  d.FilterIndex = static_cast<int>(Filters().indexOf(dlg.selectedNameFilter())) + 1;
-  if (d.FilterIndex < 1) d.FilterIndex = 1;
+  d.FilterIndex =
+      std::max<int>(1, static_cast<int>(Filters().indexOf(dlg.selectedNameFilter())) + 1);
+  if (box != nullptr) d.ReadOnly = box->isChecked();
+  return true;
 }
 
 }  // namespace
@@ -86,28 +97,11 @@ int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
 }
 
 bool TQtDialogs::ExecuteOpen(QWidget* parent, TFileDialog& d) {
-  QFileDialog dlg(parent);
-  Prepare(dlg, d);
-  dlg.setAcceptMode(QFileDialog::AcceptOpen);
-  dlg.setFileMode(QFileDialog::ExistingFile);
-  auto* readOnly = new QCheckBox(QFileDialog::tr("Open as &read-only"), &dlg);
-  readOnly->setChecked(d.ReadOnly);
-  if (auto* grid = qobject_cast<QGridLayout*>(dlg.layout()))
-    grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
-  TakeResult(dlg, d);
-  d.ReadOnly = readOnly->isChecked();
-  return true;
+  return RunFileDialog(parent, d, QFileDialog::AcceptOpen, true);
 }
 
 bool TQtDialogs::ExecuteSave(QWidget* parent, TFileDialog& d) {
-  QFileDialog dlg(parent);
-  Prepare(dlg, d);
-  dlg.setAcceptMode(QFileDialog::AcceptSave);
-  dlg.setFileMode(QFileDialog::AnyFile);
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
-  TakeResult(dlg, d);
-  return true;
+  return RunFileDialog(parent, d, QFileDialog::AcceptSave, false);
 }
 
 bool TQtDialogs::ExecuteFont(QWidget* parent, QFont& font,

@@ -136,6 +136,9 @@ class TFormMain : public QMainWindow {
   void StartPumpClock();
   void OpenStartFile();
   void SetPanel(int panel, const QString& text);
+  // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new
+  // document and travels on.
+  void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   // The progress panel shown or hidden, with the Esc key that goes with it.
   void ShowProgressPanel(bool visible);
   QString FindDialogText() const { return QString(); }  // until the find dialog arrives

@@ -9,9 +9,7 @@
 #include <QMetaObject>
 #include <QPushButton>
 #include <deque>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "app/Dialogs.h"
 #include "app/UFormMain.h"
@@ -83,13 +81,6 @@ class TScriptedDialogs : public IDialogs {
     return true;
   }
 };
-
-inline std::string ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // A document with `books` elements of four lines each.
 inline std::string Catalog(int books) {

@@ -8,8 +8,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/TestFiles.h"
 #include "platform/WindowsDir.h"
@@ -17,15 +15,9 @@
 namespace zel {
 namespace {
 
+using test::ReadBytes;
 using test::TTempDir;
 using test::WriteBytes;
-
-std::string ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string Get(const std::string& file, const char* section, const char* key,
                 const char* def = "<none>") {

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "base/Exception.h"
 #include "platform/TestFiles.h"
@@ -13,15 +11,9 @@
 namespace zel {
 namespace {
 
+using test::ReadBytes;
 using test::TTempDir;
 using test::WriteBytes;
-
-std::string ReadBytes(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class IniFileTest : public ::testing::Test {
  protected:
