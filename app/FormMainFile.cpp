@@ -131,6 +131,10 @@ void TFormMain::FileCancel1Execute() {
 }
 
 void TFormMain::LoadFile(const std::string& name) {
+  // A FIFO or a device would block the window on opening or feed it without end.
+  struct stat st {};
+  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw Exception(Format("\"%s\" is not a regular file.", name.c_str()));
   TreeView1->setCursor(Qt::WaitCursor);
   FTree.BeginUpdate();
   ProgressBar1->setMaximum(100);

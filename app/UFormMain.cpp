@@ -131,7 +131,7 @@ void TFormMain::CreateLayout() {
 
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName("StatusBar1");
-  StatusBar1->setToolTip("Node position (level, index, absolute index), status, and other hints");
+  StatusBar1->setStatusTip("Node position (level, index, absolute index), status, and other hints");
   StatusBar1->setSizeGripEnabled(true);
   const int widths[3] = {100, 64, 50};
   for (int i = 0; i < 3; ++i) {

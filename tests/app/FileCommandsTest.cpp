@@ -1,5 +1,7 @@
 // The file commands of the main window, driven as a user drives them, with scripted answers.
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
@@ -333,6 +335,17 @@ TEST_F(FormTest, AFailingLoadLeavesANewDocumentAndTheMessage) {
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_TRUE(f.FileOpen1->Enabled());
   EXPECT_EQ(f.TreeView1->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(FormTest, AFifoOrADeviceIsRefusedInsteadOfBlockingTheWindow) {
+  ASSERT_EQ(mkfifo(FDir.File("pipe.xml").c_str(), 0600), 0);
+  Open(FDir.File("pipe.xml"));
+  Open("/dev/zero");
+  Form().Guarded([&] { Form().ZelReopen1ReopenMenuClick("/dev/null"); });
+  ASSERT_EQ(FDialogs.Errors().size(), 3u);
+  EXPECT_EQ(FDialogs.Errors()[0],
+            QString("\"%1\" is not a regular file.").arg(FDir.File("pipe.xml").c_str()));
+  EXPECT_EQ(Form().FileName(), "Untitled.xml");
 }
 
 TEST_F(FormTest, AFailingSaveKeepsTheDocumentAndAbandonsTheNewThatAsked) {
