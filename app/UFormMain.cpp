@@ -153,37 +153,27 @@ void TFormMain::ConnectTree() {
   FModel = new TTreeModel(FTree, ilTree, this);
   TreeView1->setModel(FModel);
 
+  // Changes go both ways between view and outline; FSyncingView stops the echo.
   connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (FSyncingView || FModel->Suspended()) return;
-            FSyncingView = true;
-            FTree.SetSelected(TTreeModel::NodeOf(current));
-            FSyncingView = false;
+            if (!FModel->Suspended()) Sync([&] { FTree.SetSelected(TTreeModel::NodeOf(current)); });
           });
   connect(FModel, &TTreeModel::SelectionMoved, this, [this] {
-    if (FSyncingView) return;
-    FSyncingView = true;
-    const QModelIndex i = FModel->IndexOf(FTree.Selected());
-    TreeView1->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
-    FSyncingView = false;
+    Sync([this] {
+      TreeView1->selectionModel()->setCurrentIndex(FModel->IndexOf(FTree.Selected()),
+                                                   QItemSelectionModel::ClearAndSelect);
+    });
   });
   const auto viewExpanded = [this](const QModelIndex& i, bool expanded) {
-    if (FSyncingView) return;
-    if (TTreeNode* n = TTreeModel::NodeOf(i); n != nullptr && n->Expanded() != expanded) {
-      FSyncingView = true;
-      n->SetExpanded(expanded);
-      FSyncingView = false;
-    }
+    if (TTreeNode* n = TTreeModel::NodeOf(i); n != nullptr && n->Expanded() != expanded)
+      Sync([&] { n->SetExpanded(expanded); });
   };
   connect(TreeView1, &QTreeView::expanded, this,
           [=](const QModelIndex& i) { viewExpanded(i, true); });
   connect(TreeView1, &QTreeView::collapsed, this,
           [=](const QModelIndex& i) { viewExpanded(i, false); });
   connect(FModel, &TTreeModel::ExpandedChanged, this, [this](const QModelIndex& i, bool expanded) {
-    if (FSyncingView || !i.isValid()) return;
-    FSyncingView = true;
-    TreeView1->setExpanded(i, expanded);
-    FSyncingView = false;
+    if (i.isValid()) Sync([&] { TreeView1->setExpanded(i, expanded); });
   });
   connect(FModel, &TTreeModel::ScrollRequested, this,
           [this](const QModelIndex& i) { TreeView1->scrollTo(i); });
@@ -194,6 +184,13 @@ void TFormMain::ConnectTree() {
 
 // After a reset the view knows nothing: expand what the outline has expanded (only below
 // expanded nodes, so the cost is what the view lays out anyway) and select its selection.
+void TFormMain::Sync(const std::function<void()>& change) {
+  if (FSyncingView) return;
+  FSyncingView = true;
+  change();
+  FSyncingView = false;
+}
+
 void TFormMain::SyncViewFromModel() {
   FSyncingView = true;
   std::vector<TTreeNode*> stack;

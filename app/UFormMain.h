@@ -132,6 +132,8 @@ class TFormMain : public QMainWindow {
   void CreateToolBar();
   void ConnectTree();
   void SyncViewFromModel();
+  // Runs a change of the view or of the outline that the other side must not echo back.
+  void Sync(const std::function<void()>& change);
   void LetMessagesRun();
   void StartPumpClock();
   void OpenStartFile();
