@@ -73,8 +73,10 @@ int main(int argc, char** argv) {
   ticks.start(5);
   // The gaps count from the moment the load begins.
   const TZelXMLTree::TStateChangeEvent handler = form.ZelXMLTree1.OnStateChange;
+  std::string stages;
   form.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& sender, TZelXMLTreeStates state) {
     if (state == zxtsLoading) lastTick = since.elapsed();
+    stages += Format(" %s %.2f s", ZelXMLTreeStateName(state), since.nsecsElapsed() / 1e9);
     handler(sender, state);
   };
   form.show();
@@ -82,7 +84,8 @@ int main(int argc, char** argv) {
 
   std::printf("document %s, %d nodes\n", file.c_str(), form.Tree().Count());
   std::printf("headless load %.2f s\n", headless);
-  std::printf("window: caption names the document after %.2f s\n", caption);
+  std::printf("window: caption names the document after %.2f s (stages:%s)\n", caption,
+              stages.c_str());
   std::printf("longest input gap %lld ms (between runs of queued messages in the load: %lld ms)\n",
               static_cast<long long>(longestGap),
               static_cast<long long>(form.LongestMessageGapMs()));
