@@ -1,4 +1,4 @@
-# make run: install what is missing, build, start the editor.
+# make run: install what is missing, build, start the editor (FILE=... opens a document).
 # make test: install what is missing, build, run every test.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -10,11 +10,12 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils time \
-            clang libclang-rt-14-dev
+            clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test test-asan fuzz fuzz-build bench bench-stages clean format
+.PHONY: all deps configure build run screenshot test test-asan fuzz fuzz-build bench bench-stages \
+        clean format
 
 all: build
 
@@ -38,9 +39,18 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Without a display the editor runs under a virtual one (xvfb-run), and says so.
 run: build
-	@if [ -x $(BUILD)/app/ZelXMLEditor ]; then $(BUILD)/app/ZelXMLEditor; \
-	else echo "The editor is not built yet: only the core library and its tools exist."; fi
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && { [ -n "$$WAYLAND_DISPLAY" ] || xdpyinfo >/dev/null 2>&1; }; then \
+	  $(BUILD)/app/ZelXMLEditor $(FILE); \
+	else \
+	  echo "No display is available: running the editor under xvfb-run (a virtual display that nobody sees)."; \
+	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/ZelXMLEditor $(FILE); \
+	fi
+
+# A picture of the main window with a loaded document: docs/screenshot.png.
+screenshot: build
+	tools/screenshot $(BUILD)/app/ZelXMLEditor docs/screenshot.png
 
 test: build
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30

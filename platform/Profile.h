@@ -1,0 +1,35 @@
+#pragma once
+// The profile functions: INI-style settings files of [section] lines followed by key=value
+// lines. Sections and keys are compared without regard to (ASCII) case; the first section and
+// the first key of a name count. Lines the format does not know, comments, blank lines and the
+// line ends are kept byte for byte by every write. A bare file name (no '/') stands for a file
+// in the Windows directory (WindowsDir.h). Nothing is cached: each call reads the file anew,
+// and each write replaces it atomically, so a crash never leaves half a file.
+
+#include <cstddef>
+
+#include "platform/WinError.h"
+
+namespace zel {
+
+// The buffer size that the settings file access uses: values are read up to 2047 characters.
+constexpr DWORD PROFILE_BUFFER_SIZE = 2048;
+
+// Copies the value of `key` in `section` into `returned` (at most size - 1 characters and a
+// terminating NUL) and returns the number of characters copied. The value loses its
+// surrounding blanks and one pair of enclosing single or double quotes. A missing file,
+// section or key, or a null section or key, copies `def` instead. A file that is not a regular
+// file reads as missing.
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* def,
+                               char* returned, DWORD size, const char* fileName);
+
+// Sets `key` in `section` to `value`, replacing the key's line or adding one after the
+// section's last key, and adding the section at the end of the file when needed. A null value
+// removes the key; a null key removes the section with all its lines (every section of that
+// name). Returns false with the last error set when the file cannot be replaced, when the
+// target is not a regular file, or when a name or value would break the format (a line break
+// anywhere, '=' in a key, ']' in a section, an empty key or section).
+bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const char* fileName);
+
+}  // namespace zel

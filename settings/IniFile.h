@@ -1,0 +1,38 @@
+#pragma once
+// Settings file access by section and key over the profile functions. Each object names one
+// file; nothing is cached, so every read sees the file as it is now.
+
+#include <string>
+
+namespace zel {
+
+class TIniFile {
+ public:
+  explicit TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+
+  const std::string& FileName() const { return FFileName; }
+
+  // The value without surrounding blanks and one pair of enclosing quotes, at most 2047
+  // characters; the default when the file, section or key is missing.
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& def) const;
+  // Decimal, or hexadecimal after "$" or "0x"; anything else gives the default.
+  int ReadInteger(const std::string& section, const std::string& key, int def) const;
+  bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+
+  // Writes fail with zel::Exception "Unable to write to <file name>".
+  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  void WriteInteger(const std::string& section, const std::string& key, int value);
+  void WriteBool(const std::string& section, const std::string& key, bool value);
+  void EraseSection(const std::string& section);
+
+ private:
+  std::string FFileName;
+};
+
+// The integer rules of ReadInteger: "0x" or "0X" and hexadecimal digits, or leading spaces and an
+// optional sign followed by decimal digits or by "$" and hexadecimal digits; within 32 bits
+// (hexadecimal up to $FFFFFFFF, which wraps to negative). False for anything else.
+bool TryStrToInt(const std::string& text, int& value);
+
+}  // namespace zel

@@ -1,0 +1,147 @@
+// The item model over the outline: Qt's model checker watches every change, and the view keeps
+// the outline's expansion and selection through suspended updates.
+
+#include "app/TreeModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeView>
+#include <map>
+
+#include "tests/app/AppTestUtil.h"
+
+namespace zel::test {
+namespace {
+
+class TreeModelTest : public ::testing::Test {
+ protected:
+  TreeModelTest() : FModel(FTree, FImages) {}
+  TTreeView FTree;
+  TImageList FImages = MakeTreeImages();
+  TTreeModel FModel;
+};
+
+TEST_F(TreeModelTest, RowsFollowInsertsMovesDeletesAndTextChanges) {
+  QAbstractItemModelTester tester(&FModel, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  TTreeNode* root = FTree.AddChild(nullptr, "root.xml");
+  TTreeNode* a = FTree.AddChild(root, "<a>");
+  TTreeNode* b = FTree.AddChild(root, "<b>");
+  TTreeNode* c = FTree.AddChild(a, "<c/>");
+  EXPECT_EQ(FModel.rowCount(), 1);
+  const QModelIndex ri = FModel.index(0, 0);
+  EXPECT_EQ(FModel.rowCount(ri), 2);
+  EXPECT_EQ(FModel.data(FModel.index(1, 0, ri)).toString(), "<b>");
+  EXPECT_EQ(FModel.parent(FModel.IndexOf(c)), FModel.IndexOf(a));
+
+  c->MoveTo(b, TNodeAttachMode::naAddChild);
+  EXPECT_EQ(FModel.rowCount(FModel.IndexOf(a)), 0);
+  EXPECT_EQ(FModel.rowCount(FModel.IndexOf(b)), 1);
+  b->MoveTo(a, TNodeAttachMode::naInsert);
+  EXPECT_EQ(FModel.data(FModel.index(0, 0, ri)).toString(), "<b>");
+  a->SetText("<renamed>");
+  EXPECT_EQ(FModel.data(FModel.IndexOf(a)).toString(), "<renamed>");
+  FTree.Delete(b);
+  EXPECT_EQ(FModel.rowCount(ri), 1);
+  FTree.Clear();
+  EXPECT_EQ(FModel.rowCount(), 0);
+}
+
+TEST_F(TreeModelTest, SuspendedUpdatesShowNoRowsAndComeBackWithOneReset) {
+  QAbstractItemModelTester tester(&FModel, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  FTree.AddChild(nullptr, "old");
+  int resets = 0;
+  QObject::connect(&FModel, &QAbstractItemModel::modelReset, [&] { ++resets; });
+  FTree.BeginUpdate();
+  EXPECT_EQ(FModel.rowCount(), 0);  // a repaint now sees nothing that is being replaced
+  FTree.Clear();
+  TTreeNode* r = FTree.AddChild(nullptr, "new");
+  for (int i = 0; i < 1000; ++i) FTree.AddChild(r, "<n/>");
+  FTree.BeginUpdate();
+  FTree.EndUpdate();
+  EXPECT_EQ(FModel.rowCount(), 0);
+  FTree.EndUpdate();
+  EXPECT_EQ(resets, 2);  // one to hide the rows, one to bring them back
+  EXPECT_EQ(FModel.rowCount(FModel.index(0, 0)), 1000);
+}
+
+TEST_F(TreeModelTest, DataServesImagesTooltipsAndCodePageText) {
+  TTreeNode* r = FTree.AddChild(nullptr, "r");
+  TTreeNode* n = FTree.AddChild(r, "caf\xc3\xa9");
+  n->SetImageIndex(3);
+  n->SetSelectedIndex(4);
+  const QModelIndex i = FModel.IndexOf(n);
+  EXPECT_FALSE(FModel.data(i, Qt::ToolTipRole).isValid());
+  FTree.SetToolTips(true);
+  EXPECT_EQ(FModel.data(i, Qt::ToolTipRole).toString(), TTreeModel::DisplayText(n->Text()));
+  EXPECT_FALSE(FModel.data(i, Qt::DecorationRole).value<QIcon>().isNull());
+  EXPECT_FALSE(FModel.index(5, 0).isValid());
+  EXPECT_FALSE(FModel.index(0, 1).isValid());
+}
+
+TEST_F(FormTest, TheViewKeepsExpansionAndSelectionThroughAReset) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  TTreeNode* catalog = f.Tree().GetFirstNode()->Item(1);
+  f.TreeView1->expand(f.Model().IndexOf(catalog));
+  EXPECT_TRUE(catalog->Expanded());  // the view's expansion reaches the outline
+  TTreeNode* book = catalog->Item(2);
+  f.TreeView1->setCurrentIndex(f.Model().IndexOf(book));
+  EXPECT_EQ(f.Tree().Selected(), book);
+  Idle();
+  EXPECT_EQ(Panel(0), "2: 3: 7");  // level 2, third child, seven nodes before it
+
+  f.AssignImages();  // suspends and resumes the outline's updates
+  EXPECT_TRUE(f.TreeView1->isExpanded(f.Model().IndexOf(catalog)));
+  EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(book));
+  catalog->Collapse(false);  // and the outline's reaches the view
+  EXPECT_FALSE(f.TreeView1->isExpanded(f.Model().IndexOf(catalog)));
+}
+
+TEST_F(FormTest, IdleRunsChangeNothingTheSecondTime) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  int changes = 0;
+  for (TCommand* c : f.ActionList1)
+    QObject::connect(c->Action(), &QAction::changed, [&] { ++changes; });
+  QObject::connect(&f, &QWidget::windowTitleChanged, [&] { ++changes; });
+  Idle();
+  Idle();
+  EXPECT_EQ(changes, 0);
+  Edit();
+  EXPECT_GT(changes, 0);
+}
+
+TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
+  TFormMain& f = Form();
+  QStringList file;
+  for (QAction* a : f.MainMenu1->actions().at(0)->menu()->actions())
+    file << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(file, (QStringList{"Ne&w", "-", "&Open...", "Reopen", "Revert", "-", "&Save",
+                               "Save &As...", "-", "E&xit"}));
+  EXPECT_EQ(f.FileOpen1->Action()->toolTip(), "Open");
+  EXPECT_EQ(f.FileOpen1->Action()->statusTip(), "Opens an existing file");
+  EXPECT_EQ(f.MnReopen->menuAction()->statusTip(), "Reopen recent files");
+  // Every shortcut of the table is one the toolkit understood.
+  const std::map<QString, QString> shortcuts{
+      {"FileNew1", "Ctrl+N"},    {"FileOpen1", "Ctrl+O"},     {"FileSave1", "Ctrl+S"},
+      {"EditAdd1", "Ctrl+Ins"},  {"EditModify1", "F2"},       {"EditDelete1", "Ctrl+Del"},
+      {"EditMoveUp1", "Ctrl+U"}, {"EditMoveDown1", "Ctrl+W"}, {"EditPromote1", "Ctrl+R"},
+      {"EditDemote1", "Ctrl+E"}, {"SearchFind1", "Ctrl+F"},   {"SearchFindNext1", "F3"}};
+  int withShortcut = 0;
+  for (TCommand* c : f.ActionList1) {
+    const auto it = shortcuts.find(c->Action()->objectName());
+    if (it == shortcuts.end()) {
+      EXPECT_TRUE(c->Action()->shortcut().isEmpty()) << c->Action()->objectName().toStdString();
+      continue;
+    }
+    ++withShortcut;
+    EXPECT_EQ(c->Action()->shortcut().toString(), it->second);
+    EXPECT_FALSE(c->Action()->icon().isNull());
+  }
+  EXPECT_EQ(withShortcut, 12);
+  EXPECT_EQ(f.ActionList1.size(), 21u);
+}
+
+}  // namespace
+}  // namespace zel::test
