@@ -46,9 +46,14 @@ TWindowPlacement TQtPlacementWindow::GetPlacement() const {
   p.ShowCmd = state & Qt::WindowMinimized   ? SW_SHOWMINIMIZED
               : state & Qt::WindowMaximized ? SW_SHOWMAXIMIZED
                                             : SW_SHOWNORMAL;
-  QRect normal = FWindow->normalGeometry();
-  if (normal.isEmpty()) normal = FWindow->geometry();
-  p.NormalPosition = ToRect(normal.marginsAdded(FrameMargins()));
+  if (FPendingNormal &&
+      state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+    p.NormalPosition = ToRect(*FPendingNormal);
+  } else {
+    QRect normal = FWindow->normalGeometry();
+    if (normal.isEmpty()) normal = FWindow->geometry();
+    p.NormalPosition = ToRect(normal.marginsAdded(FrameMargins()));
+  }
   return p;
 }
 
@@ -62,9 +67,9 @@ void TQtPlacementWindow::ApplyNormalRect(const QRect& withFrame) {
   FWindow->move(withFrame.topLeft());
   FWindow->resize(withFrame.size().shrunkBy(frame));
   if (frame.isNull() && !FWindow->isVisible())
-    FPendingFrameSize = withFrame.size();
+    FPendingNormal = withFrame;
   else
-    FPendingFrameSize.reset();
+    FPendingNormal.reset();
   if (FWindow->windowState() != state) FWindow->setWindowState(state);
 }
 
@@ -91,14 +96,17 @@ void TQtPlacementWindow::SetPlacement(const TWindowPlacement& placement) {
 }
 
 bool TQtPlacementWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == FWindow && FPendingFrameSize &&
+  if (watched == FWindow && FPendingNormal &&
       (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-       event->type() == QEvent::Show)) {
+       event->type() == QEvent::Show) &&
+      !(FWindow->windowState() &
+        (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
     const QMargins frame = FrameMargins();
     if (!frame.isNull()) {
-      const QSize size = FPendingFrameSize->shrunkBy(frame);
-      FPendingFrameSize.reset();
-      FWindow->resize(size);
+      const QRect bounds = *FPendingNormal;
+      FPendingNormal.reset();
+      FWindow->move(bounds.topLeft());
+      FWindow->resize(bounds.size().shrunkBy(frame));
     }
   }
   return QObject::eventFilter(watched, event);

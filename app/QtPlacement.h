@@ -56,9 +56,10 @@ class TQtPlacementWindow : public QObject, public IPlacementWindow {
   uint32_t FFlags = 0;
   TPoint FMinPosition;
   TPoint FMaxPosition;
-  // A size set before the window had a frame: its client size still includes the frame, and is
-  // corrected once the frame is known.
-  std::optional<QSize> FPendingFrameSize;
+  // Normal bounds set before the window had a frame: its client size still includes the frame
+  // and is corrected once the frame is known and the window is in its normal state; until then
+  // they are the normal bounds.
+  std::optional<QRect> FPendingNormal;
 };
 
 }  // namespace zel
