@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 namespace zel {
 
@@ -66,7 +67,7 @@ void TQtPlacementWindow::ApplyNormalRect(const QRect& withFrame) {
   const QMargins frame = FrameMargins();
   FWindow->move(withFrame.topLeft());
   FWindow->resize(withFrame.size().shrunkBy(frame));
-  if (frame.isNull() && !FWindow->isVisible())
+  if (frame.isNull())
     FPendingNormal = withFrame;
   else
     FPendingNormal.reset();
@@ -96,20 +97,22 @@ void TQtPlacementWindow::SetPlacement(const TWindowPlacement& placement) {
 }
 
 bool TQtPlacementWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == FWindow && FPendingNormal &&
-      (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-       event->type() == QEvent::Show) &&
-      !(FWindow->windowState() &
-        (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    const QMargins frame = FrameMargins();
-    if (!frame.isNull()) {
-      const QRect bounds = *FPendingNormal;
-      FPendingNormal.reset();
-      FWindow->move(bounds.topLeft());
-      FWindow->resize(bounds.size().shrunkBy(frame));
-    }
+  const QEvent::Type type = event->type();
+  if (watched != FWindow || !FPendingNormal ||
+      (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) ||
+      FWindow->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+    return false;
+  const QMargins frame = FrameMargins();
+  if (frame.isNull()) {
+    // No frame yet, or none at all: the window itself holds the bounds.
+    *FPendingNormal = FWindow->geometry();
+    return false;
   }
-  return QObject::eventFilter(watched, event);
+  const QRect bounds = *FPendingNormal;
+  FPendingNormal.reset();
+  FWindow->move(bounds.topLeft());
+  FWindow->resize(bounds.size().shrunkBy(frame));
+  return false;
 }
 
 bool TQtPlacementWindow::Visible() const {

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/CodePage.h"
@@ -15,6 +16,7 @@ namespace zel {
 namespace {
 
 enum { fpDefault, fpVariable, fpFixed };
+constexpr int kMaxPointSize = 1000;
 enum { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // a * b / c rounded half away from zero.
@@ -44,7 +46,11 @@ QString FromAnsi(const std::string& text) {
 
 TQtComponent::TQtComponent(TComponentOwner& owner, const std::string& name, QObject* anchor)
     : TComponent(&owner, name) {
-  QObject::connect(anchor, &QObject::destroyed, [this] { delete this; });
+  FAnchorGone = QObject::connect(anchor, &QObject::destroyed, [this] { delete this; });
+}
+
+TQtComponent::~TQtComponent() {
+  QObject::disconnect(FAnchorGone);
 }
 
 void TQtComponent::AddObject(const std::string& name, std::unique_ptr<TPersistent> object) {
@@ -141,8 +147,10 @@ int TQtFont::Size() const {
 
 void TQtFont::SetSize(int size) {
   QFont font = FWidget->font();
-  // A Windows font of size 0 takes the default height.
-  font.setPointSize(size > 0 ? size : QApplication::font(FWidget).pointSize());
+  // A Windows font of size 0 takes the default height. A damaged settings file must not ask
+  // the renderer for glyphs of millions of points.
+  font.setPointSize(size > 0 ? std::min(size, kMaxPointSize)
+                             : QApplication::font(FWidget).pointSize());
   FWidget->setFont(font);
 }
 

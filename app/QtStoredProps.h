@@ -6,6 +6,7 @@
 // Each component lives as long as the Qt object it stands for and is deleted with it, which
 // drops it from its owner and from the stored-properties lists bound to it.
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -15,7 +16,6 @@
 #include "settings/PropInfo.h"
 
 class QAction;
-class QObject;
 class QWidget;
 
 namespace zel {
@@ -27,6 +27,7 @@ const std::vector<std::string>& MainWindowStoredProps();
 class TQtComponent : public TComponent {
  public:
   TQtComponent(TComponentOwner& owner, const std::string& name, QObject* anchor);
+  ~TQtComponent() override;
   const TPropInfos& PublishedProps() const override { return FProps; }
   void AddProp(TPropInfo prop) { FProps.push_back(std::move(prop)); }
   // An object-valued property whose object the component owns.
@@ -35,6 +36,7 @@ class TQtComponent : public TComponent {
  private:
   TPropInfos FProps;
   std::vector<std::unique_ptr<TPersistent>> FObjects;
+  QMetaObject::Connection FAnchorGone;
 };
 
 // A widget's font as a Windows font: Charset, Color, Height, Name, Pitch, Size, Style.

@@ -1,6 +1,8 @@
 #include "settings/AppUtils.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "base/StrUtils.h"
 #include "settings/IniFile.h"
@@ -27,6 +29,11 @@ void WritePosValue(IPlacementWindow& window, TIniFile& ini, const std::string& s
   ini.WriteString(section, key + ScreenSizeSuffix(window.ScreenWidth(), window.ScreenHeight()),
                   stored);
   ini.WriteString(section, key, stored);
+}
+
+// Stored positions are anything a file holds: sums must not overflow.
+int SaturatedAdd(int a, int b) {
+  return static_cast<int>(std::clamp<long long>(0LL + a + b, INT32_MIN, INT32_MAX));
 }
 
 std::string PosText(int a, int b, int c, int d) {
@@ -125,8 +132,8 @@ void ReadFormPlacement(IPlacementWindow& window, TIniFile& ini, const std::strin
       TRect& r = placement.NormalPosition;
       const TFormBorderStyle border = window.BorderStyle();
       if (border != TFormBorderStyle::bsSizeable && border != TFormBorderStyle::bsSizeToolWin) {
-        r.Right = r.Left + window.Width();
-        r.Bottom = r.Top + window.Height();
+        r.Right = SaturatedAdd(r.Left, window.Width());
+        r.Bottom = SaturatedAdd(r.Top, window.Height());
       }
       if (r.Right > r.Left) {
         const TPosition position = window.Position();

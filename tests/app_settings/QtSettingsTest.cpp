@@ -240,6 +240,9 @@ class QtSettingsTest : public QObject {
     Put("TreeView1_FontSize", "10");
     w.Store->RestoreSettings();
     QCOMPARE(w.Tree->font().pointSize(), 10);
+    Put("TreeView1_FontSize", "2000000000");
+    w.Store->RestoreSettings();
+    QCOMPARE(w.Tree->font().pointSize(), 1000);
   }
 
   // A component goes with its Qt object and its entry with it.

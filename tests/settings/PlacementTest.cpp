@@ -190,6 +190,13 @@ TEST_F(PlacementTest, FixedBorderRestoresPositionOnlyAndCentringIsDropped) {
   EXPECT_EQ(FWindow.Placement.NormalPosition, (TRect{10, 20, 406, 318}));
   EXPECT_EQ(FWindow.Pos, TPosition::poDesigned);
   EXPECT_EQ(FWindow.Placement.MaxPosition, (TPoint{-3, -3}));
+
+  FWindow = TFakeWindow();
+  FWindow.Border = TFormBorderStyle::bsSingle;
+  Put("NormPos", "2147483600,-2147483600,0,0");  // the kept size would overflow
+  FStore.RestoreSettings();
+  EXPECT_EQ(FWindow.Placement.NormalPosition,
+            (TRect{2147483600, -2147483600, 2147483647, -2147483302}));
 }
 
 TEST_F(PlacementTest, VisibleWindowKeepsItsShowCommandAndNoneWithoutOptions) {
