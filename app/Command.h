@@ -1,0 +1,41 @@
+#pragma once
+// A command of the window: one QAction shared by the menus and the tool bar, with an optional
+// update handler that runs before the execute handler, which runs only while the command is
+// enabled.
+
+#include <QAction>
+#include <functional>
+
+namespace zel {
+
+// A hint "Short|Long": the short part is the tooltip, the long part the status tip. A hint
+// without a bar is both.
+void SetHint(QAction& action, const QString& hint);
+
+class TCommand {
+ public:
+  TCommand(QObject* owner, const char* name, const char* category, const QString& caption,
+           const QString& hint, const QKeySequence& shortcut, const QIcon& icon);
+
+  QAction* Action() const { return FAction; }
+  const QString& Category() const { return FCategory; }
+  bool Enabled() const { return FAction->isEnabled(); }
+  // Sets only what changes, so that an idle-time update that changes nothing posts nothing.
+  void SetEnabled(bool enabled) {
+    if (FAction->isEnabled() != enabled) FAction->setEnabled(enabled);
+  }
+  bool Checked() const { return FAction->isChecked(); }
+
+  std::function<void()> OnUpdate;
+  std::function<void()> OnExecute;
+
+  // The update handler, then the execute handler if the command is enabled now. Exceptions
+  // travel on to the caller.
+  void Execute();
+
+ private:
+  QAction* FAction;
+  QString FCategory;
+};
+
+}  // namespace zel

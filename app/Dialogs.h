@@ -1,0 +1,53 @@
+#pragma once
+// Every question, message and common dialog of the main window goes through this interface,
+// so that tests can answer them from a script. QtDialogs.h gives the real ones.
+
+#include <QFont>
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace zel {
+
+// Message-box flags and answers in the platform's numbering.
+enum : unsigned {
+  MB_OK = 0x0,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONINFORMATION = 0x40,
+  MB_DEFBUTTON2 = 0x100,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// The settings of an open or save dialog that outlive one use of it. File names and folders
+// are file-system bytes.
+struct TFileDialog {
+  std::string InitialDir;
+  std::string FileName;
+  int FilterIndex = 1;  // 1: XML Document, 2: All files
+  bool ReadOnly = false;
+};
+
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  // Text and caption as the program words them ("\r" breaks lines); returns IDYES and so on.
+  virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                         unsigned flags) = 0;
+  // True on OK; the dialog then holds the chosen file and its read-only box.
+  virtual bool ExecuteOpen(QWidget* parent, TFileDialog& dialog) = 0;
+  // Asks before overwriting an existing file.
+  virtual bool ExecuteSave(QWidget* parent, TFileDialog& dialog) = 0;
+  // Font with effects and an Apply button that calls onApply with the font shown.
+  virtual bool ExecuteFont(QWidget* parent, QFont& font,
+                           const std::function<void(const QFont&)>& onApply) = 0;
+  // The default beep and the asterisk sound.
+  virtual void Beep() = 0;
+};
+
+}  // namespace zel

@@ -1,0 +1,184 @@
+// The command table of the main window, its menus and its tool bar.
+
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/UFormMain.h"
+
+namespace zel {
+
+void TFormMain::CreateCommands() {
+  struct TRow {
+    std::unique_ptr<TCommand>* Command;
+    const char *Name, *Category, *Caption, *Hint;
+    QKeySequence Shortcut;
+    int Image;
+  };
+  const QKeySequence none;
+  const TRow table[] = {
+      {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", QKeySequence("Ctrl+N"), 0},
+      {&FileOpen1, "FileOpen1", "File", "&Open...", "Open|Opens an existing file",
+       QKeySequence("Ctrl+O"), 1},
+      {&FileRevert1, "FileRevert1", "File", "Revert", "Revert|Revert file content from disk", none,
+       -1},
+      {&FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", QKeySequence("Ctrl+S"),
+       2},
+      {&FileSaveAs1, "FileSaveAs1", "File", "Save &As...",
+       "Save As|Saves the active file with a new name", none, 3},
+      {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", none, 7},
+      {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", none, 20},
+      {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", QKeySequence("Ctrl+Ins"), 8},
+      {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node",
+       QKeySequence("F2"), 9},
+      {&EditDelete1, "EditDelete1", "Edit", "Delete", "Delete|Delete selected node",
+       QKeySequence("Ctrl+Del"), 10},
+      {&EditMoveUp1, "EditMoveUp1", "Edit", "Move &Up", "Up|Move selected node upward",
+       QKeySequence("Ctrl+U"), 16},
+      {&EditMoveDown1, "EditMoveDown1", "Edit", "Move Do&wn", "Down|Move selected node downward",
+       QKeySequence("Ctrl+W"), 17},
+      {&EditPromote1, "EditPromote1", "Edit", "P&romote", "Promote|Promote selected node",
+       QKeySequence("Ctrl+R"), 18},
+      {&EditDemote1, "EditDemote1", "Edit", "D&emote", "Demote|Demote selected node",
+       QKeySequence("Ctrl+E"), 19},
+      {&EditUseDialog1, "EditUseDialog1", "Edit", "Use Dialog",
+       "Use Dialog|Enable or disable using dialog for editing", none, -1},
+      {&SearchFind1, "SearchFind1", "Search", "&Find...", "Find|Finds the specified text",
+       QKeySequence("Ctrl+F"), 13},
+      {&SearchFindNext1, "SearchFindNext1", "Search", "Find &Next",
+       "Find Next|Repeats the last find", QKeySequence("F3"), 14},
+      {&ViewFont1, "ViewFont1", "View", "&Font...", "Font|Change tree font", none, 11},
+      {&ViewTooltips, "ViewTooltips", "View", "Tooltips",
+       "Tooltips|Enable or disable tree tooltips", none, -1},
+      {&HelpWebSite1, "HelpWebSite1", "Help", "Web Site",
+       "Web Site|Browse to this application web site", none, 15},
+      {&HelpAbout1, "HelpAbout1", "Help", "About", "About|About this application", none, 12},
+  };
+  for (const TRow& r : table) {
+    *r.Command = std::make_unique<TCommand>(this, r.Name, r.Category, r.Caption, r.Hint, r.Shortcut,
+                                            ilMenu.Icon(r.Image));
+    TCommand* c = r.Command->get();
+    ActionList1.push_back(c);
+    addAction(c->Action());  // shortcuts work wherever the focus is in the window
+    connect(c->Action(), &QAction::triggered, this, [this, c] { Guarded([c] { c->Execute(); }); });
+  }
+  EditUseDialog1->Action()->setCheckable(true);
+  ViewTooltips->Action()->setCheckable(true);
+
+  FileNew1->OnUpdate = [this] { FileNew1Update(); };
+  FileNew1->OnExecute = [this] { FileNew1Execute(); };
+  FileOpen1->OnExecute = [this] {
+    if (FDialogs->ExecuteOpen(this, FOpenDialog)) FileOpen1Accept();
+  };
+  FileRevert1->OnExecute = [this] { FileRevert1Execute(); };
+  FileSave1->OnExecute = [this] { FileSave1Execute(); };
+  FileSaveAs1->OnExecute = [this] {
+    FileSaveAs1BeforeExecute();
+    if (FDialogs->ExecuteSave(this, FSaveDialog)) FileSaveAs1Accept();
+  };
+  FileExit1->OnExecute = [this] { close(); };
+  FileCancel1->OnExecute = [this] { FileCancel1Execute(); };
+  // Node editing, search, view and help commands get their handlers with their features.
+
+  connect(BitBtn1, &QPushButton::clicked, this,
+          [this] { Guarded([this] { FileCancel1->Execute(); }); });
+  connect(FileCancel1->Action(), &QAction::changed, this,
+          [this] { BitBtn1->setEnabled(FileCancel1->Enabled()); });
+  BitBtn1->setEnabled(FileCancel1->Enabled());
+}
+
+void TFormMain::CreateMenus() {
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName("MainMenu1");
+  QMenu* file = MainMenu1->addMenu("&File");
+  file->addAction(FileNew1->Action());
+  file->addSeparator();
+  file->addAction(FileOpen1->Action());
+  MnReopen = file->addMenu("Reopen");
+  MnReopen->setObjectName("MnReopen");
+  SetHint(*MnReopen->menuAction(), "Reopen recent files");
+  file->addAction(FileRevert1->Action());
+  file->addSeparator();
+  file->addAction(FileSave1->Action());
+  file->addAction(FileSaveAs1->Action());
+  file->addSeparator();
+  file->addAction(FileExit1->Action());
+
+  QMenu* edit = MainMenu1->addMenu("&Edit");
+  for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
+    edit->addAction(c->Action());
+  edit->addSeparator();
+  for (TCommand* c :
+       {EditMoveUp1.get(), EditMoveDown1.get(), EditPromote1.get(), EditDemote1.get()})
+    edit->addAction(c->Action());
+  edit->addSeparator();
+  edit->addAction(EditUseDialog1->Action());
+
+  QMenu* search = MainMenu1->addMenu("&Search");
+  search->addAction(SearchFind1->Action());
+  search->addAction(SearchFindNext1->Action());
+  QMenu* view = MainMenu1->addMenu("&View");
+  view->addAction(ViewFont1->Action());
+  view->addAction(ViewTooltips->Action());
+  QMenu* help = MainMenu1->addMenu("&Help");
+  help->addAction(HelpWebSite1->Action());
+  help->addSeparator();
+  help->addAction(HelpAbout1->Action());
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
+    PopupMenu1->addAction(c->Action());
+  PopupMenu1->addSeparator();
+  for (TCommand* c :
+       {EditMoveUp1.get(), EditMoveDown1.get(), EditPromote1.get(), EditDemote1.get()})
+    PopupMenu1->addAction(c->Action());
+
+  PUReopen = new QMenu(this);
+  PUReopen->setObjectName("PUReopen");
+  const auto guard = [this](const std::function<void()>& f) { Guarded(f); };
+  FReopenMenu = std::make_unique<TQtReopenMenu>(MnReopen, guard);
+  FDropDownMenu = std::make_unique<TQtReopenMenu>(PUReopen, guard);
+  ZelReopen1.SetReopenMenu(FReopenMenu.get());
+  ZelReopen1.SetMaxReopen(10);
+  ZelReopen1.SetDropDownMenu(FDropDownMenu.get());
+  ZelReopen1.OnReopenMenuClick = [this](const std::string& name) {
+    ZelReopen1ReopenMenuClick(name);
+  };
+}
+
+void TFormMain::CreateToolBar() {
+  ToolBar1 = addToolBar("ToolBar1");
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ToolBar1->setContentsMargins(5, 0, 0, 0);
+  ToolBar1->addAction(FileNew1->Action());
+  OpenButton = new QToolButton(ToolBar1);
+  OpenButton->setObjectName("OpenButton");
+  OpenButton->setDefaultAction(FileOpen1->Action());
+  OpenButton->setMenu(PUReopen);
+  OpenButton->setPopupMode(QToolButton::MenuButtonPopup);
+  OpenButton->setAutoRaise(true);
+  ToolBar1->addWidget(OpenButton);
+  ToolBar1->addAction(FileSave1->Action());
+  ToolBar1->addSeparator();
+  for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
+    ToolBar1->addAction(c->Action());
+  ToolBar1->addSeparator();
+  for (TCommand* c :
+       {EditMoveUp1.get(), EditMoveDown1.get(), EditPromote1.get(), EditDemote1.get()})
+    ToolBar1->addAction(c->Action());
+  ToolBar1->addSeparator();
+  ToolBar1->addAction(SearchFind1->Action());
+  ToolBar1->addAction(SearchFindNext1->Action());
+  ToolBar1->addSeparator();
+  ToolBar1->addAction(ViewFont1->Action());
+  ToolBar1->addSeparator();
+  ToolBar1->addAction(HelpAbout1->Action());
+}
+
+}  // namespace zel

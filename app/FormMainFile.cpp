@@ -1,0 +1,221 @@
+// The file commands of the main window and the two routines through which every load and save
+// passes.
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QTimer>
+#include <QTreeView>
+
+#include "app/TreeModel.h"
+#include "app/UFormMain.h"
+#include "base/StrUtils.h"
+#include "treedoc/TreeWalk.h"
+
+namespace zel {
+
+namespace {
+
+bool FileExists(const std::string& name) {
+  struct stat st {};
+  return ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::string FolderOf(const std::string& name) {
+  const size_t slash = name.rfind('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+std::string LowerExtension(const std::string& name) {
+  const std::string file = ExtractFileName(name);
+  const size_t dot = file.rfind('.');
+  std::string ext = dot == std::string::npos ? std::string() : file.substr(dot);
+  for (char& c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return ext;
+}
+
+// Runs `closing` when the scope ends, also when an exception passes.
+template <typename F>
+class TFinally {
+ public:
+  explicit TFinally(F f) : FClosing(std::move(f)) {}
+  ~TFinally() { FClosing(); }
+  TFinally(const TFinally&) = delete;
+  TFinally& operator=(const TFinally&) = delete;
+
+ private:
+  F FClosing;
+};
+
+}  // namespace
+
+void TFormMain::FileNew1Execute() {
+  if (QuerySaveChanges()) return;
+  if (FFileName != kUntitled) ZelReopen1.AddFile(FFileName);
+  ResetDocument();
+}
+
+void TFormMain::FileOpen1Accept() {
+  FileNew1->Execute();
+  if (FModified) return;
+  try {
+    LoadFile(FOpenDialog.FileName);
+    // Only a completed load takes the box: a cancelled one left a new document.
+    if (FFileName == FOpenDialog.FileName) FReadOnly = FOpenDialog.ReadOnly;
+  } catch (...) {
+    FModified = false;
+    FileNew1->Execute();
+    throw;
+  }
+}
+
+void TFormMain::ZelReopen1ReopenMenuClick(const std::string& fileName) {
+  if (FBusy) {
+    FDialogs->Beep();
+    return;
+  }
+  const std::string name = fileName;  // the entry goes as soon as the list changes
+  if (!FileExists(name)) throw Exception(Format("\"%s\" doesn't exist.", name.c_str()));
+  FileNew1->Execute();
+  if (FModified) return;
+  try {
+    LoadFile(name);
+    if (FFileName == name) ZelReopen1.RemoveFile(name);
+  } catch (...) {
+    FModified = false;
+    FileNew1->Execute();
+    throw;
+  }
+}
+
+void TFormMain::FileRevert1Execute() {
+  const int answer =
+      FModified
+          ? FDialogs->MessageBox(this,
+                                 "You are about to revert file content from disk which\rwill make "
+                                 "you lose all modification you have made.\r\rAre you sure to "
+                                 "continue?",
+                                 "Warning", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2)
+          : FDialogs->MessageBox(this, "Revert file content from disk?", "Confirm",
+                                 MB_YESNO | MB_ICONQUESTION);
+  if (answer != IDYES) return;
+  const std::string name = FFileName;
+  FModified = false;
+  FileNew1->Execute();
+  try {
+    LoadFile(name);
+    if (FFileName == name) ZelReopen1.RemoveFile(name);
+  } catch (...) {
+    FModified = false;
+    FileNew1->Execute();
+    throw;
+  }
+}
+
+void TFormMain::FileSave1Execute() {
+  if (FFileName != kUntitled)
+    SaveFile(FFileName);
+  else
+    FileSaveAs1->Execute();
+}
+
+void TFormMain::FileSaveAs1BeforeExecute() {
+  FSaveDialog.FileName = FFileName;
+  if (LowerExtension(FFileName) != ".xml") FSaveDialog.FilterIndex = 1;
+}
+
+void TFormMain::FileSaveAs1Accept() {
+  if (FFileName != kUntitled) ZelReopen1.AddFile(FFileName);
+  SaveFile(FSaveDialog.FileName);
+}
+
+void TFormMain::FileCancel1Execute() {
+  if (FDialogs->MessageBox(this, "Cancel current process?", "Confirm",
+                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+    ZelXMLTree1.Abort();
+}
+
+void TFormMain::LoadFile(const std::string& name) {
+  TreeView1->setCursor(Qt::WaitCursor);
+  FTree.BeginUpdate();
+  ProgressBar1->setMaximum(100);
+  ProgressBar1->setValue(0);
+  PnlProgress->show();
+  FProcessFileName = name;
+  StartPumpClock();
+  {
+    TFinally closing([this] {
+      PnlProgress->hide();
+      FTree.EndUpdate();
+      TreeView1->unsetCursor();
+      if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
+      FCloseWhenStopped = false;
+    });
+    ZelXMLTree1.SetTreeView(&FTree);
+    ZelXMLTree1.LoadFromFile(name);
+    if (ZelXMLTree1.Cancelled()) {
+      FModified = false;
+      FileNew1->Execute();
+    } else {
+      AssignImages();
+      if (TTreeNode* root = FTree.GetFirstNode()) {
+        FTree.SetSelected(root);
+        root->Expand(false);
+      }
+      FFileName = name;
+      FModified = false;
+    }
+  }
+}
+
+void TFormMain::SaveFile(const std::string& name) {
+  TreeView1->setCursor(Qt::WaitCursor);
+  ProgressBar1->setMaximum(100);
+  ProgressBar1->setValue(0);
+  PnlProgress->show();
+  FProcessFileName = name;
+  FileNew1Update();
+  repaint();
+  StartPumpClock();
+  TFinally closing([this] {
+    PnlProgress->hide();
+    TreeView1->unsetCursor();
+    if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
+    FCloseWhenStopped = false;
+  });
+  ZelXMLTree1.SetTreeView(&FTree);
+  ZelXMLTree1.SaveToFile(name);
+  // A cancelled save keeps the document, its name and its modified flag: nothing is lost.
+  if (ZelXMLTree1.Cancelled()) return;
+  FFileName = name;
+  FModified = false;
+  FOpenDialog.InitialDir = FSaveDialog.InitialDir = FolderOf(name);
+}
+
+void TFormMain::AssignImages() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  FTree.BeginUpdate();
+  TFinally closing([this] {
+    FTree.EndUpdate();
+    QApplication::restoreOverrideCursor();
+  });
+  SetPanel(2, "Assigning images...");
+  WalkInDocumentOrder(FTree, [](const TTreeNode& node, int) {
+    auto& n = const_cast<TTreeNode&>(node);
+    if (n.Parent() == nullptr) {
+      n.SetImageIndex(0);
+      n.SetSelectedIndex(0);
+    } else if (n.Count() > 0) {
+      n.SetImageIndex(1);
+      n.SetSelectedIndex(2);
+    } else {
+      n.SetImageIndex(3);
+      n.SetSelectedIndex(4);
+    }
+    return true;
+  });
+}
+
+}  // namespace zel

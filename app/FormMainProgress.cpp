@@ -1,0 +1,99 @@
+// What the window shows while a load or save runs, and how it stays responsive: the stage
+// word and message in the status bar, the progress bar, and queued messages let run often
+// enough for repaints, the Cancel button and Esc, but not on every one of millions of lines.
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include "app/TreeModel.h"
+#include "app/UFormMain.h"
+#include "base/StrUtils.h"
+
+namespace zel {
+
+namespace {
+
+// Queued messages run at least this often while a process runs.
+constexpr qint64 kPumpIntervalMs = 30;
+// The clock is read once per this many progress events: one event per line is cheap.
+constexpr uint32_t kEventsPerClockRead = 64;
+
+const char* StageWord(TZelXMLTreeStates state) {
+  switch (state) {
+    case zxtsCanceled:
+      return "Cancel";
+    case zxtsLoading:
+      return "Load";
+    case zxtsWriting:
+      return "Write";
+    case zxtsAligning:
+      return "Align";
+    case zxtsBuildTree:
+      return "Build Tree";
+    case zxtsDone:
+      return "Done";
+  }
+  return "";
+}
+
+const char* StageMessage(TZelXMLTreeStates state) {
+  switch (state) {
+    case zxtsCanceled:
+      return "%1: Process cancelled";
+    case zxtsLoading:
+      return "%1: Loading file...";
+    case zxtsWriting:
+      return "%1: Writing file...";
+    case zxtsAligning:
+      return "%1: Aligning nodes...";
+    case zxtsBuildTree:
+      return "%1: Building tree...";
+    case zxtsDone:
+      return "%1: Process done";
+  }
+  return "";
+}
+
+}  // namespace
+
+void TFormMain::StartPumpClock() {
+  FPumpClock.start();
+  FLongestGapMs = 0;
+  FPumpTick = 0;
+  FLastPercent = -1;
+}
+
+void TFormMain::LetMessagesRun() {
+  if (FPumpClock.isValid()) FLongestGapMs = std::max(FLongestGapMs, FPumpClock.elapsed());
+  QCoreApplication::processEvents();
+  FPumpClock.start();
+}
+
+void TFormMain::ZelXMLTree1StateChange(TZelXMLTree&, TZelXMLTreeStates state) {
+  const QString file = TTreeModel::DisplayText(ExtractFileName(FProcessFileName));
+  SetPanel(1, StageWord(state));
+  SetPanel(2, QString(StageMessage(state)).arg(file));
+  StatusBar1->repaint();
+  FileNew1Update();
+  LetMessagesRun();
+}
+
+void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint16_t percent) {
+  if (percent != FLastPercent) {
+    FLastPercent = percent;
+    if (state == zxtsAligning || state == zxtsBuildTree) {
+      const char* message =
+          state == zxtsAligning ? "%1: Aligning nodes... (%2%)" : "%1: Building tree... (%2%)";
+      SetPanel(1, StageWord(state));
+      SetPanel(2, QString(message)
+                      .arg(TTreeModel::DisplayText(ExtractFileName(FProcessFileName)))
+                      .arg(percent));
+    }
+    ProgressBar1->setValue(percent);
+  }
+  if (++FPumpTick % kEventsPerClockRead == 0 && FPumpClock.elapsed() >= kPumpIntervalMs)
+    LetMessagesRun();
+}
+
+}  // namespace zel

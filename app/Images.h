@@ -1,0 +1,29 @@
+#pragma once
+// The window's image lists: 21 command images (ilMenu) and the five tree images (ilTree),
+// taken by role from the icon theme, else from the style's standard icons.
+
+#include <QIcon>
+#include <QVector>
+
+namespace zel {
+
+class TImageList {
+ public:
+  QIcon Icon(int index) const {
+    return index >= 0 && index < FIcons.size() ? FIcons[index] : QIcon();
+  }
+  int Count() const { return static_cast<int>(FIcons.size()); }
+  void Add(const QIcon& icon) { FIcons.push_back(icon); }
+
+ private:
+  QVector<QIcon> FIcons;
+};
+
+// Index: 0 New, 1 Open, 2 Save, 3 Save As, 7 Exit, 8 Add, 9 Modify, 10 Delete, 11 Font,
+// 12 About, 13 Find, 14 Find Next, 15 Web Site, 16 Up, 17 Down, 18 Promote, 19 Demote,
+// 20 Cancel; 4 to 6 are unused.
+TImageList MakeMenuImages();
+// 0 document page, 1 closed folder, 2 open folder, 3 element mark, 4 the mark highlighted.
+TImageList MakeTreeImages();
+
+}  // namespace zel

@@ -1,0 +1,133 @@
+#include "app/TreeModel.h"
+
+#include "platform/CodePage.h"
+
+namespace zel {
+
+TTreeModel::TTreeModel(TTreeView& tree, const TImageList& images, QObject* parent)
+    : QAbstractItemModel(parent), FTree(tree), FImages(images) {
+  FTree.SetObserver(this);
+  FSuspended = FTree.UpdateCount() > 0;
+}
+
+TTreeModel::~TTreeModel() {
+  if (FTree.Observer() == this) FTree.SetObserver(nullptr);
+}
+
+QString TTreeModel::DisplayText(const std::string& text) {
+  const std::u16string wide = MultiByteToWide(GetACP(), text);
+  return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+}
+
+QModelIndex TTreeModel::IndexOf(TTreeNode* node) const {
+  if (node == nullptr || FSuspended) return {};
+  return createIndex(node->Index(), 0, node);
+}
+
+QModelIndex TTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  if (FSuspended || column != 0 || row < 0) return {};
+  TTreeNode* p = NodeOf(parent);
+  if (p == nullptr)
+    return row < FTree.RootCount() ? createIndex(row, 0, FTree.Root(row)) : QModelIndex();
+  return row < p->Count() ? createIndex(row, 0, p->Item(row)) : QModelIndex();
+}
+
+QModelIndex TTreeModel::parent(const QModelIndex& child) const {
+  const TTreeNode* n = NodeOf(child);
+  return n != nullptr ? IndexOf(n->Parent()) : QModelIndex();
+}
+
+int TTreeModel::rowCount(const QModelIndex& parent) const {
+  if (FSuspended || parent.column() > 0) return 0;
+  const TTreeNode* p = NodeOf(parent);
+  return p == nullptr ? FTree.RootCount() : p->Count();
+}
+
+int TTreeModel::columnCount(const QModelIndex&) const {
+  return 1;
+}
+
+bool TTreeModel::hasChildren(const QModelIndex& parent) const {
+  return rowCount(parent) > 0;
+}
+
+QVariant TTreeModel::data(const QModelIndex& index, int role) const {
+  const TTreeNode* n = NodeOf(index);
+  if (n == nullptr || FSuspended) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return DisplayText(n->Text());
+    case Qt::ToolTipRole:
+      return FTree.ToolTips() ? QVariant(DisplayText(n->Text())) : QVariant();
+    case Qt::DecorationRole:
+      return FImages.Icon(n->Selected() ? n->SelectedIndex() : n->ImageIndex());
+    default:
+      return {};
+  }
+}
+
+Qt::ItemFlags TTreeModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void TTreeModel::NodeAboutToBeInserted(TTreeNode* parent, int index) {
+  beginInsertRows(IndexOf(parent), index, index);
+}
+void TTreeModel::NodeInserted(TTreeNode*, int) {
+  endInsertRows();
+}
+
+void TTreeModel::NodeAboutToBeRemoved(TTreeNode* node) {
+  const int row = node->Index();
+  beginRemoveRows(IndexOf(node->Parent()), row, row);
+}
+void TTreeModel::NodeRemoved(TTreeNode*, int) {
+  endRemoveRows();
+}
+
+void TTreeModel::NodeAboutToBeMoved(TTreeNode* node, TTreeNode* newParent, int newIndex) {
+  const int row = node->Index();
+  FMoving = beginMoveRows(IndexOf(node->Parent()), row, row, IndexOf(newParent), newIndex);
+}
+void TTreeModel::NodeMoved(TTreeNode*, TTreeNode*, int) {
+  if (FMoving) endMoveRows();
+  FMoving = false;
+}
+
+void TTreeModel::NodeTextChanged(TTreeNode* node) {
+  const QModelIndex i = IndexOf(node);
+  emit dataChanged(i, i);
+}
+
+void TTreeModel::NodeStateChanged(TTreeNode* node) {
+  const QModelIndex i = IndexOf(node);
+  emit dataChanged(i, i);
+  emit ExpandedChanged(i, node->Expanded());
+}
+
+void TTreeModel::NodeMadeVisible(TTreeNode* node) {
+  emit ScrollRequested(IndexOf(node));
+}
+void TTreeModel::SelectionChanged() {
+  emit SelectionMoved();
+}
+void TTreeModel::AppearanceChanged() {
+  emit AppearanceUpdated();
+}
+
+void TTreeModel::UpdatesSuspended() {
+  beginResetModel();
+  FSuspended = true;
+  endResetModel();
+}
+
+void TTreeModel::UpdatesResumed(bool) {
+  beginResetModel();
+  FSuspended = false;
+  endResetModel();
+  emit Restored();
+}
+
+}  // namespace zel

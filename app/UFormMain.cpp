@@ -1,0 +1,331 @@
+#include "app/UFormMain.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/QtDialogs.h"
+#include "app/TreeModel.h"
+#include "app/UZelApps.h"
+#include "base/StrUtils.h"
+
+namespace zel {
+
+const char* const kUntitled = "Untitled.xml";
+
+TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), ilMenu(MakeMenuImages()), ilTree(MakeTreeImages()), FDialogs(dialogs) {
+  if (FDialogs == nullptr) {
+    FOwnDialogs = std::make_unique<TQtDialogs>();
+    FDialogs = FOwnDialogs.get();
+  }
+  setObjectName("FormMain");
+  setWindowTitle("Zel XML Editor 1.0");
+  setGeometry(191, 108, 396, 298);
+  setMinimumSize(395, 250);
+  QFont font("Tahoma");
+  font.setPointSize(8);
+  setFont(font);
+
+  CreateLayout();
+  CreateCommands();
+  CreateMenus();
+  CreateToolBar();
+  ConnectTree();
+
+  ZelXMLTree1.SetTreeView(&FTree);
+  ZelXMLTree1.OnStateChange = [this](TZelXMLTree& s, TZelXMLTreeStates st) {
+    ZelXMLTree1StateChange(s, st);
+  };
+  ZelXMLTree1.OnProgress = [this](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+    ZelXMLTree1Progress(s, st, p);
+  };
+
+  // The command states follow every change without a timer: whenever the event loop is about
+  // to wait, which is what "idle" means here.
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+          [this] { Guarded([this] { FileNew1Update(); }); });
+
+  FormCreate();
+}
+
+TFormMain::~TFormMain() {
+  ZelReopen1.SetReopenMenu(nullptr);
+  ZelReopen1.SetDropDownMenu(nullptr);
+  ZelXMLTree1.SetTreeView(nullptr);
+  // The view goes with the window; the model must stop listening before the outline goes.
+  FTree.SetObserver(nullptr);
+}
+
+void TFormMain::CreateLayout() {
+  auto* client = new QWidget(this);
+  auto* column = new QVBoxLayout(client);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  PnlTree = new QFrame(client);
+  PnlTree->setObjectName("PnlTree");
+  PnlTree->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* treeBox = new QVBoxLayout(PnlTree);
+  treeBox->setContentsMargins(1, 1, 1, 1);
+  TreeView1 = new QTreeView(PnlTree);
+  TreeView1->setObjectName("TreeView1");
+  TreeView1->setFrameShape(QFrame::NoFrame);
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setUniformRowHeights(true);
+  TreeView1->setRootIsDecorated(false);
+  TreeView1->setIndentation(19);
+  TreeView1->setIconSize(QSize(16, 16));
+  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  treeBox->addWidget(TreeView1);
+  column->addWidget(PnlTree, 1);
+
+  PnlProgress = new QFrame(client);
+  PnlProgress->setObjectName("PnlProgress");
+  PnlProgress->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  PnlProgress->setFixedHeight(37);
+  auto* row = new QHBoxLayout(PnlProgress);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  auto* barBox = new QWidget(PnlProgress);
+  auto* barLayout = new QHBoxLayout(barBox);
+  barLayout->setContentsMargins(9, 9, 9, 9);
+  ProgressBar1 = new QProgressBar(barBox);
+  ProgressBar1->setObjectName("ProgressBar1");
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setTextVisible(false);
+  barLayout->addWidget(ProgressBar1);
+  row->addWidget(barBox, 1);
+  auto* buttonBox = new QWidget(PnlProgress);
+  buttonBox->setFixedWidth(80);
+  auto* buttonLayout = new QHBoxLayout(buttonBox);
+  buttonLayout->setContentsMargins(4, 4, 9, 4);
+  BitBtn1 = new QPushButton("Cancel", buttonBox);
+  BitBtn1->setObjectName("BitBtn1");
+  BitBtn1->setShortcut(QKeySequence(Qt::Key_Escape));
+  buttonLayout->addWidget(BitBtn1);
+  row->addWidget(buttonBox);
+  PnlProgress->hide();
+  column->addWidget(PnlProgress);
+  setCentralWidget(client);
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setToolTip("Node position (level, index, absolute index), status, and other hints");
+  StatusBar1->setSizeGripEnabled(true);
+  const int widths[3] = {100, 64, 50};
+  for (int i = 0; i < 3; ++i) {
+    auto* label = new QLabel(StatusBar1);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (i < 2) {
+      label->setFixedWidth(widths[i]);
+      label->setAlignment(Qt::AlignCenter);
+    } else {
+      label->setMinimumWidth(widths[i]);
+    }
+    StatusBar1->addWidget(label, i == 2 ? 1 : 0);
+    StatusPanels[i] = label;
+  }
+  setStatusBar(StatusBar1);
+}
+
+void TFormMain::ConnectTree() {
+  FModel = new TTreeModel(FTree, ilTree, this);
+  TreeView1->setModel(FModel);
+
+  connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (FSyncingView || FModel->Suspended()) return;
+            FSyncingView = true;
+            FTree.SetSelected(TTreeModel::NodeOf(current));
+            FSyncingView = false;
+          });
+  connect(FModel, &TTreeModel::SelectionMoved, this, [this] {
+    if (FSyncingView) return;
+    FSyncingView = true;
+    const QModelIndex i = FModel->IndexOf(FTree.Selected());
+    TreeView1->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    FSyncingView = false;
+  });
+  const auto viewExpanded = [this](const QModelIndex& i, bool expanded) {
+    if (FSyncingView) return;
+    if (TTreeNode* n = TTreeModel::NodeOf(i); n != nullptr && n->Expanded() != expanded) {
+      FSyncingView = true;
+      n->SetExpanded(expanded);
+      FSyncingView = false;
+    }
+  };
+  connect(TreeView1, &QTreeView::expanded, this,
+          [=](const QModelIndex& i) { viewExpanded(i, true); });
+  connect(TreeView1, &QTreeView::collapsed, this,
+          [=](const QModelIndex& i) { viewExpanded(i, false); });
+  connect(FModel, &TTreeModel::ExpandedChanged, this, [this](const QModelIndex& i, bool expanded) {
+    if (FSyncingView || !i.isValid()) return;
+    FSyncingView = true;
+    TreeView1->setExpanded(i, expanded);
+    FSyncingView = false;
+  });
+  connect(FModel, &TTreeModel::ScrollRequested, this,
+          [this](const QModelIndex& i) { TreeView1->scrollTo(i); });
+  connect(FModel, &TTreeModel::Restored, this, [this] { SyncViewFromModel(); });
+  connect(TreeView1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(p)); });
+}
+
+// After a reset the view knows nothing: expand what the outline has expanded (only below
+// expanded nodes, so the cost is what the view lays out anyway) and select its selection.
+void TFormMain::SyncViewFromModel() {
+  FSyncingView = true;
+  std::vector<TTreeNode*> stack;
+  for (TTreeNode* r = FTree.GetFirstNode(); r != nullptr; r = r->getNextSibling())
+    stack.push_back(r);
+  while (!stack.empty()) {
+    TTreeNode* n = stack.back();
+    stack.pop_back();
+    if (!n->Expanded() || n->Count() == 0) continue;
+    TreeView1->setExpanded(FModel->IndexOf(n), true);
+    for (TTreeNode* c = n->GetFirstChild(); c != nullptr; c = c->getNextSibling())
+      stack.push_back(c);
+  }
+  const QModelIndex current = FModel->IndexOf(FTree.Selected());
+  TreeView1->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+  if (current.isValid()) TreeView1->scrollTo(current);
+  FSyncingView = false;
+}
+
+QString TFormMain::PanelText(int panel) const {
+  return StatusPanels[panel]->text();
+}
+
+void TFormMain::SetPanel(int panel, const QString& text) {
+  if (StatusPanels[panel]->text() != text) StatusPanels[panel]->setText(text);
+}
+
+void TFormMain::Guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    ApplicationEvents1Exception(e);
+  }
+}
+
+void TFormMain::FormCreate() {
+  AppTitle = windowTitle().toStdString();
+  ResetDocument();
+}
+
+void TFormMain::FormShow() {
+  // TreeView1 and PnlTree fill their parents through the layouts.
+  // The settings store (window placement, stored properties) restores here once it exists.
+  ZelReopen1.LoadFromIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
+  KeepFormOnScreen(*this);
+  FileNew1->Execute();
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (FShown) return;
+  FShown = true;
+  Guarded([this] { FormShow(); });
+  if (!FStartFile.empty()) QTimer::singleShot(0, this, [this] { OpenStartFile(); });
+}
+
+void TFormMain::OpenStartFile() {
+  const std::string name = std::move(FStartFile);
+  FStartFile.clear();
+  Guarded([&] { ZelReopen1ReopenMenuClick(name); });
+}
+
+void TFormMain::FormCloseQuery(bool& canClose) {
+  if (ZelXMLTree1.IsBusy()) {
+    // Cancel asks; this request is refused, and a new one comes once the process has stopped.
+    canClose = false;
+    FCloseWhenStopped = true;
+    FileCancel1->Execute();
+    return;
+  }
+  FileNew1->Execute();
+  canClose = !FModified;
+}
+
+void TFormMain::FormClose() {
+  // The settings store saves placement and stored properties here once it exists.
+  ZelReopen1.SaveToIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  bool canClose = true;
+  try {
+    FormCloseQuery(canClose);
+  } catch (const std::exception& e) {
+    event->ignore();
+    ApplicationEvents1Exception(e);
+    return;
+  }
+  if (!canClose) {
+    event->ignore();
+    return;
+  }
+  // Settings that cannot be written are reported, but they never keep the editor open: the
+  // document is already safe, and the user could otherwise never quit.
+  Guarded([this] { FormClose(); });
+  event->accept();
+}
+
+bool TFormMain::event(QEvent* event) {
+  // The long part of the hint under the pointer goes to the last panel, not over the panels.
+  if (event->type() == QEvent::StatusTip) {
+    SetPanel(2, static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TFormMain::ResetDocument() {
+  FFileName = kUntitled;
+  FModified = false;
+  FReadOnly = false;
+  FTree.BeginUpdate();
+  try {
+    FTree.Clear();
+    TTreeNode* root = FTree.AddChild(nullptr, ExtractFileName(FFileName));
+    root->SetImageIndex(0);
+    root->SetSelectedIndex(0);
+  } catch (...) {
+    FTree.EndUpdate();
+    throw;
+  }
+  FTree.EndUpdate();
+}
+
+bool TFormMain::QuerySaveChanges() {
+  if (!FModified) return false;
+  const QString text =
+      QString("\"%1\" has been modified.\r\rSave changes?").arg(TTreeModel::DisplayText(FFileName));
+  switch (FDialogs->MessageBox(this, text, "Warning", MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDYES:
+      FileSave1->Execute();
+      break;
+    case IDNO:
+      FModified = false;
+      break;
+    default:
+      break;
+  }
+  return FModified;
+}
+
+}  // namespace zel

@@ -1,0 +1,165 @@
+#pragma once
+// The main window: one document at a time, shown as an outline in TreeView1, with the file
+// commands, the processing feedback of loads and saves, and the recent-files list. Its parts
+// live in several files: UFormMain.cpp (layout and lifecycle), FormMainCommands.cpp (the
+// command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
+// FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
+// hints and errors).
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "app/Command.h"
+#include "app/Dialogs.h"
+#include "app/Images.h"
+#include "app/ReopenMenu.h"
+#include "settings/ZelReopen.h"
+#include "treedoc/TreeView.h"
+#include "treedoc/ZelXMLTree.h"
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+
+namespace zel {
+
+class TTreeModel;
+
+extern const char* const kUntitled;  // "Untitled.xml"
+
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `dialogs` answers every question and dialog; null takes Qt's dialogs.
+  explicit TFormMain(IDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // A file to open after the first show, as a recent file is opened.
+  void SetStartFile(const std::string& fileName) { FStartFile = fileName; }
+
+  // Document state.
+  const std::string& FileName() const { return FFileName; }
+  const std::string& ProcessFileName() const { return FProcessFileName; }
+  bool Modified() const { return FModified; }
+  void SetModified(bool value) { FModified = value; }
+  bool ReadOnly() const { return FReadOnly; }
+  bool Busy() const { return FBusy; }
+  bool IsUnicode() const { return FIsUnicode; }
+  TTreeView& Tree() { return FTree; }
+  TTreeModel& Model() { return *FModel; }
+  QString PanelText(int panel) const;
+  TFileDialog& OpenDialog() { return FOpenDialog; }
+  TFileDialog& SaveDialog() { return FSaveDialog; }
+
+  // Lifecycle (Delphi-style handlers; Qt's events call them).
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery(bool& canClose);
+  void FormClose();
+  void ResetDocument();
+  bool QuerySaveChanges();
+
+  // File commands and their routines.
+  void FileNew1Execute();
+  void FileOpen1Accept();
+  void ZelReopen1ReopenMenuClick(const std::string& fileName);
+  void FileRevert1Execute();
+  void FileSave1Execute();
+  void FileSaveAs1BeforeExecute();
+  void FileSaveAs1Accept();
+  void FileCancel1Execute();
+  void LoadFile(const std::string& name);
+  void SaveFile(const std::string& name);
+  void AssignImages();
+
+  // Feedback of the tree document component.
+  void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
+  void ZelXMLTree1Progress(TZelXMLTree& sender, TZelXMLTreeStates state, uint16_t percent);
+
+  // Command states, caption and status bar; runs at every idle cycle.
+  void FileNew1Update();
+  // Shows a failure in the "Error" box; the window goes on.
+  void ApplicationEvents1Exception(const std::exception& e);
+  // Runs an action from an event of the toolkit, with failures going to the error handler.
+  void Guarded(const std::function<void()>& action);
+
+  // Components, named as the design names them.
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* OpenButton = nullptr;
+  QFrame* PnlTree = nullptr;
+  QTreeView* TreeView1 = nullptr;
+  QFrame* PnlProgress = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QLabel* StatusPanels[3] = {};
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QMenu* PUReopen = nullptr;
+  QMenu* MnReopen = nullptr;
+  TImageList ilMenu, ilTree;
+  TZelReopen ZelReopen1;
+  TZelXMLTree ZelXMLTree1;
+
+  // ActionList1, in the order of the command table.
+  std::unique_ptr<TCommand> FileNew1, FileOpen1, FileRevert1, FileSave1, FileSaveAs1, FileExit1,
+      FileCancel1, EditAdd1, EditModify1, EditDelete1, EditMoveUp1, EditMoveDown1, EditPromote1,
+      EditDemote1, EditUseDialog1, SearchFind1, SearchFindNext1, ViewFont1, ViewTooltips,
+      HelpWebSite1, HelpAbout1;
+  std::vector<TCommand*> ActionList1;
+
+  // The longest time between two runs of queued messages during the last load or save.
+  qint64 LongestMessageGapMs() const { return FLongestGapMs; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void CreateLayout();
+  void CreateCommands();
+  void CreateMenus();
+  void CreateToolBar();
+  void ConnectTree();
+  void SyncViewFromModel();
+  void LetMessagesRun();
+  void StartPumpClock();
+  void OpenStartFile();
+  void SetPanel(int panel, const QString& text);
+  QString FindDialogText() const { return QString(); }  // until the find dialog arrives
+
+  IDialogs* FDialogs;
+  std::unique_ptr<IDialogs> FOwnDialogs;
+  TTreeView FTree;
+  TTreeModel* FModel = nullptr;
+  std::unique_ptr<TQtReopenMenu> FReopenMenu, FDropDownMenu;
+  TFileDialog FOpenDialog, FSaveDialog;
+
+  std::string FFileName;
+  std::string FProcessFileName;
+  bool FModified = false;
+  bool FReadOnly = false;
+  bool FBusy = false;
+  bool FIsUnicode = false;
+
+  bool FShown = false;
+  bool FUpdating = false;
+  bool FSyncingView = false;
+  bool FCloseWhenStopped = false;
+  std::string FStartFile;
+  QElapsedTimer FPumpClock;
+  qint64 FLongestGapMs = 0;
+  uint32_t FPumpTick = 0;
+  int FLastPercent = -1;
+};
+
+}  // namespace zel

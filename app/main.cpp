@@ -1,0 +1,26 @@
+// ZelXMLEditor: the editor's program entry. A file named as the only argument opens after the
+// window is first shown.
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include "app/UFormMain.h"
+#include "app/UZelApps.h"
+#include "platform/LargePages.h"
+
+int main(int argc, char** argv) {
+  zel::UseLargePages(argv);
+  zel::InitializeZelApps();
+  int status;
+  {
+    QApplication app(argc, argv);
+    zel::TFormMain form;
+    const QStringList args = QApplication::arguments();
+    if (args.size() == 2)
+      form.SetStartFile(QFile::encodeName(QFileInfo(args[1]).absoluteFilePath()).toStdString());
+    form.show();
+    status = QApplication::exec();
+  }
+  zel::FinalizeZelApps();
+  return status;
+}

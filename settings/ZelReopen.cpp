@@ -1,0 +1,129 @@
+#include "settings/ZelReopen.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "base/StrUtils.h"
+#include "settings/IniFile.h"
+
+namespace zel {
+
+namespace {
+
+// Equal when they differ at most in the case of the ASCII letters (no path normalisation).
+bool SameFileName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+bool FileExists(const std::string& name) {
+  struct stat st {};
+  return ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+TZelReopen::~TZelReopen() {
+  FReopenMenu = nullptr;
+  FDropDownMenu = nullptr;
+}
+
+void TZelReopen::SetMaxReopen(int value) {
+  if (value < 1 || value > 16)
+    throw EZelReopenException("Max reopen value is out of range.\rValid values are from 1 to 16.");
+  FMaxReopen = value;
+}
+
+void TZelReopen::AddFile(const std::string& fileName) {
+  RemoveFile(fileName);
+  if (fileName.find_first_of("\r\n") != std::string::npos) return;
+  FFiles.insert(FFiles.begin(), fileName);
+  if (FFiles.size() > static_cast<size_t>(FMaxReopen)) FFiles.resize(FMaxReopen);
+  UpdateMenus();
+}
+
+void TZelReopen::RemoveFile(const std::string& fileName) {
+  std::erase_if(FFiles, [&](const std::string& f) { return SameFileName(f, fileName); });
+  UpdateMenus();
+}
+
+std::string TZelReopen::EntryCaption(int index, const std::string& fileName, bool accelerator) {
+  const std::string number =
+      index < 10 ? std::to_string(index) : std::string(1, static_cast<char>('A' + index - 10));
+  return (accelerator ? "&" : "") + number + ". " + ExtractFileName(fileName);
+}
+
+void TZelReopen::FillEntries(IReopenMenu& menu, bool accelerator) {
+  menu.Clear();
+  for (size_t i = 0; i < FFiles.size(); ++i) {
+    const std::string name = FFiles[i];
+    menu.AddItem(EntryCaption(static_cast<int>(i), name, accelerator), name, [this, name] {
+      if (OnReopenMenuClick) OnReopenMenuClick(name);
+    });
+  }
+}
+
+void TZelReopen::UpdateMenus() {
+  if (FDropDownMenu != nullptr) FillEntries(*FDropDownMenu, false);
+  if (FReopenMenu == nullptr) return;
+  FillEntries(*FReopenMenu, true);
+  if (!FFiles.empty()) {
+    FReopenMenu->AddItem("-", "", nullptr);
+    FReopenMenu->AddItem("&Reopen All", "Reopen All|Reopen all recent files",
+                         [this] { ReopenAll(); });
+    FReopenMenu->AddItem("Remove &Obsolete",
+                         "Remove Obsolete|Remove recent files that no longer exists",
+                         [this] { RemoveObsolete(); });
+    FReopenMenu->AddItem("Remo&ve All", "Remove All|Remove all recent files",
+                         [this] { RemoveAll(); });
+  }
+  FReopenMenu->SetEnabled(!FFiles.empty());
+}
+
+void TZelReopen::LoadFromIni(const std::string& iniFileName, const std::string& section) {
+  const TIniFile ini(iniFileName);
+  FFiles.clear();
+  try {
+    for (int n = 0;; ++n) {
+      std::string value = ini.ReadString(section, std::to_string(n), "");
+      if (value.empty()) break;
+      FFiles.push_back(std::move(value));
+    }
+  } catch (...) {
+    UpdateMenus();
+    throw;
+  }
+  UpdateMenus();
+}
+
+void TZelReopen::SaveToIni(const std::string& iniFileName, const std::string& section) const {
+  TIniFile ini(iniFileName);
+  ini.EraseSection(section);
+  for (size_t i = FFiles.size(); i-- > 0;) ini.WriteString(section, std::to_string(i), FFiles[i]);
+}
+
+void TZelReopen::RemoveAll() {
+  FFiles.clear();
+  UpdateMenus();
+}
+
+void TZelReopen::RemoveObsolete() {
+  std::erase_if(FFiles, [](const std::string& f) { return !FileExists(f); });
+  UpdateMenus();
+}
+
+void TZelReopen::ReopenAll() {
+  if (FReopenMenu == nullptr && FDropDownMenu == nullptr)
+    throw EZelReopenException("Drop down and reopen menu are not assigned.");
+  if (!OnReopenMenuClick) throw EZelReopenException("OnReopenMenuClick event is not assigned.");
+  // The handler changes the list (and the menus) on every click: walk a copy.
+  const std::vector<std::string> files = FFiles;
+  const TReopenClick click = OnReopenMenuClick;
+  for (size_t i = files.size(); i-- > 0;) click(files[i]);
+}
+
+}  // namespace zel

@@ -1,0 +1,156 @@
+#pragma once
+// GUI test helpers: dialogs answered from a script, and a main window over a settings file in
+// a temporary folder.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <deque>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "app/Dialogs.h"
+#include "app/UFormMain.h"
+#include "app/UZelApps.h"
+#include "platform/TestFiles.h"
+
+namespace zel::test {
+
+class TScriptedDialogs : public IDialogs {
+ public:
+  struct TShown {
+    std::string Kind;  // "message", "open", "save"
+    QString Text, Caption;
+    unsigned Flags = 0;
+  };
+
+  // Answers in the order the questions come; an "Error" box needs none.
+  std::deque<int> Answers;
+  // nullopt cancels the dialog; otherwise its file name and read-only box.
+  std::deque<std::optional<std::pair<std::string, bool>>> FileAnswers;
+  std::vector<TShown> Shown;
+  int Beeps = 0;
+  // Runs while a message box is open (before it is answered).
+  std::function<void(const QString& text)> WhileShown;
+
+  int MessageBox(QWidget*, const QString& text, const QString& caption, unsigned flags) override {
+    Shown.push_back({"message", text, caption, flags});
+    if (WhileShown) WhileShown(text);
+    if (caption == "Error") return IDOK;
+    if (Answers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      return IDCANCEL;
+    }
+    const int a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  bool ExecuteOpen(QWidget*, TFileDialog& d) override { return File("open", d); }
+  bool ExecuteSave(QWidget*, TFileDialog& d) override { return File("save", d); }
+  bool ExecuteFont(QWidget*, QFont&, const std::function<void(const QFont&)>&) override {
+    return false;
+  }
+  void Beep() override { ++Beeps; }
+
+  std::vector<QString> Errors() const {
+    std::vector<QString> out;
+    for (const TShown& s : Shown)
+      if (s.Caption == "Error") out.push_back(s.Text);
+    return out;
+  }
+  std::vector<std::string> Kinds() const {
+    std::vector<std::string> out;
+    for (const TShown& s : Shown) out.push_back(s.Kind);
+    return out;
+  }
+
+ private:
+  bool File(const char* kind, TFileDialog& d) {
+    Shown.push_back({kind, QString::fromStdString(d.FileName), QString(), 0});
+    if (FileAnswers.empty()) {
+      ADD_FAILURE() << "unexpected " << kind << " dialog";
+      return false;
+    }
+    const auto a = FileAnswers.front();
+    FileAnswers.pop_front();
+    if (!a) return false;
+    d.FileName = a->first;
+    d.ReadOnly = a->second;
+    return true;
+  }
+};
+
+inline std::string ReadBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A document with `books` elements of four lines each.
+inline std::string Catalog(int books) {
+  std::string out = "<?xml version=\"1.0\"?>\n<catalog>\n";
+  for (int i = 0; i < books; ++i)
+    out += "  <book id=\"" + std::to_string(i) + "\">\n    <title>T" + std::to_string(i) +
+           "</title>\n  </book>\n";
+  return out + "</catalog>\n";
+}
+
+class FormTest : public ::testing::Test {
+ protected:
+  FormTest() {
+    setenv("windir", FDir.Path().c_str(), 1);
+    InitializeZelApps();
+    WriteBytes(FDir.File("a.xml"), Catalog(2));
+    WriteBytes(FDir.File("b.xml"), Catalog(3));
+  }
+  ~FormTest() override {
+    if (FForm) {
+      FForm->SetModified(false);
+      FForm->close();
+    }
+    FForm.reset();
+    FinalizeZelApps();
+    unsetenv("windir");
+  }
+
+  // The window, shown (which runs its first-show steps).
+  TFormMain& Form() {
+    if (!FForm) {
+      FForm = std::make_unique<TFormMain>(&FDialogs);
+      FForm->show();
+    }
+    return *FForm;
+  }
+  // What the window does whenever the event loop goes idle.
+  void Idle() { Form().FileNew1Update(); }
+
+  // Open through the File > Open command with the dialog answering `name`.
+  void Open(const std::string& name, bool readOnly = false) {
+    FDialogs.FileAnswers.push_back(std::make_pair(name, readOnly));
+    Form().FileOpen1->Action()->trigger();
+    Idle();
+  }
+  std::string Caption() { return Form().windowTitle().toStdString(); }
+  std::string Panel(int i) { return Form().PanelText(i).toStdString(); }
+  const std::vector<std::string>& Recent() { return Form().ZelReopen1.Files(); }
+  // Marks the document modified, as an editing command does.
+  void Edit() {
+    Form().SetModified(true);
+    Idle();
+  }
+  // Presses Cancel as soon as the next load or save lets queued messages run.
+  void PressCancelDuringProcess() {
+    QMetaObject::invokeMethod(Form().BitBtn1, "click", Qt::QueuedConnection);
+  }
+
+  TTempDir FDir;
+  TScriptedDialogs FDialogs;
+  std::unique_ptr<TFormMain> FForm;
+};
+
+}  // namespace zel::test

@@ -1,0 +1,426 @@
+// The file commands of the main window, driven as a user drives them, with scripted answers.
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "app/TreeModel.h"
+#include "base/StrUtils.h"
+#include "tests/app/AppTestUtil.h"
+#include "treedoc/TreeWalk.h"
+
+namespace zel::test {
+namespace {
+
+using Files = std::vector<std::string>;
+
+std::vector<std::string> Outline(TTreeView& tree) {
+  std::vector<std::string> out;
+  WalkInDocumentOrder(tree, [&](const TTreeNode& n, int level) {
+    out.push_back(std::string(level, '\t') + n.Text());
+    return true;
+  });
+  return out;
+}
+
+TEST_F(FormTest, StartsWithAnEmptyUntitledDocument) {
+  TFormMain& f = Form();
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
+  EXPECT_EQ(f.FileName(), "Untitled.xml");
+  EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
+  EXPECT_EQ(f.Tree().GetFirstNode()->ImageIndex(), 0);
+  EXPECT_EQ(Panel(0), "0: 0: 0");
+  EXPECT_EQ(Panel(1), "");
+  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(f.FileRevert1->Enabled());
+  EXPECT_FALSE(f.FileCancel1->Enabled());
+  EXPECT_TRUE(f.FileSave1->Enabled());
+  EXPECT_TRUE(FDialogs.Shown.empty());
+}
+
+TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml]");
+  EXPECT_EQ(f.FileName(), FDir.File("a.xml"));
+  EXPECT_EQ(Panel(2), "Assigning images...");
+  EXPECT_EQ(Panel(1), "");
+  const TTreeNode* root = f.Tree().GetFirstNode();
+  EXPECT_EQ(root->Text(), "a.xml");
+  EXPECT_TRUE(root->Selected());
+  EXPECT_TRUE(root->Expanded());
+  EXPECT_EQ(root->ImageIndex(), 0);
+  const TTreeNode* catalog = root->Item(1);
+  EXPECT_EQ(catalog->Text(), "<catalog>");
+  EXPECT_EQ(catalog->ImageIndex(), 1);
+  EXPECT_EQ(catalog->SelectedIndex(), 2);
+  EXPECT_EQ(catalog->Item(0)->Item(0)->ImageIndex(), 3);
+  EXPECT_EQ(catalog->Item(0)->Item(0)->SelectedIndex(), 4);
+  EXPECT_TRUE(f.FileRevert1->Enabled());
+  EXPECT_FALSE(f.PnlProgress->isVisible());
+  // The view shows the root expanded and selected.
+  const QModelIndex top = f.Model().index(0, 0);
+  EXPECT_TRUE(f.TreeView1->isExpanded(top));
+  EXPECT_EQ(f.TreeView1->currentIndex(), top);
+  EXPECT_TRUE(FDialogs.Errors().empty());
+}
+
+TEST_F(FormTest, NewOnANamedUnmodifiedDocumentAsksNothingAndListsIt) {
+  Open(FDir.File("a.xml"));
+  Form().FileNew1->Action()->trigger();
+  Idle();
+  EXPECT_EQ(FDialogs.Kinds(), (Files{"open"}));
+  EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
+  EXPECT_EQ(Outline(Form().Tree()), (Files{"Untitled.xml"}));
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
+  EXPECT_FALSE(Form().FileRevert1->Enabled());
+}
+
+TEST_F(FormTest, OpenWhileModifiedAsksAfterTheDialogAndCancelKeepsEverything) {
+  Open(FDir.File("a.xml"));
+  Edit();
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml*]");
+  EXPECT_EQ(Panel(1), "Modified");
+  FDialogs.Answers = {IDCANCEL};
+  Open(FDir.File("b.xml"));
+  EXPECT_EQ(FDialogs.Kinds(), (Files{"open", "open", "message"}));
+  const auto& q = FDialogs.Shown.back();
+  EXPECT_EQ(q.Text,
+            QString("\"%1\" has been modified.\r\rSave changes?").arg(FDir.File("a.xml").c_str()));
+  EXPECT_EQ(q.Caption, "Warning");
+  EXPECT_EQ(q.Flags, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+  EXPECT_TRUE(Form().Modified());
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml*]");
+  EXPECT_TRUE(Recent().empty());
+
+  // No gives the changes up and opens the other file.
+  FDialogs.Answers = {IDNO};
+  Open(FDir.File("b.xml"));
+  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
+  EXPECT_FALSE(Form().Modified());
+  EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
+}
+
+TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
+  Open(FDir.File("a.xml"), true);
+  TFormMain& f = Form();
+  EXPECT_TRUE(f.ReadOnly());
+  EXPECT_EQ(Panel(1), "Read Only");
+  EXPECT_FALSE(f.FileSave1->Enabled());
+  EXPECT_FALSE(f.EditAdd1->Enabled());
+  EXPECT_FALSE(f.EditModify1->Enabled());
+  EXPECT_FALSE(f.EditDelete1->Enabled());
+  EXPECT_TRUE(f.FileSaveAs1->Enabled());
+  // Saving from code while disabled does nothing.
+  const std::string before = ReadBytes(FDir.File("a.xml"));
+  f.FileSave1->Execute();
+  EXPECT_EQ(ReadBytes(FDir.File("a.xml")), before);
+
+  FDialogs.FileAnswers.push_back(std::make_pair(FDir.File("copy.xml"), false));
+  f.FileSaveAs1->Action()->trigger();
+  Idle();
+  EXPECT_TRUE(FDialogs.Errors().empty());
+  EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
+  EXPECT_TRUE(f.ReadOnly());
+  EXPECT_EQ(Panel(1), "Read Only");
+
+  // A modified read-only document shows "Modified", and Yes to saving it saves nothing.
+  Edit();
+  EXPECT_EQ(Panel(1), "Modified");
+  FDialogs.Answers = {IDYES};
+  f.FileNew1->Action()->trigger();
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
+  FDialogs.Answers = {IDNO};
+  f.FileNew1->Action()->trigger();
+  Idle();
+  EXPECT_FALSE(f.ReadOnly());
+  EXPECT_TRUE(f.FileSave1->Enabled());
+}
+
+TEST_F(FormTest, TheCancelButtonDuringALargeLoadLeavesANewDocument) {
+  const std::string big = FDir.File("big.xml");
+  WriteBytes(big, Catalog(20000));
+  Open(FDir.File("a.xml"));  // a named document, so that New lists it
+  FDialogs.Answers = {IDYES};
+  PressCancelDuringProcess();
+  Open(big);
+  TFormMain& f = Form();
+  ASSERT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  EXPECT_EQ(f.FileName(), "Untitled.xml");
+  EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
+  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.ReadOnly());
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
+  EXPECT_EQ(Panel(1), "");
+  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(f.FileCancel1->Enabled());
+  EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
+  EXPECT_TRUE(FDialogs.Errors().empty());
+}
+
+TEST_F(FormTest, ACancelledLoadFromOpenReadOnlyLeavesAWritableDocument) {
+  const std::string big = FDir.File("big.xml");
+  WriteBytes(big, Catalog(5000));
+  FDialogs.Answers = {IDYES};
+  PressCancelDuringProcess();
+  Open(big, true);
+  EXPECT_EQ(Form().FileName(), "Untitled.xml");
+  EXPECT_FALSE(Form().ReadOnly());
+  EXPECT_TRUE(Form().FileSave1->Enabled());
+}
+
+TEST_F(FormTest, AnsweringNoToCancelLetsTheLoadFinish) {
+  FDialogs.Answers = {IDNO};
+  PressCancelDuringProcess();
+  Open(FDir.File("b.xml"));
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
+}
+
+TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
+  TFormMain& f = Form();
+  std::vector<std::string> seen;
+  int lastPercent = -1;
+  bool panelShown = false;
+  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+    f.ZelXMLTree1Progress(s, st, p);
+    lastPercent = f.ProgressBar1->value();
+    panelShown = panelShown || f.PnlProgress->isVisible();
+  };
+  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+    f.ZelXMLTree1StateChange(s, st);
+    seen.push_back(f.PanelText(2).toStdString());
+    EXPECT_FALSE(f.FileNew1->Enabled());
+    EXPECT_FALSE(f.FileOpen1->Enabled());
+    EXPECT_TRUE(f.FileExit1->Enabled());
+    EXPECT_TRUE(f.FileCancel1->Enabled());
+    EXPECT_TRUE(f.BitBtn1->isEnabled());
+    EXPECT_FALSE(f.MnReopen->menuAction()->isEnabled());
+  };
+  Open(FDir.File("b.xml"));
+  EXPECT_EQ(seen,
+            (Files{"b.xml: Loading file...", "b.xml: Building tree...", "b.xml: Process done"}));
+  EXPECT_GT(lastPercent, 50);
+  EXPECT_TRUE(panelShown);
+  EXPECT_TRUE(f.MnReopen->menuAction()->isEnabled());
+
+  // A save goes through its own stages.
+  seen.clear();
+  f.FileSave1->Action()->trigger();
+  EXPECT_EQ(seen,
+            (Files{"b.xml: Aligning nodes...", "b.xml: Writing file...", "b.xml: Process done"}));
+  EXPECT_EQ(f.ProcessFileName(), FDir.File("b.xml"));
+}
+
+TEST_F(FormTest, ACancelledSaveKeepsTheDocumentAndTheFile) {
+  Open(FDir.File("b.xml"));
+  Edit();
+  const std::string before = ReadBytes(FDir.File("b.xml"));
+  FDialogs.Answers = {IDYES};
+  PressCancelDuringProcess();
+  Form().FileSave1->Action()->trigger();
+  Idle();
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  EXPECT_EQ(ReadBytes(FDir.File("b.xml")), before);
+  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
+  EXPECT_TRUE(Form().Modified());
+  EXPECT_EQ(Outline(Form().Tree()).size(), 9u);
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [b.xml*]");
+  EXPECT_FALSE(Form().PnlProgress->isVisible());
+  EXPECT_TRUE(Recent().empty());
+}
+
+TEST_F(FormTest, SaveAsUnderANewNameListsTheOldOneAndMovesBothDialogs) {
+  Open(FDir.File("a.xml"));
+  Edit();
+  FDialogs.FileAnswers.push_back(std::make_pair(FDir.File("sub/new.XML"), false));
+  std::filesystem::create_directory(FDir.File("sub"));
+  Form().FileSaveAs1->Action()->trigger();
+  Idle();
+  TFormMain& f = Form();
+  EXPECT_EQ(FDialogs.Shown.back().Text, QString::fromStdString(FDir.File("a.xml")));
+  EXPECT_EQ(f.FileName(), FDir.File("sub/new.XML"));
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [new.XML]");
+  EXPECT_EQ(f.Tree().GetFirstNode()->Text(), "new.XML");
+  EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
+  EXPECT_EQ(f.OpenDialog().InitialDir, FDir.File("sub/"));
+  EXPECT_EQ(f.SaveDialog().InitialDir, FDir.File("sub/"));
+  EXPECT_TRUE(StartsWith(ReadBytes(FDir.File("sub/new.XML")), "<?xml"));
+
+  // ".XML" counts as ".xml": the filter index stays; any other extension selects XML Document.
+  f.SaveDialog().FilterIndex = 2;
+  f.FileSaveAs1BeforeExecute();
+  EXPECT_EQ(f.SaveDialog().FilterIndex, 2);
+  EXPECT_EQ(f.SaveDialog().FileName, FDir.File("sub/new.XML"));
+  f.FileNew1->Execute();
+  f.FileSaveAs1BeforeExecute();
+  EXPECT_EQ(f.SaveDialog().FilterIndex, 2);  // "Untitled.xml"
+  Open(FDir.File("a.xml"));
+  FDialogs.FileAnswers.push_back(std::make_pair(FDir.File("plain.txt"), false));
+  f.FileSaveAs1->Action()->trigger();
+  f.FileSaveAs1BeforeExecute();
+  EXPECT_EQ(f.SaveDialog().FilterIndex, 1);
+}
+
+TEST_F(FormTest, ReopenOfAMissingFileReportsItAndChangesNothing) {
+  Open(FDir.File("a.xml"));
+  Form().ZelReopen1.AddFile(FDir.File("gone.xml"));
+  Edit();
+  Form().PUReopen->actions().at(0)->trigger();
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(FDialogs.Errors()[0],
+            QString("\"%1\" doesn't exist.").arg(FDir.File("gone.xml").c_str()));
+  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+  EXPECT_TRUE(Form().Modified());
+  EXPECT_EQ(Recent(), (Files{FDir.File("gone.xml")}));
+}
+
+TEST_F(FormTest, ReopenOfTheOpenDocumentLoadsItAgainAndTakesItOffTheList) {
+  Open(FDir.File("b.xml"));
+  Form().ZelReopen1.AddFile(FDir.File("a.xml"));
+  Form().ZelReopen1.AddFile(FDir.File("b.xml"));
+  // The Reopen submenu's first entry is the open document.
+  ASSERT_EQ(Form().MnReopen->actions().at(0)->text(), "&0. b.xml");
+  Form().MnReopen->actions().at(0)->trigger();
+  Idle();
+  EXPECT_TRUE(FDialogs.Errors().empty());
+  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
+  EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
+  EXPECT_FALSE(Form().ReadOnly());
+
+  // Another entry: the open document goes on top, the opened one comes off.
+  Form().PUReopen->actions().at(0)->trigger();
+  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+  EXPECT_EQ(Recent(), (Files{FDir.File("b.xml")}));
+}
+
+TEST_F(FormTest, ReopenWhileBusyOnlyBeeps) {
+  Open(FDir.File("a.xml"));
+  Form().ZelReopen1.AddFile(FDir.File("b.xml"));
+  bool clicked = false;
+  Form().ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+    Form().ZelXMLTree1StateChange(s, st);
+    if (st == zxtsLoading && !clicked) {
+      clicked = true;
+      Form().ZelReopen1ReopenMenuClick(FDir.File("b.xml"));
+    }
+  };
+  FDialogs.Answers = {IDYES};
+  Form().FileRevert1->Execute();
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(FDialogs.Beeps, 1);
+  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+}
+
+TEST_F(FormTest, AFailingLoadLeavesANewDocumentAndTheMessage) {
+  Open(FDir.File("a.xml"));
+  Open(FDir.File("missing.xml"));
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_NE(FDialogs.Errors()[0].indexOf("missing.xml"), -1);
+  TFormMain& f = Form();
+  EXPECT_EQ(f.FileName(), "Untitled.xml");
+  EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
+  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
+  EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
+  EXPECT_TRUE(f.FileOpen1->Enabled());
+  EXPECT_EQ(f.TreeView1->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(FormTest, AFailingSaveKeepsTheDocumentAndAbandonsTheNewThatAsked) {
+  Open(FDir.File("a.xml"));
+  Edit();
+  std::filesystem::remove(FDir.File("a.xml"));
+  std::filesystem::create_directory(FDir.File("a.xml"));  // a folder cannot be written over
+  FDialogs.Answers = {IDYES};
+  Form().FileNew1->Action()->trigger();
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+  EXPECT_TRUE(Form().Modified());
+  EXPECT_GT(Outline(Form().Tree()).size(), 1u);
+  EXPECT_FALSE(Form().PnlProgress->isVisible());
+}
+
+TEST_F(FormTest, RevertAsksAccordingToTheModifiedFlagAndReloads) {
+  Open(FDir.File("a.xml"));
+  Form().ZelReopen1.AddFile(FDir.File("b.xml"));
+  FDialogs.Answers = {IDNO};
+  Form().FileRevert1->Action()->trigger();
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Revert file content from disk?");
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION));
+
+  Edit();
+  WriteBytes(FDir.File("a.xml"), "<changed/>\n");
+  FDialogs.Answers = {IDYES};
+  Form().FileRevert1->Action()->trigger();
+  Idle();
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Warning");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+  EXPECT_EQ(Outline(Form().Tree()), (Files{"a.xml", "\t<changed />"}));
+  EXPECT_FALSE(Form().Modified());
+  EXPECT_EQ(Recent(), (Files{FDir.File("b.xml")}));
+}
+
+TEST_F(FormTest, ClosingAModifiedUntitledDocumentAndCancellingSaveAsKeepsTheWindow) {
+  TFormMain& f = Form();
+  Edit();
+  FDialogs.Answers = {IDYES};
+  FDialogs.FileAnswers.push_back(std::nullopt);
+  EXPECT_FALSE(f.close());
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(FDialogs.Kinds(), (Files{"message", "save"}));
+  EXPECT_EQ(FDialogs.Shown[1].Text, "Untitled.xml");
+
+  FDialogs.Answers = {IDNO};
+  EXPECT_TRUE(f.close());
+}
+
+TEST_F(FormTest, ClosingWhileALoadRunsCancelsAndClosesOnceItStopped) {
+  WriteBytes(FDir.File("big.xml"), Catalog(5000));
+  TFormMain& f = Form();
+  FDialogs.Answers = {IDYES};
+  QMetaObject::invokeMethod(&f, "close", Qt::QueuedConnection);
+  Open(FDir.File("big.xml"));
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  EXPECT_TRUE(f.isVisible());  // this request is refused...
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(f.isVisible());  // ...and the next one, once the load stopped, closes
+}
+
+TEST_F(FormTest, TheRecentFilesSurviveARestart) {
+  Open(FDir.File("a.xml"));
+  Open(FDir.File("b.xml"));
+  EXPECT_TRUE(Form().close());
+  FForm.reset();
+  EXPECT_NE(ReadBytes(FDir.File("ZelApps.ini")).find("[Zel XML Editor Recent]"), std::string::npos);
+
+  Open(FDir.File("a.xml"));  // a second window over the same settings file
+  EXPECT_EQ(Recent(), (Files{FDir.File("b.xml"), FDir.File("a.xml")}));
+  EXPECT_EQ(Form().PUReopen->actions().at(0)->text(), "0. b.xml");
+  EXPECT_TRUE(Form().MnReopen->menuAction()->isEnabled());
+}
+
+TEST_F(FormTest, AFileOnTheCommandLineOpensAfterTheFirstShow) {
+  FForm = std::make_unique<TFormMain>(&FDialogs);
+  FForm->ZelReopen1.AddFile(FDir.File("b.xml"));
+  FForm->SetStartFile(FDir.File("b.xml"));
+  FForm->show();
+  EXPECT_EQ(FForm->FileName(), "Untitled.xml");
+  QCoreApplication::processEvents();
+  Idle();
+  EXPECT_EQ(FForm->FileName(), FDir.File("b.xml"));
+  EXPECT_FALSE(FForm->ReadOnly());
+  EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [b.xml]");
+}
+
+}  // namespace
+}  // namespace zel::test
