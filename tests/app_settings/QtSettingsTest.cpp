@@ -9,7 +9,7 @@
 #include <QTreeView>
 #include <memory>
 
-#include "app/QtPlacement.h"
+#include "app/QtFormStorage.h"
 #include "app/QtStoredProps.h"
 #include "base/StrUtils.h"
 #include "platform/TestFiles.h"
@@ -19,6 +19,18 @@
 namespace zel {
 
 const char* const kSection = "Zel XML Editor Window";
+
+// Restores in its first show event, as the editor's window does: visible, with a native window.
+class TShowingWindow : public QMainWindow {
+ public:
+  std::function<void()> FirstShow;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMainWindow::showEvent(event);
+    if (FirstShow) std::exchange(FirstShow, nullptr)();
+  }
+};
 
 // The editor's window as far as its settings go: it restores them when first shown and saves
 // them when closed.
@@ -33,23 +45,16 @@ class TTestWindow {
     Tree->setFont(font);
     UseDialog = new QAction("Use Dialog", &Window);
     UseDialog->setCheckable(true);
-    AddTreeViewComponent(
-        Components, "TreeView1", Tree, [this] { return ToolTips; },
-        [this](bool on) { ToolTips = on; });
-    AddFindDialogComponent(
-        Components, "FindDialog1", &Window, [this] { return FindText; },
-        [this](const QString& text) { FindText = text; });
-    AddActionComponent(Components, "EditUseDialog1", UseDialog);
-    Placement = new TQtPlacementWindow(&Window);
-    Store = std::make_unique<TFormStorage>(*Placement, Components);
-    Store->SetActive(false);
-    Store->SetStoredProps(MainWindowStoredProps());
-    Store->Loaded();
+    Store = std::make_unique<TQtFormStorage>(
+        Window, TStoredParts{Tree, [this] { return ToolTips; }, [this](bool on) { ToolTips = on; },
+                             &Window, [this] { return FindText; },
+                             [this](const QString& text) { FindText = text; }, UseDialog});
+    Placement = &Store->PlacementWindow();
     Store->SetIniFileName(iniFile);
     Store->SetIniSection(kSection);
+    Window.FirstShow = [this] { Store->RestoreSettings(); };
   }
   void Show() {
-    Store->RestoreSettings();
     Window.show();
     QCoreApplication::processEvents();
   }
@@ -58,14 +63,13 @@ class TTestWindow {
     Window.close();
   }
 
-  QMainWindow Window;
+  TShowingWindow Window;
   QTreeView* Tree;
   QAction* UseDialog;
   QString FindText;
   bool ToolTips = false;
-  TComponentOwner Components;
+  std::unique_ptr<TQtFormStorage> Store;
   TQtPlacementWindow* Placement;
-  std::unique_ptr<TFormStorage> Store;
 };
 
 class QtSettingsTest : public QObject {
@@ -176,7 +180,10 @@ class QtSettingsTest : public QObject {
     }
     QCOMPARE(Get("ShowCmd"), QString("3"));
     QCOMPARE(Get("NormPos"), NormPos(frame));
+    // Restored before the window exists: its frame is not known yet.
     TTestWindow w(FFile);
+    w.Window.FirstShow = nullptr;
+    w.Store->RestoreSettings();
     w.Show();
     QVERIFY(w.Window.isMaximized());
     const TRect normal = w.Placement->GetPlacement().NormalPosition;
@@ -191,9 +198,8 @@ class QtSettingsTest : public QObject {
   void minimizedShowCommandMinimizesAfterTheShow() {
     Put("ShowCmd", "2");
     TTestWindow w(FFile);
-    w.Store->RestoreSettings();
-    QVERIFY(!w.Window.isMinimized());  // posted, not at once
     w.Window.show();
+    QVERIFY(!w.Window.isMinimized());  // posted, not at once
     QTRY_VERIFY(w.Window.isMinimized());
     w.Close();
     QCOMPARE(Get("ShowCmd"), QString("2"));
@@ -250,7 +256,7 @@ class QtSettingsTest : public QObject {
     TTestWindow w(FFile);
     delete w.UseDialog;
     QCOMPARE(w.Store->StoredProps().size(), size_t{3});
-    QVERIFY(w.Components.FindComponent("EditUseDialog1") == nullptr);
+    QVERIFY(w.Store->Components().FindComponent("EditUseDialog1") == nullptr);
     w.Show();
     w.Close();
     QCOMPARE(Get("EditUseDialog1_Checked"), QString("?"));
