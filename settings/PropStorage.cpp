@@ -97,16 +97,17 @@ void TPropsStorage::LoadProperties(const TComponentOwner& owner, TStoredProps& l
   ForEachEntry(owner, list, [this](const TPropInfo& p) { LoadProperty(p); });
 }
 
-// The reader and writer for the properties of an object-valued property, or nullptr when the
-// property holds no object of its own (none, or a component stored elsewhere).
-std::unique_ptr<TPropsStorage> TPropsStorage::NestedFor(const TPropInfo& prop,
-                                                        TPersistent*& object) {
-  object = prop.GetObject ? prop.GetObject(*AObject) : nullptr;
-  if (!object || dynamic_cast<TComponent*>(object)) return nullptr;
+// Hands each property of an object-valued property's object to `each` with the reader and
+// writer for that object; nothing for no object or for a component, which is stored elsewhere.
+template <typename Each>
+void TPropsStorage::ForEachNested(const TPropInfo& prop, Each&& each) {
+  TPersistent* object = prop.GetObject ? prop.GetObject(*AObject) : nullptr;
+  if (!object || dynamic_cast<TComponent*>(object)) return;
   std::unique_ptr<TPropsStorage> nested = CreateInfoStorage();
   nested->AObject = object;
   nested->Prefix = GetItemName(prop.Name);
-  return nested;
+  const TPropInfoList props(*object);
+  for (int i = 0; i < props.Count(); ++i) each(*nested, props[i]);
 }
 
 std::string TPropsStorage::ValueText(const TPropInfo& prop) {
@@ -178,11 +179,7 @@ void TPropsStorage::ApplyText(const TPropInfo& prop, const std::string& text) {
 
 void TPropsStorage::StoreProperty(const TPropInfo& prop) {
   if (prop.Kind == tkClass) {
-    TPersistent* object = nullptr;
-    if (std::unique_ptr<TPropsStorage> nested = NestedFor(prop, object)) {
-      TPropInfoList props(*object);
-      for (int i = 0; i < props.Count(); ++i) nested->StoreProperty(props[i]);
-    }
+    ForEachNested(prop, [](TPropsStorage& nested, const TPropInfo& p) { nested.StoreProperty(p); });
     return;
   }
   const std::string text = ValueText(prop);
@@ -193,11 +190,8 @@ void TPropsStorage::StoreProperty(const TPropInfo& prop) {
 void TPropsStorage::LoadProperty(const TPropInfo& prop) {
   try {
     if (prop.Kind == tkClass) {
-      TPersistent* object = nullptr;
-      if (std::unique_ptr<TPropsStorage> nested = NestedFor(prop, object)) {
-        TPropInfoList props(*object);
-        for (int i = 0; i < props.Count(); ++i) nested->LoadProperty(props[i]);
-      }
+      ForEachNested(prop,
+                    [](TPropsStorage& nested, const TPropInfo& p) { nested.LoadProperty(p); });
       return;
     }
     std::string text = ValueText(prop);

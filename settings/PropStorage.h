@@ -81,7 +81,8 @@ class TPropsStorage {
  private:
   template <typename Each>
   void ForEachEntry(const TComponentOwner& owner, TStoredProps& list, Each&& each);
-  std::unique_ptr<TPropsStorage> NestedFor(const TPropInfo& prop, TPersistent*& object);
+  template <typename Each>
+  void ForEachNested(const TPropInfo& prop, Each&& each);
   std::string ValueText(const TPropInfo& prop);
   void ApplyText(const TPropInfo& prop, const std::string& text);
 };
