@@ -1,0 +1,41 @@
+#pragma once
+// No exception crosses Qt's event dispatch: every event handler runs inside TZelApplication's
+// notify, and code that runs outside it (timers started by hand, callbacks from the core) goes
+// through Guarded. A failure resets the cursor and is shown in the "Error" box; the program
+// goes on.
+
+#include <QApplication>
+#include <exception>
+#include <functional>
+
+namespace zel {
+
+// Shows a failure's message; the default is the "Error" box with the error icon. The main
+// window routes it through its own dialogs, tests script it.
+using TErrorReporter = std::function<void(const QString& message)>;
+void SetErrorReporter(TErrorReporter reporter);
+
+// The message of any exception: the system's own texts, decoded from the code page.
+QString ExceptionMessage(std::exception_ptr error);
+// Resets the cursor and reports the exception being handled (call it inside a catch).
+void HandleCurrentException();
+
+// Runs f; an exception ends in HandleCurrentException. Returns whether f completed.
+template <typename F>
+bool Guarded(F&& f) {
+  try {
+    std::forward<F>(f)();
+    return true;
+  } catch (...) {
+    HandleCurrentException();
+    return false;
+  }
+}
+
+class TZelApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace zel
