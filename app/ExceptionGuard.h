@@ -1,8 +1,8 @@
 #pragma once
-// No exception crosses Qt's event dispatch: every event handler runs inside TZelApplication's
-// notify, and code that runs outside it (timers started by hand, callbacks from the core) goes
-// through Guarded. A failure resets the cursor and is shown in the "Error" box; the program
-// goes on.
+// No exception crosses Qt's event dispatch. Command handlers and the model adapter's callbacks
+// run their work through Guarded, as close to the failure as possible: unwinding through Qt's
+// own frames may leak what they hold. TZelApplication's notify is the net under everything
+// else. A failure resets the cursor and is shown in the "Error" box; the program goes on.
 
 #include <QApplication>
 #include <exception>

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QMouseEvent>
 #include <QTimer>
-#include <QWidget>
 #include <stdexcept>
 
 #include "app/ExceptionGuard.h"
@@ -23,19 +21,21 @@ class ExceptionGuardTest : public ::testing::Test {
   QStringList messages;
 };
 
-// A widget whose handler fails, as a command handler does.
-class TFailingWidget : public QWidget {
- protected:
-  void mousePressEvent(QMouseEvent*) override { throw Exception("Invalid node text \"<>\""); }
+// An object whose event handler fails, as a command handler does.
+class TFailingObject : public QObject {
+ public:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::User) throw Exception("Invalid node text \"<>\"");
+    return QObject::event(e);
+  }
 };
 
 TEST_F(ExceptionGuardTest, AFailingEventHandlerIsReportedAndTheLoopGoesOn) {
-  TFailingWidget w;
+  TFailingObject failing;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&w, &press);
+  QEvent event(QEvent::User);
+  QApplication::sendEvent(&failing, &event);
   ASSERT_EQ(messages.size(), 1);
   EXPECT_EQ(messages[0], "Invalid node text \"<>\"");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
