@@ -1,5 +1,7 @@
 #include "treedoc/NodeEditing.h"
 
+#include "treedoc/NodeText.h"
+
 namespace zel {
 
 namespace {
@@ -13,6 +15,17 @@ bool Moved(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode) {
 }
 
 }  // namespace
+
+void InstallEditRules(TTreeView& tree, std::function<void()> modified) {
+  TTreeViewEditEvents& ev = tree.EditEvents();
+  // A parent means level above 0, without the position cache a move has just invalidated.
+  ev.OnEditing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
+  ev.OnCollapsing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
+  ev.OnEdited = [modified = std::move(modified)](TTreeNode*, std::string& text) {
+    CheckNodeText(text);
+    if (modified) modified();
+  };
+}
 
 TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text) {
   if (!parent) return nullptr;

@@ -3,11 +3,17 @@
 // whatever these return; they return whether the outline changed. Every move keeps its
 // rule even when called with a stale enabled state, so that the root stays first.
 
+#include <functional>
 #include <string>
 
 #include "treedoc/TreeView.h"
 
 namespace zel {
+
+// The window's rules for edits in place: nodes at root level are neither edited in place nor
+// collapsed, however asked; an edited text must pass CheckNodeText (else it throws and the node
+// keeps its text), and then `modified` runs, also for an unchanged text.
+void InstallEditRules(TTreeView& tree, std::function<void()> modified);
 
 // Adds `text` as the last child of `parent`, makes the new node visible and selects it.
 TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text);

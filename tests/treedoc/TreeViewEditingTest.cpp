@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TreeViewTestUtil.h"
+#include "treedoc/NodeEditing.h"
 #include "treedoc/NodeText.h"
 #include "treedoc/TreeView.h"
 
@@ -27,20 +28,13 @@ TEST(NodeTextTest, NeedsAngleBracketsAtBothEndsAndThreeCharacters) {
   }
 }
 
-// The window's rules: nodes at root level are neither edited in place nor collapsed, and an
-// edited text must pass the node text rule.
 class TreeViewEditingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     LoadOutline(tree, "file.xml\n <a>\n  <b/>\n");
     tree.GetFirstNode()->Expand(true);
+    InstallEditRules(tree, [this] { ++accepted; });
     auto& ev = tree.EditEvents();
-    ev.OnEditing = [](TTreeNode* n, bool& allow) { allow = n->Level() > 0; };
-    ev.OnCollapsing = [](TTreeNode* n, bool& allow) { allow = n->Level() > 0; };
-    ev.OnEdited = [this](TTreeNode*, std::string& s) {
-      CheckNodeText(s);
-      ++accepted;
-    };
     ev.OnOpenEditor = [this](TTreeNode* n) {
       opened = n;
       return true;
@@ -75,6 +69,9 @@ TEST_F(TreeViewEditingTest, AcceptedTextIsStoredAndRejectedTextKeepsTheOld) {
   EXPECT_FALSE(tree.IsEditing());
   EXPECT_EQ(a->Text(), "<c x=\"1\">");
   EXPECT_EQ(accepted, 1);
+  ASSERT_TRUE(tree.EditText(a));
+  tree.EndEdit(a, a->Text());
+  EXPECT_EQ(accepted, 2) << "an unchanged text modifies the document as well";
 
   ASSERT_TRUE(tree.EditText(a));
   EXPECT_THROW(tree.EndEdit(a, "<>"), Exception);
@@ -84,7 +81,7 @@ TEST_F(TreeViewEditingTest, AcceptedTextIsStoredAndRejectedTextKeepsTheOld) {
   ASSERT_TRUE(tree.EditText(a));
   tree.CancelEdit();
   EXPECT_FALSE(tree.IsEditing());
-  EXPECT_EQ(accepted, 1) << "Esc does not report the text";
+  EXPECT_EQ(accepted, 2) << "Esc does not report the text";
 }
 
 TEST_F(TreeViewEditingTest, DisplayThatCannotOpenAnEditorLeavesNoEditOpen) {
