@@ -92,14 +92,17 @@ void TDlgNode::FormShow() {
 bool ExecuteNodeDialog(std::string& text, const QFont& treeFont, QWidget* parent) {
   TDlgNode dlg(parent);
   dlg.SetTreeFont(treeFont);
+  const QString shown = FromCodePage(text);
   if (!text.empty()) {
-    dlg.Memo1->setPlainText(FromCodePage(text));
+    dlg.Memo1->setPlainText(shown);
     dlg.setWindowTitle("Modify");
   } else {
     dlg.setWindowTitle("Add");
   }
   if (dlg.exec() != QDialog::Accepted) return false;
-  text = ToCodePage(dlg.Memo1->toPlainText());
+  // An untouched text keeps its bytes, also those the code page cannot show.
+  const QString edited = dlg.Memo1->toPlainText();
+  if (edited != shown) text = ToCodePage(edited);
   return true;
 }
 

@@ -33,7 +33,7 @@ TEST_F(NodeDialogTest, ModifyShowsTheTextAndOkReturnsTheEdit) {
     dlg.Memo1->selectAll();
     QTest::keyClicks(dlg.Memo1, "<p>");
     dlg.Memo1->insertPlainText(QString::fromUtf8("\xc3\xbc</p>"));  // u-umlaut
-    QTest::keyClick(dlg.Memo1, Qt::Key_Return);  // presses OK, breaks no line
+    QTest::keyClick(dlg.Memo1, Qt::Key_Return);                     // presses OK, breaks no line
   });
   EXPECT_TRUE(ExecuteNodeDialog(text, QFont()));
   EXPECT_EQ(seenTitle, "Modify");
@@ -77,6 +77,13 @@ TEST_F(NodeDialogTest, CancelAndEscKeepTheText) {
   });
   EXPECT_FALSE(ExecuteNodeDialog(text, QFont()));
   EXPECT_EQ(text, "<a>");
+}
+
+TEST_F(NodeDialogTest, OkOnAnUntouchedTextKeepsBytesTheCodePageCannotShow) {
+  std::string text = "<a b=\"\x81\">";  // no character at 0x81 in windows-1252
+  WhenModal<TDlgNode>([](TDlgNode& dlg) { dlg.OKBtn->click(); });
+  EXPECT_TRUE(ExecuteNodeDialog(text, QFont()));
+  EXPECT_EQ(text, "<a b=\"\x81\">");
 }
 
 TEST_F(NodeDialogTest, PastedLineBreaksStay) {
