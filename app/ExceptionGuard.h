@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <exception>
 #include <functional>
+#include <utility>
 
 namespace zel {
 
