@@ -13,6 +13,7 @@
 
 #include "base/Exception.h"
 #include "base/Stream.h"
+#include "treedoc/TreeViewEditing.h"
 #include "treedoc/TreeViewFont.h"
 #include "treedoc/TreeViewObserver.h"
 
@@ -137,6 +138,20 @@ class TTreeView {
   bool IsEditing() const { return FEditing; }
   void SetEditing(bool editing) { FEditing = editing; }
 
+  // In-place editing and collapsing under the owner's rules (TTreeViewEditEvents).
+  TTreeViewEditEvents& EditEvents() { return FEditEvents; }
+  // Asks OnEditing; the display calls it before its own gesture opens an editor.
+  bool CanEdit(TTreeNode* node);
+  // Opens the display's editor on `node` when OnEditing allows; returns whether one is open.
+  bool EditText(TTreeNode* node);
+  // The editor closed with `text` accepted: OnEdited checks it (an exception keeps the old
+  // text and travels on), then the node takes it. The edit counts as closed on every path.
+  void EndEdit(TTreeNode* node, std::string text);
+  // The editor closed without accepting (Esc): nothing changes, OnEdited is not asked.
+  void CancelEdit() { FEditing = false; }
+  // Asks OnCollapsing and collapses the node when allowed; returns whether it may collapse.
+  bool CollapseRequested(TTreeNode* node);
+
   const TTreeFont& Font() const { return FFont; }
   void SetFont(const TTreeFont& font);
   bool ToolTips() const { return FToolTips; }
@@ -171,6 +186,7 @@ class TTreeView {
   int FCount = 0;
   TTreeNode* FSelected = nullptr;
   bool FEditing = false;
+  TTreeViewEditEvents FEditEvents;
   TTreeFont FFont;
   bool FToolTips = false;
   ITreeViewObserver* FObserver = nullptr;

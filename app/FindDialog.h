@@ -1,0 +1,47 @@
+#pragma once
+// The modeless find dialog: find text, direction (Down at start), Match case, Whole word and
+// its own Find Next button. It keeps its text and options while the program runs.
+
+#include <QDialog>
+#include <string>
+
+#include "treedoc/TreeSearch.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace zel {
+
+class TFindDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFindDialog(QWidget* parent = nullptr);
+
+  QString FindText() const;
+  void SetFindText(const QString& text);
+  // The find text as node texts hold it.
+  std::string Pattern() const;
+  TFindOptions Options() const;
+  // Shows the dialog without blocking the window, or brings it forward.
+  void Execute();
+
+  // "Text \"%s\" is not found." with the text as typed.
+  static QString NotFoundMessage(const QString& findText);
+
+  QLineEdit* FindEdit;
+  QRadioButton* UpBtn;
+  QRadioButton* DownBtn;
+  QCheckBox* MatchCaseBox;
+  QCheckBox* WholeWordBox;
+  QPushButton* FindNextBtn;
+  QPushButton* CancelBtn;
+
+ signals:
+  // The dialog's Find Next button was pressed.
+  void Find();
+};
+
+}  // namespace zel

@@ -1,0 +1,46 @@
+#include "treedoc/CommandStates.h"
+
+#include "base/StrUtils.h"
+
+namespace zel {
+
+TCommandStates ComputeCommandStates(const TCommandInput& in) {
+  TCommandStates c;
+  c.Exit = true;
+  c.Cancel = in.Busy;
+  c.Reopen = !in.Busy;
+  if (in.Busy) return c;
+
+  const TTreeNode* s = in.Selected;
+  c.New = c.Open = c.SaveAs = true;
+  c.Revert = in.FileName != "Untitled.xml";
+  c.Save = !in.ReadOnly;
+  c.Add = !in.ReadOnly && s;
+  c.Modify = !in.ReadOnly && s && !s->IsFirstNode() && !in.Editing;
+  c.Delete = c.Modify;
+  c.UseDialog = true;
+  c.MoveUp = s && s->getPrevSibling();
+  c.MoveDown = s && s->getNextSibling();
+  c.Promote = s && s->Parent() && s->Parent()->Parent();  // level above 1, without the cache
+  c.Demote = c.MoveUp;
+  c.Font = c.Tooltips = true;
+  c.Find = s && in.NodeCount > 1 && !in.Editing;
+  c.FindNext = c.Find && in.HasFindText;
+  c.WebSite = c.About = true;
+  return c;
+}
+
+std::string NodePositionText(const TTreeNode* selected, bool modifyEnabled) {
+  if (!modifyEnabled || !selected) return "0: 0: 0";
+  return Format("%d: %d: %d", selected->Level(), selected->Index() + 1, selected->AbsoluteIndex());
+}
+
+std::string FileStateText(bool modified, bool readOnly) {
+  return modified ? "Modified" : readOnly ? "Read Only" : "";
+}
+
+std::string WindowCaption(const std::string& appTitle, const std::string& fileName, bool modified) {
+  return appTitle + " - [" + ExtractFileName(fileName) + (modified ? "*" : "") + "]";
+}
+
+}  // namespace zel

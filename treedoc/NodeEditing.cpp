@@ -1,0 +1,79 @@
+#include "treedoc/NodeEditing.h"
+
+#include "treedoc/NodeText.h"
+
+namespace zel {
+
+namespace {
+
+// Applies a move and tells whether the node's place changed.
+bool Moved(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode) {
+  const TTreeNode* parent = node->Parent();
+  const TTreeNode* next = node->getNextSibling();
+  node->MoveTo(target, mode);
+  return node->Parent() != parent || node->getNextSibling() != next;
+}
+
+}  // namespace
+
+void InstallEditRules(TTreeView& tree, std::function<void()> modified) {
+  TTreeViewEditEvents& ev = tree.EditEvents();
+  // A parent means level above 0, without the position cache a move has just invalidated.
+  ev.OnEditing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
+  ev.OnCollapsing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
+  ev.OnEdited = [modified = std::move(modified)](TTreeNode*, std::string& text) {
+    CheckNodeText(text);
+    if (modified) modified();
+  };
+}
+
+TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text) {
+  if (!parent) return nullptr;
+  TTreeView& tree = *parent->TreeView();
+  TTreeNode* node = tree.AddChild(parent, std::move(text));
+  node->MakeVisible();
+  tree.SetSelected(node);
+  return node;
+}
+
+std::string DeleteQuestion(const TTreeNode& node) {
+  return "Delete \"" + node.Text() + (node.HasChildren() ? "\" and its children?" : "\"?");
+}
+
+bool MoveNodeUp(TTreeNode* node) {
+  if (!node || !node->getPrevSibling()) return false;
+  return Moved(node, node->getPrevSibling(), TNodeAttachMode::naInsert);
+}
+
+bool MoveNodeDown(TTreeNode* node) {
+  if (!node) return false;
+  const TTreeNode* next = node->getNextSibling();
+  if (!next) return false;
+  if (TTreeNode* after = next->getNextSibling())
+    return Moved(node, after, TNodeAttachMode::naInsert);
+  // Last child of the parent; for a node at root level, last at root level.
+  return Moved(node, node->Parent(), TNodeAttachMode::naAddChild);
+}
+
+bool PromoteNode(TTreeNode* node) {
+  if (!node || !node->Parent() || !node->Parent()->Parent()) return false;
+  return Moved(node, node->Parent(), TNodeAttachMode::naInsert);
+}
+
+bool DemoteNode(TTreeNode* node) {
+  if (!node || !node->getPrevSibling()) return false;
+  return Moved(node, node->getPrevSibling(), TNodeAttachMode::naAddChild);
+}
+
+bool CanDropNode(const TTreeNode* dragged, const TTreeNode* target) {
+  if (!dragged) return false;
+  return target ? target != dragged->Parent() : dragged->Parent() != nullptr;
+}
+
+bool DropNode(TTreeNode* dragged, TTreeNode* target) {
+  if (!dragged) return false;
+  return target ? Moved(dragged, target, TNodeAttachMode::naAddChild)
+                : Moved(dragged, nullptr, TNodeAttachMode::naAddRoot);
+}
+
+}  // namespace zel
