@@ -2,6 +2,7 @@
 // Every question, message and common dialog of the main window goes through this interface,
 // so that tests can answer them from a script. QtDialogs.h gives the real ones.
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <functional>
@@ -43,9 +44,14 @@ class IDialogs {
   virtual bool ExecuteOpen(QWidget* parent, TFileDialog& dialog) = 0;
   // Asks before overwriting an existing file.
   virtual bool ExecuteSave(QWidget* parent, TFileDialog& dialog) = 0;
-  // Font with effects and an Apply button that calls onApply with the font shown.
-  virtual bool ExecuteFont(QWidget* parent, QFont& font,
-                           const std::function<void(const QFont&)>& onApply) = 0;
+  // Font with effects, a text colour and an Apply button that calls onApply with what the
+  // dialog shows; on OK font and color take the choice.
+  virtual bool ExecuteFont(QWidget* parent, QFont& font, QColor& color,
+                           const std::function<void(const QFont&, const QColor&)>& onApply) = 0;
+  // The node dialog: true on OK, and then `text` holds the dialog's text.
+  virtual bool ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont) = 0;
+  // The address in the system's browser.
+  virtual void OpenUrl(const QString& url) = 0;
   // The default beep and the asterisk sound.
   virtual void Beep() = 0;
 };

@@ -5,7 +5,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
+#include "treedoc/NodeEditing.h"
 
 namespace zel {
 
@@ -79,7 +81,26 @@ void TFormMain::CreateCommands() {
   };
   FileExit1->OnExecute = [this] { close(); };
   FileCancel1->OnExecute = [this] { FileCancel1Execute(); };
-  // Node editing, search, view and help commands get their handlers with their features.
+  EditAdd1->OnExecute = [this] { EditAdd1Execute(); };
+  EditModify1->OnExecute = [this] { EditModify1Execute(); };
+  EditDelete1->OnExecute = [this] { EditDelete1Execute(); };
+  const auto move = [this](bool (*how)(TTreeNode*)) {
+    return [this, how] {
+      how(FTree.Selected());
+      FModified = true;
+    };
+  };
+  EditMoveUp1->OnExecute = move(MoveNodeUp);
+  EditMoveDown1->OnExecute = move(MoveNodeDown);
+  EditPromote1->OnExecute = move(PromoteNode);
+  EditDemote1->OnExecute = move(DemoteNode);
+  // Use Dialog and Tooltips flip their own check state before their handlers run.
+  SearchFind1->OnExecute = [this] { SearchFind1Execute(); };
+  SearchFindNext1->OnExecute = [this] { FindDialog1Find(); };
+  ViewFont1->OnExecute = [this] { ViewFont1Execute(); };
+  ViewTooltips->OnExecute = [this] { ViewTooltipsExecute(); };
+  HelpWebSite1->OnExecute = [this] { HelpWebSite1Execute(); };
+  HelpAbout1->OnExecute = [this] { HelpAbout1Execute(); };
 
   connect(BitBtn1, &QPushButton::clicked, this,
           [this] { Guarded([this] { FileCancel1->Execute(); }); });
@@ -137,7 +158,7 @@ void TFormMain::CreateMenus() {
 
   PUReopen = new QMenu(this);
   PUReopen->setObjectName("PUReopen");
-  const auto guard = [this](const std::function<void()>& f) { Guarded(f); };
+  const auto guard = [](const std::function<void()>& f) { Guarded(f); };
   FReopenMenu = std::make_unique<TQtReopenMenu>(MnReopen, guard);
   FDropDownMenu = std::make_unique<TQtReopenMenu>(PUReopen, guard);
   ZelReopen1.SetReopenMenu(FReopenMenu.get());

@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 
+#include "app/NodeTextCodec.h"
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
@@ -78,7 +79,7 @@ void TFormMain::LetMessagesRun() {
 }
 
 void TFormMain::ZelXMLTree1StateChange(TZelXMLTree&, TZelXMLTreeStates state) {
-  const QString file = TTreeModel::DisplayText(ExtractFileName(FProcessFileName));
+  const QString file = FromCodePage(ExtractFileName(FProcessFileName));
   SetPanel(1, StageWord(state));
   SetPanel(2, QString(StageMessage(state)).arg(file));
   StatusBar1->repaint();
@@ -93,9 +94,8 @@ void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint1
       const char* message =
           state == zxtsAligning ? "%1: Aligning nodes... (%2%)" : "%1: Building tree... (%2%)";
       SetPanel(1, StageWord(state));
-      SetPanel(2, QString(message)
-                      .arg(TTreeModel::DisplayText(ExtractFileName(FProcessFileName)))
-                      .arg(percent));
+      SetPanel(2,
+               QString(message).arg(FromCodePage(ExtractFileName(FProcessFileName))).arg(percent));
     }
     ProgressBar1->setValue(percent);
   }

@@ -1,14 +1,15 @@
 // Command states, caption and status panels, recomputed from the document state at every
 // idle cycle; and the handler that shows failures.
 
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 
+#include "app/FindDialog.h"
+#include "app/NodeTextCodec.h"
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
-#include "base/StrUtils.h"
+#include "treedoc/CommandStates.h"
 
 namespace zel {
 
@@ -21,48 +22,40 @@ void TFormMain::FileNew1Update() {
   } done{FUpdating};
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
-  FileExit1->SetEnabled(true);
+  TCommandInput in;
+  in.FileName = FFileName;
+  in.Modified = FModified;
+  in.ReadOnly = FReadOnly;
+  in.Busy = FBusy;
+  in.Selected = FTree.Selected();
+  in.NodeCount = FTree.Count();
+  in.Editing = FTree.IsEditing();
+  in.HasFindText = !FindDialog1->FindText().isEmpty();
+  const TCommandStates c = ComputeCommandStates(in);
+  const std::pair<TCommand*, bool> states[] = {
+      {FileExit1.get(), c.Exit},       {FileNew1.get(), c.New},
+      {FileOpen1.get(), c.Open},       {FileRevert1.get(), c.Revert},
+      {FileSave1.get(), c.Save},       {FileSaveAs1.get(), c.SaveAs},
+      {EditAdd1.get(), c.Add},         {EditModify1.get(), c.Modify},
+      {EditDelete1.get(), c.Delete},   {EditUseDialog1.get(), c.UseDialog},
+      {EditMoveUp1.get(), c.MoveUp},   {EditMoveDown1.get(), c.MoveDown},
+      {EditPromote1.get(), c.Promote}, {EditDemote1.get(), c.Demote},
+      {ViewFont1.get(), c.Font},       {ViewTooltips.get(), c.Tooltips},
+      {SearchFind1.get(), c.Find},     {SearchFindNext1.get(), c.FindNext},
+      {HelpWebSite1.get(), c.WebSite}, {HelpAbout1.get(), c.About},
+      {FileCancel1.get(), c.Cancel},
+  };
+  for (const auto& [command, enabled] : states) command->SetEnabled(enabled);
+  if (MnReopen->menuAction()->isEnabled() != c.Reopen) MnReopen->menuAction()->setEnabled(c.Reopen);
 
-  const TTreeNode* s = FTree.Selected();
-  const bool editing = FTree.IsEditing();
-  const bool modify = !FBusy && !FReadOnly && s != nullptr && !s->IsFirstNode() && !editing;
-  const bool find = !FBusy && s != nullptr && FTree.Count() > 1 && !editing;
-  const bool idle = !FBusy;
-  FileNew1->SetEnabled(idle);
-  FileOpen1->SetEnabled(idle);
-  FileRevert1->SetEnabled(idle && FFileName != kUntitled);
-  FileSave1->SetEnabled(idle && !FReadOnly);
-  FileSaveAs1->SetEnabled(idle);
-  EditAdd1->SetEnabled(idle && !FReadOnly && s != nullptr);
-  EditModify1->SetEnabled(modify);
-  EditDelete1->SetEnabled(modify);
-  EditUseDialog1->SetEnabled(idle);
-  EditMoveUp1->SetEnabled(idle && s != nullptr && s->getPrevSibling() != nullptr);
-  EditMoveDown1->SetEnabled(idle && s != nullptr && s->getNextSibling() != nullptr);
-  EditPromote1->SetEnabled(idle && s != nullptr && s->Level() > 1);
-  EditDemote1->SetEnabled(idle && s != nullptr && s->getPrevSibling() != nullptr);
-  ViewFont1->SetEnabled(idle);
-  ViewTooltips->SetEnabled(idle);
-  SearchFind1->SetEnabled(find);
-  SearchFindNext1->SetEnabled(find && !FindDialogText().isEmpty());
-  HelpWebSite1->SetEnabled(idle);
-  HelpAbout1->SetEnabled(idle);
-  FileCancel1->SetEnabled(FBusy);
-  if (MnReopen->menuAction()->isEnabled() != idle) MnReopen->menuAction()->setEnabled(idle);
-
-  SetPanel(
-      0, modify ? QString("%1: %2: %3").arg(s->Level()).arg(s->Index() + 1).arg(s->AbsoluteIndex())
-                : QString("0: 0: 0"));
-  const QString display =
-      TTreeModel::DisplayText(ExtractFileName(FFileName)) + (FModified ? "*" : "");
-  SetPanel(1, FModified ? "Modified" : FReadOnly ? "Read Only" : "");
-  const QString caption = QString("%1 - [%2]").arg(QString::fromStdString(AppTitle), display);
+  SetPanel(0, QString::fromStdString(NodePositionText(in.Selected, c.Modify)));
+  SetPanel(1, QString::fromStdString(FileStateText(FModified, FReadOnly)));
+  const QString caption = FromCodePage(WindowCaption(AppTitle, FFileName, FModified));
   if (windowTitle() != caption) setWindowTitle(caption);
 }
 
-void TFormMain::ApplicationEvents1Exception(const std::exception& e) {
-  while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-  FDialogs->MessageBox(this, TTreeModel::DisplayText(e.what()), "Error", MB_OK | MB_ICONERROR);
+void TFormMain::ApplicationEvents1Exception(const QString& message) {
+  FDialogs->MessageBox(this, message, "Error", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace zel

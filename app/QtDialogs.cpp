@@ -2,13 +2,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
+
+#include "app/TreeFontDialog.h"
+#include "app/UDlgNode.h"
 
 namespace zel {
 
@@ -104,19 +108,25 @@ bool TQtDialogs::ExecuteSave(QWidget* parent, TFileDialog& d) {
   return RunFileDialog(parent, d, QFileDialog::AcceptSave, false);
 }
 
-bool TQtDialogs::ExecuteFont(QWidget* parent, QFont& font,
-                             const std::function<void(const QFont&)>& onApply) {
-  QFontDialog dlg(font, parent);
-  dlg.setOption(QFontDialog::DontUseNativeDialog);
-  if (auto* buttons = dlg.findChild<QDialogButtonBox*>()) {
-    QPushButton* apply = buttons->addButton(QDialogButtonBox::Apply);
-    QObject::connect(apply, &QPushButton::clicked, &dlg, [&] {
-      if (onApply) onApply(dlg.currentFont());
-    });
-  }
+bool TQtDialogs::ExecuteFont(QWidget* parent, QFont& font, QColor& color,
+                             const std::function<void(const QFont&, const QColor&)>& onApply) {
+  TTreeFontDialog dlg(parent);
+  dlg.SetSelection(font, color);
+  QObject::connect(&dlg, &TTreeFontDialog::Applied, &dlg, [&] {
+    if (onApply) onApply(dlg.SelectedFont(), dlg.SelectedColor());
+  });
   if (dlg.exec() != QDialog::Accepted) return false;
-  font = dlg.selectedFont();
+  font = dlg.SelectedFont();
+  color = dlg.SelectedColor();
   return true;
+}
+
+bool TQtDialogs::ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont) {
+  return ExecuteNodeDialog(text, treeFont, parent);
+}
+
+void TQtDialogs::OpenUrl(const QString& url) {
+  QDesktopServices::openUrl(QUrl(url));
 }
 
 void TQtDialogs::Beep() {

@@ -12,8 +12,10 @@ class TQtDialogs : public IDialogs {
                  unsigned flags) override;
   bool ExecuteOpen(QWidget* parent, TFileDialog& dialog) override;
   bool ExecuteSave(QWidget* parent, TFileDialog& dialog) override;
-  bool ExecuteFont(QWidget* parent, QFont& font,
-                   const std::function<void(const QFont&)>& onApply) override;
+  bool ExecuteFont(QWidget* parent, QFont& font, QColor& color,
+                   const std::function<void(const QFont&, const QColor&)>& onApply) override;
+  bool ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont) override;
+  void OpenUrl(const QString& url) override;
   void Beep() override;
 };
 

@@ -1,6 +1,6 @@
 #include "app/TreeModel.h"
 
-#include "platform/CodePage.h"
+#include "app/NodeTextCodec.h"
 
 namespace zel {
 
@@ -12,11 +12,6 @@ TTreeModel::TTreeModel(TTreeView& tree, const TImageList& images, QObject* paren
 
 TTreeModel::~TTreeModel() {
   if (FTree.Observer() == this) FTree.SetObserver(nullptr);
-}
-
-QString TTreeModel::DisplayText(const std::string& text) {
-  const std::u16string wide = MultiByteToWide(GetACP(), text);
-  return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
 }
 
 QModelIndex TTreeModel::IndexOf(TTreeNode* node) const {
@@ -57,9 +52,9 @@ QVariant TTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-      return DisplayText(n->Text());
+      return FromCodePage(n->Text());
     case Qt::ToolTipRole:
-      return FTree.ToolTips() ? QVariant(DisplayText(n->Text())) : QVariant();
+      return FTree.ToolTips() ? QVariant(FromCodePage(n->Text())) : QVariant();
     case Qt::DecorationRole:
       return FImages.Icon(n->Selected() ? n->SelectedIndex() : n->ImageIndex());
     default:
@@ -69,7 +64,8 @@ QVariant TTreeModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags TTreeModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  // Editable: the window decides, through the view, which node may be edited in place.
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
 void TTreeModel::NodeAboutToBeInserted(TTreeNode* parent, int index) {

@@ -33,9 +33,6 @@ class TTreeModel : public QAbstractItemModel, public ITreeViewObserver {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  // 8-bit text in the system code page as the display shows it.
-  static QString DisplayText(const std::string& text);
-
  signals:
   // The view must show this node expanded or collapsed.
   void ExpandedChanged(const QModelIndex& index, bool expanded);

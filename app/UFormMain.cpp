@@ -13,9 +13,12 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/ExceptionGuard.h"
+#include "app/FindDialog.h"
+#include "app/NodeTextCodec.h"
+#include "app/OutlineView.h"
 #include "app/QtDialogs.h"
 #include "app/TreeModel.h"
 #include "app/UZelApps.h"
@@ -44,6 +47,12 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   CreateMenus();
   CreateToolBar();
   ConnectTree();
+  ConnectEditing();
+  FindDialog1 = new TFindDialog(this);
+  FindDialog1->setObjectName("FindDialog1");
+  connect(FindDialog1, &TFindDialog::Find, this,
+          [this] { Guarded([this] { FindDialog1Find(); }); });
+  SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
 
   ZelXMLTree1.SetTreeView(&FTree);
   ZelXMLTree1.OnStateChange = [this](TZelXMLTree& s, TZelXMLTreeStates st) {
@@ -59,9 +68,11 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
           [this] { Guarded([this] { FileNew1Update(); }); });
 
   FormCreate();
+  CreateFormStorage();
 }
 
 TFormMain::~TFormMain() {
+  SetErrorReporter(nullptr);
   ZelReopen1.SetReopenMenu(nullptr);
   ZelReopen1.SetDropDownMenu(nullptr);
   ZelXMLTree1.SetTreeView(nullptr);
@@ -80,7 +91,7 @@ void TFormMain::CreateLayout() {
   PnlTree->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   auto* treeBox = new QVBoxLayout(PnlTree);
   treeBox->setContentsMargins(1, 1, 1, 1);
-  TreeView1 = new QTreeView(PnlTree);
+  TreeView1 = new TOutlineView(PnlTree);
   TreeView1->setObjectName("TreeView1");
   TreeView1->setFrameShape(QFrame::NoFrame);
   TreeView1->setHeaderHidden(true);
@@ -90,7 +101,6 @@ void TFormMain::CreateLayout() {
   TreeView1->setIconSize(QSize(16, 16));
   TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
   TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   treeBox->addWidget(TreeView1);
   column->addWidget(PnlTree, 1);
 
@@ -170,8 +180,16 @@ void TFormMain::ConnectTree() {
   };
   connect(TreeView1, &QTreeView::expanded, this,
           [=](const QModelIndex& i) { viewExpanded(i, true); });
-  connect(TreeView1, &QTreeView::collapsed, this,
-          [=](const QModelIndex& i) { viewExpanded(i, false); });
+  // Qt asks nobody before a collapse: a refused one is undone at once.
+  connect(TreeView1, &QTreeView::collapsed, this, [this](const QModelIndex& i) {
+    TTreeNode* n = TTreeModel::NodeOf(i);
+    if (n == nullptr || !n->Expanded()) return;
+    Sync([&] {
+      Guarded([&] {
+        if (!FTree.CollapseRequested(n)) TreeView1->setExpanded(i, true);
+      });
+    });
+  });
   connect(FModel, &TTreeModel::ExpandedChanged, this, [this](const QModelIndex& i, bool expanded) {
     if (i.isValid()) Sync([&] { TreeView1->setExpanded(i, expanded); });
   });
@@ -218,14 +236,6 @@ void TFormMain::SetPanel(int panel, const QString& text) {
   if (StatusPanels[panel]->text() != text) StatusPanels[panel]->setText(text);
 }
 
-void TFormMain::Guarded(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    ApplicationEvents1Exception(e);
-  }
-}
-
 void TFormMain::FormCreate() {
   AppTitle = windowTitle().toStdString();
   ResetDocument();
@@ -233,7 +243,9 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FormShow() {
   // TreeView1 and PnlTree fill their parents through the layouts.
-  // The settings store (window placement, stored properties) restores here once it exists.
+  FormStorage1->SetIniFileName(SettingsFileName);
+  FormStorage1->SetIniSection(RemoveLastWord(AppTitle) + " Window");
+  FormStorage1->RestoreSettings();
   ZelReopen1.LoadFromIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
   KeepFormOnScreen(*this);
   FileNew1->Execute();
@@ -266,17 +278,14 @@ void TFormMain::FormCloseQuery(bool& canClose) {
 }
 
 void TFormMain::FormClose() {
-  // The settings store saves placement and stored properties here once it exists.
+  FormStorage1->SaveSettings();
   ZelReopen1.SaveToIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   bool canClose = true;
-  try {
-    FormCloseQuery(canClose);
-  } catch (const std::exception& e) {
+  if (!Guarded([&] { FormCloseQuery(canClose); })) {
     event->ignore();
-    ApplicationEvents1Exception(e);
     return;
   }
   if (!canClose) {
@@ -318,7 +327,7 @@ void TFormMain::ResetDocument() {
 bool TFormMain::QuerySaveChanges() {
   if (!FModified) return false;
   const QString text =
-      QString("\"%1\" has been modified.\r\rSave changes?").arg(TTreeModel::DisplayText(FFileName));
+      QString("\"%1\" has been modified.\r\rSave changes?").arg(FromCodePage(FFileName));
   switch (FDialogs->MessageBox(this, text, "Warning", MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDYES:
       FileSave1->Execute();
@@ -330,6 +339,19 @@ bool TFormMain::QuerySaveChanges() {
       break;
   }
   return FModified;
+}
+
+}  // namespace zel
+
+namespace zel {
+
+void TFormMain::CreateFormStorage() {
+  FormStorage1 = std::make_unique<TQtFormStorage>(
+      *this, TStoredParts{TreeView1, [this] { return FTree.ToolTips(); },
+                          [this](bool on) { FTree.SetToolTips(on); }, FindDialog1,
+                          [this] { return FindDialog1->FindText(); },
+                          [this](const QString& t) { FindDialog1->SetFindText(t); },
+                          EditUseDialog1->Action()});
 }
 
 }  // namespace zel

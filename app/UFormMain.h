@@ -4,7 +4,8 @@
 // live in several files: UFormMain.cpp (layout and lifecycle), FormMainCommands.cpp (the
 // command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
-// hints and errors).
+// hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
+// FormMainTools.cpp (search, view and help commands).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -14,6 +15,8 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/Images.h"
+#include "app/OutlineView.h"
+#include "app/QtFormStorage.h"
 #include "app/ReopenMenu.h"
 #include "settings/ZelReopen.h"
 #include "treedoc/TreeView.h"
@@ -27,10 +30,10 @@ class QShortcut;
 class QPushButton;
 class QToolBar;
 class QToolButton;
-class QTreeView;
 
 namespace zel {
 
+class TFindDialog;
 class TTreeModel;
 
 extern const char* const kUntitled;  // "Untitled.xml"
@@ -87,16 +90,32 @@ class TFormMain : public QMainWindow {
 
   // Command states, caption and status bar; runs at every idle cycle.
   void FileNew1Update();
-  // Shows a failure in the "Error" box; the window goes on.
-  void ApplicationEvents1Exception(const std::exception& e);
-  // Runs an action from an event of the toolkit, with failures going to the error handler.
-  void Guarded(const std::function<void()>& action);
+  // Shows a failure's message in the "Error" box; the window goes on.
+  void ApplicationEvents1Exception(const QString& message);
+
+  // Node editing commands and the tree's questions.
+  void EditAdd1Execute();
+  void EditModify1Execute();
+  void EditDelete1Execute();
+  void TreeView1Edited(TTreeNode* node, const QString& text);
+  void TreeView1DblClick();
+  bool TreeView1DragOver(TTreeNode* dragged, TTreeNode* target);
+  void TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target);
+
+  // Search, view and help commands.
+  void SearchFind1Execute();
+  void FindDialog1Find();
+  void ViewFont1Execute();
+  void ViewTooltipsExecute();
+  void HelpWebSite1Execute();
+  void HelpAbout1Execute();
+  QString GetTreeStatistic();
 
   // Components, named as the design names them.
   QToolBar* ToolBar1 = nullptr;
   QToolButton* OpenButton = nullptr;
   QFrame* PnlTree = nullptr;
-  QTreeView* TreeView1 = nullptr;
+  TOutlineView* TreeView1 = nullptr;
   QFrame* PnlProgress = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   QPushButton* BitBtn1 = nullptr;
@@ -109,6 +128,7 @@ class TFormMain : public QMainWindow {
   TImageList ilMenu, ilTree;
   TZelReopen ZelReopen1;
   TZelXMLTree ZelXMLTree1;
+  TFindDialog* FindDialog1 = nullptr;
 
   // ActionList1, in the order of the command table.
   std::unique_ptr<TCommand> FileNew1, FileOpen1, FileRevert1, FileSave1, FileSaveAs1, FileExit1,
@@ -116,6 +136,8 @@ class TFormMain : public QMainWindow {
       EditDemote1, EditUseDialog1, SearchFind1, SearchFindNext1, ViewFont1, ViewTooltips,
       HelpWebSite1, HelpAbout1;
   std::vector<TCommand*> ActionList1;
+  // Placement and stored properties; made after the components it stores.
+  std::unique_ptr<TQtFormStorage> FormStorage1;
 
   // The longest time between two runs of queued messages during the last load or save.
   qint64 LongestMessageGapMs() const { return FLongestGapMs; }
@@ -131,6 +153,8 @@ class TFormMain : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void ConnectTree();
+  void ConnectEditing();
+  void CreateFormStorage();
   void SyncViewFromModel();
   // Runs a change of the view or of the outline that the other side must not echo back.
   void Sync(const std::function<void()>& change);
@@ -143,7 +167,6 @@ class TFormMain : public QMainWindow {
   void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   // The progress panel shown or hidden, with the Esc key that goes with it.
   void ShowProgressPanel(bool visible);
-  QString FindDialogText() const { return QString(); }  // until the find dialog arrives
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;

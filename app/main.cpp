@@ -1,9 +1,9 @@
 // ZelXMLEditor: the editor's program entry. A file named as the only argument opens after the
 // window is first shown.
 
-#include <QApplication>
 #include <QFileInfo>
 
+#include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "platform/LargePages.h"
@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   zel::InitializeZelApps();
   int status;
   {
-    QApplication app(argc, argv);
+    // Its notify is the last net: no exception crosses the event dispatch.
+    zel::TZelApplication app(argc, argv);
     zel::TFormMain form;
     const QStringList args = QApplication::arguments();
     if (args.size() == 2)

@@ -21,7 +21,7 @@ namespace zel::test {
 class TScriptedDialogs : public IDialogs {
  public:
   struct TShown {
-    std::string Kind;  // "message", "open", "save"
+    std::string Kind;  // "message", "open", "save", "font", "node"
     QString Text, Caption;
     unsigned Flags = 0;
   };
@@ -49,9 +49,35 @@ class TScriptedDialogs : public IDialogs {
   }
   bool ExecuteOpen(QWidget*, TFileDialog& d) override { return File("open", d); }
   bool ExecuteSave(QWidget*, TFileDialog& d) override { return File("save", d); }
-  bool ExecuteFont(QWidget*, QFont&, const std::function<void(const QFont&)>&) override {
-    return false;
+  // The font dialog: FontAnswer answers OK (nullopt: Cancel), pressing Apply first when
+  // FontApplyFirst is set.
+  std::optional<std::pair<QFont, QColor>> FontAnswer;
+  bool FontApplyFirst = false;
+  bool ExecuteFont(QWidget*, QFont& font, QColor& color,
+                   const std::function<void(const QFont&, const QColor&)>& onApply) override {
+    Shown.push_back({"font", font.family(), QString(), 0});
+    if (!FontAnswer) return false;
+    if (FontApplyFirst) onApply(FontAnswer->first, FontAnswer->second);
+    font = FontAnswer->first;
+    color = FontAnswer->second;
+    return true;
   }
+  // The node dialog: each answer is the text typed before OK, nullopt presses Cancel.
+  std::deque<std::optional<std::string>> NodeAnswers;
+  bool ExecuteNode(QWidget*, std::string& text, const QFont&) override {
+    Shown.push_back({"node", QString::fromStdString(text), QString(), 0});
+    if (NodeAnswers.empty()) {
+      ADD_FAILURE() << "unexpected node dialog";
+      return false;
+    }
+    const auto a = NodeAnswers.front();
+    NodeAnswers.pop_front();
+    if (!a) return false;
+    text = *a;
+    return true;
+  }
+  std::vector<QString> Urls;
+  void OpenUrl(const QString& url) override { Urls.push_back(url); }
   void Beep() override { ++Beeps; }
 
   std::vector<QString> Errors() const {

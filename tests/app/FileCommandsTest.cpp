@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "app/ExceptionGuard.h"
 #include "app/TreeModel.h"
 #include "base/StrUtils.h"
 #include "tests/app/AppTestUtil.h"
@@ -341,7 +342,7 @@ TEST_F(FormTest, AFifoOrADeviceIsRefusedInsteadOfBlockingTheWindow) {
   ASSERT_EQ(mkfifo(FDir.File("pipe.xml").c_str(), 0600), 0);
   Open(FDir.File("pipe.xml"));
   Open("/dev/zero");
-  Form().Guarded([&] { Form().ZelReopen1ReopenMenuClick("/dev/null"); });
+  Guarded([&] { Form().ZelReopen1ReopenMenuClick("/dev/null"); });
   ASSERT_EQ(FDialogs.Errors().size(), 3u);
   EXPECT_EQ(FDialogs.Errors()[0],
             QString("\"%1\" is not a regular file.").arg(FDir.File("pipe.xml").c_str()));

@@ -1,6 +1,7 @@
 // The item model over the outline: Qt's model checker watches every change, and the view keeps
 // the outline's expansion and selection through suspended updates.
 
+#include "app/NodeTextCodec.h"
 #include "app/TreeModel.h"
 
 #include <QAbstractItemModelTester>
@@ -73,7 +74,7 @@ TEST_F(TreeModelTest, DataServesImagesTooltipsAndCodePageText) {
   const QModelIndex i = FModel.IndexOf(n);
   EXPECT_FALSE(FModel.data(i, Qt::ToolTipRole).isValid());
   FTree.SetToolTips(true);
-  EXPECT_EQ(FModel.data(i, Qt::ToolTipRole).toString(), TTreeModel::DisplayText(n->Text()));
+  EXPECT_EQ(FModel.data(i, Qt::ToolTipRole).toString(), FromCodePage(n->Text()));
   EXPECT_FALSE(FModel.data(i, Qt::DecorationRole).value<QIcon>().isNull());
   EXPECT_FALSE(FModel.index(5, 0).isValid());
   EXPECT_FALSE(FModel.index(0, 1).isValid());

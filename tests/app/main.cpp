@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "app/ExceptionGuard.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  zel::TZelApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

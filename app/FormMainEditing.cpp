@@ -1,0 +1,96 @@
+// Node editing: Add, Modify, Delete, the tree's in-place editing under the window's rules,
+// double click, and dragging nodes inside the tree. The moves are in the command table.
+
+#include "app/ExceptionGuard.h"
+#include "app/NodeTextCodec.h"
+#include "app/OutlineView.h"
+#include "app/TreeModel.h"
+#include "app/UFormMain.h"
+#include "treedoc/NodeEditing.h"
+
+namespace zel {
+
+void TFormMain::ConnectEditing() {
+  InstallEditRules(FTree, [this] { FModified = true; });
+  FTree.EditEvents().OnOpenEditor = [this](TTreeNode* node) {
+    return TreeView1->OpenEditor(FModel->IndexOf(node));
+  };
+  TreeView1->OnCanEdit = [this](const QModelIndex& i) {
+    return FTree.CanEdit(TTreeModel::NodeOf(i));
+  };
+  // The tree's own gesture opens an editor without EditText: the outline learns of it here.
+  TreeView1->OnEditorOpened = [this] { FTree.SetEditing(true); };
+  TreeView1->OnEditAccepted = [this](const QModelIndex& i, const QString& text) {
+    TreeView1Edited(TTreeModel::NodeOf(i), text);
+  };
+  TreeView1->OnEditClosed = [this] {
+    if (FTree.IsEditing()) FTree.CancelEdit();
+  };
+  TreeView1->OnDblClick = [this] { Guarded([this] { TreeView1DblClick(); }); };
+  TreeView1->OnDragOver = [this](TTreeNode* d, TTreeNode* t) { return TreeView1DragOver(d, t); };
+  TreeView1->OnDragDrop = [this](TTreeNode* d, TTreeNode* t) {
+    Guarded([&] { TreeView1DragDrop(d, t); });
+  };
+}
+
+void TFormMain::EditAdd1Execute() {
+  TTreeNode* parent = FTree.Selected();
+  if (EditUseDialog1->Checked()) {
+    std::string text;
+    if (!FDialogs->ExecuteNode(this, text, TreeView1->font())) return;
+    AddNodeAsLastChild(parent, std::move(text));
+    FModified = true;
+    AssignImages();
+    return;
+  }
+  AddNodeAsLastChild(parent, "<NewNode>");
+  FModified = true;
+  AssignImages();
+  // Modify keeps the state it had for the parent: under the root no editor opens.
+  EditModify1->Execute();
+}
+
+void TFormMain::EditModify1Execute() {
+  TTreeNode* node = FTree.Selected();
+  if (node == nullptr) return;
+  if (!EditUseDialog1->Checked()) {
+    FTree.EditText(node);
+    return;
+  }
+  std::string text = node->Text();
+  if (!FDialogs->ExecuteNode(this, text, TreeView1->font())) return;
+  node->SetText(std::move(text));
+  FModified = true;
+}
+
+void TFormMain::EditDelete1Execute() {
+  TTreeNode* node = FTree.Selected();
+  if (node == nullptr) return;
+  if (FDialogs->MessageBox(this, FromCodePage(DeleteQuestion(*node)), "Confirm",
+                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return;
+  node->Delete();
+  AssignImages();
+  FModified = true;
+}
+
+void TFormMain::TreeView1Edited(TTreeNode* node, const QString& text) {
+  // The editor reports again when it loses focus to the error box: one answer is enough.
+  if (!FTree.IsEditing()) return;
+  Guarded([&] { FTree.EndEdit(node, ToCodePage(text)); });
+}
+
+void TFormMain::TreeView1DblClick() {
+  if (EditModify1->Enabled()) EditModify1->Execute();
+}
+
+bool TFormMain::TreeView1DragOver(TTreeNode* dragged, TTreeNode* target) {
+  return CanDropNode(dragged, target);
+}
+
+void TFormMain::TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target) {
+  DropNode(dragged, target);
+  FModified = true;
+}
+
+}  // namespace zel
