@@ -1,0 +1,363 @@
+// Node editing through the window: the commands, the tree's in-place editor, collapsing,
+// double click and dragging nodes, driven like a user would.
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "app/OutlineView.h"
+#include "app/TreeModel.h"
+#include "tests/app/AppTestUtil.h"
+
+namespace zel::test {
+namespace {
+
+class EditingTest : public FormTest {
+ protected:
+  // a.xml: root "a.xml" > "<?xml ...?>", "<catalog>" > two books > a title each.
+  TTreeNode* Root() { return Form().Tree().GetFirstNode(); }
+  TTreeNode* Catalog() { return Root()->Item(1); }
+  TTreeNode* Book(int i) { return Catalog()->Item(i); }
+
+  void Select(TTreeNode* node) {
+    Form().Tree().SetSelected(node);
+    Idle();
+  }
+  void Run(TCommand& c) {
+    c.Action()->trigger();
+    Idle();
+  }
+  QLineEdit* Editor() { return Form().TreeView1->viewport()->findChild<QLineEdit*>(); }
+  // Types into the open in-place editor and ends it with `key` (Enter accepts, Esc cancels).
+  void TypeInEditor(const QString& text, Qt::Key key) {
+    QLineEdit* editor = Editor();
+    ASSERT_NE(editor, nullptr) << "no in-place editor is open";
+    editor->setText(text);  // typing, also what the keyboard simulation cannot type
+    QTest::keyClick(editor, key);
+    QCoreApplication::processEvents();  // the editor commits and closes from the event loop
+    // The closed editor goes later; it must not stand for the next one.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Idle();
+  }
+  QPoint PointOf(TTreeNode* node) {
+    const QModelIndex i = Form().Model().IndexOf(node);
+    Form().TreeView1->scrollTo(i);
+    return Form().TreeView1->visualRect(i).center();
+  }
+  void Mouse(QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
+    QWidget* vp = Form().TreeView1->viewport();
+    QMouseEvent e(type, pos, vp->mapToGlobal(pos), Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(vp, &e);
+  }
+  // Drags `node` to `to`; `over` runs while the pointer is there, before the release.
+  void Drag(TTreeNode* node, QPoint to, const std::function<void()>& over = {}) {
+    const QPoint from = PointOf(node);
+    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, from + QPoint(0, 3), Qt::LeftButton);
+    Mouse(QEvent::MouseMove, to, Qt::LeftButton);
+    if (over) over();
+    Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    Idle();
+  }
+  QPoint BelowTheLastNode() {
+    QTreeView* v = Form().TreeView1;
+    return QPoint(20, v->viewport()->height() - 3);
+  }
+};
+
+TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  Select(Root());
+  Run(*f.EditAdd1);
+  TTreeNode* added = Root()->Item(Root()->Count() - 1);
+  EXPECT_EQ(added->Text(), "<NewNode>");
+  EXPECT_TRUE(added->Selected());
+  EXPECT_FALSE(f.Tree().IsEditing()) << "Modify was still disabled for the root";
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(added->ImageIndex(), 3) << "the images are assigned anew";
+
+  Select(Book(0));
+  Run(*f.EditAdd1);
+  TTreeNode* child = Book(0)->Item(Book(0)->Count() - 1);
+  EXPECT_EQ(child->Text(), "<NewNode>");
+  EXPECT_TRUE(f.Tree().IsEditing());
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_EQ(Editor()->text(), "<NewNode>");
+  // An open edit disables what would touch the node under it.
+  EXPECT_FALSE(f.EditModify1->Enabled());
+  EXPECT_FALSE(f.EditDelete1->Enabled());
+  EXPECT_FALSE(f.SearchFind1->Enabled());
+  EXPECT_EQ(Panel(0), "0: 0: 0");
+  TypeInEditor("<author/>", Qt::Key_Return);
+  EXPECT_EQ(child->Text(), "<author/>");
+  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_TRUE(f.EditModify1->Enabled());
+}
+
+TEST_F(EditingTest, AddAndModifyThroughTheDialogAcceptAnyText) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  Run(*f.EditUseDialog1);
+  EXPECT_TRUE(f.EditUseDialog1->Checked());
+  Select(Book(1));
+  FDialogs.NodeAnswers = {std::nullopt, std::string(" no brackets ")};
+  Run(*f.EditAdd1);  // cancelled
+  EXPECT_EQ(Book(1)->Count(), 1);
+  EXPECT_FALSE(f.Modified());
+  Run(*f.EditAdd1);
+  ASSERT_EQ(Book(1)->Count(), 2);
+  EXPECT_EQ(Book(1)->Item(1)->Text(), " no brackets ");
+  EXPECT_TRUE(Book(1)->Item(1)->Selected());
+  EXPECT_EQ(FDialogs.Shown.back().Text, "") << "Add starts from an empty text";
+
+  f.SetModified(false);
+  Select(Catalog());
+  FDialogs.NodeAnswers = {std::string("<catalog>")};
+  Run(*f.EditModify1);
+  EXPECT_EQ(FDialogs.Shown.back().Text, "<catalog>");
+  EXPECT_TRUE(f.Modified()) << "also an unchanged text marks the document";
+  EXPECT_EQ(Editor(), nullptr);
+}
+
+TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  TTreeNode* title = Book(0)->Item(0);
+  Select(title);
+  const std::string old = title->Text();
+  for (const char* bad : {"<>", "title>", "<title", " <a>"}) {
+    Run(*f.EditModify1);
+    TypeInEditor(bad, Qt::Key_Return);
+    EXPECT_EQ(title->Text(), old) << bad;
+    ASSERT_FALSE(FDialogs.Errors().empty()) << bad;
+    EXPECT_EQ(FDialogs.Errors().back(), QString("Invalid node text \"%1\"").arg(bad));
+    EXPECT_FALSE(f.Modified()) << bad;
+    EXPECT_FALSE(f.Tree().IsEditing());
+  }
+  EXPECT_EQ(FDialogs.Errors().size(), 4u) << "one message per rejected edit";
+
+  Run(*f.EditModify1);
+  TypeInEditor("<x>", Qt::Key_Escape);
+  EXPECT_EQ(title->Text(), old);
+  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_TRUE(f.EditModify1->Enabled());
+
+  Run(*f.EditModify1);
+  TypeInEditor("< >", Qt::Key_Return);
+  EXPECT_EQ(title->Text(), "< >");
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(FDialogs.Errors().size(), 4u);
+}
+
+TEST_F(EditingTest, TextsOutsideTheCodePageRoundTripThroughTheEditor) {
+  Open(FDir.File("a.xml"));
+  TTreeNode* title = Book(0)->Item(0);
+  Select(title);
+  Run(*Form().EditModify1);
+  TypeInEditor(QString::fromUtf8("<caf\xc3\xa9>"), Qt::Key_Return);
+  EXPECT_EQ(Form().Model().data(Form().Model().IndexOf(title)).toString(),
+            QString::fromUtf8("<caf\xc3\xa9>"));
+}
+
+TEST_F(EditingTest, NodesAtRootLevelNeverCollapseNorEditInPlace) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  const QModelIndex top = f.Model().index(0, 0);
+  Select(Root());
+  QTest::keyClick(f.TreeView1, Qt::Key_Left);
+  f.TreeView1->collapse(top);
+  EXPECT_TRUE(Root()->Expanded());
+  EXPECT_TRUE(f.TreeView1->isExpanded(top));
+  // Below root level the same key collapses.
+  Select(Catalog());
+  QTest::keyClick(f.TreeView1, Qt::Key_Left);
+  EXPECT_FALSE(Catalog()->Expanded());
+  EXPECT_FALSE(f.TreeView1->isExpanded(f.Model().IndexOf(Catalog())));
+  // The tree's own request to edit the root is refused too.
+  EXPECT_FALSE(f.Tree().EditText(Root()));
+  EXPECT_EQ(Editor(), nullptr);
+}
+
+TEST_F(EditingTest, DoubleClickRunsModifyAndLeavesTheExpansion) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  Run(*f.EditUseDialog1);
+  Select(Catalog());
+  const bool expanded = Catalog()->Expanded();
+  FDialogs.NodeAnswers = {std::nullopt};
+  QTest::mouseDClick(f.TreeView1->viewport(), Qt::LeftButton, {}, PointOf(Catalog()));
+  Idle();
+  EXPECT_EQ(FDialogs.Kinds(), (std::vector<std::string>{"open", "node"}));
+  EXPECT_EQ(Catalog()->Expanded(), expanded);
+  // On the root Modify is disabled: a double click does nothing.
+  Select(Root());
+  QTest::mouseDClick(f.TreeView1->viewport(), Qt::LeftButton, {}, PointOf(Root()));
+  Idle();
+  EXPECT_EQ(FDialogs.Kinds().size(), 2u);
+  EXPECT_TRUE(Root()->Expanded());
+}
+
+TEST_F(EditingTest, DeleteAsksWithNoAsDefaultAndRemovesTheSubtree) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  Select(Book(0));
+  const int before = f.Tree().Count();
+  FDialogs.Answers = {IDNO, IDYES};
+  Run(*f.EditDelete1);
+  EXPECT_EQ(f.Tree().Count(), before);
+  EXPECT_FALSE(f.Modified());
+  const auto& q = FDialogs.Shown.back();
+  EXPECT_EQ(q.Text, "Delete \"<book id=\"0\">\" and its children?");
+  EXPECT_EQ(q.Caption, "Confirm");
+  EXPECT_EQ(q.Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  Run(*f.EditDelete1);
+  EXPECT_EQ(f.Tree().Count(), before - 2);
+  EXPECT_EQ(Catalog()->Count(), 1);
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(Catalog()->Item(0)->Text(), "<book id=\"1\">");
+
+  Select(Catalog()->Item(0)->Item(0));
+  FDialogs.Answers = {IDYES};
+  Run(*f.EditDelete1);
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Delete \"<title>T1</title>\"?");
+  EXPECT_EQ(Catalog()->Item(0)->Count(), 0);
+  EXPECT_EQ(Catalog()->Item(0)->ImageIndex(), 3) << "a book without children shows a leaf";
+}
+
+TEST_F(EditingTest, MovesKeepTheSelectionAndTheImages) {
+  WriteBytes(FDir.File("m.xml"), "<r><a/><b/><c/></r>\n");
+  Open(FDir.File("m.xml"));
+  TFormMain& f = Form();
+  TTreeNode* r = Root()->Item(0);
+  const auto texts = [&] {
+    std::string out;
+    for (int i = 0; i < r->Count(); ++i) out += r->Item(i)->Text();
+    return out;
+  };
+  TTreeNode* a = r->Item(0);
+  Select(a);
+  EXPECT_FALSE(f.EditMoveUp1->Enabled());
+  EXPECT_FALSE(f.EditDemote1->Enabled());
+  Run(*f.EditMoveDown1);
+  EXPECT_EQ(texts(), "<b /><a /><c />");
+  Run(*f.EditMoveDown1);  // the second-to-last child becomes the last
+  EXPECT_EQ(texts(), "<b /><c /><a />");
+  EXPECT_FALSE(f.EditMoveDown1->Enabled());
+  Run(*f.EditMoveUp1);
+  EXPECT_EQ(texts(), "<b /><a /><c />");
+  EXPECT_TRUE(a->Selected());
+  EXPECT_EQ(Panel(0), "2: 2: 3");
+
+  const int leafImage = a->ImageIndex();
+  Run(*f.EditDemote1);  // last child of <b/>, which is expanded and keeps its leaf image
+  EXPECT_EQ(a->Parent()->Text(), "<b />");
+  EXPECT_TRUE(a->Parent()->Expanded());
+  EXPECT_EQ(a->Parent()->ImageIndex(), leafImage) << "moves do not reassign the images";
+  EXPECT_TRUE(f.TreeView1->isExpanded(f.Model().IndexOf(a->Parent())));
+  EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(a));
+  Run(*f.EditPromote1);  // in front of its former parent
+  EXPECT_EQ(texts(), "<a /><b /><c />");
+  EXPECT_TRUE(f.Modified());
+}
+
+TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  TTreeNode* title = Book(0)->Item(0);
+  Select(title);
+  // Over its own parent the drop is refused and shows the no-drop cursor.
+  Drag(title, PointOf(Book(0)), [&] {
+    EXPECT_TRUE(f.TreeView1->Dragging());
+    EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor);
+  });
+  EXPECT_EQ(title->Parent(), Book(0));
+  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.TreeView1->Dragging());
+
+  // On a descendant: accepted, nothing moves, the document counts as modified.
+  Select(Catalog());
+  Drag(Catalog(), PointOf(title),
+       [&] { EXPECT_NE(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  EXPECT_EQ(Catalog()->Parent(), Root());
+  EXPECT_TRUE(f.Modified());
+
+  // On another node: its last child.
+  Select(title);
+  Drag(title, PointOf(Book(1)));
+  EXPECT_EQ(title->Parent(), Book(1));
+  EXPECT_EQ(Book(1)->Item(Book(1)->Count() - 1), title);
+  EXPECT_TRUE(title->Selected());
+
+  // On empty space: a second node at root level, which Modify with the dialog, the moves and
+  // Delete still reach, but which neither collapses nor edits in place.
+  Select(Catalog());
+  Drag(Catalog(), BelowTheLastNode());
+  TTreeNode* second = Root()->getNextSibling();
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Text(), "<catalog>");
+  EXPECT_EQ(f.Tree().RootCount(), 2);
+  EXPECT_TRUE(f.EditModify1->Enabled());
+  EXPECT_EQ(Panel(0), "0: 2: 2");
+  EXPECT_FALSE(f.Tree().EditText(second));
+  second->Expand(false);
+  f.TreeView1->collapse(f.Model().IndexOf(second));
+  EXPECT_TRUE(second->Expanded());
+  Run(*f.EditUseDialog1);
+  FDialogs.NodeAnswers = {std::string("<list>")};
+  Run(*f.EditModify1);
+  EXPECT_EQ(second->Text(), "<list>");
+  Run(*f.EditMoveUp1);
+  EXPECT_EQ(f.Tree().GetFirstNode(), second);
+  Run(*f.EditMoveDown1);
+  EXPECT_EQ(f.Tree().GetFirstNode(), Root());
+  EXPECT_EQ(Root()->Text(), "a.xml");
+  FDialogs.Answers = {IDYES};
+  Run(*f.EditDelete1);
+  EXPECT_EQ(f.Tree().RootCount(), 1);
+}
+
+TEST_F(EditingTest, AReadOnlyDocumentStillMovesAndEditsInPlace) {
+  Open(FDir.File("a.xml"), true);
+  TFormMain& f = Form();
+  Select(Book(1));
+  EXPECT_EQ(Panel(0), "0: 0: 0");
+  EXPECT_EQ(Panel(1), "Read Only");
+  EXPECT_FALSE(f.EditAdd1->Enabled());
+  EXPECT_FALSE(f.EditModify1->Enabled());
+  EXPECT_FALSE(f.EditDelete1->Enabled());
+  EXPECT_TRUE(f.EditMoveUp1->Enabled());
+  Run(*f.EditMoveUp1);
+  EXPECT_EQ(Panel(1), "Modified");
+  // The tree's own edit gesture: a click on the selected node's label.
+  EXPECT_TRUE(f.Tree().EditText(Book(0)->Item(0)));
+  TypeInEditor("<t/>", Qt::Key_Return);
+  EXPECT_EQ(Book(0)->Item(0)->Text(), "<t/>");
+}
+
+TEST_F(EditingTest, PanelsFollowTheSelection) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  Select(Root());
+  EXPECT_EQ(Panel(0), "0: 0: 0");
+  EXPECT_FALSE(f.EditModify1->Enabled());
+  EXPECT_TRUE(f.EditAdd1->Enabled());
+  EXPECT_TRUE(f.SearchFind1->Enabled());
+  Select(Root()->Item(0));
+  EXPECT_EQ(Panel(0), "1: 1: 1");
+  Select(Book(2));  // root > xml, catalog > book0 > title, book1 > title, book2
+  EXPECT_EQ(Panel(0), "2: 3: 7");
+  Select(Book(2)->Item(0));
+  EXPECT_EQ(Panel(0), "3: 1: 8");
+
+  // A new document: only the root, so nothing to find.
+  f.FileNew1->Action()->trigger();
+  Select(Root());
+  EXPECT_FALSE(f.SearchFind1->Enabled());
+  EXPECT_TRUE(f.EditAdd1->Enabled());
+}
+
+}  // namespace
+}  // namespace zel::test
