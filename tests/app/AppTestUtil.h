@@ -26,7 +26,7 @@ class TScriptedDialogs : public IDialogs {
     unsigned Flags = 0;
   };
 
-  // Answers in the order the questions come; an "Error" box needs none.
+  // Answers in the order the questions come; a box with only OK needs none.
   std::deque<int> Answers;
   // nullopt cancels the dialog; otherwise its file name and read-only box.
   std::deque<std::optional<std::pair<std::string, bool>>> FileAnswers;
@@ -38,7 +38,7 @@ class TScriptedDialogs : public IDialogs {
   int MessageBox(QWidget*, const QString& text, const QString& caption, unsigned flags) override {
     Shown.push_back({"message", text, caption, flags});
     if (WhileShown) WhileShown(text);
-    if (caption == "Error") return IDOK;
+    if ((flags & 0xF) == MB_OK) return IDOK;  // a box with only OK needs no answer
     if (Answers.empty()) {
       ADD_FAILURE() << "unexpected question: " << text.toStdString();
       return IDCANCEL;
@@ -49,15 +49,14 @@ class TScriptedDialogs : public IDialogs {
   }
   bool ExecuteOpen(QWidget*, TFileDialog& d) override { return File("open", d); }
   bool ExecuteSave(QWidget*, TFileDialog& d) override { return File("save", d); }
-  // The font dialog: FontAnswer answers OK (nullopt: Cancel), pressing Apply first when
-  // FontApplyFirst is set.
-  std::optional<std::pair<QFont, QColor>> FontAnswer;
-  bool FontApplyFirst = false;
+  // The font dialog: Apply is pressed with FontApplied (if set), then OK with FontAnswer
+  // (nullopt: Cancel).
+  std::optional<std::pair<QFont, QColor>> FontApplied, FontAnswer;
   bool ExecuteFont(QWidget*, QFont& font, QColor& color,
                    const std::function<void(const QFont&, const QColor&)>& onApply) override {
     Shown.push_back({"font", font.family(), QString(), 0});
+    if (FontApplied) onApply(FontApplied->first, FontApplied->second);
     if (!FontAnswer) return false;
-    if (FontApplyFirst) onApply(FontAnswer->first, FontAnswer->second);
     font = FontAnswer->first;
     color = FontAnswer->second;
     return true;

@@ -1,0 +1,220 @@
+// Search, view and help commands through the window, the hints, the exception handler and
+// the settings that a second run of the window brings back.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app/AboutText.h"
+#include "app/FindDialog.h"
+#include "app/OutlineView.h"
+#include "app/TreeModel.h"
+#include "tests/app/AppTestUtil.h"
+
+namespace zel::test {
+namespace {
+
+class ToolsTest : public FormTest {
+ protected:
+  TTreeNode* Root() { return Form().Tree().GetFirstNode(); }
+  void Select(TTreeNode* node) {
+    Form().Tree().SetSelected(node);
+    Idle();
+  }
+  // Types into the find dialog and presses its own Find Next button.
+  void FindWithTheDialog(const QString& text) {
+    TFindDialog& d = *Form().FindDialog1;
+    d.FindEdit->setText(text);
+    d.FindNextBtn->click();
+    Idle();
+  }
+  std::string SelectedText() { return Form().Tree().Selected()->Text(); }
+};
+
+TEST_F(ToolsTest, FindRunsInDocumentOrderFromTheSelectionAndNeverWraps) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  EXPECT_FALSE(f.SearchFindNext1->Enabled()) << "no find text yet";
+  f.SearchFind1->Action()->trigger();
+  EXPECT_TRUE(f.FindDialog1->isVisible());
+  EXPECT_FALSE(f.FindDialog1->isModal());
+  FindWithTheDialog("t1</TITLE");  // letter case folded
+  EXPECT_EQ(SelectedText(), "<title>T1</title>");
+  EXPECT_EQ(FDialogs.Beeps, 1);
+  EXPECT_TRUE(f.SearchFindNext1->Enabled());
+  EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(f.Tree().Selected()));
+
+  // Find Next goes on from the match, also with the dialog closed, and stops at the end.
+  f.FindDialog1->FindEdit->setText("<title>");
+  f.FindDialog1->close();
+  f.SearchFindNext1->Action()->trigger();
+  EXPECT_EQ(SelectedText(), "<title>T2</title>");
+  f.SearchFindNext1->Action()->trigger();
+  EXPECT_EQ(SelectedText(), "<title>T2</title>") << "the selection stays";
+  ASSERT_FALSE(FDialogs.Shown.empty());
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Text \"<title>\" is not found.");
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Information");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_OK | MB_ICONINFORMATION));
+}
+
+TEST_F(ToolsTest, WholeWordMatchCaseAndUpReachingTheRoot) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  TFindDialog& d = *f.FindDialog1;
+  f.SearchFind1->Action()->trigger();
+  d.WholeWordBox->setChecked(true);
+  FindWithTheDialog("<title>");  // only part of a node text
+  EXPECT_EQ(SelectedText(), "b.xml");
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Information");
+  FindWithTheDialog("<TITLE>T1</TITLE>");
+  EXPECT_EQ(SelectedText(), "<title>T1</title>");
+  d.MatchCaseBox->setChecked(true);
+  Select(Root());
+  FindWithTheDialog("<TITLE>T1</TITLE>");
+  EXPECT_EQ(SelectedText(), "b.xml");
+
+  // Up from the first child of the root finds the file name in the root.
+  d.WholeWordBox->setChecked(false);
+  d.MatchCaseBox->setChecked(false);
+  d.UpBtn->setChecked(true);
+  Select(Root()->Item(0));
+  FindWithTheDialog(".XML");
+  EXPECT_EQ(f.Tree().Selected(), Root());
+  FindWithTheDialog(".XML");
+  EXPECT_EQ(f.Tree().Selected(), Root());
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Text \".XML\" is not found.");
+}
+
+TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
+  TFormMain& f = Form();
+  QFont font("DejaVu Sans Mono");
+  font.setPointSize(13);
+  font.setUnderline(true);
+  font.setStrikeOut(true);
+  const QColor red(200, 0, 0);
+  // Apply, then Cancel: what Apply did stays.
+  FDialogs.FontApplied = std::make_pair(font, red);
+  f.ViewFont1->Action()->trigger();
+  EXPECT_EQ(f.TreeView1->font().pointSize(), 13);
+  EXPECT_TRUE(f.TreeView1->font().underline() && f.TreeView1->font().strikeOut());
+  EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), red);
+
+  FDialogs.FontApplied.reset();
+  font.setPointSize(9);
+  font.setUnderline(false);
+  FDialogs.FontAnswer = std::make_pair(font, QColor(0, 0, 200));
+  f.ViewFont1->Action()->trigger();
+  EXPECT_EQ(FDialogs.Shown.back().Text, "DejaVu Sans Mono") << "the dialog opens on the tree's font";
+  EXPECT_EQ(f.TreeView1->font().pointSize(), 9);
+  EXPECT_FALSE(f.TreeView1->font().underline());
+  EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0, 0, 200));
+}
+
+TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  const QModelIndex top = f.Model().index(0, 0);
+  EXPECT_FALSE(f.Model().data(top, Qt::ToolTipRole).isValid());
+  f.ViewTooltips->Action()->trigger();
+  EXPECT_TRUE(f.ViewTooltips->Checked());
+  EXPECT_TRUE(f.Tree().ToolTips());
+  EXPECT_EQ(f.Model().data(top, Qt::ToolTipRole).toString(), "a.xml");
+  f.ViewTooltips->Action()->trigger();
+  EXPECT_FALSE(f.Tree().ToolTips());
+}
+
+TEST_F(ToolsTest, WebSiteAndAboutWithTheDocumentStatistic) {
+  TFormMain& f = Form();
+  f.HelpWebSite1->Action()->trigger();
+  EXPECT_EQ(FDialogs.Urls, (std::vector<QString>{kWebAddress}));
+
+  f.HelpAbout1->Action()->trigger();
+  const auto& box = FDialogs.Shown.back();
+  EXPECT_EQ(box.Caption, "About");
+  EXPECT_EQ(box.Flags, unsigned(MB_OK | MB_ICONINFORMATION));
+  EXPECT_TRUE(box.Text.startsWith("Zel XML Editor 1.0")) << box.Text.toStdString();
+  EXPECT_TRUE(box.Text.contains("Simple \"as is\" XML documents editor."));
+  for (const char* line : {"Nodes: 0", "Depth: 0", "Characters: 0", "Unicode: No"})
+    EXPECT_TRUE(box.Text.contains(line)) << line;
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // 400 books: the xml line, the catalog, 400 books with a title each.
+  WriteBytes(FDir.File("big.xml"), Catalog(400));
+  Open(FDir.File("big.xml"));
+  f.HelpAbout1->Action()->trigger();
+  const QLocale locale = QLocale::system();
+  EXPECT_TRUE(FDialogs.Shown.back().Text.contains("Nodes: " + locale.toString(802)))
+      << FDialogs.Shown.back().Text.toStdString();
+  EXPECT_TRUE(FDialogs.Shown.back().Text.contains("Depth: 3"));
+  // Thousands in the user's grouping: the 400 books hold 13411 characters.
+  EXPECT_TRUE(FDialogs.Shown.back().Text.contains("Characters: " + locale.toString(13411)));
+}
+
+TEST_F(ToolsTest, TheLongPartOfAHintGoesToTheLastPanel) {
+  TFormMain& f = Form();
+  f.EditAdd1->Action()->showStatusText(&f);
+  EXPECT_EQ(Panel(2), "Add new node");
+  EXPECT_EQ(f.EditAdd1->Action()->toolTip(), "Add");
+}
+
+TEST_F(ToolsTest, AFailingCommandShowsTheErrorBoxResetsTheCursorAndTheWindowGoesOn) {
+  TFormMain& f = Form();
+  f.HelpAbout1->OnExecute = [] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    throw std::runtime_error("Disk not ready");
+  };
+  f.HelpAbout1->Action()->trigger();
+  EXPECT_EQ(FDialogs.Errors(), (std::vector<QString>{"Disk not ready"}));
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_OK | MB_ICONERROR));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  // Also a failure in a slot that no command guards ends in the box, via the application.
+  QTimer::singleShot(0, &f, [] { throw std::runtime_error("late"); });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(FDialogs.Errors().back(), "late");
+  EXPECT_TRUE(f.isVisible());
+  f.HelpWebSite1->Action()->trigger();
+  EXPECT_EQ(FDialogs.Urls.size(), 1u);
+}
+
+// Two runs over one settings file: placement and the stored properties come back.
+TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
+  {
+    TFormMain& f = Form();
+    f.setGeometry(60, 70, 520, 430);
+    QFont font("DejaVu Sans Mono");
+    font.setPointSize(12);
+    font.setBold(true);
+    FDialogs.FontAnswer = std::make_pair(font, QColor(0x12, 0x34, 0x56));
+    f.ViewFont1->Action()->trigger();
+    f.ViewTooltips->Action()->trigger();
+    f.FindDialog1->FindEdit->setText("<title>");
+    f.EditUseDialog1->Action()->trigger();
+    ASSERT_TRUE(f.close());
+    FForm.reset();
+  }
+  const std::string ini = ReadBytes(FDir.File("ZelApps.ini"));
+  EXPECT_NE(ini.find("[Zel XML Editor Window]"), std::string::npos);
+  EXPECT_NE(ini.find("TreeView1_FontColor=" + std::to_string(0x563412)), std::string::npos) << ini;
+  EXPECT_NE(ini.find("TreeView1_FontStyle=[fsBold]"), std::string::npos);
+  EXPECT_NE(ini.find("FindDialog1_FindText=<title>"), std::string::npos);
+  // The placement comes before the recent files, which a close writes after it.
+  EXPECT_LT(ini.find("[Zel XML Editor Window]"), ini.find("[Zel XML Editor Recent]"));
+
+  TFormMain& f = Form();
+  EXPECT_EQ(f.normalGeometry().size(), QSize(520, 430));
+  EXPECT_EQ(f.TreeView1->font().family(), "DejaVu Sans Mono");
+  EXPECT_EQ(f.TreeView1->font().pointSize(), 12);
+  EXPECT_TRUE(f.TreeView1->font().bold());
+  EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0x12, 0x34, 0x56));
+  EXPECT_TRUE(f.Tree().ToolTips());
+  EXPECT_FALSE(f.ViewTooltips->Checked()) << "the check state is not stored";
+  EXPECT_EQ(f.FindDialog1->FindText(), "<title>");
+  EXPECT_TRUE(f.EditUseDialog1->Checked());
+}
+
+}  // namespace
+}  // namespace zel::test
