@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/CodePage.h"
+#include "app/NodeTextCodec.h"
 
 namespace zel {
 
@@ -34,14 +34,6 @@ const std::vector<std::string>& MainWindowStoredProps() {
   static const std::vector<std::string> entries = {
       "TreeView1.Font", "TreeView1.ToolTips", "FindDialog1.FindText", "EditUseDialog1.Checked"};
   return entries;
-}
-
-std::string ToAnsi(const QString& text) {
-  return WideToMultiByte(GetACP(), text.toStdU16String());
-}
-
-QString FromAnsi(const std::string& text) {
-  return QString::fromStdU16String(MultiByteToWide(GetACP(), text));
 }
 
 TQtComponent::TQtComponent(TComponentOwner& owner, const std::string& name, QObject* anchor)
@@ -118,13 +110,13 @@ void TQtFont::SetHeight(int height) {
 }
 
 std::string TQtFont::Name() const {
-  return ToAnsi(FWidget->font().family());
+  return ToCodePage(FWidget->font().family());
 }
 
 void TQtFont::SetName(const std::string& name) {
   if (name.empty()) return;
   QFont font = FWidget->font();
-  font.setFamilies({FromAnsi(name)});
+  font.setFamilies({FromCodePage(name)});
   FWidget->setFont(font);
 }
 
@@ -185,8 +177,10 @@ TQtComponent* AddFindDialogComponent(TComponentOwner& owner, const std::string& 
                                      std::function<void(const QString&)> setFindText) {
   auto* c = new TQtComponent(owner, name, dialog);
   c->AddProp(StringProp(
-      "FindText", [get = std::move(findText)](TPersistent&) { return ToAnsi(get()); },
-      [set = std::move(setFindText)](TPersistent&, const std::string& v) { set(FromAnsi(v)); }));
+      "FindText", [get = std::move(findText)](TPersistent&) { return ToCodePage(get()); },
+      [set = std::move(setFindText)](TPersistent&, const std::string& v) {
+        set(FromCodePage(v));
+      }));
   return c;
 }
 

@@ -81,8 +81,4 @@ TQtComponent* AddFindDialogComponent(TComponentOwner& owner, const std::string& 
                                      std::function<void(const QString&)> setFindText);
 TQtComponent* AddActionComponent(TComponentOwner& owner, const std::string& name, QAction* action);
 
-// Text between Qt and the system's 8-bit code page of the settings file.
-std::string ToAnsi(const QString& text);
-QString FromAnsi(const std::string& text);
-
 }  // namespace zel
