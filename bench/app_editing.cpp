@@ -1,0 +1,100 @@
+// Editing in the main window over a large outline: how long selecting a node, the idle-time
+// command-state run, moves, an in-place edit and Find Next take, each as the user sees it
+// (the command and the event processing after it).
+//   bench_app_editing [BOOKS]     (default: 1,000,000 books of 3 nodes each)
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "app/FindDialog.h"
+#include "app/UFormMain.h"
+#include "app/UZelApps.h"
+
+using namespace zel;
+
+namespace {
+
+double Seconds(const std::function<void()>& step) {
+  const auto t = std::chrono::steady_clock::now();
+  step();
+  QCoreApplication::processEvents();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+void Report(const char* what, double seconds) {
+  std::printf("%-44s %9.3f ms\n", what, seconds * 1e3);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  const int books = argc > 1 ? std::atoi(argv[1]) : 1000 * 1000;
+  char dir[] = "/tmp/zel-editing-bench-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return 1;
+  setenv("windir", dir, 1);
+  if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  InitializeZelApps();
+  QApplication app(argc, argv);
+  {
+    TFormMain form;
+    form.show();
+    QCoreApplication::processEvents();
+    TTreeView& tree = form.Tree();
+    TTreeNode* catalog = nullptr;
+    const double build = Seconds([&] {
+      tree.BeginUpdate();
+      catalog = tree.AddChild(tree.GetFirstNode(), "<catalog>");
+      for (int i = 0; i < books; ++i) {
+        TTreeNode* book = tree.AddChild(catalog, "<book id=\"" + std::to_string(i) + "\">");
+        tree.AddChild(book, "<title>T" + std::to_string(i) + "</title>");
+        tree.AddChild(book, "<price>1</price>");
+      }
+      tree.GetFirstNode()->Expand(false);
+      catalog->Expand(false);
+      tree.EndUpdate();
+    });
+    std::printf("outline of %d nodes built and shown in %.2f s\n", tree.Count(), build);
+
+    TTreeNode* middle = catalog->Item(books / 2);
+    Report("select a node in the middle", Seconds([&] { tree.SetSelected(middle); }));
+    Report("command states (idle run)", Seconds([&] { form.FileNew1Update(); }));
+    Report("Move Down", Seconds([&] { form.EditMoveDown1->Action()->trigger(); }));
+    Report("Move Up", Seconds([&] { form.EditMoveUp1->Action()->trigger(); }));
+    Report("Demote", Seconds([&] { form.EditDemote1->Action()->trigger(); }));
+    Report("Promote", Seconds([&] { form.EditPromote1->Action()->trigger(); }));
+    tree.SetSelected(middle->Item(0));
+    form.FileNew1Update();
+    Report("in-place edit: open", Seconds([&] { form.EditModify1->Action()->trigger(); }));
+    Report("in-place edit: accept", Seconds([&] {
+             auto* editor = form.TreeView1->viewport()->findChild<QLineEdit*>();
+             if (editor != nullptr) {
+               editor->setText("<title>changed</title>");
+               QMetaObject::invokeMethod(editor, "editingFinished");
+               form.TreeView1->setFocus();
+             }
+           }));
+    form.FindDialog1->SetFindText("<price>");
+    form.FileNew1Update();
+    Report("Find Next (match 2 nodes on)",
+           Seconds([&] { form.SearchFindNext1->Action()->trigger(); }));
+    // The whole outline to walk: the only match is the last node.
+    catalog->Item(books - 1)->Item(1)->SetText("<last/>");
+    tree.SetSelected(tree.GetFirstNode());
+    form.FindDialog1->SetFindText("<last/>");
+    Report("Find Next over the whole outline", Seconds([&] { form.FindDialog1Find(); }));
+    form.SetModified(false);
+  }
+  FinalizeZelApps();
+  unlink((std::string(dir) + "/ZelApps.ini").c_str());
+  rmdir(dir);
+  return 0;
+}
