@@ -26,6 +26,10 @@ void TFormMain::ConnectEditing() {
   TreeView1->OnEditClosed = [this] {
     if (FTree.IsEditing()) FTree.CancelEdit();
   };
+  // A reset (New, a load) drops the view's editor without closing it: the edit is over.
+  connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    if (FTree.IsEditing()) FTree.CancelEdit();
+  });
   TreeView1->OnDblClick = [this] { Guarded([this] { TreeView1DblClick(); }); };
   TreeView1->OnDragOver = [this](TTreeNode* d, TTreeNode* t) { return TreeView1DragOver(d, t); };
   TreeView1->OnDragDrop = [this](TTreeNode* d, TTreeNode* t) {

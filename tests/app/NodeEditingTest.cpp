@@ -152,6 +152,22 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
   EXPECT_EQ(FDialogs.Errors().size(), 4u);
 }
 
+TEST_F(EditingTest, ANewDocumentEndsAnOpenEditWithoutStoringIt) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  Select(Book(0)->Item(0));
+  Run(*f.EditModify1);
+  ASSERT_TRUE(f.Tree().IsEditing());
+  Run(*f.FileNew1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_EQ(f.Tree().Count(), 1);
+  Open(FDir.File("a.xml"));
+  Select(Book(0)->Item(0));
+  EXPECT_TRUE(f.EditModify1->Enabled()) << "no edit is left open to disable it";
+}
+
 TEST_F(EditingTest, TextsOutsideTheCodePageRoundTripThroughTheEditor) {
   Open(FDir.File("a.xml"));
   TTreeNode* title = Book(0)->Item(0);

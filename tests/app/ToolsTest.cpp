@@ -107,7 +107,8 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   font.setUnderline(false);
   FDialogs.FontAnswer = std::make_pair(font, QColor(0, 0, 200));
   f.ViewFont1->Action()->trigger();
-  EXPECT_EQ(FDialogs.Shown.back().Text, "DejaVu Sans Mono") << "the dialog opens on the tree's font";
+  EXPECT_EQ(FDialogs.Shown.back().Text, "DejaVu Sans Mono")
+      << "the dialog opens on the tree's font";
   EXPECT_EQ(f.TreeView1->font().pointSize(), 9);
   EXPECT_FALSE(f.TreeView1->font().underline());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0, 0, 200));
