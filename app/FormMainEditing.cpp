@@ -38,20 +38,14 @@ void TFormMain::ConnectEditing() {
 }
 
 void TFormMain::EditAdd1Execute() {
-  TTreeNode* parent = FTree.Selected();
-  if (EditUseDialog1->Checked()) {
-    std::string text;
-    if (!FDialogs->ExecuteNode(this, text, TreeView1->font())) return;
-    AddNodeAsLastChild(parent, std::move(text));
-    FModified = true;
-    AssignImages();
-    return;
-  }
-  AddNodeAsLastChild(parent, "<NewNode>");
+  const bool useDialog = EditUseDialog1->Checked();
+  std::string text = useDialog ? "" : "<NewNode>";
+  if (useDialog && !FDialogs->ExecuteNode(this, text, TreeView1->font())) return;
+  AddNodeAsLastChild(FTree.Selected(), std::move(text));
   FModified = true;
   AssignImages();
   // Modify keeps the state it had for the parent: under the root no editor opens.
-  EditModify1->Execute();
+  if (!useDialog) EditModify1->Execute();
 }
 
 void TFormMain::EditModify1Execute() {

@@ -8,7 +8,6 @@
 #include <QShortcut>
 #include <QStatusBar>
 
-#include "app/NodeTextCodec.h"
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
@@ -79,7 +78,7 @@ void TFormMain::LetMessagesRun() {
 }
 
 void TFormMain::ZelXMLTree1StateChange(TZelXMLTree&, TZelXMLTreeStates state) {
-  const QString file = FromCodePage(ExtractFileName(FProcessFileName));
+  const QString file = TTreeModel::DisplayText(ExtractFileName(FProcessFileName));
   SetPanel(1, StageWord(state));
   SetPanel(2, QString(StageMessage(state)).arg(file));
   StatusBar1->repaint();
@@ -94,8 +93,9 @@ void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint1
       const char* message =
           state == zxtsAligning ? "%1: Aligning nodes... (%2%)" : "%1: Building tree... (%2%)";
       SetPanel(1, StageWord(state));
-      SetPanel(2,
-               QString(message).arg(FromCodePage(ExtractFileName(FProcessFileName))).arg(percent));
+      SetPanel(2, QString(message)
+                      .arg(TTreeModel::DisplayText(ExtractFileName(FProcessFileName)))
+                      .arg(percent));
     }
     ProgressBar1->setValue(percent);
   }

@@ -3,12 +3,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QUrl>
 
 #include "app/TreeFontDialog.h"

@@ -8,6 +8,7 @@
 #include <QAbstractItemModel>
 
 #include "app/Images.h"
+#include "app/NodeTextCodec.h"
 #include "treedoc/TreeView.h"
 
 namespace zel {
@@ -24,6 +25,8 @@ class TTreeModel : public QAbstractItemModel, public ITreeViewObserver {
     return static_cast<TTreeNode*>(index.internalPointer());
   }
   bool Suspended() const { return FSuspended; }
+  // 8-bit text in the system code page as the display shows it.
+  static QString DisplayText(const std::string& text) { return FromCodePage(text); }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;

@@ -341,10 +341,6 @@ bool TFormMain::QuerySaveChanges() {
   return FModified;
 }
 
-}  // namespace zel
-
-namespace zel {
-
 void TFormMain::CreateFormStorage() {
   FormStorage1 = std::make_unique<TQtFormStorage>(
       *this, TStoredParts{TreeView1, [this] { return FTree.ToolTips(); },
