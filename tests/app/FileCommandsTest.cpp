@@ -205,6 +205,10 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
     EXPECT_TRUE(f.FileCancel1->Enabled());
     EXPECT_TRUE(f.BitBtn1->isEnabled());
     EXPECT_FALSE(f.MnReopen->menuAction()->isEnabled());
+    for (TCommand* c : {f.EditAdd1.get(), f.EditMoveDown1.get(), f.EditUseDialog1.get(),
+                        f.SearchFind1.get(), f.ViewFont1.get(), f.HelpAbout1.get()})
+      EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
+    EXPECT_EQ(f.PanelText(0), "0: 0: 0");
   };
   Open(FDir.File("b.xml"));
   EXPECT_EQ(seen,
