@@ -49,6 +49,7 @@ class TGapProbe {
     QObject::connect(&FTicks, &QTimer::timeout, [this] {
       const qint64 now = FSince.elapsed();
       if (FLast >= 0) FLongest = std::max(FLongest, now - FLast);
+      if (FLast >= 0 && now - FLast > 50) std::fprintf(stderr, "GAP %lld..%lld\n", FLast, now);
       FLast = now;
     });
     FSince.start();

@@ -111,13 +111,17 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
       doc.Lines.Clear();
       if (!doc.ParseText(text, pump)) return;
     } else {
-      CheckEightBitFile(fileName);
-      if (!doc.LoadFromFile(fileName, pump)) return;
+      CheckEightBitFile(fileName, pump);
+      if (FCancelled || !doc.LoadFromFile(fileName, pump)) return;
     }
     if (FCancelled) return;
     SetState(zxtsBuildTree);
 
-    const size_t lineCount = CountXMLLines(doc);
+    const size_t lineCount = CountXMLLines(doc, pump);
+    if (FCancelled) {
+      SetState(zxtsCanceled);
+      return;
+    }
     // The first line is the document's own opening line; a document without elements has none.
     if (lineCount == 0) throw EListError::OutOfBounds(0);
     TXMLOutlineTransform transform(

@@ -59,16 +59,21 @@ bool TMorXMLTree::LoadFromFile(const std::string& fileName, const TReadPump& pum
   Lines.Clear();
   std::string text;
   {
-    const std::string bytes = ReadFileBytes(fileName);
+    bool stopped = false;
+    const auto step = [&] {
+      stopped = pump && !pump();
+      return !stopped;
+    };
+    const std::string bytes = ReadFileBytes(fileName, step);
+    if (stopped) return false;
     // The text a line list would give back for these bytes: every line ends in CR LF.
     text.reserve(bytes.size() + bytes.size() / 16 + 2);
     size_t lines = 0;
-    bool stopped = false;
     SplitLines(bytes, [&](std::string_view line) {
       if (stopped) return;
       text.append(line);
       text.append("\r\n");
-      if (++lines % kReadPumpInterval == 0 && pump && !pump()) stopped = true;
+      if (++lines % kReadPumpInterval == 0) step();
     });
     if (stopped) return false;
   }

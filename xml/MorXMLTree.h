@@ -224,7 +224,8 @@ using TXMLLineSink = std::function<bool(size_t level, std::string_view text)>;
 bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink);
 // The same lines with their indentation as spaces.
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
-// The number of lines ForEachXMLLine yields, without building them.
-size_t CountXMLLines(const TMorXMLTree& doc);
+// The number of lines ForEachXMLLine yields, without building them. A pump that stops the
+// count makes the result a part of it.
+size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump = {});
 
 }  // namespace zel

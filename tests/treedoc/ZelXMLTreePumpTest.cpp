@@ -87,7 +87,7 @@ TEST(ZelXMLTreePump, AbortWhileBuildingTheTreeCancelsAndEmptiesIt) {
   PumpRecorder r;
   int builtWhenAborted = -1;
   r.component.OnPump = [&](TZelXMLTree& sender) {
-    if (sender.ZelXMLTreeState() == zxtsBuildTree && builtWhenAborted < 0) {
+    if (sender.ZelXMLTreeState() == zxtsBuildTree && r.tree.Count() > 0 && builtWhenAborted < 0) {
       builtWhenAborted = r.tree.Count();
       sender.Abort();
     }
@@ -106,6 +106,18 @@ TEST(ZelXMLTreePump, AbortWhileBuildingTheTreeCancelsAndEmptiesIt) {
   r.component.OnPump = nullptr;
   r.component.LoadFromFile(dir.Write("books.xml", kBooks));
   EXPECT_EQ(OutlineOf(r.tree), kBooksOutline);
+}
+
+TEST(ZelXMLTreePump, AbortWhileCountingTheLinesCancelsBeforeAnyProgress) {
+  TempDir dir;
+  PumpRecorder r;
+  r.component.OnPump = [&](TZelXMLTree& sender) {
+    if (sender.ZelXMLTreeState() == zxtsBuildTree) sender.Abort();
+  };
+  r.component.LoadFromFile(dir.Write("many.xml", ManyItems(20000)));
+  EXPECT_EQ(r.states, (std::vector<TZelXMLTreeStates>{zxtsLoading, zxtsBuildTree, zxtsCanceled}));
+  EXPECT_TRUE(r.progress.empty());
+  EXPECT_EQ(r.tree.Count(), 0);
 }
 
 TEST(MorXMLTreePump, StoppingKeepsWhatWasReadAndReportsIt) {
