@@ -42,6 +42,8 @@ double HeadlessLoad(const std::string& file) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
+constexpr qint64 kReportedGapMs = 50;
+
 // The longest wait between two ticks of a fast timer since Restart.
 class TGapProbe {
  public:
@@ -49,7 +51,10 @@ class TGapProbe {
     QObject::connect(&FTicks, &QTimer::timeout, [this] {
       const qint64 now = FSince.elapsed();
       if (FLast >= 0) FLongest = std::max(FLongest, now - FLast);
-      if (FLast >= 0 && now - FLast > 50) std::fprintf(stderr, "GAP %lld..%lld\n", FLast, now);
+      // Where the long waits were, to set beside the stage times.
+      if (FLast >= 0 && now - FLast > kReportedGapMs)
+        std::fprintf(stderr, "input waited from %lld to %lld ms\n", static_cast<long long>(FLast),
+                     static_cast<long long>(now));
       FLast = now;
     });
     FSince.start();
