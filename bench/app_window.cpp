@@ -42,7 +42,7 @@ double HeadlessLoad(const std::string& file) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
-constexpr qint64 kReportedGapMs = 50;
+constexpr qint64 kReportedGapMs = 100;  // the longest wait a user should meet
 
 // The longest wait between two ticks of a fast timer since Restart.
 class TGapProbe {
