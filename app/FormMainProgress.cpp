@@ -103,4 +103,10 @@ void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint1
     LetMessagesRun();
 }
 
+// The stages without progress events call this every few thousand tokens or nodes: rare
+// enough to read the clock each time.
+void TFormMain::ZelXMLTree1Pump() {
+  if (FPumpClock.elapsed() >= kPumpIntervalMs) LetMessagesRun();
+}
+
 }  // namespace zel

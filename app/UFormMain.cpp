@@ -61,6 +61,7 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   ZelXMLTree1.OnProgress = [this](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     ZelXMLTree1Progress(s, st, p);
   };
+  ZelXMLTree1.OnPump = [this](TZelXMLTree&) { ZelXMLTree1Pump(); };
 
   // The command states follow every change without a timer: whenever the event loop is about
   // to wait, which is what "idle" means here.

@@ -87,6 +87,7 @@ class TFormMain : public QMainWindow {
   // Feedback of the tree document component.
   void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
   void ZelXMLTree1Progress(TZelXMLTree& sender, TZelXMLTreeStates state, uint16_t percent);
+  void ZelXMLTree1Pump();
 
   // Command states, caption and status bar; runs at every idle cycle.
   void FileNew1Update();

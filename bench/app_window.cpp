@@ -1,9 +1,12 @@
-// The main window opening a document named on its command line, beside the headless load of
-// the same file in the same run: the time until the caption names the document, and the
-// longest time input had to wait during the load (measured by a 5 ms timer's late ticks).
-//   bench_app_window [MEGABYTES | FILE]     (default: a generated 100 MB catalog)
+// The main window opening a document and saving it again, offscreen: the time until the
+// caption names the document (the root selected and expanded), the longest time a 5 ms timer
+// had to wait during the load and during the save, and the whole program's peak memory.
+// Without --window-only, the headless load of the same file runs first, for comparison.
+//   bench_app_window [--window-only] [MEGABYTES | FILE]   (default: a generated 100 MB catalog)
+// Prints "key value" lines for bench/run-bench.
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -11,21 +14,74 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "GeneratedCatalog.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "base/StrUtils.h"
-#include "GeneratedCatalog.h"
 #include "platform/LargePages.h"
 
 using namespace zel;
 
+namespace {
+
+long PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+double HeadlessLoad(const std::string& file) {
+  TTreeView tree;
+  TZelXMLTree component;
+  component.SetTreeView(&tree);
+  const auto t = std::chrono::steady_clock::now();
+  component.LoadFromFile(file);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+constexpr qint64 kReportedGapMs = 100;  // the longest wait a user should meet
+
+// The longest wait between two ticks of a fast timer since Restart.
+class TGapProbe {
+ public:
+  TGapProbe() {
+    QObject::connect(&FTicks, &QTimer::timeout, [this] {
+      const qint64 now = FSince.elapsed();
+      if (FLast >= 0) FLongest = std::max(FLongest, now - FLast);
+      // Where the long waits were, to set beside the stage times.
+      if (FLast >= 0 && now - FLast > kReportedGapMs)
+        std::fprintf(stderr, "input waited from %lld to %lld ms\n", static_cast<long long>(FLast),
+                     static_cast<long long>(now));
+      FLast = now;
+    });
+    FSince.start();
+    FTicks.start(5);
+  }
+  void Restart() {
+    FLast = FSince.elapsed();
+    FLongest = 0;
+  }
+  qint64 Longest() const { return FLongest; }
+
+ private:
+  QTimer FTicks;
+  QElapsedTimer FSince;
+  qint64 FLast = -1, FLongest = 0;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   UseLargePages(argv);
+  int arg = 1;
+  const bool windowOnly = argc > arg && std::strcmp(argv[arg], "--window-only") == 0;
+  if (windowOnly) ++arg;
   char dir[] = "/tmp/zel-window-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;
-  std::string file = argc > 1 ? argv[1] : "100";
+  std::string file = argc > arg ? argv[arg] : "100";
   const bool generated = file.find_first_not_of("0123456789") == std::string::npos;
   if (generated) {
     const std::string text = bench::GenerateCatalog(std::stoul(file) * 1000 * 1000);
@@ -34,20 +90,12 @@ int main(int argc, char** argv) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
   }
+  const std::string saved = std::string(dir) + "/saved.xml";
   setenv("windir", dir, 1);  // the run's settings stay in the temporary folder
   if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   InitializeZelApps();
-
-  double headless = 0;
-  {
-    TTreeView tree;
-    TZelXMLTree component;
-    component.SetTreeView(&tree);
-    const auto t = std::chrono::steady_clock::now();
-    component.LoadFromFile(file);
-    headless = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-  }
+  const double headless = windowOnly ? 0 : HeadlessLoad(file);
 
   QApplication app(argc, argv);
   QElapsedTimer since;
@@ -63,37 +111,41 @@ int main(int argc, char** argv) {
       QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
     }
   });
-  qint64 lastTick = -1, longestGap = 0;
-  QTimer ticks;
-  QObject::connect(&ticks, &QTimer::timeout, [&] {
-    const qint64 now = since.elapsed();
-    if (lastTick >= 0) longestGap = std::max(longestGap, now - lastTick);
-    lastTick = now;
-  });
-  ticks.start(5);
-  // The gaps count from the moment the load begins.
+  TGapProbe probe;
+  // The load's gaps count from the moment the load begins.
   const TZelXMLTree::TStateChangeEvent handler = form.ZelXMLTree1.OnStateChange;
   std::string stages;
   form.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& sender, TZelXMLTreeStates state) {
-    if (state == zxtsLoading) lastTick = since.elapsed();
+    if (state == zxtsLoading) probe.Restart();
     stages += Format(" %s %.2f s", ZelXMLTreeStateName(state), since.nsecsElapsed() / 1e9);
     handler(sender, state);
   };
   form.show();
   app.exec();
+  const qint64 loadGap = probe.Longest();
+  const int nodes = form.Tree().Count();
 
-  std::printf("document %s, %d nodes\n", file.c_str(), form.Tree().Count());
-  std::printf("headless load %.2f s\n", headless);
-  std::printf("window: caption names the document after %.2f s (stages:%s)\n", caption,
-              stages.c_str());
-  std::printf("longest input gap %lld ms (between runs of queued messages in the load: %lld ms)\n",
-              static_cast<long long>(longestGap),
-              static_cast<long long>(form.LongestMessageGapMs()));
+  double saveSeconds = 0;
+  QTimer::singleShot(0, &app, [&] {
+    probe.Restart();
+    QElapsedTimer t;
+    t.start();
+    form.SaveFile(saved);
+    saveSeconds = t.nsecsElapsed() / 1e9;
+    QCoreApplication::exit(0);
+  });
+  app.exec();
+
+  std::printf("document %s\nnodes %d\n", file.c_str(), nodes);
+  if (!windowOnly) std::printf("headless_load %.2f s\n", headless);
+  std::printf("open %.2f s\nstages%s\n", caption, stages.c_str());
+  std::printf("load_gap %lld ms\nsave %.2f s\nsave_gap %lld ms\npeak %ld MB\n",
+              static_cast<long long>(loadGap), saveSeconds, static_cast<long long>(probe.Longest()),
+              PeakMegabytes());
   form.SetModified(false);
-  if (generated) {
-    unlink(file.c_str());
-    unlink((std::string(dir) + "/ZelApps.ini").c_str());
-    rmdir(dir);
-  }
+  unlink(saved.c_str());
+  if (generated) unlink(file.c_str());
+  unlink((std::string(dir) + "/ZelApps.ini").c_str());
+  rmdir(dir);
   return 0;
 }

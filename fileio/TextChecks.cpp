@@ -45,7 +45,8 @@ class TReader {
 
 }  // namespace
 
-std::optional<TTextPosition> FindNulByte(const std::string& fileName) {
+std::optional<TTextPosition> FindNulByte(const std::string& fileName,
+                                         const std::function<bool()>& pump) {
   std::vector<char> buf(kChunk);
   // memchr alone over the file; lines are counted only once a NUL is known to be there.
   uint64_t offset = 0;
@@ -59,6 +60,7 @@ std::optional<TTextPosition> FindNulByte(const std::string& fileName) {
         break;
       }
       offset += n;
+      if (pump && !pump()) return std::nullopt;
     }
   }
   if (!found) return std::nullopt;

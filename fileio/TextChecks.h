@@ -3,6 +3,7 @@
 // character, so a file holding one would silently lose the rest.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,9 @@ struct TTextPosition {
 };
 
 // Where the first byte 0 of an 8-bit file stands, if it holds one. Raises EFOpenError as
-// ReadFileBytes does.
-std::optional<TTextPosition> FindNulByte(const std::string& fileName);
+// ReadFileBytes does. The pump, if any, is called after each megabyte; when it returns false
+// the search stops and finds nothing.
+std::optional<TTextPosition> FindNulByte(const std::string& fileName,
+                                         const std::function<bool()>& pump = {});
 
 }  // namespace zel

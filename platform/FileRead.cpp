@@ -45,13 +45,17 @@ int OpenRegularFile(const std::string& fileName, int64_t& size) {
   return fd;
 }
 
-std::string ReadFileBytes(const std::string& fileName) {
+std::string ReadFileBytes(const std::string& fileName, const std::function<bool()>& pump) {
+  // Small enough steps for a window to stay answered between them.
+  constexpr size_t kStep = size_t{4} << 20;
   int64_t size = 0;
   const int fd = OpenRegularFile(fileName, size);
-  std::string data(static_cast<size_t>(size), '\0');
+  std::string data;
+  data.reserve(static_cast<size_t>(size));
   size_t got = 0;
-  while (got < data.size()) {
-    const size_t chunk = std::min<size_t>(data.size() - got, size_t{1} << 30);
+  while (got < static_cast<size_t>(size)) {
+    const size_t chunk = std::min<size_t>(static_cast<size_t>(size) - got, kStep);
+    data.resize(got + chunk);  // within the reserve: no copy, only the new pages are touched
     const ssize_t n = ::read(fd, data.data() + got, chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -61,6 +65,7 @@ std::string ReadFileBytes(const std::string& fileName) {
     }
     if (n == 0) break;  // the file shrank
     got += static_cast<size_t>(n);
+    if (pump && !pump()) break;
   }
   ::close(fd);
   data.resize(got);

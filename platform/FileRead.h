@@ -3,6 +3,7 @@
 // "Cannot <verb> file \"<name>\". <system text>".
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zel {
@@ -25,7 +26,9 @@ void CheckRegularFile(const std::string& fileName);
 int OpenRegularFile(const std::string& fileName, int64_t& size);
 
 // Reads a whole regular file; never reads past the size it had when opened, so a file that
-// grows while it is read, or whose size lies, still ends. Raises EFOpenError.
-std::string ReadFileBytes(const std::string& fileName);
+// grows while it is read, or whose size lies, still ends. Raises EFOpenError. The pump, if
+// any, is called after every few megabytes; when it returns false the read stops there and
+// gives what it has.
+std::string ReadFileBytes(const std::string& fileName, const std::function<bool()>& pump = {});
 
 }  // namespace zel

@@ -41,8 +41,8 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
 
 }  // namespace
 
-void CheckEightBitFile(const std::string& fileName) {
-  if (const auto pos = FindNulByte(fileName)) NulFound(fileName, pos->Line, pos->Column);
+void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump) {
+  if (const auto pos = FindNulByte(fileName, pump)) NulFound(fileName, pos->Line, pos->Column);
 }
 
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,

@@ -3,6 +3,7 @@
 // or lost silently: NUL characters, characters the code page cannot hold, and the encoding an
 // XML declaration names once Unicode text has been converted.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,8 @@ namespace zel {
 class TStringList;
 
 // Raises EZelXMLTree, naming the position, when the 8-bit file holds a byte 0.
-void CheckEightBitFile(const std::string& fileName);
+// The pump is called now and then while the file is read.
+void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump = {});
 
 // One line of Unicode text in the code page. Raises EZelXMLTree, naming the file and the line,
 // when the line holds U+0000 or a character the code page cannot hold.

@@ -63,7 +63,8 @@ bool TZelXMLTree::IsUnicodeFile(const std::string& fileName) {
   return file.IsUnicode();
 }
 
-void TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines) {
+bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines,
+                                   const TReadPump& pump) {
   TVyTextFile file(fileName, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kNoSharing);
   file.Reset({}, kDefaultBufferSize, kSystemCodePage);
   lines.Clear();
@@ -72,10 +73,13 @@ void TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lin
   TSectionLineTrim trim;
   while (!file.Eof()) {
     const std::u16string line = file.Readln();
-    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(line), lines.Lines().size() + 1));
+    const size_t number = lines.Lines().size() + 1;
+    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(line), number));
+    if (number % kReadPumpInterval == 0 && pump && !pump()) return false;
   }
   // The text is no longer in the encoding the file named.
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
+  return true;
 }
 
 void TZelXMLTree::LoadFromFile(const std::string& fileName) {
@@ -99,19 +103,25 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
   TOutlineLines outline;
   {
     TMorXMLTree doc;
+    const TReadPump pump = [this] { return Pump(); };
+    // A read stopped by Abort ends the load here, like an Abort noticed right after it.
     if (FIsUnicode) {
-      ReadUnicodeLines(fileName, doc.Lines);
+      if (!ReadUnicodeLines(fileName, doc.Lines, pump)) return;
       const std::string text = doc.Lines.Text();
       doc.Lines.Clear();
-      doc.ParseText(text);
+      if (!doc.ParseText(text, pump)) return;
     } else {
-      CheckEightBitFile(fileName);
-      doc.LoadFromFile(fileName);
+      CheckEightBitFile(fileName, pump);
+      if (FCancelled || !doc.LoadFromFile(fileName, pump)) return;
     }
     if (FCancelled) return;
     SetState(zxtsBuildTree);
 
-    const size_t lineCount = CountXMLLines(doc);
+    const size_t lineCount = CountXMLLines(doc, pump);
+    if (FCancelled) {
+      SetState(zxtsCanceled);
+      return;
+    }
     // The first line is the document's own opening line; a document without elements has none.
     if (lineCount == 0) throw EListError::OutOfBounds(0);
     TXMLOutlineTransform transform(
@@ -135,8 +145,13 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     // The root line is the file name as outline text, so it is split like any line.
     SplitLines(ExtractFileName(fileName) + "\r\n",
                [&](std::string_view line) { builder.AddLine(line); });
-    outline.Drain(
-        [&](int level, std::string_view text) { builder.AddNode(level, std::string(text)); });
+    size_t nodes = 0;
+    // After an Abort the remaining lines are only given back, not built.
+    outline.Drain([&](int level, std::string_view text) {
+      if (FCancelled) return;
+      builder.AddNode(level, std::string(text));
+      if (++nodes % kReadPumpInterval == 0) Pump();
+    });
   }
   SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }

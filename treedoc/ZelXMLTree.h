@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Exception.h"
+#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -35,6 +36,7 @@ class TZelXMLTree {
   using TStateChangeEvent = std::function<void(TZelXMLTree& Sender, TZelXMLTreeStates State)>;
   using TProgressEvent =
       std::function<void(TZelXMLTree& Sender, TZelXMLTreeStates State, uint16_t PercentProgress)>;
+  using TPumpEvent = std::function<void(TZelXMLTree& Sender)>;
 
   TZelXMLTree() = default;
   ~TZelXMLTree() { FTreeView = nullptr; }
@@ -50,6 +52,10 @@ class TZelXMLTree {
 
   TStateChangeEvent OnStateChange;
   TProgressEvent OnProgress;
+  // Raised every few thousand tokens or nodes in the load's stages that raise no progress (the
+  // file read, the parse, the tree build), so that a window can let queued messages run and
+  // take a Cancel there. It changes no state and no progress value; Abort is checked after it.
+  TPumpEvent OnPump;
 
   // Asks the running operation to stop at its next check.
   void Abort() { FCancelled = true; }
@@ -63,7 +69,9 @@ class TZelXMLTree {
   // Whether the text-file reader finds the file to be Unicode text.
   static bool IsUnicodeFile(const std::string& fileName);
   // Reads a Unicode file's lines, trimmed and converted to the system code page.
-  static void ReadUnicodeLines(const std::string& fileName, TStringList& lines);
+  // False when the pump stopped the read (the lines read so far are kept).
+  static bool ReadUnicodeLines(const std::string& fileName, TStringList& lines,
+                               const TReadPump& pump = {});
 
  private:
   void CheckReady() const;
@@ -72,6 +80,11 @@ class TZelXMLTree {
     if (OnProgress) OnProgress(*this, FState, percent);
   }
   void BuildOutline(const std::string& fileName);
+  // Raises OnPump; false once Abort was called.
+  bool Pump() {
+    if (OnPump) OnPump(*this);
+    return !FCancelled;
+  }
 
   TZelXMLTreeStates FState = zxtsCanceled;
   bool FCancelled = false;

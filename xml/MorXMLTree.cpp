@@ -29,33 +29,55 @@ void TMorXMLTree::BuildFromTokens() {
   builder.Finish();
 }
 
-void TMorXMLTree::ParseText(std::string_view text) {
+namespace {
+
+// Unwinds the tokenizer when the pump asks to stop; never leaves ParseText.
+struct TReadStopped {};
+
+}  // namespace
+
+bool TMorXMLTree::ParseText(std::string_view text, const TReadPump& pump) {
   Lines.Clear();
   TXmlBuilder builder(*this);
   size_t tokens = 0;
-  Tokenize(text, [&](TXmlToken kind, std::string_view s) {
-    ++tokens;
-    builder.Token(kind, s);
-  });
+  try {
+    Tokenize(text, [&](TXmlToken kind, std::string_view s) {
+      if (++tokens % kReadPumpInterval == 0 && pump && !pump()) throw TReadStopped();
+      builder.Token(kind, s);
+    });
+  } catch (const TReadStopped&) {
+    return false;
+  }
   builder.Finish();
   if (tokens == 0) throw EListError::OutOfBounds(0);
+  return true;
 }
 
-void TMorXMLTree::LoadFromFile(const std::string& fileName) {
+bool TMorXMLTree::LoadFromFile(const std::string& fileName, const TReadPump& pump) {
   ClearNodes();
   ClearAttributes();
   Lines.Clear();
   std::string text;
   {
-    const std::string bytes = ReadFileBytes(fileName);
+    bool stopped = false;
+    const auto step = [&] {
+      stopped = pump && !pump();
+      return !stopped;
+    };
+    const std::string bytes = ReadFileBytes(fileName, step);
+    if (stopped) return false;
     // The text a line list would give back for these bytes: every line ends in CR LF.
     text.reserve(bytes.size() + bytes.size() / 16 + 2);
+    size_t lines = 0;
     SplitLines(bytes, [&](std::string_view line) {
+      if (stopped) return;
       text.append(line);
       text.append("\r\n");
+      if (++lines % kReadPumpInterval == 0) step();
     });
+    if (stopped) return false;
   }
-  ParseText(text);
+  return ParseText(text, pump);
 }
 
 void TMorXMLTree::SaveToStream(TStream& stream) {

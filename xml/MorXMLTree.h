@@ -22,6 +22,13 @@ class TMorXMLNode;
 class TMorXMLTree;
 struct TMorXMLPools;
 
+// Called now and then while a long read runs, so that the caller can let its window breathe;
+// returning false stops the read.
+using TReadPump = std::function<bool()>;
+// Tokens (or lines) read between two calls of the pump: frequent enough for a 30 ms rhythm,
+// rare enough to cost nothing.
+inline constexpr size_t kReadPumpInterval = 4096;
+
 // What a node's Value holds.
 inline constexpr uint8_t kValueText = 0;
 inline constexpr uint8_t kValueCData = 1;  // CDATA content, marked as EscapeCData does
@@ -167,14 +174,15 @@ class TMorXMLTree : public TMorXMLNode {
 
   // ClearNodes, ClearAttributes, then reads the file's bytes as 8-bit text (split into lines
   // as the line list does) and parses them. "Cannot open file ..." when it cannot be read.
-  void LoadFromFile(const std::string& fileName);
+  // With a pump that stops the read, returns false and the document holds what was read.
+  bool LoadFromFile(const std::string& fileName, const TReadPump& pump = {});
   // Builds the tree from the tokens in Lines. No token at all: "List index out of bounds
   // (0)", after the document has been cleared.
   void BuildFromTokens();
   // The same result as putting `text` (line-list text: every line followed by CR LF) into
   // Lines, TokenizeXML(Lines) and BuildFromTokens(), without building the token list.
-  // Lines is left empty.
-  void ParseText(std::string_view text);
+  // Lines is left empty. False when the pump stopped the read.
+  bool ParseText(std::string_view text, const TReadPump& pump = {});
   // The whole document as indented text; empty when the document has no child.
   std::string GetXMLText() const;
   // Lines gets the text of GetXMLText, then goes to the stream.
@@ -216,7 +224,8 @@ using TXMLLineSink = std::function<bool(size_t level, std::string_view text)>;
 bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink);
 // The same lines with their indentation as spaces.
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
-// The number of lines ForEachXMLLine yields, without building them.
-size_t CountXMLLines(const TMorXMLTree& doc);
+// The number of lines ForEachXMLLine yields, without building them. A pump that stops the
+// count makes the result a part of it.
+size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump = {});
 
 }  // namespace zel

@@ -26,6 +26,7 @@ struct StringOut {
 template <bool Emit>
 struct LineOut {
   const TXMLLineSink* Sink = nullptr;
+  const TReadPump* Pump = nullptr;
   std::string Line;
   size_t Level = 0;
   bool Pending = false;  // characters (or indentation) since the last break
@@ -43,6 +44,7 @@ struct LineOut {
     Level = 0;
     ++Count;
     Pending = false;
+    if (Pump && Count % kReadPumpInterval == 0 && !(*Pump)()) Stopped = true;
   }
   void Put(std::string_view s) {
     size_t i = 0;
@@ -134,8 +136,9 @@ void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string
   });
 }
 
-size_t CountXMLLines(const TMorXMLTree& doc) {
+size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump) {
   LineOut<false> out;
+  if (pump) out.Pump = &pump;
   xmlwrite::Document(out, doc);
   out.Finish();
   return out.Count;
