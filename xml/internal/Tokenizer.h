@@ -85,9 +85,10 @@ inline std::string_view Escape(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
-bool IsCDataStart(std::string_view t, size_t a);
-// True when the processing instruction at a has the target exactly "xml".
-bool IsXmlDeclaration(std::string_view t, size_t a);
+// Both look at the markup's first character m, the one after '<' and its blanks.
+bool IsCDataStart(std::string_view t, size_t m);
+// True when the processing instruction at m has the target exactly "xml".
+bool IsXmlDeclaration(std::string_view t, size_t m);
 
 // All scans of one text.
 class TScanner {
@@ -161,21 +162,27 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       break;
     }
     text(from, a);
-    if (IsCDataStart(t, a)) {
-      const size_t start = a + kCDataOpen.size();
+    // The kind is decided where the cleaned text starts: blanks after '<' are dropped from
+    // the token, and a saved "<?i>" must read back as what "< ?i>" was taken for.
+    size_t m = a + 1;
+    while (m < len && IsBlank(t[m])) ++m;
+    const size_t lt = m - 1;  // where the '<' stands for the scans
+    if (IsCDataStart(t, m)) {
+      const size_t start = lt + kCDataOpen.size();
       from = section(TXmlToken::CData, start, scan.CDataEnd(start), kSectionEndLength);
       continue;
     }
-    if (t.compare(a, kCommentOpen.size(), kCommentOpen) == 0) {
-      const size_t start = a + kCommentOpen.size();
+    const std::string_view mark = t.substr(m);
+    if (mark.starts_with(kCommentOpen.substr(1))) {
+      const size_t start = lt + kCommentOpen.size();
       from = section(TXmlToken::Comment, start, scan.CommentEnd(start), kSectionEndLength);
       continue;
     }
-    const bool instruction = t.compare(a, 2, "<?") == 0 && !IsXmlDeclaration(t, a);
-    const bool declaration = t.compare(a, 2, "<!") == 0;
-    const size_t b = instruction   ? scan.InstructionEnd(a)
-                     : declaration ? scan.DeclarationEnd(a)
-                                   : scan.TagEnd(a);
+    const bool instruction = mark.starts_with('?') && !IsXmlDeclaration(t, m);
+    const bool declaration = mark.starts_with('!');
+    const size_t b = instruction   ? scan.InstructionEnd(lt)
+                     : declaration ? scan.DeclarationEnd(lt)
+                                   : scan.TagEnd(lt);
     if (b == npos) {
       from = a + 1;  // no end at all: the '<' is dropped
       continue;
