@@ -118,3 +118,21 @@ TEST(ZelXMLTreeRoundTrip, DeepDocumentsKeepTheirLevels) {
   EXPECT_EQ(last->Level(), depth);
   EXPECT_EQ(last->Text(), "<a>t</a>");
 }
+
+TEST(ZelXMLTreeRoundTrip, MarkupAfterBlanksReadsBackAsTheSameOutline) {
+  // Blanks and control characters between '<' and the markup's first character are dropped;
+  // the saved line must then read back as the markup it was taken for.
+  for (const std::string& bytes :
+       {std::string("\xBF<\x15?i>I"), std::string("<a>< ?p x>y?></a>"),
+        std::string("<a><\n!-- c --></a>"), std::string("<a><\t![CDATA[<b>]]></a>"),
+        std::string("< !DOCTYPE a><a/>"), std::string("< ?xml version=\"1.0\"?><a/>")}) {
+    SCOPED_TRACE(bytes);
+    TempDir dir;
+    Recorder r;
+    r.component.LoadFromFile(dir.Write("t.xml", bytes));
+    const std::string first = OutlineOf(r.tree);
+    r.component.SaveToFile(dir.File("t.xml"));
+    r.component.LoadFromFile(dir.File("t.xml"));
+    EXPECT_EQ(OutlineOf(r.tree), first);
+  }
+}
