@@ -144,9 +144,14 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   TScanner scan(t);
   std::string scratch;
   const size_t len = t.size();
+  // The texts around dropped '<'s, gathered: they are one text once saved and read back.
+  std::string joined;
   const auto text = [&](size_t from, size_t to) {
-    const std::string_view r = TrimView(t.substr(from, to - from));
+    std::string_view r = t.substr(from, to - from);
+    if (!joined.empty()) r = joined.append(r);
+    r = TrimView(r);
     if (!r.empty()) sink(TXmlToken::Text, Clean(r, scratch));
+    joined.clear();
   };
   // A section runs from its opening to its end, or to the end of the text.
   const auto section = [&](TXmlToken kind, size_t from, size_t end, size_t endLength) {
@@ -161,19 +166,20 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       text(from, len);
       break;
     }
-    text(from, a);
     // The kind is decided where the cleaned text starts: blanks after '<' are dropped from
     // the token, and a saved "<?i>" must read back as what "< ?i>" was taken for.
     size_t m = a + 1;
     while (m < len && IsBlank(t[m])) ++m;
     const size_t lt = m - 1;  // where the '<' stands for the scans
     if (IsCDataStart(t, m)) {
+      text(from, a);
       const size_t start = lt + kCDataOpen.size();
       from = section(TXmlToken::CData, start, scan.CDataEnd(start), kSectionEndLength);
       continue;
     }
     const std::string_view mark = t.substr(m);
     if (mark.starts_with(kCommentOpen.substr(1))) {
+      text(from, a);
       const size_t start = lt + kCommentOpen.size();
       from = section(TXmlToken::Comment, start, scan.CommentEnd(start), kSectionEndLength);
       continue;
@@ -184,9 +190,11 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
                      : declaration ? scan.DeclarationEnd(lt)
                                    : scan.TagEnd(lt);
     if (b == npos) {
-      from = a + 1;  // no end at all: the '<' is dropped
+      joined.append(t.substr(from, a - from));  // no end at all: the '<' is dropped
+      from = a + 1;
       continue;
     }
+    text(from, a);
     from = b + 1;
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
@@ -202,6 +210,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       sink(TXmlToken::OpenTag, d);
     }
   }
+  text(len, len);  // what a dropped '<' at the very end left
   return scan.CharsRead();
 }
 
