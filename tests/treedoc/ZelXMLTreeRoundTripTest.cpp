@@ -122,9 +122,11 @@ TEST(ZelXMLTreeRoundTrip, DeepDocumentsKeepTheirLevels) {
 TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
   // Blanks and control characters between '<' and the markup's first character are dropped;
   // the saved line must then read back as the markup it was taken for. A '<' that nothing
-  // closes is dropped too, and the texts around it, saved on one line, read back as one.
+  // closes is dropped too, and the texts around it, saved on one line, read back as one; a
+  // control character ends a tag's name as a space does.
   for (const std::string& bytes :
        {std::string("<a>\xFF\xE9</a>>\xFF\xE9</a-"), std::string("<a>x < y"),
+        std::string("<a><b\x15\tc/></a>"), std::string("<a><b\x01 c=\"1\"/></a>"),
         std::string("\xBF<\x15?i>I"), std::string("<a>< ?p x>y?></a>"),
         std::string("<a><\n!-- c --></a>"), std::string("<a><\t![CDATA[<b>]]></a>"),
         std::string("< !DOCTYPE a><a/>"), std::string("< ?xml version=\"1.0\"?><a/>")}) {
