@@ -140,3 +140,16 @@ TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
     EXPECT_EQ(OutlineOf(r.tree), first);
   }
 }
+
+// Known fault, found by fuzzing and not fixed yet: an XML declaration inside an element is
+// shown at the first level while what follows it stays one level deeper, so the element is
+// saved empty and the nodes after the declaration read back one level higher.
+TEST(ZelXMLTreeRoundTrip, DISABLED_ADeclarationInsideAnElementReadsBackTheSame) {
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("t.xml", "<a><?xml>\xD7?\xE9<+a>\n"));
+  const std::string first = OutlineOf(r.tree);
+  r.component.SaveToFile(dir.File("t.xml"));
+  r.component.LoadFromFile(dir.File("t.xml"));
+  EXPECT_EQ(OutlineOf(r.tree), first);
+}
