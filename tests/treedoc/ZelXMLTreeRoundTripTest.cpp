@@ -126,10 +126,11 @@ TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
   // control character ends a tag's name as a space does.
   for (const std::string& bytes :
        {std::string("<a>\xFF\xE9</a>>\xFF\xE9</a-"), std::string("<a>x < y"),
-        std::string("<a><b\x15\tc/></a>"), std::string("<a><b\x01 c=\"1\"/></a>"),
-        std::string("\xBF<\x15?i>I"), std::string("<a>< ?p x>y?></a>"),
-        std::string("<a><\n!-- c --></a>"), std::string("<a><\t![CDATA[<b>]]></a>"),
-        std::string("< !DOCTYPE a><a/>"), std::string("< ?xml version=\"1.0\"?><a/>")}) {
+        std::string("<y/>a<>b"), std::string("<a><b\x15\tc/></a>"),
+        std::string("<a><b\x01 c=\"1\"/></a>"), std::string("\xBF<\x15?i>I"),
+        std::string("<a>< ?p x>y?></a>"), std::string("<a><\n!-- c --></a>"),
+        std::string("<a><\t![CDATA[<b>]]></a>"), std::string("< !DOCTYPE a><a/>"),
+        std::string("< ?xml version=\"1.0\"?><a/>")}) {
     SCOPED_TRACE(bytes);
     TempDir dir;
     Recorder r;

@@ -194,14 +194,17 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       from = a + 1;
       continue;
     }
+    if (!(instruction || declaration) && TrimView(t.substr(a + 1, b - a - 1)).empty()) {
+      joined.append(t.substr(from, a - from));  // "<>" gives no token and splits no text
+      from = b + 1;
+      continue;
+    }
     text(from, a);
     from = b + 1;
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
     if (instruction || declaration) {
       sink(TXmlToken::Instruction, d);
-    } else if (d.empty()) {
-      // "<>" gives no token.
     } else if (d.front() == '/') {
       sink(TXmlToken::CloseTag, TrimView(d.substr(1)));
     } else if (d.back() == '/') {
