@@ -142,15 +142,24 @@ TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
   }
 }
 
-// Known fault, found by fuzzing and not fixed yet: an XML declaration inside an element is
+// Known faults, found by fuzzing and not fixed yet. An XML declaration inside an element is
 // shown at the first level while what follows it stays one level deeper, so the element is
-// saved empty and the nodes after the declaration read back one level higher.
-TEST(ZelXMLTreeRoundTrip, DISABLED_ADeclarationInsideAnElementReadsBackTheSame) {
-  TempDir dir;
-  Recorder r;
-  r.component.LoadFromFile(dir.Write("t.xml", "<a><?xml>\xD7?\xE9<+a>\n"));
-  const std::string first = OutlineOf(r.tree);
-  r.component.SaveToFile(dir.File("t.xml"));
-  r.component.LoadFromFile(dir.File("t.xml"));
-  EXPECT_EQ(OutlineOf(r.tree), first);
+// saved empty and the nodes after the declaration read back one level higher. A declaration
+// subset with a comment that only a later "-->" closes ends at one '>' when first read and
+// at another once saved.
+TEST(ZelXMLTreeRoundTrip, DISABLED_DeclarationsReadBackTheSame) {
+  for (const std::string& bytes :
+       {std::string("<a><?xml>\xD7?\xE9<+a>\n"),
+        std::string("<!DOCTYPE x [ <!-- <?xm>- -l<!ELEMENT x ANY> <!ENTITY e \"v>\"> ]>\n<x "
+                    "a=\">\" b='\"'>t<![CDATA[a\\n >b] \n]<!-- multi\n   line -->\n<?pi "
+                    "data?>mixed<y//<axitl>>\n")}) {
+    SCOPED_TRACE(bytes);
+    TempDir dir;
+    Recorder r;
+    r.component.LoadFromFile(dir.Write("t.xml", bytes));
+    const std::string first = OutlineOf(r.tree);
+    r.component.SaveToFile(dir.File("t.xml"));
+    r.component.LoadFromFile(dir.File("t.xml"));
+    EXPECT_EQ(OutlineOf(r.tree), first);
+  }
 }
