@@ -70,9 +70,9 @@ TEST(Hostile, UnterminatedMarkupIsReadOnce) {
 TEST(Hostile, UnterminatedMarkupKeepsItsRules) {
   // A '<' without any '>' after it is dropped, the texts around it stay as one text: saved
   // and read back, they would be one.
-  EXPECT_EQ(Tokens("<a>x < y"), (V{"OT:a", "TX:x  y"}));
-  EXPECT_EQ(Tokens("<a>x </a- <"), (V{"OT:a", "TX:x /a-"}));
-  EXPECT_EQ(Tokens("x < y <!-- c"), (V{"TX:x  y", "CM: c\\n "}));
+  EXPECT_EQ(Tokens("<a>x < y"), (V{"OT:a", "TX:x   y"}));
+  EXPECT_EQ(Tokens("<a>x </a- <"), (V{"OT:a", "TX:x  /a-"}));
+  EXPECT_EQ(Tokens("x < y <!-- c"), (V{"TX:x   y", "CM: c\\n "}));
   // An unclosed value falls back to the first '>' after its quote.
   EXPECT_EQ(Tokens("<a b='x>y"), (V{"OT:a b='x", "TX:y"}));
   // A tag whose every '>' is quoted ends at its first '>'.

@@ -30,7 +30,7 @@ TEST(Reader, OddTags) {
   EXPECT_EQ(Tokens(Crlf({"<a><![cdata[x]]></a>"})), (V{"OT:a", "CD:x", "CT:a"}));
   EXPECT_EQ(Tokens(Crlf({"<br/><br />"})), (V{"ET:br", "ET:br"}));
   // The '<' that nothing closes goes; the texts around it stay together, as they read back.
-  EXPECT_EQ(Tokens(Crlf({"<a>x < y"})), (V{"OT:a", "TX:x  y"}));
+  EXPECT_EQ(Tokens(Crlf({"<a>x < y"})), (V{"OT:a", "TX:x   y"}));
 }
 
 TEST(Reader, ExtraClosingTagsAreIgnored) {

@@ -144,7 +144,8 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   TScanner scan(t);
   std::string scratch;
   const size_t len = t.size();
-  // The texts around dropped '<'s, gathered: they are one text once saved and read back.
+  // The texts around dropped '<'s and "<>", gathered: they are one text once saved and read
+  // back.
   std::string joined;
   const auto text = [&](size_t from, size_t to) {
     std::string_view r = t.substr(from, to - from);
@@ -190,12 +191,13 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
                      : declaration ? scan.DeclarationEnd(lt)
                                    : scan.TagEnd(lt);
     if (b == npos) {
-      joined.append(t.substr(from, a - from));  // no end at all: the '<' is dropped
+      // No end at all: the '<' is dropped, and stands apart its texts as a space.
+      joined.append(t.substr(from, a - from)).push_back(' ');
       from = a + 1;
       continue;
     }
     if (!(instruction || declaration) && TrimView(t.substr(a + 1, b - a - 1)).empty()) {
-      joined.append(t.substr(from, a - from));  // "<>" gives no token and splits no text
+      joined.append(t.substr(from, a - from)).push_back(' ');  // "<>" gives no token
       from = b + 1;
       continue;
     }
