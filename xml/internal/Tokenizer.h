@@ -191,7 +191,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
                      : declaration ? scan.DeclarationEnd(lt)
                                    : scan.TagEnd(lt);
     if (b == npos) {
-      // No end at all: the '<' is dropped, and stands apart its texts as a space.
+      // No end at all: the '<' is dropped and keeps its texts apart as a space.
       joined.append(t.substr(from, a - from)).push_back(' ');
       from = a + 1;
       continue;
