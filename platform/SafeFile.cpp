@@ -26,6 +26,20 @@ constexpr size_t kDirectRun = size_t{1} << 16;
 constexpr int kMaxLinks = 40;
 constexpr int kNameAttempts = 100;
 
+int gFaultCountdown = 0;  // writes left before the fault; 0: no fault armed
+int gFaultErr = 0;
+
+// True when the armed fault hits this write; errno then holds its code.
+bool WriteFaults() {
+  if (gFaultCountdown == 0) return false;
+  if (gFaultCountdown > 1) {
+    --gFaultCountdown;
+    return false;
+  }
+  errno = gFaultErr;
+  return true;
+}
+
 mode_t DefaultMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -154,7 +168,7 @@ void TSafeFileWriter::Open() {
 void TSafeFileWriter::WriteOut(const char* data, size_t size) {
   if (FFd < 0) Open();
   while (size > 0) {
-    const ssize_t n = ::write(FFd, data, size);
+    const ssize_t n = WriteFaults() ? -1 : ::write(FFd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
       WriteFailed(errno);
@@ -202,7 +216,8 @@ void TSafeFileWriter::WriteRepeated(char c, size_t count) {
       pieces.push_back({FRun.data(), n});
       batch += n;
     }
-    const ssize_t n = ::writev(FFd, pieces.data(), static_cast<int>(pieces.size()));
+    const ssize_t n =
+        WriteFaults() ? -1 : ::writev(FFd, pieces.data(), static_cast<int>(pieces.size()));
     if (n < 0) {
       if (errno == EINTR) continue;
       WriteFailed(errno);
@@ -250,6 +265,11 @@ void TSafeFileWriter::Commit() {
   ::close(FDirFd);
   FDirFd = -1;
   FCommitted = true;
+}
+
+void SetSafeFileWriteFault(int nth, int err) {
+  gFaultCountdown = nth;
+  gFaultErr = err;
 }
 
 void WriteFileAtomically(const std::string& fileName, std::string_view data) {

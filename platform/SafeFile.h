@@ -58,6 +58,10 @@ class TSafeFileWriter : public TTextSink {
   mode_t FMode = 0;
 };
 
+// Test seam for a disk that fills up half way: the nth write to the disk from now on (1 for
+// the next) and every one after it fail with err, in every writer; 0 turns the fault off.
+void SetSafeFileWriteFault(int nth, int err);
+
 // Writes data to the file by the rules above.
 void WriteFileAtomically(const std::string& fileName, std::string_view data);
 

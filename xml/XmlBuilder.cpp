@@ -1,12 +1,18 @@
 #include "xml/internal/Builder.h"
 
+#include <algorithm>
+
 #include "base/Exception.h"
+#include "base/StrUtils.h"
 
 namespace zel {
 
 TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::string_view t,
                               std::string_view value) {
-  const size_t a = t.find(' ');
+  // The name ends at the first blank of any kind: one that ended it would be trimmed away
+  // once the tag is saved and read again.
+  const auto blank = std::find_if(t.begin(), t.end(), IsBlank);
+  const size_t a = blank == t.end() ? std::string_view::npos : size_t(blank - t.begin());
   TMorXMLNode* n = pools.NewChild(parent, a == std::string_view::npos ? t : t.substr(0, a), value,
                                   TMorXMLNodeKind::nkElement);
   if (a == std::string_view::npos) return n;

@@ -49,21 +49,21 @@ bool TokenFromLine(std::string_view line, TXmlToken& kind, std::string_view& tex
 
 namespace xmltok {
 
-bool IsCDataStart(std::string_view t, size_t a) {
-  static constexpr std::string_view kOpen = "<![CDATA[";
-  if (t.size() - a < kOpen.size()) return false;
+bool IsCDataStart(std::string_view t, size_t m) {
+  static constexpr std::string_view kOpen = "![CDATA[";
+  if (t.size() - m < kOpen.size()) return false;
   for (size_t i = 0; i < kOpen.size(); ++i) {
-    char c = t[a + i];
+    char c = t[m + i];
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (c != kOpen[i]) return false;
   }
   return true;
 }
 
-bool IsXmlDeclaration(std::string_view t, size_t a) {
-  if (t.compare(a, 5, "<?xml") != 0) return false;
-  if (a + 5 >= t.size()) return true;
-  const char c = t[a + 5];
+bool IsXmlDeclaration(std::string_view t, size_t m) {
+  if (!t.substr(m).starts_with("?xml")) return false;
+  if (m + 4 >= t.size()) return true;
+  const char c = t[m + 4];
   return IsBlank(c) || c == '?' || c == '>';
 }
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "base/Exception.h"
 #include "platform/TestFiles.h"
 
@@ -127,6 +126,35 @@ TEST_F(IniFileTest, RefusedWritesRaiseUnableToWrite) {
   // A value with a line break would add lines of its own to the file.
   EXPECT_THROW(FIni.WriteString("S", "k", "a\n[Other]\nk=b"), Exception);
   EXPECT_EQ(FIni.ReadString("Other", "k", "none"), "none");
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST_F(IniFileTest, AHostileFileReadsWithoutFailingAndTakesWrites) {
+  const std::string huge(3 << 20, 'h');
+  std::string text = "garbage without an equals sign\r\n=value without a key\r\n[unclosed\r\n";
+  text += std::string("\0\x01\xFF binary\r\n", 13);
+  text += "[S]\r\nk=first\r\nk=second\r\n[s]\r\nk=third\r\nother=1\r\n";
+  text += "[" + huge + "]\r\nk=in the huge section\r\n";
+  text += "[T]\r\nlong=" + huge + "\r\n" + huge + "\r\nafter=2\r\n";
+  WriteBytes(FIni.FileName(), text);
+
+  // The first section and key of a name count; a later duplicate is not read.
+  EXPECT_EQ(FIni.ReadString("S", "k", ""), "first");
+  EXPECT_EQ(FIni.ReadInteger("S", "other", 0), 0);
+  EXPECT_EQ(FIni.ReadString("T", "long", "").size(), 2047u);
+  EXPECT_EQ(FIni.ReadInteger("T", "after", 0), 2);
+  EXPECT_EQ(FIni.ReadString(huge, "k", ""), "in the huge section");
+  EXPECT_EQ(FIni.ReadString("Missing", "k", "def"), "def");
+
+  FIni.WriteString("T", "after", "3");
+  EXPECT_EQ(FIni.ReadInteger("T", "after", 0), 3);
+  EXPECT_EQ(FIni.ReadString("T", "long", "").size(), 2047u);
+  EXPECT_EQ(ReadBytes(FIni.FileName()).size(), text.size());  // every other byte kept
 }
 
 }  // namespace

@@ -37,6 +37,18 @@ RoundTrip LoadAndSave(const std::string& bytes) {
   return result;
 }
 
+// A load, a save over the file and a second load give the same outline.
+void ExpectTheSameOutlineOnceSaved(const std::string& bytes) {
+  SCOPED_TRACE(bytes);
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("t.xml", bytes));
+  const std::string first = OutlineOf(r.tree);
+  r.component.SaveToFile(dir.File("t.xml"));
+  r.component.LoadFromFile(dir.File("t.xml"));
+  EXPECT_EQ(OutlineOf(r.tree), first);
+}
+
 }  // namespace
 
 TEST(ZelXMLTreeRoundTrip, BackslashesInSectionsAreNotTakenForMarks) {
@@ -117,4 +129,35 @@ TEST(ZelXMLTreeRoundTrip, DeepDocumentsKeepTheirLevels) {
   const TTreeNode* last = r.tree.Item(depth);
   EXPECT_EQ(last->Level(), depth);
   EXPECT_EQ(last->Text(), "<a>t</a>");
+}
+
+TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
+  // Blanks and control characters between '<' and the markup's first character are dropped;
+  // the saved line must then read back as the markup it was taken for. A '<' that nothing
+  // closes is dropped too, and the texts around it, saved on one line, read back as one; a
+  // control character ends a tag's name as a space does.
+  for (const std::string& bytes :
+       {std::string("<a>\xFF\xE9</a>>\xFF\xE9</a-"), std::string("<a>x < y"),
+        std::string("<y/>a<>b"), std::string("<a><b\x15\tc/></a>"),
+        std::string("<a><b\x01 c=\"1\"/></a>"), std::string("\xBF<\x15?i>I"),
+        std::string("<a>< ?p x>y?></a>"), std::string("<a><\n!-- c --></a>"),
+        std::string("<a><\t![CDATA[<b>]]></a>"), std::string("< !DOCTYPE a><a/>"),
+        std::string("< ?xml version=\"1.0\"?><a/>")}) {
+    ExpectTheSameOutlineOnceSaved(bytes);
+  }
+}
+
+// Known faults, found by fuzzing and not fixed yet. An XML declaration inside an element is
+// shown at the first level while what follows it stays one level deeper, so the element is
+// saved empty and the nodes after the declaration read back one level higher. A declaration
+// subset with a comment that only a later "-->" closes ends at one '>' when first read and
+// at another once saved.
+TEST(ZelXMLTreeRoundTrip, DISABLED_DeclarationsReadBackTheSame) {
+  for (const std::string& bytes :
+       {std::string("<a><?xml>\xD7?\xE9<+a>\n"),
+        std::string("<!DOCTYPE x [ <!-- <?xm>- -l<!ELEMENT x ANY> <!ENTITY e \"v>\"> ]>\n<x "
+                    "a=\">\" b='\"'>t<![CDATA[a\\n >b] \n]<!-- multi\n   line -->\n<?pi "
+                    "data?>mixed<y//<axitl>>\n")}) {
+    ExpectTheSameOutlineOnceSaved(bytes);
+  }
 }

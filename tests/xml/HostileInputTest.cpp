@@ -40,6 +40,20 @@ TEST(Hostile, TagsAreToldApartOnTheirCleanedText) {
   EXPECT_EQ(Tokens("\xBF<\x15/i>I"), (V{"TX:\xBF", "CT:i", "TX:I"}));
 }
 
+TEST(Hostile, BlanksAfterTheLtDoNotHideTheMarkupKind) {
+  // Each is read as the markup it becomes once its blanks are dropped, so that the saved
+  // text reads back the same.
+  EXPECT_EQ(Tokens("\xBF<\x15?i>I"), (V{"TX:\xBF", "PI:?i", "TX:I"}));
+  EXPECT_EQ(Tokens("< ?p a>b?>"), (V{"PI:?p a>b?"}));
+  EXPECT_EQ(Tokens("<\n!-- c -->x"), (V{"CM: c ", "TX:x"}));
+  EXPECT_EQ(Tokens("<\t![CDATA[<a>]]>"), (V{"CD:<a>"}));
+  EXPECT_EQ(Tokens("< !DOCTYPE x [<!ENTITY e 'a>b'>]>"), (V{"PI:!DOCTYPE x [<!ENTITY e 'a>b'>]"}));
+  // The XML declaration stays on the tag path, as it is without the blank.
+  EXPECT_EQ(Tokens("< ?xml version=\"1.0\"?>"), Tokens("<?xml version=\"1.0\"?>"));
+  // Blanks up to the end of the text: the '<' is dropped.
+  EXPECT_EQ(Tokens("a< \x01"), (V{"TX:a"}));
+}
+
 TEST(Hostile, UnterminatedMarkupIsReadOnce) {
   const size_t n = 200000;
   for (const std::string& piece :
@@ -54,8 +68,11 @@ TEST(Hostile, UnterminatedMarkupIsReadOnce) {
 }
 
 TEST(Hostile, UnterminatedMarkupKeepsItsRules) {
-  // A '<' without any '>' after it is dropped, the texts around it stay.
-  EXPECT_EQ(Tokens("<a>x < y"), (V{"OT:a", "TX:x", "TX:y"}));
+  // A '<' without any '>' after it is dropped, the texts around it stay as one text: saved
+  // and read back, they would be one.
+  EXPECT_EQ(Tokens("<a>x < y"), (V{"OT:a", "TX:x   y"}));
+  EXPECT_EQ(Tokens("<a>x </a- <"), (V{"OT:a", "TX:x  /a-"}));
+  EXPECT_EQ(Tokens("x < y <!-- c"), (V{"TX:x   y", "CM: c\\n "}));
   // An unclosed value falls back to the first '>' after its quote.
   EXPECT_EQ(Tokens("<a b='x>y"), (V{"OT:a b='x", "TX:y"}));
   // A tag whose every '>' is quoted ends at its first '>'.

@@ -85,9 +85,10 @@ inline std::string_view Escape(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
-bool IsCDataStart(std::string_view t, size_t a);
-// True when the processing instruction at a has the target exactly "xml".
-bool IsXmlDeclaration(std::string_view t, size_t a);
+// Both look at the markup's first character m, the one after '<' and its blanks.
+bool IsCDataStart(std::string_view t, size_t m);
+// True when the processing instruction at m has the target exactly "xml".
+bool IsXmlDeclaration(std::string_view t, size_t m);
 
 // All scans of one text.
 class TScanner {
@@ -143,9 +144,15 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   TScanner scan(t);
   std::string scratch;
   const size_t len = t.size();
+  // The texts around dropped '<'s and "<>", gathered: they are one text once saved and read
+  // back.
+  std::string joined;
   const auto text = [&](size_t from, size_t to) {
-    const std::string_view r = TrimView(t.substr(from, to - from));
+    std::string_view r = t.substr(from, to - from);
+    if (!joined.empty()) r = joined.append(r);
+    r = TrimView(r);
     if (!r.empty()) sink(TXmlToken::Text, Clean(r, scratch));
+    joined.clear();
   };
   // A section runs from its opening to its end, or to the end of the text.
   const auto section = [&](TXmlToken kind, size_t from, size_t end, size_t endLength) {
@@ -160,33 +167,46 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       text(from, len);
       break;
     }
-    text(from, a);
-    if (IsCDataStart(t, a)) {
-      const size_t start = a + kCDataOpen.size();
+    // The kind is decided where the cleaned text starts: blanks after '<' are dropped from
+    // the token, and a saved "<?i>" must read back as what "< ?i>" was taken for.
+    size_t m = a + 1;
+    while (m < len && IsBlank(t[m])) ++m;
+    const size_t lt = m - 1;  // where the '<' stands for the scans
+    if (IsCDataStart(t, m)) {
+      text(from, a);
+      const size_t start = lt + kCDataOpen.size();
       from = section(TXmlToken::CData, start, scan.CDataEnd(start), kSectionEndLength);
       continue;
     }
-    if (t.compare(a, kCommentOpen.size(), kCommentOpen) == 0) {
-      const size_t start = a + kCommentOpen.size();
+    const std::string_view mark = t.substr(m);
+    if (mark.starts_with(kCommentOpen.substr(1))) {
+      text(from, a);
+      const size_t start = lt + kCommentOpen.size();
       from = section(TXmlToken::Comment, start, scan.CommentEnd(start), kSectionEndLength);
       continue;
     }
-    const bool instruction = t.compare(a, 2, "<?") == 0 && !IsXmlDeclaration(t, a);
-    const bool declaration = t.compare(a, 2, "<!") == 0;
-    const size_t b = instruction   ? scan.InstructionEnd(a)
-                     : declaration ? scan.DeclarationEnd(a)
-                                   : scan.TagEnd(a);
+    const bool instruction = mark.starts_with('?') && !IsXmlDeclaration(t, m);
+    const bool declaration = mark.starts_with('!');
+    const size_t b = instruction   ? scan.InstructionEnd(lt)
+                     : declaration ? scan.DeclarationEnd(lt)
+                                   : scan.TagEnd(lt);
     if (b == npos) {
-      from = a + 1;  // no end at all: the '<' is dropped
+      // No end at all: the '<' is dropped and keeps its texts apart as a space.
+      joined.append(t.substr(from, a - from)).push_back(' ');
+      from = a + 1;
       continue;
     }
+    if (!(instruction || declaration) && TrimView(t.substr(a + 1, b - a - 1)).empty()) {
+      joined.append(t.substr(from, a - from)).push_back(' ');  // "<>" gives no token
+      from = b + 1;
+      continue;
+    }
+    text(from, a);
     from = b + 1;
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
     if (instruction || declaration) {
       sink(TXmlToken::Instruction, d);
-    } else if (d.empty()) {
-      // "<>" gives no token.
     } else if (d.front() == '/') {
       sink(TXmlToken::CloseTag, TrimView(d.substr(1)));
     } else if (d.back() == '/') {
@@ -195,6 +215,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       sink(TXmlToken::OpenTag, d);
     }
   }
+  text(len, len);  // what a dropped '<' at the very end left
   return scan.CharsRead();
 }
 
