@@ -11,6 +11,7 @@
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
+#include "base/UpdateGuard.h"
 #include "treedoc/TreeWalk.h"
 
 namespace zel {
@@ -35,19 +36,6 @@ std::string LowerExtension(const std::string& name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return ext;
 }
-
-// Runs `closing` when the scope ends, also when an exception passes.
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FClosing(std::move(f)) {}
-  ~TFinally() { FClosing(); }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F FClosing;
-};
 
 }  // namespace
 
@@ -143,7 +131,7 @@ void TFormMain::LoadFile(const std::string& name) {
   FProcessFileName = name;
   StartPumpClock();
   {
-    TFinally closing([this] {
+    TScopeExit closing([this] {
       ShowProgressPanel(false);
       FTree.EndUpdate();
       TreeView1->unsetCursor();
@@ -176,7 +164,7 @@ void TFormMain::SaveFile(const std::string& name) {
   FileNew1Update();
   repaint();
   StartPumpClock();
-  TFinally closing([this] {
+  TScopeExit closing([this] {
     ShowProgressPanel(false);
     TreeView1->unsetCursor();
     if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
@@ -194,7 +182,7 @@ void TFormMain::SaveFile(const std::string& name) {
 void TFormMain::AssignImages() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   FTree.BeginUpdate();
-  TFinally closing([this] {
+  TScopeExit closing([this] {
     FTree.EndUpdate();
     QApplication::restoreOverrideCursor();
   });
