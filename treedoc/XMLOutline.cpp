@@ -7,8 +7,8 @@ namespace zel {
 
 namespace {
 
-// The writer puts the XML declaration's element right below the document's own.
-constexpr int kDeclarationWriterLevel = 2;
+// The level of the document's own children in the writer's text.
+constexpr int kTopWriterLevel = 1;
 
 // The writer's line for the XML declaration's element: "<?xml" followed by its attributes,
 // ">" or " />". A processing instruction kept as a leaf has another target (xml-stylesheet).
@@ -16,7 +16,7 @@ bool IsDeclarationLine(std::string_view s) {
   if (!StartsWith(s, "<?xml")) return false;
   if (s.size() == 5) return true;
   const char c = s[5];
-  return c == ' ' || c == '>' || c == '?' || c == '/';
+  return c == ' ' || c == '>' || c == '?';
 }
 
 std::string_view TrimLeftView(std::string_view s) {
@@ -71,7 +71,7 @@ void TXMLOutlineTransform::AddNode(int level, std::string_view text) {
 
 void TXMLOutlineTransform::SettlePendingAsNode() {
   FHasPending = false;
-  AddNode(LevelOf(FPendingLevel), FPendingText);
+  AddNode(FPendingOutlineLevel, FPendingText);
   FPrevLevel = FPendingLevel;
   FPrevOpened = false;
   EndPass();
@@ -120,6 +120,7 @@ bool TXMLOutlineTransform::Push(size_t writerLevel, std::string_view text) {
 
 void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
   BeginPass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
   std::string_view s = TrimView(text);
   if (StartsWith(s, "</")) {
     --FCount;
@@ -131,14 +132,18 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
   if (!s.empty() && s[0] == '<') {
     FPrevLevel = level;
     FPrevOpened = true;
-    if (IsDeclarationLine(s)) {
-      // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", always at the first level.
-      std::string line(s.substr(0, s.size() - 1));
+    if (level == kTopWriterLevel && IsDeclarationLine(s)) {
+      // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", and so does the writer's
+      // empty form "<?xml version="1.0" />": read back, both give the same outline. Deeper
+      // down the parser keeps the declaration as an instruction, whose text stays as it is.
+      std::string_view head = s.substr(0, s.size() - 1);
+      if (head.ends_with(" /")) head.remove_suffix(2);
+      std::string line(head);
       line.push_back(' ');
       line.push_back(s[1]);
       line.push_back('>');
       FDeclaration = true;
-      AddNode(LevelOf(kDeclarationWriterLevel), line);
+      AddNode(kTopWriterLevel, line);
       EndPass();
       return;
     }
@@ -164,6 +169,7 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
   FHasPending = true;
   FPendingText.assign(s);  // reuses its buffer: the line's view lives only for this call
   FPendingLevel = level;
+  FPendingOutlineLevel = LevelOf(level);
   FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && !FOut.Empty();
 }
 

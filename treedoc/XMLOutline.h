@@ -44,6 +44,9 @@ class TXMLOutlineTransform {
   TCancelCheck FCancelled;
   size_t FIndex = 0;
   size_t FCount;
+  // Inside the element the parser made of the document's XML declaration: its content is
+  // one level deeper in the writer's text than in the outline. The element ends at the first
+  // line back at its own level (normally its closing line at the very end).
   bool FDeclaration = false;
   bool FStopped = false;
   int FPrevLevel = kNoLine;  // writer level of the previous line
@@ -55,6 +58,7 @@ class TXMLOutlineTransform {
   bool FPendingAfterOpening = false;
   std::string FPendingText;
   int FPendingLevel = 0;
+  int FPendingOutlineLevel = 0;
 
   // A comment or CDATA section that goes on over further lines.
   bool FInSection = false;

@@ -41,8 +41,9 @@ class TMorXMLAttribute {
 };
 
 // What a node stands for. The reader makes elements (which include the XML declaration
-// `?xml`), and leaves for comments, other processing instructions and declarations, and the
-// text segments of elements that also hold child nodes.
+// `?xml` at the document level), and leaves for comments, other processing instructions
+// (a declaration inside an element among them) and declarations, and the text segments of
+// elements that also hold child nodes.
 enum class TMorXMLNodeKind : uint8_t { nkElement, nkComment, nkInstruction, nkText };
 
 // Children in document order, linked first-child / next-sibling. Indexing walks the list.

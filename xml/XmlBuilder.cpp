@@ -66,7 +66,7 @@ void TXmlBuilder::PrepareForChild() {
   c->ValueKind = kValueText;
 }
 
-void TXmlBuilder::AddText(std::string_view text, uint8_t kind) {
+void TXmlBuilder::AddText(std::string_view text, uint8_t kind, bool joinToLastText) {
   // Text at the document level is kept like an element's: as the document's value while
   // the document has no child (a text without any markup is no document), else as text
   // children, so that nothing between the markup is lost.
@@ -77,6 +77,15 @@ void TXmlBuilder::AddText(std::string_view text, uint8_t kind) {
     return;
   }
   FlushJoin();
+  TMorXMLNode* last = c->Nodes.Last();
+  if (joinToLastText && kind == kValueText && last && last->Kind == TMorXMLNodeKind::nkText &&
+      last->ValueKind == kValueText) {
+    FJoinNode = last;
+    FJoin.assign(last->Value.View());
+    FJoin.push_back(' ');
+    FJoin.append(text);
+    return;
+  }
   if (!c->Nodes.Empty()) {
     FPools.NewChild(c, "", text, TMorXMLNodeKind::nkText)->ValueKind = kind;
   } else if (c->Value.empty()) {
@@ -95,8 +104,16 @@ void TXmlBuilder::AddText(std::string_view text, uint8_t kind) {
 }
 
 void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
+  const bool afterIgnoredClose = FAfterIgnoredClose;
+  FAfterIgnoredClose = false;
   switch (kind) {
     case TXmlToken::OpenTag:
+      // The XML declaration holds the rest of the document only where a declaration can
+      // stand, at the document level; inside an element it is an instruction like any other.
+      if (FCurrent != &FDoc && text.starts_with('?')) {
+        Token(TXmlToken::Instruction, text);
+        break;
+      }
       PrepareForChild();
       FCurrent = AddNodeFromTagIn(FPools, FCurrent, text, "");
       break;
@@ -107,13 +124,16 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
     case TXmlToken::CloseTag:
       FlushJoin();
       // More closing tags than start tags: the extra ones are ignored.
-      if (FCurrent != &FDoc) FCurrent = FCurrent->ParentNode;
+      if (FCurrent != &FDoc)
+        FCurrent = FCurrent->ParentNode;
+      else
+        FAfterIgnoredClose = true;
       break;
     case TXmlToken::Text:
-      AddText(text, kValueText);
+      AddText(text, kValueText, afterIgnoredClose);
       break;
     case TXmlToken::CData:
-      AddText(text, kValueCData);
+      AddText(text, kValueCData, false);
       break;
     case TXmlToken::Comment: {
       PrepareForChild();

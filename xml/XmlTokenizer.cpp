@@ -76,6 +76,8 @@ TScanner::TScanner(std::string_view t)
       FInstructionEnd(t, "?>", &FRead),
       FTagQuotes(t, &FRead),
       FDeclQuotes(t, &FRead),
+      FTagLt(t, "<", &FRead),
+      FDeclLt(t, "<", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
       FSubsetInstructionEnd(t, "?>", &FRead) {}
 
@@ -111,7 +113,7 @@ size_t TScanner::ScanTag(size_t a) {
     if (c == '>') return i;
     if ((c == '"' || c == '\'') && last == '=') {
       const size_t q = FTagQuotes.Closing(c, i + 1);
-      if (q == npos) return FGt.From(i + 1);
+      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(i + 1);
       i = q;
       last = c;
       continue;
@@ -120,6 +122,12 @@ size_t TScanner::ScanTag(size_t a) {
   }
   return npos;
 }
+
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+}  // namespace
 
 size_t TScanner::SkipQuoted(TQuoteFinds& quotes, size_t i) {
   return quotes.Closing(FText[i], i + 1);
@@ -135,8 +143,9 @@ size_t TScanner::ScanDeclaration(size_t a) {
     const char c = t[i];
     if (c == '"' || c == '\'') {
       if (!inSubset) {
-        i = SkipQuoted(FDeclQuotes, i);
-        if (i == npos) return npos;
+        const size_t q = SkipQuoted(FDeclQuotes, i);
+        if (q == npos || q > FDeclLt.From(i + 1)) return npos;
+        i = q;
       }
       ++i;  // in the subset a quote outside a declaration is plain text
       continue;
@@ -168,6 +177,7 @@ size_t TScanner::ScanDeclaration(size_t a) {
       i = e + 2;
       continue;
     }
+    if (i + 2 >= n || t[i + 1] != '!' || !IsAsciiLetter(t[i + 2])) return npos;
     // A markup declaration of the subset runs to its '>', quoted text skipped.
     for (++i; i < n && t[i] != '>'; ++i) {
       ++FRead;

@@ -95,6 +95,25 @@ TEST(Hostile, DeclarationSubsetsAreReadWhole) {
   // A subset that never closes falls back to the first '>'.
   EXPECT_EQ(Tokens("<!DOCTYPE x [<!ELEMENT x ANY><x/>"),
             (V{"PI:!DOCTYPE x [<!ELEMENT x ANY", "ET:x"}));
+  // An entity value may hold markup.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [<!ENTITY e \"<b>x</b>\">]><x/>"),
+            (V{"PI:!DOCTYPE x [<!ENTITY e \"<b>x</b>\">]", "ET:x"}));
+}
+
+// Broken markup is decided by what stands near it, never by a quote, "]>" or "-->" far
+// behind: a save adds those (closing tags, a section's end), and the saved file must read
+// back as the first one did.
+TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
+  // An attribute value ends before the next '<': no value holds one.
+  EXPECT_EQ(Tokens("<a b=\"1><c/></a b=\"1>"), (V{"OT:a b=\"1", "ET:c", "CT:a b=\"1"}));
+  EXPECT_EQ(Tokens("<a b=\"x<y\">"), (V{"OT:a b=\"x<y\""}));
+  // A tag, closing tag or section in a subset: the subset never closed.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [<!-- c --><r>t</r>]>"),
+            (V{"PI:!DOCTYPE x [<!-- c --", "OT:r", "TX:t", "CT:r", "TX:]>"}));
+  EXPECT_EQ(Tokens("<!DOCTYPE x [<![CDATA[]]>"), (V{"PI:!DOCTYPE x [<![CDATA[]]"}));
+  // So does a literal of the declaration itself that a '<' comes before the closing quote.
+  EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a><r a=\"1\"/>"),
+            (V{"PI:!DOCTYPE x SYSTEM \"a", "ET:r a=\"1\""}));
 }
 
 TEST(Hostile, NothingAtTheDocumentLevelIsLost) {

@@ -19,7 +19,8 @@ class TXmlBuilder {
   void Finish() { FlushJoin(); }
 
  private:
-  void AddText(std::string_view text, uint8_t kind);
+  // joinToLastText: the text follows an ignored closing tag and joins a text right before it.
+  void AddText(std::string_view text, uint8_t kind, bool joinToLastText);
   // Before an element gets its first child, its text moves into a text child, so that text
   // and children keep their document order.
   void PrepareForChild();
@@ -32,6 +33,9 @@ class TXmlBuilder {
   // linear time; FJoinNode's value is stale until FlushJoin.
   TMorXMLNode* FJoinNode = nullptr;
   std::string FJoin;
+  // The last token was a closing tag with no element to close: it leaves no trace, so the
+  // texts on both sides of it are one text (saved, they would read back as one).
+  bool FAfterIgnoredClose = false;
 };
 
 // AddNodeFromTag with the pools at hand (no walk up to the document).

@@ -107,13 +107,18 @@ class TScanner {
   // The '>' of a processing instruction at a: its "?>", else its first '>'.
   size_t InstructionEnd(size_t a);
   // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
-  // attribute value, whose '>' does not count; an unclosed value falls back to the first '>'
-  // after its quote, and a tag that has no '>' outside values to its first '>'.
+  // attribute value, whose '>' does not count; a value not closed before the next '<' (which
+  // no value holds) falls back to the first '>' after its quote, and a tag that has no '>'
+  // outside values to its first '>'. Bounding the value by the next '<' keeps the decision
+  // local: quotes further on, such as those a save writes in closing tags, cannot change it.
   size_t TagEnd(size_t a);
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
-  // and in the markup declarations of a bracketed internal subset; comments and processing
-  // instructions in the subset are skipped whole. Falls back to the first '>' when those do
-  // not close.
+  // (closed before the next '<') and in the markup declarations of a bracketed internal
+  // subset; comments and processing instructions in the subset are skipped whole. Any other
+  // markup in the subset (a tag, a closing tag, a CDATA section) means the subset never
+  // closed. Falls back to the first '>' when those do not close. Stopping at markup a
+  // subset cannot hold keeps the scan from reaching what a save adds to a broken document
+  // (closing tags, a section's end), so the saved file reads back the same.
   size_t DeclarationEnd(size_t a);
 
  private:
@@ -125,6 +130,7 @@ class TScanner {
   size_t FRead = 0;
   TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
   TQuoteFinds FTagQuotes, FDeclQuotes;
+  TForwardFind FTagLt, FDeclLt;  // the bound of an attribute value or declaration literal
   TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
