@@ -71,11 +71,22 @@ bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lin
   TUpdateGuard filling(lines);
   const unsigned codePage = GetACP();
   TSectionLineTrim trim;
+  size_t reads = 0;
   while (!file.Eof()) {
     const std::u16string line = file.Readln();
-    const size_t number = lines.Lines().size() + 1;
-    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(line), number));
-    if (number % kReadPumpInterval == 0 && pump && !pump()) return false;
+    // The reader ends a Unicode line at CR LF only; a lone CR or LF inside it breaks the line
+    // too, as it does in an 8-bit file (a file with LF line ends would be one long line).
+    std::u16string_view rest = line;
+    while (true) {
+      const size_t br = rest.find_first_of(u"\r\n");
+      const size_t number = lines.Lines().size() + 1;
+      lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(rest.substr(0, br)), number));
+      if (br == std::u16string_view::npos) break;
+      const bool crlf = rest[br] == u'\r' && br + 1 < rest.size() && rest[br + 1] == u'\n';
+      rest.remove_prefix(br + (crlf ? 2 : 1));
+      if (rest.empty() && file.Eof()) break;  // a break at the very end starts no line
+    }
+    if (++reads % kReadPumpInterval == 0 && pump && !pump()) return false;
   }
   // The text is no longer in the encoding the file named.
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));

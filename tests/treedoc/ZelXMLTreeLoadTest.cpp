@@ -200,3 +200,22 @@ TEST(ZelXMLTreeLoad, UnicodeFilesAreConvertedToTheSystemCodePage) {
   EXPECT_FALSE(r.component.IsUnicode());
   SetACPOverride(0);
 }
+
+// Lone CRs and LFs break the lines of a Unicode file as they do in an 8-bit one: a file with
+// LF line ends read as one line gave texts with bare line breaks, so nodes at the root's
+// level and a failed load.
+TEST(ZelXMLTreeLoad, UnicodeLinesBreakAtLoneCrAndLf) {
+  const std::string xml = "<a>\n  <b>text\rmore</b>\n  <!-- c1\n  c2 -->\n</a>\n";
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : xml) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("u.xml", utf16));
+  const std::string unicode = OutlineOf(r.tree);
+  EXPECT_EQ(unicode, "u.xml\n\t<a>\n\t\t<b>text more</b>\n\t\t<!-- c1\\n   c2 -->\n");
+  r.component.LoadFromFile(dir.Write("u.xml", xml));
+  EXPECT_EQ(OutlineOf(r.tree), unicode);
+}
