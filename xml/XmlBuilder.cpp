@@ -123,8 +123,10 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
       break;
     case TXmlToken::CloseTag:
       FlushJoin();
-      // More closing tags than start tags: the extra ones are ignored.
-      if (FCurrent != &FDoc)
+      // More closing tags than start tags: the extra ones are ignored. Nor does one end the
+      // XML declaration: the outline shows what it holds and what would follow it on one
+      // level, so texts on both sides of its end would read back as one once saved.
+      if (FCurrent != &FDoc && !FCurrent->Name.View().starts_with('?'))
         FCurrent = FCurrent->ParentNode;
       else
         FAfterIgnoredClose = true;

@@ -138,9 +138,11 @@ TEST(ZelXMLTreeLoad, DeclarationsInsideElementsStayInPlace) {
             "t.xml\n\t<a>\n\t\t<?xml version=\"1.0\"?>\n\t\t<b />\n");
   EXPECT_EQ(LoadOutline("<a><c><?xml version=\"1.0\"?><b><d/></b></c></a>"),
             "t.xml\n\t<a>\n\t\t<c>\n\t\t\t<?xml version=\"1.0\"?>\n\t\t\t<b>\n\t\t\t\t<d />\n");
-  // A declaration closed early by a stray closing tag: what follows keeps its own levels.
+  // A stray closing tag does not end the declaration: what follows keeps its own levels, and
+  // texts on both sides of it are one text.
   EXPECT_EQ(LoadOutline("<?xml version=\"1.0\"?></x><r><s/></r>"),
             "t.xml\n\t<?xml version=\"1.0\" ?>\n\t<r>\n\t\t<s />\n");
+  EXPECT_EQ(LoadOutline("<?xml ?><a/>tail</x>more"), "t.xml\n\t<?xml ?>\n\t<a />\n\ttail more\n");
   // The writer's empty form of the declaration reads as the usual one.
   EXPECT_EQ(LoadOutline("<?xml /><r/>"), "t.xml\n\t<?xml ?>\n\t<r />\n");
 }

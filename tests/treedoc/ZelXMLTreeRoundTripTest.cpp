@@ -161,7 +161,8 @@ TEST(ZelXMLTreeRoundTrip, DeclarationsAndUnclosedQuotesReadBackTheSame) {
                     "a=\">\" b='\"'>t<![CDATA[a\\n >b] \n]<!-- multi\n   line -->\n<?pi "
                     "data?>mixed<y//<axitl>>\n"),
         std::string("<a0x=\"1><b\x94\x94>\n<?p <!-- <!\xBC\xBC[CDATA["),
-        std::string("<!DOCTYPE x SYSTEM \"a><r b=\"1\"><s/></r>"), Utf16("<a>x\n<b/d<y")}) {
+        std::string("<!DOCTYPE x SYSTEM \"a><r b=\"1\"><s/></r>"), Utf16("<a>x\n<b/d<y"),
+        std::string("<?xml?><a/>tail</x>more<b/></y>end")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }
