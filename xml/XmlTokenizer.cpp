@@ -76,6 +76,7 @@ TScanner::TScanner(std::string_view t)
       FInstructionEnd(t, "?>", &FRead),
       FTagQuotes(t, &FRead),
       FDeclQuotes(t, &FRead),
+      FInstructionLt(t, "<", &FRead),
       FTagLt(t, "<", &FRead),
       FDeclLt(t, "<", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
@@ -83,7 +84,7 @@ TScanner::TScanner(std::string_view t)
 
 size_t TScanner::InstructionEnd(size_t a) {
   const size_t e = FInstructionEnd.From(a + 2);
-  return e != npos ? e + 1 : FGt.From(a + 2);
+  return e != npos && e < FInstructionLt.From(a + 2) ? e + 1 : FGt.From(a + 2);
 }
 
 size_t TScanner::TagEnd(size_t a) {

@@ -111,6 +111,9 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   EXPECT_EQ(Tokens("<!DOCTYPE x [<!-- c --><r>t</r>]>"),
             (V{"PI:!DOCTYPE x [<!-- c --", "OT:r", "TX:t", "CT:r", "TX:]>"}));
   EXPECT_EQ(Tokens("<!DOCTYPE x [<![CDATA[]]>"), (V{"PI:!DOCTYPE x [<![CDATA[]]"}));
+  // An instruction's "?>" counts when no '<' comes first.
+  EXPECT_EQ(Tokens("<?p a<b>c?>"), (V{"PI:?p a<b", "TX:c?>"}));
+  EXPECT_EQ(Tokens("<?p a < b ?>"), (V{"PI:?p a < b ?"}));
   // So does a literal of the declaration itself that a '<' comes before the closing quote.
   EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a><r a=\"1\"/>"),
             (V{"PI:!DOCTYPE x SYSTEM \"a", "ET:r a=\"1\""}));

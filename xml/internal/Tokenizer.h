@@ -104,7 +104,8 @@ class TScanner {
   // The end of a CDATA section or comment whose content starts at from: npos when none.
   size_t CDataEnd(size_t from) { return FCDataEnd.From(from); }
   size_t CommentEnd(size_t from) { return FCommentEnd.From(from); }
-  // The '>' of a processing instruction at a: its "?>", else its first '>'.
+  // The '>' of a processing instruction at a: its "?>" when no '<' comes first, else its
+  // first '>'. A "?>" further on may be one a save wrote (the declaration's " ?>").
   size_t InstructionEnd(size_t a);
   // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
   // attribute value, whose '>' does not count; a value not closed before the next '<' (which
@@ -130,7 +131,8 @@ class TScanner {
   size_t FRead = 0;
   TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
   TQuoteFinds FTagQuotes, FDeclQuotes;
-  TForwardFind FTagLt, FDeclLt;  // the bound of an attribute value or declaration literal
+  // The bounds of an instruction, an attribute value and a declaration's literal.
+  TForwardFind FInstructionLt, FTagLt, FDeclLt;
   TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
