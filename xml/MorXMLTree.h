@@ -33,6 +33,11 @@ inline constexpr size_t kReadPumpInterval = 4096;
 inline constexpr uint8_t kValueText = 0;
 inline constexpr uint8_t kValueCData = 1;  // CDATA content, marked as EscapeCData does
 
+// The name of the attribute that keeps what follows a tag's last attribute without being
+// one (`<option selected>`): its value is written as it stands. No attribute read from a tag
+// has this name, since a name ends at its '='.
+inline constexpr std::string_view kRawAttributeName = "=";
+
 class TMorXMLAttribute {
  public:
   TXmlString Name;

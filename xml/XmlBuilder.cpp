@@ -18,7 +18,7 @@ TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::str
   if (a == std::string_view::npos) return n;
   TMorXMLAttribute* tail = nullptr;
   size_t pos = a;
-  while (true) {
+  while (pos < t.size()) {
     const size_t eq = t.find('=', pos);
     if (eq == std::string_view::npos) break;
     const std::string_view name = TrimView(t.substr(pos, eq - pos));
@@ -31,8 +31,14 @@ TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::str
     TMorXMLPools::LinkAttributeAfter(n, tail, attr);
     tail = attr;
     pos = q2 + 1;
-    if (pos >= t.size()) break;
   }
+  // What is left is kept as it stands, so that nothing of the tag is lost; only the '?' that
+  // ends the XML declaration goes, as the outline writes its own.
+  std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
+  if (n->Name.View().starts_with('?') && rest.ends_with('?'))
+    rest = TrimView(rest.substr(0, rest.size() - 1));
+  if (!rest.empty())
+    TMorXMLPools::LinkAttributeAfter(n, tail, pools.NewAttribute(kRawAttributeName, rest));
   return n;
 }
 

@@ -131,6 +131,15 @@ TEST(ZelXMLTreeRoundTrip, DeepDocumentsKeepTheirLevels) {
   EXPECT_EQ(last->Text(), "<a>t</a>");
 }
 
+TEST(ZelXMLTreeRoundTrip, TagWordsThatAreNoAttributesAreSaved) {
+  const RoundTrip r =
+      LoadAndSave("<form><input disabled/><option x=\"1\" selected>a</option></form>");
+  EXPECT_EQ(
+      r.Saved,
+      "<form>\r\n\t<input disabled />\r\n\t<option x=\"1\" selected>a</option>\r\n</form>\r\n");
+  EXPECT_EQ(LoadAndSave(r.Saved).Saved, r.Saved);
+}
+
 TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
   // Blanks and control characters between '<' and the markup's first character are dropped;
   // the saved line must then read back as the markup it was taken for. A '<' that nothing

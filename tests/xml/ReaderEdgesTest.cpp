@@ -50,6 +50,22 @@ TEST(Writer, EmptyElementsEntitiesAndAttributes) {
   EXPECT_EQ(doc.GetXMLText(), "");
 }
 
+// What follows the last attribute without being one is kept and written as it stands; only
+// the '?' that ends the XML declaration goes.
+TEST(Writer, TagTextThatIsNoAttributeIsKept) {
+  EXPECT_EQ(Written(Crlf({"<r><option selected/><a x=\"1\"  b c ></a><d y=\"2></r>"})),
+            (V{"  <r>", "    <option selected />", "    <a x=\"1\" b c />", "    <d y=\"2 />",
+               "  </r>"}));
+  EXPECT_EQ(Written(Crlf({"<?xml version=\"1.0\" ?><?xml a=\"1\" sa ?>"})),
+            (V{"  <?xml version=\"1.0\">", "    <?xml a=\"1\" sa ?>", "  </?xml>"}));
+  TMorXMLTree doc;
+  doc.ParseText(Crlf({"<a x='1' y>"}));
+  const TMorXMLAttribute* x = doc.Nodes[0]->Attributes[0];
+  EXPECT_EQ(x->Name, "x");
+  EXPECT_EQ(doc.Nodes[0]->Attributes[1]->Name, kRawAttributeName);
+  EXPECT_EQ(doc.Nodes[0]->Attributes[1]->Value, "y");
+}
+
 TEST(Reader, NoTokenFailsAfterClearing) {
   for (const std::string text : {"", "  \r\n\t\r\n"}) {
     TMorXMLTree doc;

@@ -27,6 +27,11 @@ void Unescaped(Out& out, std::string_view s) {
 template <typename Out>
 void Attribute(Out& out, const TMorXMLAttribute* a) {
   const std::string_view v = a->Value.View();
+  if (a->Name.View() == kRawAttributeName) {
+    out.Put(" ");
+    out.Put(v);
+    return;
+  }
   const std::string_view q = v.find('"') == std::string_view::npos ? "\"" : "'";
   out.Put(" ");
   out.Put(a->Name.View());
