@@ -152,7 +152,8 @@ TEST(ZelXMLTreeRoundTrip, BrokenMarkupReadsBackAsTheSameOutline) {
         std::string("<a><b\x01 c=\"1\"/></a>"), std::string("\xBF<\x15?i>I"),
         std::string("<a>< ?p x>y?></a>"), std::string("<a><\n!-- c --></a>"),
         std::string("<a><\t![CDATA[<b>]]></a>"), std::string("< !DOCTYPE a><a/>"),
-        std::string("< ?xml version=\"1.0\"?><a/>"), std::string("<y />{< /i>/i>x")}) {
+        std::string("< ?xml version=\"1.0\"?><a/>"), std::string("<y />{< /i>/i>x"),
+        std::string("<r><b/  ko>\r\n<note/></r>")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }
