@@ -112,9 +112,10 @@ size_t TScanner::ScanTag(size_t a) {
     ++FRead;
     const char c = t[i];
     if (c == '>') return i;
+    if (c == '<') return FGt.From(a + 1);
     if ((c == '"' || c == '\'') && last == '=') {
       const size_t q = FTagQuotes.Closing(c, i + 1);
-      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(i + 1);
+      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(a + 1);
       i = q;
       last = c;
       continue;

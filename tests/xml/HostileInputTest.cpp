@@ -107,6 +107,9 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // An attribute value ends before the next '<': no value holds one.
   EXPECT_EQ(Tokens("<a b=\"1><c/></a b=\"1>"), (V{"OT:a b=\"1", "ET:c", "CT:a b=\"1"}));
   EXPECT_EQ(Tokens("<a b=\"x<y\">"), (V{"OT:a b=\"x<y\""}));
+  // A broken tag ends at its first '>', also one inside a value that closed.
+  EXPECT_EQ(Tokens("<a x=\">\" <b y=\"1\">"), (V{"OT:a x=\"", "TX:\"", "OT:b y=\"1\""}));
+  EXPECT_EQ(Tokens("<a x=\">\" y=\"1><b/>"), (V{"OT:a x=\"", "TX:\" y=\"1>", "ET:b"}));
   // A tag, closing tag or section in a subset: the subset never closed.
   EXPECT_EQ(Tokens("<!DOCTYPE x [<!-- c --><r>t</r>]>"),
             (V{"PI:!DOCTYPE x [<!-- c --", "OT:r", "TX:t", "CT:r", "TX:]>"}));

@@ -108,10 +108,11 @@ class TScanner {
   // first '>'. A "?>" further on may be one a save wrote (the declaration's " ?>").
   size_t InstructionEnd(size_t a);
   // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
-  // attribute value, whose '>' does not count; a value not closed before the next '<' (which
-  // no value holds) falls back to the first '>' after its quote, and a tag that has no '>'
-  // outside values to its first '>'. Bounding the value by the next '<' keeps the decision
-  // local: quotes further on, such as those a save writes in closing tags, cannot change it.
+  // attribute value, whose '>' does not count. A tag is broken when a value does not close
+  // before the next '<' (no value holds one), when a '<' stands in it outside its values, or
+  // when it has no '>' outside them: it then ends at its first '>'. Stopping at the next '<'
+  // keeps the decision local, so that what a save writes further on (closing tags, texts
+  // that a dropped '<' no longer bounds) cannot change it.
   size_t TagEnd(size_t a);
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
   // (closed before the next '<') and in the markup declarations of a bracketed internal
