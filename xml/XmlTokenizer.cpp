@@ -156,6 +156,7 @@ size_t TScanner::ScanDeclaration(size_t a) {
     }
     if (!inSubset) {
       if (c == '>') return i;
+      if (c == '<') return npos;
       if (c == '[') inSubset = true;
       ++i;
       continue;

@@ -117,7 +117,9 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // An instruction's "?>" counts when no '<' comes first.
   EXPECT_EQ(Tokens("<?p a<b>c?>"), (V{"PI:?p a<b", "TX:c?>"}));
   EXPECT_EQ(Tokens("<?p a < b ?>"), (V{"PI:?p a < b ?"}));
-  // So does a literal of the declaration itself that a '<' comes before the closing quote.
+  // So does a '<' in the declaration outside its subset, and a literal of the declaration
+  // that a '<' comes before the closing quote.
+  EXPECT_EQ(Tokens("<!DOCTYPE x <r a=\">\">"), (V{"PI:!DOCTYPE x <r a=\"", "TX:\">"}));
   EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a><r a=\"1\"/>"),
             (V{"PI:!DOCTYPE x SYSTEM \"a", "ET:r a=\"1\""}));
 }
