@@ -36,6 +36,10 @@ void AppendClosingLine(TTextSink& out, const TTreeNode& node, int level) {
   out.Write("\r\n");
 }
 
+bool StartsWithByteOrderMark(std::string_view t) {
+  return t.starts_with("\xFF\xFE") || t.starts_with("\xFE\xFF") || t.starts_with("\xEF\xBB\xBF");
+}
+
 }  // namespace
 
 std::string ClosingTagOf(std::string_view text) {
@@ -73,6 +77,9 @@ bool BuildXMLText(const TTreeView& tree, TTextSink& out,
     }
     ++counter;
     if (progress) progress(PercentOf(counter, total));
+    // A file that began with these bytes would read back as Unicode text: an empty first
+    // line keeps them text (the reader ignores it).
+    if (counter == 1 && StartsWithByteOrderMark(n.Text())) out.Write("\r\n");
     if (depth == 0) shift = 1;
     const int level = depth + shift;
     while (static_cast<int>(open.size()) >= level) {
