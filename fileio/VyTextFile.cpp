@@ -176,6 +176,7 @@ std::u16string TVyTextFile::Readln() {
   try {
     std::u16string line;
     FCollector.clear();
+    FLastLineLossy = false;
     for (;;) {
       if (WindowUsedUp()) FillWindow();
       if (FBufLen == 0) break;
@@ -185,7 +186,7 @@ std::u16string TVyTextFile::Readln() {
       FBufStart = b + length;
       if (FLastFill || length > 0) break;
     }
-    if (!FCollector.empty()) line = MultiByteToWide(FCodepage, FCollector);
+    if (!FCollector.empty()) line = MultiByteToWide(FCodepage, FCollector, &FLastLineLossy);
     return line;
   } catch (const EVyHugeFile&) {
     throw;

@@ -38,6 +38,8 @@ class TVyTextFile : public TVyHugeFile {
   bool Eof();
   // The next line without its line break; an empty line at the end of the file.
   std::u16string Readln();
+  // Whether the last line read held bytes its encoding cannot decode (they read as U+FFFD).
+  bool LastLineLossy() const { return FLastLineLossy; }
 
   TVyTextFlags Flags() const { return FFlags; }
   uint16_t Codepage() const { return FCodepage; }
@@ -67,6 +69,7 @@ class TVyTextFile : public TVyHugeFile {
 
  private:
   std::string FCollector;  // the bytes of a UTF-8 or 8-bit line, decoded once per line
+  bool FLastLineLossy = false;
 };
 
 }  // namespace zel

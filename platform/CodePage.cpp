@@ -257,7 +257,7 @@ std::string IconvNameOf(unsigned cp) {
   }
 }
 
-std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
+std::u16string MultiByteToWide(unsigned codePage, std::string_view text, bool* lossy) {
   std::u16string out;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   if (AsciiCompatible(codePage) && AllAscii(p, text.size())) {
@@ -266,7 +266,7 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
     return out;
   }
   if (codePage == CP_UTF8) {
-    AppendUtf8AsUtf16(text, out);
+    if (!AppendUtf8AsUtf16(text, out) && lossy) *lossy = true;
     return out;
   }
   iconv_t cd = tConverters.Get(codePage, true);
@@ -276,15 +276,16 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) out[i] = p[i];
     return out;
   }
-  const std::string bytes = Convert(
-      cd, text.data(), text.size(), text.size() * 2,
-      [codePage](const char* in, size_t, std::string& replacement) {
-        const auto byte = static_cast<unsigned char>(*in);
-        const char16_t unit =
-            codePage == CP_WINDOWS_1252 && IsUndefinedIn1252(byte) ? byte : char16_t{0xFFFD};
-        replacement.assign(reinterpret_cast<const char*>(&unit), sizeof unit);
-        return size_t{1};
-      });
+  const std::string bytes =
+      Convert(cd, text.data(), text.size(), text.size() * 2,
+              [codePage, lossy](const char* in, size_t, std::string& replacement) {
+                const auto byte = static_cast<unsigned char>(*in);
+                const bool kept = codePage == CP_WINDOWS_1252 && IsUndefinedIn1252(byte);
+                if (!kept && lossy) *lossy = true;
+                const char16_t unit = kept ? byte : char16_t{0xFFFD};
+                replacement.assign(reinterpret_cast<const char*>(&unit), sizeof unit);
+                return size_t{1};
+              });
   out.resize(bytes.size() / 2);
   std::memcpy(out.data(), bytes.data(), out.size() * 2);
   return out;

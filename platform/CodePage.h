@@ -26,9 +26,10 @@ std::string IconvNameOf(unsigned codePage);
 // The name an XML declaration gives the code page: "UTF-8", "windows-1252", "ISO-8859-2".
 std::string CharsetNameOf(unsigned codePage);
 
-// Bytes the code page cannot decode become U+FFFD; a byte 0 becomes U+0000. In 1252 the five
-// bytes it leaves undefined (81, 8D, 8F, 90, 9D) become the characters of the same value.
-std::u16string MultiByteToWide(unsigned codePage, std::string_view text);
+// Bytes the code page cannot decode become U+FFFD and set *lossy; a byte 0 becomes U+0000.
+// In 1252 the five bytes it leaves undefined (81, 8D, 8F, 90, 9D) become the characters of the
+// same value.
+std::u16string MultiByteToWide(unsigned codePage, std::string_view text, bool* lossy = nullptr);
 // Characters the code page cannot hold become '?' and set *lossy; U+0081 ... U+009D go back to
 // 1252's undefined bytes.
 std::string WideToMultiByte(unsigned codePage, std::u16string_view text, bool* lossy = nullptr);

@@ -4,7 +4,8 @@
 
 namespace zel {
 
-void AppendUtf8AsUtf16(std::string_view text, std::u16string& out) {
+bool AppendUtf8AsUtf16(std::string_view text, std::u16string& out) {
+  bool wellFormed = true;
   // A sequence never yields more units than it has bytes, so one resize covers the worst case.
   const size_t base = out.size();
   out.resize(base + text.size());
@@ -36,6 +37,7 @@ void AppendUtf8AsUtf16(std::string_view text, std::u16string& out) {
       if (b0 == 0xF4) hi = 0x8F;  // nothing beyond U+10FFFF
     } else {
       *w++ = 0xFFFD;  // a stray continuation byte or a lead that no character has
+      wellFormed = false;
       ++p;
       continue;
     }
@@ -53,6 +55,7 @@ void AppendUtf8AsUtf16(std::string_view text, std::u16string& out) {
     }
     if (!ok) {
       *w++ = 0xFFFD;
+      wellFormed = false;
     } else if (cp >= 0x10000) {
       cp -= 0x10000;
       *w++ = static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -62,6 +65,7 @@ void AppendUtf8AsUtf16(std::string_view text, std::u16string& out) {
     }
   }
   out.resize(static_cast<size_t>(w - out.data()));
+  return wellFormed;
 }
 
 void AppendUtf16AsUtf8(std::u16string_view text, std::string& out) {

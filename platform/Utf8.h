@@ -7,7 +7,8 @@
 
 namespace zel {
 
-void AppendUtf8AsUtf16(std::string_view text, std::u16string& out);
+// Returns false when some sequence was malformed.
+bool AppendUtf8AsUtf16(std::string_view text, std::u16string& out);
 void AppendUtf16AsUtf8(std::u16string_view text, std::string& out);
 
 }  // namespace zel

@@ -45,6 +45,13 @@ void CheckEightBitFile(const std::string& fileName, const std::function<bool()>&
   if (const auto pos = FindNulByte(fileName, pump)) NulFound(fileName, pos->Line, pos->Column);
 }
 
+[[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber) {
+  throw EZelXMLTree(
+      Format("The file \"%s\" is marked as UTF-8 but holds bytes at line %zu that are not "
+             "UTF-8; saving would turn them into other characters.",
+             fileName.c_str(), lineNumber));
+}
+
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,
                                std::u16string_view line, size_t lineNumber) {
   const size_t nul = line.find(u'\0');

@@ -15,6 +15,9 @@ class TStringList;
 // The pump is called now and then while the file is read.
 void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump = {});
 
+// Raises EZelXMLTree for a line of a UTF-8 file that holds bytes that are not UTF-8.
+[[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber);
+
 // One line of Unicode text in the code page. Raises EZelXMLTree, naming the file and the line,
 // when the line holds U+0000 or a character the code page cannot hold.
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,

@@ -74,6 +74,7 @@ bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lin
   size_t reads = 0;
   while (!file.Eof()) {
     const std::u16string line = file.Readln();
+    if (file.LastLineLossy()) NotDecodable(fileName, lines.Lines().size() + 1);
     // The reader ends a Unicode line at CR LF only; a lone CR or LF inside it breaks the line
     // too, as it does in an 8-bit file (a file with LF line ends would be one long line).
     std::u16string_view rest = line;

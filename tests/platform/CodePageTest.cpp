@@ -43,6 +43,16 @@ TEST(CodePage, EightBitToUtf16) {
   EXPECT_EQ(MultiByteToWide(1252, "plain"), u"plain");
   EXPECT_EQ(MultiByteToWide(1252, "\x80 caf\xE9"), u"\u20AC caf\u00E9");
   EXPECT_EQ(MultiByteToWide(28591, "\xA4"), u"\u00A4");
+  // Undecodable bytes are reported.
+  bool lossy = false;
+  EXPECT_EQ(MultiByteToWide(65001, "a\xC3(", &lossy), u"a\uFFFD(");
+  EXPECT_TRUE(lossy);
+  lossy = false;
+  MultiByteToWide(65001, "\xEF\xBF\xBD\xC3\xA9", &lossy);
+  MultiByteToWide(1252, "\x81\x80", &lossy);
+  EXPECT_FALSE(lossy);
+  MultiByteToWide(932, "\x81", &lossy);
+  EXPECT_TRUE(lossy);
   EXPECT_EQ(MultiByteToWide(28605, "\xA4"), u"\u20AC");
   EXPECT_EQ(MultiByteToWide(20866, "\xC1"), u"\u0430");  // KOI8-R small a
   EXPECT_EQ(MultiByteToWide(1251, "\xE0"), u"\u0430");

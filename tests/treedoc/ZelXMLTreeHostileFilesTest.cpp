@@ -68,6 +68,21 @@ TEST(ZelXMLTreeHostileFiles, ANulCharacterFailsTheLoadWithItsPosition) {
                                  "text file.");
 }
 
+// A file marked as UTF-8 whose bytes are not: read as U+FFFD, they would be saved as other
+// bytes without a word.
+TEST(ZelXMLTreeHostileFiles, BytesThatAreNotUtf8FailAUtf8Load) {
+  CodePageScope utf8(65001);
+  TempDir dir;
+  const std::string file = dir.Write("u.xml", "\xEF\xBB\xBF<a>\r\n<b>caf\xE9</b>\n</a>");
+  EXPECT_EQ(LoadError(file), "The file \"" + file +
+                                 "\" is marked as UTF-8 but holds bytes at line 2 that are not "
+                                 "UTF-8; saving would turn them into other characters.");
+  // A replacement character written as such is text like any other.
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("ok.xml", "\xEF\xBB\xBF<a>\xEF\xBF\xBD\xC3\xA9</a>"));
+  EXPECT_EQ(OutlineOf(r.tree), "ok.xml\n\t<a>\xEF\xBF\xBD\xC3\xA9</a>\n");
+}
+
 TEST(ZelXMLTreeHostileFiles, CharactersTheCodePageCannotHoldFailTheLoad) {
   CodePageScope western(1252);
   TempDir dir;
