@@ -143,6 +143,7 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
       line.push_back(s[1]);
       line.push_back('>');
       FDeclaration = true;
+      FPrevOpened = false;  // what it holds stands beside it, a text too
       AddNode(kTopWriterLevel, line);
       EndPass();
       return;

@@ -143,6 +143,10 @@ TEST(ZelXMLTreeLoad, DeclarationsInsideElementsStayInPlace) {
   EXPECT_EQ(LoadOutline("<?xml version=\"1.0\"?></x><r><s/></r>"),
             "t.xml\n\t<?xml version=\"1.0\" ?>\n\t<r>\n\t\t<s />\n");
   EXPECT_EQ(LoadOutline("<?xml ?><a/>tail</x>more"), "t.xml\n\t<?xml ?>\n\t<a />\n\ttail more\n");
+  // A text in the declaration, or after its empty form, stands beside it as it reads back.
+  EXPECT_EQ(LoadOutline("<?xml version=\"1.0\"?>hello"),
+            "t.xml\n\t<?xml version=\"1.0\" ?>\n\thello\n");
+  EXPECT_EQ(LoadOutline("<?xml v=\"1\" ?x/>hello"), "t.xml\n\t<?xml v=\"1\" ?x ?>\n\thello\n");
   // The writer's empty form of the declaration reads as the usual one.
   EXPECT_EQ(LoadOutline("<?xml /><r/>"), "t.xml\n\t<?xml ?>\n\t<r />\n");
 }
