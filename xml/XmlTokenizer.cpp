@@ -131,6 +131,11 @@ bool IsAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+bool IsNameChar(char c) {
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_' ||
+         c == ':' || static_cast<unsigned char>(c) >= 0x80;
+}
+
 }  // namespace
 
 size_t TScanner::SkipQuoted(TQuoteFinds& quotes, size_t i) {
@@ -145,16 +150,13 @@ size_t TScanner::ScanDeclaration(size_t a) {
   while (i < n) {
     ++FRead;
     const char c = t[i];
-    if (c == '"' || c == '\'') {
-      if (!inSubset) {
+    if (!inSubset) {
+      if (c == '"' || c == '\'') {
         const size_t q = SkipQuoted(FDeclQuotes, i);
         if (q == npos || q > FDeclLt.From(i + 1)) return npos;
-        i = q;
+        i = q + 1;
+        continue;
       }
-      ++i;  // in the subset a quote outside a declaration is plain text
-      continue;
-    }
-    if (!inSubset) {
       if (c == '>') return i;
       if (c == '<') return npos;
       if (c == '[') inSubset = true;
@@ -166,10 +168,19 @@ size_t TScanner::ScanDeclaration(size_t a) {
       ++i;
       continue;
     }
-    if (c != '<') {
+    if (IsBlank(c)) {
       ++i;
       continue;
     }
+    if (c == '%') {  // a parameter-entity reference, %name;
+      size_t j = i + 1;
+      for (; j < n && IsNameChar(t[j]); ++j) ++FRead;
+      if (j == i + 1 || j >= n || t[j] != ';') return npos;
+      i = j + 1;
+      continue;
+    }
+    // Text has no place in a subset: one that holds some never closed.
+    if (c != '<') return npos;
     if (t.compare(i, 4, "<!--") == 0) {
       const size_t e = FSubsetCommentEnd.From(i + 4);
       if (e == npos) return npos;

@@ -174,7 +174,8 @@ TEST(ZelXMLTreeRoundTrip, DeclarationsAndUnclosedQuotesReadBackTheSame) {
         std::string("<!DOCTYPE x SYSTEM \"a><r b=\"1\"><s/></r>"), Utf16("<a>x\n<b/d<y"),
         std::string("<?xml?><a/>tail</x>more<b/></y>end"), std::string("<?[a>t<?xml v=\"1\">x"),
         std::string("<aa x=\"1>>b<p< <a x\"![x=\"1\""), std::string("</i>\xEF\xBB\xBF<a>\xC3T</a>"),
-        std::string("</i>\xFF\xFE<a>t</a>"), std::string("<?xml v=\"1\" ?x/>hello\r\n")}) {
+        std::string("</i>\xFF\xFE<a>t</a>"), std::string("<?xml v=\"1\" ?x/>hello\r\n"),
+        std::string("<!DOCTYPE x [ <!-- c --> <>t<\x15/>u ]>]")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }

@@ -114,6 +114,12 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   EXPECT_EQ(Tokens("<!DOCTYPE x [<!-- c --><r>t</r>]>"),
             (V{"PI:!DOCTYPE x [<!-- c --", "OT:r", "TX:t", "CT:r", "TX:]>"}));
   EXPECT_EQ(Tokens("<!DOCTYPE x [<![CDATA[]]>"), (V{"PI:!DOCTYPE x [<![CDATA[]]"}));
+  // So does text; blanks and parameter-entity references are all that may stand between the
+  // subset's markup.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [ <!-- c --> t ]><x/>"),
+            (V{"PI:!DOCTYPE x [ <!-- c --", "TX:t ]>", "ET:x"}));
+  EXPECT_EQ(Tokens("<!DOCTYPE x [\r\n %ents; <!-- c --> %h.1;]><x/>"),
+            (V{"PI:!DOCTYPE x [  %ents; <!-- c --> %h.1;]", "ET:x"}));
   // An instruction's "?>" counts when no '<' comes first.
   EXPECT_EQ(Tokens("<?p a<b>c?>"), (V{"PI:?p a<b", "TX:c?>"}));
   EXPECT_EQ(Tokens("<?p a < b ?>"), (V{"PI:?p a < b ?"}));
