@@ -80,7 +80,8 @@ TScanner::TScanner(std::string_view t)
       FTagLt(t, "<", &FRead),
       FDeclLt(t, "<", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
-      FSubsetInstructionEnd(t, "?>", &FRead) {}
+      FSubsetInstructionEnd(t, "?>", &FRead),
+      FSubsetGt(t, ">", &FRead) {}
 
 size_t TScanner::InstructionEnd(size_t a) {
   const size_t e = FInstructionEnd.From(a + 2);
@@ -188,9 +189,15 @@ size_t TScanner::ScanDeclaration(size_t a) {
       continue;
     }
     if (t.compare(i, 2, "<?") == 0) {
+      // Like an instruction outside: its "?>" when no '<' comes first, else its first '>'.
       const size_t e = FSubsetInstructionEnd.From(i + 2);
-      if (e == npos) return npos;
-      i = e + 2;
+      if (e != npos && e < FDeclLt.From(i + 2)) {
+        i = e + 2;
+        continue;
+      }
+      const size_t g = FSubsetGt.From(i + 2);
+      if (g == npos) return npos;
+      i = g + 1;
       continue;
     }
     if (i + 2 >= n || t[i + 1] != '!' || !IsAsciiLetter(t[i + 2])) return npos;

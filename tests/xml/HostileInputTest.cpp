@@ -118,6 +118,9 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // subset's markup.
   EXPECT_EQ(Tokens("<!DOCTYPE x [ <!-- c --> t ]><x/>"),
             (V{"PI:!DOCTYPE x [ <!-- c --", "TX:t ]>", "ET:x"}));
+  // An instruction in the subset whose "?>" a '<' comes before ends at its first '>'.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [<?p a> <!ENTITY e \"?>]>\">]><x/>"),
+            (V{"PI:!DOCTYPE x [<?p a> <!ENTITY e \"?>]>\">]", "ET:x"}));
   EXPECT_EQ(Tokens("<!DOCTYPE x [\r\n %ents; <!-- c --> %h.1;]><x/>"),
             (V{"PI:!DOCTYPE x [  %ents; <!-- c --> %h.1;]", "ET:x"}));
   // An instruction's "?>" counts when no '<' comes first.

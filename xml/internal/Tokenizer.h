@@ -135,7 +135,7 @@ class TScanner {
   TQuoteFinds FTagQuotes, FDeclQuotes;
   // The bounds of an instruction, an attribute value and a declaration's literal.
   TForwardFind FInstructionLt, FTagLt, FDeclLt;
-  TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd;
+  TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
   bool FTagScanFailed = false;
