@@ -78,6 +78,7 @@ TScanner::TScanner(std::string_view t)
       FDeclQuotes(t, &FRead),
       FInstructionLt(t, "<", &FRead),
       FTagLt(t, "<", &FRead),
+      FTagBreak(t, "\n", &FRead),
       FDeclLt(t, "<", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
       FSubsetInstructionEnd(t, "?>", &FRead),
@@ -116,7 +117,7 @@ size_t TScanner::ScanTag(size_t a) {
     if (c == '<') return FGt.From(a + 1);
     if ((c == '"' || c == '\'') && last == '=') {
       const size_t q = FTagQuotes.Closing(c, i + 1);
-      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(a + 1);
+      if (q == npos || q > FTagLt.From(i + 1) || q > FTagBreak.From(i + 1)) return FGt.From(a + 1);
       i = q;
       last = c;
       continue;

@@ -107,6 +107,9 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // An attribute value ends before the next '<': no value holds one.
   EXPECT_EQ(Tokens("<a b=\"1><c/></a b=\"1>"), (V{"OT:a b=\"1", "ET:c", "CT:a b=\"1"}));
   EXPECT_EQ(Tokens("<a b=\"x<y\">"), (V{"OT:a b=\"x<y\""}));
+  // A value ends on its line; one without a '>' may still run over lines.
+  EXPECT_EQ(Tokens("<a x=\"1\r\n>2\"/>"), (V{"OT:a x=\"1", "TX:2\"/>"}));
+  EXPECT_EQ(Tokens("<p d=\"M 0\r\nL 1\"/>"), (V{"ET:p d=\"M 0 L 1\""}));
   // A broken tag ends at its first '>', also one inside a value that closed.
   EXPECT_EQ(Tokens("<a x=\">\" <b y=\"1\">"), (V{"OT:a x=\"", "TX:\"", "OT:b y=\"1\""}));
   EXPECT_EQ(Tokens("<a x=\">\" y=\"1><b/>"), (V{"OT:a x=\"", "TX:\" y=\"1>", "ET:b"}));

@@ -109,10 +109,11 @@ class TScanner {
   size_t InstructionEnd(size_t a);
   // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
   // attribute value, whose '>' does not count. A tag is broken when a value does not close
-  // before the next '<' (no value holds one), when a '<' stands in it outside its values, or
-  // when it has no '>' outside them: it then ends at its first '>'. Stopping at the next '<'
-  // keeps the decision local, so that what a save writes further on (closing tags, texts
-  // that a dropped '<' no longer bounds) cannot change it.
+  // on its line and before the next '<' (no value holds one), when a '<' stands in it
+  // outside its values, or when it has no '>' outside them: it then ends at its first '>'.
+  // The bounds keep the decision local: a save writes every node on a line of its own, so
+  // what it writes further on (closing tags, quotes in texts whose '<' was dropped) cannot
+  // change it.
   size_t TagEnd(size_t a);
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
   // (closed before the next '<') and in the markup declarations of a bracketed internal
@@ -134,7 +135,7 @@ class TScanner {
   TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
   TQuoteFinds FTagQuotes, FDeclQuotes;
   // The bounds of an instruction, an attribute value and a declaration's literal.
-  TForwardFind FInstructionLt, FTagLt, FDeclLt;
+  TForwardFind FInstructionLt, FTagLt, FTagBreak, FDeclLt;
   TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
