@@ -80,6 +80,7 @@ TScanner::TScanner(std::string_view t)
       FTagLt(t, "<", &FRead),
       FTagBreak(t, "\n", &FRead),
       FDeclLt(t, "<", &FRead),
+      FDeclBreak(t, "\n", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
       FSubsetInstructionEnd(t, "?>", &FRead),
       FSubsetGt(t, ">", &FRead) {}
@@ -155,7 +156,7 @@ size_t TScanner::ScanDeclaration(size_t a) {
     if (!inSubset) {
       if (c == '"' || c == '\'') {
         const size_t q = SkipQuoted(FDeclQuotes, i);
-        if (q == npos || q > FDeclLt.From(i + 1)) return npos;
+        if (q == npos || q > FDeclLt.From(i + 1) || q > FDeclBreak.From(i + 1)) return npos;
         i = q + 1;
         continue;
       }

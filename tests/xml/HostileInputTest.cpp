@@ -132,6 +132,8 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // So does a '<' in the declaration outside its subset, and a literal of the declaration
   // that a '<' comes before the closing quote.
   EXPECT_EQ(Tokens("<!DOCTYPE x <r a=\">\">"), (V{"PI:!DOCTYPE x <r a=\"", "TX:\">"}));
+  EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a\r\n>b\"><x/>"),
+            (V{"PI:!DOCTYPE x SYSTEM \"a", "TX:b\">", "ET:x"}));
   EXPECT_EQ(Tokens("<!DOCTYPE x SYSTEM \"a><r a=\"1\"/>"),
             (V{"PI:!DOCTYPE x SYSTEM \"a", "ET:r a=\"1\""}));
 }

@@ -116,8 +116,8 @@ class TScanner {
   // change it.
   size_t TagEnd(size_t a);
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
-  // (closed before the next '<') and in the markup declarations of a bracketed internal
-  // subset; comments and processing instructions in the subset are skipped whole. A '<'
+  // (closed on its line and before the next '<') and in the markup declarations of a bracketed
+  // internal subset; comments and processing instructions in the subset are skipped whole. A '<'
   // outside the subset, or anything in it but blanks, parameter-entity references and those
   // (a tag, a closing tag, a CDATA section, text), means the declaration never closed. Falls back
   // to the first '>' when those do not close. Stopping at markup a subset cannot hold keeps the
@@ -135,7 +135,7 @@ class TScanner {
   TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
   TQuoteFinds FTagQuotes, FDeclQuotes;
   // The bounds of an instruction, an attribute value and a declaration's literal.
-  TForwardFind FInstructionLt, FTagLt, FTagBreak, FDeclLt;
+  TForwardFind FInstructionLt, FTagLt, FTagBreak, FDeclLt, FDeclBreak;
   TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
