@@ -32,11 +32,12 @@ TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::str
     tail = attr;
     pos = q2 + 1;
   }
-  // What is left is kept as it stands, so that nothing of the tag is lost; only the '?' that
-  // ends the XML declaration goes, as the outline writes its own.
+  // What is left is kept as it stands, so that nothing of the tag is lost; only the '?' (or
+  // '/') that ends the XML declaration goes, as the outline writes its own.
   std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
-  if (n->Name.View().starts_with('?') && rest.ends_with('?'))
-    rest = TrimView(rest.substr(0, rest.size() - 1));
+  if (n->Name.View().starts_with('?'))
+    while (!rest.empty() && (rest.back() == '?' || rest.back() == '/' || IsBlank(rest.back())))
+      rest.remove_suffix(1);
   if (!rest.empty())
     TMorXMLPools::LinkAttributeAfter(n, tail, pools.NewAttribute(kRawAttributeName, rest));
   return n;

@@ -202,7 +202,15 @@ size_t TScanner::ScanDeclaration(size_t a) {
       i = g + 1;
       continue;
     }
-    if (i + 2 >= n || t[i + 1] != '!' || !IsAsciiLetter(t[i + 2])) return npos;
+    if (t.compare(i, 3, "<![") == 0) return npos;  // a CDATA section: no subset holds one
+    if (i + 2 >= n || t[i + 1] != '!' || !IsAsciiLetter(t[i + 2])) {
+      // A tag or closing tag has no place here either, but the load may drop it (a closing
+      // tag that closes nothing, "<>"): the subset must read the same without it.
+      const size_t g = FSubsetGt.From(i + 1);
+      if (g == npos) return npos;
+      i = g + 1;
+      continue;
+    }
     // A markup declaration of the subset runs to its '>', quoted text skipped.
     for (++i; i < n && t[i] != '>'; ++i) {
       ++FRead;

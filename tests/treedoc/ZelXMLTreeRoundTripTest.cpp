@@ -175,7 +175,9 @@ TEST(ZelXMLTreeRoundTrip, DeclarationsAndUnclosedQuotesReadBackTheSame) {
         std::string("<?xml?><a/>tail</x>more<b/></y>end"), std::string("<?[a>t<?xml v=\"1\">x"),
         std::string("<aa x=\"1>>b<p< <a x\"![x=\"1\""), std::string("</i>\xEF\xBB\xBF<a>\xC3T</a>"),
         std::string("</i>\xFF\xFE<a>t</a>"), std::string("<?xml v=\"1\" ?x/>hello\r\n"),
-        std::string("<!DOCTYPE x [ <!-- c --> <>t<\x15/>u ]>]")}) {
+        std::string("<!DOCTYPE x [ <!-- c --> <>t<\x15/>u ]>]"),
+        std::string("<!DOCTYPE x [ <!-- c --> </<!E x> <!ENTITY e \"v>\"> ]>\n<x/>"),
+        std::string("<?xml v=\"/>o\" //>tail")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }

@@ -117,12 +117,12 @@ class TScanner {
   size_t TagEnd(size_t a);
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
   // (closed on its line and before the next '<') and in the markup declarations of a bracketed
-  // internal subset; comments and processing instructions in the subset are skipped whole. A '<'
-  // outside the subset, or anything in it but blanks, parameter-entity references and those
-  // (a tag, a closing tag, a CDATA section, text), means the declaration never closed. Falls back
-  // to the first '>' when those do not close. Stopping at markup a subset cannot hold keeps the
-  // scan from reaching what a save adds to a broken document (closing tags, a section's end), so
-  // the saved file reads back the same.
+  // internal subset; comments, processing instructions and tags in the subset are skipped
+  // whole. A '<' outside the subset, or in it a CDATA section or text (anything but blanks,
+  // parameter-entity references and markup), means the declaration never closed. Falls back to
+  // the first '>' when those do not close. Stopping there keeps the scan from reaching what a
+  // save adds to a broken document (a section's end, texts), so the saved file reads back the
+  // same.
   size_t DeclarationEnd(size_t a);
 
  private:
