@@ -19,6 +19,24 @@ bool IsDeclarationLine(std::string_view s) {
   return c == ' ' || c == '>' || c == '?';
 }
 
+// Whether a tag line holds an attribute value whose quote does not close on it: a quote
+// right after '=' (blanks between) opens a value, as the reader takes it.
+bool HasOpenValue(std::string_view s) {
+  char last = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if ((c == '"' || c == '\'') && last == '=') {
+      const size_t q = s.find(c, i + 1);
+      if (q == std::string_view::npos) return true;
+      i = q;
+      last = c;
+    } else if (!IsBlank(c)) {
+      last = c;
+    }
+  }
+  return false;
+}
+
 std::string_view TrimLeftView(std::string_view s) {
   size_t b = 0;
   while (b < s.size() && IsBlank(s[b])) ++b;
@@ -149,6 +167,8 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
       return;
     }
     if (!IsMultiLineSectionText(s)) {
+      // A text joined to a tag with an open quote would close the quote once saved.
+      if (HasOpenValue(s)) FPrevOpened = false;
       AddNode(LevelOf(level), s);
       EndPass();
       return;

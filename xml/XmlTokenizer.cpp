@@ -77,6 +77,7 @@ TScanner::TScanner(std::string_view t)
       FTagQuotes(t, &FRead),
       FDeclQuotes(t, &FRead),
       FInstructionLt(t, "<", &FRead),
+      FInstructionBreak(t, "\n", &FRead),
       FTagLt(t, "<", &FRead),
       FTagBreak(t, "\n", &FRead),
       FDeclLt(t, "<", &FRead),
@@ -87,7 +88,9 @@ TScanner::TScanner(std::string_view t)
 
 size_t TScanner::InstructionEnd(size_t a) {
   const size_t e = FInstructionEnd.From(a + 2);
-  return e != npos && e < FInstructionLt.From(a + 2) ? e + 1 : FGt.From(a + 2);
+  const bool closed =
+      e != npos && e < FInstructionLt.From(a + 2) && e < FInstructionBreak.From(a + 2);
+  return closed ? e + 1 : FGt.From(a + 2);
 }
 
 size_t TScanner::TagEnd(size_t a) {

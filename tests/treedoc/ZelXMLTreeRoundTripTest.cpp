@@ -177,7 +177,8 @@ TEST(ZelXMLTreeRoundTrip, DeclarationsAndUnclosedQuotesReadBackTheSame) {
         std::string("</i>\xFF\xFE<a>t</a>"), std::string("<?xml v=\"1\" ?x/>hello\r\n"),
         std::string("<!DOCTYPE x [ <!-- c --> <>t<\x15/>u ]>]"),
         std::string("<!DOCTYPE x [ <!-- c --> </<!E x> <!ENTITY e \"v>\"> ]>\n<x/>"),
-        std::string("<?xml v=\"/>o\" //>tail")}) {
+        std::string("<?xml v=\"/>o\" //>tail"), std::string("<?xml\x87 v0>\r\n</q>t\rU\"?>"),
+        std::string("<a t=\"x>y\r<>/\"1k><>/>")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }

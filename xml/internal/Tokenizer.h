@@ -104,8 +104,9 @@ class TScanner {
   // The end of a CDATA section or comment whose content starts at from: npos when none.
   size_t CDataEnd(size_t from) { return FCDataEnd.From(from); }
   size_t CommentEnd(size_t from) { return FCommentEnd.From(from); }
-  // The '>' of a processing instruction at a: its "?>" when no '<' comes first, else its
-  // first '>'. A "?>" further on may be one a save wrote (the declaration's " ?>").
+  // The '>' of a processing instruction at a: its "?>" on its line when no '<' comes first,
+  // else its first '>'. A "?>" further on may be one a save wrote (the declaration's " ?>"),
+  // or one that a markup the load drops (a closing tag that closes nothing) kept away.
   size_t InstructionEnd(size_t a);
   // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
   // attribute value, whose '>' does not count. A tag is broken when a value does not close
@@ -135,7 +136,7 @@ class TScanner {
   TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
   TQuoteFinds FTagQuotes, FDeclQuotes;
   // The bounds of an instruction, an attribute value and a declaration's literal.
-  TForwardFind FInstructionLt, FTagLt, FTagBreak, FDeclLt, FDeclBreak;
+  TForwardFind FInstructionLt, FInstructionBreak, FTagLt, FTagBreak, FDeclLt, FDeclBreak;
   TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
