@@ -84,7 +84,8 @@ TScanner::TScanner(std::string_view t)
       FDeclBreak(t, "\n", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
       FSubsetInstructionEnd(t, "?>", &FRead),
-      FSubsetGt(t, ">", &FRead) {}
+      FSubsetGt(t, ">", &FRead),
+      FSubsetCloseTag(t, "</", &FRead) {}
 
 size_t TScanner::InstructionEnd(size_t a) {
   const size_t e = FInstructionEnd.From(a + 2);
@@ -188,8 +189,10 @@ size_t TScanner::ScanDeclaration(size_t a) {
     // Text has no place in a subset: one that holds some never closed.
     if (c != '<') return npos;
     if (t.compare(i, 4, "<!--") == 0) {
+      // Its end counts before a closing tag only: a save rewrites closing tags, so one that
+      // held "-->" would not hold it any more.
       const size_t e = FSubsetCommentEnd.From(i + 4);
-      if (e == npos) return npos;
+      if (e == npos || e > FSubsetCloseTag.From(i + 4)) return npos;
       i = e + 3;
       continue;
     }

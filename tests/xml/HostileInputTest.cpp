@@ -121,6 +121,9 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // subset's markup.
   EXPECT_EQ(Tokens("<!DOCTYPE x [ <!-- c --> t ]><x/>"),
             (V{"PI:!DOCTYPE x [ <!-- c --", "TX:t ]>", "ET:x"}));
+  // A comment in a subset ends before a closing tag.
+  EXPECT_EQ(Tokens("<!DOCTYPE x [ <!-- c> </c --> ]><x/>"),
+            (V{"PI:!DOCTYPE x [ <!-- c", "CT:c --", "TX:]>", "ET:x"}));
   // Tags in a subset are skipped, as the load may drop them.
   EXPECT_EQ(Tokens("<!DOCTYPE x [ </q> <> <!-- c --> ]><x/>"),
             (V{"PI:!DOCTYPE x [ </q> <> <!-- c --> ]", "ET:x"}));

@@ -137,7 +137,7 @@ class TScanner {
   TQuoteFinds FTagQuotes, FDeclQuotes;
   // The bounds of an instruction, an attribute value and a declaration's literal.
   TForwardFind FInstructionLt, FInstructionBreak, FTagLt, FTagBreak, FDeclLt, FDeclBreak;
-  TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt;
+  TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt, FSubsetCloseTag;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
   bool FTagScanFailed = false;
