@@ -281,15 +281,13 @@ void TFormMain::FormCloseQuery(bool& canClose) {
 }
 
 void TFormMain::FormClose() {
-  // One write for all of it: a second editor closing at the same time never mixes with it.
-  TIniBatch batch(SettingsFileName);
   FormStorage1->SaveSettings();
   ZelReopen1.SaveToIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
-  batch.Commit();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  // The document that New puts on the recent list and the save at close: one write.
+  // The document that New puts on the recent list, the placement, the stored properties and
+  // the list: one write, which a second editor closing at the same time never mixes with.
   TIniBatch settings(SettingsFileName);
   bool canClose = true;
   if (!Guarded([&] { FormCloseQuery(canClose); }) || !canClose) {
