@@ -23,6 +23,7 @@
 #include "app/TreeModel.h"
 #include "app/UZelApps.h"
 #include "base/StrUtils.h"
+#include "settings/IniFile.h"
 
 namespace zel {
 
@@ -248,6 +249,7 @@ void TFormMain::FormShow() {
   FormStorage1->SetIniSection(RemoveLastWord(AppTitle) + " Window");
   FormStorage1->RestoreSettings();
   ZelReopen1.LoadFromIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
+  ZelReopen1.SaveOnChange(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
   KeepFormOnScreen(*this);
   FileNew1->Execute();
 }
@@ -284,18 +286,21 @@ void TFormMain::FormClose() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  // The document that New puts on the recent list, the placement, the stored properties and
+  // the list: one write, which a second editor closing at the same time never mixes with.
+  TIniBatch settings(SettingsFileName);
   bool canClose = true;
-  if (!Guarded([&] { FormCloseQuery(canClose); })) {
-    event->ignore();
-    return;
-  }
-  if (!canClose) {
+  if (!Guarded([&] { FormCloseQuery(canClose); }) || !canClose) {
+    Guarded([&] { settings.Commit(); });
     event->ignore();
     return;
   }
   // Settings that cannot be written are reported, but they never keep the editor open: the
   // document is already safe, and the user could otherwise never quit.
-  Guarded([this] { FormClose(); });
+  Guarded([&] {
+    FormClose();
+    settings.Commit();
+  });
   event->accept();
 }
 

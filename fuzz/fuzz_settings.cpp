@@ -1,5 +1,6 @@
-// The settings file reader and writer on arbitrary file contents: reads never fail, a write
-// reads back as written, leaves the other sections alone, and an erased section is gone.
+// The settings file reader and writer on arbitrary file contents: the file held in memory
+// gives back every byte, reads never fail, a write reads back as written, leaves the other
+// sections alone, and an erased section is gone, key by key or in a batch.
 
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 #include "FuzzUtil.h"
 #include "base/Exception.h"
+#include "platform/ProfileText.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -29,6 +31,8 @@ std::string NameFrom(const uint8_t* data, size_t size, size_t from) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string file = zelfuzz::ScratchFile("ini");
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  if (zel::TProfileText(bytes).Bytes() != bytes) std::abort();
   if (!zelfuzz::WriteFile(file, data, size)) return 0;
   zel::TIniFile ini(file);
   const std::string section = NameFrom(data, size, 0);
@@ -48,6 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ini.ReadString(section, key, "<gone>") != "<gone>") std::abort();
   } catch (const zel::Exception&) {
     // A refused write carries its message; the file is as it was.
+  }
+  try {
+    zel::TIniBatch batch(file);
+    ini.WriteString(section, key, "batched");
+    ini.EraseSection(other);
+    if (ini.ReadString(section, key, "") != "batched") std::abort();
+    batch.Commit();
+    if (ini.ReadString(section, key, "") != "batched") std::abort();
+    if (section != other && ini.ReadString(other, "k", "<none>") != "<none>") std::abort();
+  } catch (const zel::Exception&) {
   }
   return 0;
 }

@@ -1,19 +1,24 @@
 #include "platform/Profile.h"
 
 #include <fcntl.h>
-#include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
-#include "platform/SafeFile.h"
 #include "base/StrUtils.h"
+#include "platform/ProfileText.h"
+#include "platform/SafeFile.h"
 #include "platform/WindowsDir.h"
 
 namespace zel {
@@ -28,9 +33,12 @@ std::string ResolveName(const char* fileName) {
 
 // The whole file, or nothing when it is missing, unreadable or not a regular file (a FIFO or
 // a device must not block or feed the editor).
+size_t gReads = 0;
+
 std::optional<std::string> ReadWhole(const std::string& name) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
+  ++gReads;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
@@ -48,100 +56,6 @@ std::optional<std::string> ReadWhole(const std::string& name) {
   ::close(fd);
   return data;
 }
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-// One line of the file: where it starts, where its text ends and where its line end ends.
-struct TLine {
-  size_t Begin, End, Next;
-};
-
-std::vector<TLine> SplitLines(std::string_view data) {
-  std::vector<TLine> lines;
-  size_t pos = 0;
-  while (pos < data.size()) {
-    size_t end = data.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-      lines.push_back({pos, data.size(), data.size()});
-      break;
-    }
-    size_t next = end + 1;
-    if (data[end] == '\r' && next < data.size() && data[next] == '\n') ++next;
-    lines.push_back({pos, end, next});
-    pos = next;
-  }
-  return lines;
-}
-
-// The section name of a "[name]" line, or nothing for other lines.
-std::optional<std::string_view> SectionOf(std::string_view text) {
-  text = TrimView(text);
-  if (text.empty() || text.front() != '[') return std::nullopt;
-  text.remove_prefix(1);
-  const size_t close = text.find(']');
-  if (close != std::string_view::npos) text = text.substr(0, close);
-  return TrimView(text);
-}
-
-// The key and value of a "key=value" line; nothing when the line has no '='.
-bool SplitEntry(std::string_view text, std::string_view& key, std::string_view& value) {
-  const size_t eq = text.find('=');
-  if (eq == std::string_view::npos) return false;
-  key = TrimView(text.substr(0, eq));
-  value = text.substr(eq + 1);
-  return true;
-}
-
-// A parsed file: its lines and, for the first section of a name, the range of its lines.
-class TProfile {
- public:
-  explicit TProfile(std::string data) : FData(std::move(data)), FLines(SplitLines(FData)) {}
-
-  std::string_view Text(size_t i) const {
-    return std::string_view(FData).substr(FLines[i].Begin, FLines[i].End - FLines[i].Begin);
-  }
-  size_t LineCount() const { return FLines.size(); }
-  const TLine& Line(size_t i) const { return FLines[i]; }
-  const std::string& Data() const { return FData; }
-
-  // Index of the header line of the first section named `section`, or npos.
-  size_t FindSection(std::string_view section, size_t from = 0) const {
-    for (size_t i = from; i < FLines.size(); ++i)
-      if (auto name = SectionOf(Text(i)); name && SameName(*name, section)) return i;
-    return npos;
-  }
-  // The line after the section that starts at `header`: the next header or the end.
-  size_t SectionEnd(size_t header) const {
-    size_t i = header + 1;
-    while (i < FLines.size() && !SectionOf(Text(i))) ++i;
-    return i;
-  }
-  // The first line in (header, end) holding `key`, or npos.
-  size_t FindKey(size_t header, size_t end, std::string_view key, std::string_view* value) const {
-    for (size_t i = header + 1; i < end; ++i) {
-      std::string_view k, v;
-      if (SplitEntry(Text(i), k, v) && SameName(k, key)) {
-        if (value != nullptr) *value = v;
-        return i;
-      }
-    }
-    return npos;
-  }
-  // The line end this file uses, so that added lines match the lines around them.
-  std::string_view LineBreak() const {
-    for (const TLine& l : FLines)
-      if (l.Next > l.End) return std::string_view(FData).substr(l.End, l.Next - l.End);
-    return "\n";
-  }
-
-  static constexpr size_t npos = static_cast<size_t>(-1);
-
- private:
-  std::string FData;
-  std::vector<TLine> FLines;
-};
 
 std::string_view Unquote(std::string_view value) {
   value = TrimView(value);
@@ -175,119 +89,179 @@ bool ValidNames(const char* section, const char* key, const char* value) {
   return value == nullptr || !HasLineBreak(value);
 }
 
-// The file's new text: `data` with the lines [from, to) replaced by `insert`.
-std::string Splice(const TProfile& p, size_t from, size_t to, std::string_view insert) {
-  const std::string& data = p.Data();
-  const size_t a = from < p.LineCount() ? p.Line(from).Begin : data.size();
-  const size_t b = to < p.LineCount() ? p.Line(to).Begin : data.size();
-  std::string out;
-  out.reserve(data.size() + insert.size() + 2);
-  out.append(data, 0, a);
-  // A last line without a line end gets one before anything follows it.
-  if (a == data.size() && !insert.empty() && !out.empty() && out.back() != '\n' &&
-      out.back() != '\r')
-    out.append(p.LineBreak());
-  out.append(insert);
-  out.append(data, b, std::string::npos);
-  return out;
+// One change of a batch: a key set, a key erased (no value) or a whole section erased (no key).
+struct TChange {
+  std::string Section;
+  std::optional<std::string> Key, Value;
+};
+
+void Apply(TProfileText& text, const TChange& c) {
+  if (!c.Key)
+    text.EraseSection(c.Section);
+  else if (!c.Value)
+    text.EraseKey(c.Section, *c.Key);
+  else
+    text.Set(c.Section, *c.Key, *c.Value);
 }
 
-bool Replace(const std::string& name, const std::string& text) {
+constexpr auto kLockPatience = std::chrono::seconds(10);
+
+// The advisory lock of a settings file. It lies on the file's folder: the file itself is
+// replaced by a rename, which would leave a lock on it behind with the old file, and a lock
+// file beside it would litter the folder. Where the folder cannot be opened there is no lock to
+// take, and the replacement fails anyway.
+class TFileLock {
+ public:
+  explicit TFileLock(const std::string& name) {
+    std::string target = name;
+    if (char* real = ::realpath(name.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+    const size_t slash = target.find_last_of('/');
+    const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
+    FFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (FFd < 0) return;
+    // A second editor holds it only from its read to its rename; one that stopped half way
+    // must not freeze this one for good.
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    auto pause = std::chrono::microseconds(500);
+    while (::flock(FFd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return;  // a file system without locks
+      if (std::chrono::steady_clock::now() > deadline) {
+        FFailed = true;
+        return;
+      }
+      std::this_thread::sleep_for(pause);
+      pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
+  }
+  ~TFileLock() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFileLock(const TFileLock&) = delete;
+  TFileLock& operator=(const TFileLock&) = delete;
+
+  bool Failed() const { return FFailed; }
+
+ private:
+  int FFd = -1;
+  bool FFailed = false;
+};
+
+bool Refuse(DWORD error) {
+  SetLastError(error);
+  return false;
+}
+
+// Applies the changes to the file as it is now, under its lock, with one replacement.
+bool WriteChanges(const std::string& name, const std::vector<TChange>& changes) {
+  struct stat st {};
+  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return Refuse(ERROR_ACCESS_DENIED);
+  const TFileLock lock(name);
+  if (lock.Failed()) return Refuse(ERROR_LOCK_VIOLATION);
+  std::optional<std::string> data = ReadWhole(name);
+  if (!data) {
+    if (::access(name.c_str(), F_OK) == 0)  // there, but unreadable: never overwrite it blind
+      return Refuse(ERROR_ACCESS_DENIED);
+    data.emplace();
+  }
+  TProfileText text(*data);
+  for (const TChange& c : changes) Apply(text, c);
+  const std::string bytes = text.Bytes();
+  if (bytes == *data) return true;
   try {
-    WriteFileAtomically(name, text);
+    // The bytes reach the disk before the rename; forcing the rename too would cost a second
+    // flush on every save, and losing it only brings back the previous settings.
+    WriteFileAtomically(name, bytes, false);
     return true;
   } catch (const std::exception&) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
+    return Refuse(ERROR_ACCESS_DENIED);
   }
 }
 
+// The open batches, innermost last. Everything runs on the user-interface thread.
+std::vector<TProfileBatch::TState*> gBatches;
+
 }  // namespace
+
+struct TProfileBatch::TState {
+  std::string Name;
+  std::optional<TProfileText> Text;  // read at the first read
+  std::vector<TChange> Changes;
+
+  TProfileText& View() {
+    if (!Text) {
+      Text.emplace(ReadWhole(Name).value_or(std::string()));
+      for (const TChange& c : Changes) Apply(*Text, c);
+    }
+    return *Text;
+  }
+};
+
+namespace {
+
+TProfileBatch::TState* OpenBatch(const std::string& name) {
+  for (auto it = gBatches.rbegin(); it != gBatches.rend(); ++it)
+    if ((*it)->Name == name) return *it;
+  return nullptr;
+}
+
+}  // namespace
+
+TProfileBatch::TProfileBatch(const char* fileName) {
+  std::string name = ResolveName(fileName);
+  if (OpenBatch(name) != nullptr) return;
+  FState = std::make_unique<TState>();
+  FState->Name = std::move(name);
+  gBatches.push_back(FState.get());
+}
+
+TProfileBatch::~TProfileBatch() {
+  if (FState) std::erase(gBatches, FState.get());
+}
+
+bool TProfileBatch::Commit() {
+  if (!FState) return true;
+  std::erase(gBatches, FState.get());
+  const std::unique_ptr<TState> state = std::move(FState);
+  return state->Changes.empty() || WriteChanges(state->Name, state->Changes);
+}
+
+size_t ProfileFileReads() {
+  return gReads;
+}
 
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* def,
                                char* returned, DWORD size, const char* fileName) {
   const std::string_view fallback = TrimView(def != nullptr ? def : "");
   if (section == nullptr || key == nullptr) return CopyOut(fallback, returned, size);
-  std::optional<std::string> data = ReadWhole(ResolveName(fileName));
-  if (!data) return CopyOut(fallback, returned, size);
-  const TProfile p(std::move(*data));
+  const std::string name = ResolveName(fileName);
   const std::string_view s = TrimView(section), k = TrimView(key);
-  const size_t header = p.FindSection(s);
-  if (header == TProfile::npos) return CopyOut(fallback, returned, size);
-  std::string_view value;
-  if (p.FindKey(header, p.SectionEnd(header), k, &value) == TProfile::npos)
-    return CopyOut(fallback, returned, size);
-  return CopyOut(Unquote(value), returned, size);
+  std::optional<std::string_view> value;
+  std::optional<TProfileText> own;
+  if (TProfileBatch::TState* batch = OpenBatch(name)) {
+    value = batch->View().Find(s, k);
+  } else if (std::optional<std::string> data = ReadWhole(name)) {
+    value = own.emplace(*data).Find(s, k);
+  }
+  return CopyOut(value ? Unquote(*value) : fallback, returned, size);
 }
 
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName) {
-  if (!ValidNames(section, key, value)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+  if (!ValidNames(section, key, value)) return Refuse(ERROR_INVALID_PARAMETER);
+  TChange change{std::string(TrimView(section)), std::nullopt, std::nullopt};
+  if (key != nullptr) {
+    change.Key = std::string(TrimView(key));
+    if (value != nullptr) change.Value = value;
   }
   const std::string name = ResolveName(fileName);
-  struct stat st {};
-  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
-  std::optional<std::string> data = ReadWhole(name);
-  if (!data) {
-    if (::access(name.c_str(), F_OK) == 0) {  // there, but unreadable: never overwrite it blind
-      SetLastError(ERROR_ACCESS_DENIED);
-      return false;
-    }
-    data.emplace();
-  }
-  const TProfile p(std::move(*data));
-  const std::string_view s = TrimView(section);
-  size_t header = p.FindSection(s);
-
-  if (key == nullptr) {  // erase every section of this name
-    if (header == TProfile::npos) return true;
-    std::string text;
-    size_t copied = 0;
-    const std::string& d = p.Data();
-    while (header != TProfile::npos) {
-      const size_t end = p.SectionEnd(header);
-      text.append(d, copied, p.Line(header).Begin - copied);
-      copied = end < p.LineCount() ? p.Line(end).Begin : d.size();
-      header = p.FindSection(s, end);
-    }
-    text.append(d, copied, std::string::npos);
-    return Replace(name, text);
-  }
-
-  const std::string_view k = TrimView(key);
-  const std::string_view br = p.LineBreak();
-  std::string entry;
-  if (value != nullptr) entry.append(k).append("=").append(value).append(br);
-  if (header == TProfile::npos) {
-    if (value == nullptr) return true;
-    std::string lines = "[" + std::string(s) + "]" + std::string(br) + entry;
-    return Replace(name, Splice(p, p.LineCount(), p.LineCount(), lines));
-  }
-  const size_t end = p.SectionEnd(header);
-  const size_t at = p.FindKey(header, end, k, nullptr);
-  if (at != TProfile::npos) {
-    // Keep the line's own line end (the last line may have none).
-    const TLine& l = p.Line(at);
-    if (value != nullptr) {
-      entry.resize(entry.size() - br.size());
-      entry.append(p.Data(), l.End, l.Next - l.End);
-    }
-    return Replace(name, Splice(p, at, at + 1, entry));
-  }
-  if (value == nullptr) return true;
-  // After the section's last key-like line, so that blank lines and comments before the next
-  // section stay where they are.
-  size_t after = header + 1;
-  for (size_t i = header + 1; i < end; ++i) {
-    std::string_view kk, vv;
-    if (SplitEntry(p.Text(i), kk, vv)) after = i + 1;
-  }
-  return Replace(name, Splice(p, after, after, entry));
+  TProfileBatch::TState* batch = OpenBatch(name);
+  if (batch == nullptr) return WriteChanges(name, {change});
+  if (batch->Text) Apply(*batch->Text, change);
+  batch->Changes.push_back(std::move(change));
+  return true;
 }
 
 }  // namespace zel

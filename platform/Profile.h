@@ -3,10 +3,13 @@
 // lines. Sections and keys are compared without regard to (ASCII) case; the first section and
 // the first key of a name count. Lines the format does not know, comments, blank lines and the
 // line ends are kept byte for byte by every write. A bare file name (no '/') stands for a file
-// in the Windows directory (WindowsDir.h). Nothing is cached: each call reads the file anew,
-// and each write replaces it atomically, so a crash never leaves half a file.
+// in the Windows directory (WindowsDir.h).
+//
+// Outside a batch (below) each call reads the file anew, and each write is a batch of its own.
+// Every write replaces the file atomically, so a crash never leaves half a file.
 
 #include <cstddef>
+#include <memory>
 
 #include "platform/WinError.h"
 
@@ -31,5 +34,31 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 // anywhere, '=' in a key, ']' in a section, an empty key or section).
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);
+
+// One sequence of operations on a settings file, from construction to Commit or destruction.
+// The file is read once (at the first read within the batch); reads see that copy with the
+// batch's own writes applied. Writes are collected and reach the file together on Commit:
+// under a lock that a second editor's batch waits for, they are applied to the file as it is
+// then, which is replaced once. A batch begun while one for the same file is open joins it:
+// its Commit does nothing, the outer one writes.
+class TProfileBatch {
+ public:
+  explicit TProfileBatch(const char* fileName);
+  ~TProfileBatch();  // an uncommitted batch's writes are dropped
+  TProfileBatch(const TProfileBatch&) = delete;
+  TProfileBatch& operator=(const TProfileBatch&) = delete;
+
+  // Ends the batch. False, with the last error set and the file as it was, when the file
+  // cannot be replaced or is not a regular file; nothing is written when nothing changes.
+  bool Commit();
+
+  struct TState;
+
+ private:
+  std::unique_ptr<TState> FState;  // none for a batch that joined an outer one
+};
+
+// Test seam: how many times the profile functions have read a settings file so far.
+size_t ProfileFileReads();
 
 }  // namespace zel

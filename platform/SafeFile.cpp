@@ -237,14 +237,16 @@ void TSafeFileWriter::Commit() {
     FCommitted = true;
     return;
   }
-  if (::fsync(FFd) != 0) WriteFailed(errno);
+  if (WriteFaults() || ::fsync(FFd) != 0) WriteFailed(errno);
   if (FUnnamed) {
     // Linked in under a temporary name only now that it is complete.
     const std::string self = Format("/proc/self/fd/%d", FFd);
     int rc = -1;
     for (int i = 0; i < kNameAttempts && rc != 0; ++i) {
       FTempName = TemporaryName();
-      rc = ::linkat(AT_FDCWD, self.c_str(), FDirFd, FTempName.c_str(), AT_SYMLINK_FOLLOW);
+      rc = WriteFaults()
+               ? -1
+               : ::linkat(AT_FDCWD, self.c_str(), FDirFd, FTempName.c_str(), AT_SYMLINK_FOLLOW);
       if (rc != 0 && errno == ENOENT)  // no /proc: needs the right to link by descriptor
         rc = ::linkat(FFd, "", FDirFd, FTempName.c_str(), AT_EMPTY_PATH);
       if (rc != 0 && errno != EEXIST) break;
@@ -258,10 +260,10 @@ void TSafeFileWriter::Commit() {
   const int fd = FFd;
   FFd = -1;
   if (::close(fd) != 0 && errno != EINTR) WriteFailed(errno);
-  if (::renameat(FDirFd, FTempName.c_str(), FDirFd, BaseOf(FTarget).c_str()) != 0)
+  if (WriteFaults() || ::renameat(FDirFd, FTempName.c_str(), FDirFd, BaseOf(FTarget).c_str()) != 0)
     WriteFailed(errno);
   FTempName.clear();
-  ::fsync(FDirFd);  // makes the new name itself durable
+  if (FSyncFolder) ::fsync(FDirFd);  // makes the new name itself durable
   ::close(FDirFd);
   FDirFd = -1;
   FCommitted = true;
@@ -272,8 +274,9 @@ void SetSafeFileWriteFault(int nth, int err) {
   gFaultErr = err;
 }
 
-void WriteFileAtomically(const std::string& fileName, std::string_view data) {
+void WriteFileAtomically(const std::string& fileName, std::string_view data, bool syncFolder) {
   TSafeFileWriter writer(fileName);
+  writer.SetSyncFolder(syncFolder);
   writer.Write(data);
   writer.Commit();
 }

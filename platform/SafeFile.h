@@ -35,6 +35,9 @@ class TSafeFileWriter : public TTextSink {
   // written, EWriteError "Cannot write file \"%s\". %s" when writing fails; the target is
   // then unchanged.
   void Commit();
+  // Off: the new name is not forced to the disk, saving one flush; after a power loss the
+  // target may then hold its old bytes, never a mix.
+  void SetSyncFolder(bool on) { FSyncFolder = on; }
 
  private:
   void Open();
@@ -55,14 +58,17 @@ class TSafeFileWriter : public TTextSink {
   bool FInPlace = false;  // a device: written directly
   bool FUnnamed = false;  // FFd is an unnamed temporary file
   bool FCommitted = false;
+  bool FSyncFolder = true;
   mode_t FMode = 0;
 };
 
-// Test seam for a disk that fills up half way: the nth write to the disk from now on (1 for
+// Test seam for a disk that fills up half way: the nth step that changes the disk from now on
+// (each write, then the flush, the link of an unnamed file and the rename of a commit; 1 for
 // the next) and every one after it fail with err, in every writer; 0 turns the fault off.
 void SetSafeFileWriteFault(int nth, int err);
 
 // Writes data to the file by the rules above.
-void WriteFileAtomically(const std::string& fileName, std::string_view data);
+void WriteFileAtomically(const std::string& fileName, std::string_view data,
+                         bool syncFolder = true);
 
 }  // namespace zel

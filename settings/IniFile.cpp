@@ -82,6 +82,10 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
   WriteString(section, key, value ? "1" : "0");
 }
 
+void TIniBatch::Commit() {
+  if (!FBatch.Commit()) WriteRefused(FFileName);
+}
+
 void TIniFile::EraseSection(const std::string& section) {
   if (!WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, FFileName.c_str()))
     WriteRefused(FFileName);

@@ -1,8 +1,10 @@
 #pragma once
 // Settings file access by section and key over the profile functions. Each object names one
-// file; nothing is cached, so every read sees the file as it is now.
+// file; outside a batch nothing is cached, so every read sees the file as it is now.
 
 #include <string>
+
+#include "platform/Profile.h"
 
 namespace zel {
 
@@ -28,6 +30,21 @@ class TIniFile {
 
  private:
   std::string FFileName;
+};
+
+// A batch over one settings file for every TIniFile of that name while it lives: reads see one
+// copy of the file, and the writes reach it together on Commit, or not at all when the batch
+// ends without it. A batch begun inside another for the same file joins it.
+class TIniBatch {
+ public:
+  explicit TIniBatch(std::string fileName)
+      : FFileName(std::move(fileName)), FBatch(FFileName.c_str()) {}
+  // Fails with zel::Exception "Unable to write to <file name>"; the file is then as it was.
+  void Commit();
+
+ private:
+  std::string FFileName;
+  TProfileBatch FBatch;
 };
 
 // The integer rules of ReadInteger: "0x" or "0X" and hexadecimal digits, or leading spaces and an

@@ -18,14 +18,17 @@ std::string TFormPlacement::IniSection() const {
 }
 
 // Opens the settings file for the body and closes it afterwards, also when the body fails.
+// The body's reads see one copy of the file, and its writes reach the file together.
 template <typename Body>
 void TFormPlacement::WithIniFile(Body&& body) {
   struct Closer {
     std::unique_ptr<TIniFile>& file;
     ~Closer() { file.reset(); }
   } closer{FIniFile};
+  TIniBatch batch(IniFileName());
   FIniFile = std::make_unique<TIniFile>(IniFileName());
   body();
+  batch.Commit();
 }
 
 void TFormPlacement::RestoreSettings() {
@@ -51,8 +54,8 @@ void TFormPlacement::SaveSettings() {
     FIniFile->WriteInteger(IniSection(), "FormVersion", FVersion);
     WritePlacement();
     if (OnSavePlacement) OnSavePlacement();
-    FSaved = true;
   });
+  FSaved = true;
 }
 
 void TFormPlacement::WritePlacement() {

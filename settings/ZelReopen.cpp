@@ -39,27 +39,49 @@ void TZelReopen::SetMaxReopen(int value) {
 }
 
 void TZelReopen::AddFile(const std::string& fileName) {
-  RemoveFile(fileName);
-  if (fileName.find_first_of("\r\n") != std::string::npos) return;
+  if (fileName.find_first_of("\r\n") != std::string::npos) return RemoveFile(fileName);
+  std::erase_if(FFiles, [&](const std::string& f) { return SameFileName(f, fileName); });
   FFiles.insert(FFiles.begin(), fileName);
   if (FFiles.size() > static_cast<size_t>(FMaxReopen)) FFiles.resize(FMaxReopen);
-  UpdateMenus();
+  Changed();
 }
 
 void TZelReopen::RemoveFile(const std::string& fileName) {
   std::erase_if(FFiles, [&](const std::string& f) { return SameFileName(f, fileName); });
+  Changed();
+}
+
+void TZelReopen::Changed() {
   UpdateMenus();
+  if (FSaveFile.empty() || FFiles == FSavedFiles) return;
+  try {
+    SaveToIni(FSaveFile, FSaveSection);
+    FSavedFiles = FFiles;
+  } catch (const Exception&) {
+    // Tried again at the next change and at close, where the failure is reported.
+  }
+}
+
+void TZelReopen::SaveOnChange(const std::string& iniFileName, const std::string& section) {
+  FSaveFile = iniFileName;
+  FSaveSection = section;
+  FSavedFiles = FFiles;
 }
 
 std::string TZelReopen::EntryCaption(int index, const std::string& fileName, bool accelerator) {
   const std::string number =
       index < 10 ? std::to_string(index) : std::string(1, static_cast<char>('A' + index - 10));
-  return (accelerator ? "&" : "") + number + ". " + ExtractFileName(fileName);
+  std::string caption = (accelerator ? "&" : "") + number + ". ";
+  for (const char c : ExtractFileName(fileName)) {
+    if (c == '&') caption += '&';
+    caption += c;
+  }
+  return caption;
 }
 
 void TZelReopen::FillEntries(IReopenMenu& menu, bool accelerator) {
   menu.Clear();
-  for (size_t i = 0; i < FFiles.size(); ++i) {
+  for (size_t i = 0; i < std::min(FFiles.size(), kMenuEntries); ++i) {
     const std::string name = FFiles[i];
     menu.AddItem(EntryCaption(static_cast<int>(i), name, accelerator), name, [this, name] {
       if (OnReopenMenuClick) OnReopenMenuClick(name);
@@ -85,6 +107,7 @@ void TZelReopen::UpdateMenus() {
 }
 
 void TZelReopen::LoadFromIni(const std::string& iniFileName, const std::string& section) {
+  const TIniBatch snapshot(iniFileName);  // one read of the file, however long the list
   const TIniFile ini(iniFileName);
   FFiles.clear();
   try {
@@ -101,19 +124,21 @@ void TZelReopen::LoadFromIni(const std::string& iniFileName, const std::string& 
 }
 
 void TZelReopen::SaveToIni(const std::string& iniFileName, const std::string& section) const {
+  TIniBatch batch(iniFileName);
   TIniFile ini(iniFileName);
   ini.EraseSection(section);
   for (size_t i = FFiles.size(); i-- > 0;) ini.WriteString(section, std::to_string(i), FFiles[i]);
+  batch.Commit();
 }
 
 void TZelReopen::RemoveAll() {
   FFiles.clear();
-  UpdateMenus();
+  Changed();
 }
 
 void TZelReopen::RemoveObsolete() {
   std::erase_if(FFiles, [](const std::string& f) { return !FileExists(f); });
-  UpdateMenus();
+  Changed();
 }
 
 void TZelReopen::ReopenAll() {
@@ -123,7 +148,12 @@ void TZelReopen::ReopenAll() {
   // The handler changes the list (and the menus) on every click: walk a copy.
   const std::vector<std::string> files = FFiles;
   const TReopenClick click = OnReopenMenuClick;
-  for (size_t i = files.size(); i-- > 0;) click(files[i]);
+  for (size_t i = files.size(); i-- > 0;) {
+    click(files[i]);
+    if (std::any_of(FFiles.begin(), FFiles.end(),
+                    [&](const std::string& f) { return SameFileName(f, files[i]); }))
+      return;
+  }
 }
 
 }  // namespace zel

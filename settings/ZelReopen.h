@@ -36,6 +36,10 @@ class TZelReopen {
   using TReopenClick = std::function<void(const std::string& fileName)>;
 
   static constexpr int kDefaultMaxReopen = 10;
+  // The menus show at most the entries numbered 0 to 9 and lettered A to Z. A longer list (a
+  // hand-made or damaged settings file) keeps the rest, but a menu of thousands of items would
+  // be slow to build and could not be used.
+  static constexpr size_t kMenuEntries = 36;
 
   TZelReopen() = default;
   ~TZelReopen();
@@ -58,20 +62,32 @@ class TZelReopen {
   void RemoveFile(const std::string& fileName);
   void UpdateMenus();
   void LoadFromIni(const std::string& iniFileName, const std::string& section);
+  // Replaces the section with the list in one write; a failure leaves the file as it was.
   void SaveToIni(const std::string& iniFileName, const std::string& section) const;
+  // From now on every change of the list is saved to that section at once, so that an editor
+  // that dies keeps every entry its menus showed. Such a save that fails is not reported: the
+  // list is saved again at the next change and when the window closes, which reports.
+  void SaveOnChange(const std::string& iniFileName, const std::string& section);
   void RemoveAll();
   void RemoveObsolete();
-  // Hands each entry of the list as it is now to the click handler once, oldest first, so
-  // that the most recent ends up open; stops at the first error.
+  // Hands each entry of the list as it is now to the click handler, oldest first, so that the
+  // most recent ends up open. Stops at the first error, and at the first entry that is still
+  // listed after its click: a successful open takes its file off the list, so that entry was
+  // cancelled (its save question or its load) or refused.
   void ReopenAll();
 
-  // "&0. a.xml" in the Reopen submenu, "0. a.xml" in the drop-down; "A" for index 10.
+  // "&0. a.xml" in the Reopen submenu, "0. a.xml" in the drop-down; "A" for index 10. Every
+  // '&' of the file name is doubled, so that it shows instead of marking an accelerator.
   static std::string EntryCaption(int index, const std::string& fileName, bool accelerator);
 
  private:
   void FillEntries(IReopenMenu& menu, bool accelerator);
+  // Rebuilds the menus once and saves the list where SaveOnChange asked.
+  void Changed();
 
   std::vector<std::string> FFiles;
+  std::vector<std::string> FSavedFiles;  // the list as last saved by SaveOnChange
+  std::string FSaveFile, FSaveSection;
   IReopenMenu* FReopenMenu = nullptr;
   IReopenMenu* FDropDownMenu = nullptr;
   int FMaxReopen = kDefaultMaxReopen;

@@ -239,6 +239,58 @@ TEST_F(ProfileTest, EveryWriteReplacesTheFileWholeAndLeavesNothingBesideIt) {
   EXPECT_EQ(entries, 1u);
 }
 
+TEST_F(ProfileTest, AByteOrderMarkIsKeptAndDoesNotHideTheFirstSection) {
+  const std::string bom = "\xEF\xBB\xBF";
+  WriteBytes(FFile, bom + "[S]\r\nk=1\r\n");
+  EXPECT_EQ(Get(FFile, "S", "k"), "1");
+  ASSERT_TRUE(Put(FFile, "s", "k", "2"));
+  ASSERT_TRUE(Put(FFile, "S", "j", "3"));
+  EXPECT_EQ(ReadBytes(FFile), bom + "[S]\r\nk=2\r\nj=3\r\n");
+  ASSERT_TRUE(Put(FFile, "S", nullptr, nullptr));
+  EXPECT_EQ(ReadBytes(FFile), bom);
+}
+
+// A batch reads the file once and sees its own writes; they reach the file in one
+// replacement on Commit, on top of what another editor wrote meanwhile, and never without it.
+TEST_F(ProfileTest, ABatchReadsOnceAndWritesOnceOnTopOfTheFileAsItIsThen) {
+  const std::string before = "; keep\n[S]\nk=0\n";
+  WriteBytes(FFile, before);
+  {
+    TProfileBatch dropped(FFile.c_str());
+    ASSERT_TRUE(Put(FFile, "S", "k", "dropped"));
+    EXPECT_EQ(Get(FFile, "S", "k"), "dropped");
+  }
+  EXPECT_EQ(ReadBytes(FFile), before);
+
+  const size_t reads = ProfileFileReads();
+  TProfileBatch batch(FFile.c_str());
+  for (int i = 1; i <= 100; ++i) {
+    EXPECT_EQ(Get(FFile, "S", "k"), std::to_string(i - 1));
+    ASSERT_TRUE(Put(FFile, "S", "k", std::to_string(i).c_str()));
+  }
+  ASSERT_TRUE(Put(FFile, "Gone", "x", "1"));
+  ASSERT_TRUE(Put(FFile, "Gone", nullptr, nullptr));
+  {
+    TProfileBatch inner(FFile.c_str());  // joins the open one
+    ASSERT_TRUE(Put(FFile, "T", "x", "y"));
+    EXPECT_TRUE(inner.Commit());
+  }
+  EXPECT_EQ(ReadBytes(FFile), before);
+  EXPECT_EQ(ProfileFileReads(), reads + 1);
+  WriteBytes(FFile, before + "[Other]\na=b\n");
+  struct stat old {};
+  ASSERT_EQ(stat(FFile.c_str(), &old), 0);
+  ASSERT_TRUE(batch.Commit());
+  EXPECT_EQ(ReadBytes(FFile), "; keep\n[S]\nk=100\n[Other]\na=b\n[T]\nx=y\n");
+  struct stat now {};
+  ASSERT_EQ(stat(FFile.c_str(), &now), 0);
+  EXPECT_NE(now.st_ino, old.st_ino);
+  EXPECT_EQ(ProfileFileReads(), reads + 2);
+  // After Commit every call is a batch of its own again.
+  ASSERT_TRUE(Put(FFile, "S", "k", "alone"));
+  EXPECT_EQ(Get(FFile, "S", "k"), "alone");
+}
+
 TEST(WindowsDirTest, WindirWinsElseTheConfigFolderIsMadeAndUsed) {
   TTempDir dir;
   {
