@@ -12,7 +12,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils time \
-            clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick
+            clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick \
+            qt6-svg-dev openbox
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

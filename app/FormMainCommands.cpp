@@ -102,6 +102,10 @@ void TFormMain::CreateCommands() {
   HelpWebSite1->OnExecute = [this] { HelpWebSite1Execute(); };
   HelpAbout1->OnExecute = [this] { HelpAbout1Execute(); };
 
+  // The button is the command's: its picture and hint too.
+  BitBtn1->setIcon(FileCancel1->Action()->icon());
+  BitBtn1->setToolTip(FileCancel1->Action()->toolTip());
+  BitBtn1->setStatusTip(FileCancel1->Action()->statusTip());
   connect(BitBtn1, &QPushButton::clicked, this,
           [this] { Guarded([this] { FileCancel1->Execute(); }); });
   connect(FileCancel1->Action(), &QAction::changed, this,

@@ -35,7 +35,7 @@ void TFormMain::FindDialog1Find() {
 
 void TFormMain::ViewFont1Execute() {
   QFont font = TreeView1->font();
-  QColor color = TreeView1->palette().color(QPalette::Text);
+  QColor color = TreeColor();
   const auto apply = [this](const QFont& f, const QColor& c) {
     TreeView1->setUpdatesEnabled(false);
     Guarded([&] {
@@ -54,7 +54,9 @@ void TFormMain::ViewTooltipsExecute() {
 }
 
 void TFormMain::HelpWebSite1Execute() {
-  FDialogs->OpenUrl(kWebAddress);
+  if (!FDialogs->OpenUrl(kWebAddress))
+    FDialogs->MessageBox(this, QString("No web browser could be started for %1.").arg(kWebAddress),
+                         "Error", MB_OK | MB_ICONERROR);
 }
 
 QString TFormMain::GetTreeStatistic() {

@@ -5,7 +5,15 @@
 #include <QPixmap>
 #include <QStyle>
 
+// Outside any namespace, as the resource system wants it. The resources live in a static
+// library, whose unreferenced objects the linker would drop.
+static void InitIconResources() {
+  Q_INIT_RESOURCE(icons);
+}
+
 namespace zel {
+
+const char* const kDesktopEntry = "org.example.ZelXMLEditor";
 
 namespace {
 
@@ -65,6 +73,12 @@ TImageList MakeTreeImages() {
   list.Add(mark);
   list.Add(Highlighted(mark));
   return list;
+}
+
+QIcon AppIcon() {
+  InitIconResources();
+  return QIcon::fromTheme(QString::fromLatin1(kDesktopEntry),
+                          QIcon(QString(":/icons/%1.svg").arg(kDesktopEntry)));
 }
 
 }  // namespace zel

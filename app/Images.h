@@ -26,4 +26,9 @@ TImageList MakeMenuImages();
 // 0 document page, 1 closed folder, 2 open folder, 3 element mark, 4 the mark highlighted.
 TImageList MakeTreeImages();
 
+// The name of the program's desktop entry, which is also the name of its icon.
+extern const char* const kDesktopEntry;
+// The program's own icon: the installed one of the desktop entry, else the bundled copy.
+QIcon AppIcon();
+
 }  // namespace zel

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include "app/TreeModel.h"
 
@@ -91,6 +92,30 @@ void TOutlineView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTreeView::keyPressEvent(event);
+}
+
+bool TOutlineView::TextCutOff(const QModelIndex& index) const {
+  const QRect row = visualRect(index);
+  const int needed = sizeHintForIndex(index).width();
+  return needed > row.width() || row.left() + needed > viewport()->width();
+}
+
+// A node's tooltip (when the tree's tooltips are on) only where its text is cut off, and as
+// written: a text such as "<title>..." would otherwise be taken for markup.
+bool TOutlineView::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString tip = index.data(Qt::ToolTipRole).toString();
+  if (tip.isEmpty() || !TextCutOff(index)) {
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  QToolTip::showText(help->globalPos(),
+                     "<p style='white-space:pre'>" + tip.toHtmlEscaped() + "</p>", viewport(),
+                     visualRect(index));
+  return true;
 }
 
 TOutlineEditDelegate::TOutlineEditDelegate(TOutlineView* view)

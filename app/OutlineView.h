@@ -39,9 +39,12 @@ class TOutlineView : public QTreeView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   TTreeNode* NodeAt(const QPoint& pos) const;
+  // Whether the row's text is wider than the part of it that the view shows.
+  bool TextCutOff(const QModelIndex& index) const;
   void EndDrag();
 
   TTreeNode* FDragged = nullptr;

@@ -163,6 +163,11 @@ class TFormMain : public QMainWindow {
   void StartPumpClock();
   void OpenStartFile();
   void SetPanel(int panel, const QString& text);
+  // The stage word and message of `state` in the status bar.
+  void ShowStage(TZelXMLTreeStates state);
+  QString ProcessDisplayName() const;
+  // The tree's text colour, which goes with its font.
+  QColor TreeColor() const;
   // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new
   // document and travels on.
   void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);

@@ -335,22 +335,32 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   EXPECT_EQ(f.Tree().RootCount(), 1);
 }
 
-TEST_F(EditingTest, AReadOnlyDocumentStillMovesAndEditsInPlace) {
+// No gesture changes a read-only document, so closing it never asks to save.
+TEST_F(EditingTest, AReadOnlyDocumentIsChangedByNothing) {
   Open(FDir.File("a.xml"), true);
   TFormMain& f = Form();
   Select(Book(1));
   EXPECT_EQ(Panel(0), "0: 0: 0");
   EXPECT_EQ(Panel(1), "Read Only");
-  EXPECT_FALSE(f.EditAdd1->Enabled());
-  EXPECT_FALSE(f.EditModify1->Enabled());
-  EXPECT_FALSE(f.EditDelete1->Enabled());
-  EXPECT_TRUE(f.EditMoveUp1->Enabled());
-  Run(*f.EditMoveUp1);
-  EXPECT_EQ(Panel(1), "Modified");
-  // The tree's own edit gesture: a click on the selected node's label.
-  EXPECT_TRUE(f.Tree().EditText(Book(0)->Item(0)));
-  TypeInEditor("<t/>", Qt::Key_Return);
-  EXPECT_EQ(Book(0)->Item(0)->Text(), "<t/>");
+  for (TCommand* c :
+       {f.EditAdd1.get(), f.EditModify1.get(), f.EditDelete1.get(), f.EditMoveUp1.get(),
+        f.EditMoveDown1.get(), f.EditPromote1.get(), f.EditDemote1.get()}) {
+    EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
+    Run(*c);
+  }
+  EXPECT_EQ(Catalog()->Item(1), Book(1));
+  // The tree's own edit gesture (a click on the selected node's label) and a drop.
+  EXPECT_FALSE(f.Tree().EditText(Book(0)->Item(0)));
+  static_cast<QAbstractItemView*>(f.TreeView1)->edit(f.Model().IndexOf(Book(1)));
+  EXPECT_EQ(Editor(), nullptr);
+  TTreeNode* title = Book(1)->Item(0);
+  Drag(title, PointOf(Book(0)),
+       [&] { EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  EXPECT_EQ(title->Parent(), Book(1));
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(Panel(1), "Read Only");
+  EXPECT_TRUE(f.close());
+  EXPECT_TRUE(FDialogs.Shown.size() == 1 && FDialogs.Shown[0].Kind == "open");
 }
 
 TEST_F(EditingTest, PanelsFollowTheSelection) {

@@ -3,10 +3,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 
 #include "app/AboutText.h"
 #include "app/FindDialog.h"
@@ -112,6 +117,12 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   EXPECT_EQ(f.TreeView1->font().pointSize(), 9);
   EXPECT_FALSE(f.TreeView1->font().underline());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0, 0, 200));
+
+  // The node dialog's memo takes the whole font, colour included.
+  f.EditUseDialog1->Action()->trigger();
+  FDialogs.NodeAnswers = {std::nullopt};
+  f.EditAdd1->Action()->trigger();
+  EXPECT_EQ(FDialogs.NodeColor, QColor(0, 0, 200));
 }
 
 TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
@@ -127,10 +138,46 @@ TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
   EXPECT_FALSE(f.Tree().ToolTips());
 }
 
+// A tooltip over a node only where the view cuts its text off, and its text as written; the
+// status panels show file names as written too.
+TEST_F(ToolsTest, TooltipsAndPanelsShowTextsAsWritten) {
+  const std::string longTitle =
+      "<title>XML Developer's Guide, " + std::string(80, 'x') + "</title>";
+  WriteBytes(FDir.File("<b>.xml"), "<catalog><title>Short</title>" + longTitle + "</catalog>");
+  Open(FDir.File("<b>.xml"));
+  TFormMain& f = Form();
+  EXPECT_EQ(f.StatusPanels[2]->textFormat(), Qt::PlainText);
+  f.ViewTooltips->Action()->trigger();
+  const auto tipOver = [&](TTreeNode* node) {
+    QToolTip::hideText();  // the tip fades out
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 10000));
+    const QModelIndex i = f.Model().IndexOf(node);
+    f.TreeView1->scrollTo(i);
+    const QPoint p = f.TreeView1->visualRect(i).center();
+    QHelpEvent e(QEvent::ToolTip, p, f.TreeView1->viewport()->mapToGlobal(p));
+    QCoreApplication::sendEvent(f.TreeView1->viewport(), &e);
+    if (!QToolTip::isVisible()) return QString();
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    return Qt::mightBeRichText(QToolTip::text()) ? shown.toPlainText() : QToolTip::text();
+  };
+  TTreeNode* catalog = Root()->Item(0);
+  EXPECT_EQ(tipOver(catalog->Item(1)), QString::fromStdString(longTitle));
+  EXPECT_EQ(tipOver(catalog->Item(0)), "") << "a text that fits needs no tooltip";
+  f.ViewTooltips->Action()->trigger();
+  EXPECT_EQ(tipOver(catalog->Item(1)), "") << "tooltips off";
+}
+
 TEST_F(ToolsTest, WebSiteAndAboutWithTheDocumentStatistic) {
   TFormMain& f = Form();
   f.HelpWebSite1->Action()->trigger();
   EXPECT_EQ(FDialogs.Urls, (std::vector<QString>{kWebAddress}));
+  EXPECT_TRUE(FDialogs.Errors().empty());
+  // Without a browser the user is told, not left waiting.
+  FDialogs.Browser = false;
+  f.HelpWebSite1->Action()->trigger();
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_TRUE(FDialogs.Errors()[0].contains(kWebAddress)) << FDialogs.Errors()[0].toStdString();
 
   f.HelpAbout1->Action()->trigger();
   const auto& box = FDialogs.Shown.back();
@@ -212,7 +259,9 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
   EXPECT_TRUE(f.TreeView1->font().bold());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0x12, 0x34, 0x56));
   EXPECT_TRUE(f.Tree().ToolTips());
-  EXPECT_FALSE(f.ViewTooltips->Checked()) << "the check state is not stored";
+  EXPECT_TRUE(f.ViewTooltips->Checked()) << "the mark shows the restored switch";
+  f.ViewTooltips->Action()->trigger();
+  EXPECT_FALSE(f.Tree().ToolTips()) << "so that the first click turns them off";
   EXPECT_EQ(f.FindDialog1->FindText(), "<title>");
   EXPECT_TRUE(f.EditUseDialog1->Checked());
 }
