@@ -18,8 +18,10 @@ void TFormMain::SearchFind1Execute() {
   FindDialog1->Execute();
 }
 
-void TFormMain::FindDialog1Find() {
-  TTreeNode* found = FindNodeText(FTree.Selected(), FindDialog1->Pattern(), FindDialog1->Options());
+void TFormMain::FindDialog1Find(bool down) {
+  TFindOptions options = FindDialog1->Options();
+  options.Down = options.Down && down;
+  TTreeNode* found = FindNodeText(FTree.Selected(), FindDialog1->Pattern(), options);
   if (found == nullptr) {
     FDialogs->MessageBox(this, TFindDialog::NotFoundMessage(FindDialog1->FindText()), "Information",
                          MB_OK | MB_ICONINFORMATION);

@@ -36,7 +36,7 @@ TImageList MakeMenuImages() {
     const char* Theme;
     QStyle::StandardPixmap Fallback;
   };
-  static const TRole roles[21] = {
+  static const TRole roles[22] = {
       {"document-new", QStyle::SP_FileIcon},
       {"document-open", QStyle::SP_DialogOpenButton},
       {"document-save", QStyle::SP_DialogSaveButton},
@@ -58,6 +58,7 @@ TImageList MakeMenuImages() {
       {"go-previous", QStyle::SP_ArrowLeft},
       {"go-next", QStyle::SP_ArrowRight},
       {"process-stop", QStyle::SP_BrowserStop},
+      {"go-previous", QStyle::SP_MediaSeekBackward},
   };
   TImageList list;
   for (const TRole& r : roles) list.Add(r.Theme != nullptr ? ByRole(r.Theme, r.Fallback) : QIcon());

@@ -21,7 +21,7 @@ class TImageList {
 
 // Index: 0 New, 1 Open, 2 Save, 3 Save As, 7 Exit, 8 Add, 9 Modify, 10 Delete, 11 Font,
 // 12 About, 13 Find, 14 Find Next, 15 Web Site, 16 Up, 17 Down, 18 Promote, 19 Demote,
-// 20 Cancel; 4 to 6 are unused.
+// 20 Cancel, 21 Find Previous; 4 to 6 are unused.
 TImageList MakeMenuImages();
 // 0 document page, 1 closed folder, 2 open folder, 3 element mark, 4 the mark highlighted.
 TImageList MakeTreeImages();

@@ -50,6 +50,9 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   ConnectEditing();
   FindDialog1 = new TFindDialog(this);
   FindDialog1->setObjectName("FindDialog1");
+  // F3 and Shift+F3 also while the dialog has the focus.
+  FindDialog1->addAction(SearchFindNext1->Action());
+  FindDialog1->addAction(SearchFindPrevious1->Action());
   connect(FindDialog1, &TFindDialog::Find, this,
           [this] { Guarded([this] { FindDialog1Find(); }); });
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });

@@ -228,6 +228,54 @@ TEST_F(ToolsTest, AFailingCommandShowsTheErrorBoxResetsTheCursorAndTheWindowGoes
   EXPECT_EQ(FDialogs.Urls.size(), 1u);
 }
 
+// The keys a desktop user expects, pressed as a user presses them.
+TEST_F(ToolsTest, DesktopKeys) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  TTreeNode* catalog = Root()->Item(1);
+  Select(catalog->Item(0));
+  f.TreeView1->setFocus();
+  FDialogs.Answers = {IDNO};
+  QTest::keyClick(f.TreeView1, Qt::Key_Delete);
+  ASSERT_EQ(FDialogs.Shown.back().Text, "Delete \"<book id=\"0\">\" and its children?");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  // In the in-place editor Delete deletes characters.
+  const size_t shown = FDialogs.Shown.size();
+  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  auto* editor = f.TreeView1->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setCursorPosition(0);
+  QTest::keyClick(editor, Qt::Key_Delete);
+  EXPECT_EQ(editor->text(), "book id=\"0\">");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  EXPECT_EQ(FDialogs.Shown.size(), shown);
+
+  FDialogs.FileAnswers = {std::nullopt};
+  QTest::keyClick(f.TreeView1, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(FDialogs.Kinds().back(), "save");
+
+  // F3 and Shift+F3 also from the find dialog.
+  Select(Root());
+  f.SearchFind1->Action()->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f.FindDialog1));
+  f.FindDialog1->FindEdit->setText("<title>");
+  Idle();
+  QTest::keyClick(f.FindDialog1->FindEdit, Qt::Key_F3);
+  EXPECT_EQ(f.Tree().Selected(), catalog->Item(0)->Item(0));
+  Select(catalog->Item(2));
+  QTest::keyClick(f.TreeView1, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(f.Tree().Selected(), catalog->Item(1)->Item(0)) << "the previous match";
+  EXPECT_TRUE(f.FindDialog1->DownBtn->isChecked()) << "the dialog's direction stays";
+
+  f.FindDialog1->hide();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  QTest::keyClick(f.TreeView1, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(f.isVisible());
+}
+
 // Two runs over one settings file: placement and the stored properties come back.
 TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
   {
