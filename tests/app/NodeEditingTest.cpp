@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 
 #include "app/OutlineView.h"
@@ -333,6 +334,38 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   FDialogs.Answers = {IDYES};
   Run(*f.EditDelete1);
   EXPECT_EQ(f.Tree().RootCount(), 1);
+}
+
+// A drag reaches every node: the view scrolls at its edges, frames the row a drop would land
+// on, and opens a collapsed node the pointer rests on.
+TEST_F(EditingTest, DraggingScrollsHighlightsAndOpensTheTarget) {
+  WriteBytes(FDir.File("long.xml"), zel::test::Catalog(30));
+  Open(FDir.File("long.xml"));
+  TFormMain& f = Form();
+  f.resize(396, 298);
+  TTreeNode* title = Book(0)->Item(0);
+  Select(Book(0));
+  Book(0)->Expand(false);
+  Select(title);
+  QTreeView* v = f.TreeView1;
+  const QPoint from = PointOf(title);
+  Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+  Mouse(QEvent::MouseMove, PointOf(Book(1)), Qt::LeftButton);
+  ASSERT_TRUE(f.TreeView1->Dragging());
+  EXPECT_EQ(f.TreeView1->DropTarget(), f.Model().IndexOf(Book(1)));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Book(1)->Expanded(); }, 10000)) << "opens on a rest";
+  // Resting at the bottom edge scrolls down to the last book, which the drop then reaches.
+  Mouse(QEvent::MouseMove, QPoint(40, v->viewport()->height() - 4), Qt::LeftButton);
+  QScrollBar* bar = v->verticalScrollBar();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }, 20000));
+  TTreeNode* last = Book(29);
+  const QPoint onLast = v->visualRect(f.Model().IndexOf(last)).center();
+  Mouse(QEvent::MouseMove, onLast, Qt::LeftButton);
+  EXPECT_EQ(f.TreeView1->DropTarget(), f.Model().IndexOf(last));
+  Mouse(QEvent::MouseButtonRelease, onLast, Qt::NoButton);
+  Idle();
+  EXPECT_EQ(title->Parent(), last);
+  EXPECT_FALSE(f.TreeView1->DropTarget().isValid());
 }
 
 // No gesture changes a read-only document, so closing it never asks to save.
