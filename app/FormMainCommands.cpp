@@ -1,5 +1,6 @@
 // The command table of the main window, its menus and its tool bar.
 
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
@@ -183,6 +184,9 @@ void TFormMain::CreateToolBar() {
   ToolBar1->setIconSize(QSize(16, 16));
   ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
   ToolBar1->setContentsMargins(5, 0, 0, 0);
+  // Flat buttons side by side, as designed: with the style's gaps the last ones would drop into
+  // the overflow menu at the design width.
+  ToolBar1->layout()->setSpacing(0);
   ToolBar1->addAction(FileNew1->Action());
   OpenButton = new QToolButton(ToolBar1);
   OpenButton->setObjectName("OpenButton");

@@ -1,6 +1,7 @@
 #pragma once
-// The window's image lists: 21 command images (ilMenu) and the five tree images (ilTree),
-// taken by role from the icon theme, else from the style's standard icons.
+// The window's image lists: the command images (ilMenu) and the five tree images (ilTree). Each
+// comes from the desktop's icon theme where the theme has the standard name for its role, else
+// from the program's own bundled set, so that the window looks whole without any theme.
 
 #include <QIcon>
 #include <QVector>

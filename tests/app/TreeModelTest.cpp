@@ -5,8 +5,11 @@
 #include "app/TreeModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <map>
 
@@ -157,6 +160,34 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
   EXPECT_FALSE(f.BitBtn1->icon().isNull());
   EXPECT_EQ(f.BitBtn1->toolTip(), "Cancel");
   EXPECT_EQ(f.BitBtn1->statusTip(), "Cancel current process");
+}
+
+// At the window's design width every tool button shows, none in the overflow menu; each picture
+// is drawn sharp at 1x and 2x, and looks different when disabled.
+TEST_F(FormTest, ToolButtonsAtTheDesignWidth) {
+  TFormMain& f = Form();
+  f.resize(396, 298);
+  QCoreApplication::processEvents();
+  int buttons = 0;
+  for (QAction* a : f.ToolBar1->actions()) {
+    if (a->isSeparator()) continue;
+    QWidget* w = f.ToolBar1->widgetForAction(a);
+    ASSERT_NE(w, nullptr);
+    const QIcon icon = w == f.OpenButton ? f.OpenButton->defaultAction()->icon() : a->icon();
+    const std::string name = a->objectName().toStdString();
+    EXPECT_TRUE(w->isVisible()) << name;
+    EXPECT_LE(w->geometry().right(), f.ToolBar1->contentsRect().right()) << name;
+    for (const qreal scale : {1.0, 2.0}) {
+      const QImage on = icon.pixmap(QSize(16, 16), scale, QIcon::Normal).toImage();
+      const QImage off = icon.pixmap(QSize(16, 16), scale, QIcon::Disabled).toImage();
+      EXPECT_EQ(on.width(), qRound(16 * scale)) << name;
+      EXPECT_NE(on, off) << name;
+    }
+    ++buttons;
+  }
+  EXPECT_EQ(buttons, 14);
+  const auto* overflow = f.ToolBar1->findChild<QToolButton*>("qt_toolbar_ext_button");
+  EXPECT_TRUE(overflow == nullptr || !overflow->isVisible());
 }
 
 }  // namespace
