@@ -51,9 +51,10 @@ run: build
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/ZelXMLEditor $(FILE); \
 	fi
 
-# A picture of the main window with a loaded document: docs/screenshot.png.
+# Pictures of the main window, a message box and both dialogs, framed by a window manager:
+# docs/*.png.
 screenshot: build
-	tools/screenshot $(BUILD)/app/ZelXMLEditor docs/screenshot.png
+	tools/screenshot $(BUILD)/app/ZelXMLEditor docs
 
 test: build
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30 FUZZ_ROUNDTRIP=0
