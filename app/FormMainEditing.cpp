@@ -12,11 +12,12 @@ namespace zel {
 
 void TFormMain::ConnectEditing() {
   InstallEditRules(FTree, [this] { FModified = true; });
-  // A read-only document is edited in place by no gesture either.
+  // A read-only document is edited in place by no gesture either, nor is a document while a
+  // save walks it (the save lets the mouse work).
   FTree.EditEvents().OnEditing = [this, rule = FTree.EditEvents().OnEditing](TTreeNode* node,
                                                                              bool& allow) {
     rule(node, allow);
-    allow = allow && !FReadOnly;
+    allow = allow && !FReadOnly && !FBusy;
   };
   FTree.EditEvents().OnOpenEditor = [this](TTreeNode* node) {
     return TreeView1->OpenEditor(FModel->IndexOf(node));
@@ -93,6 +94,7 @@ void TFormMain::TreeView1DblClick() {
 }
 
 bool TFormMain::TreeView1DragOver(TTreeNode* dragged, TTreeNode* target) {
+  // Nothing lands while a save walks the outline.
   return !FReadOnly && !FBusy && CanDropNode(dragged, target);
 }
 

@@ -246,9 +246,17 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
   EXPECT_TRUE(panelShown);
   EXPECT_TRUE(f.MnReopen->menuAction()->isEnabled());
 
-  // A save goes through its own stages.
+  // A save goes through its own stages, and the outline it walks takes no drop or edit.
   seen.clear();
+  TTreeNode* first = f.Tree().GetFirstNode()->Item(0);
+  bool changeable = false;
+  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+    f.ZelXMLTree1Progress(s, st, p);
+    changeable = changeable || f.Tree().CanEdit(first) ||
+                 f.TreeView1DragOver(first, f.Tree().GetFirstNode()->Item(1));
+  };
   f.FileSave1->Action()->trigger();
+  EXPECT_FALSE(changeable);
   EXPECT_EQ(seen,
             (Files{"b.xml: Aligning nodes...", "b.xml: Writing file...", "b.xml: Process done"}));
   EXPECT_EQ(f.ProcessFileName(), FDir.File("b.xml"));
