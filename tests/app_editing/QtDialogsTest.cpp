@@ -34,7 +34,7 @@ TEST(QtDialogsTest, MessagesQuoteTextsAsWritten) {
       box.reject();
     });
     TQtDialogs().MessageBox(nullptr, text, "Confirm", MB_YESNO | MB_ICONQUESTION);
-    EXPECT_EQ(shown, text);
+    EXPECT_EQ(shown.toStdString(), text.toStdString());
 
     // The application's own error box, under every command.
     shown.clear();
@@ -43,7 +43,7 @@ TEST(QtDialogsTest, MessagesQuoteTextsAsWritten) {
       box.reject();
     });
     Guarded([&] { throw std::runtime_error(text.toStdString()); });
-    EXPECT_EQ(shown, text);
+    EXPECT_EQ(shown.toStdString(), text.toStdString());
   }
 }
 
