@@ -12,7 +12,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils time \
-            clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick
+            clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick \
+            qt6-svg-dev openbox
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -50,9 +51,10 @@ run: build
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/ZelXMLEditor $(FILE); \
 	fi
 
-# A picture of the main window with a loaded document: docs/screenshot.png.
+# Pictures of the main window, a message box and both dialogs, framed by a window manager:
+# docs/*.png.
 screenshot: build
-	tools/screenshot $(BUILD)/app/ZelXMLEditor docs/screenshot.png
+	tools/screenshot $(BUILD)/app/ZelXMLEditor docs
 
 test: build
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30 FUZZ_ROUNDTRIP=0

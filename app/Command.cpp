@@ -9,11 +9,11 @@ void SetHint(QAction& action, const QString& hint) {
 }
 
 TCommand::TCommand(QObject* owner, const char* name, const char* category, const QString& caption,
-                   const QString& hint, const QKeySequence& shortcut, const QIcon& icon)
+                   const QString& hint, const QList<QKeySequence>& shortcuts, const QIcon& icon)
     : FAction(new QAction(icon, caption, owner)), FCategory(QString::fromLatin1(category)) {
   FAction->setObjectName(QString::fromLatin1(name));
   SetHint(*FAction, hint);
-  if (!shortcut.isEmpty()) FAction->setShortcut(shortcut);
+  if (!shortcuts.isEmpty()) FAction->setShortcuts(shortcuts);
 }
 
 void TCommand::Execute() {

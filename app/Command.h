@@ -14,8 +14,9 @@ void SetHint(QAction& action, const QString& hint);
 
 class TCommand {
  public:
+  // `shortcuts`: the keys, the first of them the one the menus show.
   TCommand(QObject* owner, const char* name, const char* category, const QString& caption,
-           const QString& hint, const QKeySequence& shortcut, const QIcon& icon);
+           const QString& hint, const QList<QKeySequence>& shortcuts, const QIcon& icon);
 
   QAction* Action() const { return FAction; }
   const QString& Category() const { return FCategory; }

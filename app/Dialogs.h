@@ -48,10 +48,12 @@ class IDialogs {
   // dialog shows; on OK font and color take the choice.
   virtual bool ExecuteFont(QWidget* parent, QFont& font, QColor& color,
                            const std::function<void(const QFont&, const QColor&)>& onApply) = 0;
-  // The node dialog: true on OK, and then `text` holds the dialog's text.
-  virtual bool ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont) = 0;
-  // The address in the system's browser.
-  virtual void OpenUrl(const QString& url) = 0;
+  // The node dialog, its memo in the tree's font and colour: true on OK, and then `text`
+  // holds the dialog's text.
+  virtual bool ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont,
+                           const QColor& treeColor) = 0;
+  // The address in the system's browser; false when no browser took it.
+  virtual bool OpenUrl(const QString& url) = 0;
   // The default beep and the asterisk sound.
   virtual void Beep() = 0;
 };

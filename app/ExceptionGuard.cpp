@@ -15,8 +15,11 @@ TErrorReporter& Reporter() {
 }
 
 void ShowErrorBox(const QString& message) {
-  QMessageBox box(QMessageBox::Critical, "Error", message, QMessageBox::Ok,
+  QMessageBox box(QMessageBox::Critical, "Error", QString(), QMessageBox::Ok,
                   QApplication::activeWindow());
+  // A message may quote a node text such as "<b>bold": shown as written.
+  box.setTextFormat(Qt::PlainText);
+  box.setText(message);
   box.exec();
 }
 

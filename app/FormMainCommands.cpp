@@ -1,5 +1,6 @@
 // The command table of the main window, its menus and its tool bar.
 
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
@@ -15,51 +16,51 @@ void TFormMain::CreateCommands() {
   struct TRow {
     std::unique_ptr<TCommand>* Command;
     const char *Name, *Category, *Caption, *Hint;
-    QKeySequence Shortcut;
+    const char* Shortcuts;  // "; " between several keys
     int Image;
   };
-  const QKeySequence none;
+  // Beyond the designed keys, those a desktop user expects: Delete alone, Ctrl+Q, Ctrl+Shift+S
+  // and Shift+F3 for the previous match.
   const TRow table[] = {
-      {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", QKeySequence("Ctrl+N"), 0},
-      {&FileOpen1, "FileOpen1", "File", "&Open...", "Open|Opens an existing file",
-       QKeySequence("Ctrl+O"), 1},
-      {&FileRevert1, "FileRevert1", "File", "Revert", "Revert|Revert file content from disk", none,
+      {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", "Ctrl+N", 0},
+      {&FileOpen1, "FileOpen1", "File", "&Open...", "Open|Opens an existing file", "Ctrl+O", 1},
+      {&FileRevert1, "FileRevert1", "File", "Revert", "Revert|Revert file content from disk", "",
        -1},
-      {&FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", QKeySequence("Ctrl+S"),
-       2},
+      {&FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", "Ctrl+S", 2},
       {&FileSaveAs1, "FileSaveAs1", "File", "Save &As...",
-       "Save As|Saves the active file with a new name", none, 3},
-      {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", none, 7},
-      {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", none, 20},
-      {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", QKeySequence("Ctrl+Ins"), 8},
-      {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node",
-       QKeySequence("F2"), 9},
+       "Save As|Saves the active file with a new name", "Ctrl+Shift+S", 3},
+      {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", "Ctrl+Q", 7},
+      {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", "", 20},
+      {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", "Ctrl+Ins", 8},
+      {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node", "F2", 9},
       {&EditDelete1, "EditDelete1", "Edit", "Delete", "Delete|Delete selected node",
-       QKeySequence("Ctrl+Del"), 10},
-      {&EditMoveUp1, "EditMoveUp1", "Edit", "Move &Up", "Up|Move selected node upward",
-       QKeySequence("Ctrl+U"), 16},
+       "Ctrl+Del; Del", 10},
+      {&EditMoveUp1, "EditMoveUp1", "Edit", "Move &Up", "Up|Move selected node upward", "Ctrl+U",
+       16},
       {&EditMoveDown1, "EditMoveDown1", "Edit", "Move Do&wn", "Down|Move selected node downward",
-       QKeySequence("Ctrl+W"), 17},
-      {&EditPromote1, "EditPromote1", "Edit", "P&romote", "Promote|Promote selected node",
-       QKeySequence("Ctrl+R"), 18},
-      {&EditDemote1, "EditDemote1", "Edit", "D&emote", "Demote|Demote selected node",
-       QKeySequence("Ctrl+E"), 19},
+       "Ctrl+W", 17},
+      {&EditPromote1, "EditPromote1", "Edit", "P&romote", "Promote|Promote selected node", "Ctrl+R",
+       18},
+      {&EditDemote1, "EditDemote1", "Edit", "D&emote", "Demote|Demote selected node", "Ctrl+E", 19},
       {&EditUseDialog1, "EditUseDialog1", "Edit", "Use Dialog",
-       "Use Dialog|Enable or disable using dialog for editing", none, -1},
-      {&SearchFind1, "SearchFind1", "Search", "&Find...", "Find|Finds the specified text",
-       QKeySequence("Ctrl+F"), 13},
+       "Use Dialog|Enable or disable using dialog for editing", "", -1},
+      {&SearchFind1, "SearchFind1", "Search", "&Find...", "Find|Finds the specified text", "Ctrl+F",
+       13},
       {&SearchFindNext1, "SearchFindNext1", "Search", "Find &Next",
-       "Find Next|Repeats the last find", QKeySequence("F3"), 14},
-      {&ViewFont1, "ViewFont1", "View", "&Font...", "Font|Change tree font", none, 11},
+       "Find Next|Repeats the last find", "F3", 14},
+      {&SearchFindPrevious1, "SearchFindPrevious1", "Search", "Find &Previous",
+       "Find Previous|Repeats the last find toward the top", "Shift+F3", 21},
+      {&ViewFont1, "ViewFont1", "View", "&Font...", "Font|Change tree font", "", 11},
       {&ViewTooltips, "ViewTooltips", "View", "Tooltips",
-       "Tooltips|Enable or disable tree tooltips", none, -1},
+       "Tooltips|Enable or disable tree tooltips", "", -1},
       {&HelpWebSite1, "HelpWebSite1", "Help", "Web Site",
-       "Web Site|Browse to this application web site", none, 15},
-      {&HelpAbout1, "HelpAbout1", "Help", "About", "About|About this application", none, 12},
+       "Web Site|Browse to this application web site", "", 15},
+      {&HelpAbout1, "HelpAbout1", "Help", "About", "About|About this application", "", 12},
   };
   for (const TRow& r : table) {
-    *r.Command = std::make_unique<TCommand>(this, r.Name, r.Category, r.Caption, r.Hint, r.Shortcut,
-                                            ilMenu.Icon(r.Image));
+    *r.Command = std::make_unique<TCommand>(
+        this, r.Name, r.Category, r.Caption, r.Hint,
+        QKeySequence::listFromString(QString::fromLatin1(r.Shortcuts)), ilMenu.Icon(r.Image));
     TCommand* c = r.Command->get();
     ActionList1.push_back(c);
     addAction(c->Action());  // shortcuts work wherever the focus is in the window
@@ -97,11 +98,16 @@ void TFormMain::CreateCommands() {
   // Use Dialog and Tooltips flip their own check state before their handlers run.
   SearchFind1->OnExecute = [this] { SearchFind1Execute(); };
   SearchFindNext1->OnExecute = [this] { FindDialog1Find(); };
+  SearchFindPrevious1->OnExecute = [this] { FindDialog1Find(false); };
   ViewFont1->OnExecute = [this] { ViewFont1Execute(); };
   ViewTooltips->OnExecute = [this] { ViewTooltipsExecute(); };
   HelpWebSite1->OnExecute = [this] { HelpWebSite1Execute(); };
   HelpAbout1->OnExecute = [this] { HelpAbout1Execute(); };
 
+  // The button is the command's: its picture and hint too.
+  BitBtn1->setIcon(FileCancel1->Action()->icon());
+  BitBtn1->setToolTip(FileCancel1->Action()->toolTip());
+  BitBtn1->setStatusTip(FileCancel1->Action()->statusTip());
   connect(BitBtn1, &QPushButton::clicked, this,
           [this] { Guarded([this] { FileCancel1->Execute(); }); });
   connect(FileCancel1->Action(), &QAction::changed, this,
@@ -139,6 +145,7 @@ void TFormMain::CreateMenus() {
   QMenu* search = MainMenu1->addMenu("&Search");
   search->addAction(SearchFind1->Action());
   search->addAction(SearchFindNext1->Action());
+  search->addAction(SearchFindPrevious1->Action());
   QMenu* view = MainMenu1->addMenu("&View");
   view->addAction(ViewFont1->Action());
   view->addAction(ViewTooltips->Action());
@@ -177,6 +184,9 @@ void TFormMain::CreateToolBar() {
   ToolBar1->setIconSize(QSize(16, 16));
   ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
   ToolBar1->setContentsMargins(5, 0, 0, 0);
+  // Flat buttons side by side, as designed: with the style's gaps the last ones would drop into
+  // the overflow menu at the design width.
+  ToolBar1->layout()->setSpacing(0);
   ToolBar1->addAction(FileNew1->Action());
   OpenButton = new QToolButton(ToolBar1);
   OpenButton->setObjectName("OpenButton");

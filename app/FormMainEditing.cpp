@@ -12,6 +12,13 @@ namespace zel {
 
 void TFormMain::ConnectEditing() {
   InstallEditRules(FTree, [this] { FModified = true; });
+  // A read-only document is edited in place by no gesture either, nor is a document while a
+  // save walks it (the save lets the mouse work).
+  FTree.EditEvents().OnEditing = [this, rule = FTree.EditEvents().OnEditing](TTreeNode* node,
+                                                                             bool& allow) {
+    rule(node, allow);
+    allow = allow && !FReadOnly && !FBusy;
+  };
   FTree.EditEvents().OnOpenEditor = [this](TTreeNode* node) {
     return TreeView1->OpenEditor(FModel->IndexOf(node));
   };
@@ -37,10 +44,14 @@ void TFormMain::ConnectEditing() {
   };
 }
 
+QColor TFormMain::TreeColor() const {
+  return TreeView1->palette().color(QPalette::Text);
+}
+
 void TFormMain::EditAdd1Execute() {
   const bool useDialog = EditUseDialog1->Checked();
   std::string text = useDialog ? "" : "<NewNode>";
-  if (useDialog && !FDialogs->ExecuteNode(this, text, TreeView1->font())) return;
+  if (useDialog && !FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
   AddNodeAsLastChild(FTree.Selected(), std::move(text));
   FModified = true;
   AssignImages();
@@ -56,7 +67,7 @@ void TFormMain::EditModify1Execute() {
     return;
   }
   std::string text = node->Text();
-  if (!FDialogs->ExecuteNode(this, text, TreeView1->font())) return;
+  if (!FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
   node->SetText(std::move(text));
   FModified = true;
 }
@@ -83,10 +94,12 @@ void TFormMain::TreeView1DblClick() {
 }
 
 bool TFormMain::TreeView1DragOver(TTreeNode* dragged, TTreeNode* target) {
-  return CanDropNode(dragged, target);
+  // Nothing lands while a save walks the outline.
+  return !FReadOnly && !FBusy && CanDropNode(dragged, target);
 }
 
 void TFormMain::TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target) {
+  if (!TreeView1DragOver(dragged, target)) return;
   DropNode(dragged, target);
   FModified = true;
 }

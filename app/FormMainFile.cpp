@@ -141,6 +141,8 @@ void TFormMain::LoadFile(const std::string& name) {
     ZelXMLTree1.SetTreeView(&FTree);
     ZelXMLTree1.LoadFromFile(name);
     if (ZelXMLTree1.Cancelled()) {
+      // A load stopped while reading ends without announcing it: the stage says so here.
+      ShowStage(zxtsCanceled);
       FModified = false;
       FileNew1->Execute();
     } else {

@@ -77,10 +77,17 @@ void TFormMain::LetMessagesRun() {
   FPumpClock.start();
 }
 
-void TFormMain::ZelXMLTree1StateChange(TZelXMLTree&, TZelXMLTreeStates state) {
-  const QString file = TTreeModel::DisplayText(ExtractFileName(FProcessFileName));
+void TFormMain::ShowStage(TZelXMLTreeStates state) {
   SetPanel(1, StageWord(state));
-  SetPanel(2, QString(StageMessage(state)).arg(file));
+  SetPanel(2, QString(StageMessage(state)).arg(ProcessDisplayName()));
+}
+
+QString TFormMain::ProcessDisplayName() const {
+  return TTreeModel::DisplayText(ExtractFileName(FProcessFileName));
+}
+
+void TFormMain::ZelXMLTree1StateChange(TZelXMLTree&, TZelXMLTreeStates state) {
+  ShowStage(state);
   StatusBar1->repaint();
   FileNew1Update();
   LetMessagesRun();
@@ -93,9 +100,8 @@ void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint1
       const char* message =
           state == zxtsAligning ? "%1: Aligning nodes... (%2%)" : "%1: Building tree... (%2%)";
       SetPanel(1, StageWord(state));
-      SetPanel(2, QString(message)
-                      .arg(TTreeModel::DisplayText(ExtractFileName(FProcessFileName)))
-                      .arg(percent));
+      // One pass over the message: a "%2" in the file name stays as it is.
+      SetPanel(2, QString(message).arg(ProcessDisplayName(), QString::number(percent)));
     }
     ProgressBar1->setValue(percent);
   }

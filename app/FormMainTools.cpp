@@ -18,8 +18,10 @@ void TFormMain::SearchFind1Execute() {
   FindDialog1->Execute();
 }
 
-void TFormMain::FindDialog1Find() {
-  TTreeNode* found = FindNodeText(FTree.Selected(), FindDialog1->Pattern(), FindDialog1->Options());
+void TFormMain::FindDialog1Find(bool down) {
+  TFindOptions options = FindDialog1->Options();
+  options.Down = options.Down && down;
+  TTreeNode* found = FindNodeText(FTree.Selected(), FindDialog1->Pattern(), options);
   if (found == nullptr) {
     FDialogs->MessageBox(this, TFindDialog::NotFoundMessage(FindDialog1->FindText()), "Information",
                          MB_OK | MB_ICONINFORMATION);
@@ -35,7 +37,7 @@ void TFormMain::FindDialog1Find() {
 
 void TFormMain::ViewFont1Execute() {
   QFont font = TreeView1->font();
-  QColor color = TreeView1->palette().color(QPalette::Text);
+  QColor color = TreeColor();
   const auto apply = [this](const QFont& f, const QColor& c) {
     TreeView1->setUpdatesEnabled(false);
     Guarded([&] {
@@ -54,7 +56,9 @@ void TFormMain::ViewTooltipsExecute() {
 }
 
 void TFormMain::HelpWebSite1Execute() {
-  FDialogs->OpenUrl(kWebAddress);
+  if (!FDialogs->OpenUrl(kWebAddress))
+    FDialogs->MessageBox(this, QString("No web browser could be started for %1.").arg(kWebAddress),
+                         "Error", MB_OK | MB_ICONERROR);
 }
 
 QString TFormMain::GetTreeStatistic() {

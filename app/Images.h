@@ -1,6 +1,7 @@
 #pragma once
-// The window's image lists: 21 command images (ilMenu) and the five tree images (ilTree),
-// taken by role from the icon theme, else from the style's standard icons.
+// The window's image lists: the command images (ilMenu) and the five tree images (ilTree). Each
+// comes from the desktop's icon theme where the theme has the standard name for its role, else
+// from the program's own bundled set, so that the window looks whole without any theme.
 
 #include <QIcon>
 #include <QVector>
@@ -21,9 +22,14 @@ class TImageList {
 
 // Index: 0 New, 1 Open, 2 Save, 3 Save As, 7 Exit, 8 Add, 9 Modify, 10 Delete, 11 Font,
 // 12 About, 13 Find, 14 Find Next, 15 Web Site, 16 Up, 17 Down, 18 Promote, 19 Demote,
-// 20 Cancel; 4 to 6 are unused.
+// 20 Cancel, 21 Find Previous; 4 to 6 are unused.
 TImageList MakeMenuImages();
 // 0 document page, 1 closed folder, 2 open folder, 3 element mark, 4 the mark highlighted.
 TImageList MakeTreeImages();
+
+// The name of the program's desktop entry, which is also the name of its icon.
+extern const char* const kDesktopEntry;
+// The program's own icon: the installed one of the desktop entry, else the bundled copy.
+QIcon AppIcon();
 
 }  // namespace zel

@@ -4,13 +4,36 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
 
 #include "app/TreeModel.h"
 
 namespace zel {
 
+namespace {
+
+// While dragging: the band at the top and bottom edge that scrolls, how often it scrolls by a
+// row, and how long a collapsed node must stay under the pointer before it opens.
+constexpr int kScrollMargin = 16;
+constexpr int kScrollIntervalMs = 50;
+constexpr int kExpandDelayMs = 700;
+
+}  // namespace
+
 TOutlineView::TOutlineView(QWidget* parent) : QTreeView(parent) {
   setExpandsOnDoubleClick(false);
+  FScrollTimer.setInterval(kScrollIntervalMs);
+  connect(&FScrollTimer, &QTimer::timeout, this, [this] { AutoScroll(); });
+  FExpandTimer.setSingleShot(true);
+  FExpandTimer.setInterval(kExpandDelayMs);
+  connect(&FExpandTimer, &QTimer::timeout, this, [this] {
+    if (FDragging && FDropTarget.isValid()) {
+      expand(FDropTarget);
+      DragMovedTo(FDragPos);
+    }
+  });
   setEditTriggers(QAbstractItemView::SelectedClicked);
   auto* delegate = new TOutlineEditDelegate(this);
   setItemDelegate(delegate);
@@ -56,8 +79,40 @@ void TOutlineView::mouseMoveEvent(QMouseEvent* event) {
     QTreeView::mouseMoveEvent(event);
     return;
   }
-  const bool accepted = OnDragOver && OnDragOver(FDragged, NodeAt(pos));
+  DragMovedTo(pos);
+}
+
+void TOutlineView::DragMovedTo(const QPoint& pos) {
+  FDragPos = pos;
+  const QModelIndex under = indexAt(pos);
+  const bool accepted = OnDragOver && OnDragOver(FDragged, TTreeModel::NodeOf(under));
   viewport()->setCursor(accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+  const QModelIndex target = accepted ? under : QModelIndex();
+  if (target != FDropTarget) {
+    FDropTarget = target;
+    viewport()->update();
+    // A collapsed node opens when the pointer rests on it.
+    FExpandTimer.stop();
+    if (target.isValid() && model()->hasChildren(target) && !isExpanded(target))
+      FExpandTimer.start();
+  }
+  FScrollDirection = pos.y() < kScrollMargin                           ? -1
+                     : pos.y() >= viewport()->height() - kScrollMargin ? 1
+                                                                       : 0;
+  if (FScrollDirection == 0)
+    FScrollTimer.stop();
+  else if (!FScrollTimer.isActive())
+    FScrollTimer.start();
+}
+
+void TOutlineView::AutoScroll() {
+  if (!FDragging || FScrollDirection == 0) {
+    FScrollTimer.stop();
+    return;
+  }
+  verticalScrollBar()->triggerAction(FScrollDirection < 0 ? QAbstractSlider::SliderSingleStepSub
+                                                          : QAbstractSlider::SliderSingleStepAdd);
+  DragMovedTo(FDragPos);  // another row is under the pointer now
 }
 
 void TOutlineView::mouseReleaseEvent(QMouseEvent* event) {
@@ -77,7 +132,23 @@ void TOutlineView::mouseReleaseEvent(QMouseEvent* event) {
 void TOutlineView::EndDrag() {
   FDragging = false;
   FDragged = nullptr;
+  FScrollTimer.stop();
+  FExpandTimer.stop();
+  FScrollDirection = 0;
+  if (FDropTarget.isValid()) viewport()->update();
+  FDropTarget = QPersistentModelIndex();
   viewport()->unsetCursor();
+}
+
+void TOutlineView::paintEvent(QPaintEvent* event) {
+  QTreeView::paintEvent(event);
+  if (!FDragging || !FDropTarget.isValid()) return;
+  // The drop target framed in the selection colour, distinct from the dragged (selected) row.
+  QPainter painter(viewport());
+  QPen pen(palette().color(QPalette::Highlight));
+  pen.setWidth(2);
+  painter.setPen(pen);
+  painter.drawRoundedRect(visualRect(FDropTarget).adjusted(1, 1, -1, -1), 2, 2);
 }
 
 void TOutlineView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -91,6 +162,30 @@ void TOutlineView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTreeView::keyPressEvent(event);
+}
+
+bool TOutlineView::TextCutOff(const QModelIndex& index) const {
+  const QRect row = visualRect(index);
+  const int needed = sizeHintForIndex(index).width();
+  return needed > row.width() || row.left() + needed > viewport()->width();
+}
+
+// A node's tooltip (when the tree's tooltips are on) only where its text is cut off, and as
+// written: a text such as "<title>..." would otherwise be taken for markup.
+bool TOutlineView::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString tip = index.data(Qt::ToolTipRole).toString();
+  if (tip.isEmpty() || !TextCutOff(index)) {
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  QToolTip::showText(help->globalPos(),
+                     "<p style='white-space:pre'>" + tip.toHtmlEscaped() + "</p>", viewport(),
+                     visualRect(index));
+  return true;
 }
 
 TOutlineEditDelegate::TOutlineEditDelegate(TOutlineView* view)

@@ -3,7 +3,9 @@
 // ask the window first. Nodes are dragged inside the view only, with the view's own mouse
 // events, so that a drag never leaves the window and a test can drive it like a user.
 
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 #include <functional>
 
@@ -20,6 +22,8 @@ class TOutlineView : public QTreeView {
   // Opens the in-place editor on `index` (after OnCanEdit); returns whether it is open.
   bool OpenEditor(const QModelIndex& index);
   bool Dragging() const { return FDragging; }
+  // The row a drop would land on, highlighted while a drag rests over it; invalid otherwise.
+  QModelIndex DropTarget() const { return FDropTarget; }
 
   // Every start of an edit asks this; an opened editor is reported by OnEditorOpened.
   std::function<bool(const QModelIndex& index)> OnCanEdit;
@@ -39,14 +43,25 @@ class TOutlineView : public QTreeView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   TTreeNode* NodeAt(const QPoint& pos) const;
+  // Whether the row's text is wider than the part of it that the view shows.
+  bool TextCutOff(const QModelIndex& index) const;
   void EndDrag();
+  // The pointer moved, or the rows moved under it: the target, its highlight, the cursor, and
+  // whether the view scrolls or expands on its own.
+  void DragMovedTo(const QPoint& pos);
+  void AutoScroll();
 
   TTreeNode* FDragged = nullptr;
-  QPoint FPressPos;
+  QPoint FPressPos, FDragPos;
   bool FDragging = false;
+  QPersistentModelIndex FDropTarget;
+  int FScrollDirection = 0;  // -1 up, 1 down, while the pointer rests near an edge
+  QTimer FScrollTimer, FExpandTimer;
 };
 
 // Hands the edited text to the view's OnEditAccepted instead of writing it into the model.

@@ -17,7 +17,8 @@ namespace zel {
 namespace {
 
 const QStringList& Filters() {
-  static const QStringList filters{"XML Document (*.xml)", "All files (*.*)"};
+  // "*": on this system a file name need not have a dot.
+  static const QStringList filters{"XML Document (*.xml)", "All files (*)"};
   return filters;
 }
 
@@ -55,6 +56,8 @@ int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
                            unsigned flags) {
   QMessageBox box(parent);
   box.setWindowTitle(caption);
+  // Texts quote node texts and file names: "<title>..." is markup to show, never to render.
+  box.setTextFormat(Qt::PlainText);
   box.setText(QString(text).replace('\r', '\n'));
   switch (flags & 0xF0) {
     case MB_ICONERROR:
@@ -119,12 +122,13 @@ bool TQtDialogs::ExecuteFont(QWidget* parent, QFont& font, QColor& color,
   return true;
 }
 
-bool TQtDialogs::ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont) {
-  return ExecuteNodeDialog(text, treeFont, parent);
+bool TQtDialogs::ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont,
+                             const QColor& treeColor) {
+  return ExecuteNodeDialog(text, treeFont, treeColor, parent);
 }
 
-void TQtDialogs::OpenUrl(const QString& url) {
-  QDesktopServices::openUrl(QUrl(url));
+bool TQtDialogs::OpenUrl(const QString& url) {
+  return QDesktopServices::openUrl(QUrl(url));
 }
 
 void TQtDialogs::Beep() {

@@ -14,8 +14,9 @@ class TQtDialogs : public IDialogs {
   bool ExecuteSave(QWidget* parent, TFileDialog& dialog) override;
   bool ExecuteFont(QWidget* parent, QFont& font, QColor& color,
                    const std::function<void(const QFont&, const QColor&)>& onApply) override;
-  bool ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont) override;
-  void OpenUrl(const QString& url) override;
+  bool ExecuteNode(QWidget* parent, std::string& text, const QFont& treeFont,
+                   const QColor& treeColor) override;
+  bool OpenUrl(const QString& url) override;
   void Beep() override;
 };
 

@@ -85,13 +85,19 @@ void TDlgNode::FormShow() {
   // One repaint for the new font.
   Memo1->setUpdatesEnabled(false);
   Memo1->setFont(FTreeFont);
+  if (FTreeColor.isValid()) {
+    QPalette palette = Memo1->palette();
+    palette.setColor(QPalette::Text, FTreeColor);
+    Memo1->setPalette(palette);
+  }
   Memo1->setUpdatesEnabled(true);
   Memo1->setFocus();
 }
 
-bool ExecuteNodeDialog(std::string& text, const QFont& treeFont, QWidget* parent) {
+bool ExecuteNodeDialog(std::string& text, const QFont& treeFont, const QColor& treeColor,
+                       QWidget* parent) {
   TDlgNode dlg(parent);
-  dlg.SetTreeFont(treeFont);
+  dlg.SetTreeFont(treeFont, treeColor);
   const QString shown = FromCodePage(text);
   if (!text.empty()) {
     dlg.Memo1->setPlainText(shown);

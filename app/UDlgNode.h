@@ -26,8 +26,12 @@ class TDlgNode : public QDialog {
  public:
   explicit TDlgNode(QWidget* parent = nullptr);
 
-  // The memo takes this font when the dialog is shown: the tree's font.
-  void SetTreeFont(const QFont& font) { FTreeFont = font; }
+  // The memo takes this font and text colour when the dialog is shown: the tree's. An invalid
+  // colour keeps the memo's own.
+  void SetTreeFont(const QFont& font, const QColor& color = QColor()) {
+    FTreeFont = font;
+    FTreeColor = color;
+  }
 
   QLabel* Label1;
   TNodeMemo* Memo1;
@@ -41,11 +45,13 @@ class TDlgNode : public QDialog {
  private:
   void FormShow();
   QFont FTreeFont;
+  QColor FTreeColor;
   bool FCentred = false;
 };
 
 // Shows the dialog for `text` ("Modify" when it has one, else "Add"); on OK `text` takes the
 // memo's text and the result is true, otherwise `text` stays.
-bool ExecuteNodeDialog(std::string& text, const QFont& treeFont, QWidget* parent = nullptr);
+bool ExecuteNodeDialog(std::string& text, const QFont& treeFont, const QColor& treeColor = QColor(),
+                       QWidget* parent = nullptr);
 
 }  // namespace zel

@@ -51,6 +51,9 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   ConnectEditing();
   FindDialog1 = new TFindDialog(this);
   FindDialog1->setObjectName("FindDialog1");
+  // F3 and Shift+F3 also while the dialog has the focus.
+  FindDialog1->addAction(SearchFindNext1->Action());
+  FindDialog1->addAction(SearchFindPrevious1->Action());
   connect(FindDialog1, &TFindDialog::Find, this,
           [this] { Guarded([this] { FindDialog1Find(); }); });
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
@@ -149,6 +152,7 @@ void TFormMain::CreateLayout() {
   for (int i = 0; i < 3; ++i) {
     auto* label = new QLabel(StatusBar1);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setTextFormat(Qt::PlainText);  // stage messages quote file names
     if (i < 2) {
       label->setFixedWidth(widths[i]);
       label->setAlignment(Qt::AlignCenter);
@@ -240,6 +244,12 @@ void TFormMain::SetPanel(int panel, const QString& text) {
 
 void TFormMain::FormCreate() {
   AppTitle = windowTitle().toStdString();
+  // The application name, not its display name: Qt would append a display name to every
+  // window caption.
+  QCoreApplication::setApplicationName(windowTitle());
+  // The desktop entry's name ties the window to the entry's icon on the task bar.
+  QGuiApplication::setDesktopFileName(kDesktopEntry);
+  setWindowIcon(AppIcon());
   ResetDocument();
 }
 
@@ -248,6 +258,8 @@ void TFormMain::FormShow() {
   FormStorage1->SetIniFileName(SettingsFileName);
   FormStorage1->SetIniSection(RemoveLastWord(AppTitle) + " Window");
   FormStorage1->RestoreSettings();
+  // The check mark shows the restored tooltip switch, so that its first click turns it off.
+  ViewTooltips->Action()->setChecked(FTree.ToolTips());
   ZelReopen1.LoadFromIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
   ZelReopen1.SaveOnChange(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
   KeepFormOnScreen(*this);
@@ -270,10 +282,11 @@ void TFormMain::OpenStartFile() {
 
 void TFormMain::FormCloseQuery(bool& canClose) {
   if (ZelXMLTree1.IsBusy()) {
-    // Cancel asks; this request is refused, and a new one comes once the process has stopped.
+    // Cancel asks; this request is refused, and a new one comes once the process has stopped,
+    // only if the answer stopped it: No keeps the window and the process going.
     canClose = false;
-    FCloseWhenStopped = true;
     FileCancel1->Execute();
+    FCloseWhenStopped = FCloseWhenStopped || ZelXMLTree1.Cancelled();
     return;
   }
   FileNew1->Execute();
@@ -323,6 +336,8 @@ void TFormMain::ResetDocument() {
     TTreeNode* root = FTree.AddChild(nullptr, ExtractFileName(FFileName));
     root->SetImageIndex(0);
     root->SetSelectedIndex(0);
+    // What the commands act on is what the view highlights: the root, as after a load.
+    FTree.SetSelected(root);
   } catch (...) {
     FTree.EndUpdate();
     throw;

@@ -105,7 +105,8 @@ class TFormMain : public QMainWindow {
 
   // Search, view and help commands.
   void SearchFind1Execute();
-  void FindDialog1Find();
+  // With the dialog's direction, or toward the top when `down` is false.
+  void FindDialog1Find(bool down = true);
   void ViewFont1Execute();
   void ViewTooltipsExecute();
   void HelpWebSite1Execute();
@@ -134,8 +135,8 @@ class TFormMain : public QMainWindow {
   // ActionList1, in the order of the command table.
   std::unique_ptr<TCommand> FileNew1, FileOpen1, FileRevert1, FileSave1, FileSaveAs1, FileExit1,
       FileCancel1, EditAdd1, EditModify1, EditDelete1, EditMoveUp1, EditMoveDown1, EditPromote1,
-      EditDemote1, EditUseDialog1, SearchFind1, SearchFindNext1, ViewFont1, ViewTooltips,
-      HelpWebSite1, HelpAbout1;
+      EditDemote1, EditUseDialog1, SearchFind1, SearchFindNext1, SearchFindPrevious1, ViewFont1,
+      ViewTooltips, HelpWebSite1, HelpAbout1;
   std::vector<TCommand*> ActionList1;
   // Placement and stored properties; made after the components it stores.
   std::unique_ptr<TQtFormStorage> FormStorage1;
@@ -163,6 +164,11 @@ class TFormMain : public QMainWindow {
   void StartPumpClock();
   void OpenStartFile();
   void SetPanel(int panel, const QString& text);
+  // The stage word and message of `state` in the status bar.
+  void ShowStage(TZelXMLTreeStates state);
+  QString ProcessDisplayName() const;
+  // The tree's text colour, which goes with its font.
+  QColor TreeColor() const;
   // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new
   // document and travels on.
   void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);

@@ -19,9 +19,12 @@ TCommandStates ComputeCommandStates(const TCommandInput& in) {
   c.Modify = !in.ReadOnly && s && !s->IsFirstNode() && !in.Editing;
   c.Delete = c.Modify;
   c.UseDialog = true;
-  c.MoveUp = s && s->getPrevSibling();
-  c.MoveDown = s && s->getNextSibling();
-  c.Promote = s && s->Parent() && s->Parent()->Parent();  // level above 1, without the cache
+  // A read-only document is not changed by any command, so it never needs saving.
+  const TTreeNode* movable = in.ReadOnly ? nullptr : s;
+  c.MoveUp = movable && movable->getPrevSibling();
+  c.MoveDown = movable && movable->getNextSibling();
+  // Level above 1, without the cache.
+  c.Promote = movable && movable->Parent() && movable->Parent()->Parent();
   c.Demote = c.MoveUp;
   c.Font = c.Tooltips = true;
   c.Find = s && in.NodeCount > 1 && !in.Editing;

@@ -63,8 +63,10 @@ class TScriptedDialogs : public IDialogs {
   }
   // The node dialog: each answer is the text typed before OK, nullopt presses Cancel.
   std::deque<std::optional<std::string>> NodeAnswers;
-  bool ExecuteNode(QWidget*, std::string& text, const QFont&) override {
+  QColor NodeColor;  // the memo's colour at the last node dialog
+  bool ExecuteNode(QWidget*, std::string& text, const QFont&, const QColor& color) override {
     Shown.push_back({"node", QString::fromStdString(text), QString(), 0});
+    NodeColor = color;
     if (NodeAnswers.empty()) {
       ADD_FAILURE() << "unexpected node dialog";
       return false;
@@ -76,7 +78,11 @@ class TScriptedDialogs : public IDialogs {
     return true;
   }
   std::vector<QString> Urls;
-  void OpenUrl(const QString& url) override { Urls.push_back(url); }
+  bool Browser = true;  // whether a browser takes the address
+  bool OpenUrl(const QString& url) override {
+    Urls.push_back(url);
+    return Browser;
+  }
   void Beep() override { ++Beeps; }
 
   std::vector<QString> Errors() const {

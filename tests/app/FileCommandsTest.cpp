@@ -41,6 +41,33 @@ TEST_F(FormTest, StartsWithAnEmptyUntitledDocument) {
   EXPECT_FALSE(f.FileCancel1->Enabled());
   EXPECT_TRUE(f.FileSave1->Enabled());
   EXPECT_TRUE(FDialogs.Shown.empty());
+  // The application carries the window's title and the program's own icon.
+  EXPECT_EQ(QCoreApplication::applicationName(), "Zel XML Editor 1.0");
+  EXPECT_FALSE(f.windowIcon().pixmap(32).isNull());
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.example.ZelXMLEditor");
+}
+
+// What the commands act on is what the view highlights: after every reset, the root.
+TEST_F(FormTest, EveryResetSelectsAndHighlightsTheRoot) {
+  TFormMain& f = Form();
+  const auto rootIsSelected = [&](const char* after) {
+    Idle();
+    TTreeNode* root = f.Tree().GetFirstNode();
+    EXPECT_EQ(f.Tree().Selected(), root) << after;
+    EXPECT_TRUE(f.TreeView1->selectionModel()->isSelected(f.Model().IndexOf(root))) << after;
+    EXPECT_TRUE(f.EditAdd1->Enabled()) << after;
+  };
+  rootIsSelected("start-up");
+  Open(FDir.File("a.xml"));
+  f.FileNew1->Action()->trigger();
+  rootIsSelected("New");
+  Open(FDir.File("missing.xml"));
+  rootIsSelected("a failed load");
+  WriteBytes(FDir.File("big.xml"), Catalog(5000));
+  FDialogs.Answers = {IDYES};
+  PressCancelDuringProcess();
+  Open(FDir.File("big.xml"));
+  rootIsSelected("a cancelled load");
 }
 
 TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) {
@@ -161,6 +188,8 @@ TEST_F(FormTest, TheCancelButtonDuringALargeLoadLeavesANewDocument) {
   EXPECT_FALSE(f.ReadOnly());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
   EXPECT_EQ(Panel(1), "");
+  // Stopped while still reading: the status bar says so, as after any cancel.
+  EXPECT_EQ(Panel(2), "big.xml: Process cancelled");
   EXPECT_FALSE(f.PnlProgress->isVisible());
   EXPECT_FALSE(f.FileCancel1->Enabled());
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
@@ -217,12 +246,46 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
   EXPECT_TRUE(panelShown);
   EXPECT_TRUE(f.MnReopen->menuAction()->isEnabled());
 
-  // A save goes through its own stages.
+  // A save goes through its own stages, and the outline it walks takes no drop or edit.
   seen.clear();
+  TTreeNode* first = f.Tree().GetFirstNode()->Item(0);
+  bool changeable = false;
+  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+    f.ZelXMLTree1Progress(s, st, p);
+    changeable = changeable || f.Tree().CanEdit(first) ||
+                 f.TreeView1DragOver(first, f.Tree().GetFirstNode()->Item(1));
+  };
   f.FileSave1->Action()->trigger();
+  EXPECT_FALSE(changeable);
   EXPECT_EQ(seen,
             (Files{"b.xml: Aligning nodes...", "b.xml: Writing file...", "b.xml: Process done"}));
   EXPECT_EQ(f.ProcessFileName(), FDir.File("b.xml"));
+}
+
+// A file name is never a format: every stage message shows it as it is.
+TEST_F(FormTest, StageMessagesShowFileNamesWithPercentSignsAsTheyAre) {
+  TFormMain& f = Form();
+  std::vector<QString> seen;
+  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+    f.ZelXMLTree1Progress(s, st, p);
+    seen.push_back(f.PanelText(2));
+  };
+  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+    f.ZelXMLTree1StateChange(s, st);
+    seen.push_back(f.PanelText(2));
+  };
+  for (const std::string name : {"h%2.xml", "%1%2%3.xml", "%%d%s%n.xml", "100%.xml"}) {
+    WriteBytes(FDir.File(name), Catalog(40));
+    seen.clear();
+    Open(FDir.File(name));
+    ASSERT_EQ(f.FileName(), FDir.File(name));
+    f.FileSave1->Action()->trigger();
+    Idle();
+    ASSERT_GT(seen.size(), 6u);
+    for (const QString& message : seen)
+      EXPECT_TRUE(message.startsWith(QString::fromStdString(name) + ": "))
+          << name << " shown as " << message.toStdString();
+  }
 }
 
 TEST_F(FormTest, ACancelledSaveKeepsTheDocumentAndTheFile) {
@@ -413,6 +476,18 @@ TEST_F(FormTest, ClosingWhileALoadRunsCancelsAndClosesOnceItStopped) {
   EXPECT_TRUE(f.isVisible());  // this request is refused...
   QCoreApplication::processEvents();
   EXPECT_FALSE(f.isVisible());  // ...and the next one, once the load stopped, closes
+}
+
+TEST_F(FormTest, ClosingWhileALoadRunsAndAnsweringNoKeepsTheWindowAndTheLoad) {
+  WriteBytes(FDir.File("big.xml"), Catalog(5000));
+  TFormMain& f = Form();
+  FDialogs.Answers = {IDNO};
+  QMetaObject::invokeMethod(&f, "close", Qt::QueuedConnection);
+  Open(FDir.File("big.xml"));
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_EQ(f.FileName(), FDir.File("big.xml"));
 }
 
 TEST_F(FormTest, TheRecentFilesSurviveARestart) {

@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 
 #include "app/OutlineView.h"
@@ -335,22 +336,64 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   EXPECT_EQ(f.Tree().RootCount(), 1);
 }
 
-TEST_F(EditingTest, AReadOnlyDocumentStillMovesAndEditsInPlace) {
+// A drag reaches every node: the view scrolls at its edges, frames the row a drop would land
+// on, and opens a collapsed node the pointer rests on.
+TEST_F(EditingTest, DraggingScrollsHighlightsAndOpensTheTarget) {
+  WriteBytes(FDir.File("long.xml"), zel::test::Catalog(30));
+  Open(FDir.File("long.xml"));
+  TFormMain& f = Form();
+  f.resize(396, 298);
+  TTreeNode* title = Book(0)->Item(0);
+  Select(Book(0));
+  Book(0)->Expand(false);
+  Select(title);
+  QTreeView* v = f.TreeView1;
+  const QPoint from = PointOf(title);
+  Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+  Mouse(QEvent::MouseMove, PointOf(Book(1)), Qt::LeftButton);
+  ASSERT_TRUE(f.TreeView1->Dragging());
+  EXPECT_EQ(f.TreeView1->DropTarget(), f.Model().IndexOf(Book(1)));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Book(1)->Expanded(); }, 10000)) << "opens on a rest";
+  // Resting at the bottom edge scrolls down to the last book, which the drop then reaches.
+  Mouse(QEvent::MouseMove, QPoint(40, v->viewport()->height() - 4), Qt::LeftButton);
+  QScrollBar* bar = v->verticalScrollBar();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }, 20000));
+  TTreeNode* last = Book(29);
+  const QPoint onLast = v->visualRect(f.Model().IndexOf(last)).center();
+  Mouse(QEvent::MouseMove, onLast, Qt::LeftButton);
+  EXPECT_EQ(f.TreeView1->DropTarget(), f.Model().IndexOf(last));
+  Mouse(QEvent::MouseButtonRelease, onLast, Qt::NoButton);
+  Idle();
+  EXPECT_EQ(title->Parent(), last);
+  EXPECT_FALSE(f.TreeView1->DropTarget().isValid());
+}
+
+// No gesture changes a read-only document, so closing it never asks to save.
+TEST_F(EditingTest, AReadOnlyDocumentIsChangedByNothing) {
   Open(FDir.File("a.xml"), true);
   TFormMain& f = Form();
   Select(Book(1));
   EXPECT_EQ(Panel(0), "0: 0: 0");
   EXPECT_EQ(Panel(1), "Read Only");
-  EXPECT_FALSE(f.EditAdd1->Enabled());
-  EXPECT_FALSE(f.EditModify1->Enabled());
-  EXPECT_FALSE(f.EditDelete1->Enabled());
-  EXPECT_TRUE(f.EditMoveUp1->Enabled());
-  Run(*f.EditMoveUp1);
-  EXPECT_EQ(Panel(1), "Modified");
-  // The tree's own edit gesture: a click on the selected node's label.
-  EXPECT_TRUE(f.Tree().EditText(Book(0)->Item(0)));
-  TypeInEditor("<t/>", Qt::Key_Return);
-  EXPECT_EQ(Book(0)->Item(0)->Text(), "<t/>");
+  for (TCommand* c :
+       {f.EditAdd1.get(), f.EditModify1.get(), f.EditDelete1.get(), f.EditMoveUp1.get(),
+        f.EditMoveDown1.get(), f.EditPromote1.get(), f.EditDemote1.get()}) {
+    EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
+    Run(*c);
+  }
+  EXPECT_EQ(Catalog()->Item(1), Book(1));
+  // The tree's own edit gesture (a click on the selected node's label) and a drop.
+  EXPECT_FALSE(f.Tree().EditText(Book(0)->Item(0)));
+  static_cast<QAbstractItemView*>(f.TreeView1)->edit(f.Model().IndexOf(Book(1)));
+  EXPECT_EQ(Editor(), nullptr);
+  TTreeNode* title = Book(1)->Item(0);
+  Drag(title, PointOf(Book(0)),
+       [&] { EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  EXPECT_EQ(title->Parent(), Book(1));
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(Panel(1), "Read Only");
+  EXPECT_TRUE(f.close());
+  EXPECT_TRUE(FDialogs.Shown.size() == 1 && FDialogs.Shown[0].Kind == "open");
 }
 
 TEST_F(EditingTest, PanelsFollowTheSelection) {

@@ -3,10 +3,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 
 #include "app/AboutText.h"
 #include "app/FindDialog.h"
@@ -112,6 +117,12 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   EXPECT_EQ(f.TreeView1->font().pointSize(), 9);
   EXPECT_FALSE(f.TreeView1->font().underline());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0, 0, 200));
+
+  // The node dialog's memo takes the whole font, colour included.
+  f.EditUseDialog1->Action()->trigger();
+  FDialogs.NodeAnswers = {std::nullopt};
+  f.EditAdd1->Action()->trigger();
+  EXPECT_EQ(FDialogs.NodeColor, QColor(0, 0, 200));
 }
 
 TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
@@ -127,10 +138,46 @@ TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
   EXPECT_FALSE(f.Tree().ToolTips());
 }
 
+// A tooltip over a node only where the view cuts its text off, and its text as written; the
+// status panels show file names as written too.
+TEST_F(ToolsTest, TooltipsAndPanelsShowTextsAsWritten) {
+  const std::string longTitle =
+      "<title>XML Developer's Guide, " + std::string(80, 'x') + "</title>";
+  WriteBytes(FDir.File("<b>.xml"), "<catalog><title>Short</title>" + longTitle + "</catalog>");
+  Open(FDir.File("<b>.xml"));
+  TFormMain& f = Form();
+  EXPECT_EQ(f.StatusPanels[2]->textFormat(), Qt::PlainText);
+  f.ViewTooltips->Action()->trigger();
+  const auto tipOver = [&](TTreeNode* node) {
+    QToolTip::hideText();  // the tip fades out
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 10000));
+    const QModelIndex i = f.Model().IndexOf(node);
+    f.TreeView1->scrollTo(i);
+    const QPoint p = f.TreeView1->visualRect(i).center();
+    QHelpEvent e(QEvent::ToolTip, p, f.TreeView1->viewport()->mapToGlobal(p));
+    QCoreApplication::sendEvent(f.TreeView1->viewport(), &e);
+    if (!QToolTip::isVisible()) return QString();
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    return Qt::mightBeRichText(QToolTip::text()) ? shown.toPlainText() : QToolTip::text();
+  };
+  TTreeNode* catalog = Root()->Item(0);
+  EXPECT_EQ(tipOver(catalog->Item(1)), QString::fromStdString(longTitle));
+  EXPECT_EQ(tipOver(catalog->Item(0)), "") << "a text that fits needs no tooltip";
+  f.ViewTooltips->Action()->trigger();
+  EXPECT_EQ(tipOver(catalog->Item(1)), "") << "tooltips off";
+}
+
 TEST_F(ToolsTest, WebSiteAndAboutWithTheDocumentStatistic) {
   TFormMain& f = Form();
   f.HelpWebSite1->Action()->trigger();
   EXPECT_EQ(FDialogs.Urls, (std::vector<QString>{kWebAddress}));
+  EXPECT_TRUE(FDialogs.Errors().empty());
+  // Without a browser the user is told, not left waiting.
+  FDialogs.Browser = false;
+  f.HelpWebSite1->Action()->trigger();
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_TRUE(FDialogs.Errors()[0].contains(kWebAddress)) << FDialogs.Errors()[0].toStdString();
 
   f.HelpAbout1->Action()->trigger();
   const auto& box = FDialogs.Shown.back();
@@ -181,6 +228,54 @@ TEST_F(ToolsTest, AFailingCommandShowsTheErrorBoxResetsTheCursorAndTheWindowGoes
   EXPECT_EQ(FDialogs.Urls.size(), 1u);
 }
 
+// The keys a desktop user expects, pressed as a user presses them.
+TEST_F(ToolsTest, DesktopKeys) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  TTreeNode* catalog = Root()->Item(1);
+  Select(catalog->Item(0));
+  f.TreeView1->setFocus();
+  FDialogs.Answers = {IDNO};
+  QTest::keyClick(f.TreeView1, Qt::Key_Delete);
+  ASSERT_EQ(FDialogs.Shown.back().Text, "Delete \"<book id=\"0\">\" and its children?");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  // In the in-place editor Delete deletes characters.
+  const size_t shown = FDialogs.Shown.size();
+  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  auto* editor = f.TreeView1->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setCursorPosition(0);
+  QTest::keyClick(editor, Qt::Key_Delete);
+  EXPECT_EQ(editor->text(), "book id=\"0\">");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  EXPECT_EQ(FDialogs.Shown.size(), shown);
+
+  FDialogs.FileAnswers = {std::nullopt};
+  QTest::keyClick(f.TreeView1, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(FDialogs.Kinds().back(), "save");
+
+  // F3 and Shift+F3 also from the find dialog.
+  Select(Root());
+  f.SearchFind1->Action()->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f.FindDialog1));
+  f.FindDialog1->FindEdit->setText("<title>");
+  Idle();
+  QTest::keyClick(f.FindDialog1->FindEdit, Qt::Key_F3);
+  EXPECT_EQ(f.Tree().Selected(), catalog->Item(0)->Item(0));
+  Select(catalog->Item(2));
+  QTest::keyClick(f.TreeView1, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(f.Tree().Selected(), catalog->Item(1)->Item(0)) << "the previous match";
+  EXPECT_TRUE(f.FindDialog1->DownBtn->isChecked()) << "the dialog's direction stays";
+
+  f.FindDialog1->hide();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  QTest::keyClick(f.TreeView1, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(f.isVisible());
+}
+
 // Two runs over one settings file: placement and the stored properties come back.
 TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
   {
@@ -212,7 +307,9 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
   EXPECT_TRUE(f.TreeView1->font().bold());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0x12, 0x34, 0x56));
   EXPECT_TRUE(f.Tree().ToolTips());
-  EXPECT_FALSE(f.ViewTooltips->Checked()) << "the check state is not stored";
+  EXPECT_TRUE(f.ViewTooltips->Checked()) << "the mark shows the restored switch";
+  f.ViewTooltips->Action()->trigger();
+  EXPECT_FALSE(f.Tree().ToolTips()) << "so that the first click turns them off";
   EXPECT_EQ(f.FindDialog1->FindText(), "<title>");
   EXPECT_TRUE(f.EditUseDialog1->Checked());
 }

@@ -5,8 +5,11 @@
 #include "app/TreeModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <map>
 
@@ -124,11 +127,21 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
   EXPECT_EQ(f.FileOpen1->Action()->statusTip(), "Opens an existing file");
   EXPECT_EQ(f.MnReopen->menuAction()->statusTip(), "Reopen recent files");
   // Every shortcut of the table is one the toolkit understood.
-  const std::map<QString, QString> shortcuts{
-      {"FileNew1", "Ctrl+N"},    {"FileOpen1", "Ctrl+O"},     {"FileSave1", "Ctrl+S"},
-      {"EditAdd1", "Ctrl+Ins"},  {"EditModify1", "F2"},       {"EditDelete1", "Ctrl+Del"},
-      {"EditMoveUp1", "Ctrl+U"}, {"EditMoveDown1", "Ctrl+W"}, {"EditPromote1", "Ctrl+R"},
-      {"EditDemote1", "Ctrl+E"}, {"SearchFind1", "Ctrl+F"},   {"SearchFindNext1", "F3"}};
+  const std::map<QString, QString> shortcuts{{"FileNew1", "Ctrl+N"},
+                                             {"FileOpen1", "Ctrl+O"},
+                                             {"FileSave1", "Ctrl+S"},
+                                             {"FileSaveAs1", "Ctrl+Shift+S"},
+                                             {"FileExit1", "Ctrl+Q"},
+                                             {"EditAdd1", "Ctrl+Ins"},
+                                             {"EditModify1", "F2"},
+                                             {"EditDelete1", "Ctrl+Del; Del"},
+                                             {"EditMoveUp1", "Ctrl+U"},
+                                             {"EditMoveDown1", "Ctrl+W"},
+                                             {"EditPromote1", "Ctrl+R"},
+                                             {"EditDemote1", "Ctrl+E"},
+                                             {"SearchFind1", "Ctrl+F"},
+                                             {"SearchFindNext1", "F3"},
+                                             {"SearchFindPrevious1", "Shift+F3"}};
   int withShortcut = 0;
   for (TCommand* c : f.ActionList1) {
     const auto it = shortcuts.find(c->Action()->objectName());
@@ -137,11 +150,44 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
       continue;
     }
     ++withShortcut;
-    EXPECT_EQ(c->Action()->shortcut().toString(), it->second);
+    EXPECT_EQ(QKeySequence::listToString(c->Action()->shortcuts()), it->second);
     EXPECT_FALSE(c->Action()->icon().isNull());
+    EXPECT_FALSE(c->Action()->toolTip().isEmpty() || c->Action()->statusTip().isEmpty());
   }
-  EXPECT_EQ(withShortcut, 12);
-  EXPECT_EQ(f.ActionList1.size(), 21u);
+  EXPECT_EQ(withShortcut, 15);
+  EXPECT_EQ(f.ActionList1.size(), 22u);
+  // The Cancel button is its command's: picture and hint.
+  EXPECT_FALSE(f.BitBtn1->icon().isNull());
+  EXPECT_EQ(f.BitBtn1->toolTip(), "Cancel");
+  EXPECT_EQ(f.BitBtn1->statusTip(), "Cancel current process");
+}
+
+// At the window's design width every tool button shows, none in the overflow menu; each picture
+// is drawn sharp at 1x and 2x, and looks different when disabled.
+TEST_F(FormTest, ToolButtonsAtTheDesignWidth) {
+  TFormMain& f = Form();
+  f.resize(396, 298);
+  QCoreApplication::processEvents();
+  int buttons = 0;
+  for (QAction* a : f.ToolBar1->actions()) {
+    if (a->isSeparator()) continue;
+    QWidget* w = f.ToolBar1->widgetForAction(a);
+    ASSERT_NE(w, nullptr);
+    const QIcon icon = w == f.OpenButton ? f.OpenButton->defaultAction()->icon() : a->icon();
+    const std::string name = a->objectName().toStdString();
+    EXPECT_TRUE(w->isVisible()) << name;
+    EXPECT_LE(w->geometry().right(), f.ToolBar1->contentsRect().right()) << name;
+    for (const qreal scale : {1.0, 2.0}) {
+      const QImage on = icon.pixmap(QSize(16, 16), scale, QIcon::Normal).toImage();
+      const QImage off = icon.pixmap(QSize(16, 16), scale, QIcon::Disabled).toImage();
+      EXPECT_EQ(on.width(), qRound(16 * scale)) << name;
+      EXPECT_NE(on, off) << name;
+    }
+    ++buttons;
+  }
+  EXPECT_EQ(buttons, 14);
+  const auto* overflow = f.ToolBar1->findChild<QToolButton*>("qt_toolbar_ext_button");
+  EXPECT_TRUE(overflow == nullptr || !overflow->isVisible());
 }
 
 }  // namespace

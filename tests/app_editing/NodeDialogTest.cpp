@@ -109,10 +109,11 @@ TEST_F(NodeDialogTest, FormValuesTreeFontAndAnchors) {
 
   QFont treeFont("Courier", 17);
   treeFont.setUnderline(true);
-  dlg.SetTreeFont(treeFont);
+  dlg.SetTreeFont(treeFont, QColor(0x80, 0, 0x20));
   EXPECT_NE(dlg.Memo1->font(), treeFont) << "the font arrives when shown";
   dlg.show();
   EXPECT_EQ(dlg.Memo1->font(), treeFont);
+  EXPECT_EQ(dlg.Memo1->palette().color(QPalette::Text), QColor(0x80, 0, 0x20)) << "colour too";
   EXPECT_TRUE(dlg.Memo1->hasFocus() || !QApplication::focusWidget());
 
   const QRect memo = dlg.Memo1->geometry();

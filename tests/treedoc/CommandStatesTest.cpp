@@ -77,12 +77,13 @@ TEST_F(CommandStatesTest, OpenEditDisablesModifyDeleteAndSearch) {
   EXPECT_TRUE(ComputeCommandStates(in).Find);
 }
 
-TEST_F(CommandStatesTest, ReadOnlyLeavesTheMovesOn) {
+TEST_F(CommandStatesTest, ReadOnlyDisablesEveryChange) {
   TCommandInput in = Input("<a2>");
   in.ReadOnly = true;
   const TCommandStates c = ComputeCommandStates(in);
   EXPECT_FALSE(c.Save || c.Add || c.Modify || c.Delete);
-  EXPECT_TRUE(c.MoveUp && c.MoveDown && c.Promote && c.Demote && c.SaveAs);
+  EXPECT_FALSE(c.MoveUp || c.MoveDown || c.Promote || c.Demote);
+  EXPECT_TRUE(c.SaveAs && c.Find);
   EXPECT_EQ(NodePositionText(in.Selected, c.Modify), "0: 0: 0");
   EXPECT_EQ(FileStateText(false, true), "Read Only");
   EXPECT_EQ(FileStateText(true, true), "Modified");
