@@ -129,7 +129,9 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     if (FCancelled) return;
     SetState(zxtsBuildTree);
 
-    const size_t lineCount = CountXMLLines(doc, pump);
+    // Every node comes as one line, its line breaks (in sections) within it.
+    constexpr bool kWholeNodes = true;
+    const size_t lineCount = CountXMLLines(doc, pump, kWholeNodes);
     if (FCancelled) {
       SetState(zxtsCanceled);
       return;
@@ -138,15 +140,18 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     if (lineCount == 0) throw EListError::OutOfBounds(0);
     TXMLOutlineTransform transform(
         lineCount - 1, outline, [this](uint16_t percent) { Progress(percent); },
-        [this] { return FCancelled; });
+        [this] { return FCancelled; }, kWholeNodes);
     bool first = true;
-    WalkXMLLines(doc, [&](size_t level, std::string_view line) {
-      if (first) {
-        first = false;
-        return true;
-      }
-      return transform.Push(level, line);
-    });
+    WalkXMLLines(
+        doc,
+        [&](size_t level, std::string_view line) {
+          if (first) {
+            first = false;
+            return true;
+          }
+          return transform.Push(level, line);
+        },
+        kWholeNodes);
     transform.Finish();
   }
   if (!FCancelled) {

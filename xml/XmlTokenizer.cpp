@@ -20,6 +20,8 @@ std::string_view TokenPrefix(TXmlToken kind) {
       return "CM:";
     case TXmlToken::Instruction:
       return "PI:";
+    case TXmlToken::Run:
+      return "RN:";
   }
   return "";
 }
@@ -41,6 +43,8 @@ bool TokenFromLine(std::string_view line, TXmlToken& kind, std::string_view& tex
     kind = TXmlToken::Comment;
   else if (p == "PI")
     kind = TXmlToken::Instruction;
+  else if (p == "RN")
+    kind = TXmlToken::Run;
   else
     return false;
   text = line.substr(3);
@@ -76,10 +80,7 @@ TScanner::TScanner(std::string_view t)
       FInstructionEnd(t, "?>", &FRead),
       FTagQuotes(t, &FRead),
       FDeclQuotes(t, &FRead),
-      FInstructionLt(t, "<", &FRead),
-      FInstructionBreak(t, "\n", &FRead),
       FTagLt(t, "<", &FRead),
-      FTagBreak(t, "\n", &FRead),
       FDeclLt(t, "<", &FRead),
       FDeclBreak(t, "\n", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
@@ -89,9 +90,7 @@ TScanner::TScanner(std::string_view t)
 
 size_t TScanner::InstructionEnd(size_t a) {
   const size_t e = FInstructionEnd.From(a + 2);
-  const bool closed =
-      e != npos && e < FInstructionLt.From(a + 2) && e < FInstructionBreak.From(a + 2);
-  return closed ? e + 1 : FGt.From(a + 2);
+  return e == npos ? FGt.From(a + 2) : e + 1;
 }
 
 size_t TScanner::TagEnd(size_t a) {
@@ -122,7 +121,7 @@ size_t TScanner::ScanTag(size_t a) {
     if (c == '<') return FGt.From(a + 1);
     if ((c == '"' || c == '\'') && last == '=') {
       const size_t q = FTagQuotes.Closing(c, i + 1);
-      if (q == npos || q > FTagLt.From(i + 1) || q > FTagBreak.From(i + 1)) return FGt.From(a + 1);
+      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(a + 1);
       i = q;
       last = c;
       continue;
@@ -196,16 +195,10 @@ size_t TScanner::ScanDeclaration(size_t a) {
       i = e + 3;
       continue;
     }
-    if (t.compare(i, 2, "<?") == 0) {
-      // Like an instruction outside: its "?>" when no '<' comes first, else its first '>'.
+    if (t.compare(i, 2, "<?") == 0) {  // like an instruction outside: up to its "?>"
       const size_t e = FSubsetInstructionEnd.From(i + 2);
-      if (e != npos && e < FDeclLt.From(i + 2)) {
-        i = e + 2;
-        continue;
-      }
-      const size_t g = FSubsetGt.From(i + 2);
-      if (g == npos) return npos;
-      i = g + 1;
+      if (e == npos) return npos;
+      i = e + 2;
       continue;
     }
     if (t.compare(i, 3, "<![") == 0) return npos;  // a CDATA section: no subset holds one
@@ -232,6 +225,21 @@ size_t TScanner::ScanDeclaration(size_t a) {
 }
 
 }  // namespace xmltok
+
+bool DeclaresSpacePreserve(std::string_view tag) {
+  static constexpr std::string_view kName = "xml:space";
+  for (size_t at = tag.find(kName); at != std::string_view::npos; at = tag.find(kName, at + 1)) {
+    if (at == 0 || !IsBlank(tag[at - 1])) continue;  // part of another name
+    size_t p = at + kName.size();
+    while (p < tag.size() && IsBlank(tag[p])) ++p;
+    if (p >= tag.size() || tag[p] != '=') continue;
+    ++p;
+    while (p < tag.size() && IsBlank(tag[p])) ++p;
+    if (p >= tag.size() || (tag[p] != '"' && tag[p] != '\'')) continue;
+    return tag.substr(p + 1).starts_with("preserve") && tag.size() > p + 9 && tag[p + 9] == tag[p];
+  }
+  return false;
+}
 
 void TokenizeXML(TStringList& L) {
   const std::string text = L.Text();

@@ -1,0 +1,84 @@
+// Well-formed documents are read by the XML grammar: markup that broken-markup tolerance
+// would cut short (values and instructions over lines, '>' and '<' inside them), text runs
+// made of touching sections, and content whose whitespace the document declares as data.
+// Each case checks the outline and the saved bytes, and that the saved file reads back the
+// same.
+
+#include <gtest/gtest.h>
+
+#include "ZelXMLTreeTestUtil.h"
+
+using namespace zel;
+using namespace zeltest;
+
+namespace {
+
+struct Loaded {
+  std::string Outline;
+  std::string Saved;
+};
+
+Loaded LoadAndSave(const std::string& bytes) {
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("t.xml", bytes));
+  Loaded result{OutlineOf(r.tree), ""};
+  r.component.SaveToFile(dir.File("t.xml"));
+  result.Saved = ReadAll(dir.File("t.xml"));
+  r.component.LoadFromFile(dir.File("t.xml"));
+  EXPECT_EQ(OutlineOf(r.tree), result.Outline) << "read back differently: " << bytes;
+  return result;
+}
+
+}  // namespace
+
+TEST(WellFormed, AttributeValuesRunToTheirClosingQuote) {
+  const Loaded r = LoadAndSave(
+      "<x>\r\n<xsl:apply-templates select=\"*[position()>\n\t 1 and not(self::b)]\" "
+      "mode='a>\r\nb'/>\r\n<y a=\"1\"/></x>");
+  // Line breaks and TABs of a value become spaces, as every reader normalizes them.
+  const std::string tag =
+      "<xsl:apply-templates select=\"*[position()>   1 and not(self::b)]\" mode=\"a> b\" />";
+  EXPECT_EQ(r.Outline, "t.xml\n\t<x>\n\t\t" + tag + "\n\t\t<y a=\"1\" />\n");
+  EXPECT_EQ(r.Saved, "<x>\r\n\t" + tag + "\r\n\t<y a=\"1\" />\r\n</x>\r\n");
+}
+
+TEST(WellFormed, InstructionsRunToTheFirstQuestionMarkAndGt) {
+  const Loaded php = LoadAndSave("<doc><?php echo \"<b>hi</b>\"; ?><a>x</a></doc>");
+  EXPECT_EQ(php.Outline, "t.xml\n\t<doc>\n\t\t<?php echo \"<b>hi</b>\"; ?>\n\t\t<a>x</a>\n");
+
+  const Loaded odd = LoadAndSave("<doc><?pi some data ? > <?\?></doc>");
+  EXPECT_EQ(odd.Outline, "t.xml\n\t<doc>\n\t\t<?pi some data ? > <?\?>\n");
+
+  // Line breaks stay, as in comments; the instruction comes back byte for byte.
+  const std::string sheet = "<?xml-stylesheet href=\"a.xsl\"\r\n  type=\"text/xsl\"?>";
+  const Loaded multi = LoadAndSave(sheet + "\n<doc><?php\n  if ($a) {\n  }\n?></doc>");
+  EXPECT_EQ(multi.Outline,
+            "t.xml\n\t<?xml-stylesheet href=\"a.xsl\"\\n   type=\"text/xsl\"?>\n\t<doc>\n"
+            "\t\t<?php\\n   if ($a) {\\n   }\\n ?>\n");
+  EXPECT_EQ(multi.Saved, sheet + "\r\n<doc>\r\n\t<?php\r\n  if ($a) {\r\n  }\r\n?>\r\n</doc>\r\n");
+}
+
+TEST(WellFormed, TouchingSectionsAndTextsAreOneRun) {
+  const Loaded r = LoadAndSave(
+      "<doc><![CDATA[a]]><![CDATA[b]]>\n<c>x<![CDATA[y\nw]]>z</c>"
+      "<d>p <![CDATA[q]]> r</d></doc>");
+  EXPECT_EQ(r.Outline,
+            "t.xml\n\t<doc>\n\t\t<![CDATA[a]]><![CDATA[b]]>\n\t\t<c>\n\t\t\tx<![CDATA[y\\n w]]>z\n"
+            "\t\t<d>\n\t\t\tp\n\t\t\t<![CDATA[q]]>\n\t\t\tr\n");
+  EXPECT_EQ(
+      r.Saved,
+      "<doc>\r\n\t<![CDATA[a]]><![CDATA[b]]>\r\n\t<c>\r\n\t\tx<![CDATA[y\r\nw]]>z\r\n\t</c>\r\n"
+      "\t<d>\r\n\t\tp\r\n\t\t<![CDATA[q]]>\r\n\t\tr\r\n\t</d>\r\n</doc>\r\n");
+}
+
+TEST(WellFormed, DeclaredPreservedWhitespaceGoesOutAsItWasRead) {
+  const std::string kept =
+      "<t xml:space=\"preserve\">  a\r\n\t b  <b> c </b><q xml:space='default'> d </q></t>";
+  const Loaded r = LoadAndSave("<r>\n<u> y </u>" + kept + "<v> z </v>\n</r>");
+  EXPECT_EQ(r.Outline, "t.xml\n\t<r>\n\t\t<u>y</u>\n\t\t" +
+                           std::string("<t xml:space=\"preserve\">  a\\n \t b  <b> c </b>"
+                                       "<q xml:space='default'> d </q></t>") +
+                           "\n\t\t<v>z</v>\n");
+  EXPECT_EQ(r.Saved, "<r>\r\n\t<u>y</u>\r\n\t" + kept + "\r\n\t<v>z</v>\r\n</r>\r\n");
+}
