@@ -11,6 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
+#include "treedoc/DeclaredEncoding.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
 #include "treedoc/TreeView.h"
@@ -63,6 +64,26 @@ bool TZelXMLTree::IsUnicodeFile(const std::string& fileName) {
   return file.IsUnicode();
 }
 
+namespace {
+
+// Adds decoded text to the lines, converted to the code page. The reader ends a Unicode line
+// at CR LF only; a lone CR or LF inside it breaks the line too, as it does in an 8-bit file
+// (a file with LF line ends would be one long line). atEnd: no text follows this one.
+void AddUnicodeText(const std::string& fileName, unsigned codePage, TSectionLineTrim& trim,
+                    std::u16string_view rest, bool atEnd, TStringList& lines) {
+  while (true) {
+    const size_t br = rest.find_first_of(u"\r\n");
+    const size_t number = lines.Lines().size() + 1;
+    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(rest.substr(0, br)), number));
+    if (br == std::u16string_view::npos) break;
+    const bool crlf = rest[br] == u'\r' && br + 1 < rest.size() && rest[br + 1] == u'\n';
+    rest.remove_prefix(br + (crlf ? 2 : 1));
+    if (rest.empty() && atEnd) break;  // a break at the very end starts no line
+  }
+}
+
+}  // namespace
+
 bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines,
                                    const TReadPump& pump) {
   TVyTextFile file(fileName, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kNoSharing);
@@ -75,21 +96,25 @@ bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lin
   while (!file.Eof()) {
     const std::u16string line = file.Readln();
     if (file.LastLineLossy()) NotDecodable(fileName, lines.Lines().size() + 1);
-    // The reader ends a Unicode line at CR LF only; a lone CR or LF inside it breaks the line
-    // too, as it does in an 8-bit file (a file with LF line ends would be one long line).
-    std::u16string_view rest = line;
-    while (true) {
-      const size_t br = rest.find_first_of(u"\r\n");
-      const size_t number = lines.Lines().size() + 1;
-      lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(rest.substr(0, br)), number));
-      if (br == std::u16string_view::npos) break;
-      const bool crlf = rest[br] == u'\r' && br + 1 < rest.size() && rest[br + 1] == u'\n';
-      rest.remove_prefix(br + (crlf ? 2 : 1));
-      if (rest.empty() && file.Eof()) break;  // a break at the very end starts no line
-    }
+    AddUnicodeText(fileName, codePage, trim, line, file.Eof(), lines);
     if (++reads % kReadPumpInterval == 0 && pump && !pump()) return false;
   }
   // The text is no longer in the encoding the file named.
+  SetDeclaredEncoding(lines, CharsetNameOf(codePage));
+  return true;
+}
+
+bool TZelXMLTree::ReadForeignLines(const std::string& fileName, const std::string& encoding,
+                                   TStringList& lines, const TReadPump& pump) {
+  bool stopped = false;
+  const std::string bytes = ReadFileBytes(fileName, [&] { return !(stopped = pump && !pump()); });
+  if (stopped) return false;
+  const std::u16string text = DecodeForeign(fileName, encoding, bytes);
+  lines.Clear();
+  TUpdateGuard filling(lines);
+  const unsigned codePage = GetACP();
+  TSectionLineTrim trim;
+  AddUnicodeText(fileName, codePage, trim, text, true, lines);
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
   return true;
 }
@@ -119,6 +144,11 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
     if (FIsUnicode) {
       if (!ReadUnicodeLines(fileName, doc.Lines, pump)) return;
+      const std::string text = doc.Lines.Text();
+      doc.Lines.Clear();
+      if (!doc.ParseText(text, pump)) return;
+    } else if (const std::string encoding = ForeignEncodingOf(fileName); !encoding.empty()) {
+      if (!ReadForeignLines(fileName, encoding, doc.Lines, pump)) return;
       const std::string text = doc.Lines.Text();
       doc.Lines.Clear();
       if (!doc.ParseText(text, pump)) return;

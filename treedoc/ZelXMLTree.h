@@ -72,6 +72,10 @@ class TZelXMLTree {
   // False when the pump stopped the read (the lines read so far are kept).
   static bool ReadUnicodeLines(const std::string& fileName, TStringList& lines,
                                const TReadPump& pump = {});
+  // Reads a file in an encoding the 8-bit reader cannot keep (see DeclaredEncoding.h) as
+  // ReadUnicodeLines reads a Unicode file.
+  static bool ReadForeignLines(const std::string& fileName, const std::string& encoding,
+                               TStringList& lines, const TReadPump& pump = {});
 
  private:
   void CheckReady() const;

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "ZelXMLTreeTestUtil.h"
+#include "base/Exception.h"
+#include "platform/CodePage.h"
 
 using namespace zel;
 using namespace zeltest;
@@ -81,4 +83,40 @@ TEST(WellFormed, DeclaredPreservedWhitespaceGoesOutAsItWasRead) {
                                        "<q xml:space='default'> d </q></t>") +
                            "\n\t\t<v>z</v>\n");
   EXPECT_EQ(r.Saved, "<r>\r\n\t<u>y</u>\r\n\t" + kept + "\r\n\t<v>z</v>\r\n</r>\r\n");
+}
+
+TEST(WellFormed, EncodingsThatShiftOrAreNoAsciiSupersetAreConverted) {
+  SetACPOverride(CP_UTF8);
+  // ISO-2022-JP: the escape bytes of its kanji would otherwise split the names.
+  const std::string jp = "\x1B$B$\"\x1B(B";  // "あ"
+  const Loaded j = LoadAndSave("<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>\n<" + jp +
+                               " a=\"" + jp + "\">" + jp + "</" + jp + ">");
+  EXPECT_EQ(j.Saved,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<\xE3\x81\x82 a=\"\xE3\x81\x82\">"
+            "\xE3\x81\x82</\xE3\x81\x82>\r\n");
+  // UTF-16 without a byte-order mark, and EBCDIC: the declaration's first bytes tell.
+  std::string u16;
+  for (const char c : std::string("<?xml version=\"1.0\"?><a/>")) u16 += std::string{c, '\0'};
+  EXPECT_EQ(LoadAndSave(u16).Outline, "t.xml\n\t<?xml version=\"1.0\" ?>\n\t<a />\n");
+  const std::string ebcdic =
+      "\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95\x7E\x7F\xF1"
+      "\x4B\xF0\x7F\x40\x85\x95\x83\x96\x84\x89\x95\x87\x7E\x7F\xC9\xC2"
+      "\xD4\xF0\xF3\xF7\x7F\x6F\x6E\x4C\x81\x61\x6E";
+  EXPECT_EQ(LoadAndSave(ebcdic).Outline,
+            "t.xml\n\t<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\t<a />\n");
+  // ASCII-compatible encodings keep their bytes as they are.
+  EXPECT_EQ(LoadAndSave("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>\x82\xA0\\</a>").Saved,
+            "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<a>\x82\xA0\\</a>\r\n");
+  // Bytes that do not decode, or a name iconv does not know: the message names both.
+  TempDir dir;
+  Recorder r;
+  try {
+    r.component.LoadFromFile(dir.Write(
+        "bad.xml", "<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>\n<a>\n\x1B$B\xFF\xFF</a>"));
+    ADD_FAILURE() << "loaded";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find("ISO-2022-JP"), std::string::npos) << e.Message();
+    EXPECT_NE(e.Message().find("line 3"), std::string::npos) << e.Message();
+  }
+  SetACPOverride(0);
 }
