@@ -168,21 +168,26 @@ std::string ForeignEncodingOf(const std::string& fileName) {
   return name;
 }
 
+bool Decode(const std::string& encoding, std::string_view bytes, std::u16string& out,
+            size_t* badLine) {
+  TIconv decoder("UTF-16LE", encoding);
+  std::string raw;
+  const bool ok = decoder.Valid() && decoder.Run(bytes, raw);
+  out.assign(raw.size() / 2, u'\0');
+  std::memcpy(out.data(), raw.data(), out.size() * 2);
+  if (!ok && badLine != nullptr) *badLine = LineAt(out);
+  return ok;
+}
+
 std::u16string DecodeForeign(const std::string& fileName, const std::string& encoding,
                              std::string_view bytes) {
-  TIconv decoder("UTF-16LE", encoding);
-  std::string out;
-  size_t done = 0;
-  if (!decoder.Valid() || !decoder.Run(bytes, out, &done)) {
-    std::u16string decoded(out.size() / 2, u'\0');
-    std::memcpy(decoded.data(), out.data(), decoded.size() * 2);
+  std::u16string decoded;
+  size_t line = 1;
+  if (!Decode(encoding, bytes, decoded, &line))
     throw EZelXMLTree(
         Format("The file \"%s\" is declared as %s but holds bytes at line %zu that "
                "are not %s.",
-               fileName.c_str(), encoding.c_str(), LineAt(decoded), encoding.c_str()));
-  }
-  std::u16string decoded(out.size() / 2, u'\0');
-  std::memcpy(decoded.data(), out.data(), decoded.size() * 2);
+               fileName.c_str(), encoding.c_str(), line, encoding.c_str()));
   return decoded;
 }
 

@@ -15,6 +15,11 @@ namespace zel {
 // ASCII-compatible and whose declared encoding iconv does not know.
 std::string ForeignEncodingOf(const std::string& fileName);
 
+// Decodes bytes from the encoding into out; false (with the line number of the first
+// sequence that does not decode in *badLine) when they do not decode.
+bool Decode(const std::string& encoding, std::string_view bytes, std::u16string& out,
+            size_t* badLine);
+
 // The file's bytes decoded from the encoding. Raises EZelXMLTree naming the encoding and the
 // line where a byte sequence does not decode.
 std::u16string DecodeForeign(const std::string& fileName, const std::string& encoding,

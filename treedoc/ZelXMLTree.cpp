@@ -84,24 +84,11 @@ void AddUnicodeText(const std::string& fileName, unsigned codePage, TSectionLine
 
 }  // namespace
 
+// Unicode files are decoded whole from the encoding their byte-order mark names: every CR,
+// LF and CR LF breaks a line, as in an 8-bit file and as XML reads them.
 bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines,
                                    const TReadPump& pump) {
-  TVyTextFile file(fileName, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kNoSharing);
-  file.Reset({}, kDefaultBufferSize, kSystemCodePage);
-  lines.Clear();
-  TUpdateGuard filling(lines);
-  const unsigned codePage = GetACP();
-  TSectionLineTrim trim;
-  size_t reads = 0;
-  while (!file.Eof()) {
-    const std::u16string line = file.Readln();
-    if (file.LastLineLossy()) NotDecodable(fileName, lines.Lines().size() + 1);
-    AddUnicodeText(fileName, codePage, trim, line, file.Eof(), lines);
-    if (++reads % kReadPumpInterval == 0 && pump && !pump()) return false;
-  }
-  // The text is no longer in the encoding the file named.
-  SetDeclaredEncoding(lines, CharsetNameOf(codePage));
-  return true;
+  return ReadForeignLines(fileName, "", lines, pump);
 }
 
 bool TZelXMLTree::ReadForeignLines(const std::string& fileName, const std::string& encoding,
@@ -109,12 +96,30 @@ bool TZelXMLTree::ReadForeignLines(const std::string& fileName, const std::strin
   bool stopped = false;
   const std::string bytes = ReadFileBytes(fileName, [&] { return !(stopped = pump && !pump()); });
   if (stopped) return false;
-  const std::u16string text = DecodeForeign(fileName, encoding, bytes);
+  std::u16string text;
+  if (!encoding.empty()) {
+    text = DecodeForeign(fileName, encoding, bytes);
+  } else {
+    const std::string_view b = bytes;
+    const bool utf8 = b.starts_with("\xEF\xBB\xBF");
+    const char* name = utf8 ? "UTF-8" : b.starts_with("\xFE\xFF") ? "UTF-16BE" : "UTF-16LE";
+    std::string_view body = b.substr(utf8 ? 3 : 2);
+    // A UTF-16 file cut short keeps its whole characters; the odd last byte is a U+FFFD.
+    const bool cut = !utf8 && body.size() % 2 != 0;
+    if (cut) body.remove_suffix(1);
+    size_t line = 1;
+    if (!Decode(name, body, text, &line)) {
+      if (utf8) NotDecodable(fileName, line);
+      text = DecodeForeign(fileName, name, body);  // raises, naming the line
+    }
+    if (cut) text.push_back(u'\uFFFD');
+  }
   lines.Clear();
   TUpdateGuard filling(lines);
   const unsigned codePage = GetACP();
   TSectionLineTrim trim;
   AddUnicodeText(fileName, codePage, trim, text, true, lines);
+  // The text is no longer in the encoding the file named.
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
   return true;
 }

@@ -120,3 +120,16 @@ TEST(WellFormed, EncodingsThatShiftOrAreNoAsciiSupersetAreConverted) {
   }
   SetACPOverride(0);
 }
+
+// Found by the differential fuzz target: a Unicode file's lines were trimmed inside
+// instructions, values and preserved elements, and LF CR counted as one line break.
+TEST(WellFormed, UnicodeFilesKeepTheBlanksAndBreaksThatAreData) {
+  SetACPOverride(CP_UTF8);
+  const Loaded r = LoadAndSave(
+      "\xEF\xBB\xBF<r a=\"x\r\n   y\">\r\n<?pi one\r\n   two?><!--a\n\r\r\rb-->"
+      "<t xml:space=\"preserve\">\r\n  k  \r\n</t></r>");
+  EXPECT_EQ(r.Saved,
+            "<r a=\"x    y\">\r\n\t<?pi one\r\n   two?>\r\n\t<!--a\r\n\r\n\r\n\r\nb-->\r\n"
+            "\t<t xml:space=\"preserve\">\r\n  k  \r\n</t>\r\n</r>\r\n");
+  SetACPOverride(0);
+}
