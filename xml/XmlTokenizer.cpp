@@ -113,6 +113,9 @@ size_t TScanner::DeclarationEnd(size_t a) {
 
 size_t TScanner::ScanTag(size_t a) {
   const std::string_view t = FText;
+  // A closing tag holds no values: its quotes are no bounds (a save writes a broken name's
+  // quote into it, and the next lines must not join it).
+  if (a + 1 < t.size() && t[a + 1] == '/') return FGt.From(a + 1);
   char last = 0;  // the last non-blank character seen inside the tag
   for (size_t i = a + 1; i < t.size(); ++i) {
     ++FRead;

@@ -185,10 +185,12 @@ TEST(ZelXMLTreeRoundTrip, DeclarationsAndUnclosedQuotesReadBackTheSame) {
 // Where the XML grammar reads the saved form of broken markup otherwise than the broken
 // markup was taken (an instruction without "?>" before a declaration the save ends with
 // " ?>"; a value whose quote a '<' came before, saved without the '<'), the saved file reads
-// back the same from then on.
+// back the same from then on. A closing tag holds no value, so the quote of a broken name
+// the save writes into it does not join the lines after it.
 TEST(ZelXMLTreeRoundTrip, BrokenMarkupIsStableFromItsFirstSave) {
   for (const std::string& bytes :
-       {std::string("<?[a>t<?xml v=\"1\">x"), std::string("<a t=\"x>y\r<>/\"1k><>/>")}) {
+       {std::string("<?[a>t<?xml v=\"1\">x"), std::string("<a t=\"x>y\r<>/\"1k><>/>"),
+        std::string("<r><b=\"!x y>t</r>\r\nENTITY e\"\"v>\"> ]>")}) {
     SCOPED_TRACE(bytes);
     TempDir dir;
     Recorder r;
