@@ -68,9 +68,10 @@ bool IsMultiLineSectionText(std::string_view text) {
   if (StartsWith(text, "<?")) return !IsDeclarationLine(text);
   // A text run that holds a CDATA section (a text the reader gives has no '<' of its own)
   if (!StartsWith(text, "<")) return text.find("<![CDATA[") != std::string_view::npos;
-  // An element kept as it was read, whose whitespace is data.
+  // An element kept as it was read, whose whitespace is data (the test may look beyond its
+  // start tag: the load and the save take it the same way).
   return text.size() > 1 && text[1] != '/' && text[1] != '!' &&
-         DeclaresSpacePreserve(text.substr(1, text.find('>')));
+         DeclaresSpacePreserve(text.substr(1));
 }
 
 std::string SectionTextForFile(std::string_view text) {

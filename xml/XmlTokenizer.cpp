@@ -231,6 +231,9 @@ size_t TScanner::ScanDeclaration(size_t a) {
 
 bool DeclaresSpacePreserve(std::string_view tag) {
   static constexpr std::string_view kName = "xml:space";
+  // The shortest: a name, a blank and xml:space="preserve".
+  static constexpr size_t kShortest = 2 + kName.size() + std::string_view("=\"preserve\"").size();
+  if (tag.size() < kShortest) return false;
   for (size_t at = tag.find(kName); at != std::string_view::npos; at = tag.find(kName, at + 1)) {
     if (at == 0 || !IsBlank(tag[at - 1])) continue;  // part of another name
     size_t p = at + kName.size();

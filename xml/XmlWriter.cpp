@@ -8,16 +8,16 @@ namespace {
 
 struct SizeOut {
   size_t Size = 0;
-  void Section(bool) {}
   void Put(std::string_view s) { Size += s.size(); }
+  void PutSection(std::string_view s) { Unmarked(*this, s, TSectionMarks::smBreaksAndTabs); }
   void Indent(size_t levels) { Size += 2 * levels; }
   bool Done() const { return false; }
 };
 
 struct StringOut {
   std::string Text;
-  void Section(bool) {}
   void Put(std::string_view s) { Text.append(s); }
+  void PutSection(std::string_view s) { Unmarked(*this, s, TSectionMarks::smBreaksAndTabs); }
   void Indent(size_t levels) { Text.append(2 * levels, ' '); }
   bool Done() const { return false; }
 };
@@ -31,7 +31,6 @@ struct LineOut {
   const TXMLLineSink* Sink = nullptr;
   const TReadPump* Pump = nullptr;
   bool WholeNodes = false;
-  bool InSection = false;
   std::string Line;
   size_t Level = 0;
   bool Pending = false;  // characters (or indentation) since the last break
@@ -51,15 +50,24 @@ struct LineOut {
     Pending = false;
     if (Pump && Count % kReadPumpInterval == 0 && !(*Pump)()) Stopped = true;
   }
-  void Section(bool on) { InSection = on && WholeNodes; }
-  void Put(std::string_view s) {
-    if (InSection) {
-      if (Stopped || s.empty()) return;
-      if constexpr (Emit) Line.append(s);
-      Pending = true;
-      AfterCR = false;
+  // A section's content: with WholeNodes its line breaks stay in the current line.
+  void PutSection(std::string_view s) {
+    if (!WholeNodes) {
+      Unmarked(*this, s, TSectionMarks::smBreaksAndTabs);
       return;
     }
+    if (Stopped) return;
+    struct Raw {
+      LineOut& Out;
+      void Put(std::string_view piece) {
+        if constexpr (Emit) Out.Line.append(piece);
+      }
+    } raw{*this};
+    Unmarked(raw, s, TSectionMarks::smBreaksAndTabs);
+    Pending = true;
+    AfterCR = false;
+  }
+  void Put(std::string_view s) {
     size_t i = 0;
     const size_t n = s.size();
     while (i < n && !Stopped) {

@@ -177,11 +177,12 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   std::string run;
   size_t runPieces = 0;
   const auto flushRun = [&] {
+    if (runPieces == 0) return;
     if (runPieces == 1) {  // a section alone is the CDATA token it always was
       const std::string_view c = std::string_view(run).substr(
           kCDataOpen.size(), run.size() - kCDataOpen.size() - kCDataClose.size());
       emit(TXmlToken::CData, Escape(c, scratch));
-    } else if (runPieces > 1) {
+    } else {
       emit(TXmlToken::Run, Escape(run, scratch));
     }
     run.clear();
@@ -194,6 +195,12 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   const auto text = [&](size_t from, size_t to, bool cdataFollows = false) {
     std::string_view r = t.substr(from, to - from);
     if (!joined.empty()) r = joined.append(r);
+    if (runPieces == 0 && !cdataFollows) {  // the common case: a text among tags
+      r = TrimView(r);
+      if (!r.empty()) emit(TXmlToken::Text, Clean(r, scratch));
+      joined.clear();
+      return;
+    }
     const bool touchesNext = cdataFollows && !r.empty() && !IsBlank(r.back());
     if (runPieces > 0 && !r.empty() && !IsBlank(r.front())) {  // it touches the section before
       run.append(Clean(TrimView(r), scratch));

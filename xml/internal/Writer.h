@@ -18,12 +18,10 @@ void Indent(Out& out, long long level) {
 }
 
 // A section's content (CDATA, comment, instruction, run) with its marks turned back into line
-// breaks and TABs. An output that splits lines may keep it on one line (Section).
+// breaks and TABs; an output that splits lines may keep it on one line.
 template <typename Out>
 void Unescaped(Out& out, std::string_view s) {
-  out.Section(true);
-  Unmarked(out, s, TSectionMarks::smBreaksAndTabs);
-  out.Section(false);
+  out.PutSection(s);
 }
 
 // ` name="value"`, or single quotes when the value holds a double quote.
