@@ -10,6 +10,7 @@
 #include "base/StrUtils.h"
 #include "platform/FileRead.h"
 #include "treedoc/ZelXMLTree.h"
+#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -48,13 +49,6 @@ class TIconv {
   iconv_t FCd;
 };
 
-std::string Upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return u;
-}
-
 // The family of the first four bytes: how the declaration itself is written.
 const char* BaseEncodingOf(std::string_view head) {
   const auto starts = [&](std::string_view p) { return head.starts_with(p); };
@@ -71,21 +65,13 @@ const char* BaseEncodingOf(std::string_view head) {
 std::string DeclaredName(std::string_view text) {
   if (!text.starts_with("<?xml")) return "";
   text = text.substr(0, text.find("?>"));
-  const size_t at = text.find("encoding");
-  if (at == std::string_view::npos) return "";
-  size_t p = at + 8;
-  while (p < text.size() && IsBlank(text[p])) ++p;
-  if (p >= text.size() || text[p] != '=') return "";
-  ++p;
-  while (p < text.size() && IsBlank(text[p])) ++p;
-  if (p >= text.size() || (text[p] != '"' && text[p] != '\'')) return "";
-  const size_t close = text.find(text[p], p + 1);
-  if (close == std::string_view::npos) return "";
-  return std::string(text.substr(p + 1, close - p - 1));
+  size_t begin = 0, end = 0;
+  if (!FindPseudoAttribute(text, "encoding", begin, end)) return "";
+  return std::string(text.substr(begin, end - begin));
 }
 
 bool IsStateful(const std::string& name) {
-  const std::string u = Upper(name);
+  const std::string u = UpperCase(name);
   for (const char* stateful : {"ISO-2022", "ISO2022", "CSISO2022", "UTF-7", "UTF7", "HZ"})
     if (u.starts_with(stateful)) return true;
   return false;
@@ -93,7 +79,7 @@ bool IsStateful(const std::string& name) {
 
 // A name that leaves the byte order open: the first bytes decide it.
 bool IsUnicodeWithoutOrder(const std::string& name) {
-  const std::string u = Upper(name);
+  const std::string u = UpperCase(name);
   return u == "UTF-16" || u == "UTF-32" || u == "UCS-2" || u == "UCS-4" || u == "UTF16" ||
          u == "UTF32" || u == "ISO-10646-UCS-2" || u == "ISO-10646-UCS-4";
 }

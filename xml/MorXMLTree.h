@@ -209,6 +209,9 @@ class TMorXMLTree : public TMorXMLNode {
 // comment content (escaped), "PI:" processing instruction (escaped) or declaration (cleaned
 // tag text), "RN:" text kept as it was read (escaped).
 void TokenizeXML(TStringList& L);
+// The value of the attribute (or pseudo-attribute) `name` in a tag's text: [begin, end)
+// inside its quotes. False when the text holds no such name, '=' and quoted value.
+bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin, size_t& end);
 // Whether a tag's text (without its brackets) declares xml:space="preserve".
 bool DeclaresSpacePreserve(std::string_view tag);
 // Creates a child element of parent from the text of a tag and returns it.

@@ -229,24 +229,6 @@ size_t TScanner::ScanDeclaration(size_t a) {
 
 }  // namespace xmltok
 
-bool DeclaresSpacePreserve(std::string_view tag) {
-  static constexpr std::string_view kName = "xml:space";
-  // The shortest: a name, a blank and xml:space="preserve".
-  static constexpr size_t kShortest = 2 + kName.size() + std::string_view("=\"preserve\"").size();
-  if (tag.size() < kShortest) return false;
-  for (size_t at = tag.find(kName); at != std::string_view::npos; at = tag.find(kName, at + 1)) {
-    if (at == 0 || !IsBlank(tag[at - 1])) continue;  // part of another name
-    size_t p = at + kName.size();
-    while (p < tag.size() && IsBlank(tag[p])) ++p;
-    if (p >= tag.size() || tag[p] != '=') continue;
-    ++p;
-    while (p < tag.size() && IsBlank(tag[p])) ++p;
-    if (p >= tag.size() || (tag[p] != '"' && tag[p] != '\'')) continue;
-    return tag.substr(p + 1).starts_with("preserve") && tag.size() > p + 9 && tag[p + 9] == tag[p];
-  }
-  return false;
-}
-
 void TokenizeXML(TStringList& L) {
   const std::string text = L.Text();
   L.Clear();

@@ -15,27 +15,17 @@ using namespace zeltest;
 
 namespace {
 
-struct Loaded {
-  std::string Outline;
-  std::string Saved;
-};
-
-Loaded LoadAndSave(const std::string& bytes) {
-  TempDir dir;
-  Recorder r;
-  r.component.LoadFromFile(dir.Write("t.xml", bytes));
-  Loaded result{OutlineOf(r.tree), ""};
-  r.component.SaveToFile(dir.File("t.xml"));
-  result.Saved = ReadAll(dir.File("t.xml"));
-  r.component.LoadFromFile(dir.File("t.xml"));
-  EXPECT_EQ(OutlineOf(r.tree), result.Outline) << "read back differently: " << bytes;
-  return result;
+// LoadAndSave, and the saved file loads to the same outline.
+RoundTrip Loaded(const std::string& bytes) {
+  const RoundTrip r = LoadAndSave(bytes);
+  EXPECT_EQ(LoadAndSave(r.Saved).Outline, r.Outline) << "read back differently: " << bytes;
+  return r;
 }
 
 }  // namespace
 
 TEST(WellFormed, AttributeValuesRunToTheirClosingQuote) {
-  const Loaded r = LoadAndSave(
+  const RoundTrip r = Loaded(
       "<x>\r\n<xsl:apply-templates select=\"*[position()>\n\t 1 and not(self::b)]\" "
       "mode='a>\r\nb'/>\r\n<y a=\"1\"/></x>");
   // Line breaks and TABs of a value become spaces, as every reader normalizes them.
@@ -46,15 +36,15 @@ TEST(WellFormed, AttributeValuesRunToTheirClosingQuote) {
 }
 
 TEST(WellFormed, InstructionsRunToTheFirstQuestionMarkAndGt) {
-  const Loaded php = LoadAndSave("<doc><?php echo \"<b>hi</b>\"; ?><a>x</a></doc>");
+  const RoundTrip php = Loaded("<doc><?php echo \"<b>hi</b>\"; ?><a>x</a></doc>");
   EXPECT_EQ(php.Outline, "t.xml\n\t<doc>\n\t\t<?php echo \"<b>hi</b>\"; ?>\n\t\t<a>x</a>\n");
 
-  const Loaded odd = LoadAndSave("<doc><?pi some data ? > <?\?></doc>");
+  const RoundTrip odd = Loaded("<doc><?pi some data ? > <?\?></doc>");
   EXPECT_EQ(odd.Outline, "t.xml\n\t<doc>\n\t\t<?pi some data ? > <?\?>\n");
 
   // Line breaks stay, as in comments; the instruction comes back byte for byte.
   const std::string sheet = "<?xml-stylesheet href=\"a.xsl\"\r\n  type=\"text/xsl\"?>";
-  const Loaded multi = LoadAndSave(sheet + "\n<doc><?php\n  if ($a) {\n  }\n?></doc>");
+  const RoundTrip multi = Loaded(sheet + "\n<doc><?php\n  if ($a) {\n  }\n?></doc>");
   EXPECT_EQ(multi.Outline,
             "t.xml\n\t<?xml-stylesheet href=\"a.xsl\"\\n   type=\"text/xsl\"?>\n\t<doc>\n"
             "\t\t<?php\\n   if ($a) {\\n   }\\n ?>\n");
@@ -62,7 +52,7 @@ TEST(WellFormed, InstructionsRunToTheFirstQuestionMarkAndGt) {
 }
 
 TEST(WellFormed, TouchingSectionsAndTextsAreOneRun) {
-  const Loaded r = LoadAndSave(
+  const RoundTrip r = Loaded(
       "<doc><![CDATA[a]]><![CDATA[b]]>\n<c>x<![CDATA[y\nw]]>z</c>"
       "<d>p <![CDATA[q]]> r</d></doc>");
   EXPECT_EQ(r.Outline,
@@ -77,7 +67,7 @@ TEST(WellFormed, TouchingSectionsAndTextsAreOneRun) {
 TEST(WellFormed, DeclaredPreservedWhitespaceGoesOutAsItWasRead) {
   const std::string kept =
       "<t xml:space=\"preserve\">  a\r\n\t b  <b> c </b><q xml:space='default'> d </q></t>";
-  const Loaded r = LoadAndSave("<r>\n<u> y </u>" + kept + "<v> z </v>\n</r>");
+  const RoundTrip r = Loaded("<r>\n<u> y </u>" + kept + "<v> z </v>\n</r>");
   EXPECT_EQ(r.Outline, "t.xml\n\t<r>\n\t\t<u>y</u>\n\t\t" +
                            std::string("<t xml:space=\"preserve\">  a\\n \t b  <b> c </b>"
                                        "<q xml:space='default'> d </q></t>") +
@@ -89,23 +79,23 @@ TEST(WellFormed, EncodingsThatShiftOrAreNoAsciiSupersetAreConverted) {
   SetACPOverride(CP_UTF8);
   // ISO-2022-JP: the escape bytes of its kanji would otherwise split the names.
   const std::string jp = "\x1B$B$\"\x1B(B";  // "あ"
-  const Loaded j = LoadAndSave("<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>\n<" + jp +
-                               " a=\"" + jp + "\">" + jp + "</" + jp + ">");
+  const RoundTrip j = Loaded("<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>\n<" + jp + " a=\"" +
+                             jp + "\">" + jp + "</" + jp + ">");
   EXPECT_EQ(j.Saved,
             "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<\xE3\x81\x82 a=\"\xE3\x81\x82\">"
             "\xE3\x81\x82</\xE3\x81\x82>\r\n");
   // UTF-16 without a byte-order mark, and EBCDIC: the declaration's first bytes tell.
   std::string u16;
   for (const char c : std::string("<?xml version=\"1.0\"?><a/>")) u16 += std::string{c, '\0'};
-  EXPECT_EQ(LoadAndSave(u16).Outline, "t.xml\n\t<?xml version=\"1.0\" ?>\n\t<a />\n");
+  EXPECT_EQ(Loaded(u16).Outline, "t.xml\n\t<?xml version=\"1.0\" ?>\n\t<a />\n");
   const std::string ebcdic =
       "\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95\x7E\x7F\xF1"
       "\x4B\xF0\x7F\x40\x85\x95\x83\x96\x84\x89\x95\x87\x7E\x7F\xC9\xC2"
       "\xD4\xF0\xF3\xF7\x7F\x6F\x6E\x4C\x81\x61\x6E";
-  EXPECT_EQ(LoadAndSave(ebcdic).Outline,
+  EXPECT_EQ(Loaded(ebcdic).Outline,
             "t.xml\n\t<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n\t<a />\n");
   // ASCII-compatible encodings keep their bytes as they are.
-  EXPECT_EQ(LoadAndSave("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>\x82\xA0\\</a>").Saved,
+  EXPECT_EQ(Loaded("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>\x82\xA0\\</a>").Saved,
             "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<a>\x82\xA0\\</a>\r\n");
   // Bytes that do not decode, or a name iconv does not know: the message names both.
   TempDir dir;
@@ -125,7 +115,7 @@ TEST(WellFormed, EncodingsThatShiftOrAreNoAsciiSupersetAreConverted) {
 // instructions, values and preserved elements, and LF CR counted as one line break.
 TEST(WellFormed, UnicodeFilesKeepTheBlanksAndBreaksThatAreData) {
   SetACPOverride(CP_UTF8);
-  const Loaded r = LoadAndSave(
+  const RoundTrip r = Loaded(
       "\xEF\xBB\xBF<r a=\"x\r\n   y\">\r\n<?pi one\r\n   two?><!--a\n\r\r\rb-->"
       "<t xml:space=\"preserve\">\r\n  k  \r\n</t></r>");
   EXPECT_EQ(r.Saved,

@@ -22,21 +22,6 @@ std::string Utf16(const std::string& ascii) {
   return out;
 }
 
-struct RoundTrip {
-  std::string Outline;
-  std::string Saved;
-};
-
-RoundTrip LoadAndSave(const std::string& bytes) {
-  TempDir dir;
-  Recorder r;
-  r.component.LoadFromFile(dir.Write("t.xml", bytes));
-  RoundTrip result{OutlineOf(r.tree), ""};
-  r.component.SaveToFile(dir.File("saved.xml"));
-  result.Saved = ReadAll(dir.File("saved.xml"));
-  return result;
-}
-
 // A load, a save over the file and a second load give the same outline.
 void ExpectTheSameOutlineOnceSaved(const std::string& bytes) {
   SCOPED_TRACE(bytes);
