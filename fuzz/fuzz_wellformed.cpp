@@ -66,8 +66,9 @@ bool CanonicalData(const std::string& bytes, std::string& out) {
     flushText();
     size_t end = s.size();
     if (s.substr(i).starts_with("<!--") || s.substr(i).starts_with("<?")) {
-      const std::string_view close = s[i + 1] == '!' ? "-->" : "?>";
-      const size_t e = s.find(close, i + 1);
+      const bool comment = s[i + 1] == '!';
+      const std::string_view close = comment ? "-->" : "?>";
+      const size_t e = s.find(close, i + (comment ? 4 : 2));  // "<!-->" is no whole comment
       if (e != std::string_view::npos) end = e + close.size();
     } else {  // a tag: canonical values are in double quotes and may hold '>'
       bool quoted = false;
