@@ -148,7 +148,9 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
       AddText(text, kValueCData, false);
       break;
     case TXmlToken::Run:
-      AddText(text, kValueRun, false);
+      // Always a node: a run may be a whole root element kept as it was read.
+      PrepareForChild();
+      FPools.NewChild(FCurrent, "", text, TMorXMLNodeKind::nkText)->ValueKind = kValueRun;
       break;
     case TXmlToken::Comment: {
       PrepareForChild();

@@ -73,6 +73,11 @@ TEST(WellFormed, DeclaredPreservedWhitespaceGoesOutAsItWasRead) {
                                        "<q xml:space='default'> d </q></t>") +
                            "\n\t\t<v>z</v>\n");
   EXPECT_EQ(r.Saved, "<r>\r\n\t<u>y</u>\r\n\t" + kept + "\r\n\t<v>z</v>\r\n</r>\r\n");
+  // A root element that preserves is the document's one node.
+  EXPECT_EQ(Loaded("<?xml version=\"1.0\"?>\n<d xml:space='preserve'> a\n</d>").Saved,
+            "<?xml version=\"1.0\" ?>\r\n<d xml:space='preserve'> a\r\n</d>\r\n");
+  EXPECT_EQ(Loaded("<d xml:space='preserve'> a </d>").Outline,
+            "t.xml\n\t<d xml:space='preserve'> a </d>\n");
 }
 
 TEST(WellFormed, EncodingsThatShiftOrAreNoAsciiSupersetAreConverted) {
