@@ -5,6 +5,7 @@
 
 #include <libxml/c14n.h>
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -29,9 +30,16 @@ bool IsSpace(char c) {
 bool CanonicalData(const std::string& bytes, std::string& out) {
   constexpr int kOptions = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR |
                            XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+  xmlResetLastError();
   xmlDocPtr doc =
       xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "in.xml", nullptr, kOptions);
   if (doc == nullptr) return false;
+  // libxml2 gives a document also when bytes after the root element do not decode.
+  const xmlError* error = xmlGetLastError();
+  if (error != nullptr && error->level >= XML_ERR_ERROR) {
+    xmlFreeDoc(doc);
+    return false;
+  }
   xmlChar* c14n = nullptr;
   const int n = xmlC14NDocDumpMemory(doc, nullptr, XML_C14N_1_0, nullptr, 1, &c14n);
   xmlFreeDoc(doc);
