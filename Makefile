@@ -11,7 +11,7 @@ FUZZ_ROUNDTRIP ?= 1
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils time \
+            libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils libxml2-dev time \
             clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick \
             qt6-svg-dev openbox
 

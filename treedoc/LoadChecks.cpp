@@ -5,6 +5,7 @@
 #include "fileio/TextChecks.h"
 #include "platform/CodePage.h"
 #include "treedoc/ZelXMLTree.h"
+#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -12,25 +13,6 @@ namespace {
 
 constexpr std::string_view kDeclarationStart = "<?xml";
 constexpr std::string_view kDeclarationEnd = "?>";
-
-// The value of the pseudo-attribute `name` in text: [begin, end) inside its quotes.
-bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin, size_t& end) {
-  for (size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, at + 1)) {
-    if (at > 0 && !IsBlank(text[at - 1])) continue;  // part of another word
-    size_t p = at + name.size();
-    while (p < text.size() && IsBlank(text[p])) ++p;
-    if (p >= text.size() || text[p] != '=') continue;
-    ++p;
-    while (p < text.size() && IsBlank(text[p])) ++p;
-    if (p >= text.size() || (text[p] != '"' && text[p] != '\'')) continue;
-    const size_t close = text.find(text[p], p + 1);
-    if (close == std::string_view::npos) continue;
-    begin = p + 1;
-    end = close;
-    return true;
-  }
-  return false;
-}
 
 [[noreturn]] void NulFound(const std::string& fileName, size_t line, size_t column) {
   throw EZelXMLTree(

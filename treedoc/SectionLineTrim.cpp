@@ -1,5 +1,7 @@
 #include "treedoc/SectionLineTrim.h"
 
+#include "xml/MorXMLTree.h"
+
 namespace zel {
 
 namespace {
@@ -22,6 +24,18 @@ bool CDataOpensAt(std::u16string_view s, size_t i) {
 
 }  // namespace
 
+void TSectionLineTrim::EndTag() {
+  if (FTag.starts_with('/')) {
+    if (FPreserveDepth > 0) --FPreserveDepth;
+  } else if (!FTag.ends_with('/')) {
+    if (FPreserveDepth > 0)
+      ++FPreserveDepth;
+    else if (DeclaresSpacePreserve(FTag))
+      FPreserveDepth = 1;
+  }
+  FTag.clear();
+}
+
 void TSectionLineTrim::Follow(std::u16string_view line) {
   size_t i = 0;
   while (i < line.size()) {
@@ -34,12 +48,37 @@ void TSectionLineTrim::Follow(std::u16string_view line) {
       } else if (CDataOpensAt(line, i)) {
         FInside = TInside::CData;
         i += 9;
+      } else if (line.substr(i, 2) == u"<?") {
+        FInside = TInside::Instruction;
+        i += 2;
       } else {
+        FInside = TInside::Tag;
+        FQuote = 0;
         ++i;
       }
       continue;
     }
-    const std::u16string_view end = FInside == TInside::Comment ? u"-->" : u"]]>";
+    if (FInside == TInside::Tag) {
+      // Up to its '>' outside quotes; its text (ASCII enough to find xml:space) is kept.
+      for (; i < line.size(); ++i) {
+        const char16_t c = line[i];
+        if (FQuote == 0 && c == u'>') break;
+        if (FQuote == 0 && (c == u'"' || c == u'\'')) {
+          FQuote = c;
+        } else if (c == FQuote) {
+          FQuote = 0;
+        }
+        FTag.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+      }
+      if (i == line.size()) return;
+      FInside = TInside::None;
+      EndTag();
+      ++i;
+      continue;
+    }
+    const std::u16string_view end = FInside == TInside::Comment ? u"-->"
+                                    : FInside == TInside::CData ? u"]]>"
+                                                                : u"?>";
     const size_t e = line.find(end, i);
     if (e == std::u16string_view::npos) return;
     FInside = TInside::None;
@@ -48,9 +87,9 @@ void TSectionLineTrim::Follow(std::u16string_view line) {
 }
 
 std::u16string_view TSectionLineTrim::Trim(std::u16string_view line) {
-  const bool startsInside = FInside != TInside::None;
+  const bool startsInside = FInside != TInside::None || FPreserveDepth > 0;
   Follow(line);
-  const bool endsInside = FInside != TInside::None;
+  const bool endsInside = FInside != TInside::None || FPreserveDepth > 0;
   size_t b = 0, e = line.size();
   if (!startsInside)
     while (b < e && IsBlank16(line[b])) ++b;

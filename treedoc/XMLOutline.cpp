@@ -1,6 +1,7 @@
 #include "treedoc/XMLOutline.h"
 
 #include "base/StrUtils.h"
+#include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
 
 namespace zel {
@@ -37,6 +38,18 @@ bool HasOpenValue(std::string_view s) {
   return false;
 }
 
+// Whether a run's text ends inside one of its CDATA sections; inside: it starts in one.
+bool RunEndsInSection(std::string_view s, bool inside) {
+  size_t p = 0;
+  while (true) {
+    const std::string_view mark = inside ? "]]>" : "<![CDATA[";
+    const size_t at = s.find(mark, p);
+    if (at == std::string_view::npos) return inside;
+    p = at + mark.size();
+    inside = !inside;
+  }
+}
+
 std::string_view TrimLeftView(std::string_view s) {
   size_t b = 0;
   while (b < s.size() && IsBlank(s[b])) ++b;
@@ -51,7 +64,14 @@ struct StringPut {
 }  // namespace
 
 bool IsMultiLineSectionText(std::string_view text) {
-  return StartsWith(text, "<!--") || StartsWith(text, "<![CDATA[");
+  if (StartsWith(text, "<!--") || StartsWith(text, "<![CDATA[")) return true;
+  if (StartsWith(text, "<?")) return !IsDeclarationLine(text);
+  // A text run that holds a CDATA section (a text the reader gives has no '<' of its own)
+  if (!StartsWith(text, "<")) return text.find("<![CDATA[") != std::string_view::npos;
+  // An element kept as it was read, whose whitespace is data (the test may look beyond its
+  // start tag: the load and the save take it the same way).
+  return text.size() > 1 && text[1] != '/' && text[1] != '!' &&
+         DeclaresSpacePreserve(text.substr(1));
 }
 
 std::string SectionTextForFile(std::string_view text) {
@@ -63,11 +83,13 @@ std::string SectionTextForFile(std::string_view text) {
 }
 
 TXMLOutlineTransform::TXMLOutlineTransform(size_t lineCount, TOutlineLines& out,
-                                           TProgressCallback progress, TCancelCheck cancelled)
+                                           TProgressCallback progress, TCancelCheck cancelled,
+                                           bool wholeNodes)
     : FOut(out),
       FProgress(std::move(progress)),
       FCancelled(std::move(cancelled)),
-      FCount(lineCount) {}
+      FCount(lineCount),
+      FWholeNodes(wholeNodes) {}
 
 void TXMLOutlineTransform::BeginPass() {
   if (FProgress) FProgress(PercentOf(FIndex, FCount));
@@ -105,7 +127,8 @@ bool TXMLOutlineTransform::Push(size_t writerLevel, std::string_view text) {
     // Later lines of a section stand as the writer gave them: every character is content.
     std::string line(2 * static_cast<size_t>(level), ' ');
     line.append(text);
-    const bool ends = line.find(FSectionEnd) != std::string::npos;
+    const bool ends =
+        FInRun ? !RunEndsInSection(line, true) : line.find(FSectionEnd) != std::string::npos;
     FScratch.assign(kLineBreakMark);
     AppendMarked(FScratch, line, TSectionMarks::smBreaks, !ends);
     FOut.AppendToLast(FScratch);
@@ -140,6 +163,14 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
   BeginPass();
   if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
   std::string_view s = TrimView(text);
+  if (s.empty() || (s[0] != '<' && !IsMultiLineSectionText(s))) {
+    FHasPending = true;
+    FPendingText.assign(s);  // reuses its buffer: the line's view lives only for this call
+    FPendingLevel = level;
+    FPendingOutlineLevel = LevelOf(level);
+    FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && !FOut.Empty();
+    return;
+  }
   if (StartsWith(s, "</")) {
     --FCount;
     FPrevLevel = level;
@@ -147,51 +178,52 @@ void TXMLOutlineTransform::ProcessLine(std::string_view text, int level) {
     EndPass();
     return;
   }
-  if (!s.empty() && s[0] == '<') {
-    FPrevLevel = level;
-    FPrevOpened = true;
-    if (level == kTopWriterLevel && IsDeclarationLine(s)) {
-      // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", and so does the writer's
-      // empty form "<?xml version="1.0" />": read back, both give the same outline. Deeper
-      // down the parser keeps the declaration as an instruction, whose text stays as it is.
-      std::string_view head = s.substr(0, s.size() - 1);
-      if (head.ends_with(" /")) head.remove_suffix(2);
-      std::string line(head);
-      line.push_back(' ');
-      line.push_back(s[1]);
-      line.push_back('>');
-      FDeclaration = true;
-      FPrevOpened = false;  // what it holds stands beside it, a text too
-      AddNode(kTopWriterLevel, line);
-      EndPass();
-      return;
-    }
-    if (!IsMultiLineSectionText(s)) {
-      // A text joined to a tag with an open quote would close the quote once saved.
-      if (HasOpenValue(s)) FPrevOpened = false;
-      AddNode(LevelOf(level), s);
-      EndPass();
-      return;
-    }
-    // A section keeps its blanks: only the writer's indentation goes.
-    FPrevOpened = false;
-    s = TrimLeftView(text);
-    const bool cdata = s[2] == '[';
-    FSectionEnd = cdata ? "]]>" : "-->";
-    const size_t bodyStart =
-        cdata ? std::string_view("<![CDATA[").size() : std::string_view("<!--").size();
-    FInSection = s.find(FSectionEnd, bodyStart) == std::string_view::npos;
-    FScratch.clear();
-    AppendMarked(FScratch, s, TSectionMarks::smBreaks, FInSection);
-    AddNode(LevelOf(level), FScratch);
-    if (!FInSection) EndPass();
+  FPrevLevel = level;
+  FPrevOpened = true;
+  if (level == kTopWriterLevel && IsDeclarationLine(s)) {
+    // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", and so does the writer's
+    // empty form "<?xml version="1.0" />": read back, both give the same outline. Deeper
+    // down the parser keeps the declaration as an instruction, whose text stays as it is.
+    std::string_view head = s.substr(0, s.size() - 1);
+    if (head.ends_with(" /")) head.remove_suffix(2);
+    std::string line(head);
+    line.push_back(' ');
+    line.push_back(s[1]);
+    line.push_back('>');
+    FDeclaration = true;
+    FPrevOpened = false;  // what it holds stands beside it, a text too
+    AddNode(kTopWriterLevel, line);
+    EndPass();
     return;
   }
-  FHasPending = true;
-  FPendingText.assign(s);  // reuses its buffer: the line's view lives only for this call
-  FPendingLevel = level;
-  FPendingOutlineLevel = LevelOf(level);
-  FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && !FOut.Empty();
+  if (!IsMultiLineSectionText(s)) {
+    // A text joined to a tag with an open quote would close the quote once saved.
+    if (HasOpenValue(s)) FPrevOpened = false;
+    AddNode(LevelOf(level), s);
+    EndPass();
+    return;
+  }
+  // A section keeps its blanks: only the writer's indentation goes. The load hands each
+  // node whole; lines split at a section's breaks are joined up to the section's end.
+  FPrevOpened = false;
+  s = TrimLeftView(text);
+  FInRun = false;
+  if (FWholeNodes) {
+    FInSection = false;
+  } else if (StartsWith(s, "<!--")) {
+    FSectionEnd = "-->";
+    FInSection = s.find(FSectionEnd, 4) == std::string_view::npos;
+  } else if (StartsWith(s, "<?")) {
+    FSectionEnd = "?>";
+    FInSection = s.find(FSectionEnd, 2) == std::string_view::npos;
+  } else {
+    FInRun = true;  // a CDATA section or a run (an element kept whole is not split)
+    FInSection = RunEndsInSection(s, false);
+  }
+  FScratch.clear();
+  AppendMarked(FScratch, s, TSectionMarks::smBreaks, FInSection);
+  AddNode(LevelOf(level), FScratch);
+  if (!FInSection) EndPass();
 }
 
 void TXMLOutlineTransform::Finish() {

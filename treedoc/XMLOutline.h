@@ -18,8 +18,10 @@ class TXMLOutlineTransform {
  public:
   // lineCount: the number of lines that will be pushed (the indented text without its first
   // line). Progress is reported at the start of each pass against the current, shrinking count.
+  // wholeNodes: every line is a whole node (WalkXMLLines with wholeNodes); otherwise the lines
+  // of a section split at its line breaks are joined again up to the section's end.
   TXMLOutlineTransform(size_t lineCount, TOutlineLines& out, TProgressCallback progress,
-                       TCancelCheck cancelled);
+                       TCancelCheck cancelled, bool wholeNodes = false);
 
   // Feeds the next line: its level in the writer's indentation and the text after it. Any
   // sequence of lines is taken. Returns false once a cancel has stopped the rewrite; later
@@ -60,14 +62,18 @@ class TXMLOutlineTransform {
   int FPendingLevel = 0;
   int FPendingOutlineLevel = 0;
 
-  // A comment or CDATA section that goes on over further lines.
+  // A comment, CDATA section, instruction or run that goes on over further lines; for a run,
+  // FSectionEnd is "]]>" and a later "<![CDATA[" opens the next of its sections.
+  bool FWholeNodes;
   bool FInSection = false;
+  bool FInRun = false;
   std::string_view FSectionEnd;
   std::string FScratch;
 };
 
-// Whether an outline text is a comment or CDATA section, whose line breaks the outline keeps
-// as marks (see xml/SectionMarks.h).
+// Whether an outline text keeps its line breaks as marks (see xml/SectionMarks.h): a comment,
+// CDATA section or processing instruction (not the XML declaration), a text run that holds a
+// CDATA section, or an element kept as it was read because its whitespace is data.
 bool IsMultiLineSectionText(std::string_view text);
 // A section's outline text as it goes into the file: marks turned back into line breaks.
 std::string SectionTextForFile(std::string_view text);

@@ -11,6 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
+#include "treedoc/DeclaredEncoding.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
 #include "treedoc/TreeView.h"
@@ -63,32 +64,61 @@ bool TZelXMLTree::IsUnicodeFile(const std::string& fileName) {
   return file.IsUnicode();
 }
 
+namespace {
+
+// Adds decoded text to the lines, converted to the code page. The reader ends a Unicode line
+// at CR LF only; a lone CR or LF inside it breaks the line too, as it does in an 8-bit file
+// (a file with LF line ends would be one long line). atEnd: no text follows this one.
+void AddUnicodeText(const std::string& fileName, unsigned codePage, TSectionLineTrim& trim,
+                    std::u16string_view rest, bool atEnd, TStringList& lines) {
+  while (true) {
+    const size_t br = rest.find_first_of(u"\r\n");
+    const size_t number = lines.Lines().size() + 1;
+    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(rest.substr(0, br)), number));
+    if (br == std::u16string_view::npos) break;
+    const bool crlf = rest[br] == u'\r' && br + 1 < rest.size() && rest[br + 1] == u'\n';
+    rest.remove_prefix(br + (crlf ? 2 : 1));
+    if (rest.empty() && atEnd) break;  // a break at the very end starts no line
+  }
+}
+
+}  // namespace
+
+// Unicode files are decoded whole from the encoding their byte-order mark names: every CR,
+// LF and CR LF breaks a line, as in an 8-bit file and as XML reads them.
 bool TZelXMLTree::ReadUnicodeLines(const std::string& fileName, TStringList& lines,
                                    const TReadPump& pump) {
-  TVyTextFile file(fileName, FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kNoSharing);
-  file.Reset({}, kDefaultBufferSize, kSystemCodePage);
+  return ReadForeignLines(fileName, "", lines, pump);
+}
+
+bool TZelXMLTree::ReadForeignLines(const std::string& fileName, const std::string& encoding,
+                                   TStringList& lines, const TReadPump& pump) {
+  bool stopped = false;
+  const std::string bytes = ReadFileBytes(fileName, [&] { return !(stopped = pump && !pump()); });
+  if (stopped) return false;
+  std::u16string text;
+  if (!encoding.empty()) {
+    text = DecodeForeign(fileName, encoding, bytes);
+  } else {
+    const std::string_view b = bytes;
+    const bool utf8 = b.starts_with("\xEF\xBB\xBF");
+    const char* name = utf8 ? "UTF-8" : b.starts_with("\xFE\xFF") ? "UTF-16BE" : "UTF-16LE";
+    std::string_view body = b.substr(utf8 ? 3 : 2);
+    // A UTF-16 file cut short keeps its whole characters; the odd last byte is a U+FFFD.
+    const bool cut = !utf8 && body.size() % 2 != 0;
+    if (cut) body.remove_suffix(1);
+    size_t line = 1;
+    if (!Decode(name, body, text, &line)) {
+      if (utf8) NotDecodable(fileName, line);
+      text = DecodeForeign(fileName, name, body);  // raises, naming the line
+    }
+    if (cut) text.push_back(u'\uFFFD');
+  }
   lines.Clear();
   TUpdateGuard filling(lines);
   const unsigned codePage = GetACP();
   TSectionLineTrim trim;
-  size_t reads = 0;
-  while (!file.Eof()) {
-    const std::u16string line = file.Readln();
-    if (file.LastLineLossy()) NotDecodable(fileName, lines.Lines().size() + 1);
-    // The reader ends a Unicode line at CR LF only; a lone CR or LF inside it breaks the line
-    // too, as it does in an 8-bit file (a file with LF line ends would be one long line).
-    std::u16string_view rest = line;
-    while (true) {
-      const size_t br = rest.find_first_of(u"\r\n");
-      const size_t number = lines.Lines().size() + 1;
-      lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(rest.substr(0, br)), number));
-      if (br == std::u16string_view::npos) break;
-      const bool crlf = rest[br] == u'\r' && br + 1 < rest.size() && rest[br + 1] == u'\n';
-      rest.remove_prefix(br + (crlf ? 2 : 1));
-      if (rest.empty() && file.Eof()) break;  // a break at the very end starts no line
-    }
-    if (++reads % kReadPumpInterval == 0 && pump && !pump()) return false;
-  }
+  AddUnicodeText(fileName, codePage, trim, text, true, lines);
   // The text is no longer in the encoding the file named.
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
   return true;
@@ -122,6 +152,11 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
       const std::string text = doc.Lines.Text();
       doc.Lines.Clear();
       if (!doc.ParseText(text, pump)) return;
+    } else if (const std::string encoding = ForeignEncodingOf(fileName); !encoding.empty()) {
+      if (!ReadForeignLines(fileName, encoding, doc.Lines, pump)) return;
+      const std::string text = doc.Lines.Text();
+      doc.Lines.Clear();
+      if (!doc.ParseText(text, pump)) return;
     } else {
       CheckEightBitFile(fileName, pump);
       if (FCancelled || !doc.LoadFromFile(fileName, pump)) return;
@@ -129,7 +164,9 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     if (FCancelled) return;
     SetState(zxtsBuildTree);
 
-    const size_t lineCount = CountXMLLines(doc, pump);
+    // Every node comes as one line, its line breaks (in sections) within it.
+    constexpr bool kWholeNodes = true;
+    const size_t lineCount = CountXMLLines(doc, pump, kWholeNodes);
     if (FCancelled) {
       SetState(zxtsCanceled);
       return;
@@ -138,15 +175,18 @@ void TZelXMLTree::BuildOutline(const std::string& fileName) {
     if (lineCount == 0) throw EListError::OutOfBounds(0);
     TXMLOutlineTransform transform(
         lineCount - 1, outline, [this](uint16_t percent) { Progress(percent); },
-        [this] { return FCancelled; });
+        [this] { return FCancelled; }, kWholeNodes);
     bool first = true;
-    WalkXMLLines(doc, [&](size_t level, std::string_view line) {
-      if (first) {
-        first = false;
-        return true;
-      }
-      return transform.Push(level, line);
-    });
+    WalkXMLLines(
+        doc,
+        [&](size_t level, std::string_view line) {
+          if (first) {
+            first = false;
+            return true;
+          }
+          return transform.Push(level, line);
+        },
+        kWholeNodes);
     transform.Finish();
   }
   if (!FCancelled) {

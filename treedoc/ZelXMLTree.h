@@ -68,10 +68,14 @@ class TZelXMLTree {
 
   // Whether the text-file reader finds the file to be Unicode text.
   static bool IsUnicodeFile(const std::string& fileName);
-  // Reads a Unicode file's lines, trimmed and converted to the system code page.
-  // False when the pump stopped the read (the lines read so far are kept).
+  // Reads a Unicode file's lines, converted to the system code page and trimmed where the
+  // blanks are no data (see SectionLineTrim.h). False when the pump stopped the read.
   static bool ReadUnicodeLines(const std::string& fileName, TStringList& lines,
                                const TReadPump& pump = {});
+  // Reads a file in an encoding the 8-bit reader cannot keep (see DeclaredEncoding.h) as
+  // ReadUnicodeLines reads a Unicode file.
+  static bool ReadForeignLines(const std::string& fileName, const std::string& encoding,
+                               TStringList& lines, const TReadPump& pump = {});
 
  private:
   void CheckReady() const;

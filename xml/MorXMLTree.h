@@ -32,6 +32,9 @@ inline constexpr size_t kReadPumpInterval = 4096;
 // What a node's Value holds.
 inline constexpr uint8_t kValueText = 0;
 inline constexpr uint8_t kValueCData = 1;  // CDATA content, marked as EscapeCData does
+// Markup and text written as they were read (marked as CDATA content is): text and CDATA
+// sections that touch, or a whole element whose whitespace is declared data.
+inline constexpr uint8_t kValueRun = 2;
 
 // The name of the attribute that keeps what follows a tag's last attribute without being
 // one (`<option selected>`): its value is written as it stands. No attribute read from a tag
@@ -203,8 +206,14 @@ class TMorXMLTree : public TMorXMLNode {
 
 // Replaces the XML text held in L by its tokens, one per line: "OT:" start tag, "CT:"
 // closing tag, "ET:" empty-element tag, "TX:" text, "CD:" CDATA content (escaped), "CM:"
-// comment content (escaped), "PI:" processing instruction or declaration (cleaned tag text).
+// comment content (escaped), "PI:" processing instruction (escaped) or declaration (cleaned
+// tag text), "RN:" text kept as it was read (escaped).
 void TokenizeXML(TStringList& L);
+// The value of the attribute (or pseudo-attribute) `name` in a tag's text: [begin, end)
+// inside its quotes. False when the text holds no such name, '=' and quoted value.
+bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin, size_t& end);
+// Whether a tag's text (without its brackets) declares xml:space="preserve".
+bool DeclaresSpacePreserve(std::string_view tag);
 // Creates a child element of parent from the text of a tag and returns it.
 TMorXMLNode* AddNodeFromTag(TMorXMLNode* parent, std::string_view tagText, std::string_view value);
 // One node and its descendants as indented text, two spaces per level.
@@ -227,11 +236,13 @@ using TXMLLineSink = std::function<bool(size_t level, std::string_view text)>;
 // Calls sink once per line of exactly the list that TStringList::SetText(GetXMLText())
 // would hold, in order, without building the whole text and without spending time on the
 // indentation. The view is valid during the call. False when the sink stopped the walk.
-bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink);
+// With wholeNodes, the line breaks of a comment, CDATA section, instruction or run stay in its
+// line (as CR LF), so that every node is one line.
+bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink, bool wholeNodes = false);
 // The same lines with their indentation as spaces.
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
 // The number of lines ForEachXMLLine yields, without building them. A pump that stops the
 // count makes the result a part of it.
-size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump = {});
+size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump = {}, bool wholeNodes = false);
 
 }  // namespace zel

@@ -4,6 +4,7 @@
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
+#include "xml/SectionMarks.h"
 
 namespace zel {
 
@@ -118,7 +119,9 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
       // The XML declaration holds the rest of the document only where a declaration can
       // stand, at the document level; inside an element it is an instruction like any other.
       if (FCurrent != &FDoc && text.starts_with('?')) {
-        Token(TXmlToken::Instruction, text);
+        std::string marked;  // an instruction's text is marked; this one has no line breaks
+        AppendMarked(marked, text, TSectionMarks::smBreaksAndTabs);
+        Token(TXmlToken::Instruction, marked);
         break;
       }
       PrepareForChild();
@@ -144,6 +147,11 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
     case TXmlToken::CData:
       AddText(text, kValueCData, false);
       break;
+    case TXmlToken::Run:
+      // Always a node: a run may be a whole root element kept as it was read.
+      PrepareForChild();
+      FPools.NewChild(FCurrent, "", text, TMorXMLNodeKind::nkText)->ValueKind = kValueRun;
+      break;
     case TXmlToken::Comment: {
       PrepareForChild();
       FPools.NewChild(FCurrent, "!--", text, TMorXMLNodeKind::nkComment)->ValueKind = kValueCData;
@@ -151,7 +159,7 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
     }
     case TXmlToken::Instruction: {
       PrepareForChild();
-      const size_t sp = text.find(' ');
+      const size_t sp = text.find_first_of(" \\");  // a blank or a line break's mark
       FPools.NewChild(FCurrent, text.substr(0, sp), text, TMorXMLNodeKind::nkInstruction);
       break;
     }

@@ -37,4 +37,28 @@ size_t PosFrom(std::string_view sub, std::string_view s, size_t start) {
   return hit == std::string_view::npos ? 0 : hit + 1;
 }
 
+bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin, size_t& end) {
+  for (size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, at + 1)) {
+    if (at > 0 && !IsBlank(text[at - 1])) continue;  // part of another word
+    size_t p = at + name.size();
+    while (p < text.size() && IsBlank(text[p])) ++p;
+    if (p >= text.size() || text[p] != '=') continue;
+    ++p;
+    while (p < text.size() && IsBlank(text[p])) ++p;
+    if (p >= text.size() || (text[p] != '"' && text[p] != '\'')) continue;
+    const size_t close = text.find(text[p], p + 1);
+    if (close == std::string_view::npos) continue;
+    begin = p + 1;
+    end = close;
+    return true;
+  }
+  return false;
+}
+
+bool DeclaresSpacePreserve(std::string_view tag) {
+  size_t begin = 0, end = 0;
+  return FindPseudoAttribute(tag, "xml:space", begin, end) &&
+         tag.substr(begin, end - begin) == "preserve";
+}
+
 }  // namespace zel

