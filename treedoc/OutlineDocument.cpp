@@ -301,22 +301,13 @@ std::string TOutlineDocument::RedoName() const {
   return FRedo.empty() ? std::string() : FRedo.back()->Name;
 }
 
-TTreeNode* TOutlineDocument::Undo() {
-  if (!CanUndo()) return nullptr;
-  std::unique_ptr<TEditStep> step = std::move(FUndo.back());
-  FUndo.pop_back();
-  TTreeNode* focus = step->Undo();
-  FRedo.push_back(std::move(step));
-  if (focus) FTree.SetSelected(focus);
-  return FTree.Selected();
-}
-
-TTreeNode* TOutlineDocument::Redo() {
-  if (!CanRedo()) return nullptr;
-  std::unique_ptr<TEditStep> step = std::move(FRedo.back());
-  FRedo.pop_back();
-  TTreeNode* focus = step->Redo();
-  FUndo.push_back(std::move(step));
+TTreeNode* TOutlineDocument::Replay(bool undo) {
+  if (!(undo ? CanUndo() : CanRedo())) return nullptr;
+  TSteps& from = undo ? FUndo : FRedo;
+  std::unique_ptr<TEditStep> step = std::move(from.back());
+  from.pop_back();
+  TTreeNode* focus = undo ? step->Undo() : step->Redo();
+  (undo ? FRedo : FUndo).push_back(std::move(step));
   if (focus) FTree.SetSelected(focus);
   return FTree.Selected();
 }

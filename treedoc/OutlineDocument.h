@@ -61,22 +61,23 @@ class TOutlineDocument {
   std::string UndoName() const;
   std::string RedoName() const;
   // Each returns the node the step touched, selected, or null when nothing was done.
-  TTreeNode* Undo();
-  TTreeNode* Redo();
+  TTreeNode* Undo() { return Replay(true); }
+  TTreeNode* Redo() { return Replay(false); }
   // Forgets every step; the present state becomes the clean one. Comes before a new outline.
   void ClearHistory();
   size_t UndoCount() const { return FUndo.size(); }
   size_t RedoCount() const { return FRedo.size(); }
 
  private:
+  using TSteps = std::deque<std::unique_ptr<TEditStep>>;
   void Push(std::unique_ptr<TEditStep> step);
+  TTreeNode* Replay(bool undo);
   bool Move(TTreeNode* node, const char* name, bool (*how)(TTreeNode*));
 
   TTreeView FTree;
   std::string FFileName;
   bool FReadOnly = false;
-  std::deque<std::unique_ptr<TEditStep>> FUndo;
-  std::vector<std::unique_ptr<TEditStep>> FRedo;
+  TSteps FUndo, FRedo;
   // The number of undo steps at the clean state; -1 when no undoing or redoing reaches it.
   long FClean = 0;
 };

@@ -64,19 +64,8 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
 
 void TTreeView::Delete(TTreeNode* node) {
   if (!node) return;
-  if (node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
-  TTreeNode* parent = node->FParent;
-  // The index costs a cache rebuild; only a listener needs it.
-  const int index = !FObservers.empty() && FUpdateCount == 0 ? node->Index() : 0;
-  TTreeNode* newSelected = SelectionAfterRemoving(node);
-
-  Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
-  Unlink(node);
-  FCount -= FreeSubtree(node);
-  InvalidateCache();
-  Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
-  if (parent && parent->FCount == 0) ChildLeft(parent);
-  if (newSelected != FSelected) SetSelected(newSelected);
+  Detach(node);
+  FreeDetached(node);
 }
 
 TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {

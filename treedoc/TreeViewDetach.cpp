@@ -40,6 +40,7 @@ bool TTreeView::HasObserver(const ITreeViewObserver* observer) const {
 void TTreeView::Detach(TTreeNode* node) {
   if (!node || node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
   TTreeNode* parent = node->FParent;
+  // The index costs a cache rebuild; only a listener needs it.
   const int index = !FObservers.empty() && FUpdateCount == 0 ? node->Index() : 0;
   TTreeNode* newSelected = SelectionAfterRemoving(node);
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
