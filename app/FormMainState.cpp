@@ -9,6 +9,7 @@
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
+#include "base/UpdateGuard.h"
 #include "treedoc/CommandStates.h"
 
 namespace zel {
@@ -16,10 +17,7 @@ namespace zel {
 void TFormMain::FileNew1Update() {
   if (FUpdating) return;  // a repaint inside must not start another run
   FUpdating = true;
-  struct TDone {
-    bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{FUpdating};
+  const TScopeExit done([this] { FUpdating = false; });
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
   TCommandInput in;

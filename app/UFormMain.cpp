@@ -27,8 +27,6 @@
 
 namespace zel {
 
-const char* const kUntitled = "Untitled.xml";
-
 TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), ilMenu(MakeMenuImages()), ilTree(MakeTreeImages()), FDialogs(dialogs) {
   if (FDialogs == nullptr) {

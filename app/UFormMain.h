@@ -19,6 +19,7 @@
 #include "app/QtFormStorage.h"
 #include "app/ReopenMenu.h"
 #include "settings/ZelReopen.h"
+#include "treedoc/CommandStates.h"
 #include "treedoc/OutlineDocument.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -36,7 +37,6 @@ namespace zel {
 class TFindDialog;
 class TTreeModel;
 
-extern const char* const kUntitled;  // "Untitled.xml"
 
 class TFormMain : public QMainWindow {
   Q_OBJECT

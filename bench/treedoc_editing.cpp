@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/BenchUtil.h"
 #include "treedoc/CommandStates.h"
 #include "treedoc/NodeEditing.h"
 #include "treedoc/TreeSearch.h"
@@ -13,11 +14,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point since) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
+using zel::bench::Clock;
+using zel::bench::Ms;
 
 constexpr int kBooks = 600000;  // five nodes each
 

@@ -10,30 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchUtil.h"
 #include "treedoc/OutlineDocument.h"
 #include "treedoc/XMLSave.h"
 #include "treedoc/ZelXMLTree.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point since) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
+using zel::bench::Clock;
+using zel::bench::Ms;
+using zel::bench::ResidentMB;
 
 double Time(const std::function<void()>& f) {
   const auto start = Clock::now();
   f();
   return Ms(start);
-}
-
-// Resident memory now, in MB.
-double ResidentMB() {
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return double(resident) * 4096 / (1024 * 1024);
 }
 
 constexpr int kParts = 3, kBooksPerPart = 200000;  // five nodes a book

@@ -13,7 +13,7 @@ TCommandStates ComputeCommandStates(const TCommandInput& in) {
 
   const TTreeNode* s = in.Selected;
   c.New = c.Open = c.SaveAs = true;
-  c.Revert = in.FileName != "Untitled.xml";
+  c.Revert = in.FileName != kUntitled;
   c.Save = !in.ReadOnly;
   c.Add = !in.ReadOnly && s;
   c.Modify = !in.ReadOnly && s && !s->IsFirstNode() && !in.Editing;

@@ -9,8 +9,11 @@
 
 namespace zel {
 
+// The name of a new document, which has no file yet.
+inline constexpr char kUntitled[] = "Untitled.xml";
+
 struct TCommandInput {
-  std::string FileName;  // "Untitled.xml" for a new document
+  std::string FileName;  // kUntitled for a new document
   bool Modified = false;
   bool ReadOnly = false;
   bool Busy = false;  // a load or save runs
