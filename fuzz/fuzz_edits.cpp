@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < 2 && at < size; ++i) v = v << 8 | data[at++];
     return v % n;
   };
-  const int steps = int(std::min<size_t>(size / 2 + 1, 400));
+  const int steps = int(std::min<size_t>(size / 2 + 1, 250));
   const std::string failure = zel::test::CheckEditSequence(pick, steps);
   if (!failure.empty()) {
     std::fprintf(stderr, "%s\n", failure.c_str());
