@@ -36,16 +36,7 @@ int main() {
   TTreeView tree;
   TTreeNode* root = tree.AddChild(nullptr, "catalog.xml");
   TTreeNode* catalog = tree.AddChild(root, "<catalog>");
-  char buf[64];
-  for (int i = 0; i < kBooks; ++i) {
-    std::snprintf(buf, sizeof buf, "<book id=\"%d\">", i);
-    TTreeNode* book = tree.AddChild(catalog, buf);
-    std::snprintf(buf, sizeof buf, "<title>Some Title %d</title>", i);
-    tree.AddChild(book, buf);
-    tree.AddChild(book, "<author>Author Name</author>");
-    tree.AddChild(book, "<price>9.95</price>");
-    tree.AddChild(book, "<available/>");
-  }
+  for (int i = 0; i < kBooks; ++i) bench::AddBook(tree, catalog, i);
   std::printf("nodes: %d\n", tree.Count());
 
   TTreeNode* middle = tree.Item(tree.Count() / 2);

@@ -36,18 +36,9 @@ int main() {
   TOutlineDocument doc;
   TTreeView& tree = doc.Tree();
   TTreeNode* root = tree.AddChild(nullptr, "catalog.xml");
-  char buf[64];
   for (int p = 0; p < kParts; ++p) {
     TTreeNode* part = tree.AddChild(root, "<part>");
-    for (int i = 0; i < kBooksPerPart; ++i) {
-      std::snprintf(buf, sizeof buf, "<book id=\"%d\">", i);
-      TTreeNode* book = tree.AddChild(part, buf);
-      std::snprintf(buf, sizeof buf, "<title>Some Title %d</title>", i);
-      tree.AddChild(book, buf);
-      tree.AddChild(book, "<author>Author Name</author>");
-      tree.AddChild(book, "<price>9.95</price>");
-      tree.AddChild(book, "<available/>");
-    }
+    for (int i = 0; i < kBooksPerPart; ++i) bench::AddBook(tree, part, i);
   }
   std::printf("nodes: %d\n", tree.Count());
   TTreeNode* part = root->Item(1);
