@@ -5,6 +5,7 @@
 // command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
+// FormMainClipboard.cpp (Undo, Redo and the clipboard commands),
 // FormMainTools.cpp (search, view and help commands).
 
 #include <QElapsedTimer>
@@ -37,7 +38,6 @@ namespace zel {
 class TFindDialog;
 class TTreeModel;
 
-
 class TFormMain : public QMainWindow {
   Q_OBJECT
 
@@ -58,7 +58,6 @@ class TFormMain : public QMainWindow {
   bool Busy() const { return FBusy; }
   bool IsUnicode() const { return FIsUnicode; }
   TTreeView& Tree() { return FTree; }
-  TOutlineDocument& Document() { return FDoc; }
   TTreeModel& Model() { return *FModel; }
   QString PanelText(int panel) const;
   TFileDialog& OpenDialog() { return FOpenDialog; }
