@@ -31,6 +31,17 @@ void TFormMain::CreateCommands() {
        "Save As|Saves the active file with a new name", "Ctrl+Shift+S", 3},
       {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", "Ctrl+Q", 7},
       {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", "", 20},
+      {&EditUndo1, "EditUndo1", "Edit", "&Undo", "Undo|Undo the last change", "Ctrl+Z", 22},
+      {&EditRedo1, "EditRedo1", "Edit", "&Redo", "Redo|Redo the last undone change",
+       "Ctrl+Y; Ctrl+Shift+Z", 23},
+      {&EditCut1, "EditCut1", "Edit", "Cu&t", "Cut|Cut selected node and its children",
+       "Ctrl+X; Shift+Del", 24},
+      {&EditCopy1, "EditCopy1", "Edit", "&Copy", "Copy|Copy selected node and its children",
+       "Ctrl+C", 25},
+      {&EditPaste1, "EditPaste1", "Edit", "&Paste", "Paste|Insert nodes from the clipboard",
+       "Ctrl+V; Shift+Ins", 26},
+      {&EditDuplicate1, "EditDuplicate1", "Edit", "Duplicate",
+       "Duplicate|Duplicate selected node and its children", "Ctrl+D", 27},
       {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", "Ctrl+Ins", 8},
       {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node", "F2", 9},
       {&EditDelete1, "EditDelete1", "Edit", "Delete", "Delete|Delete selected node",
@@ -85,16 +96,16 @@ void TFormMain::CreateCommands() {
   EditAdd1->OnExecute = [this] { EditAdd1Execute(); };
   EditModify1->OnExecute = [this] { EditModify1Execute(); };
   EditDelete1->OnExecute = [this] { EditDelete1Execute(); };
-  const auto move = [this](bool (*how)(TTreeNode*)) {
-    return [this, how] {
-      how(FTree.Selected());
-      FModified = true;
-    };
-  };
-  EditMoveUp1->OnExecute = move(MoveNodeUp);
-  EditMoveDown1->OnExecute = move(MoveNodeDown);
-  EditPromote1->OnExecute = move(PromoteNode);
-  EditDemote1->OnExecute = move(DemoteNode);
+  EditMoveUp1->OnExecute = [this] { Changed(FDoc.MoveUp(FTree.Selected())); };
+  EditMoveDown1->OnExecute = [this] { Changed(FDoc.MoveDown(FTree.Selected())); };
+  EditPromote1->OnExecute = [this] { Changed(FDoc.Promote(FTree.Selected())); };
+  EditDemote1->OnExecute = [this] { Changed(FDoc.Demote(FTree.Selected())); };
+  EditUndo1->OnExecute = [this] { EditUndo1Execute(true); };
+  EditRedo1->OnExecute = [this] { EditUndo1Execute(false); };
+  EditCut1->OnExecute = [this] { EditCut1Execute(); };
+  EditCopy1->OnExecute = [this] { EditCopy1Execute(); };
+  EditPaste1->OnExecute = [this] { EditPaste1Execute(); };
+  EditDuplicate1->OnExecute = [this] { EditDuplicate1Execute(); };
   // Use Dialog and Tooltips flip their own check state before their handlers run.
   SearchFind1->OnExecute = [this] { SearchFind1Execute(); };
   SearchFindNext1->OnExecute = [this] { FindDialog1Find(); };
@@ -133,6 +144,12 @@ void TFormMain::CreateMenus() {
   file->addAction(FileExit1->Action());
 
   QMenu* edit = MainMenu1->addMenu("&Edit");
+  edit->addAction(EditUndo1->Action());
+  edit->addAction(EditRedo1->Action());
+  edit->addSeparator();
+  for (TCommand* c : {EditCut1.get(), EditCopy1.get(), EditPaste1.get(), EditDuplicate1.get()})
+    edit->addAction(c->Action());
+  edit->addSeparator();
   for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
     edit->addAction(c->Action());
   edit->addSeparator();
@@ -156,6 +173,9 @@ void TFormMain::CreateMenus() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
+  for (TCommand* c : {EditCut1.get(), EditCopy1.get(), EditPaste1.get(), EditDuplicate1.get()})
+    PopupMenu1->addAction(c->Action());
+  PopupMenu1->addSeparator();
   for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
     PopupMenu1->addAction(c->Action());
   PopupMenu1->addSeparator();
@@ -196,6 +216,8 @@ void TFormMain::CreateToolBar() {
   OpenButton->setAutoRaise(true);
   ToolBar1->addWidget(OpenButton);
   ToolBar1->addAction(FileSave1->Action());
+  ToolBar1->addAction(EditUndo1->Action());
+  ToolBar1->addAction(EditRedo1->Action());
   ToolBar1->addSeparator();
   for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
     ToolBar1->addAction(c->Action());
@@ -210,6 +232,11 @@ void TFormMain::CreateToolBar() {
   ToolBar1->addAction(ViewFont1->Action());
   ToolBar1->addSeparator();
   ToolBar1->addAction(HelpAbout1->Action());
+  // Sixteen buttons at the design width: a 16-pixel picture in a 21-pixel button, as the
+  // classic tool bars drew them, instead of the style's wider one.
+  for (QAction* a : ToolBar1->actions())
+    if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a)); b && b != OpenButton)
+      b->setFixedWidth(21);
 }
 
 }  // namespace zel

@@ -1,6 +1,10 @@
 // Node editing: Add, Modify, Delete, the tree's in-place editing under the window's rules,
 // double click, and dragging nodes inside the tree. The moves are in the command table.
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+
 #include "app/ExceptionGuard.h"
 #include "app/NodeTextCodec.h"
 #include "app/OutlineView.h"
@@ -11,13 +15,17 @@
 namespace zel {
 
 void TFormMain::ConnectEditing() {
-  InstallEditRules(FTree, [this] { FModified = true; });
+  // The accepted text goes in as a step of the document; the tree's own assignment after it
+  // then finds the text in place.
+  InstallEditRules(FTree, [this](TTreeNode* node, const std::string& text) {
+    Changed(FDoc.SetText(node, text));
+  });
   // A read-only document is edited in place by no gesture either, nor is a document while a
   // save walks it (the save lets the mouse work).
   FTree.EditEvents().OnEditing = [this, rule = FTree.EditEvents().OnEditing](TTreeNode* node,
                                                                              bool& allow) {
     rule(node, allow);
-    allow = allow && !FReadOnly && !FBusy;
+    allow = allow && !FDoc.ReadOnly() && !FBusy;
   };
   FTree.EditEvents().OnOpenEditor = [this](TTreeNode* node) {
     return TreeView1->OpenEditor(FModel->IndexOf(node));
@@ -37,11 +45,23 @@ void TFormMain::ConnectEditing() {
   connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
     if (FTree.IsEditing()) FTree.CancelEdit();
   });
+  const auto clipboardChanged = [this] {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    FClipboardHasText = data && data->hasText();
+  };
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, clipboardChanged);
+  clipboardChanged();
   TreeView1->OnDblClick = [this] { Guarded([this] { TreeView1DblClick(); }); };
   TreeView1->OnDragOver = [this](TTreeNode* d, TTreeNode* t) { return TreeView1DragOver(d, t); };
   TreeView1->OnDragDrop = [this](TTreeNode* d, TTreeNode* t) {
     Guarded([&] { TreeView1DragDrop(d, t); });
   };
+}
+
+void TFormMain::Changed(bool stepMade) {
+  // An accepted edit marks the document even when it changed nothing (the same text, a drop
+  // into its own subtree, a move with a stale state); such a mark no undo clears.
+  if (!stepMade && !FDoc.ReadOnly()) SetModified(true);
 }
 
 QColor TFormMain::TreeColor() const {
@@ -52,8 +72,7 @@ void TFormMain::EditAdd1Execute() {
   const bool useDialog = EditUseDialog1->Checked();
   std::string text = useDialog ? "" : "<NewNode>";
   if (useDialog && !FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
-  AddNodeAsLastChild(FTree.Selected(), std::move(text));
-  FModified = true;
+  if (!FDoc.Add(FTree.Selected(), std::move(text))) return;
   AssignImages();
   // Modify keeps the state it had for the parent: under the root no editor opens.
   if (!useDialog) EditModify1->Execute();
@@ -68,8 +87,7 @@ void TFormMain::EditModify1Execute() {
   }
   std::string text = node->Text();
   if (!FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
-  node->SetText(std::move(text));
-  FModified = true;
+  Changed(FDoc.SetText(node, std::move(text)));
 }
 
 void TFormMain::EditDelete1Execute() {
@@ -78,9 +96,8 @@ void TFormMain::EditDelete1Execute() {
   if (FDialogs->MessageBox(this, FromCodePage(DeleteQuestion(*node)), "Confirm",
                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
     return;
-  node->Delete();
+  FDoc.Delete(node);
   AssignImages();
-  FModified = true;
 }
 
 void TFormMain::TreeView1Edited(TTreeNode* node, const QString& text) {
@@ -95,13 +112,12 @@ void TFormMain::TreeView1DblClick() {
 
 bool TFormMain::TreeView1DragOver(TTreeNode* dragged, TTreeNode* target) {
   // Nothing lands while a save walks the outline.
-  return !FReadOnly && !FBusy && CanDropNode(dragged, target);
+  return !FDoc.ReadOnly() && !FBusy && CanDropNode(dragged, target);
 }
 
 void TFormMain::TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target) {
   if (!TreeView1DragOver(dragged, target)) return;
-  DropNode(dragged, target);
-  FModified = true;
+  Changed(FDoc.Drop(dragged, target));
 }
 
 }  // namespace zel

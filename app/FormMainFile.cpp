@@ -41,24 +41,24 @@ std::string LowerExtension(const std::string& name) {
 
 void TFormMain::FileNew1Execute() {
   if (QuerySaveChanges()) return;
-  if (FFileName != kUntitled) ZelReopen1.AddFile(FFileName);
+  if (FDoc.FileName() != kUntitled) ZelReopen1.AddFile(FDoc.FileName());
   ResetDocument();
 }
 
 void TFormMain::FileOpen1Accept() {
   FileNew1->Execute();
-  if (FModified) return;
+  if (Modified()) return;
   const std::string name = FOpenDialog.FileName;
   // Only a completed load takes the box: a cancelled one left a new document.
-  LoadOrReset(name, [&] { FReadOnly = FOpenDialog.ReadOnly; });
+  LoadOrReset(name, [&] { FDoc.SetReadOnly(FOpenDialog.ReadOnly); });
 }
 
 void TFormMain::LoadOrReset(const std::string& name, const std::function<void()>& afterLoad) {
   try {
     LoadFile(name);
-    if (FFileName == name) afterLoad();
+    if (FDoc.FileName() == name) afterLoad();
   } catch (...) {
-    FModified = false;
+    SetModified(false);
     FileNew1->Execute();
     throw;
   }
@@ -74,13 +74,13 @@ void TFormMain::ZelReopen1ReopenMenuClick(const std::string& fileName) {
   const std::string name = fileName;  // the entry goes as soon as the list changes
   if (!FileExists(name)) throw Exception(Format("\"%s\" doesn't exist.", name.c_str()));
   FileNew1->Execute();
-  if (FModified) return;
+  if (Modified()) return;
   LoadOrReset(name, [&] { ZelReopen1.RemoveFile(name); });
 }
 
 void TFormMain::FileRevert1Execute() {
   const int answer =
-      FModified
+      Modified()
           ? FDialogs->MessageBox(this,
                                  "You are about to revert file content from disk which\rwill make "
                                  "you lose all modification you have made.\r\rAre you sure to "
@@ -89,26 +89,26 @@ void TFormMain::FileRevert1Execute() {
           : FDialogs->MessageBox(this, "Revert file content from disk?", "Confirm",
                                  MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return;
-  const std::string name = FFileName;
-  FModified = false;
+  const std::string name = FDoc.FileName();
+  SetModified(false);
   FileNew1->Execute();
   LoadOrReset(name, [&] { ZelReopen1.RemoveFile(name); });
 }
 
 void TFormMain::FileSave1Execute() {
-  if (FFileName != kUntitled)
-    SaveFile(FFileName);
+  if (FDoc.FileName() != kUntitled)
+    SaveFile(FDoc.FileName());
   else
     FileSaveAs1->Execute();
 }
 
 void TFormMain::FileSaveAs1BeforeExecute() {
-  FSaveDialog.FileName = FFileName;
-  if (LowerExtension(FFileName) != ".xml") FSaveDialog.FilterIndex = 1;
+  FSaveDialog.FileName = FDoc.FileName();
+  if (LowerExtension(FDoc.FileName()) != ".xml") FSaveDialog.FilterIndex = 1;
 }
 
 void TFormMain::FileSaveAs1Accept() {
-  if (FFileName != kUntitled) ZelReopen1.AddFile(FFileName);
+  if (FDoc.FileName() != kUntitled) ZelReopen1.AddFile(FDoc.FileName());
   SaveFile(FSaveDialog.FileName);
 }
 
@@ -139,11 +139,12 @@ void TFormMain::LoadFile(const std::string& name) {
       FCloseWhenStopped = false;
     });
     ZelXMLTree1.SetTreeView(&FTree);
+    FDoc.ClearHistory();  // the load replaces the nodes it holds
     ZelXMLTree1.LoadFromFile(name);
     if (ZelXMLTree1.Cancelled()) {
       // A load stopped while reading ends without announcing it: the stage says so here.
       ShowStage(zxtsCanceled);
-      FModified = false;
+      SetModified(false);
       FileNew1->Execute();
     } else {
       AssignImages();
@@ -151,8 +152,8 @@ void TFormMain::LoadFile(const std::string& name) {
         FTree.SetSelected(root);
         root->Expand(false);
       }
-      FFileName = name;
-      FModified = false;
+      FDoc.SetFileName(name);
+      SetModified(false);
     }
   }
 }
@@ -176,8 +177,8 @@ void TFormMain::SaveFile(const std::string& name) {
   ZelXMLTree1.SaveToFile(name);
   // A cancelled save keeps the document, its name and its modified flag: nothing is lost.
   if (ZelXMLTree1.Cancelled()) return;
-  FFileName = name;
-  FModified = false;
+  FDoc.SetFileName(name);
+  SetModified(false);
   FOpenDialog.InitialDir = FSaveDialog.InitialDir = FolderOf(name);
 }
 

@@ -9,6 +9,7 @@
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
+#include "base/UpdateGuard.h"
 #include "treedoc/CommandStates.h"
 
 namespace zel {
@@ -16,21 +17,21 @@ namespace zel {
 void TFormMain::FileNew1Update() {
   if (FUpdating) return;  // a repaint inside must not start another run
   FUpdating = true;
-  struct TDone {
-    bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{FUpdating};
+  const TScopeExit done([this] { FUpdating = false; });
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
   TCommandInput in;
-  in.FileName = FFileName;
-  in.Modified = FModified;
-  in.ReadOnly = FReadOnly;
+  in.FileName = FDoc.FileName();
+  in.Modified = Modified();
+  in.ReadOnly = FDoc.ReadOnly();
   in.Busy = FBusy;
   in.Selected = FTree.Selected();
   in.NodeCount = FTree.Count();
   in.Editing = FTree.IsEditing();
   in.HasFindText = !FindDialog1->FindText().isEmpty();
+  in.CanUndo = FDoc.CanUndo();
+  in.CanRedo = FDoc.CanRedo();
+  in.ClipboardHasText = FClipboardHasText;
   const TCommandStates c = ComputeCommandStates(in);
   const std::pair<TCommand*, bool> states[] = {
       {FileExit1.get(), c.Exit},
@@ -39,6 +40,12 @@ void TFormMain::FileNew1Update() {
       {FileRevert1.get(), c.Revert},
       {FileSave1.get(), c.Save},
       {FileSaveAs1.get(), c.SaveAs},
+      {EditUndo1.get(), c.Undo},
+      {EditRedo1.get(), c.Redo},
+      {EditCut1.get(), c.Cut},
+      {EditCopy1.get(), c.Copy},
+      {EditPaste1.get(), c.Paste},
+      {EditDuplicate1.get(), c.Duplicate},
       {EditAdd1.get(), c.Add},
       {EditModify1.get(), c.Modify},
       {EditDelete1.get(), c.Delete},
@@ -57,11 +64,19 @@ void TFormMain::FileNew1Update() {
       {FileCancel1.get(), c.Cancel},
   };
   for (const auto& [command, enabled] : states) command->SetEnabled(enabled);
+  // The history's captions name the step they take back or do again.
+  const auto stepCaption = [](TCommand& command, const char* verb, const std::string& step) {
+    const QString text =
+        step.empty() ? QString(verb) : QString("%1 %2").arg(verb).arg(step.c_str());
+    if (command.Action()->text() != text) command.Action()->setText(text);
+  };
+  stepCaption(*EditUndo1, "&Undo", FDoc.UndoName());
+  stepCaption(*EditRedo1, "&Redo", FDoc.RedoName());
   if (MnReopen->menuAction()->isEnabled() != c.Reopen) MnReopen->menuAction()->setEnabled(c.Reopen);
 
   SetPanel(0, QString::fromStdString(NodePositionText(in.Selected, c.Modify)));
-  SetPanel(1, QString::fromStdString(FileStateText(FModified, FReadOnly)));
-  const QString caption = FromCodePage(WindowCaption(AppTitle, FFileName, FModified));
+  SetPanel(1, QString::fromStdString(FileStateText(Modified(), FDoc.ReadOnly())));
+  const QString caption = FromCodePage(WindowCaption(AppTitle, FDoc.FileName(), Modified()));
   if (windowTitle() != caption) setWindowTitle(caption);
 }
 

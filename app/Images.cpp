@@ -34,7 +34,7 @@ TImageList MakeMenuImages() {
     const char* Theme;
     const char* Bundled;
   };
-  static const TRole roles[22] = {
+  static const TRole roles[28] = {
       {"document-new", "new"},
       {"document-open", "open"},
       {"document-save", "save"},
@@ -57,6 +57,12 @@ TImageList MakeMenuImages() {
       {"format-indent-more", "demote"},
       {"process-stop", "cancel"},
       {nullptr, "find-previous"},
+      {"edit-undo", "undo"},
+      {"edit-redo", "redo"},
+      {"edit-cut", "cut"},
+      {"edit-copy", "copy"},
+      {"edit-paste", "paste"},
+      {nullptr, "duplicate"},
   };
   TImageList list;
   for (const TRole& r : roles)

@@ -6,12 +6,12 @@ namespace zel {
 
 TTreeModel::TTreeModel(TTreeView& tree, const TImageList& images, QObject* parent)
     : QAbstractItemModel(parent), FTree(tree), FImages(images) {
-  FTree.SetObserver(this);
+  FTree.AddObserver(this);
   FSuspended = FTree.UpdateCount() > 0;
 }
 
 TTreeModel::~TTreeModel() {
-  if (FTree.Observer() == this) FTree.SetObserver(nullptr);
+  FTree.RemoveObserver(this);
 }
 
 QModelIndex TTreeModel::IndexOf(TTreeNode* node) const {

@@ -27,8 +27,6 @@
 
 namespace zel {
 
-const char* const kUntitled = "Untitled.xml";
-
 TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), ilMenu(MakeMenuImages()), ilTree(MakeTreeImages()), FDialogs(dialogs) {
   if (FDialogs == nullptr) {
@@ -82,7 +80,7 @@ TFormMain::~TFormMain() {
   ZelReopen1.SetDropDownMenu(nullptr);
   ZelXMLTree1.SetTreeView(nullptr);
   // The view goes with the window; the model must stop listening before the outline goes.
-  FTree.SetObserver(nullptr);
+  FTree.RemoveObserver(FModel);
 }
 
 void TFormMain::CreateLayout() {
@@ -290,7 +288,7 @@ void TFormMain::FormCloseQuery(bool& canClose) {
     return;
   }
   FileNew1->Execute();
-  canClose = !FModified;
+  canClose = !Modified();
 }
 
 void TFormMain::FormClose() {
@@ -327,13 +325,14 @@ bool TFormMain::event(QEvent* event) {
 }
 
 void TFormMain::ResetDocument() {
-  FFileName = kUntitled;
-  FModified = false;
-  FReadOnly = false;
+  FDoc.SetFileName(kUntitled);
+  SetModified(false);
+  FDoc.SetReadOnly(false);
   FTree.BeginUpdate();
   try {
+    FDoc.ClearHistory();  // it holds nodes of the outline that goes now
     FTree.Clear();
-    TTreeNode* root = FTree.AddChild(nullptr, ExtractFileName(FFileName));
+    TTreeNode* root = FTree.AddChild(nullptr, ExtractFileName(FDoc.FileName()));
     root->SetImageIndex(0);
     root->SetSelectedIndex(0);
     // What the commands act on is what the view highlights: the root, as after a load.
@@ -346,20 +345,20 @@ void TFormMain::ResetDocument() {
 }
 
 bool TFormMain::QuerySaveChanges() {
-  if (!FModified) return false;
+  if (!Modified()) return false;
   const QString text =
-      QString("\"%1\" has been modified.\r\rSave changes?").arg(FromCodePage(FFileName));
+      QString("\"%1\" has been modified.\r\rSave changes?").arg(FromCodePage(FDoc.FileName()));
   switch (FDialogs->MessageBox(this, text, "Warning", MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDYES:
       FileSave1->Execute();
       break;
     case IDNO:
-      FModified = false;
+      SetModified(false);
       break;
     default:
       break;
   }
-  return FModified;
+  return Modified();
 }
 
 void TFormMain::CreateFormStorage() {

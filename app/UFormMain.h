@@ -5,6 +5,7 @@
 // command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
+// FormMainClipboard.cpp (Undo, Redo and the clipboard commands),
 // FormMainTools.cpp (search, view and help commands).
 
 #include <QElapsedTimer>
@@ -19,7 +20,8 @@
 #include "app/QtFormStorage.h"
 #include "app/ReopenMenu.h"
 #include "settings/ZelReopen.h"
-#include "treedoc/TreeView.h"
+#include "treedoc/CommandStates.h"
+#include "treedoc/OutlineDocument.h"
 #include "treedoc/ZelXMLTree.h"
 
 class QFrame;
@@ -36,8 +38,6 @@ namespace zel {
 class TFindDialog;
 class TTreeModel;
 
-extern const char* const kUntitled;  // "Untitled.xml"
-
 class TFormMain : public QMainWindow {
   Q_OBJECT
 
@@ -50,11 +50,11 @@ class TFormMain : public QMainWindow {
   void SetStartFile(const std::string& fileName) { FStartFile = fileName; }
 
   // Document state.
-  const std::string& FileName() const { return FFileName; }
+  const std::string& FileName() const { return FDoc.FileName(); }
   const std::string& ProcessFileName() const { return FProcessFileName; }
-  bool Modified() const { return FModified; }
-  void SetModified(bool value) { FModified = value; }
-  bool ReadOnly() const { return FReadOnly; }
+  bool Modified() const { return FDoc.Modified(); }
+  void SetModified(bool value) { FDoc.SetModified(value); }
+  bool ReadOnly() const { return FDoc.ReadOnly(); }
   bool Busy() const { return FBusy; }
   bool IsUnicode() const { return FIsUnicode; }
   TTreeView& Tree() { return FTree; }
@@ -98,6 +98,12 @@ class TFormMain : public QMainWindow {
   void EditAdd1Execute();
   void EditModify1Execute();
   void EditDelete1Execute();
+  // Undo when `undo`, else Redo; the selection follows the node the step touched.
+  void EditUndo1Execute(bool undo);
+  void EditCut1Execute();
+  void EditCopy1Execute();
+  void EditPaste1Execute();
+  void EditDuplicate1Execute();
   void TreeView1Edited(TTreeNode* node, const QString& text);
   void TreeView1DblClick();
   bool TreeView1DragOver(TTreeNode* dragged, TTreeNode* target);
@@ -134,9 +140,10 @@ class TFormMain : public QMainWindow {
 
   // ActionList1, in the order of the command table.
   std::unique_ptr<TCommand> FileNew1, FileOpen1, FileRevert1, FileSave1, FileSaveAs1, FileExit1,
-      FileCancel1, EditAdd1, EditModify1, EditDelete1, EditMoveUp1, EditMoveDown1, EditPromote1,
-      EditDemote1, EditUseDialog1, SearchFind1, SearchFindNext1, SearchFindPrevious1, ViewFont1,
-      ViewTooltips, HelpWebSite1, HelpAbout1;
+      FileCancel1, EditUndo1, EditRedo1, EditCut1, EditCopy1, EditPaste1, EditDuplicate1, EditAdd1,
+      EditModify1, EditDelete1, EditMoveUp1, EditMoveDown1, EditPromote1, EditDemote1,
+      EditUseDialog1, SearchFind1, SearchFindNext1, SearchFindPrevious1, ViewFont1, ViewTooltips,
+      HelpWebSite1, HelpAbout1;
   std::vector<TCommand*> ActionList1;
   // Placement and stored properties; made after the components it stores.
   std::unique_ptr<TQtFormStorage> FormStorage1;
@@ -167,6 +174,8 @@ class TFormMain : public QMainWindow {
   // The stage word and message of `state` in the status bar.
   void ShowStage(TZelXMLTreeStates state);
   QString ProcessDisplayName() const;
+  // After an editing command: marks the document when it made no undo step.
+  void Changed(bool stepMade);
   // The tree's text colour, which goes with its font.
   QColor TreeColor() const;
   // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new
@@ -177,19 +186,21 @@ class TFormMain : public QMainWindow {
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;
-  TTreeView FTree;
+  // Every change to the outline goes through the document, which can undo it.
+  TOutlineDocument FDoc;
+  TTreeView& FTree = FDoc.Tree();
   TTreeModel* FModel = nullptr;
   QShortcut* FEscape = nullptr;
   std::unique_ptr<TQtReopenMenu> FReopenMenu, FDropDownMenu;
   TFileDialog FOpenDialog, FSaveDialog;
 
-  std::string FFileName;
   std::string FProcessFileName;
-  bool FModified = false;
-  bool FReadOnly = false;
   bool FBusy = false;
   bool FIsUnicode = false;
 
+  // Kept from the clipboard's change signal: asking the clipboard at every idle cycle would
+  // ask the display server each time.
+  bool FClipboardHasText = false;
   bool FShown = false;
   bool FUpdating = false;
   bool FSyncingView = false;

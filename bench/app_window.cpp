@@ -21,17 +21,14 @@
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "base/StrUtils.h"
+#include "bench/BenchUtil.h"
 #include "platform/LargePages.h"
 
 using namespace zel;
 
 namespace {
 
-long PeakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
+using bench::PeakMB;
 
 double HeadlessLoad(const std::string& file) {
   TTreeView tree;
@@ -141,7 +138,7 @@ int main(int argc, char** argv) {
   std::printf("open %.2f s\nstages%s\n", caption, stages.c_str());
   std::printf("load_gap %lld ms\nsave %.2f s\nsave_gap %lld ms\npeak %ld MB\n",
               static_cast<long long>(loadGap), saveSeconds, static_cast<long long>(probe.Longest()),
-              PeakMegabytes());
+              PeakMB());
   form.SetModified(false);
   unlink(saved.c_str());
   if (generated) unlink(file.c_str());

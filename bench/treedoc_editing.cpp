@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/BenchUtil.h"
 #include "treedoc/CommandStates.h"
 #include "treedoc/NodeEditing.h"
 #include "treedoc/TreeSearch.h"
@@ -13,11 +14,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point since) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
+using zel::bench::Clock;
+using zel::bench::Ms;
 
 constexpr int kBooks = 600000;  // five nodes each
 
@@ -38,16 +36,7 @@ int main() {
   TTreeView tree;
   TTreeNode* root = tree.AddChild(nullptr, "catalog.xml");
   TTreeNode* catalog = tree.AddChild(root, "<catalog>");
-  char buf[64];
-  for (int i = 0; i < kBooks; ++i) {
-    std::snprintf(buf, sizeof buf, "<book id=\"%d\">", i);
-    TTreeNode* book = tree.AddChild(catalog, buf);
-    std::snprintf(buf, sizeof buf, "<title>Some Title %d</title>", i);
-    tree.AddChild(book, buf);
-    tree.AddChild(book, "<author>Author Name</author>");
-    tree.AddChild(book, "<price>9.95</price>");
-    tree.AddChild(book, "<available/>");
-  }
+  for (int i = 0; i < kBooks; ++i) bench::AddBook(tree, catalog, i);
   std::printf("nodes: %d\n", tree.Count());
 
   TTreeNode* middle = tree.Item(tree.Count() / 2);

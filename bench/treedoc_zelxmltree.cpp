@@ -11,6 +11,7 @@
 #include <string>
 
 #include "GeneratedCatalog.h"
+#include "bench/BenchUtil.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
@@ -23,11 +24,7 @@ double Since(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
-long PeakMB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
+using bench::PeakMB;
 
 }  // namespace
 

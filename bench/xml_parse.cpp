@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchUtil.h"
 #include "xml/MorXMLTree.h"
 
 using namespace zel;
@@ -20,11 +21,7 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-long PeakRssMb() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return ru.ru_maxrss / 1024;
-}
+using bench::PeakMB;
 
 long CurrentRssMb() {
   long pages = 0, resident = 0;
@@ -81,7 +78,7 @@ int main(int argc, char** argv) {
   auto t = std::chrono::steady_clock::now();
   doc->LoadFromFile(path);
   std::printf("LoadFromFile    %6.2f s   DOM resident %ld MB, peak so far %ld MB\n", Seconds(t),
-              CurrentRssMb() - baseRss, PeakRssMb());
+              CurrentRssMb() - baseRss, PeakMB());
   std::remove(path);
 
   t = std::chrono::steady_clock::now();
@@ -101,6 +98,6 @@ int main(int argc, char** argv) {
   t = std::chrono::steady_clock::now();
   doc.reset();
   std::printf("destroy         %6.2f s\n", Seconds(t));
-  std::printf("peak RSS        %ld MB\n", PeakRssMb());
+  std::printf("peak RSS        %ld MB\n", PeakMB());
   return 0;
 }

@@ -13,11 +13,19 @@ TCommandStates ComputeCommandStates(const TCommandInput& in) {
 
   const TTreeNode* s = in.Selected;
   c.New = c.Open = c.SaveAs = true;
-  c.Revert = in.FileName != "Untitled.xml";
+  c.Revert = in.FileName != kUntitled;
   c.Save = !in.ReadOnly;
   c.Add = !in.ReadOnly && s;
   c.Modify = !in.ReadOnly && s && !s->IsFirstNode() && !in.Editing;
   c.Delete = c.Modify;
+  // The history works on the whole document, whatever is selected; not under an open editor,
+  // whose text it would leave behind.
+  c.Undo = !in.ReadOnly && !in.Editing && in.CanUndo;
+  c.Redo = !in.ReadOnly && !in.Editing && in.CanRedo;
+  c.Cut = c.Duplicate = c.Delete;
+  // The root stands for the file name, not for markup.
+  c.Copy = s && !s->IsFirstNode() && !in.Editing;
+  c.Paste = !in.ReadOnly && s && !in.Editing && in.ClipboardHasText;
   c.UseDialog = true;
   // A read-only document is not changed by any command, so it never needs saving.
   const TTreeNode* movable = in.ReadOnly ? nullptr : s;

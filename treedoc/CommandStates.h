@@ -9,8 +9,11 @@
 
 namespace zel {
 
+// The name of a new document, which has no file yet.
+inline constexpr char kUntitled[] = "Untitled.xml";
+
 struct TCommandInput {
-  std::string FileName;  // "Untitled.xml" for a new document
+  std::string FileName;  // kUntitled for a new document
   bool Modified = false;
   bool ReadOnly = false;
   bool Busy = false;  // a load or save runs
@@ -18,11 +21,14 @@ struct TCommandInput {
   int NodeCount = 0;
   bool Editing = false;  // an in-place edit is open
   bool HasFindText = false;
+  bool CanUndo = false, CanRedo = false;
+  bool ClipboardHasText = false;
 };
 
 struct TCommandStates {
   bool Exit = true, Cancel = false, Reopen = true;
   bool New = false, Open = false, Revert = false, Save = false, SaveAs = false;
+  bool Undo = false, Redo = false, Cut = false, Copy = false, Paste = false, Duplicate = false;
   bool Add = false, Modify = false, Delete = false, UseDialog = false;
   bool MoveUp = false, MoveDown = false, Promote = false, Demote = false;
   bool Font = false, Tooltips = false, Find = false, FindNext = false;

@@ -16,14 +16,14 @@ bool Moved(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode) {
 
 }  // namespace
 
-void InstallEditRules(TTreeView& tree, std::function<void()> modified) {
+void InstallEditRules(TTreeView& tree, std::function<void(TTreeNode*, const std::string&)> edited) {
   TTreeViewEditEvents& ev = tree.EditEvents();
   // A parent means level above 0, without the position cache a move has just invalidated.
   ev.OnEditing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
   ev.OnCollapsing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
-  ev.OnEdited = [modified = std::move(modified)](TTreeNode*, std::string& text) {
+  ev.OnEdited = [edited = std::move(edited)](TTreeNode* node, std::string& text) {
     CheckNodeText(text);
-    if (modified) modified();
+    if (edited) edited(node, text);
   };
 }
 

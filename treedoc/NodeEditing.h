@@ -1,7 +1,7 @@
 #pragma once
-// The editing commands' work on the outline. Each command sets the window's modified flag
-// whatever these return; they return whether the outline changed. Every move keeps its
-// rule even when called with a stale enabled state, so that the root stays first.
+// The editing commands' work on the outline, which the document runs as undoable steps; the
+// moves return whether the outline changed. Every move keeps its rule even when called with a
+// stale enabled state, so that the root stays first.
 
 #include <functional>
 #include <string>
@@ -12,8 +12,8 @@ namespace zel {
 
 // The window's rules for edits in place: nodes at root level are neither edited in place nor
 // collapsed, however asked; an edited text must pass CheckNodeText (else it throws and the node
-// keeps its text), and then `modified` runs, also for an unchanged text.
-void InstallEditRules(TTreeView& tree, std::function<void()> modified);
+// keeps its text), and then `edited` runs, also for an unchanged text, and makes the change.
+void InstallEditRules(TTreeView& tree, std::function<void(TTreeNode*, const std::string&)> edited);
 
 // Adds `text` as the last child of `parent`, makes the new node visible and selects it.
 TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text);

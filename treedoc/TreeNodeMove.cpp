@@ -29,7 +29,7 @@ void TTreeView::MoveNode(TTreeNode* node, TTreeNode* target, TNodeAttachMode mod
   TTreeNode* oldParent = node->FParent;
   const bool inPlace = oldParent == newParent && node->FNextSibling == before;
   if (!inPlace) {
-    const bool tell = FObserver && FUpdateCount == 0;
+    const bool tell = !FObservers.empty() && FUpdateCount == 0;
     int oldIndex = 0, newIndex = 0;
     if (tell) {
       oldIndex = node->Index();

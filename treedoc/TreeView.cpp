@@ -11,7 +11,8 @@ static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(TTreeNod
 TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
 
 TTreeView::~TTreeView() {
-  FObserver = nullptr;
+  FObservers.clear();
+  FreeAllDetached();
   while (FFirstRoot) {
     TTreeNode* root = FFirstRoot;
     Unlink(root);
@@ -63,30 +64,24 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
 
 void TTreeView::Delete(TTreeNode* node) {
   if (!node) return;
-  if (node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
-  TTreeNode* parent = node->FParent;
-  // The index costs a cache rebuild; only a listener needs it.
-  const int index = FObserver && FUpdateCount == 0 ? node->Index() : 0;
+  Detach(node);
+  FreeDetached(node);
+}
 
-  // The selection leaves the deleted subtree for the nearest node that stays.
-  TTreeNode* newSelected = FSelected;
-  if (FSelected && (FSelected == node || FSelected->HasAsParent(node))) {
-    newSelected = node->FNextSibling   ? node->FNextSibling
-                  : node->FPrevSibling ? node->FPrevSibling
-                                       : parent;
-  }
-
-  Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
-  Unlink(node);
-  FCount -= FreeSubtree(node);
-  InvalidateCache();
-  Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
-  if (parent && parent->FCount == 0) ChildLeft(parent);
-  if (newSelected != FSelected) SetSelected(newSelected);
+TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
+  if (!FSelected || (FSelected != node && !FSelected->HasAsParent(node))) return FSelected;
+  return node->FNextSibling   ? node->FNextSibling
+         : node->FPrevSibling ? node->FPrevSibling
+                              : node->FParent;
 }
 
 void TTreeView::Clear() {
+  if (FDetached) {
+    FreeAllDetached();
+    ++FGeneration;
+  }
   if (!FFirstRoot && !FSelected) return;
+  ++FGeneration;
   TUpdateGuard suspended(*this);
   if (FFirstRoot) FChangedWhileSuspended = true;
   while (FFirstRoot) {
@@ -111,7 +106,7 @@ void TTreeView::Clear() {
 void TTreeView::BeginUpdate() {
   if (FUpdateCount++ == 0) {
     FChangedWhileSuspended = false;
-    if (FObserver) FObserver->UpdatesSuspended();
+    for (ITreeViewObserver* o : FObservers) o->UpdatesSuspended();
   }
 }
 
@@ -120,9 +115,11 @@ void TTreeView::EndUpdate() {
   if (--FUpdateCount > 0) return;
   const bool changed = FChangedWhileSuspended;
   FChangedWhileSuspended = false;
-  if (!FObserver) return;
-  if (changed) FObserver->Reset();
-  FObserver->UpdatesResumed(changed);
+  // A copy: a listener may stop listening while it hears the resume.
+  const std::vector<ITreeViewObserver*> observers = FObservers;
+  if (changed)
+    for (ITreeViewObserver* o : observers) o->Reset();
+  for (ITreeViewObserver* o : observers) o->UpdatesResumed(changed);
 }
 
 void TTreeView::SetSelected(TTreeNode* node) {

@@ -160,8 +160,23 @@ class TTreeView {
   // Outline text from the stream's position to its end replaces all nodes.
   void LoadFromStream(TStream& stream);
 
-  void SetObserver(ITreeViewObserver* observer) { FObserver = observer; }
-  ITreeViewObserver* Observer() const { return FObserver; }
+  // Every listener hears every change, in the order they were added.
+  void AddObserver(ITreeViewObserver* observer);
+  void RemoveObserver(ITreeViewObserver* observer);
+  bool HasObserver(const ITreeViewObserver* observer) const;
+
+  // Removed subtrees that an undo history keeps: a detached subtree stays in this tree's node
+  // storage, unlinked and uncounted, until Attach puts it back or FreeDetached frees it. Clear
+  // drops detached subtrees with everything else and advances Generation(), so a holder from an
+  // earlier generation must not touch its node any more.
+  void Detach(TTreeNode* node);
+  // Links a detached subtree in front of `before` among the children of `parent` (null: at the
+  // end; null parent: root level).
+  void Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before);
+  void FreeDetached(TTreeNode* node);
+  unsigned Generation() const { return FGeneration; }
+  // A detached copy of `node`'s subtree (texts, images, expanded flags), possibly of another tree.
+  TTreeNode* CopySubtree(const TTreeNode& node);
 
  private:
   friend class TTreeNode;
@@ -176,6 +191,8 @@ class TTreeView {
   void Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before);
   void Unlink(TTreeNode* node);
   int FreeSubtree(TTreeNode* node);
+  // The selection leaves a subtree about to go for the nearest node that stays.
+  TTreeNode* SelectionAfterRemoving(TTreeNode* node) const;
   void ChildLeft(TTreeNode* parent);
   void MoveNode(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode);
 
@@ -189,7 +206,11 @@ class TTreeView {
   TTreeViewEditEvents FEditEvents;
   TTreeFont FFont;
   bool FToolTips = false;
-  ITreeViewObserver* FObserver = nullptr;
+  std::vector<ITreeViewObserver*> FObservers;
+  // Detached subtrees, linked through their tops' sibling pointers.
+  TTreeNode* FDetached = nullptr;
+  unsigned FGeneration = 0;
+  void FreeAllDetached();
   int FUpdateCount = 0;
   bool FChangedWhileSuspended = false;
 

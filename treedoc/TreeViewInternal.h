@@ -13,7 +13,7 @@ void TTreeView::Notify(F&& f) {
     FChangedWhileSuspended = true;
     return;
   }
-  if (FObserver) f(*FObserver);
+  for (ITreeViewObserver* o : FObservers) f(*o);
 }
 
 }  // namespace zel

@@ -132,6 +132,12 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
                                              {"FileSave1", "Ctrl+S"},
                                              {"FileSaveAs1", "Ctrl+Shift+S"},
                                              {"FileExit1", "Ctrl+Q"},
+                                             {"EditUndo1", "Ctrl+Z"},
+                                             {"EditRedo1", "Ctrl+Y; Ctrl+Shift+Z"},
+                                             {"EditCut1", "Ctrl+X; Shift+Del"},
+                                             {"EditCopy1", "Ctrl+C"},
+                                             {"EditPaste1", "Ctrl+V; Shift+Ins"},
+                                             {"EditDuplicate1", "Ctrl+D"},
                                              {"EditAdd1", "Ctrl+Ins"},
                                              {"EditModify1", "F2"},
                                              {"EditDelete1", "Ctrl+Del; Del"},
@@ -154,8 +160,8 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
     EXPECT_FALSE(c->Action()->icon().isNull());
     EXPECT_FALSE(c->Action()->toolTip().isEmpty() || c->Action()->statusTip().isEmpty());
   }
-  EXPECT_EQ(withShortcut, 15);
-  EXPECT_EQ(f.ActionList1.size(), 22u);
+  EXPECT_EQ(withShortcut, 21);
+  EXPECT_EQ(f.ActionList1.size(), 28u);
   // The Cancel button is its command's: picture and hint.
   EXPECT_FALSE(f.BitBtn1->icon().isNull());
   EXPECT_EQ(f.BitBtn1->toolTip(), "Cancel");
@@ -185,7 +191,7 @@ TEST_F(FormTest, ToolButtonsAtTheDesignWidth) {
     }
     ++buttons;
   }
-  EXPECT_EQ(buttons, 14);
+  EXPECT_EQ(buttons, 16);
   const auto* overflow = f.ToolBar1->findChild<QToolButton*>("qt_toolbar_ext_button");
   EXPECT_TRUE(overflow == nullptr || !overflow->isVisible());
 }

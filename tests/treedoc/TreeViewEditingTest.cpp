@@ -33,7 +33,7 @@ class TreeViewEditingTest : public ::testing::Test {
   void SetUp() override {
     LoadOutline(tree, "file.xml\n <a>\n  <b/>\n");
     tree.GetFirstNode()->Expand(true);
-    InstallEditRules(tree, [this] { ++accepted; });
+    InstallEditRules(tree, [this](TTreeNode*, const std::string&) { ++accepted; });
     auto& ev = tree.EditEvents();
     ev.OnOpenEditor = [this](TTreeNode* n) {
       opened = n;

@@ -59,7 +59,7 @@ class TreeViewObserverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     LoadOutline(tree, "root\n a\n  a1\n b\n");
-    tree.SetObserver(&rec);
+    tree.AddObserver(&rec);
   }
   Log Take() { return std::exchange(rec.log, {}); }
   TTreeNode* N(const char* text) { return Find(tree, text); }

@@ -1,0 +1,48 @@
+#pragma once
+// What the benchmarks share: the clock in milliseconds, the process's memory, and the books
+// of the outline benchmarks.
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "treedoc/TreeView.h"
+
+namespace zel::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double Ms(Clock::time_point since) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+// The largest resident size the process has had, in MB.
+inline long PeakMB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+// The resident size now, in MB.
+inline double ResidentMB() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return double(resident) * 4096 / (1024 * 1024);
+}
+
+// A book of five nodes, the `i`-th, as the last child of `parent`.
+inline void AddBook(TTreeView& tree, TTreeNode* parent, int i) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "<book id=\"%d\">", i);
+  TTreeNode* book = tree.AddChild(parent, buf);
+  std::snprintf(buf, sizeof buf, "<title>Some Title %d</title>", i);
+  tree.AddChild(book, buf);
+  tree.AddChild(book, "<author>Author Name</author>");
+  tree.AddChild(book, "<price>9.95</price>");
+  tree.AddChild(book, "<available/>");
+}
+
+}  // namespace zel::bench

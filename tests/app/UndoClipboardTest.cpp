@@ -1,0 +1,150 @@
+// Undo, Redo and the clipboard commands, each pressed by its keys as a user presses them.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTest>
+
+#include "tests/app/AppTestUtil.h"
+
+namespace zel::test {
+namespace {
+
+class UndoClipboardTest : public FormTest {
+ protected:
+  TTreeNode* R() { return Form().Tree().GetFirstNode()->Item(0); }
+  // The children of <r>, and theirs in brackets.
+  std::string Texts(const TTreeNode* n = nullptr) {
+    n = n ? n : R();
+    std::string out;
+    for (const TTreeNode* c = n->GetFirstChild(); c; c = c->getNextSibling())
+      out += c->Text() + (c->GetFirstChild() ? "[" + Texts(c) + "]" : "");
+    return out;
+  }
+  void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+    QTest::keyClick(Form().TreeView1, key, mods);
+    Idle();
+  }
+  void Select(TTreeNode* node) {
+    Form().Tree().SetSelected(node);
+    Idle();
+  }
+  QString Text(TCommand& c) { return c.Action()->text().remove('&'); }
+  void OpenActive(const char* xml) {
+    WriteBytes(FDir.File("m.xml"), xml);
+    Open(FDir.File("m.xml"));
+    Form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    Form().TreeView1->setFocus();
+  }
+};
+
+TEST_F(UndoClipboardTest, UndoAndRedoTakeEveryEditBackToTheLoad) {
+  OpenActive("<r><a/><b><b1/></b><c/></r>\n");
+  TFormMain& f = Form();
+  const std::string loaded = Texts();
+  EXPECT_FALSE(f.EditUndo1->Enabled());
+  Select(R()->Item(0));
+  Press(Qt::Key_W);  // Move Down
+  EXPECT_EQ(Texts(), "<b>[<b1 />]<a /><c />");
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Move Down");
+  EXPECT_TRUE(f.Modified());
+  EXPECT_NE(Caption().find('*'), std::string::npos);
+  Select(R()->Item(0));
+  FDialogs.Answers = {IDYES};
+  Press(Qt::Key_Delete, Qt::NoModifier);
+  EXPECT_EQ(Texts(), "<a /><c />");
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Delete");
+
+  Press(Qt::Key_Z);
+  EXPECT_EQ(Texts(), "<b>[<b1 />]<a /><c />");
+  EXPECT_EQ(f.Tree().Selected(), R()->Item(0)) << "the selection follows the restored node";
+  EXPECT_EQ(f.TreeView1->currentIndex().data().toString(), "<b>");
+  EXPECT_EQ(Text(*f.EditRedo1), "Redo Delete");
+  Press(Qt::Key_Z);
+  EXPECT_EQ(Texts(), loaded);
+  EXPECT_FALSE(f.Modified()) << "back at the loaded state";
+  EXPECT_FALSE(f.EditUndo1->Enabled());
+  Press(Qt::Key_Y);
+  Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Texts(), "<a /><c />");
+  EXPECT_TRUE(f.Modified());
+
+  // A save marks the clean state; Revert clears the history.
+  f.FileSave1->Execute();
+  Idle();
+  EXPECT_FALSE(f.Modified());
+  Press(Qt::Key_Z);
+  EXPECT_TRUE(f.Modified());
+  FDialogs.Answers = {IDYES};
+  f.FileRevert1->Execute();
+  Idle();
+  EXPECT_EQ(Texts(), "<a /><c />");
+  EXPECT_FALSE(f.EditUndo1->Enabled());
+  EXPECT_FALSE(f.EditRedo1->Enabled());
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo");
+}
+
+TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
+  OpenActive("<r><a x=\"1\"><a1>t</a1></a><b/></r>\n");
+  TFormMain& f = Form();
+  Select(R()->Item(0));
+  Press(Qt::Key_C);
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->text(), "<a x=\"1\">\r\n\t<a1>t</a1>\r\n</a>\r\n");
+  EXPECT_EQ(data->data("application/xml"), data->text().toUtf8());
+  EXPECT_FALSE(f.Modified());
+
+  Select(R()->Item(1));
+  Press(Qt::Key_V);  // after the selected node, at its level
+  EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<b /><a x=\"1\">[<a1>t</a1>]");
+  EXPECT_EQ(f.Tree().Selected(), R()->Item(2));
+  Press(Qt::Key_Z);  // one step takes the paste back
+  EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<b />");
+
+  // Text from anywhere, several top-level nodes, under the root as first children.
+  QApplication::clipboard()->setText("<p/><!-- note --><q>z</q>");
+  Idle();
+  Select(f.Tree().GetFirstNode());
+  Press(Qt::Key_Insert, Qt::ShiftModifier);
+  const TTreeNode* root = f.Tree().GetFirstNode();
+  ASSERT_GE(root->Count(), 3);
+  EXPECT_EQ(root->Item(0)->Text() + root->Item(1)->Text() + root->Item(2)->Text(),
+            "<p /><!-- note --><q>z</q>");
+  Press(Qt::Key_Z);
+
+  QApplication::clipboard()->setText("just words");
+  Idle();
+  Select(R()->Item(1));
+  Press(Qt::Key_V);
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(FDialogs.Errors()[0], "The clipboard holds no XML to paste.");
+  EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<b />");
+
+  Select(R()->Item(0));
+  Press(Qt::Key_D);
+  EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<a x=\"1\">[<a1>t</a1>]<b />");
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Duplicate");
+  const size_t questions = FDialogs.Shown.size();
+  Press(Qt::Key_X);  // no question
+  EXPECT_EQ(FDialogs.Shown.size(), questions);
+  EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<b />");
+  EXPECT_EQ(QApplication::clipboard()->text(), "<a x=\"1\">\r\n\t<a1>t</a1>\r\n</a>\r\n");
+  Select(R()->Item(0));
+  Press(Qt::Key_Delete, Qt::ShiftModifier);  // Cut again
+  EXPECT_EQ(Texts(), "<b />");
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Cut");
+
+  // Nothing changes a read-only document.
+  FDialogs.Answers = {IDNO};
+  Open(FDir.File("m.xml"), true);
+  Select(R()->Item(0));
+  for (TCommand* c : {f.EditUndo1.get(), f.EditRedo1.get(), f.EditCut1.get(), f.EditPaste1.get(),
+                      f.EditDuplicate1.get()})
+    EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
+  EXPECT_TRUE(f.EditCopy1->Enabled());
+}
+
+}  // namespace
+}  // namespace zel::test

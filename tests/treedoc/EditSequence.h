@@ -1,0 +1,129 @@
+#pragma once
+// The undo property, shared by a test and a fuzz target: any sequence of edits on any outline,
+// undone step by step, gives back the outline it started from exactly (texts, structure, the
+// expanded and "has children" flags), and redone gives back the edited one. Free of any test
+// framework: it reports the first difference as text.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "treedoc/OutlineDocument.h"
+
+namespace zel::test {
+
+// Where the cached positions, the "has children" marks or the count disagree with the links;
+// empty when nowhere. Cheap enough to run after every step.
+inline std::string Inconsistency(const TTreeView& tree) {
+  int abs = 0;
+  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext(), ++abs) {
+    const TTreeNode* p = n->Parent();
+    if (n->AbsoluteIndex() != abs || n->Level() != (p ? p->Level() + 1 : 0) || tree.Item(abs) != n)
+      return "cached position of " + n->Text();
+    if (bool(n->GetFirstChild()) != n->HasChildren()) return "children mark of " + n->Text();
+  }
+  return abs == tree.Count() ? "" : "count";
+}
+
+// Texts, levels and flags in document order.
+inline std::string OutlineState(const TTreeView& tree) {
+  std::string out;
+  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext())
+    out += std::to_string(n->Level()) + ' ' + n->Text() + (n->HasChildren() ? " +" : "") +
+           (n->Expanded() ? " open" : "") + "\n";
+  return out;
+}
+
+// `pick(n)` gives a number below n (n > 0). Builds a random outline, plays `steps` edits (fewer
+// than the history holds), and returns an empty string when the property holds.
+inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pick, int steps) {
+  TOutlineDocument doc;
+  TTreeView& tree = doc.Tree();
+  const auto anyNode = [&]() -> TTreeNode* {
+    return tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
+  };
+  const int roots = 1 + int(pick(3)), size = int(pick(40));
+  for (int i = 0; i < roots; ++i) tree.AddChild(nullptr, "r" + std::to_string(i));
+  for (int i = 0; i < size; ++i) tree.AddChild(anyNode(), "n" + std::to_string(i));
+  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) n->SetExpanded(pick(2));
+  // Another outline to paste from.
+  TTreeView other;
+  TTreeNode* top = other.AddChild(nullptr, "<p>");
+  other.AddChild(other.AddChild(top, "<q>"), "text");
+  other.AddChild(nullptr, "<!-- c -->");
+
+  const std::string original = OutlineState(tree);
+  for (int i = 0; i < steps; ++i) {
+    TTreeNode* n = anyNode();
+    // Copies double what they copy: past a size only the other edits run.
+    switch (pick(tree.Count() > 500 ? 8 : 12)) {
+      case 0:
+        doc.Add(n, "a" + std::to_string(i));
+        break;
+      case 1:
+        doc.SetText(n, "t" + std::to_string(pick(4)));
+        break;
+      case 2:
+        doc.Delete(n);
+        break;
+      case 3:
+        doc.MoveUp(n);
+        break;
+      case 4:
+        doc.MoveDown(n);
+        break;
+      case 5:
+        doc.Promote(n);
+        break;
+      case 6:
+        doc.Demote(n);
+        break;
+      case 7:
+        doc.Drop(n, pick(4) ? anyNode() : nullptr);
+        break;
+      case 8: {
+        std::vector<const TTreeNode*> sources;
+        if (pick(2) || !n)
+          sources = {other.GetFirstNode(), other.GetLastRoot()};
+        else
+          sources = {n};
+        TTreeNode* parent = pick(4) ? anyNode() : nullptr;
+        const int count = parent ? parent->Count() : tree.RootCount();
+        const unsigned at = pick(unsigned(count) + 1);
+        TTreeNode* before = int(at) == count ? nullptr
+                            : parent         ? parent->Item(int(at))
+                                             : tree.Root(int(at));
+        doc.Insert(sources, parent, before);
+        break;
+      }
+      case 9:
+        doc.Duplicate(n);
+        break;
+      case 10:
+        for (unsigned k = pick(3); k-- > 0;) doc.Undo();
+        break;
+      default:
+        doc.Redo();
+        break;
+    }
+    if (const std::string bad = Inconsistency(tree); !bad.empty())
+      return "after step " + std::to_string(i) + ": " + bad;
+  }
+  // The last steps may have been undone: the edited outline is the one with every step done.
+  while (doc.CanRedo()) doc.Redo();
+  const std::string edited = OutlineState(tree);
+  if (doc.Modified() != (doc.UndoCount() != 0)) return "modified mark off before undoing";
+  while (doc.CanUndo()) {
+    doc.Undo();
+    if (const std::string bad = Inconsistency(tree); !bad.empty()) return "undoing: " + bad;
+  }
+  if (OutlineState(tree) != original)
+    return "undo all:\n" + OutlineState(tree) + "instead of\n" + original;
+  if (doc.Modified()) return "modified after undoing all";
+  while (doc.CanRedo()) doc.Redo();
+  if (OutlineState(tree) != edited)
+    return "redo all:\n" + OutlineState(tree) + "instead of\n" + edited;
+  return "";
+}
+
+}  // namespace zel::test

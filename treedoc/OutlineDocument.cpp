@@ -1,0 +1,321 @@
+#include "treedoc/OutlineDocument.h"
+
+#include "treedoc/NodeEditing.h"
+
+namespace zel {
+
+namespace {
+
+// The flags a change sets on the nodes around it (a parent that gains or loses its children,
+// the ancestors a new node opens), so that undo and redo give them back exactly.
+struct TFlags {
+  TTreeNode* Node;
+  bool HasChildren, Expanded;
+};
+using TFlagList = std::vector<TFlags>;
+
+void Record(TFlagList& list, TTreeNode* node) {
+  if (node) list.push_back({node, node->HasChildren(), node->Expanded()});
+}
+
+void Restore(const TFlagList& list) {
+  for (const TFlags& f : list) {
+    f.Node->SetHasChildren(f.HasChildren);
+    f.Node->SetExpanded(f.Expanded);
+  }
+}
+
+// A node's place: its parent and the sibling after it.
+struct TPlace {
+  TTreeNode* Parent = nullptr;
+  TTreeNode* Next = nullptr;
+};
+
+TPlace PlaceOf(const TTreeNode* node) {
+  return {node->Parent(), node->getNextSibling()};
+}
+
+void MoveToPlace(TTreeNode* node, TPlace place) {
+  if (place.Next)
+    node->MoveTo(place.Next, TNodeAttachMode::naInsert);
+  else if (place.Parent)
+    node->MoveTo(place.Parent, TNodeAttachMode::naAddChild);
+  else
+    node->MoveTo(nullptr, TNodeAttachMode::naAddRoot);
+}
+
+}  // namespace
+
+class TEditStep {
+ public:
+  explicit TEditStep(const char* name) : Name(name) {}
+  virtual ~TEditStep() = default;
+  // Each returns the node to select afterwards, or null to keep the outline's choice.
+  TTreeNode* Undo() {
+    TTreeNode* focus = DoUndo();
+    Restore(Before);
+    return focus;
+  }
+  TTreeNode* Redo() {
+    TTreeNode* focus = DoRedo();
+    Restore(After);
+    return focus;
+  }
+  const char* Name;
+  TFlagList Before, After;
+
+ protected:
+  virtual TTreeNode* DoUndo() = 0;
+  virtual TTreeNode* DoRedo() = 0;
+};
+
+namespace {
+
+class TTextStep : public TEditStep {
+ public:
+  TTextStep(const char* name, TTreeNode* node, std::string other)
+      : TEditStep(name), FNode(node), FOther(std::move(other)) {}
+
+ private:
+  TTreeNode* Swap() {
+    std::string now = FNode->Text();
+    FNode->SetText(std::move(FOther));
+    FOther = std::move(now);
+    return FNode;
+  }
+  TTreeNode* DoUndo() override { return Swap(); }
+  TTreeNode* DoRedo() override { return Swap(); }
+  TTreeNode* FNode;
+  std::string FOther;
+};
+
+class TMoveStep : public TEditStep {
+ public:
+  TMoveStep(const char* name, TTreeNode* node, TPlace from, TPlace to)
+      : TEditStep(name), FNode(node), FFrom(from), FTo(to) {}
+
+ private:
+  TTreeNode* DoUndo() override {
+    MoveToPlace(FNode, FFrom);
+    return FNode;
+  }
+  TTreeNode* DoRedo() override {
+    MoveToPlace(FNode, FTo);
+    return FNode;
+  }
+  TTreeNode* FNode;
+  TPlace FFrom, FTo;
+};
+
+// Subtrees that one side of the step has in the outline, side by side in front of `next`
+// under `parent`, and the other side keeps detached.
+class TPresenceStep : public TEditStep {
+ public:
+  TPresenceStep(const char* name, TTreeView& tree, std::vector<TTreeNode*> nodes, bool inserted)
+      : TEditStep(name),
+        FTree(tree),
+        FGeneration(tree.Generation()),
+        FNodes(std::move(nodes)),
+        FInserted(inserted) {
+    FPlace = PlaceOf(FNodes.back());
+    FAttached = true;
+  }
+  ~TPresenceStep() override {
+    if (!FAttached && FTree.Generation() == FGeneration)
+      for (TTreeNode* n : FNodes) FTree.FreeDetached(n);
+  }
+  void Remove() {
+    for (auto it = FNodes.rbegin(); it != FNodes.rend(); ++it) FTree.Detach(*it);
+    FAttached = false;
+  }
+
+ private:
+  TTreeNode* Put() {
+    for (TTreeNode* n : FNodes) FTree.Attach(n, FPlace.Parent, FPlace.Next);
+    FAttached = true;
+    return FNodes.front();
+  }
+  TTreeNode* Take() {
+    Remove();
+    return nullptr;
+  }
+  TTreeNode* DoUndo() override { return FInserted ? Take() : Put(); }
+  TTreeNode* DoRedo() override { return FInserted ? Put() : Take(); }
+
+  TTreeView& FTree;
+  unsigned FGeneration;
+  std::vector<TTreeNode*> FNodes;
+  bool FInserted;
+  bool FAttached;
+  TPlace FPlace;
+};
+
+}  // namespace
+
+TOutlineDocument::TOutlineDocument() = default;
+
+TOutlineDocument::~TOutlineDocument() {
+  // The steps hold detached nodes of the outline: they go first.
+  FRedo.clear();
+  FUndo.clear();
+}
+
+bool TOutlineDocument::Modified() const {
+  return FClean != long(FUndo.size());
+}
+
+void TOutlineDocument::SetModified(bool value) {
+  FClean = value ? -1 : long(FUndo.size());
+}
+
+void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
+  if (FClean > long(FUndo.size())) FClean = -1;  // the clean state was among the redo steps
+  FRedo.clear();
+  FUndo.push_back(std::move(step));
+  if (FUndo.size() > kHistoryLimit) {
+    FUndo.pop_front();
+    FClean = FClean > 0 ? FClean - 1 : -1;
+  }
+}
+
+TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
+  if (FReadOnly || !parent || parent->TreeView() != &FTree) return nullptr;
+  // The new node opens every ancestor.
+  TFlagList before;
+  for (TTreeNode* p = parent; p; p = p->Parent()) Record(before, p);
+  TTreeNode* node = AddNodeAsLastChild(parent, std::move(text));
+  auto step = std::make_unique<TPresenceStep>("Add", FTree, std::vector<TTreeNode*>{node}, true);
+  step->Before = std::move(before);
+  for (TTreeNode* p = parent; p; p = p->Parent()) Record(step->After, p);
+  Push(std::move(step));
+  return node;
+}
+
+bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* name) {
+  if (FReadOnly || !node || node->TreeView() != &FTree || node->Text() == text) return false;
+  std::string old = node->Text();
+  node->SetText(std::move(text));
+  Push(std::make_unique<TTextStep>(name, node, std::move(old)));
+  return true;
+}
+
+bool TOutlineDocument::Delete(TTreeNode* node, const char* name) {
+  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+  auto step = std::make_unique<TPresenceStep>(name, FTree, std::vector<TTreeNode*>{node}, false);
+  TTreeNode* parent = node->Parent();
+  Record(step->Before, parent);
+  step->Remove();
+  Record(step->After, parent);
+  Push(std::move(step));
+  return true;
+}
+
+bool TOutlineDocument::Move(TTreeNode* node, const char* name, bool (*how)(TTreeNode*)) {
+  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+  const TPlace from = PlaceOf(node);
+  TFlagList before;
+  Record(before, from.Parent);
+  // The new parent is known only afterwards; its flags before are those it had.
+  TFlagList around;
+  for (TTreeNode* n : {node->getPrevSibling(), from.Parent ? from.Parent->Parent() : nullptr})
+    Record(around, n);
+  if (!how(node)) return false;
+  auto step = std::make_unique<TMoveStep>(name, node, from, PlaceOf(node));
+  step->Before = std::move(before);
+  TTreeNode* to = node->Parent();
+  if (to != from.Parent)
+    for (const TFlags& f : around)
+      if (f.Node == to) step->Before.push_back(f);
+  Record(step->After, from.Parent);
+  if (to != from.Parent) Record(step->After, to);
+  Push(std::move(step));
+  return true;
+}
+
+bool TOutlineDocument::MoveUp(TTreeNode* node) {
+  return Move(node, "Move Up", MoveNodeUp);
+}
+
+bool TOutlineDocument::MoveDown(TTreeNode* node) {
+  return Move(node, "Move Down", MoveNodeDown);
+}
+
+bool TOutlineDocument::Promote(TTreeNode* node) {
+  return Move(node, "Promote", PromoteNode);
+}
+
+bool TOutlineDocument::Demote(TTreeNode* node) {
+  return Move(node, "Demote", DemoteNode);
+}
+
+bool TOutlineDocument::Drop(TTreeNode* dragged, TTreeNode* target) {
+  if (FReadOnly || !dragged || dragged->TreeView() != &FTree || !CanDropNode(dragged, target))
+    return false;
+  const TPlace from = PlaceOf(dragged);
+  TFlagList before;
+  Record(before, from.Parent);
+  if (target && target != from.Parent) Record(before, target);
+  if (!DropNode(dragged, target)) return false;
+  auto step = std::make_unique<TMoveStep>("Drag", dragged, from, PlaceOf(dragged));
+  step->Before = std::move(before);
+  Record(step->After, from.Parent);
+  if (target && target != from.Parent) Record(step->After, target);
+  Push(std::move(step));
+  return true;
+}
+
+TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources, TTreeNode* parent,
+                                    TTreeNode* before, const char* name) {
+  if (FReadOnly || sources.empty() || (parent && parent->TreeView() != &FTree) ||
+      (before && before->Parent() != parent))
+    return nullptr;
+  std::vector<TTreeNode*> copies;
+  copies.reserve(sources.size());
+  try {
+    for (const TTreeNode* s : sources) copies.push_back(FTree.CopySubtree(*s));
+  } catch (...) {
+    for (TTreeNode* c : copies) FTree.FreeDetached(c);
+    throw;
+  }
+  TFlagList flags;
+  Record(flags, parent);
+  for (TTreeNode* c : copies) FTree.Attach(c, parent, before);
+  TTreeNode* first = copies.front();
+  auto step = std::make_unique<TPresenceStep>(name, FTree, std::move(copies), true);
+  step->Before = std::move(flags);
+  Record(step->After, parent);
+  Push(std::move(step));
+  return first;
+}
+
+TTreeNode* TOutlineDocument::Duplicate(TTreeNode* node) {
+  if (!node || node->TreeView() != &FTree) return nullptr;
+  return Insert({node}, node->Parent(), node->getNextSibling(), "Duplicate");
+}
+
+std::string TOutlineDocument::UndoName() const {
+  return FUndo.empty() ? std::string() : FUndo.back()->Name;
+}
+
+std::string TOutlineDocument::RedoName() const {
+  return FRedo.empty() ? std::string() : FRedo.back()->Name;
+}
+
+TTreeNode* TOutlineDocument::Replay(bool undo) {
+  if (!(undo ? CanUndo() : CanRedo())) return nullptr;
+  TSteps& from = undo ? FUndo : FRedo;
+  std::unique_ptr<TEditStep> step = std::move(from.back());
+  from.pop_back();
+  TTreeNode* focus = undo ? step->Undo() : step->Redo();
+  (undo ? FRedo : FUndo).push_back(std::move(step));
+  if (focus) FTree.SetSelected(focus);
+  return FTree.Selected();
+}
+
+void TOutlineDocument::ClearHistory() {
+  FRedo.clear();
+  FUndo.clear();
+  FClean = 0;
+}
+
+}  // namespace zel

@@ -1,0 +1,85 @@
+#pragma once
+// The document the window edits: the outline, its file name, its modified and read-only state,
+// and every change to the outline as a step of an undo history. A removed subtree stays in the
+// outline's storage, detached, for as long as a step may put it back; nothing is copied to be
+// undone. The history holds the last kHistoryLimit steps.
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "treedoc/TreeView.h"
+
+namespace zel {
+
+class TEditStep;
+
+class TOutlineDocument {
+ public:
+  static constexpr size_t kHistoryLimit = 1000;
+
+  TOutlineDocument();
+  ~TOutlineDocument();
+  TOutlineDocument(const TOutlineDocument&) = delete;
+  TOutlineDocument& operator=(const TOutlineDocument&) = delete;
+
+  TTreeView& Tree() { return FTree; }
+  const TTreeView& Tree() const { return FTree; }
+  const std::string& FileName() const { return FFileName; }
+  void SetFileName(std::string name) { FFileName = std::move(name); }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool value) { FReadOnly = value; }
+  // Whether the outline differs from the state last loaded or saved: undoing back to that
+  // state clears it again.
+  bool Modified() const;
+  // False marks the present state as the clean one (a load or save); true marks the document
+  // changed with no way back to clean by undoing.
+  void SetModified(bool value);
+
+  // The operations. Each returns whether it changed the outline (and so made a step); none
+  // changes a read-only document. `name` is the step's name in "Undo <name>".
+  TTreeNode* Add(TTreeNode* parent, std::string text);
+  bool SetText(TTreeNode* node, std::string text, const char* name = "Modify");
+  bool Delete(TTreeNode* node, const char* name = "Delete");
+  bool MoveUp(TTreeNode* node);
+  bool MoveDown(TTreeNode* node);
+  bool Promote(TTreeNode* node);
+  bool Demote(TTreeNode* node);
+  // Last child of `target`, or last at root level on empty space (null target).
+  bool Drop(TTreeNode* dragged, TTreeNode* target);
+  // Copies of the subtrees of `sources` (of any tree), in their order, in front of `before`
+  // among the children of `parent` (null before: at the end). Returns the first copy.
+  TTreeNode* Insert(const std::vector<const TTreeNode*>& sources, TTreeNode* parent,
+                    TTreeNode* before, const char* name = "Paste");
+  // A copy of the node's subtree right after it.
+  TTreeNode* Duplicate(TTreeNode* node);
+
+  bool CanUndo() const { return !FUndo.empty() && !FReadOnly; }
+  bool CanRedo() const { return !FRedo.empty() && !FReadOnly; }
+  // The name of the step Undo or Redo takes; empty when there is none.
+  std::string UndoName() const;
+  std::string RedoName() const;
+  // Each returns the node the step touched, selected, or null when nothing was done.
+  TTreeNode* Undo() { return Replay(true); }
+  TTreeNode* Redo() { return Replay(false); }
+  // Forgets every step; the present state becomes the clean one. Comes before a new outline.
+  void ClearHistory();
+  size_t UndoCount() const { return FUndo.size(); }
+  size_t RedoCount() const { return FRedo.size(); }
+
+ private:
+  using TSteps = std::deque<std::unique_ptr<TEditStep>>;
+  void Push(std::unique_ptr<TEditStep> step);
+  TTreeNode* Replay(bool undo);
+  bool Move(TTreeNode* node, const char* name, bool (*how)(TTreeNode*));
+
+  TTreeView FTree;
+  std::string FFileName;
+  bool FReadOnly = false;
+  TSteps FUndo, FRedo;
+  // The number of undo steps at the clean state; -1 when no undoing or redoing reaches it.
+  long FClean = 0;
+};
+
+}  // namespace zel

@@ -1,0 +1,151 @@
+// Subtrees taken out of the outline and put back whole, for an undo history that keeps what
+// it removed by moving it, never by copying it; and the listeners of the outline.
+
+#include <algorithm>
+
+#include "treedoc/TreeViewInternal.h"
+
+namespace zel {
+
+namespace {
+
+int SubtreeSize(const TTreeNode* top) {
+  int n = 0;
+  for (const TTreeNode* cur = top; cur;) {
+    ++n;
+    if (cur->GetFirstChild()) {
+      cur = cur->GetFirstChild();
+      continue;
+    }
+    while (cur != top && !cur->getNextSibling()) cur = cur->Parent();
+    cur = cur == top ? nullptr : cur->getNextSibling();
+  }
+  return n;
+}
+
+}  // namespace
+
+void TTreeView::AddObserver(ITreeViewObserver* observer) {
+  if (observer && !HasObserver(observer)) FObservers.push_back(observer);
+}
+
+void TTreeView::RemoveObserver(ITreeViewObserver* observer) {
+  std::erase(FObservers, observer);
+}
+
+bool TTreeView::HasObserver(const ITreeViewObserver* observer) const {
+  return std::find(FObservers.begin(), FObservers.end(), observer) != FObservers.end();
+}
+
+void TTreeView::Detach(TTreeNode* node) {
+  if (!node || node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
+  TTreeNode* parent = node->FParent;
+  // The index costs a cache rebuild; only a listener needs it.
+  const int index = !FObservers.empty() && FUpdateCount == 0 ? node->Index() : 0;
+  TTreeNode* newSelected = SelectionAfterRemoving(node);
+  Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
+  Unlink(node);
+  FCount -= SubtreeSize(node);
+  node->FNextSibling = FDetached;
+  if (FDetached) FDetached->FPrevSibling = node;
+  FDetached = node;
+  InvalidateCache();
+  Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
+  if (parent && parent->FCount == 0) ChildLeft(parent);
+  if (newSelected != FSelected) SetSelected(newSelected);
+}
+
+void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
+  if (!node || node->FOwner != this || node->FParent || (parent && parent->FOwner != this))
+    throw ETreeViewError("Only a detached node of this tree can be attached");
+  if (before && before->FParent != parent) throw ETreeViewError("Invalid place to attach");
+  // Out of the detached list.
+  if (node->FPrevSibling)
+    node->FPrevSibling->FNextSibling = node->FNextSibling;
+  else
+    FDetached = node->FNextSibling;
+  if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
+  node->FNextSibling = node->FPrevSibling = nullptr;
+
+  const int index = FObservers.empty() || FUpdateCount > 0 ? 0
+                    : before                               ? before->Index()
+                    : parent                               ? parent->FCount
+                                                           : FRootCount;
+  Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeInserted(parent, index); });
+  Link(node, parent, before);
+  FCount += SubtreeSize(node);
+  InvalidateCache();
+  Notify([&](ITreeViewObserver& o) { o.NodeInserted(parent, index); });
+  if (parent && !parent->FHasChildren) {
+    parent->FHasChildren = true;
+    Notify([&](ITreeViewObserver& o) { o.NodeStateChanged(parent); });
+  }
+}
+
+void TTreeView::FreeDetached(TTreeNode* node) {
+  if (!node || node->FOwner != this || node->FParent) return;
+  if (node->FPrevSibling)
+    node->FPrevSibling->FNextSibling = node->FNextSibling;
+  else if (FDetached == node)
+    FDetached = node->FNextSibling;
+  else
+    return;  // not detached: linked at root level
+  if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
+  node->FNextSibling = node->FPrevSibling = nullptr;
+  FreeSubtree(node);
+}
+
+void TTreeView::FreeAllDetached() {
+  while (FDetached) {
+    TTreeNode* top = FDetached;
+    FDetached = top->FNextSibling;
+    top->FNextSibling = top->FPrevSibling = nullptr;
+    FreeSubtree(top);
+  }
+}
+
+TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
+  // Built unlinked and then put on the detached list, so that a failure frees what was made.
+  TTreeNode* top = FPool->New(this, source.FText);
+  const auto copyState = [](TTreeNode* to, const TTreeNode* from) {
+    to->FImageIndex = from->FImageIndex;
+    to->FSelectedIndex = from->FSelectedIndex;
+    to->FExpanded = from->FExpanded;
+    to->FHasChildren = from->FHasChildren;
+  };
+  copyState(top, &source);
+  top->FNextSibling = FDetached;
+  if (FDetached) FDetached->FPrevSibling = top;
+  FDetached = top;
+  // Walk the source in document order, mirroring each step in the copy.
+  const TTreeNode* from = &source;
+  TTreeNode* to = top;
+  for (;;) {
+    if (from->FFirstChild) {
+      from = from->FFirstChild;
+      TTreeNode* child = FPool->New(this, from->FText);
+      child->FParent = to;
+      to->FFirstChild = to->FLastChild = child;
+      ++to->FCount;
+      to = child;
+    } else {
+      while (from != &source && !from->FNextSibling) {
+        from = from->FParent;
+        to = to->FParent;
+      }
+      if (from == &source) break;
+      from = from->FNextSibling;
+      TTreeNode* sibling = FPool->New(this, from->FText);
+      sibling->FParent = to->FParent;
+      sibling->FPrevSibling = to;
+      to->FNextSibling = sibling;
+      to->FParent->FLastChild = sibling;
+      ++to->FParent->FCount;
+      to = sibling;
+    }
+    copyState(to, from);
+  }
+  return top;
+}
+
+}  // namespace zel
