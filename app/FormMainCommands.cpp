@@ -1,4 +1,4 @@
-// The command table of the main window, its menus and its tool bar.
+// The command table of the main window, and its menus, tool bar and context menu built from it.
 
 #include <QLayout>
 #include <QMenuBar>
@@ -13,6 +13,7 @@
 namespace zel {
 
 void TFormMain::CreateCommands() {
+  // One row per command: a new command is one row here and its handler.
   struct TRow {
     std::unique_ptr<TCommand>* Command;
     const char *Name, *Category, *Caption, *Hint;
