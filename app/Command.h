@@ -6,11 +6,25 @@
 #include <QAction>
 #include <functional>
 
+#include "treedoc/CommandStates.h"
+
 namespace zel {
 
 // A hint "Short|Long": the short part is the tooltip, the long part the status tip. A hint
 // without a bar is both.
 void SetHint(QAction& action, const QString& hint);
+
+// Where a command appears, and whether a separator comes before it there. Its main menu is the
+// one of its category; every place keeps the order of the command table.
+enum : unsigned {
+  kMenu = 1,
+  kMenuBreak = 2,
+  kTool = 4,
+  kToolBreak = 8,
+  kPopup = 16,
+  kPopupBreak = 32,
+  kCheck = 64,  // flips its own check state before its handler runs
+};
 
 class TCommand {
  public:
@@ -27,6 +41,9 @@ class TCommand {
   }
   bool Checked() const { return FAction->isChecked(); }
 
+  // The state that enables the command at every idle cycle; none keeps it enabled.
+  bool TCommandStates::*EnabledRule = nullptr;
+  unsigned Places = 0;
   std::function<void()> OnUpdate;
   std::function<void()> OnExecute;
 

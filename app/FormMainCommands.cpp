@@ -1,4 +1,4 @@
-// The command table of the main window, its menus and its tool bar.
+// The command table of the main window, and its menus, tool bar and context menu built from it.
 
 #include <QLayout>
 #include <QMenuBar>
@@ -13,107 +13,107 @@
 namespace zel {
 
 void TFormMain::CreateCommands() {
+  // One row per command: a new command is one row here and its handler.
   struct TRow {
     std::unique_ptr<TCommand>* Command;
     const char *Name, *Category, *Caption, *Hint;
     const char* Shortcuts;  // "; " between several keys
     int Image;
+    bool TCommandStates::*Enabled;
+    unsigned Places;
+    std::function<void()> Execute;
   };
+  using S = TCommandStates;
+  const unsigned edit = kMenu | kPopup, editBreak = edit | kMenuBreak | kPopupBreak;
   // Beyond the designed keys, those a desktop user expects: Delete alone, Ctrl+Q, Ctrl+Shift+S
   // and Shift+F3 for the previous match.
   const TRow table[] = {
-      {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", "Ctrl+N", 0},
-      {&FileOpen1, "FileOpen1", "File", "&Open...", "Open|Opens an existing file", "Ctrl+O", 1},
+      {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", "Ctrl+N", 0, &S::New,
+       kMenu | kTool, [this] { FileNew1Execute(); }},
+      {&FileOpen1, "FileOpen1", "File", "&Open...", "Open|Opens an existing file", "Ctrl+O", 1,
+       &S::Open, kMenu | kMenuBreak | kTool,
+       [this] {
+         if (FDialogs->ExecuteOpen(this, FOpenDialog)) FileOpen1Accept();
+       }},
       {&FileRevert1, "FileRevert1", "File", "Revert", "Revert|Revert file content from disk", "",
-       -1},
-      {&FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", "Ctrl+S", 2},
+       -1, &S::Revert, kMenu, [this] { FileRevert1Execute(); }},
+      {&FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", "Ctrl+S", 2, &S::Save,
+       kMenu | kMenuBreak | kTool, [this] { FileSave1Execute(); }},
       {&FileSaveAs1, "FileSaveAs1", "File", "Save &As...",
-       "Save As|Saves the active file with a new name", "Ctrl+Shift+S", 3},
-      {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", "Ctrl+Q", 7},
-      {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", "", 20},
-      {&EditUndo1, "EditUndo1", "Edit", "&Undo", "Undo|Undo the last change", "Ctrl+Z", 22},
+       "Save As|Saves the active file with a new name", "Ctrl+Shift+S", 3, &S::SaveAs, kMenu,
+       [this] {
+         FileSaveAs1BeforeExecute();
+         if (FDialogs->ExecuteSave(this, FSaveDialog)) FileSaveAs1Accept();
+       }},
+      {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", "Ctrl+Q", 7,
+       &S::Exit, kMenu | kMenuBreak, [this] { close(); }},
+      {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", "", 20,
+       &S::Cancel, 0, [this] { FileCancel1Execute(); }},
+      {&EditUndo1, "EditUndo1", "Edit", "&Undo", "Undo|Undo the last change", "Ctrl+Z", 22,
+       &S::Undo, kMenu | kTool, [this] { EditUndo1Execute(true); }},
       {&EditRedo1, "EditRedo1", "Edit", "&Redo", "Redo|Redo the last undone change",
-       "Ctrl+Y; Ctrl+Shift+Z", 23},
+       "Ctrl+Y; Ctrl+Shift+Z", 23, &S::Redo, kMenu | kTool, [this] { EditUndo1Execute(false); }},
       {&EditCut1, "EditCut1", "Edit", "Cu&t", "Cut|Cut selected node and its children",
-       "Ctrl+X; Shift+Del", 24},
+       "Ctrl+X; Shift+Del", 24, &S::Cut, edit | kMenuBreak, [this] { EditCut1Execute(); }},
       {&EditCopy1, "EditCopy1", "Edit", "&Copy", "Copy|Copy selected node and its children",
-       "Ctrl+C", 25},
+       "Ctrl+C", 25, &S::Copy, edit, [this] { EditCopy1Execute(); }},
       {&EditPaste1, "EditPaste1", "Edit", "&Paste", "Paste|Insert nodes from the clipboard",
-       "Ctrl+V; Shift+Ins", 26},
+       "Ctrl+V; Shift+Ins", 26, &S::Paste, edit, [this] { EditPaste1Execute(); }},
       {&EditDuplicate1, "EditDuplicate1", "Edit", "Duplicate",
-       "Duplicate|Duplicate selected node and its children", "Ctrl+D", 27},
-      {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", "Ctrl+Ins", 8},
-      {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node", "F2", 9},
+       "Duplicate|Duplicate selected node and its children", "Ctrl+D", 27, &S::Duplicate, edit,
+       [this] { EditDuplicate1Execute(); }},
+      {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", "Ctrl+Ins", 8, &S::Add,
+       editBreak | kTool | kToolBreak, [this] { EditAdd1Execute(); }},
+      {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node", "F2", 9,
+       &S::Modify, edit | kTool, [this] { EditModify1Execute(); }},
       {&EditDelete1, "EditDelete1", "Edit", "Delete", "Delete|Delete selected node",
-       "Ctrl+Del; Del", 10},
+       "Ctrl+Del; Del", 10, &S::Delete, edit | kTool, [this] { EditDelete1Execute(); }},
       {&EditMoveUp1, "EditMoveUp1", "Edit", "Move &Up", "Up|Move selected node upward", "Ctrl+U",
-       16},
+       16, &S::MoveUp, editBreak | kTool | kToolBreak,
+       [this] { Changed(FDoc.MoveUp(FTree.Selected())); }},
       {&EditMoveDown1, "EditMoveDown1", "Edit", "Move Do&wn", "Down|Move selected node downward",
-       "Ctrl+W", 17},
+       "Ctrl+W", 17, &S::MoveDown, edit | kTool,
+       [this] { Changed(FDoc.MoveDown(FTree.Selected())); }},
       {&EditPromote1, "EditPromote1", "Edit", "P&romote", "Promote|Promote selected node", "Ctrl+R",
-       18},
-      {&EditDemote1, "EditDemote1", "Edit", "D&emote", "Demote|Demote selected node", "Ctrl+E", 19},
+       18, &S::Promote, edit | kTool, [this] { Changed(FDoc.Promote(FTree.Selected())); }},
+      {&EditDemote1, "EditDemote1", "Edit", "D&emote", "Demote|Demote selected node", "Ctrl+E", 19,
+       &S::Demote, edit | kTool, [this] { Changed(FDoc.Demote(FTree.Selected())); }},
       {&EditUseDialog1, "EditUseDialog1", "Edit", "Use Dialog",
-       "Use Dialog|Enable or disable using dialog for editing", "", -1},
+       "Use Dialog|Enable or disable using dialog for editing", "", -1, &S::UseDialog,
+       kMenu | kMenuBreak | kCheck, nullptr},
       {&SearchFind1, "SearchFind1", "Search", "&Find...", "Find|Finds the specified text", "Ctrl+F",
-       13},
+       13, &S::Find, kMenu | kTool | kToolBreak, [this] { SearchFind1Execute(); }},
       {&SearchFindNext1, "SearchFindNext1", "Search", "Find &Next",
-       "Find Next|Repeats the last find", "F3", 14},
+       "Find Next|Repeats the last find", "F3", 14, &S::FindNext, kMenu | kTool,
+       [this] { FindDialog1Find(); }},
       {&SearchFindPrevious1, "SearchFindPrevious1", "Search", "Find &Previous",
-       "Find Previous|Repeats the last find toward the top", "Shift+F3", 21},
-      {&ViewFont1, "ViewFont1", "View", "&Font...", "Font|Change tree font", "", 11},
+       "Find Previous|Repeats the last find toward the top", "Shift+F3", 21, &S::FindNext, kMenu,
+       [this] { FindDialog1Find(false); }},
+      {&ViewFont1, "ViewFont1", "View", "&Font...", "Font|Change tree font", "", 11, &S::Font,
+       kMenu | kTool | kToolBreak, [this] { ViewFont1Execute(); }},
       {&ViewTooltips, "ViewTooltips", "View", "Tooltips",
-       "Tooltips|Enable or disable tree tooltips", "", -1},
+       "Tooltips|Enable or disable tree tooltips", "", -1, &S::Tooltips, kMenu | kCheck,
+       [this] { ViewTooltipsExecute(); }},
       {&HelpWebSite1, "HelpWebSite1", "Help", "Web Site",
-       "Web Site|Browse to this application web site", "", 15},
-      {&HelpAbout1, "HelpAbout1", "Help", "About", "About|About this application", "", 12},
+       "Web Site|Browse to this application web site", "", 15, &S::WebSite, kMenu,
+       [this] { HelpWebSite1Execute(); }},
+      {&HelpAbout1, "HelpAbout1", "Help", "About", "About|About this application", "", 12,
+       &S::About, kMenu | kMenuBreak | kTool | kToolBreak, [this] { HelpAbout1Execute(); }},
   };
   for (const TRow& r : table) {
     *r.Command = std::make_unique<TCommand>(
         this, r.Name, r.Category, r.Caption, r.Hint,
         QKeySequence::listFromString(QString::fromLatin1(r.Shortcuts)), ilMenu.Icon(r.Image));
     TCommand* c = r.Command->get();
+    c->EnabledRule = r.Enabled;
+    c->OnExecute = r.Execute;
+    c->Places = r.Places;
+    c->Action()->setCheckable(r.Places & kCheck);
     ActionList1.push_back(c);
     addAction(c->Action());  // shortcuts work wherever the focus is in the window
     connect(c->Action(), &QAction::triggered, this, [this, c] { Guarded([c] { c->Execute(); }); });
   }
-  EditUseDialog1->Action()->setCheckable(true);
-  ViewTooltips->Action()->setCheckable(true);
-
   FileNew1->OnUpdate = [this] { FileNew1Update(); };
-  FileNew1->OnExecute = [this] { FileNew1Execute(); };
-  FileOpen1->OnExecute = [this] {
-    if (FDialogs->ExecuteOpen(this, FOpenDialog)) FileOpen1Accept();
-  };
-  FileRevert1->OnExecute = [this] { FileRevert1Execute(); };
-  FileSave1->OnExecute = [this] { FileSave1Execute(); };
-  FileSaveAs1->OnExecute = [this] {
-    FileSaveAs1BeforeExecute();
-    if (FDialogs->ExecuteSave(this, FSaveDialog)) FileSaveAs1Accept();
-  };
-  FileExit1->OnExecute = [this] { close(); };
-  FileCancel1->OnExecute = [this] { FileCancel1Execute(); };
-  EditAdd1->OnExecute = [this] { EditAdd1Execute(); };
-  EditModify1->OnExecute = [this] { EditModify1Execute(); };
-  EditDelete1->OnExecute = [this] { EditDelete1Execute(); };
-  EditMoveUp1->OnExecute = [this] { Changed(FDoc.MoveUp(FTree.Selected())); };
-  EditMoveDown1->OnExecute = [this] { Changed(FDoc.MoveDown(FTree.Selected())); };
-  EditPromote1->OnExecute = [this] { Changed(FDoc.Promote(FTree.Selected())); };
-  EditDemote1->OnExecute = [this] { Changed(FDoc.Demote(FTree.Selected())); };
-  EditUndo1->OnExecute = [this] { EditUndo1Execute(true); };
-  EditRedo1->OnExecute = [this] { EditUndo1Execute(false); };
-  EditCut1->OnExecute = [this] { EditCut1Execute(); };
-  EditCopy1->OnExecute = [this] { EditCopy1Execute(); };
-  EditPaste1->OnExecute = [this] { EditPaste1Execute(); };
-  EditDuplicate1->OnExecute = [this] { EditDuplicate1Execute(); };
-  // Use Dialog and Tooltips flip their own check state before their handlers run.
-  SearchFind1->OnExecute = [this] { SearchFind1Execute(); };
-  SearchFindNext1->OnExecute = [this] { FindDialog1Find(); };
-  SearchFindPrevious1->OnExecute = [this] { FindDialog1Find(false); };
-  ViewFont1->OnExecute = [this] { ViewFont1Execute(); };
-  ViewTooltips->OnExecute = [this] { ViewTooltipsExecute(); };
-  HelpWebSite1->OnExecute = [this] { HelpWebSite1Execute(); };
-  HelpAbout1->OnExecute = [this] { HelpAbout1Execute(); };
 
   // The button is the command's: its picture and hint too.
   BitBtn1->setIcon(FileCancel1->Action()->icon());
@@ -129,59 +129,25 @@ void TFormMain::CreateCommands() {
 void TFormMain::CreateMenus() {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
-  QMenu* file = MainMenu1->addMenu("&File");
-  file->addAction(FileNew1->Action());
-  file->addSeparator();
-  file->addAction(FileOpen1->Action());
-  MnReopen = file->addMenu("Reopen");
-  MnReopen->setObjectName("MnReopen");
-  SetHint(*MnReopen->menuAction(), "Reopen recent files");
-  file->addAction(FileRevert1->Action());
-  file->addSeparator();
-  file->addAction(FileSave1->Action());
-  file->addAction(FileSaveAs1->Action());
-  file->addSeparator();
-  file->addAction(FileExit1->Action());
-
-  QMenu* edit = MainMenu1->addMenu("&Edit");
-  edit->addAction(EditUndo1->Action());
-  edit->addAction(EditRedo1->Action());
-  edit->addSeparator();
-  for (TCommand* c : {EditCut1.get(), EditCopy1.get(), EditPaste1.get(), EditDuplicate1.get()})
-    edit->addAction(c->Action());
-  edit->addSeparator();
-  for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
-    edit->addAction(c->Action());
-  edit->addSeparator();
-  for (TCommand* c :
-       {EditMoveUp1.get(), EditMoveDown1.get(), EditPromote1.get(), EditDemote1.get()})
-    edit->addAction(c->Action());
-  edit->addSeparator();
-  edit->addAction(EditUseDialog1->Action());
-
-  QMenu* search = MainMenu1->addMenu("&Search");
-  search->addAction(SearchFind1->Action());
-  search->addAction(SearchFindNext1->Action());
-  search->addAction(SearchFindPrevious1->Action());
-  QMenu* view = MainMenu1->addMenu("&View");
-  view->addAction(ViewFont1->Action());
-  view->addAction(ViewTooltips->Action());
-  QMenu* help = MainMenu1->addMenu("&Help");
-  help->addAction(HelpWebSite1->Action());
-  help->addSeparator();
-  help->addAction(HelpAbout1->Action());
-
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  for (TCommand* c : {EditCut1.get(), EditCopy1.get(), EditPaste1.get(), EditDuplicate1.get()})
-    PopupMenu1->addAction(c->Action());
-  PopupMenu1->addSeparator();
-  for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
-    PopupMenu1->addAction(c->Action());
-  PopupMenu1->addSeparator();
-  for (TCommand* c :
-       {EditMoveUp1.get(), EditMoveDown1.get(), EditPromote1.get(), EditDemote1.get()})
-    PopupMenu1->addAction(c->Action());
+  QMenu* menu = nullptr;
+  for (TCommand* c : ActionList1) {
+    if (c->Places & kPopup) {
+      if (c->Places & kPopupBreak) PopupMenu1->addSeparator();
+      PopupMenu1->addAction(c->Action());
+    }
+    if (!(c->Places & kMenu)) continue;
+    if (!menu || menu->title() != '&' + c->Category())
+      menu = MainMenu1->addMenu('&' + c->Category());
+    if (c->Places & kMenuBreak) menu->addSeparator();
+    menu->addAction(c->Action());
+    if (c == FileOpen1.get()) {
+      MnReopen = menu->addMenu("Reopen");
+      MnReopen->setObjectName("MnReopen");
+      SetHint(*MnReopen->menuAction(), "Reopen recent files");
+    }
+  }
 
   PUReopen = new QMenu(this);
   PUReopen->setObjectName("PUReopen");
@@ -207,31 +173,22 @@ void TFormMain::CreateToolBar() {
   // Flat buttons side by side, as designed: with the style's gaps the last ones would drop into
   // the overflow menu at the design width.
   ToolBar1->layout()->setSpacing(0);
-  ToolBar1->addAction(FileNew1->Action());
-  OpenButton = new QToolButton(ToolBar1);
-  OpenButton->setObjectName("OpenButton");
-  OpenButton->setDefaultAction(FileOpen1->Action());
-  OpenButton->setMenu(PUReopen);
-  OpenButton->setPopupMode(QToolButton::MenuButtonPopup);
-  OpenButton->setAutoRaise(true);
-  ToolBar1->addWidget(OpenButton);
-  ToolBar1->addAction(FileSave1->Action());
-  ToolBar1->addAction(EditUndo1->Action());
-  ToolBar1->addAction(EditRedo1->Action());
-  ToolBar1->addSeparator();
-  for (TCommand* c : {EditAdd1.get(), EditModify1.get(), EditDelete1.get()})
-    ToolBar1->addAction(c->Action());
-  ToolBar1->addSeparator();
-  for (TCommand* c :
-       {EditMoveUp1.get(), EditMoveDown1.get(), EditPromote1.get(), EditDemote1.get()})
-    ToolBar1->addAction(c->Action());
-  ToolBar1->addSeparator();
-  ToolBar1->addAction(SearchFind1->Action());
-  ToolBar1->addAction(SearchFindNext1->Action());
-  ToolBar1->addSeparator();
-  ToolBar1->addAction(ViewFont1->Action());
-  ToolBar1->addSeparator();
-  ToolBar1->addAction(HelpAbout1->Action());
+  for (TCommand* c : ActionList1) {
+    if (!(c->Places & kTool)) continue;
+    if (c->Places & kToolBreak) ToolBar1->addSeparator();
+    if (c != FileOpen1.get()) {
+      ToolBar1->addAction(c->Action());
+      continue;
+    }
+    // Open drops down the recent files.
+    OpenButton = new QToolButton(ToolBar1);
+    OpenButton->setObjectName("OpenButton");
+    OpenButton->setDefaultAction(c->Action());
+    OpenButton->setMenu(PUReopen);
+    OpenButton->setPopupMode(QToolButton::MenuButtonPopup);
+    OpenButton->setAutoRaise(true);
+    ToolBar1->addWidget(OpenButton);
+  }
   // Sixteen buttons at the design width: a 16-pixel picture in a 21-pixel button, as the
   // classic tool bars drew them, instead of the style's wider one.
   for (QAction* a : ToolBar1->actions())

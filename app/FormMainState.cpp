@@ -33,37 +33,8 @@ void TFormMain::FileNew1Update() {
   in.CanRedo = FDoc.CanRedo();
   in.ClipboardHasText = FClipboardHasText;
   const TCommandStates c = ComputeCommandStates(in);
-  const std::pair<TCommand*, bool> states[] = {
-      {FileExit1.get(), c.Exit},
-      {FileNew1.get(), c.New},
-      {FileOpen1.get(), c.Open},
-      {FileRevert1.get(), c.Revert},
-      {FileSave1.get(), c.Save},
-      {FileSaveAs1.get(), c.SaveAs},
-      {EditUndo1.get(), c.Undo},
-      {EditRedo1.get(), c.Redo},
-      {EditCut1.get(), c.Cut},
-      {EditCopy1.get(), c.Copy},
-      {EditPaste1.get(), c.Paste},
-      {EditDuplicate1.get(), c.Duplicate},
-      {EditAdd1.get(), c.Add},
-      {EditModify1.get(), c.Modify},
-      {EditDelete1.get(), c.Delete},
-      {EditUseDialog1.get(), c.UseDialog},
-      {EditMoveUp1.get(), c.MoveUp},
-      {EditMoveDown1.get(), c.MoveDown},
-      {EditPromote1.get(), c.Promote},
-      {EditDemote1.get(), c.Demote},
-      {ViewFont1.get(), c.Font},
-      {ViewTooltips.get(), c.Tooltips},
-      {SearchFind1.get(), c.Find},
-      {SearchFindNext1.get(), c.FindNext},
-      {SearchFindPrevious1.get(), c.FindNext},
-      {HelpWebSite1.get(), c.WebSite},
-      {HelpAbout1.get(), c.About},
-      {FileCancel1.get(), c.Cancel},
-  };
-  for (const auto& [command, enabled] : states) command->SetEnabled(enabled);
+  for (TCommand* command : ActionList1)
+    if (command->EnabledRule) command->SetEnabled(c.*command->EnabledRule);
   // The history's captions name the step they take back or do again.
   const auto stepCaption = [](TCommand& command, const char* verb, const std::string& step) {
     const QString text =

@@ -168,6 +168,42 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
   EXPECT_EQ(f.BitBtn1->statusTip(), "Cancel current process");
 }
 
+// Every menu, the tool bar and the context menu, as the command table places the commands: a
+// wrong place or separator moves a command the user knows where to find.
+TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
+  TFormMain& f = Form();
+  const auto names = [](const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions)
+      out << (a->isSeparator() ? "-" : a->menu() ? a->text() : a->objectName());
+    return out;
+  };
+  QStringList menus;
+  for (QAction* m : f.MainMenu1->actions())
+    menus << m->text() + ": " + names(m->menu()->actions()).join(' ');
+  EXPECT_EQ(menus,
+            (QStringList{"&File: FileNew1 - FileOpen1 Reopen FileRevert1 - FileSave1 FileSaveAs1 - "
+                         "FileExit1",
+                         "&Edit: EditUndo1 EditRedo1 - EditCut1 EditCopy1 EditPaste1 "
+                         "EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - EditMoveUp1 "
+                         "EditMoveDown1 EditPromote1 EditDemote1 - EditUseDialog1",
+                         "&Search: SearchFind1 SearchFindNext1 SearchFindPrevious1",
+                         "&View: ViewFont1 ViewTooltips", "&Help: HelpWebSite1 - HelpAbout1"}));
+  EXPECT_EQ(names(f.PopupMenu1->actions()).join(' '),
+            "EditCut1 EditCopy1 EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - "
+            "EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1");
+  QStringList tools;
+  for (QAction* a : f.ToolBar1->actions()) {
+    const auto* button = qobject_cast<QToolButton*>(f.ToolBar1->widgetForAction(a));
+    tools << (a->isSeparator() ? "-" : button ? button->defaultAction()->objectName() : "?");
+  }
+  EXPECT_EQ(tools.join(' '),
+            "FileNew1 FileOpen1 FileSave1 EditUndo1 EditRedo1 - EditAdd1 EditModify1 EditDelete1 "
+            "- EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1 - SearchFind1 SearchFindNext1 - "
+            "ViewFont1 - HelpAbout1");
+  EXPECT_TRUE(f.EditUseDialog1->Action()->isCheckable() && f.ViewTooltips->Action()->isCheckable());
+}
+
 // At the window's design width every tool button shows, none in the overflow menu; each picture
 // is drawn sharp at 1x and 2x, and looks different when disabled.
 TEST_F(FormTest, ToolButtonsAtTheDesignWidth) {
