@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
@@ -30,17 +29,33 @@ class TIconv {
   TIconv(const TIconv&) = delete;
   TIconv& operator=(const TIconv&) = delete;
   bool Valid() const { return FCd != reinterpret_cast<iconv_t>(-1); }
-  // Converts all of in; false on a sequence that does not convert (*done: bytes taken).
-  bool Run(std::string_view in, std::string& out, size_t* done = nullptr) {
+  // Converts all of in into out (bytes, or UTF-16 units), growing out only when iconv asks:
+  // a whole file decodes into about its own size, not four times it. False on a sequence
+  // that does not convert (*done: bytes taken).
+  template <typename Str>
+  bool Run(std::string_view in, Str& out, size_t* done = nullptr) {
+    constexpr size_t kUnit = sizeof(typename Str::value_type);
     iconv(FCd, nullptr, nullptr, nullptr, nullptr);
     char* inp = const_cast<char*>(in.data());
     size_t inLeft = in.size();
-    out.assign(in.size() * 4 + 16, '\0');
-    char* outp = out.data();
-    size_t outLeft = out.size();
-    bool ok = iconv(FCd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1);
-    if (ok) ok = iconv(FCd, nullptr, nullptr, &outp, &outLeft) != static_cast<size_t>(-1);
-    out.resize(out.size() - outLeft);
+    out.resize((kUnit == 1 ? in.size() * 4 : in.size()) + 16);
+    size_t used = 0;
+    bool ok = true;
+    for (bool flushing = false;;) {
+      char* outp = reinterpret_cast<char*>(out.data()) + used;
+      size_t outLeft = out.size() * kUnit - used;
+      const size_t rc = flushing ? iconv(FCd, nullptr, nullptr, &outp, &outLeft)
+                                 : iconv(FCd, &inp, &inLeft, &outp, &outLeft);
+      used = static_cast<size_t>(outp - reinterpret_cast<char*>(out.data()));
+      if (rc == static_cast<size_t>(-1) && errno == E2BIG) {
+        out.resize(out.size() * 2);
+        continue;
+      }
+      if (rc == static_cast<size_t>(-1)) ok = false;
+      if (!ok || flushing) break;
+      flushing = true;  // back to the initial shift state
+    }
+    out.resize(used / kUnit);
     if (done) *done = in.size() - inLeft;
     return ok;
   }
@@ -157,10 +172,8 @@ std::string ForeignEncodingOf(const std::string& fileName) {
 bool Decode(const std::string& encoding, std::string_view bytes, std::u16string& out,
             size_t* badLine) {
   TIconv decoder("UTF-16LE", encoding);
-  std::string raw;
-  const bool ok = decoder.Valid() && decoder.Run(bytes, raw);
-  out.assign(raw.size() / 2, u'\0');
-  std::memcpy(out.data(), raw.data(), out.size() * 2);
+  out.clear();
+  const bool ok = decoder.Valid() && decoder.Run(bytes, out);
   if (!ok && badLine != nullptr) *badLine = LineAt(out);
   return ok;
 }
