@@ -13,7 +13,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils libxml2-dev time \
             clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick \
-            qt6-svg-dev openbox
+            qt6-svg-dev openbox libpugixml-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

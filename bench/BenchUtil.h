@@ -1,6 +1,6 @@
 #pragma once
-// What the benchmarks share: the clock in milliseconds, the process's memory, and the books
-// of the outline benchmarks.
+// What the benchmarks and the zelxml tool share: the clock, the process's CPU time and memory,
+// and the books of the outline benchmarks.
 
 #include <sys/resource.h>
 
@@ -14,15 +14,33 @@ namespace zel::bench {
 
 using Clock = std::chrono::steady_clock;
 
+inline double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
 inline double Ms(Clock::time_point since) {
   return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
-// The largest resident size the process has had, in MB.
-inline long PeakMB() {
+// The CPU time the process has used so far, in seconds: in user mode, and in the kernel.
+struct TCpuTime {
+  double User = 0, System = 0;
+};
+inline TCpuTime CpuTime() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
+  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+
+// The largest resident size the process has had, in KB and in MB.
+inline long PeakKB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+inline long PeakMB() {
+  return PeakKB() / 1024;
 }
 
 // The resident size now, in MB.

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -16,16 +15,18 @@
 #include "app/FindDialog.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
+#include "bench/BenchUtil.h"
 
 using namespace zel;
 
 namespace {
 
+// The step and the event processing after it, as the user waits for them.
 double Seconds(const std::function<void()>& step) {
-  const auto t = std::chrono::steady_clock::now();
+  const auto t = bench::Clock::now();
   step();
   QCoreApplication::processEvents();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+  return bench::Seconds(t);
 }
 
 void Report(const char* what, double seconds) {

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -19,14 +18,13 @@
 
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
+#include "bench/BenchUtil.h"
 
 using namespace zel;
 
 namespace {
 
-double Ms(const QElapsedTimer& t) {
-  return t.nsecsElapsed() / 1e6;
-}
+using bench::Ms;
 
 struct TRun {
   double StartMs, CloseMs;
@@ -36,12 +34,11 @@ struct TRun {
 TRun ShowAndClose(const std::string& document) {
   TRun run{};
   TFormMain form;
-  QElapsedTimer t;
-  t.start();
+  auto t = bench::Clock::now();
   form.show();
   run.StartMs = Ms(t);
   if (!document.empty()) form.ZelReopen1ReopenMenuClick(document);
-  t.restart();
+  t = bench::Clock::now();
   form.close();
   run.CloseMs = Ms(t);
   return run;

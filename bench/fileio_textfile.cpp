@@ -1,12 +1,12 @@
 // Reads a 100 MB UTF-16 file line by line with TVyTextFile and compares it with a plain
 // buffered read of the same file; then converts the lines to 8-bit text.
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/BenchUtil.h"
 #include "fileio/VyTextFile.h"
 #include "platform/CodePage.h"
 
@@ -14,11 +14,8 @@ using namespace zel;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::Seconds;
 
 // Lines of 10 to 150 characters, one in ten with characters outside ASCII.
 void WriteFile(const std::string& name, size_t bytes) {

@@ -3,12 +3,12 @@
 // save writes in place; what counts is the memory the save needs beyond the tree.
 //   bench_treedoc_deepsave [DEPTH]
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "bench/BenchUtil.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -30,28 +30,24 @@ void ResetPeak() {
   std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-double Since(std::chrono::steady_clock::time_point t) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const long depth = argc > 1 ? std::atol(argv[1]) : 1000000;
   TTreeView tree;
-  auto start = std::chrono::steady_clock::now();
+  auto start = bench::Clock::now();
   {
     TTreeNode* n = tree.AddChild(nullptr, "deep.xml");
     for (long i = 0; i < depth; ++i) n = tree.AddChild(n, "<e a=\"1\">");
   }
-  const double build = Since(start);
+  const double build = bench::Seconds(start);
   const long treeMB = StatusMB("VmRSS:");
   ResetPeak();
   TZelXMLTree component;
   component.SetTreeView(&tree);
-  start = std::chrono::steady_clock::now();
+  start = bench::Clock::now();
   component.SaveToFile("/dev/null");
-  const double save = Since(start);
+  const double save = bench::Seconds(start);
   const long peakMB = StatusMB("VmHWM:");
   std::printf(
       "depth %ld\nbuild %.3f s\nsave %.3f s\nresident with the tree %ld MB\n"

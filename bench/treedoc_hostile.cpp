@@ -8,13 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
 #include "GeneratedCatalog.h"
+#include "bench/BenchUtil.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
@@ -48,7 +48,7 @@ void Measure(const char* what, const std::string& file) {
     TTreeView tree;
     TZelXMLTree component;
     component.SetTreeView(&tree);
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = bench::Clock::now();
     std::string outcome;
     try {
       component.LoadFromFile(file);
@@ -56,8 +56,7 @@ void Measure(const char* what, const std::string& file) {
     } catch (const Exception& e) {
       outcome = "fails: " + e.Message();
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = bench::Seconds(start);
     std::printf("%-34s load %6.2f s  %s", what, seconds, outcome.c_str());
     std::fflush(stdout);
     std::_Exit(0);

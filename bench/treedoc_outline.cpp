@@ -2,27 +2,17 @@
 // then asks position queries, loads it again from outline text, and clears it. Prints times
 // and peak memory.
 
-#include <sys/resource.h>
-
-#include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "bench/BenchUtil.h"
 #include "treedoc/TreeView.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point since) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-long PeakRssKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
+using zel::bench::Clock;
+using zel::bench::Ms;
+using zel::bench::PeakKB;
 
 constexpr int kBooks = 600000;  // five nodes each
 
@@ -49,7 +39,7 @@ void Generate(Sink&& sink) {
 
 int main() {
   using namespace zel;
-  const long rssStart = PeakRssKb();
+  const long rssStart = PeakKB();
 
   // The generator's own cost (formatting the texts), to tell it apart from the build.
   auto start = Clock::now();
@@ -72,7 +62,7 @@ int main() {
     tree.EndUpdate();
   }
   const double buildMs = Ms(start);
-  const long rssBuilt = PeakRssKb();
+  const long rssBuilt = PeakKB();
   const int count = tree.Count();
 
   // Queries: the first after the build is served by the cache the appends kept fresh.
@@ -119,7 +109,7 @@ int main() {
   start = Clock::now();
   tree.Clear();
   const double clear2Ms = Ms(start);
-  const long rssEnd = PeakRssKb();
+  const long rssEnd = PeakKB();
 
   const double builtBytes = (rssBuilt - rssStart) * 1024.0;
   std::printf("treedoc_outline: %d nodes, %.1f MB of text (%lld bytes on the heap)\n", count,

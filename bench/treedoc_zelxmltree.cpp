@@ -2,10 +2,8 @@
 // tree document component, as the editor does them. Prints times and peak memory.
 //   bench_treedoc_zelxmltree [MEGABYTES]
 
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,11 +18,8 @@ using namespace zel;
 
 namespace {
 
-double Since(std::chrono::steady_clock::time_point t) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-}
-
 using bench::PeakMB;
+using bench::Seconds;
 
 }  // namespace
 
@@ -47,13 +42,13 @@ int main(int argc, char** argv) {
   unsigned long events = 0;
   component.OnProgress = [&](TZelXMLTree&, TZelXMLTreeStates, uint16_t) { ++events; };
 
-  auto t = std::chrono::steady_clock::now();
+  auto t = bench::Clock::now();
   component.LoadFromFile(in);
-  const double load = Since(t);
+  const double load = Seconds(t);
   const long loadPeak = PeakMB();
-  t = std::chrono::steady_clock::now();
+  t = bench::Clock::now();
   component.SaveToFile(out);
-  const double save = Since(t);
+  const double save = Seconds(t);
   std::printf("document %zu MB, %d nodes, %lu progress events\n", megabytes, tree.Count(), events);
   std::printf("load %.2f s, peak %ld MB (generator's own peak before: %ld MB)\n", load, loadPeak,
               before);

@@ -1,10 +1,8 @@
 // Loads, writes and frees a generated catalog of about 100 MB and 3 million elements,
 // reporting the time of each step and the memory used.
 
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -17,20 +15,9 @@ using namespace zel;
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 using bench::PeakMB;
-
-long CurrentRssMb() {
-  long pages = 0, resident = 0;
-  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
+using bench::ResidentMB;
+using bench::Seconds;
 
 // Writes the catalog with LF line ends (the loader turns them into CR LF); returns the
 // number of elements.
@@ -72,30 +59,30 @@ int main(int argc, char** argv) {
   std::ifstream probe(path, std::ios::binary | std::ios::ate);
   const double fileMb = static_cast<double>(probe.tellg()) / (1 << 20);
   std::printf("document: %.1f MB, %zu elements\n", fileMb, elements);
-  const long baseRss = CurrentRssMb();
+  const double baseRss = ResidentMB();
 
   auto doc = std::make_unique<TMorXMLTree>();
-  auto t = std::chrono::steady_clock::now();
+  auto t = bench::Clock::now();
   doc->LoadFromFile(path);
-  std::printf("LoadFromFile    %6.2f s   DOM resident %ld MB, peak so far %ld MB\n", Seconds(t),
-              CurrentRssMb() - baseRss, PeakMB());
+  std::printf("LoadFromFile    %6.2f s   DOM resident %.0f MB, peak so far %ld MB\n", Seconds(t),
+              ResidentMB() - baseRss, PeakMB());
   std::remove(path);
 
-  t = std::chrono::steady_clock::now();
+  t = bench::Clock::now();
   size_t lines = CountXMLLines(*doc);
   std::printf("CountXMLLines   %6.2f s   %zu lines\n", Seconds(t), lines);
 
-  t = std::chrono::steady_clock::now();
+  t = bench::Clock::now();
   size_t chars = 0;
   ForEachXMLLine(*doc, [&](std::string_view l) { chars += l.size(); });
   std::printf("ForEachXMLLine  %6.2f s   %zu characters\n", Seconds(t), chars);
 
-  t = std::chrono::steady_clock::now();
+  t = bench::Clock::now();
   size_t textSize = doc->GetXMLText().size();
   std::printf("GetXMLText      %6.2f s   %.1f MB\n", Seconds(t),
               static_cast<double>(textSize) / (1 << 20));
 
-  t = std::chrono::steady_clock::now();
+  t = bench::Clock::now();
   doc.reset();
   std::printf("destroy         %6.2f s\n", Seconds(t));
   std::printf("peak RSS        %ld MB\n", PeakMB());

@@ -1,10 +1,8 @@
 // zelxml: the editor's load and save from the command line, for scripts, checks and timing.
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "base/Exception.h"
+#include "bench/BenchUtil.h"
 #include "platform/CodePage.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
@@ -56,21 +55,12 @@ void PrintOutline(const TTreeView& tree) {
   CheckWritten(stdout, "the outline");
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-long PeakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
-
 int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
-  auto start = std::chrono::steady_clock::now();
+  using bench::Seconds;
+  auto start = bench::Clock::now();
   component.LoadFromFile(file);
   const double load = Seconds(start);
-  const long loadPeak = PeakMegabytes();
+  const long loadPeak = bench::PeakMB();
   char temp[] = "/tmp/zelxml-bench-XXXXXX";
   const int fd = mkstemp(temp);
   if (fd < 0) {
@@ -78,7 +68,7 @@ int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
     return 1;
   }
   close(fd);
-  start = std::chrono::steady_clock::now();
+  start = bench::Clock::now();
   try {
     component.SaveToFile(temp);
   } catch (...) {
@@ -88,7 +78,7 @@ int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
   const double save = Seconds(start);
   unlink(temp);
   std::printf("nodes %d\nload %.3f s\nsave %.3f s\npeak after load %ld MB\npeak %ld MB\n",
-              tree.Count(), load, save, loadPeak, PeakMegabytes());
+              tree.Count(), load, save, loadPeak, bench::PeakMB());
   return 0;
 }
 
