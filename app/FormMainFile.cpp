@@ -147,7 +147,9 @@ void TFormMain::LoadFile(const std::string& name) {
       SetModified(false);
       FileNew1->Execute();
     } else {
-      AssignImages();
+      // No AssignImages pass: every node of a loaded outline is new, and a new node shows the
+      // image of its place (TreeImageOf), which is what the pass would give it.
+      SetPanel(2, "Assigning images...");
       if (TTreeNode* root = FTree.GetFirstNode()) {
         FTree.SetSelected(root);
         root->Expand(false);
@@ -192,16 +194,8 @@ void TFormMain::AssignImages() {
   SetPanel(2, "Assigning images...");
   WalkInDocumentOrder(FTree, [](const TTreeNode& node, int) {
     auto& n = const_cast<TTreeNode&>(node);
-    if (n.Parent() == nullptr) {
-      n.SetImageIndex(0);
-      n.SetSelectedIndex(0);
-    } else if (n.Count() > 0) {
-      n.SetImageIndex(1);
-      n.SetSelectedIndex(2);
-    } else {
-      n.SetImageIndex(3);
-      n.SetSelectedIndex(4);
-    }
+    n.SetImageIndex(PlaceImage(n, false));
+    n.SetSelectedIndex(PlaceImage(n, true));
     return true;
   });
 }

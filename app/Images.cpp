@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "treedoc/TreeView.h"
+
 // Outside any namespace, as the resource system wants it. The resources live in a static
 // library, whose unreferenced objects the linker would drop.
 static void InitIconResources() {
@@ -78,6 +80,23 @@ TImageList MakeTreeImages() {
   list.Add(Bundled("element"));
   list.Add(Bundled("element-selected"));
   return list;
+}
+
+int PlaceImage(const TTreeNode& node, bool selected) {
+  if (node.Parent() == nullptr) return 0;
+  if (node.Count() > 0) return selected ? 2 : 1;
+  return selected ? 4 : 3;
+}
+
+int TreeImageOf(const TTreeNode& node, bool selected) {
+  const int held = selected ? node.SelectedIndex() : node.ImageIndex();
+  return held >= 0 ? held : PlaceImage(node, selected);
+}
+
+void HoldTreeImage(TTreeNode& node) {
+  if (node.ImageIndex() >= 0) return;
+  node.SetImageIndex(PlaceImage(node, false));
+  node.SetSelectedIndex(PlaceImage(node, true));
 }
 
 QIcon AppIcon() {

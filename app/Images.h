@@ -8,6 +8,8 @@
 
 namespace zel {
 
+class TTreeNode;
+
 class TImageList {
  public:
   QIcon Icon(int index) const {
@@ -26,6 +28,16 @@ class TImageList {
 TImageList MakeMenuImages();
 // 0 document page, 1 closed folder, 2 open folder, 3 element mark, 4 the mark highlighted.
 TImageList MakeTreeImages();
+// The tree image the place of `node` gives it: 0 at root level, 1 (selected: 2) with
+// children, 3 (selected: 4) without.
+int PlaceImage(const TTreeNode& node, bool selected);
+// The tree image `node` shows: the one it holds (given by AssignImages), else the one of its
+// place. A loaded outline's nodes are all new and hold none, so a load needs no pass over
+// millions of nodes to give each the image of its place.
+int TreeImageOf(const TTreeNode& node, bool selected);
+// A node that holds no image takes the one of its place now: before an edit changes the
+// place, so that the node keeps showing that image until the next AssignImages.
+void HoldTreeImage(TTreeNode& node);
 
 // The name of the program's desktop entry, which is also the name of its icon.
 extern const char* const kDesktopEntry;

@@ -56,7 +56,7 @@ QVariant TTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
       return FTree.ToolTips() ? QVariant(FromCodePage(n->Text())) : QVariant();
     case Qt::DecorationRole:
-      return FImages.Icon(n->Selected() ? n->SelectedIndex() : n->ImageIndex());
+      return FImages.Icon(TreeImageOf(*n, n->Selected()));
     default:
       return {};
   }
@@ -68,7 +68,19 @@ Qt::ItemFlags TTreeModel::flags(const QModelIndex& index) const {
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
+namespace {
+
+// Only AssignImages gives new images: the nodes whose place an edit changes keep the ones
+// they show until then.
+void HoldTreeImages(std::initializer_list<TTreeNode*> nodes) {
+  for (TTreeNode* n : nodes)
+    if (n != nullptr) HoldTreeImage(*n);
+}
+
+}  // namespace
+
 void TTreeModel::NodeAboutToBeInserted(TTreeNode* parent, int index) {
+  HoldTreeImages({parent});
   beginInsertRows(IndexOf(parent), index, index);
 }
 void TTreeModel::NodeInserted(TTreeNode*, int) {
@@ -76,6 +88,7 @@ void TTreeModel::NodeInserted(TTreeNode*, int) {
 }
 
 void TTreeModel::NodeAboutToBeRemoved(TTreeNode* node) {
+  HoldTreeImages({node->Parent()});
   const int row = node->Index();
   beginRemoveRows(IndexOf(node->Parent()), row, row);
 }
@@ -84,6 +97,7 @@ void TTreeModel::NodeRemoved(TTreeNode*, int) {
 }
 
 void TTreeModel::NodeAboutToBeMoved(TTreeNode* node, TTreeNode* newParent, int newIndex) {
+  HoldTreeImages({node, node->Parent(), newParent});
   const int row = node->Index();
   FMoving = beginMoveRows(IndexOf(node->Parent()), row, row, IndexOf(newParent), newIndex);
 }

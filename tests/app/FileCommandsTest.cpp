@@ -81,13 +81,13 @@ TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) 
   EXPECT_EQ(root->Text(), "a.xml");
   EXPECT_TRUE(root->Selected());
   EXPECT_TRUE(root->Expanded());
-  EXPECT_EQ(root->ImageIndex(), 0);
+  EXPECT_EQ(TreeImageOf(*root, false), 0);
   const TTreeNode* catalog = root->Item(1);
   EXPECT_EQ(catalog->Text(), "<catalog>");
-  EXPECT_EQ(catalog->ImageIndex(), 1);
-  EXPECT_EQ(catalog->SelectedIndex(), 2);
-  EXPECT_EQ(catalog->Item(0)->Item(0)->ImageIndex(), 3);
-  EXPECT_EQ(catalog->Item(0)->Item(0)->SelectedIndex(), 4);
+  EXPECT_EQ(TreeImageOf(*catalog, false), 1);
+  EXPECT_EQ(TreeImageOf(*catalog, true), 2);
+  EXPECT_EQ(TreeImageOf(*catalog->Item(0)->Item(0), false), 3);
+  EXPECT_EQ(TreeImageOf(*catalog->Item(0)->Item(0), true), 4);
   EXPECT_TRUE(f.FileRevert1->Enabled());
   EXPECT_FALSE(f.PnlProgress->isVisible());
   // The view shows the root expanded and selected.
