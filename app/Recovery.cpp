@@ -96,6 +96,7 @@ void TRecovery::Fire() {
 }
 
 void TRecovery::StartWrite() {
+  FSeen = FDoc.Changes();  // the outline the copy takes is the one of now
   TRecoveryHeader header;
   header.FileName = FDoc.FileName();
   header.Untitled = header.FileName == kUntitled;
