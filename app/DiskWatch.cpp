@@ -18,7 +18,8 @@ QString Path(const std::string& name) {
 TFileStamp TFileStamp::Of(const std::string& name) {
   struct stat st {};
   TFileStamp s;
-  if (::stat(name.c_str(), &st) != 0) return s;
+  // Anything but a file in its place (a folder, a FIFO) means the file is gone.
+  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return s;
   s.Exists = true;
   s.Device = st.st_dev;
   s.Inode = st.st_ino;
