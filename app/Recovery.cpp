@@ -33,6 +33,13 @@ TRecovery::~TRecovery() {
 
 void TRecovery::Enable(const std::string& folder, int delayMs) {
   FLock = std::make_unique<TProcessLock>(folder);
+  // The locks of editors that ended with nothing to recover.
+  for (const std::string& lock : FilesOf(".lock")) {
+    const std::string stem = lock.substr(0, lock.size() - 5);
+    if (::access((stem + kExtension).c_str(), F_OK) == 0) continue;
+    TOwnerLock owner(stem);
+    owner.Remove();
+  }
   FDelayMs = delayMs;
   FSeen = FTaken = FDoc.Changes();
 }
@@ -42,16 +49,20 @@ std::string TRecovery::FileName() const {
 }
 
 std::vector<std::string> TRecovery::OtherFiles() const {
+  return FilesOf(kExtension);
+}
+
+std::vector<std::string> TRecovery::FilesOf(std::string_view ext) const {
   std::vector<std::string> out;
   if (!FLock) return out;
-  const std::string folder = FLock->Stem().substr(0, FLock->Stem().rfind('/') + 1);
-  const std::string own = FileName();
-  const std::string_view ext = kExtension;
+  const std::string& stem = FLock->Stem();
+  const std::string folder = stem.substr(0, stem.rfind('/') + 1);
   if (DIR* dir = ::opendir(folder.c_str())) {
     while (const dirent* entry = ::readdir(dir)) {
       const std::string name = folder + entry->d_name;
       if (name.size() > ext.size() &&
-          name.compare(name.size() - ext.size(), ext.size(), ext) == 0 && name != own)
+          name.compare(name.size() - ext.size(), ext.size(), ext) == 0 &&
+          name.compare(0, stem.size() + 1, stem + ".") != 0)
         out.push_back(name);
     }
     ::closedir(dir);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ProcessLock.h"
@@ -46,6 +47,8 @@ class TRecovery {
   bool Writing() const { return FChild > 0; }
 
  private:
+  // The folder's files with that extension, but for this process's own.
+  std::vector<std::string> FilesOf(std::string_view ext) const;
   void Schedule();
   void Fire();
   void StartWrite();

@@ -43,22 +43,25 @@ std::string StateFolder() {
 }
 
 TProcessLock::TProcessLock(const std::string& folder) {
+  // Locked under another name first: a lock file that others can see is always held.
+  std::string temp;
   for (int attempt = 0;; ++attempt) {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     FStem = folder + std::to_string(::getpid()) + "-" + std::to_string(now.tv_sec) + "-" +
             std::to_string(now.tv_nsec);
-    const std::string file = FStem + ".lock";
-    FFd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    temp = FStem + ".new";
+    FFd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (FFd >= 0) break;
     if (errno != EEXIST || attempt == 10)
-      throw EFCreateError(FileErrorMessage("create", file, errno));
+      throw EFCreateError(FileErrorMessage("create", temp, errno));
   }
-  if (::flock(FFd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(FFd, LOCK_EX | LOCK_NB) != 0 ||
+      ::rename(temp.c_str(), (FStem + ".lock").c_str()) != 0) {
     const int err = errno;
     ::close(FFd);
-    ::unlink((FStem + ".lock").c_str());
-    throw EFCreateError(FileErrorMessage("lock", FStem + ".lock", err));
+    ::unlink(temp.c_str());
+    throw EFCreateError(FileErrorMessage("create", FStem + ".lock", err));
   }
 }
 

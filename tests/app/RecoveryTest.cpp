@@ -155,6 +155,7 @@ TEST_F(RecoveryTest, KilledEditorsAreOfferedTheirLastCompletedWrite) {
   auto last = StartWindow(std::deque<int>(FilesEndingIn(FState, ".recovery").size(), IDNO));
   EXPECT_TRUE(FilesEndingIn(FState, ".recovery").empty());
   Close(last);
+  EXPECT_TRUE(FilesEndingIn(FState, ".lock").empty());
 }
 
 }  // namespace
