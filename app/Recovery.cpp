@@ -114,7 +114,6 @@ void TRecovery::StartWrite() {
   header.Pid = ::getpid();
   header.Change = FSeen;
   const std::string file = FileName();
-  const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) {
     FTimer.start(FDelayMs);  // no process to spare now: later
@@ -125,7 +124,7 @@ void TRecovery::StartWrite() {
     // runs only core code (another thread may have held any lock at the fork) and dies with
     // the editor, so a write never outlives its process's lock.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != parent) ::_exit(2);
+    if (::getppid() != header.Pid) ::_exit(2);
     int status = 1;
     try {
       WriteRecoveryFile(file, header, FDoc.Tree());
@@ -158,12 +157,12 @@ void TRecovery::Reap(bool stop) {
 }
 
 void TRecovery::Discard() {
-  if (!FHasFile) return;
-  FHasFile = false;
-  Reap(true);
   FTimer.stop();
   FOldest.invalidate();
   FSeen = FTaken = FDoc.Changes();
+  if (!FHasFile) return;
+  FHasFile = false;
+  Reap(true);
   ::unlink(FileName().c_str());
 }
 
