@@ -88,7 +88,10 @@ void TFormMain::FileRevert1Execute() {
                                  "Warning", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2)
           : FDialogs->MessageBox(this, "Revert file content from disk?", "Confirm",
                                  MB_YESNO | MB_ICONQUESTION);
-  if (answer != IDYES) return;
+  if (answer == IDYES) ReloadDocument();
+}
+
+void TFormMain::ReloadDocument() {
   const std::string name = FDoc.FileName();
   SetModified(false);
   FileNew1->Execute();
@@ -130,6 +133,8 @@ void TFormMain::LoadFile(const std::string& name) {
   ShowProgressPanel(true);
   FProcessFileName = name;
   StartPumpClock();
+  // Taken before reading: a change made while the load reads is noticed afterwards.
+  const TFileStamp onDisk = TFileStamp::Of(name);
   {
     TScopeExit closing([this] {
       ShowProgressPanel(false);
@@ -156,11 +161,13 @@ void TFormMain::LoadFile(const std::string& name) {
       }
       FDoc.SetFileName(name);
       SetModified(false);
+      FDiskWatch.Record(name, onDisk);
     }
   }
 }
 
 void TFormMain::SaveFile(const std::string& name) {
+  if (name == FDoc.FileName() && !OverwriteConfirmed(name)) return;
   TreeView1->setCursor(Qt::WaitCursor);
   ProgressBar1->setMaximum(100);
   ProgressBar1->setValue(0);
@@ -181,6 +188,7 @@ void TFormMain::SaveFile(const std::string& name) {
   if (ZelXMLTree1.Cancelled()) return;
   FDoc.SetFileName(name);
   SetModified(false);
+  FDiskWatch.Record(name, TFileStamp::Of(name));
   FOpenDialog.InitialDir = FSaveDialog.InitialDir = FolderOf(name);
 }
 

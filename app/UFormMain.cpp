@@ -56,6 +56,8 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
           [this] { Guarded([this] { FindDialog1Find(); }); });
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
 
+  FRecovery = std::make_unique<TRecovery>(FDoc, [this] { return !ZelXMLTree1.IsBusy(); });
+
   ZelXMLTree1.SetTreeView(&FTree);
   ZelXMLTree1.OnStateChange = [this](TZelXMLTree& s, TZelXMLTreeStates st) {
     ZelXMLTree1StateChange(s, st);
@@ -68,7 +70,12 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   // The command states follow every change without a timer: whenever the event loop is about
   // to wait, which is what "idle" means here.
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-          [this] { Guarded([this] { FileNew1Update(); }); });
+          [this] {
+            Guarded([this] {
+              FileNew1Update();
+              IdleChecks();
+            });
+          });
 
   FormCreate();
   CreateFormStorage();
@@ -269,13 +276,21 @@ void TFormMain::showEvent(QShowEvent* event) {
   if (FShown) return;
   FShown = true;
   Guarded([this] { FormShow(); });
-  if (!FStartFile.empty()) QTimer::singleShot(0, this, [this] { OpenStartFile(); });
+  if (!FStartFile.empty() || FRecovery->Enabled())
+    QTimer::singleShot(0, this, [this] { OpenStartFile(); });
 }
 
 void TFormMain::OpenStartFile() {
+  bool recovered = false;
+  Guarded([&] { recovered = OfferRecovery(); });
   const std::string name = std::move(FStartFile);
   FStartFile.clear();
-  Guarded([&] { ZelReopen1ReopenMenuClick(name); });
+  if (name.empty()) return;
+  // The recovered document stays; the file waits on the recent list.
+  if (recovered)
+    ZelReopen1.AddFile(name);
+  else
+    Guarded([&] { ZelReopen1ReopenMenuClick(name); });
 }
 
 void TFormMain::FormCloseQuery(bool& canClose) {

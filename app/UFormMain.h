@@ -6,7 +6,8 @@
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
 // FormMainClipboard.cpp (Undo, Redo and the clipboard commands),
-// FormMainTools.cpp (search, view and help commands).
+// FormMainTools.cpp (search, view and help commands), FormMainRecovery.cpp (the recovery file
+// and changes made on disk by other programs).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -15,9 +16,11 @@
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
+#include "app/DiskWatch.h"
 #include "app/Images.h"
 #include "app/OutlineView.h"
 #include "app/QtFormStorage.h"
+#include "app/Recovery.h"
 #include "app/ReopenMenu.h"
 #include "settings/ZelReopen.h"
 #include "treedoc/CommandStates.h"
@@ -57,6 +60,7 @@ class TFormMain : public QMainWindow {
   bool ReadOnly() const { return FDoc.ReadOnly(); }
   bool Busy() const { return FBusy; }
   bool IsUnicode() const { return FIsUnicode; }
+  const TOutlineDocument& Document() const { return FDoc; }
   TTreeView& Tree() { return FTree; }
   TTreeModel& Model() { return *FModel; }
   QString PanelText(int panel) const;
@@ -83,6 +87,13 @@ class TFormMain : public QMainWindow {
   void LoadFile(const std::string& name);
   void SaveFile(const std::string& name);
   void AssignImages();
+
+  // Keeps a recovery file in `folder` (the state folder) while the document has unsaved
+  // changes, `delayMs` after the last change; call before the first show, which offers the
+  // recovery files of editors that ended without saving.
+  void EnableRecovery(const std::string& folder, int delayMs = 3000);
+  // Offers them one after the other; true when one was opened.
+  bool OfferRecovery();
 
   // Feedback of the tree document component.
   void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
@@ -183,6 +194,17 @@ class TFormMain : public QMainWindow {
   void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   // The progress panel shown or hidden, with the Esc key that goes with it.
   void ShowProgressPanel(bool visible);
+  // Loads the document's file again, asking nothing.
+  void ReloadDocument();
+  // The outline of a recovery file as the modified document under its own file name.
+  void Recover(const std::string& file);
+  // Recovery and disk watch at every idle cycle; the disk question comes once the window is
+  // free to ask.
+  void IdleChecks();
+  bool CanAskAboutDisk() const;
+  void CheckDisk();
+  // Asks before a save over a file that another program changed since the last load or save.
+  bool OverwriteConfirmed(const std::string& name);
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;
@@ -193,6 +215,8 @@ class TFormMain : public QMainWindow {
   QShortcut* FEscape = nullptr;
   std::unique_ptr<TQtReopenMenu> FReopenMenu, FDropDownMenu;
   TFileDialog FOpenDialog, FSaveDialog;
+  std::unique_ptr<TRecovery> FRecovery;
+  TDiskWatch FDiskWatch;
 
   std::string FProcessFileName;
   bool FBusy = false;

@@ -166,9 +166,11 @@ bool TOutlineDocument::Modified() const {
 
 void TOutlineDocument::SetModified(bool value) {
   FClean = value ? -1 : long(FUndo.size());
+  if (value) ++FChanges;
 }
 
 void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
+  ++FChanges;
   if (FClean > long(FUndo.size())) FClean = -1;  // the clean state was among the redo steps
   FRedo.clear();
   FUndo.push_back(std::move(step));
@@ -307,6 +309,7 @@ TTreeNode* TOutlineDocument::Replay(bool undo) {
   std::unique_ptr<TEditStep> step = std::move(from.back());
   from.pop_back();
   TTreeNode* focus = undo ? step->Undo() : step->Redo();
+  ++FChanges;
   (undo ? FRedo : FUndo).push_back(std::move(step));
   if (focus) FTree.SetSelected(focus);
   return FTree.Selected();

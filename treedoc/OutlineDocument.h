@@ -36,6 +36,9 @@ class TOutlineDocument {
   // False marks the present state as the clean one (a load or save); true marks the document
   // changed with no way back to clean by undoing.
   void SetModified(bool value);
+  // Grows with every change to the outline, undoing and redoing included, and with
+  // SetModified(true): whoever keeps a copy of the outline knows when it is out of date.
+  unsigned long Changes() const { return FChanges; }
 
   // The operations. Each returns whether it changed the outline (and so made a step); none
   // changes a read-only document. `name` is the step's name in "Undo <name>".
@@ -80,6 +83,7 @@ class TOutlineDocument {
   TSteps FUndo, FRedo;
   // The number of undo steps at the clean state; -1 when no undoing or redoing reaches it.
   long FClean = 0;
+  unsigned long FChanges = 0;
 };
 
 }  // namespace zel
