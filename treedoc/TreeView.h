@@ -177,6 +177,12 @@ class TTreeView {
   unsigned Generation() const { return FGeneration; }
   // A detached copy of `node`'s subtree (texts, images, expanded flags), possibly of another tree.
   TTreeNode* CopySubtree(const TTreeNode& node);
+  // Takes every node of `source` without copying one: the children of `parent` (a node of
+  // source; null: its roots) become detached subtrees of this tree, in their order, the rest is
+  // freed, and source is left empty.
+  std::vector<TTreeNode*> Adopt(TTreeView& source, TTreeNode* parent);
+  // The nodes that detached subtrees hold.
+  size_t DetachedCount() const { return FDetachedCount; }
 
  private:
   friend class TTreeNode;
@@ -207,10 +213,15 @@ class TTreeView {
   TTreeFont FFont;
   bool FToolTips = false;
   std::vector<ITreeViewObserver*> FObservers;
-  // Detached subtrees, linked through their tops' sibling pointers.
+  // Detached subtrees, linked through their tops' sibling pointers; a top's FAbsIndex, which
+  // no position query reads while it is detached, holds the size of its subtree.
   TTreeNode* FDetached = nullptr;
+  size_t FDetachedCount = 0;
   unsigned FGeneration = 0;
+  void PushDetached(TTreeNode* top, int size);
   void FreeAllDetached();
+  // Clear without releasing the node storage.
+  void FreeAll();
   int FUpdateCount = 0;
   bool FChangedWhileSuspended = false;
 
