@@ -133,12 +133,6 @@ void TTreeView::SetSelected(TTreeNode* node) {
   Notify([](ITreeViewObserver& o) { o.SelectionChanged(); });
 }
 
-void TTreeView::SetFont(const TTreeFont& font) {
-  if (font == FFont) return;
-  FFont = font;
-  Notify([](ITreeViewObserver& o) { o.AppearanceChanged(); });
-}
-
 void TTreeView::SetToolTips(bool value) {
   if (value == FToolTips) return;
   FToolTips = value;

@@ -14,7 +14,6 @@
 #include "base/Exception.h"
 #include "base/Stream.h"
 #include "treedoc/TreeViewEditing.h"
-#include "treedoc/TreeViewFont.h"
 #include "treedoc/TreeViewObserver.h"
 
 namespace zel {
@@ -152,8 +151,6 @@ class TTreeView {
   // Asks OnCollapsing and collapses the node when allowed; returns whether it may collapse.
   bool CollapseRequested(TTreeNode* node);
 
-  const TTreeFont& Font() const { return FFont; }
-  void SetFont(const TTreeFont& font);
   bool ToolTips() const { return FToolTips; }
   void SetToolTips(bool value);
 
@@ -210,7 +207,6 @@ class TTreeView {
   TTreeNode* FSelected = nullptr;
   bool FEditing = false;
   TTreeViewEditEvents FEditEvents;
-  TTreeFont FFont;
   bool FToolTips = false;
   std::vector<ITreeViewObserver*> FObservers;
   // Detached subtrees, linked through their tops' sibling pointers; a top's FAbsIndex, which
