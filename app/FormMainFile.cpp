@@ -12,16 +12,12 @@
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
 #include "base/UpdateGuard.h"
+#include "platform/FileApi.h"
 #include "treedoc/TreeWalk.h"
 
 namespace zel {
 
 namespace {
-
-bool FileExists(const std::string& name) {
-  struct stat st {};
-  return ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
 
 std::string FolderOf(const std::string& name) {
   const size_t slash = name.rfind('/');
@@ -31,10 +27,7 @@ std::string FolderOf(const std::string& name) {
 std::string LowerExtension(const std::string& name) {
   const std::string file = ExtractFileName(name);
   const size_t dot = file.rfind('.');
-  std::string ext = dot == std::string::npos ? std::string() : file.substr(dot);
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext;
+  return dot == std::string::npos ? std::string() : LowerCase(file.substr(dot));
 }
 
 }  // namespace

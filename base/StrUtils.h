@@ -21,8 +21,17 @@ std::string TrimRight(std::string_view s);
 // Replaces every occurrence of `from` (not empty) by `to`, left to right.
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 
-// ASCII upper case; other bytes stay.
+// ASCII case folding; other bytes stay.
+inline char LowerChar(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline char UpperChar(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+// Equal when they differ at most in the case of ASCII letters.
+bool SameText(std::string_view a, std::string_view b);
 
 inline bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;

@@ -5,14 +5,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "bench/BenchUtil.h"
 #include "treedoc/OutlineDocument.h"
-#include "treedoc/XMLSave.h"
+#include "treedoc/SubtreeText.h"
 #include "treedoc/ZelXMLTree.h"
 
 namespace {
@@ -68,31 +67,27 @@ int main() {
       {"duplicate a book", [&] { doc.Duplicate(book); }},
       {"duplicate a third", [&] { doc.Duplicate(first); }},
   };
-  for (const TOp& op : ops) {
+  const auto run = [&](const TOp& op) {
     const double done = Time(op.Do);
     const double undone = Time([&] { doc.Undo(); });
     const double redone = Time([&] { doc.Redo(); });
-    std::printf("%-22s %8.3f ms, undo %8.3f ms, redo %8.3f ms\n", op.Name, done, undone, redone);
+    std::printf("%-26s %8.3f ms, undo %8.3f ms, redo %8.3f ms\n", op.Name, done, undone, redone);
     doc.Undo();
-  }
+  };
+  for (const TOp& op : ops) run(op);
+  // The first copy of a third took fresh pages from the system; a second one finds the memory of
+  // the first free, as in a session that has freed memory before.
+  doc.SetText(book, "<book>");  // drops the redo step that held the first copy
+  doc.Undo();
+  run({"duplicate a third again", [&] { doc.Duplicate(first); }});
 
   // The clipboard's copy: the subtree into a scratch outline, written as a save writes it.
   std::string text;
-  const double copy = Time([&] {
-    TTreeView scratch;
-    TTreeNode* top = scratch.AddChild(nullptr, "clipboard");
-    scratch.Attach(scratch.CopySubtree(*root->Item(0)), top, nullptr);
-    BuildXMLText(scratch, text, nullptr, nullptr);
-  });
+  const double copy = Time([&] { text = SubtreeXMLText(*first); });
   const std::string file = "/tmp/zel-bench-undo.xml";
-  const double paste = Time([&] {
-    std::ofstream(file, std::ios::binary) << text;
-    TTreeView pasted;
-    TZelXMLTree reader;
-    reader.SetTreeView(&pasted);
-    reader.LoadFromFile(file);
-    doc.Insert({pasted.GetFirstNode()->GetFirstChild()}, root, root->Item(1));
-  });
+  TTreeView pasted;
+  const double read = Time([&] { ReadXMLText(text, pasted); });
+  const double moveIn = Time([&] { doc.InsertFrom(pasted, pasted.GetFirstNode(), root, part); });
   doc.Undo();
   const double save = Time([&] {
     TZelXMLTree writer;
@@ -100,8 +95,10 @@ int main() {
     writer.SaveToFile(file);
   });
   std::remove(file.c_str());
-  std::printf("copy a third: %.1f ms, paste it: %.1f ms, save the whole: %.1f ms\n", copy, paste,
-              save);
+  std::printf(
+      "copy a third: %.1f ms, paste it: %.1f ms (read %.1f, move in %.1f), save the whole: "
+      "%.1f ms\n",
+      copy, read + moveIn, read, moveIn, save);
   text.clear();
   text.shrink_to_fit();
 

@@ -205,4 +205,9 @@ bool CloseHandle(HANDLE h) {
   return true;
 }
 
+bool FileExists(const std::string& name) {
+  struct stat st {};
+  return ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
 }  // namespace zel

@@ -51,4 +51,7 @@ bool SetFilePointerEx(HANDLE h, int64_t distance, int64_t* newPosition, DWORD mo
 bool GetFileSizeEx(HANDLE h, int64_t* size);
 bool CloseHandle(HANDLE h);
 
+// Whether `name` names something other than a folder that can be looked at.
+bool FileExists(const std::string& name);
+
 }  // namespace zel

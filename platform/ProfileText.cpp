@@ -8,13 +8,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-std::string Fold(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
-
 // The section name of a "[name]" line, or nothing for other lines.
 std::optional<std::string_view> SectionOf(std::string_view text) {
   text = TrimView(text);
@@ -59,7 +52,7 @@ TProfileText::TProfileText(std::string_view data) {
 void TProfileText::AddLine(std::string_view text, std::string_view end) {
   if (const auto name = SectionOf(text)) {
     FSections.emplace_back().Lines.push_back({std::string(text), std::string(end)});
-    FByName[Fold(*name)].push_back(FSections.size() - 1);
+    FByName[LowerCase(*name)].push_back(FSections.size() - 1);
     return;
   }
   TSection& section = FSections.back();
@@ -67,7 +60,7 @@ void TProfileText::AddLine(std::string_view text, std::string_view end) {
   if (FSections.size() == 1) return;  // keys before any section belong to none
   if (const auto key = KeyOf(text)) {
     section.LastKey = section.Lines.size() - 1;
-    section.Keys.try_emplace(Fold(*key), section.LastKey);
+    section.Keys.try_emplace(LowerCase(*key), section.LastKey);
   }
 }
 
@@ -77,22 +70,22 @@ void TProfileText::IndexKeys(TSection& section) {
   for (size_t i = 1; i < section.Lines.size(); ++i) {
     if (const auto key = KeyOf(section.Lines[i].Text)) {
       section.LastKey = i;
-      section.Keys.try_emplace(Fold(*key), i);
+      section.Keys.try_emplace(LowerCase(*key), i);
     }
   }
 }
 
 TProfileText::TSection* TProfileText::Section(std::string_view name) {
-  const auto it = FByName.find(Fold(name));
+  const auto it = FByName.find(LowerCase(name));
   return it == FByName.end() ? nullptr : &FSections[it->second.front()];
 }
 
 std::optional<std::string_view> TProfileText::Find(std::string_view section,
                                                    std::string_view key) const {
-  const auto s = FByName.find(Fold(section));
+  const auto s = FByName.find(LowerCase(section));
   if (s == FByName.end()) return std::nullopt;
   const TSection& sec = FSections[s->second.front()];
-  const auto k = sec.Keys.find(Fold(key));
+  const auto k = sec.Keys.find(LowerCase(key));
   if (k == sec.Keys.end()) return std::nullopt;
   const std::string_view text = sec.Lines[k->second].Text;
   return text.substr(text.find('=') + 1);
@@ -103,10 +96,10 @@ void TProfileText::Set(std::string_view section, std::string_view key, std::stri
   TSection* sec = Section(section);
   if (sec == nullptr) {
     FSections.emplace_back().Lines.push_back({"[" + std::string(section) + "]", FBreak});
-    FByName[Fold(section)] = {FSections.size() - 1};
+    FByName[LowerCase(section)] = {FSections.size() - 1};
     sec = &FSections.back();
   }
-  std::string folded = Fold(key);
+  std::string folded = LowerCase(key);
   if (const auto it = sec->Keys.find(folded); it != sec->Keys.end()) {
     sec->Lines[it->second].Text = std::move(entry);  // the line keeps its own line end
     return;
@@ -122,14 +115,14 @@ void TProfileText::Set(std::string_view section, std::string_view key, std::stri
 void TProfileText::EraseKey(std::string_view section, std::string_view key) {
   TSection* sec = Section(section);
   if (sec == nullptr) return;
-  const auto it = sec->Keys.find(Fold(key));
+  const auto it = sec->Keys.find(LowerCase(key));
   if (it == sec->Keys.end()) return;
   sec->Lines.erase(sec->Lines.begin() + static_cast<ptrdiff_t>(it->second));
   IndexKeys(*sec);
 }
 
 void TProfileText::EraseSection(std::string_view section) {
-  const auto it = FByName.find(Fold(section));
+  const auto it = FByName.find(LowerCase(section));
   if (it == FByName.end()) return;
   for (const size_t i : it->second) {
     FSections[i] = TSection();

@@ -1,13 +1,8 @@
 #include "settings/PropInfo.h"
 
-#include <strings.h>
 #include <algorithm>
 
 namespace zel {
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && (a.empty() || strncasecmp(a.data(), b.data(), a.size()) == 0);
-}
 
 TPropInfo IntegerProp(std::string name, std::function<int(TPersistent&)> get,
                       std::function<void(TPersistent&, int)> set) {

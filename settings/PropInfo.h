@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/StrUtils.h"
+
 namespace zel {
 
 // Kinds of published properties. Booleans are enumerations with the identifiers False, True;
@@ -107,7 +109,5 @@ class TComponentOwner {
   std::vector<TComponent*> FComponents;
   std::vector<IComponentObserver*> FObservers;
 };
-
-bool SameText(std::string_view a, std::string_view b);
 
 }  // namespace zel

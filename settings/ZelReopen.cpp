@@ -1,31 +1,12 @@
 #include "settings/ZelReopen.h"
 
-#include <strings.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "base/StrUtils.h"
+#include "platform/FileApi.h"
 #include "settings/IniFile.h"
 
 namespace zel {
-
-namespace {
-
-// Equal when they differ at most in the case of the ASCII letters (no path normalisation).
-bool SameFileName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
-
-bool FileExists(const std::string& name) {
-  struct stat st {};
-  return ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-}  // namespace
 
 TZelReopen::~TZelReopen() {
   FReopenMenu = nullptr;
@@ -40,14 +21,14 @@ void TZelReopen::SetMaxReopen(int value) {
 
 void TZelReopen::AddFile(const std::string& fileName) {
   if (fileName.find_first_of("\r\n") != std::string::npos) return RemoveFile(fileName);
-  std::erase_if(FFiles, [&](const std::string& f) { return SameFileName(f, fileName); });
+  std::erase_if(FFiles, [&](const std::string& f) { return SameText(f, fileName); });
   FFiles.insert(FFiles.begin(), fileName);
   if (FFiles.size() > static_cast<size_t>(FMaxReopen)) FFiles.resize(FMaxReopen);
   Changed();
 }
 
 void TZelReopen::RemoveFile(const std::string& fileName) {
-  std::erase_if(FFiles, [&](const std::string& f) { return SameFileName(f, fileName); });
+  std::erase_if(FFiles, [&](const std::string& f) { return SameText(f, fileName); });
   Changed();
 }
 
@@ -151,7 +132,7 @@ void TZelReopen::ReopenAll() {
   for (size_t i = files.size(); i-- > 0;) {
     click(files[i]);
     if (std::any_of(FFiles.begin(), FFiles.end(),
-                    [&](const std::string& f) { return SameFileName(f, files[i]); }))
+                    [&](const std::string& f) { return SameText(f, files[i]); }))
       return;
   }
 }

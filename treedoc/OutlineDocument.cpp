@@ -1,5 +1,7 @@
 #include "treedoc/OutlineDocument.h"
 
+#include <algorithm>
+
 #include "treedoc/NodeEditing.h"
 
 namespace zel {
@@ -174,10 +176,16 @@ void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
   if (FClean > long(FUndo.size())) FClean = -1;  // the clean state was among the redo steps
   FRedo.clear();
   FUndo.push_back(std::move(step));
-  if (FUndo.size() > kHistoryLimit) {
+  // Only undo steps hold detached nodes now: the redo steps are gone.
+  while (FUndo.size() > kHistoryLimit ||
+         (FUndo.size() > 1 && FTree.DetachedCount() > HeldNodeLimit())) {
     FUndo.pop_front();
     FClean = FClean > 0 ? FClean - 1 : -1;
   }
+}
+
+size_t TOutlineDocument::HeldNodeLimit() const {
+  return std::max(FHeldNodeFloor, size_t(FTree.Count()));
 }
 
 TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
@@ -266,11 +274,14 @@ bool TOutlineDocument::Drop(TTreeNode* dragged, TTreeNode* target) {
   return true;
 }
 
+bool TOutlineDocument::CanInsert(TTreeNode* parent, TTreeNode* before) const {
+  return !FReadOnly && (!parent || parent->TreeView() == &FTree) &&
+         (!before || before->Parent() == parent);
+}
+
 TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources, TTreeNode* parent,
                                     TTreeNode* before, const char* name) {
-  if (FReadOnly || sources.empty() || (parent && parent->TreeView() != &FTree) ||
-      (before && before->Parent() != parent))
-    return nullptr;
+  if (sources.empty() || !CanInsert(parent, before)) return nullptr;
   std::vector<TTreeNode*> copies;
   copies.reserve(sources.size());
   try {
@@ -279,11 +290,25 @@ TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources
     for (TTreeNode* c : copies) FTree.FreeDetached(c);
     throw;
   }
+  return Place(std::move(copies), parent, before, name);
+}
+
+TTreeNode* TOutlineDocument::InsertFrom(TTreeView& source, TTreeNode* sourceParent,
+                                        TTreeNode* parent, TTreeNode* before, const char* name) {
+  if (&source == &FTree || !CanInsert(parent, before)) return nullptr;
+  std::vector<TTreeNode*> nodes = FTree.Adopt(source, sourceParent);
+  if (nodes.empty()) return nullptr;
+  return Place(std::move(nodes), parent, before, name);
+}
+
+// Links detached subtrees of the outline in front of `before` as one step.
+TTreeNode* TOutlineDocument::Place(std::vector<TTreeNode*> nodes, TTreeNode* parent,
+                                   TTreeNode* before, const char* name) {
   TFlagList flags;
   Record(flags, parent);
-  for (TTreeNode* c : copies) FTree.Attach(c, parent, before);
-  TTreeNode* first = copies.front();
-  auto step = std::make_unique<TPresenceStep>(name, FTree, std::move(copies), true);
+  for (TTreeNode* n : nodes) FTree.Attach(n, parent, before);
+  TTreeNode* first = nodes.front();
+  auto step = std::make_unique<TPresenceStep>(name, FTree, std::move(nodes), true);
   step->Before = std::move(flags);
   Record(step->After, parent);
   Push(std::move(step));

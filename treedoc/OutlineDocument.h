@@ -2,7 +2,8 @@
 // The document the window edits: the outline, its file name, its modified and read-only state,
 // and every change to the outline as a step of an undo history. A removed subtree stays in the
 // outline's storage, detached, for as long as a step may put it back; nothing is copied to be
-// undone. The history holds the last kHistoryLimit steps.
+// undone. The history holds the last kHistoryLimit steps, and fewer when the subtrees they keep
+// detached pass HeldNodeLimit(): then the oldest go, but never the newest.
 
 #include <deque>
 #include <memory>
@@ -18,6 +19,9 @@ class TEditStep;
 class TOutlineDocument {
  public:
   static constexpr size_t kHistoryLimit = 1000;
+  // Removed subtrees the history may keep: as many nodes as the document has, and at least
+  // this many, so that memory at most doubles and a small document keeps its whole history.
+  static constexpr size_t kHeldNodeFloor = 1000000;
 
   TOutlineDocument();
   ~TOutlineDocument();
@@ -55,6 +59,10 @@ class TOutlineDocument {
   // among the children of `parent` (null before: at the end). Returns the first copy.
   TTreeNode* Insert(const std::vector<const TTreeNode*>& sources, TTreeNode* parent,
                     TTreeNode* before, const char* name = "Paste");
+  // The children of `sourceParent` (a node of `source`; null: its roots), moved out of source
+  // without a copy and placed as Insert places copies. Source is left empty.
+  TTreeNode* InsertFrom(TTreeView& source, TTreeNode* sourceParent, TTreeNode* parent,
+                        TTreeNode* before, const char* name = "Paste");
   // A copy of the node's subtree right after it.
   TTreeNode* Duplicate(TTreeNode* node);
 
@@ -70,12 +78,17 @@ class TOutlineDocument {
   void ClearHistory();
   size_t UndoCount() const { return FUndo.size(); }
   size_t RedoCount() const { return FRedo.size(); }
+  size_t HeldNodeLimit() const;
+  void SetHeldNodeFloor(size_t nodes) { FHeldNodeFloor = nodes; }
 
  private:
   using TSteps = std::deque<std::unique_ptr<TEditStep>>;
   void Push(std::unique_ptr<TEditStep> step);
   TTreeNode* Replay(bool undo);
   bool Move(TTreeNode* node, const char* name, bool (*how)(TTreeNode*));
+  bool CanInsert(TTreeNode* parent, TTreeNode* before) const;
+  TTreeNode* Place(std::vector<TTreeNode*> nodes, TTreeNode* parent, TTreeNode* before,
+                   const char* name);
 
   TTreeView FTree;
   std::string FFileName;
@@ -84,6 +97,7 @@ class TOutlineDocument {
   // The number of undo steps at the clean state; -1 when no undoing or redoing reaches it.
   long FClean = 0;
   unsigned long FChanges = 0;
+  size_t FHeldNodeFloor = kHeldNodeFloor;
 };
 
 }  // namespace zel

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -28,9 +29,24 @@ class TTreeView::TNodePool {
 
   void Free(TTreeNode* node) {
     node->~TTreeNode();
-    Slot* slot = reinterpret_cast<Slot*>(node);
-    slot->next = FFree;
-    FFree = slot;
+    Push(reinterpret_cast<Slot*>(node));
+  }
+
+  // Takes over every chunk of `other` with the nodes in it, its free slots and its unused
+  // ones; `other` is left empty. Nodes keep their addresses: the caller re-owns them.
+  void Splice(TNodePool& other) {
+    if (other.FChunks.empty()) return;
+    for (size_t i = other.FUsed; i < other.FCapacity; ++i) Push(&other.FChunks.back()[i]);
+    for (Slot* slot = other.FFree; slot;) {
+      Slot* next = slot->next;
+      Push(slot);
+      slot = next;
+    }
+    // In front: the last chunk is the one that Take fills.
+    FChunks.insert(FChunks.begin(), std::make_move_iterator(other.FChunks.begin()),
+                   std::make_move_iterator(other.FChunks.end()));
+    other.FChunks.clear();
+    other.Release();
   }
 
   // Drops all chunks; every node must have been freed (destroyed) before.
@@ -54,6 +70,11 @@ class TTreeView::TNodePool {
   static constexpr size_t kFirstChunk = 32;
   static constexpr size_t kMaxChunk = 2 * kHugePageBytes / sizeof(Slot);
   static Chunk NewChunk(size_t slots);
+
+  void Push(Slot* slot) {
+    slot->next = FFree;
+    FFree = slot;
+  }
 
   void* Take() {
     if (FFree) {

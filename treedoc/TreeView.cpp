@@ -76,11 +76,16 @@ TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
 }
 
 void TTreeView::Clear() {
+  FreeAll();
+  FPool->Release();
+}
+
+void TTreeView::FreeAll() {
   if (FDetached) {
     FreeAllDetached();
     ++FGeneration;
   }
-  if (!FFirstRoot && !FSelected) return;
+  if (!FFirstRoot && !FSelected && FCount == 0) return;
   ++FGeneration;
   TUpdateGuard suspended(*this);
   if (FFirstRoot) FChangedWhileSuspended = true;
@@ -90,7 +95,6 @@ void TTreeView::Clear() {
     FreeSubtree(root);
   }
   FCount = 0;
-  FPool->Release();
   FOrder.clear();
   FOrder.shrink_to_fit();
   FCacheValid = true;
@@ -127,12 +131,6 @@ void TTreeView::SetSelected(TTreeNode* node) {
   if (node == FSelected) return;
   FSelected = node;
   Notify([](ITreeViewObserver& o) { o.SelectionChanged(); });
-}
-
-void TTreeView::SetFont(const TTreeFont& font) {
-  if (font == FFont) return;
-  FFont = font;
-  Notify([](ITreeViewObserver& o) { o.AppearanceChanged(); });
 }
 
 void TTreeView::SetToolTips(bool value) {

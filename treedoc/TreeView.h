@@ -14,7 +14,6 @@
 #include "base/Exception.h"
 #include "base/Stream.h"
 #include "treedoc/TreeViewEditing.h"
-#include "treedoc/TreeViewFont.h"
 #include "treedoc/TreeViewObserver.h"
 
 namespace zel {
@@ -152,8 +151,6 @@ class TTreeView {
   // Asks OnCollapsing and collapses the node when allowed; returns whether it may collapse.
   bool CollapseRequested(TTreeNode* node);
 
-  const TTreeFont& Font() const { return FFont; }
-  void SetFont(const TTreeFont& font);
   bool ToolTips() const { return FToolTips; }
   void SetToolTips(bool value);
 
@@ -177,6 +174,12 @@ class TTreeView {
   unsigned Generation() const { return FGeneration; }
   // A detached copy of `node`'s subtree (texts, images, expanded flags), possibly of another tree.
   TTreeNode* CopySubtree(const TTreeNode& node);
+  // Takes every node of `source` without copying one: the children of `parent` (a node of
+  // source; null: its roots) become detached subtrees of this tree, in their order, the rest is
+  // freed, and source is left empty.
+  std::vector<TTreeNode*> Adopt(TTreeView& source, TTreeNode* parent);
+  // The nodes that detached subtrees hold.
+  size_t DetachedCount() const { return FDetachedCount; }
 
  private:
   friend class TTreeNode;
@@ -204,13 +207,17 @@ class TTreeView {
   TTreeNode* FSelected = nullptr;
   bool FEditing = false;
   TTreeViewEditEvents FEditEvents;
-  TTreeFont FFont;
   bool FToolTips = false;
   std::vector<ITreeViewObserver*> FObservers;
-  // Detached subtrees, linked through their tops' sibling pointers.
+  // Detached subtrees, linked through their tops' sibling pointers; a top's FAbsIndex, which
+  // no position query reads while it is detached, holds the size of its subtree.
   TTreeNode* FDetached = nullptr;
+  size_t FDetachedCount = 0;
   unsigned FGeneration = 0;
+  void PushDetached(TTreeNode* top, int size);
   void FreeAllDetached();
+  // Clear without releasing the node storage.
+  void FreeAll();
   int FUpdateCount = 0;
   bool FChangedWhileSuspended = false;
 

@@ -3,15 +3,19 @@
 
 #include <algorithm>
 
+#include "base/UpdateGuard.h"
 #include "treedoc/TreeViewInternal.h"
 
 namespace zel {
 
 namespace {
 
-int SubtreeSize(const TTreeNode* top) {
+// Calls visit on every node of the subtree in document order; returns the node count.
+template <typename Visit>
+int WalkSubtree(TTreeNode* top, Visit&& visit) {
   int n = 0;
-  for (const TTreeNode* cur = top; cur;) {
+  for (TTreeNode* cur = top; cur;) {
+    visit(cur);
     ++n;
     if (cur->GetFirstChild()) {
       cur = cur->GetFirstChild();
@@ -45,10 +49,9 @@ void TTreeView::Detach(TTreeNode* node) {
   TTreeNode* newSelected = SelectionAfterRemoving(node);
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
   Unlink(node);
-  FCount -= SubtreeSize(node);
-  node->FNextSibling = FDetached;
-  if (FDetached) FDetached->FPrevSibling = node;
-  FDetached = node;
+  const int size = WalkSubtree(node, [](TTreeNode*) {});
+  FCount -= size;
+  PushDetached(node, size);
   InvalidateCache();
   Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
   if (parent && parent->FCount == 0) ChildLeft(parent);
@@ -66,6 +69,8 @@ void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
     FDetached = node->FNextSibling;
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
+  const int size = node->FAbsIndex;
+  FDetachedCount -= size_t(size);
 
   const int index = FObservers.empty() || FUpdateCount > 0 ? 0
                     : before                               ? before->Index()
@@ -73,7 +78,7 @@ void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
                                                            : FRootCount;
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeInserted(parent, index); });
   Link(node, parent, before);
-  FCount += SubtreeSize(node);
+  FCount += size;
   InvalidateCache();
   Notify([&](ITreeViewObserver& o) { o.NodeInserted(parent, index); });
   if (parent && !parent->FHasChildren) {
@@ -92,7 +97,16 @@ void TTreeView::FreeDetached(TTreeNode* node) {
     return;  // not detached: linked at root level
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
+  FDetachedCount -= size_t(node->FAbsIndex);
   FreeSubtree(node);
+}
+
+void TTreeView::PushDetached(TTreeNode* top, int size) {
+  top->FAbsIndex = size;
+  FDetachedCount += size_t(size);
+  top->FNextSibling = FDetached;
+  if (FDetached) FDetached->FPrevSibling = top;
+  FDetached = top;
 }
 
 void TTreeView::FreeAllDetached() {
@@ -102,6 +116,7 @@ void TTreeView::FreeAllDetached() {
     top->FNextSibling = top->FPrevSibling = nullptr;
     FreeSubtree(top);
   }
+  FDetachedCount = 0;
 }
 
 TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
@@ -114,9 +129,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
     to->FHasChildren = from->FHasChildren;
   };
   copyState(top, &source);
-  top->FNextSibling = FDetached;
-  if (FDetached) FDetached->FPrevSibling = top;
-  FDetached = top;
+  PushDetached(top, 1);
   // Walk the source in document order, mirroring each step in the copy.
   const TTreeNode* from = &source;
   TTreeNode* to = top;
@@ -124,6 +137,8 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
     if (from->FFirstChild) {
       from = from->FFirstChild;
       TTreeNode* child = FPool->New(this, from->FText);
+      ++top->FAbsIndex;
+      ++FDetachedCount;
       child->FParent = to;
       to->FFirstChild = to->FLastChild = child;
       ++to->FCount;
@@ -136,6 +151,8 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
       if (from == &source) break;
       from = from->FNextSibling;
       TTreeNode* sibling = FPool->New(this, from->FText);
+      ++top->FAbsIndex;
+      ++FDetachedCount;
       sibling->FParent = to->FParent;
       sibling->FPrevSibling = to;
       to->FNextSibling = sibling;
@@ -146,6 +163,25 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
     copyState(to, from);
   }
   return top;
+}
+
+std::vector<TTreeNode*> TTreeView::Adopt(TTreeView& source, TTreeNode* parent) {
+  if (&source == this || (parent && parent->FOwner != &source))
+    throw ETreeViewError("Only the nodes of another tree can be adopted");
+  std::vector<TTreeNode*> tops;
+  for (TTreeNode* n = parent ? parent->FFirstChild : source.FFirstRoot; n; n = n->FNextSibling)
+    tops.push_back(n);
+  {
+    TUpdateGuard suspended(source);
+    if (!tops.empty()) source.FChangedWhileSuspended = true;
+    for (TTreeNode* top : tops) source.Unlink(top);
+    source.FreeAll();
+  }
+  // The storage moves with the nodes in it; only their owner changes.
+  FPool->Splice(*source.FPool);
+  for (TTreeNode* top : tops)
+    PushDetached(top, WalkSubtree(top, [&](TTreeNode* n) { n->FOwner = this; }));
+  return tops;
 }
 
 }  // namespace zel

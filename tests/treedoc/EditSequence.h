@@ -20,6 +20,7 @@ inline std::string Inconsistency(const TTreeView& tree) {
     const TTreeNode* p = n->Parent();
     if (n->AbsoluteIndex() != abs || n->Level() != (p ? p->Level() + 1 : 0) || tree.Item(abs) != n)
       return "cached position of " + n->Text();
+    if (n->TreeView() != &tree) return "owner of " + n->Text();
     if (bool(n->GetFirstChild()) != n->HasChildren()) return "children mark of " + n->Text();
   }
   return abs == tree.Count() ? "" : "count";
@@ -56,7 +57,7 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
   for (int i = 0; i < steps; ++i) {
     TTreeNode* n = anyNode();
     // Copies double what they copy: past a size only the other edits run.
-    switch (pick(tree.Count() > 500 ? 8 : 12)) {
+    switch (pick(tree.Count() > 500 ? 8 : 13)) {
       case 0:
         doc.Add(n, "a" + std::to_string(i));
         break;
@@ -99,7 +100,23 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
       case 9:
         doc.Duplicate(n);
         break;
-      case 10:
+      case 10: {
+        // A pasted text's outline moves in whole: a file-name root over what the text held, its
+        // storage with freed slots and a detached subtree in it.
+        TTreeView pasted;
+        TTreeNode* file = pasted.AddChild(nullptr, "clip");
+        for (unsigned k = pick(4); k-- > 0;)
+          pasted.AddChild(pasted.AddChild(file, "<m" + std::to_string(k) + ">"), "v");
+        pasted.Delete(pasted.AddChild(file, "gone"));
+        pasted.Detach(pasted.AddChild(file, "held"));
+        TTreeNode* parent = n && pick(2) ? n : nullptr;
+        doc.InsertFrom(pasted, pick(3) ? file : nullptr, parent,
+                       parent ? parent->GetFirstChild() : tree.GetFirstNode());
+        if (pasted.Count() || pasted.GetFirstNode() || pasted.DetachedCount())
+          return "nodes left in the pasted outline";
+        break;
+      }
+      case 11:
         for (unsigned k = pick(3); k-- > 0;) doc.Undo();
         break;
       default:
@@ -123,6 +140,8 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
   while (doc.CanRedo()) doc.Redo();
   if (OutlineState(tree) != edited)
     return "redo all:\n" + OutlineState(tree) + "instead of\n" + edited;
+  doc.ClearHistory();
+  if (tree.DetachedCount() != 0) return "nodes held with no history";
   return "";
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 #include "EditSequence.h"
 #include "TreeViewTestUtil.h"
@@ -57,6 +59,37 @@ TEST(OutlineDocumentTest, HistoryIsBoundedAndTracksTheCleanState) {
   doc.Tree().Clear();
   doc.ClearHistory();
   EXPECT_FALSE(doc.Modified());
+}
+
+// Past the held-node limit the oldest steps go, the newest stays, and what is left undoes
+// exactly.
+TEST(OutlineDocumentTest, HistoryHoldsAtMostTheNodeLimit) {
+  TOutlineDocument doc;
+  doc.SetHeldNodeFloor(100);
+  TTreeView& tree = doc.Tree();
+  TTreeNode* root = tree.AddChild(nullptr, "root");
+  for (int i = 0; i < 60; ++i) {
+    TTreeNode* c = tree.AddChild(root, "c" + std::to_string(i));
+    for (int k = 0; k < 4; ++k) tree.AddChild(c, "g");
+  }
+  std::vector<std::string> states{test::OutlineState(tree)};
+  for (int i = 0; i < 40; ++i) {
+    doc.Delete(root->GetFirstChild());
+    states.push_back(test::OutlineState(tree));
+    EXPECT_LE(tree.DetachedCount(), doc.HeldNodeLimit());
+  }
+  EXPECT_EQ(doc.HeldNodeLimit(), 101u);  // the document, above the floor
+  const size_t kept = doc.UndoCount();
+  EXPECT_EQ(kept, 20u);
+  while (doc.CanUndo()) doc.Undo();
+  EXPECT_EQ(test::OutlineState(tree), states[states.size() - 1 - kept]);
+  while (doc.CanRedo()) doc.Redo();
+
+  // One step above the limit on its own is kept.
+  doc.Delete(root);
+  EXPECT_EQ(doc.UndoCount(), 1u);
+  doc.Undo();
+  EXPECT_EQ(test::OutlineState(tree), states.back());
 }
 
 }  // namespace

@@ -151,15 +151,5 @@ TEST_F(TreeViewTest, NodesOfAnotherTreeAreRejected) {
   EXPECT_THROW(N("a")->MoveTo(foreign, TNodeAttachMode::naAddChild), ETreeViewError);
 }
 
-TEST(TreeFont, SizeAndHeightFollowEachOther) {
-  TTreeFont font;
-  font.SetSize(10);
-  EXPECT_EQ(font.Height, -13);
-  font.SetHeight(-11);
-  EXPECT_EQ(font.Size, 8);
-  font.SetSize(12, 120);
-  EXPECT_EQ(font.Height, -20);
-}
-
 }  // namespace
 }  // namespace zel

@@ -1,0 +1,20 @@
+#pragma once
+// A subtree as XML text and back, for the clipboard: the text a save writes for it, and text
+// from any program read through the editor's own reader.
+
+#include <string>
+
+#include "treedoc/TreeView.h"
+
+namespace zel {
+
+// The XML text of `node` and its subtree, indented from the node's own level, closing tags
+// added, as a save writes it.
+std::string SubtreeXMLText(const TTreeNode& node);
+
+// Replaces the nodes of `into` with the outline of `text` as a load of a file holding it gives
+// it: one root, which stands for the file name, over the nodes the text holds. Throws as a load
+// does.
+void ReadXMLText(const std::string& text, TTreeView& into);
+
+}  // namespace zel
