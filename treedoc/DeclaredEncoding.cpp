@@ -140,6 +140,11 @@ std::string ForeignEncodingOf(const std::string& fileName) {
   } catch (const Exception&) {
     return "";  // the read that follows reports it
   }
+  return ForeignEncodingOfBytes(fileName, head);
+}
+
+std::string ForeignEncodingOfBytes(const std::string& fileName, std::string_view bytes) {
+  const std::string head(bytes.substr(0, kHeadSize));
   const char* base = BaseEncodingOf(head);
   std::string declaration(head);
   if (base != nullptr) {

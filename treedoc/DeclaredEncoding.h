@@ -14,6 +14,8 @@ namespace zel {
 // know on an ASCII-compatible start). Raises EZelXMLTree for a file whose first bytes are not
 // ASCII-compatible and whose declared encoding iconv does not know.
 std::string ForeignEncodingOf(const std::string& fileName);
+// The same from the file's bytes (its first ones are enough).
+std::string ForeignEncodingOfBytes(const std::string& fileName, std::string_view bytes);
 
 // Decodes bytes from the encoding into out; false (with the line number of the first
 // sequence that does not decode in *badLine) when they do not decode.

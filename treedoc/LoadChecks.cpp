@@ -27,6 +27,10 @@ void CheckEightBitFile(const std::string& fileName, const std::function<bool()>&
   if (const auto pos = FindNulByte(fileName, pump)) NulFound(fileName, pos->Line, pos->Column);
 }
 
+void CheckEightBitText(const std::string& fileName, std::string_view bytes) {
+  if (const auto pos = FindNulByte(bytes)) NulFound(fileName, pos->Line, pos->Column);
+}
+
 [[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber) {
   throw EZelXMLTree(
       Format("The file \"%s\" is marked as UTF-8 but holds bytes at line %zu that are not "

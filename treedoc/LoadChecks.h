@@ -14,6 +14,8 @@ class TStringList;
 // Raises EZelXMLTree, naming the position, when the 8-bit file holds a byte 0.
 // The pump is called now and then while the file is read.
 void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump = {});
+// The same for the file's bytes in memory.
+void CheckEightBitText(const std::string& fileName, std::string_view bytes);
 
 // Raises EZelXMLTree for a line of a UTF-8 file that holds bytes that are not UTF-8.
 [[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber);

@@ -1,5 +1,6 @@
 #include "treedoc/ZelXMLTree.h"
 
+#include <exception>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -13,11 +14,16 @@
 #include "platform/SafeFile.h"
 #include "treedoc/DeclaredEncoding.h"
 #include "treedoc/LoadChecks.h"
+#include "treedoc/LoadText.h"
+#include "treedoc/OutlineRewrite.h"
 #include "treedoc/SectionLineTrim.h"
+#include "treedoc/StagedNodes.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
 #include "xml/MorXMLTree.h"
+#include "xml/TokenLines.h"
+#include "xml/internal/Tokenizer.h"
 
 namespace zel {
 
@@ -135,8 +141,96 @@ void TZelXMLTree::LoadFromFile(const std::string& fileName) {
 
   SetState(zxtsLoading);
   CheckRegularFile(fileName);  // a FIFO or device would block or never end
+  if (!UseOldRoute) return LoadOutline(fileName);
   FIsUnicode = IsUnicodeFile(fileName);
   BuildOutline(fileName);
+}
+
+namespace {
+
+// Unwinds the tokenizer when the pump asks to stop.
+struct TReadStopped {};
+
+// The outline's nodes, staged for the tree: the root made of the file name (split and
+// placed like any outline text), then the rewrite's nodes. A level the tree cannot take
+// stops the staging; the error is raised where the tree would have been built.
+class TStagedOutline final : public TOutlineNodeSink {
+ public:
+  TStagedOutline(TTreeView& tree, const std::string& fileName) : FNodes(tree), FBuilder(FNodes) {
+    Guarded([&] {
+      SplitLines(ExtractFileName(fileName) + "\r\n",
+                 [&](std::string_view line) { FBuilder.AddLine(line); });
+    });
+  }
+  void AddNode(int level, std::string_view text) override {
+    Guarded([&] { FBuilder.AddNode(level, std::string(text)); });
+  }
+  void AppendToLast(std::string_view text) override {
+    if (!FError) FNodes.AppendToLast(text);
+  }
+  // The tree takes what was staged; then a staging error is raised.
+  void MoveTo(TTreeView& tree) {
+    tree.TakeNodes(FNodes);
+    if (FError) std::rethrow_exception(FError);
+  }
+
+ private:
+  template <typename F>
+  void Guarded(F&& f) {
+    if (FError) return;
+    try {
+      f();
+    } catch (const ETreeViewError&) {
+      FError = std::current_exception();
+    }
+  }
+  TTreeView::TStagedNodes FNodes;
+  TOutlineBuilderOf<TTreeView::TStagedNodes> FBuilder;
+  std::exception_ptr FError;
+};
+
+}  // namespace
+
+// One read of the file, its tokens straight to the writer's lines, those straight to outline
+// nodes staged for the tree; the tree takes them once the percentages have been given.
+void TZelXMLTree::LoadOutline(const std::string& fileName) {
+  TStagedOutline staged(*FTreeView, fileName);
+  TOutlineRewrite rewrite(staged);
+  TTokenLines lines(rewrite);
+  size_t tokens = 0;
+  {
+    std::string text;
+    // A read stopped by Abort ends the load here, like an Abort noticed right after it.
+    if (!ReadLoadText(
+            fileName, [this] { return Pump(); }, text, FIsUnicode))
+      return;
+    try {
+      Tokenize(text, [&](TXmlToken kind, std::string_view s) {
+        if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
+        lines.Token(kind, s);
+      });
+    } catch (const TReadStopped&) {
+      return;
+    }
+  }
+  if (tokens == 0) throw EListError::OutOfBounds(0);
+  lines.Finish();
+  rewrite.Finish();
+  if (FCancelled) return;
+  SetState(zxtsBuildTree);
+  // The document's own opening line is the first; a document without nodes has none.
+  if (!lines.HasNodes()) throw EListError::OutOfBounds(0);
+  rewrite.Trail().Replay(rewrite.LineCount(), [this](uint16_t percent) {
+    Progress(percent);
+    return !FCancelled;
+  });
+  if (!FCancelled) {
+    TTreeView& tree = *FTreeView;
+    TUpdateGuard suspended(tree);
+    tree.Clear();
+    staged.MoveTo(tree);
+  }
+  SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }
 
 // Reads the file into a document and rewrites the document's indented text, line by line as

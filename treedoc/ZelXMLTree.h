@@ -62,6 +62,7 @@ class TZelXMLTree {
 
   // Replaces all nodes of the tree view with the outline of the XML file.
   void LoadFromFile(const std::string& fileName);
+  static inline bool UseOldRoute = false;
   // Writes the tree view's outline to the file, replacing it only once the new text is
   // completely on disk.
   void SaveToFile(const std::string& fileName);
@@ -84,6 +85,7 @@ class TZelXMLTree {
     if (OnProgress) OnProgress(*this, FState, percent);
   }
   void BuildOutline(const std::string& fileName);
+  void LoadOutline(const std::string& fileName);
   // Raises OnPump; false once Abort was called.
   bool Pump() {
     if (OnPump) OnPump(*this);
