@@ -23,10 +23,6 @@ constexpr std::string_view kDeclarationEnd = "?>";
 
 }  // namespace
 
-void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump) {
-  if (const auto pos = FindNulByte(fileName, pump)) NulFound(fileName, pos->Line, pos->Column);
-}
-
 void CheckEightBitText(const std::string& fileName, std::string_view bytes) {
   if (const auto pos = FindNulByte(bytes)) NulFound(fileName, pos->Line, pos->Column);
 }

@@ -1,5 +1,9 @@
 #include "treedoc/LoadText.h"
 
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "base/StrUtils.h"
@@ -119,11 +123,22 @@ bool ReadLoadText(const std::string& fileName, const std::function<bool()>& pump
                   bool& isUnicode) {
   int64_t size = 0;
   int fd = -1;
+  const auto refused = [&] {
+    // The text-file reader's own words, as for any file it cannot open.
+    return EVyTextFile(Format("TVyTextFile(%s):Failed to reset file.", fileName.c_str()), 2004);
+  };
   try {
     fd = OpenRegularFile(fileName, size);
   } catch (const Exception&) {
-    // The text-file reader's own words, as for any file it cannot open.
-    throw EVyTextFile(Format("TVyTextFile(%s):Failed to reset file.", fileName.c_str()), 2004);
+    throw refused();
+  }
+  // Read alone, as the text-file reader opens: a file another program holds is refused.
+  int rc;
+  do rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    ::close(fd);
+    throw refused();
   }
   // The first bytes tell the kind of text; 8-bit text is searched for a NUL as it comes in,
   // and one found ends the read before the pump can stop it.

@@ -13,15 +13,6 @@ namespace {
 // The level of the document's own children in the writer's text.
 constexpr int kTopWriterLevel = 1;
 
-// The writer's line for the XML declaration's element: "<?xml" followed by its attributes,
-// ">" or " />". A processing instruction kept as a leaf has another target (xml-stylesheet).
-bool IsDeclarationLine(std::string_view s) {
-  if (!StartsWith(s, "<?xml")) return false;
-  if (s.size() == 5) return true;
-  const char c = s[5];
-  return c == ' ' || c == '>' || c == '?';
-}
-
 // Whether a tag line holds an attribute value whose quote does not close on it: a quote
 // right after '=' (blanks between) opens a value, as the reader takes it.
 bool HasOpenValue(std::string_view s) {

@@ -56,6 +56,7 @@ class TOutlineRewrite final : public TXmlLineSink {
   // Ends the input: settles a text line still waiting for the line after it.
   void Finish();
   size_t LineCount() const { return FLines; }
+  size_t NodeCount() const { return FNodes; }
   const TProgressTrail& Trail() const { return FTrail; }
 
  private:
