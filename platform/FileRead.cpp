@@ -1,6 +1,7 @@
 #include "platform/FileRead.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
+#include "platform/BlockAllocator.h"
 
 namespace zel {
 
@@ -77,6 +79,15 @@ std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,
   }
   data.resize(got);
   return data;
+}
+
+const char* DropReadPages(const char* from, const char* to) {
+  const auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
+  const uintptr_t begin = (at(from) + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+  const uintptr_t end = at(to) & ~(kHugePageBytes - 1);
+  if (end <= begin) return from;
+  ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+  return from + (end - at(from));
 }
 
 }  // namespace zel

@@ -36,4 +36,9 @@ std::string ReadFileBytes(const std::string& fileName, const std::function<bool(
 std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,
                            const std::function<bool(std::string_view read)>& step);
 
+// Gives the memory of bytes already read through (a file's text being parsed) back to the
+// system, in whole huge pages between the two ends; what they held reads as zeros after.
+// Returns where the pages dropped end (from, when none was whole): the next call starts there.
+const char* DropReadPages(const char* from, const char* to);
+
 }  // namespace zel

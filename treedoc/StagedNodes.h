@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "treedoc/TreeView.h"
 
@@ -22,8 +21,6 @@ class TTreeView::TStagedNodes {
   // A new last child of parent (a staged node: the last one or one of its ancestors), or a
   // new last root.
   TTreeNode* AddChild(TTreeNode* parent, std::string text);
-  // Appends to the text of the last node made.
-  void AppendToLast(std::string_view text);
   int Count() const { return FCount; }
 
  private:

@@ -52,10 +52,6 @@ TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string text
   return node;
 }
 
-void TTreeView::TStagedNodes::AppendToLast(std::string_view text) {
-  if (FLast) FLast->FText.append(text);
-}
-
 void TTreeView::TakeNodes(TStagedNodes& staged) {
   if (FFirstRoot || FDetached) throw ETreeViewError("The tree must be empty to take nodes");
   if (!staged.FFirstRoot) return;

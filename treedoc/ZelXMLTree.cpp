@@ -67,8 +67,10 @@ namespace {
 struct TReadStopped {};
 
 // The outline's nodes, staged for the tree: the root made of the file name (split and
-// placed like any outline text), then the rewrite's nodes. A level the tree cannot take
-// stops the staging; the error is raised where the tree would have been built.
+// placed like any outline text), then the rewrite's nodes. The last node waits until its text
+// is whole (an element's text and closing tag join it), so each text is made once, at its
+// size. A level the tree cannot take stops the staging; the error is raised where the tree
+// would have been built.
 class TStagedOutline final : public TOutlineNodeSink {
  public:
   TStagedOutline(TTreeView& tree, const std::string& fileName) : FNodes(tree), FBuilder(FNodes) {
@@ -78,18 +80,25 @@ class TStagedOutline final : public TOutlineNodeSink {
     });
   }
   void AddNode(int level, std::string_view text) override {
-    Guarded([&] { FBuilder.AddNode(level, std::string(text)); });
+    Flush();
+    FHasLast = true;
+    FLastLevel = level;
+    FLast.assign(text);
   }
-  void AppendToLast(std::string_view text) override {
-    if (!FError) FNodes.AppendToLast(text);
-  }
+  void AppendToLast(std::string_view text) override { FLast.append(text); }
   // The tree takes what was staged; then a staging error is raised.
   void MoveTo(TTreeView& tree) {
+    Flush();
     tree.TakeNodes(FNodes);
     if (FError) std::rethrow_exception(FError);
   }
 
  private:
+  void Flush() {
+    if (!FHasLast) return;
+    FHasLast = false;
+    Guarded([&] { FBuilder.AddNode(FLastLevel, std::string(FLast)); });
+  }
   template <typename F>
   void Guarded(F&& f) {
     if (FError) return;
@@ -102,6 +111,9 @@ class TStagedOutline final : public TOutlineNodeSink {
   TTreeView::TStagedNodes FNodes;
   TOutlineBuilderOf<TTreeView::TStagedNodes> FBuilder;
   std::exception_ptr FError;
+  bool FHasLast = false;
+  int FLastLevel = 0;
+  std::string FLast;
 };
 
 }  // namespace
@@ -119,10 +131,17 @@ void TZelXMLTree::LoadOutline(const std::string& fileName) {
     if (!ReadLoadText(
             fileName, [this] { return Pump(); }, text, FIsUnicode))
       return;
+    // What the tokenizer has passed it never reads again: its memory goes back as it goes.
+    constexpr size_t kDropBytes = size_t{4} << 20;
+    const char* dropped = text.data();
+    const char* const end = text.data() + text.size();
     try {
       Tokenize(text, [&](TXmlToken kind, std::string_view s) {
         if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
         lines.Token(kind, s);
+        if (s.data() >= dropped + kDropBytes && s.data() < end) {
+          dropped = DropReadPages(dropped, s.data());
+        }
       });
     } catch (const TReadStopped&) {
       return;

@@ -46,8 +46,9 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
   while (pos < t.size()) {
     const size_t eq = t.find('=', pos);
     if (eq == std::string_view::npos) break;
-    const size_t q1 = t.find_first_of("\"'", eq);
-    if (q1 == std::string_view::npos) break;
+    size_t q1 = eq;
+    while (q1 < t.size() && t[q1] != '"' && t[q1] != '\'') ++q1;
+    if (q1 == t.size()) break;
     const size_t q2 = t.find(t[q1], q1 + 1);
     if (q2 == std::string_view::npos) break;
     AppendAttribute(out, TrimView(t.substr(pos, eq - pos)), t.substr(q1 + 1, q2 - q1 - 1));
@@ -208,7 +209,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       break;
     case TXmlToken::Instruction:
       PrepareForChild();
-      FLine.assign("<");
+      FLine.assign(1, '<');
       if (text.starts_with('?'))
         AppendUnmarked(FLine, text);
       else
