@@ -43,7 +43,33 @@ class TReader {
   int64_t FLeft = 0;
 };
 
+// Moves pos over the bytes: CR LF, a lone CR and a lone LF each end a line.
+void Advance(TTextPosition& pos, bool& afterCr, const char* p, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    const char c = p[i];
+    if (c == '\n' && afterCr) {
+      afterCr = false;
+    } else if (c == '\r' || c == '\n') {
+      afterCr = c == '\r';
+      ++pos.Line;
+      pos.Column = 1;
+    } else {
+      afterCr = false;
+      ++pos.Column;
+    }
+  }
+}
+
 }  // namespace
+
+std::optional<TTextPosition> FindNulByte(std::string_view bytes) {
+  const size_t nul = bytes.find('\0');
+  if (nul == std::string_view::npos) return std::nullopt;
+  TTextPosition pos;
+  bool afterCr = false;
+  Advance(pos, afterCr, bytes.data(), nul);
+  return pos;
+}
 
 std::optional<TTextPosition> FindNulByte(const std::string& fileName,
                                          const std::function<bool()>& pump) {
@@ -70,19 +96,7 @@ std::optional<TTextPosition> FindNulByte(const std::string& fileName,
   while (offset > 0) {
     const size_t n = std::min<uint64_t>(reader.Next(buf), offset);
     if (n == 0) break;  // the file changed under us: the position found so far stands
-    for (size_t i = 0; i < n; ++i) {
-      const char c = buf[i];
-      if (c == '\n' && afterCr) {
-        afterCr = false;
-      } else if (c == '\r' || c == '\n') {
-        afterCr = c == '\r';
-        ++pos.Line;
-        pos.Column = 1;
-      } else {
-        afterCr = false;
-        ++pos.Column;
-      }
-    }
+    Advance(pos, afterCr, buf.data(), n);
     offset -= n;
   }
   return pos;

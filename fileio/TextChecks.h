@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zel {
 
@@ -18,6 +19,9 @@ struct TTextPosition {
 // Where the first byte 0 of an 8-bit file stands, if it holds one. Raises EFOpenError as
 // ReadFileBytes does. The pump, if any, is called after each megabyte; when it returns false
 // the search stops and finds nothing.
+// The same for bytes in memory.
+std::optional<TTextPosition> FindNulByte(std::string_view bytes);
+
 std::optional<TTextPosition> FindNulByte(const std::string& fileName,
                                          const std::function<bool()>& pump = {});
 

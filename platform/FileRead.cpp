@@ -1,6 +1,7 @@
 #include "platform/FileRead.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
+#include "platform/BlockAllocator.h"
 
 namespace zel {
 
@@ -46,12 +48,22 @@ int OpenRegularFile(const std::string& fileName, int64_t& size) {
 }
 
 std::string ReadFileBytes(const std::string& fileName, const std::function<bool()>& pump) {
-  // Small enough steps for a window to stay answered between them.
-  constexpr size_t kStep = size_t{4} << 20;
   int64_t size = 0;
   const int fd = OpenRegularFile(fileName, size);
+  return ReadOpenedFile(fd, size, fileName, [&](std::string_view) { return !pump || pump(); });
+}
+
+std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,
+                           const std::function<bool(std::string_view read)>& step) {
+  // Small enough steps for a window to stay answered between them.
+  constexpr size_t kStep = size_t{4} << 20;
+  struct TClose {
+    int Fd;
+    ~TClose() { ::close(Fd); }
+  } closing{fd};
   std::string data;
-  data.reserve(static_cast<size_t>(size));
+  // Room for a line break the text may get at its end, without a copy of the whole.
+  data.reserve(static_cast<size_t>(size) + 2);
   size_t got = 0;
   while (got < static_cast<size_t>(size)) {
     const size_t chunk = std::min<size_t>(static_cast<size_t>(size) - got, kStep);
@@ -59,17 +71,23 @@ std::string ReadFileBytes(const std::string& fileName, const std::function<bool(
     const ssize_t n = ::read(fd, data.data() + got, chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      throw EFOpenError(FileErrorMessage("open", fileName, err));
+      throw EFOpenError(FileErrorMessage("open", fileName, errno));
     }
     if (n == 0) break;  // the file shrank
     got += static_cast<size_t>(n);
-    if (pump && !pump()) break;
+    if (!step(std::string_view(data.data(), got))) break;
   }
-  ::close(fd);
   data.resize(got);
   return data;
+}
+
+const char* DropReadPages(const char* from, const char* to) {
+  const auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
+  const uintptr_t begin = (at(from) + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+  const uintptr_t end = at(to) & ~(kHugePageBytes - 1);
+  if (end <= begin) return from;
+  ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+  return from + (end - at(from));
 }
 
 }  // namespace zel

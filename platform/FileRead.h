@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace zel {
 
@@ -30,5 +31,14 @@ int OpenRegularFile(const std::string& fileName, int64_t& size);
 // any, is called after every few megabytes; when it returns false the read stops there and
 // gives what it has.
 std::string ReadFileBytes(const std::string& fileName, const std::function<bool()>& pump = {});
+// The same for a descriptor from OpenRegularFile with the size it gave; closes it. The step
+// is given the bytes read so far.
+std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,
+                           const std::function<bool(std::string_view read)>& step);
+
+// Gives the memory of bytes already read through (a file's text being parsed) back to the
+// system, in whole huge pages between the two ends; what they held reads as zeros after.
+// Returns where the pages dropped end (from, when none was whole): the next call starts there.
+const char* DropReadPages(const char* from, const char* to);
 
 }  // namespace zel

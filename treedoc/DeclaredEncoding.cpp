@@ -1,13 +1,11 @@
 #include "treedoc/DeclaredEncoding.h"
 
 #include <iconv.h>
-#include <unistd.h>
 
 #include <cerrno>
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
-#include "platform/FileRead.h"
 #include "treedoc/ZelXMLTree.h"
 #include "xml/MorXMLTree.h"
 
@@ -129,17 +127,8 @@ size_t LineAt(std::u16string_view decoded) {
 
 }  // namespace
 
-std::string ForeignEncodingOf(const std::string& fileName) {
-  std::string head(kHeadSize, '\0');
-  try {
-    int64_t size = 0;
-    const int fd = OpenRegularFile(fileName, size);
-    const ssize_t n = ::read(fd, head.data(), head.size());
-    ::close(fd);
-    head.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  } catch (const Exception&) {
-    return "";  // the read that follows reports it
-  }
+std::string ForeignEncodingOfBytes(const std::string& fileName, std::string_view bytes) {
+  const std::string head(bytes.substr(0, kHeadSize));
   const char* base = BaseEncodingOf(head);
   std::string declaration(head);
   if (base != nullptr) {

@@ -9,11 +9,11 @@
 
 namespace zel {
 
-// The encoding the file's first bytes must be decoded from, or "" when its bytes pass
-// through (no declaration, or one naming an ASCII-compatible encoding or one iconv does not
-// know on an ASCII-compatible start). Raises EZelXMLTree for a file whose first bytes are not
+// The encoding the file's bytes (its first ones are enough) must be decoded from, or "" when its
+// bytes pass through (no declaration, or one naming an ASCII-compatible encoding or one iconv does
+// not know on an ASCII-compatible start). Raises EZelXMLTree for a file whose first bytes are not
 // ASCII-compatible and whose declared encoding iconv does not know.
-std::string ForeignEncodingOf(const std::string& fileName);
+std::string ForeignEncodingOfBytes(const std::string& fileName, std::string_view bytes);
 
 // Decodes bytes from the encoding into out; false (with the line number of the first
 // sequence that does not decode in *badLine) when they do not decode.

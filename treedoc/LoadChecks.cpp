@@ -23,8 +23,8 @@ constexpr std::string_view kDeclarationEnd = "?>";
 
 }  // namespace
 
-void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump) {
-  if (const auto pos = FindNulByte(fileName, pump)) NulFound(fileName, pos->Line, pos->Column);
+void CheckEightBitText(const std::string& fileName, std::string_view bytes) {
+  if (const auto pos = FindNulByte(bytes)) NulFound(fileName, pos->Line, pos->Column);
 }
 
 [[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber) {

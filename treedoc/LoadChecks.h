@@ -3,7 +3,6 @@
 // or lost silently: NUL characters, characters the code page cannot hold, and the encoding an
 // XML declaration names once Unicode text has been converted.
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,9 +10,8 @@ namespace zel {
 
 class TStringList;
 
-// Raises EZelXMLTree, naming the position, when the 8-bit file holds a byte 0.
-// The pump is called now and then while the file is read.
-void CheckEightBitFile(const std::string& fileName, const std::function<bool()>& pump = {});
+// Raises EZelXMLTree, naming the position, when the 8-bit file's bytes hold a byte 0.
+void CheckEightBitText(const std::string& fileName, std::string_view bytes);
 
 // Raises EZelXMLTree for a line of a UTF-8 file that holds bytes that are not UTF-8.
 [[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber);

@@ -156,6 +156,10 @@ class TTreeView {
 
   // Outline text from the stream's position to its end replaces all nodes.
   void LoadFromStream(TStream& stream);
+  // Nodes built apart for this tree (StagedNodes.h).
+  class TStagedNodes;
+  // The staged nodes become all of this tree's nodes, with no copy; the tree must be empty.
+  void TakeNodes(TStagedNodes& staged);
 
   // Every listener hears every change, in the order they were added.
   void AddObserver(ITreeViewObserver* observer);

@@ -1,6 +1,7 @@
 #include "base/StringList.h"
 #include "base/UpdateGuard.h"
-#include "treedoc/TreeView.h"
+#include "treedoc/StagedNodes.h"
+#include "treedoc/TreeViewInternal.h"
 
 namespace zel {
 
@@ -11,6 +12,61 @@ void TTreeView::LoadFromStream(TStream& stream) {
   const std::string text = stream.ReadRest();
   TOutlineBuilder builder(*this);
   SplitLines(text, [&builder](std::string_view line) { builder.AddLine(line); });
+}
+
+TTreeView::TStagedNodes::TStagedNodes(TTreeView& owner)
+    : FOwner(owner), FPool(std::make_unique<TNodePool>()) {}
+
+TTreeView::TStagedNodes::~TStagedNodes() {
+  if (!FFirstRoot) return;
+  // The owner's own walk frees them, over this storage.
+  std::swap(FOwner.FPool, FPool);
+  for (TTreeNode* root = FFirstRoot; root;) {
+    TTreeNode* next = root->FNextSibling;
+    FOwner.FreeSubtree(root);
+    root = next;
+  }
+  std::swap(FOwner.FPool, FPool);
+}
+
+TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string text) {
+  TTreeNode* node = FPool->New(&FOwner, std::move(text));
+  // Made at the end of the document: the position cache is filled as it goes.
+  node->FAbsIndex = FCount;
+  node->FParent = parent;
+  if (parent) {
+    node->FIndex = parent->FCount++;
+    node->FLevel = parent->FLevel + 1;
+    node->FPrevSibling = parent->FLastChild;
+    (parent->FLastChild ? parent->FLastChild->FNextSibling : parent->FFirstChild) = node;
+    parent->FLastChild = node;
+    parent->FHasChildren = true;
+  } else {
+    node->FIndex = FRootCount++;
+    node->FPrevSibling = FLastRoot;
+    (FLastRoot ? FLastRoot->FNextSibling : FFirstRoot) = node;
+    FLastRoot = node;
+  }
+  ++FCount;
+  FLast = node;
+  return node;
+}
+
+void TTreeView::TakeNodes(TStagedNodes& staged) {
+  if (FFirstRoot || FDetached) throw ETreeViewError("The tree must be empty to take nodes");
+  if (!staged.FFirstRoot) return;
+  TUpdateGuard suspended(*this);
+  std::swap(FPool, staged.FPool);
+  FFirstRoot = std::exchange(staged.FFirstRoot, nullptr);
+  FLastRoot = std::exchange(staged.FLastRoot, nullptr);
+  FRootCount = std::exchange(staged.FRootCount, 0);
+  FCount = std::exchange(staged.FCount, 0);
+  FCacheValid = true;
+  FLastNode = std::exchange(staged.FLast, nullptr);
+  FOrder.clear();
+  FOrderValid = false;
+  FItemCursor = nullptr;
+  FChangedWhileSuspended = true;
 }
 
 }  // namespace zel

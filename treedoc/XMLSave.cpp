@@ -4,6 +4,7 @@
 
 #include "base/StrUtils.h"
 #include "base/TextSink.h"
+#include "treedoc/Progress.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/TreeWalk.h"
 #include "treedoc/XMLOutline.h"

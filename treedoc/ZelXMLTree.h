@@ -66,24 +66,19 @@ class TZelXMLTree {
   // completely on disk.
   void SaveToFile(const std::string& fileName);
 
-  // Whether the text-file reader finds the file to be Unicode text.
-  static bool IsUnicodeFile(const std::string& fileName);
-  // Reads a Unicode file's lines, converted to the system code page and trimmed where the
-  // blanks are no data (see SectionLineTrim.h). False when the pump stopped the read.
-  static bool ReadUnicodeLines(const std::string& fileName, TStringList& lines,
-                               const TReadPump& pump = {});
-  // Reads a file in an encoding the 8-bit reader cannot keep (see DeclaredEncoding.h) as
-  // ReadUnicodeLines reads a Unicode file.
-  static bool ReadForeignLines(const std::string& fileName, const std::string& encoding,
-                               TStringList& lines, const TReadPump& pump = {});
-
  private:
   void CheckReady() const;
   void SetState(TZelXMLTreeStates state);
   void Progress(uint16_t percent) {
     if (OnProgress) OnProgress(*this, FState, percent);
   }
-  void BuildOutline(const std::string& fileName);
+  void LoadOutline(const std::string& fileName);
+  // Raises OnPump once per kReadPumpInterval of count; false once Abort was called.
+  bool PumpEvery(size_t count) {
+    for (size_t at = kReadPumpInterval; at <= count; at += kReadPumpInterval)
+      if (!Pump()) return false;
+    return !FCancelled;
+  }
   // Raises OnPump; false once Abort was called.
   bool Pump() {
     if (OnPump) OnPump(*this);

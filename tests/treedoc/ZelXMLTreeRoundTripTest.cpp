@@ -6,6 +6,7 @@
 #include "ZelXMLTreeTestUtil.h"
 #include "base/Exception.h"
 #include "platform/CodePage.h"
+#include "treedoc/OutlineRewrite.h"
 #include "treedoc/XMLOutline.h"
 
 using namespace zel;
@@ -88,17 +89,19 @@ TEST(ZelXMLTreeRoundTrip, TagsThatLookLikeClosingTagsDoNotCrash) {
 TEST(ZelXMLTreeRoundTrip, TheRewriteTakesAnyLines) {
   // A closing line first and a text that looks like an element's whole content: there is no
   // opening line to join it to.
-  TOutlineLines out;
-  TXMLOutlineTransform t(5, out, nullptr, nullptr);
-  EXPECT_TRUE(t.Push(0, "</i>"));
-  EXPECT_TRUE(t.Push(1, "x"));
-  EXPECT_TRUE(t.Push(0, "</y>"));
-  EXPECT_TRUE(t.Push(7, ""));
-  EXPECT_TRUE(t.Push(3, "<![CDATA[open"));
+  struct TTexts final : TOutlineNodeSink {
+    std::vector<std::string> Texts;
+    void AddNode(int, std::string_view text) override { Texts.emplace_back(text); }
+    void AppendToLast(std::string_view text) override { Texts.back().append(text); }
+  } out;
+  TOutlineRewrite t(out);
+  t.Line(0, "</i>");
+  t.Line(1, "x");
+  t.Line(0, "</y>");
+  t.Line(7, "");
+  t.Line(3, "<![CDATA[open");
   t.Finish();
-  std::vector<std::string> texts;
-  out.Drain([&](int, std::string_view text) { texts.emplace_back(text); });
-  EXPECT_EQ(texts, (std::vector<std::string>{"x", "", "<![CDATA[open"}));
+  EXPECT_EQ(out.Texts, (std::vector<std::string>{"x", "", "<![CDATA[open"}));
 }
 
 TEST(ZelXMLTreeRoundTrip, DeepDocumentsKeepTheirLevels) {

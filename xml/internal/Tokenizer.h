@@ -69,8 +69,15 @@ struct TQuoteFinds {
   }
 };
 
+// A plain loop: find_first_of asks memchr once per character.
+inline bool HasAnyOf(std::string_view s, char a, char b, char c = '\r') {
+  for (const char x : s)
+    if (x == a || x == b || x == c) return true;
+  return false;
+}
+
 inline bool HasCleanableChars(std::string_view s) {
-  return s.find_first_of("\r\t") != std::string_view::npos;
+  return HasAnyOf(s, '\r', '\t');
 }
 
 // CleanTagText without a copy when nothing but trimming is needed.
@@ -82,7 +89,7 @@ inline std::string_view Clean(std::string_view s, std::string& scratch) {
 
 // EscapeCData without a copy when there is nothing to mark.
 inline std::string_view Escape(std::string_view s, std::string& scratch) {
-  if (s.find_first_of("\r\t\\") == std::string_view::npos) return s;
+  if (!HasAnyOf(s, '\r', '\t', '\\')) return s;
   scratch.clear();
   AppendMarked(scratch, s, TSectionMarks::smBreaksAndTabs);
   return scratch;

@@ -1,0 +1,177 @@
+#include "treedoc/LoadText.h"
+
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/StrUtils.h"
+#include "base/StringList.h"
+#include "base/UpdateGuard.h"
+#include "fileio/VyTextFile.h"
+#include "platform/CodePage.h"
+#include "platform/FileRead.h"
+#include "treedoc/DeclaredEncoding.h"
+#include "treedoc/LoadChecks.h"
+#include "treedoc/SectionLineTrim.h"
+
+namespace zel {
+
+namespace {
+
+// Adds decoded text to the lines, converted to the code page. The reader ends a Unicode line
+// at CR LF only; a lone CR or LF inside it breaks the line too, as it does in an 8-bit file
+// (a file with LF line ends would be one long line).
+void AddUnicodeText(const std::string& fileName, unsigned codePage, TSectionLineTrim& trim,
+                    std::u16string_view rest, TStringList& lines) {
+  while (true) {
+    const size_t br = rest.find_first_of(u"\r\n");
+    const size_t number = lines.Lines().size() + 1;
+    lines.Add(ConvertUnicodeLine(fileName, codePage, trim.Trim(rest.substr(0, br)), number));
+    if (br == std::u16string_view::npos) break;
+    const bool crlf = rest[br] == u'\r' && br + 1 < rest.size() && rest[br + 1] == u'\n';
+    rest.remove_prefix(br + (crlf ? 2 : 1));
+    if (rest.empty()) break;  // a break at the very end starts no line
+  }
+}
+
+// Whether the bytes have a byte-order mark, as the text-file reader finds it.
+bool HasByteOrderMark(std::string_view b) {
+  return b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF") || b.starts_with("\xEF\xBB\xBF");
+}
+
+// The text a line list gives back for 8-bit bytes: every line ends in CR LF (a lone CR or LF
+// ends one too). Bytes that are that already stay where they are.
+void EndLinesWithCrLf(std::string& bytes, const std::function<bool()>& pump, bool& stopped) {
+  const char* p = bytes.data();
+  const size_t n = bytes.size();
+  if (n == 0) return;
+  size_t lone = 0;  // lone CRs and LFs: each gets a byte more
+  for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', p + n - q))); ++q)
+    lone += q == p || q[-1] != '\r';
+  for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', p + n - q))); ++q)
+    lone += q + 1 == p + n || q[1] != '\n';
+  if (lone == 0) {
+    if (p[n - 1] != '\n') bytes.append("\r\n");  // within the reserve the read made
+    return;
+  }
+  std::string text;
+  text.reserve(n + lone + 2);
+  constexpr size_t kPumpBytes = size_t{4} << 20;
+  size_t nextPump = kPumpBytes;
+  size_t from = 0;
+  while (from < n) {
+    const char* lf = static_cast<const char*>(std::memchr(p + from, '\n', n - from));
+    const size_t end = lf ? size_t(lf - p) : n;
+    // The line up to the LF, cut at its lone CRs; a CR right before the LF is its pair.
+    size_t i = from;
+    bool paired = false;
+    while (const char* cr = static_cast<const char*>(std::memchr(p + i, '\r', end - i))) {
+      const size_t at = size_t(cr - p);
+      text.append(p + i, at - i).append("\r\n");
+      i = at + 1;
+      if (lf && i == end) {
+        paired = true;
+        break;
+      }
+    }
+    if (lf ? !paired : i < end) text.append(p + i, end - i).append("\r\n");
+    from = end + 1;
+    if (from >= nextPump) {
+      nextPump += kPumpBytes;
+      if (pump && !pump()) {
+        stopped = true;
+        return;
+      }
+    }
+  }
+  bytes = std::move(text);
+}
+
+}  // namespace
+
+void DecodeLines(const std::string& fileName, const std::string& encoding, std::string_view b,
+                 TStringList& lines) {
+  std::u16string text;
+  if (!encoding.empty()) {
+    text = DecodeForeign(fileName, encoding, b);
+  } else {
+    const bool utf8 = b.starts_with("\xEF\xBB\xBF");
+    const char* name = utf8 ? "UTF-8" : b.starts_with("\xFE\xFF") ? "UTF-16BE" : "UTF-16LE";
+    std::string_view body = b.substr(utf8 ? 3 : 2);
+    // A UTF-16 file cut short keeps its whole characters; the odd last byte is a U+FFFD.
+    const bool cut = !utf8 && body.size() % 2 != 0;
+    if (cut) body.remove_suffix(1);
+    size_t line = 1;
+    if (!Decode(name, body, text, &line)) {
+      if (utf8) NotDecodable(fileName, line);
+      text = DecodeForeign(fileName, name, body);  // raises, naming the line
+    }
+    if (cut) text.push_back(u'\uFFFD');
+  }
+  lines.Clear();
+  TUpdateGuard filling(lines);
+  const unsigned codePage = GetACP();
+  TSectionLineTrim trim;
+  AddUnicodeText(fileName, codePage, trim, text, lines);
+  // The text is no longer in the encoding the file named.
+  SetDeclaredEncoding(lines, CharsetNameOf(codePage));
+}
+
+bool ReadLoadText(const std::string& fileName, const std::function<bool()>& pump, std::string& text,
+                  bool& isUnicode) {
+  int64_t size = 0;
+  int fd = -1;
+  const auto refused = [&] {
+    // The text-file reader's own words, as for any file it cannot open.
+    return EVyTextFile(Format("TVyTextFile(%s):Failed to reset file.", fileName.c_str()), 2004);
+  };
+  try {
+    fd = OpenRegularFile(fileName, size);
+  } catch (const Exception&) {
+    throw refused();
+  }
+  // Read alone, as the text-file reader opens: a file another program holds is refused.
+  int rc;
+  do rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    ::close(fd);
+    throw refused();
+  }
+  // The first bytes tell the kind of text; 8-bit text is searched for a NUL as it comes in,
+  // and one found ends the read before the pump can stop it.
+  bool known = false, eightBit = false, stopped = false;
+  std::string encoding;
+  size_t searched = 0;
+  text = ReadOpenedFile(fd, size, fileName, [&](std::string_view read) {
+    if (!known) {
+      known = true;
+      isUnicode = HasByteOrderMark(read);
+      if (!isUnicode) encoding = ForeignEncodingOfBytes(fileName, read);
+      eightBit = !isUnicode && encoding.empty();
+    }
+    if (eightBit) {
+      if (read.find('\0', searched) != std::string_view::npos) return false;
+      searched = read.size();
+    }
+    return !(stopped = pump && !pump());
+  });
+  if (!known) {  // an empty file
+    isUnicode = false;
+    eightBit = true;
+  }
+  if (eightBit) {
+    CheckEightBitText(fileName, text);
+    if (!stopped) EndLinesWithCrLf(text, pump, stopped);
+    return !stopped;
+  }
+  if (stopped) return false;
+  TStringList lines;
+  DecodeLines(fileName, encoding, text, lines);
+  text = lines.Text();
+  return true;
+}
+
+}  // namespace zel

@@ -1,0 +1,27 @@
+#pragma once
+// The text a load parses, from one read of the file: 8-bit text as its bytes are, each line
+// ended by CR LF; Unicode text (a byte-order mark says so) and text in an encoding whose bytes
+// the 8-bit reader cannot keep, decoded and converted to the code page line by line, trimmed
+// where the blanks are no data (SectionLineTrim.h), with the XML declaration naming the code
+// page. Every check a load makes on the file runs on these same bytes.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+class TStringList;
+
+// Raises the load's errors: the file cannot be read (EVyTextFile), holds a NUL, does not
+// decode, holds characters the code page cannot hold (EZelXMLTree). False when the pump
+// stopped the read.
+bool ReadLoadText(const std::string& fileName, const std::function<bool()>& pump, std::string& text,
+                  bool& isUnicode);
+
+// Decoded lines of a file's bytes: from the encoding, or from the one its byte-order mark
+// names when encoding is "".
+void DecodeLines(const std::string& fileName, const std::string& encoding, std::string_view bytes,
+                 TStringList& lines);
+
+}  // namespace zel

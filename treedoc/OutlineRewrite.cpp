@@ -1,0 +1,136 @@
+#include "treedoc/OutlineRewrite.h"
+
+#include <climits>
+
+#include "base/StrUtils.h"
+#include "treedoc/XMLOutline.h"
+#include "xml/SectionMarks.h"
+
+namespace zel {
+
+namespace {
+
+// The level of the document's own children in the writer's text.
+constexpr int kTopWriterLevel = 1;
+
+// Whether a tag line holds an attribute value whose quote does not close on it: a quote
+// right after '=' (blanks between) opens a value, as the reader takes it.
+bool HasOpenValue(std::string_view s) {
+  char last = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if ((c == '"' || c == '\'') && last == '=') {
+      const size_t q = s.find(c, i + 1);
+      if (q == std::string_view::npos) return true;
+      i = q;
+      last = c;
+    } else if (!IsBlank(c)) {
+      last = c;
+    }
+  }
+  return false;
+}
+
+std::string_view TrimLeftView(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && IsBlank(s[b])) ++b;
+  return s.substr(b);
+}
+
+}  // namespace
+
+int TOutlineRewrite::LevelOf(int writerLevel) const {
+  const int d = writerLevel - (FDeclaration ? 1 : 0);
+  return d > 0 ? d : 0;
+}
+
+void TOutlineRewrite::AddNode(int level, std::string_view text) {
+  FOut.AddNode(level, text);
+  FTrail.Node();
+  ++FNodes;
+}
+
+void TOutlineRewrite::SettlePendingAsNode() {
+  FHasPending = false;
+  AddNode(FPendingOutlineLevel, FPendingText);
+  FPrevLevel = FPendingLevel;
+  FPrevOpened = false;
+}
+
+void TOutlineRewrite::Line(size_t writerLevel, std::string_view text) {
+  ++FLines;
+  // Deeper than any outline can be: taken as the deepest level an int holds.
+  const int level =
+      writerLevel > static_cast<size_t>(INT_MAX - 1) ? INT_MAX - 1 : static_cast<int>(writerLevel);
+  if (FHasPending) {
+    const std::string_view next = TrimView(text);
+    if (FPendingAfterOpening && level == FPendingLevel - 1 && StartsWith(next, "</")) {
+      // The text is its element's whole content: opening tag, text and closing tag on one line.
+      FHasPending = false;
+      FOut.AppendToLast(FPendingText);
+      FOut.AppendToLast(next);
+      FTrail.Drop();
+      FTrail.Drop();
+      FPrevLevel = level;
+      FPrevOpened = false;
+      return;
+    }
+    SettlePendingAsNode();
+  }
+  ProcessLine(text, level);
+}
+
+void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
+  FTrail.Pass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
+  std::string_view s = TrimView(text);
+  if (s.empty() || (s[0] != '<' && !IsMultiLineSectionText(s))) {
+    FHasPending = true;
+    FPendingText.assign(s);  // the line's view lives only for this call
+    FPendingLevel = level;
+    FPendingOutlineLevel = LevelOf(level);
+    FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && FNodes > 0;
+    return;
+  }
+  if (StartsWith(s, "</")) {
+    FTrail.Drop();
+    FPrevLevel = level;
+    FPrevOpened = false;
+    return;
+  }
+  FPrevLevel = level;
+  FPrevOpened = true;
+  if (level == kTopWriterLevel && IsDeclarationLine(s)) {
+    // "<?xml version="1.0">" becomes "<?xml version="1.0" ?>", and so does the writer's
+    // empty form "<?xml version="1.0" />": read back, both give the same outline. Deeper
+    // down the parser keeps the declaration as an instruction, whose text stays as it is.
+    std::string_view head = s.substr(0, s.size() - 1);
+    if (head.ends_with(" /")) head.remove_suffix(2);
+    FScratch.assign(head);
+    FScratch.push_back(' ');
+    FScratch.push_back(s[1]);
+    FScratch.push_back('>');
+    FDeclaration = true;
+    FPrevOpened = false;  // what it holds stands beside it, a text too
+    AddNode(kTopWriterLevel, FScratch);
+    return;
+  }
+  if (!IsMultiLineSectionText(s)) {
+    // A text joined to a tag with an open quote would close the quote once saved.
+    if (HasOpenValue(s)) FPrevOpened = false;
+    AddNode(LevelOf(level), s);
+    return;
+  }
+  // A section keeps its blanks: only the writer's indentation goes; its line breaks become
+  // marks.
+  FPrevOpened = false;
+  FScratch.clear();
+  AppendMarked(FScratch, TrimLeftView(text), TSectionMarks::smBreaks);
+  AddNode(LevelOf(level), FScratch);
+}
+
+void TOutlineRewrite::Finish() {
+  if (FHasPending) SettlePendingAsNode();
+}
+
+}  // namespace zel

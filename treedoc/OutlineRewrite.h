@@ -1,0 +1,107 @@
+#pragma once
+// The rewrite of the writer's lines (see xml/TokenLines.h) into outline nodes: one node per
+// markup line, an element's text joined to its line, closing tags dropped, one outline level
+// per level of the writer. Lines arrive one at a time with their level as a number.
+//
+// The percentages of the rewrite count lines against the number of lines still to come, a
+// number known only once the last line has arrived: the rewrite records the steps that move
+// them, and replays them once the count is known.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "treedoc/Progress.h"
+#include "xml/TokenLines.h"
+
+namespace zel {
+
+class TOutlineNodeSink {
+ public:
+  virtual void AddNode(int level, std::string_view text) = 0;
+  virtual void AppendToLast(std::string_view text) = 0;
+
+ protected:
+  ~TOutlineNodeSink() = default;
+};
+
+// The steps of a rewrite, two bits each: a node made, a line dropped, a percentage due.
+class TProgressTrail {
+ public:
+  void Node() { Add(kNode); }
+  void Drop() { Add(kDrop); }
+  void Pass() { Add(kPass); }
+  // Calls report(percent) for every percentage due, in order, with lineCount lines in all;
+  // stops when it returns false.
+  template <typename Report>
+  void Replay(size_t lineCount, Report&& report) const;
+
+ private:
+  static constexpr uint8_t kNode = 1, kDrop = 2, kPass = 3;
+  void Add(uint8_t step) {
+    if (FSteps % 4 == 0) FBits.push_back(0);
+    FBits.back() = static_cast<uint8_t>(FBits.back() | step << (2 * (FSteps % 4)));
+    ++FSteps;
+  }
+  std::vector<uint8_t> FBits;
+  size_t FSteps = 0;
+};
+
+class TOutlineRewrite final : public TXmlLineSink {
+ public:
+  explicit TOutlineRewrite(TOutlineNodeSink& out) : FOut(out) {}
+  void Line(size_t level, std::string_view text) override;
+  // Ends the input: settles a text line still waiting for the line after it.
+  void Finish();
+  size_t LineCount() const { return FLines; }
+  size_t NodeCount() const { return FNodes; }
+  const TProgressTrail& Trail() const { return FTrail; }
+
+ private:
+  void ProcessLine(std::string_view text, int level);
+  void AddNode(int level, std::string_view text);
+  void SettlePendingAsNode();
+  int LevelOf(int writerLevel) const;
+
+  TOutlineNodeSink& FOut;
+  TProgressTrail FTrail;
+  size_t FLines = 0;
+  size_t FNodes = 0;
+  // Inside the element the parser made of the document's XML declaration: its content is
+  // one level deeper in the writer's text than in the outline. The element ends at the first
+  // line back at its own level (normally its closing line at the very end).
+  bool FDeclaration = false;
+  static constexpr int kNoLine = -1;
+  int FPrevLevel = kNoLine;  // writer level of the previous line
+  bool FPrevOpened = false;  // the previous line gave the last outline line
+
+  // A text line waits for the next line: it joins its element's line only when it is the
+  // element's whole content, that is, between the element's opening and closing lines.
+  bool FHasPending = false;
+  bool FPendingAfterOpening = false;
+  std::string FPendingText;
+  int FPendingLevel = 0;
+  int FPendingOutlineLevel = 0;
+  std::string FScratch;
+};
+
+template <typename Report>
+void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
+  size_t nodes = 0, left = lineCount;
+  for (size_t i = 0; i < FSteps; ++i) {
+    switch ((FBits[i / 4] >> (2 * (i % 4))) & 3) {
+      case kNode:
+        ++nodes;
+        break;
+      case kDrop:
+        --left;
+        break;
+      default:
+        if (!report(PercentOf(nodes, left))) return;
+    }
+  }
+}
+
+}  // namespace zel

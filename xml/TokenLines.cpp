@@ -1,0 +1,231 @@
+#include "xml/TokenLines.h"
+
+#include <algorithm>
+
+#include "base/StrUtils.h"
+#include "xml/SectionMarks.h"
+
+namespace zel {
+
+namespace {
+
+struct TStringPut {
+  std::string& Text;
+  void Put(std::string_view s) { Text.append(s); }
+};
+
+// A section's content with its marks turned back into line breaks and TABs.
+void AppendUnmarked(std::string& out, std::string_view s) {
+  TStringPut put{out};
+  Unmarked(put, s, TSectionMarks::smBreaksAndTabs);
+}
+
+// ` name="value"`, or single quotes when the value holds a double quote.
+void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
+  const char q = value.find('"') == std::string_view::npos ? '"' : '\'';
+  out.push_back(' ');
+  out.append(name);
+  out.push_back('=');
+  out.push_back(q);
+  out.append(value);
+  out.push_back(q);
+}
+
+// "<name attributes" as the writer gives an element read from the tag text t: the name ends
+// at the first blank; each attribute runs from its name to the closing quote of its value;
+// what is left stands as it is (without the '?' or '/' that ends an XML declaration).
+// Returns the name.
+std::string_view AppendTagLine(std::string& out, std::string_view t) {
+  out.push_back('<');
+  const auto blank = std::find_if(t.begin(), t.end(), IsBlank);
+  const size_t a = blank == t.end() ? std::string_view::npos : size_t(blank - t.begin());
+  const std::string_view name = a == std::string_view::npos ? t : t.substr(0, a);
+  out.append(name);
+  if (a == std::string_view::npos) return name;
+  size_t pos = a;
+  while (pos < t.size()) {
+    const size_t eq = t.find('=', pos);
+    if (eq == std::string_view::npos) break;
+    size_t q1 = eq;
+    while (q1 < t.size() && t[q1] != '"' && t[q1] != '\'') ++q1;
+    if (q1 == t.size()) break;
+    const size_t q2 = t.find(t[q1], q1 + 1);
+    if (q2 == std::string_view::npos) break;
+    AppendAttribute(out, TrimView(t.substr(pos, eq - pos)), t.substr(q1 + 1, q2 - q1 - 1));
+    pos = q2 + 1;
+  }
+  std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
+  if (name.starts_with('?'))
+    while (!rest.empty() && (rest.back() == '?' || rest.back() == '/' || IsBlank(rest.back())))
+      rest.remove_suffix(1);
+  if (!rest.empty()) {
+    out.push_back(' ');
+    out.append(rest);
+  }
+  return name;
+}
+
+}  // namespace
+
+TTokenLines::TTokenLines(TXmlLineSink& sink) : FSink(sink) {
+  FOpen.push_back(TOpen{0, 0, false, false});
+}
+
+void TTokenLines::EmitPendingOpen() {
+  if (!FOpenPending) return;
+  FOpenPending = false;
+  FOpenLine.push_back('>');
+  Emit(FOpen.size() - 1, FOpenLine);
+}
+
+// Writes the waiting text; an element's empty value is no line.
+void TTokenLines::FlushText() {
+  if (!FHasText) return;
+  FHasText = false;
+  if (FTextIsValue && FText.empty()) return;
+  EmitPendingOpen();
+  FLine.clear();
+  if (FTextKind == kValueCData) {
+    FLine.append("<![CDATA[");
+    AppendUnmarked(FLine, FText);
+    FLine.append("]]>");
+  } else if (FTextKind == kValueRun) {
+    AppendUnmarked(FLine, FText);
+  } else {
+    FLine.append(FText);
+  }
+  Emit(ContentLevel(), FLine);
+}
+
+void TTokenLines::PrepareForChild() {
+  EmitPendingOpen();
+  FlushText();
+  FOpen.back().HasChildren = true;
+}
+
+void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastText) {
+  const bool joins = FHasText && kind == kValueText && FTextKind == kValueText &&
+                     (FTextIsValue ? !FText.empty() : joinToLastText);
+  if (joins) {
+    FText.push_back(' ');
+    FText.append(text);
+    return;
+  }
+  if (FOpen.back().HasChildren) {
+    FlushText();
+  } else if (!FHasText || FText.empty()) {
+    FHasText = true;  // the element's value (an empty one counts as none)
+    FTextIsValue = true;
+    FTextKind = kind;
+    FText.assign(text);
+    return;
+  } else {
+    // CDATA cannot join other text: both become texts of their own.
+    PrepareForChild();
+  }
+  FHasText = true;
+  FTextIsValue = false;
+  FTextKind = kind;
+  FText.assign(text);
+}
+
+void TTokenLines::Close() {
+  const TOpen& e = FOpen.back();
+  const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
+  if (empty) {
+    FHasText = false;
+    FOpenPending = false;
+    FOpenLine.append(" />");
+    Emit(FOpen.size() - 1, FOpenLine);
+  } else {
+    FlushText();
+    EmitPendingOpen();
+    FLine.assign("</");
+    FLine.append(std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin));
+    FLine.push_back('>');
+    Emit(FOpen.size() - 1, FLine);
+  }
+  FNames.resize(e.NameBegin);
+  FOpen.pop_back();
+}
+
+void TTokenLines::Token(TXmlToken kind, std::string_view text) {
+  const bool afterIgnoredClose = FAfterIgnoredClose;
+  FAfterIgnoredClose = false;
+  const bool atDocument = FOpen.size() == 1;
+  switch (kind) {
+    case TXmlToken::OpenTag: {
+      // The XML declaration holds the rest of the document only at the document level;
+      // inside an element it is an instruction like any other.
+      if (!atDocument && text.starts_with('?')) {
+        std::string marked;
+        AppendMarked(marked, text, TSectionMarks::smBreaksAndTabs);
+        Token(TXmlToken::Instruction, marked);
+        break;
+      }
+      PrepareForChild();
+      FOpenLine.clear();
+      const std::string_view name = AppendTagLine(FOpenLine, text);
+      const size_t begin = FNames.size();
+      FNames.append(name);
+      FOpen.push_back(TOpen{begin, FNames.size(), false, name.starts_with('?')});
+      FOpenPending = true;
+      break;
+    }
+    case TXmlToken::EmptyTag:
+      PrepareForChild();
+      FLine.clear();
+      AppendTagLine(FLine, text);
+      FLine.append(" />");
+      Emit(ContentLevel(), FLine);
+      break;
+    case TXmlToken::CloseTag:
+      // Extra closing tags, and those inside the XML declaration, are ignored.
+      if (!atDocument && !FOpen.back().Declaration)
+        Close();
+      else
+        FAfterIgnoredClose = true;
+      break;
+    case TXmlToken::Text:
+      AddText(text, kValueText, afterIgnoredClose);
+      break;
+    case TXmlToken::CData:
+      AddText(text, kValueCData, false);
+      break;
+    case TXmlToken::Run:
+      PrepareForChild();
+      FHasText = true;
+      FTextIsValue = false;
+      FTextKind = kValueRun;
+      FText.assign(text);
+      FlushText();
+      break;
+    case TXmlToken::Comment:
+      PrepareForChild();
+      FLine.assign("<!--");
+      AppendUnmarked(FLine, text);
+      FLine.append("-->");
+      Emit(ContentLevel(), FLine);
+      break;
+    case TXmlToken::Instruction:
+      PrepareForChild();
+      FLine.assign(1, '<');
+      if (text.starts_with('?'))
+        AppendUnmarked(FLine, text);
+      else
+        FLine.append(text);  // a declaration <!NAME ...>, cleaned
+      FLine.push_back('>');
+      Emit(ContentLevel(), FLine);
+      break;
+  }
+}
+
+void TTokenLines::Finish() {
+  while (FOpen.size() > 1) Close();
+  // The document's own value is never written; its texts among nodes are.
+  if (!HasNodes()) return;
+  FlushText();
+  Emit(0, "</root>");
+}
+
+}  // namespace zel

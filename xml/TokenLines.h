@@ -1,0 +1,66 @@
+#pragma once
+// The lines the indented writer gives for a document, every node whole on one line (see
+// WalkXMLLines), made straight from the reader's tokens as they come: no document tree is
+// built. Only the innermost open element and its last text wait for what follows them: the
+// element's empty form and texts that join are known only then.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml/internal/Tokenizer.h"
+
+namespace zel {
+
+class TXmlLineSink {
+ public:
+  // level: the writer's indentation (the document's own children at 1); text: the line after it.
+  virtual void Line(size_t level, std::string_view text) = 0;
+
+ protected:
+  ~TXmlLineSink() = default;
+};
+
+class TTokenLines {
+ public:
+  explicit TTokenLines(TXmlLineSink& sink);
+  void Token(TXmlToken kind, std::string_view text);
+  // Closes what is still open. The document's own opening line is never given; its closing
+  // line is, when it holds any node.
+  void Finish();
+  // Whether the document holds a node, that is, whether the writer writes anything.
+  bool HasNodes() const { return FOpen.front().HasChildren; }
+
+ private:
+  struct TOpen {
+    size_t NameBegin;
+    size_t NameEnd;
+    bool HasChildren;
+    bool Declaration;  // "?xml": no closing tag ends it
+  };
+  size_t ContentLevel() const { return FOpen.size(); }
+  void Emit(size_t level, std::string_view text) { FSink.Line(level, text); }
+  void EmitPendingOpen();
+  void FlushText();
+  void PrepareForChild();
+  void AddText(std::string_view text, uint8_t kind, bool joinToLastText);
+  void Close();
+
+  TXmlLineSink& FSink;
+  std::vector<TOpen> FOpen;  // the document, then the open elements
+  std::string FNames;        // their names, one after another
+  // The innermost element's opening line waits until it is known to hold anything.
+  bool FOpenPending = false;
+  std::string FOpenLine;
+  // The current element's last text (or its value) waits for a text that joins it.
+  bool FHasText = false;
+  bool FTextIsValue = false;
+  uint8_t FTextKind = 0;
+  std::string FText;
+  bool FAfterIgnoredClose = false;
+  std::string FLine;
+};
+
+}  // namespace zel
