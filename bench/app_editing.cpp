@@ -119,6 +119,16 @@ int main(int argc, char** argv) {
     run("Undo Delete", *form.EditUndo1);
     run("Redo Delete", *form.EditRedo1);
     run("Undo Delete again", *form.EditUndo1);
+    // The same with the catalog collapsed, where the view lays out a few rows only, on a node
+    // added under the root.
+    catalog->Collapse(false);
+    tree.SetSelected(tree.GetFirstNode());
+    run("collapsed: Add under the root", *form.EditAdd1);
+    run("collapsed: Undo Add", *form.EditUndo1);
+    run("collapsed: Redo Add", *form.EditRedo1);
+    run("collapsed: Delete", *form.EditDelete1);
+    run("collapsed: Undo Delete", *form.EditUndo1);
+    catalog->Expand(false);
     form.EditUseDialog1->Action()->setChecked(false);
 
     form.FindDialog1->SetFindText("<price>");
