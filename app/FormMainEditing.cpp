@@ -45,6 +45,9 @@ void TFormMain::ConnectEditing() {
   connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
     if (FTree.IsEditing()) FTree.CancelEdit();
   });
+  // Rows whose images changed all at once (AssignImages) or that take another font.
+  connect(FModel, &TTreeModel::AppearanceUpdated, TreeView1->viewport(),
+          qOverload<>(&QWidget::update));
   const auto clipboardChanged = [this] {
     const QMimeData* data = QApplication::clipboard()->mimeData();
     FClipboardHasText = data && data->hasText();
@@ -66,6 +69,13 @@ void TFormMain::Changed(bool stepMade) {
 
 QColor TFormMain::TreeColor() const {
   return TreeView1->palette().color(QPalette::Text);
+}
+
+// Every node gives up the image it holds and shows the one of its place: one step, however large
+// the outline, and only the rows on screen repaint.
+void TFormMain::AssignImages() {
+  SetPanel(2, "Assigning images...");
+  FTree.ReleaseImages();
 }
 
 void TFormMain::EditAdd1Execute() {

@@ -185,20 +185,4 @@ void TFormMain::SaveFile(const std::string& name) {
   FOpenDialog.InitialDir = FSaveDialog.InitialDir = FolderOf(name);
 }
 
-void TFormMain::AssignImages() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  FTree.BeginUpdate();
-  TScopeExit closing([this] {
-    FTree.EndUpdate();
-    QApplication::restoreOverrideCursor();
-  });
-  SetPanel(2, "Assigning images...");
-  WalkInDocumentOrder(FTree, [](const TTreeNode& node, int) {
-    auto& n = const_cast<TTreeNode&>(node);
-    n.SetImageIndex(PlaceImage(n, false));
-    n.SetSelectedIndex(PlaceImage(n, true));
-    return true;
-  });
-}
-
 }  // namespace zel

@@ -1,5 +1,7 @@
 #include "app/TreeModel.h"
 
+#include <vector>
+
 #include "app/NodeTextCodec.h"
 
 namespace zel {
@@ -83,8 +85,19 @@ void TTreeModel::NodeAboutToBeInserted(TTreeNode* parent, int index) {
   HoldTreeImages({parent});
   beginInsertRows(IndexOf(parent), index, index);
 }
-void TTreeModel::NodeInserted(TTreeNode*, int) {
+void TTreeModel::NodeInserted(TTreeNode* parent, int index) {
   endInsertRows();
+  // A subtree put back (undo, paste, duplicate) brings its expanded nodes along: the view opens
+  // them too, looking only below expanded nodes, where the view lays out rows anyway.
+  std::vector<TTreeNode*> open{parent ? parent->Item(index) : FTree.Root(index)};
+  while (!open.empty()) {
+    TTreeNode* n = open.back();
+    open.pop_back();
+    if (!n->Expanded() || n->Count() == 0) continue;
+    emit ExpandedChanged(IndexOf(n), true);
+    for (TTreeNode* c = n->GetFirstChild(); c != nullptr; c = c->getNextSibling())
+      open.push_back(c);
+  }
 }
 
 void TTreeModel::NodeAboutToBeRemoved(TTreeNode* node) {

@@ -62,9 +62,11 @@ class TTreeNode {
   // True when `node` is a proper ancestor of this node.
   bool HasAsParent(const TTreeNode* node) const;
 
-  int ImageIndex() const { return FImageIndex; }
+  // The images the node holds (below 32768), -1 for none. TTreeView::ReleaseImages takes them
+  // all back at once.
+  int ImageIndex() const;
   void SetImageIndex(int index);
-  int SelectedIndex() const { return FSelectedIndex; }
+  int SelectedIndex() const;
   void SetSelectedIndex(int index);
 
   bool Expanded() const { return FExpanded != 0; }
@@ -83,6 +85,10 @@ class TTreeNode {
   friend class TTreeView;
   TTreeNode(TTreeView* owner, std::string text) : FText(std::move(text)), FOwner(owner) {}
   ~TTreeNode() = default;
+  bool HoldsImages() const;
+  // Images held in an earlier generation are dropped, so that the node holds in this one.
+  void TakeImageGeneration();
+  void CopyImages(const TTreeNode& from);
 
   std::string FText;
   TTreeView* FOwner;
@@ -95,8 +101,10 @@ class TTreeNode {
   // Cached, valid while the tree's cache is.
   int FAbsIndex = 0;
   int FIndex = 0;
-  int FImageIndex = -1;
-  int FSelectedIndex = -1;
+  // Held only while FImageGeneration is the tree's: a release needs no pass over the nodes.
+  short FImageIndex = -1;
+  short FSelectedIndex = -1;
+  unsigned FImageGeneration = 0;
   // Level and flags share one word: a node of a multi-million-node tree stays at 104 bytes.
   unsigned FLevel : 30 = 0;
   unsigned FExpanded : 1 = 0;
@@ -150,6 +158,9 @@ class TTreeView {
   void CancelEdit() { FEditing = false; }
   // Asks OnCollapsing and collapses the node when allowed; returns whether it may collapse.
   bool CollapseRequested(TTreeNode* node);
+
+  // Every node, detached ones too, gives up the images it holds, in constant time.
+  void ReleaseImages();
 
   bool ToolTips() const { return FToolTips; }
   void SetToolTips(bool value);
@@ -219,6 +230,8 @@ class TTreeView {
   size_t FDetachedCount = 0;
   unsigned FGeneration = 0;
   void PushDetached(TTreeNode* top, int size);
+  // New nodes hold images of generation 0, which is never the tree's.
+  unsigned FImageGeneration = 1;
   void FreeAllDetached();
   // Clear without releasing the node storage.
   void FreeAll();

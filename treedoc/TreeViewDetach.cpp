@@ -123,8 +123,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
   // Built unlinked and then put on the detached list, so that a failure frees what was made.
   TTreeNode* top = FPool->New(this, source.FText);
   const auto copyState = [](TTreeNode* to, const TTreeNode* from) {
-    to->FImageIndex = from->FImageIndex;
-    to->FSelectedIndex = from->FSelectedIndex;
+    to->CopyImages(*from);
     to->FExpanded = from->FExpanded;
     to->FHasChildren = from->FHasChildren;
   };

@@ -34,7 +34,7 @@ class ITreeViewObserver {
   // Asks the display to expand the way to `node` (already done in the model) and scroll to it.
   virtual void NodeMadeVisible(TTreeNode* /*node*/) {}
   virtual void SelectionChanged() {}
-  // The tooltips flag.
+  // The tooltips flag, or the images of every node (ReleaseImages).
   virtual void AppearanceChanged() {}
 
   // The first BeginUpdate and the EndUpdate that brings the count back to zero. Reset() comes

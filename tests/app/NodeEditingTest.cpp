@@ -1,10 +1,14 @@
 // Node editing through the window: the commands, the tree's in-place editor, collapsing,
 // double click and dragging nodes, driven like a user would.
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <map>
+#include <random>
 
 #include "app/OutlineView.h"
 #include "app/TreeModel.h"
@@ -77,7 +81,7 @@ TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
   EXPECT_FALSE(f.Tree().IsEditing()) << "Modify was still disabled for the root";
   EXPECT_EQ(Editor(), nullptr);
   EXPECT_TRUE(f.Modified());
-  EXPECT_EQ(added->ImageIndex(), 3) << "the images are assigned anew";
+  EXPECT_EQ(TreeImageOf(*added, false), 3) << "the images are assigned anew";
 
   Select(Book(0));
   Run(*f.EditAdd1);
@@ -241,7 +245,7 @@ TEST_F(EditingTest, DeleteAsksWithNoAsDefaultAndRemovesTheSubtree) {
   Run(*f.EditDelete1);
   EXPECT_EQ(FDialogs.Shown.back().Text, "Delete \"<title>T1</title>\"?");
   EXPECT_EQ(Catalog()->Item(0)->Count(), 0);
-  EXPECT_EQ(Catalog()->Item(0)->ImageIndex(), 3) << "a book without children shows a leaf";
+  EXPECT_EQ(TreeImageOf(*Catalog()->Item(0), false), 3) << "a book without children shows a leaf";
 }
 
 TEST_F(EditingTest, MovesKeepTheSelectionAndTheImages) {
@@ -417,6 +421,106 @@ TEST_F(EditingTest, PanelsFollowTheSelection) {
   Select(Root());
   EXPECT_FALSE(f.SearchFind1->Enabled());
   EXPECT_TRUE(f.EditAdd1->Enabled());
+}
+
+// The images every row shows after any mix of commands are those of one plain rule: a load and
+// each AssignImages (after Add, Delete, Cut, Paste, Undo and Redo) give every node the image of
+// its place; moves, drops and text edits change no image; a duplicate shows its original's.
+// No command resets the view: selection and expansion stay as the outline has them.
+TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
+  TFormMain& f = Form();
+  f.EditUseDialog1->Action()->setChecked(true);
+  int resets = 0;
+  QObject::connect(&f.Model(), &QAbstractItemModel::modelAboutToBeReset, [&] { ++resets; });
+  QApplication::clipboard()->clear();  // Paste takes only what Cut and Copy put there
+  std::mt19937 rng(20);
+  const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+  const auto nodes = [&] {
+    std::vector<TTreeNode*> out;
+    for (TTreeNode* n = Root(); n; n = n->GetNext()) out.push_back(n);
+    return out;
+  };
+  using TShown = std::pair<int, int>;  // image, selected image
+  std::map<const TTreeNode*, TShown> expected;
+  const auto assign = [&] {
+    expected.clear();
+    for (TTreeNode* n : nodes()) expected[n] = {PlaceImage(*n, false), PlaceImage(*n, true)};
+  };
+  for (int round = 0; round < 10; ++round) {
+    std::string xml;
+    const std::function<void(int)> element = [&](int depth) {
+      const std::string name = "e" + std::to_string(pick(5));
+      const int children = depth < 4 ? pick(4) : 0;
+      if (children == 0) {
+        xml += "<" + name + "/>";
+        return;
+      }
+      xml += "<" + name + ">";
+      for (int i = 0; i < children; ++i) element(depth + 1);
+      xml += "</" + name + ">";
+    };
+    element(0);
+    WriteBytes(FDir.File("p.xml"), xml);
+    f.SetModified(false);
+    Open(FDir.File("p.xml"));
+    assign();
+    resets = 0;
+    for (int step = 0; step < 40; ++step) {
+      std::vector<TTreeNode*> all = nodes();
+      TTreeNode* node = all[size_t(pick(int(all.size())))];
+      node->MakeVisible();  // a user selects what is shown
+      Select(node);
+      TCommand* const commands[] = {f.EditAdd1.get(),       f.EditDelete1.get(),
+                                    f.EditCut1.get(),       f.EditPaste1.get(),
+                                    f.EditUndo1.get(),      f.EditRedo1.get(),
+                                    f.EditDuplicate1.get(), f.EditModify1.get(),
+                                    f.EditMoveUp1.get(),    f.EditMoveDown1.get(),
+                                    f.EditPromote1.get(),   f.EditDemote1.get(),
+                                    f.EditCopy1.get(),      nullptr};
+      const int which = pick(int(std::size(commands)));
+      TCommand* c = commands[which];
+      std::string did = c ? c->Action()->text().toStdString() : "drop";
+      if (c == nullptr) {
+        TTreeNode* target = pick(8) == 0 ? nullptr : all[size_t(pick(int(all.size())))];
+        f.TreeView1DragDrop(node, target);
+        Idle();
+      } else if (c->Enabled()) {
+        FDialogs.Answers = {IDYES};
+        FDialogs.NodeAnswers = {"<n" + std::to_string(step) + "/>"};
+        std::vector<const TTreeNode*> originals;
+        if (c == f.EditDuplicate1.get())
+          for (const TTreeNode* n = node; n && (n == node || n->HasAsParent(node));
+               n = n->GetNext())
+            originals.push_back(n);
+        Run(*c);
+        if (which <= 5) assign();
+        const TTreeNode* copy = originals.empty() ? nullptr : node->getNextSibling();
+        for (const TTreeNode* o : originals) {
+          expected[copy] = expected[o];
+          copy = copy->GetNext();
+        }
+      } else {
+        did += " (disabled)";
+      }
+      SCOPED_TRACE("round " + std::to_string(round) + " step " + std::to_string(step) + ": " + did);
+      ASSERT_TRUE(FDialogs.Errors().empty());
+      EXPECT_EQ(resets, 0) << "the view keeps its rows";
+      const QModelIndex current = f.Model().IndexOf(f.Tree().Selected());
+      EXPECT_EQ(f.TreeView1->currentIndex(), current);
+      for (TTreeNode* n : nodes()) {
+        ASSERT_EQ(expected.count(n), 1u) << n->Text();
+        const TShown want = expected[n];
+        EXPECT_EQ(TShown(TreeImageOf(*n, false), TreeImageOf(*n, true)), want) << n->Text();
+        const QModelIndex i = f.Model().IndexOf(n);
+        const QIcon shown = f.Model().data(i, Qt::DecorationRole).value<QIcon>();
+        EXPECT_EQ(shown.cacheKey(),
+                  f.ilTree.Icon(n->Selected() ? want.second : want.first).cacheKey());
+        if (n->Count() > 0) {
+          EXPECT_EQ(f.TreeView1->isExpanded(i), n->Expanded()) << n->Text();
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
