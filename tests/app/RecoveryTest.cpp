@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/RecoveryFile.h"
+#include "base/UpdateGuard.h"
 #include "platform/ProcessLock.h"
 #include "tests/app/AppTestUtil.h"
 #include "tests/app/OutlineDump.h"
@@ -96,6 +97,11 @@ TEST_F(RecoveryTest, KilledEditorsAreOfferedTheirLastCompletedWrite) {
     const std::string folder = FDir.File("child" + std::to_string(round));
     const std::string file = round % 2 ? doc : "";
     const pid_t child = StartChild(folder, rng(), file);
+    // A failed assertion must not leave a child behind: it holds the test's output open.
+    TScopeExit reap([child] {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    });
     expectFolder[child] = folder;
     const std::string stem = FState + std::to_string(child) + "-";
     const auto written = [&] {
@@ -113,7 +119,6 @@ TEST_F(RecoveryTest, KilledEditorsAreOfferedTheirLastCompletedWrite) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 300));
     kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
     // Its write, if one was running, ends with it.
     for (int i = 0; i < 500; ++i) {
       bool running = false;

@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
     Change(form, rng);
     zel::test::WriteBytes(folder + "/expect-" + std::to_string(form.Document().Changes()),
                           zel::test::OutlineDump(form.Tree()));
-    changes.start(int(rng() % 8));
+    // Pauses longer than the recovery delay come often, so writes happen between changes.
+    changes.start(int(rng() % 40));
   });
   changes.start(0);
   return QApplication::exec();
