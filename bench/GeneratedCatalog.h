@@ -4,6 +4,7 @@
 // same document on one line.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace zel::bench {
@@ -25,6 +26,26 @@ inline std::string GenerateCatalog(size_t bytes, bool lineBreaks = true) {
     out.append(buf, static_cast<size_t>(n));
   }
   return out + "</catalog>" + nl;
+}
+
+// The document a bench runs on: FILE as given, or a number N for a catalog of N MB written
+// into `dir`.
+inline std::string DocumentArg(const std::string& arg, const std::string& dir) {
+  if (arg.find_first_not_of("0123456789") != std::string::npos) return arg;
+  const std::string text = GenerateCatalog(std::stoul(arg) * 1000 * 1000);
+  const std::string file = dir + "/big.xml";
+  if (FILE* f = std::fopen(file.c_str(), "wb")) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  return file;
+}
+
+// A window bench keeps its settings in its temporary folder and runs without a display.
+inline void WindowBenchEnvironment(const char* dir) {
+  setenv("windir", dir, 1);
+  if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
 }  // namespace zel::bench

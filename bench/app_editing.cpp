@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "GeneratedCatalog.h"
 #include "app/Dialogs.h"
 #include "app/FindDialog.h"
 #include "app/UFormMain.h"
@@ -60,9 +61,7 @@ int main(int argc, char** argv) {
   const int books = argc > 1 ? std::atoi(argv[1]) : 1000 * 1000;
   char dir[] = "/tmp/zel-editing-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;
-  setenv("windir", dir, 1);
-  if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  bench::WindowBenchEnvironment(dir);
   InitializeZelApps();
   QApplication app(argc, argv);
   {

@@ -48,20 +48,11 @@ int main(int argc, char** argv) {
   UseLargePages(argv);
   char dir[] = "/tmp/zel-recovery-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;
-  std::string file = argc > 1 ? argv[1] : "100";
+  const std::string file = bench::DocumentArg(argc > 1 ? argv[1] : "100", dir);
   const int delayMs = argc > 2 ? std::atoi(argv[2]) : 3000;
-  if (file.find_first_not_of("0123456789") == std::string::npos) {
-    const std::string text = bench::GenerateCatalog(std::stoul(file) * 1000 * 1000);
-    file = std::string(dir) + "/big.xml";
-    FILE* f = std::fopen(file.c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
   const std::string state = std::string(dir) + "/state/";
   std::filesystem::create_directory(state);
-  setenv("windir", dir, 1);
-  if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  bench::WindowBenchEnvironment(dir);
   InitializeZelApps();
   QApplication app(argc, argv);
   {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedCatalog.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "bench/BenchUtil.h"
@@ -52,9 +53,7 @@ int main(int argc, char** argv) {
   if (counts.empty()) counts = {10, 1000, 10000};
   char dir[] = "/tmp/zel-settings-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;
-  setenv("windir", dir, 1);  // the run's settings stay in the temporary folder
-  if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  bench::WindowBenchEnvironment(dir);
   InitializeZelApps();
   QApplication app(argc, argv);
   const std::string document = std::string(dir) + "/doc.xml";

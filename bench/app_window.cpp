@@ -104,19 +104,11 @@ int main(int argc, char** argv) {
   if (windowOnly) ++arg;
   char dir[] = "/tmp/zel-window-bench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;
-  std::string file = argc > arg ? argv[arg] : "100";
-  const bool generated = file.find_first_not_of("0123456789") == std::string::npos;
-  if (generated) {
-    const std::string text = bench::GenerateCatalog(std::stoul(file) * 1000 * 1000);
-    file = std::string(dir) + "/big.xml";
-    FILE* f = std::fopen(file.c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
+  const std::string given = argc > arg ? argv[arg] : "100";
+  const std::string file = bench::DocumentArg(given, dir);
+  const bool generated = file != given;
   const std::string saved = std::string(dir) + "/saved.xml";
-  setenv("windir", dir, 1);  // the run's settings stay in the temporary folder
-  if (getenv("DISPLAY") == nullptr && getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  bench::WindowBenchEnvironment(dir);
   InitializeZelApps();
   const TCost headless = windowOnly ? TCost() : HeadlessLoad(file);
 
