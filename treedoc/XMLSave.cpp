@@ -53,11 +53,11 @@ std::string ClosingTagOf(std::string_view text) {
 }
 
 bool NeedsInlineClosing(const TTreeNode& node) {
-  const std::string& t = node.Text();
+  const std::string_view t = node.Text();
   if (t.size() < 2 || t[0] != '<') return false;
   if (node.GetFirstChild() != nullptr) return false;
   if (t[1] == '!' || t[1] == '?') return false;
-  if (t.find("</") != std::string::npos) return false;
+  if (t.find("</") != std::string_view::npos) return false;
   return t.compare(t.size() - 2, 2, "/>") != 0;
 }
 
