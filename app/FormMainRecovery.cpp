@@ -75,7 +75,7 @@ void TFormMain::Recover(const std::string& file, const TRecoveryHeader& offered)
   try {
     const TScopeExit closing([this] {
       ShowProgressPanel(false);
-      BitBtn1->setEnabled(true);
+      BitBtn1->setEnabled(FileCancel1->Enabled());
     });
     header = ReadRecoveryFile(file, FTree, progress);
   } catch (...) {
