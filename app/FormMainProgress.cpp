@@ -94,6 +94,12 @@ void TFormMain::ZelXMLTree1StateChange(TZelXMLTree&, TZelXMLTreeStates state) {
 }
 
 void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint16_t percent) {
+  ShowProgress(state, percent);
+  if (++FPumpTick % kEventsPerClockRead == 0 && FPumpClock.elapsed() >= kPumpIntervalMs)
+    LetMessagesRun();
+}
+
+void TFormMain::ShowProgress(TZelXMLTreeStates state, uint16_t percent) {
   if (percent != FLastPercent) {
     FLastPercent = percent;
     if (state == zxtsAligning || state == zxtsBuildTree) {
@@ -105,8 +111,6 @@ void TFormMain::ZelXMLTree1Progress(TZelXMLTree&, TZelXMLTreeStates state, uint1
     }
     ProgressBar1->setValue(percent);
   }
-  if (++FPumpTick % kEventsPerClockRead == 0 && FPumpClock.elapsed() >= kPumpIntervalMs)
-    LetMessagesRun();
 }
 
 // The stages without progress events call this every few thousand tokens or nodes: rare

@@ -4,12 +4,17 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFrame>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "app/ExceptionGuard.h"
 #include "app/NodeTextCodec.h"
 #include "app/RecoveryFile.h"
 #include "app/UFormMain.h"
+#include "base/UpdateGuard.h"
 #include "treedoc/CommandStates.h"
 
 namespace zel {
@@ -35,7 +40,7 @@ bool TFormMain::OfferRecovery() {
                              .arg(FromCodePage(header.FileName));
     switch (FDialogs->MessageBox(this, text, "Confirm", MB_YESNOCANCEL | MB_ICONQUESTION)) {
       case IDYES:
-        Recover(file);
+        Recover(file, header);
         owner.Remove();
         return true;
       case IDNO:
@@ -49,15 +54,35 @@ bool TFormMain::OfferRecovery() {
   return false;
 }
 
-void TFormMain::Recover(const std::string& file) {
+void TFormMain::Recover(const std::string& file, const TRecoveryHeader& offered) {
   FDoc.ClearHistory();  // it holds nodes of the outline that goes now
   TRecoveryHeader header;
+  // A large outline takes a while: the panel shows how far it is, as for a load. No queued
+  // message runs meanwhile (nothing may touch the outline half made), so there is no Cancel.
+  FProcessFileName = offered.Untitled ? std::string(kUntitled) : offered.FileName;
+  ProgressBar1->setValue(0);
+  BitBtn1->setEnabled(false);
+  ShowProgressPanel(true);
+  StartPumpClock();
+  ShowStage(zxtsLoading);
+  repaint();
+  const TProgress progress{[this](uint16_t percent) {
+                             ShowProgress(zxtsBuildTree, percent);
+                             PnlProgress->repaint();
+                             StatusBar1->repaint();
+                           },
+                           nullptr};
   try {
-    header = ReadRecoveryFile(file, FTree);
+    const TScopeExit closing([this] {
+      ShowProgressPanel(false);
+      BitBtn1->setEnabled(FileCancel1->Enabled());
+    });
+    header = ReadRecoveryFile(file, FTree, progress);
   } catch (...) {
     ResetDocument();
     throw;
   }
+  ShowStage(zxtsDone);
   AssignImages();
   if (TTreeNode* root = FTree.GetFirstNode()) FTree.SetSelected(root);
   FDoc.SetFileName(header.Untitled ? std::string(kUntitled) : header.FileName);

@@ -57,6 +57,7 @@ class TParser {
     return out;
   }
   bool AtNode() const { return FRest.substr(0, 5) == "node "; }
+  size_t Left() const { return FRest.size(); }
 
   TRecoveryHeader Header() {
     TRecoveryHeader h;
@@ -77,7 +78,9 @@ class TParser {
   const std::string& FPath;
 };
 
-void ReadNodes(TParser& in, TTreeView& tree) {
+void ReadNodes(TParser& in, TTreeView& tree, size_t size, const TProgress& progress) {
+  constexpr size_t kNodesPerReport = 4096;
+  size_t count = 0;
   std::vector<TTreeNode*> parents;  // parents[level] is the last node at that level
   std::vector<TTreeNode*> expanded;
   while (in.AtNode()) {
@@ -90,7 +93,9 @@ void ReadNodes(TParser& in, TTreeView& tree) {
     TTreeNode* node = tree.AddChild(level == 0 ? nullptr : parents.back(), std::move(text));
     parents.push_back(node);
     if (isExpanded != 0) expanded.push_back(node);
+    if (++count % kNodesPerReport == 0) progress.Percent(PercentOf(size - in.Left(), size));
   }
+  progress.Percent(100);
   in.Expect("end\n");
   // Only once the children are in: a childless node keeps no expanded flag.
   for (TTreeNode* node : expanded) node->SetExpanded(true);
@@ -133,14 +138,15 @@ TRecoveryHeader ReadRecoveryHeader(const std::string& path) {
   return in.Header();
 }
 
-TRecoveryHeader ReadRecoveryFile(const std::string& path, TTreeView& tree) {
+TRecoveryHeader ReadRecoveryFile(const std::string& path, TTreeView& tree,
+                                 const TProgress& progress) {
   const std::string data = ReadFileBytes(path);
   TParser in(data, path);
   const TRecoveryHeader header = in.Header();
   tree.BeginUpdate();
   try {
     tree.Clear();
-    ReadNodes(in, tree);
+    ReadNodes(in, tree, data.size(), progress);
   } catch (...) {
     tree.Clear();
     tree.EndUpdate();

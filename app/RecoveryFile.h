@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/Progress.h"
 #include "treedoc/TreeView.h"
 
 namespace zel {
@@ -26,7 +27,9 @@ void WriteRecoveryFile(const std::string& path, const TRecoveryHeader& header,
 // The header alone; Exception "The recovery file \"%s\" is damaged." when it is not one.
 TRecoveryHeader ReadRecoveryHeader(const std::string& path);
 // The header and the outline, which replaces the nodes of `tree`; the same error. A damaged
-// file leaves `tree` empty.
-TRecoveryHeader ReadRecoveryFile(const std::string& path, TTreeView& tree);
+// file leaves `tree` empty. The progress is told the share of the file made into nodes; it is
+// never asked to stop: the outline comes back whole or not at all.
+TRecoveryHeader ReadRecoveryFile(const std::string& path, TTreeView& tree,
+                                 const TProgress& progress = {});
 
 }  // namespace zel

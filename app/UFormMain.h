@@ -40,6 +40,7 @@ namespace zel {
 
 class TFindDialog;
 class TTreeModel;
+struct TRecoveryHeader;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -99,6 +100,8 @@ class TFormMain : public QMainWindow {
   void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
   void ZelXMLTree1Progress(TZelXMLTree& sender, TZelXMLTreeStates state, uint16_t percent);
   void ZelXMLTree1Pump();
+  // The stage's message with the percentage, and the progress bar, when the percentage moved.
+  void ShowProgress(TZelXMLTreeStates state, uint16_t percent);
 
   // Command states, caption and status bar; runs at every idle cycle.
   void FileNew1Update();
@@ -197,7 +200,7 @@ class TFormMain : public QMainWindow {
   // Loads the document's file again, asking nothing.
   void ReloadDocument();
   // The outline of a recovery file as the modified document under its own file name.
-  void Recover(const std::string& file);
+  void Recover(const std::string& file, const TRecoveryHeader& header);
   // Recovery and disk watch at every idle cycle; the disk question comes once the window is
   // free to ask.
   void IdleChecks();
