@@ -29,8 +29,8 @@ TTreeView::TStagedNodes::~TStagedNodes() {
   std::swap(FOwner.FPool, FPool);
 }
 
-TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string text) {
-  TTreeNode* node = FPool->New(&FOwner, std::move(text));
+TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view text) {
+  TTreeNode* node = FPool->New(&FOwner, text);
   // Made at the end of the document: the position cache is filled as it goes.
   node->FAbsIndex = FCount;
   node->FParent = parent;

@@ -19,9 +19,10 @@ inline std::string Inconsistency(const TTreeView& tree) {
   for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext(), ++abs) {
     const TTreeNode* p = n->Parent();
     if (n->AbsoluteIndex() != abs || n->Level() != (p ? p->Level() + 1 : 0) || tree.Item(abs) != n)
-      return "cached position of " + n->Text();
-    if (n->TreeView() != &tree) return "owner of " + n->Text();
-    if (bool(n->GetFirstChild()) != n->HasChildren()) return "children mark of " + n->Text();
+      return "cached position of " + std::string(n->Text());
+    if (n->TreeView() != &tree) return "owner of " + std::string(n->Text());
+    if (bool(n->GetFirstChild()) != n->HasChildren())
+      return "children mark of " + std::string(n->Text());
   }
   return abs == tree.Count() ? "" : "count";
 }
@@ -30,8 +31,8 @@ inline std::string Inconsistency(const TTreeView& tree) {
 inline std::string OutlineState(const TTreeView& tree) {
   std::string out;
   for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext())
-    out += std::to_string(n->Level()) + ' ' + n->Text() + (n->HasChildren() ? " +" : "") +
-           (n->Expanded() ? " open" : "") + "\n";
+    out += std::to_string(n->Level()) + ' ' + std::string(n->Text()) +
+           (n->HasChildren() ? " +" : "") + (n->Expanded() ? " open" : "") + "\n";
   return out;
 }
 
