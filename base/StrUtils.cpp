@@ -23,13 +23,6 @@ std::string Format(const char* fmt, ...) {
   return out;
 }
 
-std::string_view TrimView(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
 std::string Trim(std::string_view s) {
   return std::string(TrimView(s));
 }

@@ -13,7 +13,13 @@ std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 inline bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= 32;
 }
-std::string_view TrimView(std::string_view s);
+// Inline: the load trims every token and line it makes.
+inline std::string_view TrimView(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);

@@ -62,8 +62,9 @@ std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,
     ~TClose() { ::close(Fd); }
   } closing{fd};
   std::string data;
-  // Room for a line break the text may get at its end, without a copy of the whole.
-  data.reserve(static_cast<size_t>(size) + 2);
+  // Room for the line ends a load may add (a CR to each lone LF, a line break at the end)
+  // without a copy of the whole: pages never written cost no memory.
+  data.reserve(static_cast<size_t>(size) + static_cast<size_t>(size) / 8 + 2);
   size_t got = 0;
   while (got < static_cast<size_t>(size)) {
     const size_t chunk = std::min<size_t>(static_cast<size_t>(size) - got, kStep);

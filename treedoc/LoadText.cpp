@@ -42,51 +42,76 @@ bool HasByteOrderMark(std::string_view b) {
 }
 
 // The text a line list gives back for 8-bit bytes: every line ends in CR LF (a lone CR or LF
-// ends one too). Bytes that are that already stay where they are.
+// ends one too). Bytes that are that already stay where they are; others grow in place, from
+// the end back, into the room the read left after them (see ReadOpenedFile), and are copied
+// only when that is too small. Whether to stop is asked as often as when the lines were copied
+// out one by one: once each time a line ended past the next 4 MB. A stop leaves the bytes half
+// moved; the load drops them.
 void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopped) {
-  const char* p = bytes.data();
   const size_t n = bytes.size();
   if (n == 0) return;
+  constexpr size_t kPumpBytes = size_t{4} << 20;
+  const char* p = bytes.data();
   size_t lone = 0;  // lone CRs and LFs: each gets a byte more
-  for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', p + n - q))); ++q)
+  size_t pumps = 0, nextPump = kPumpBytes;
+  const auto lineEnded = [&](size_t next) {
+    if (next < nextPump) return;
+    nextPump += kPumpBytes;
+    ++pumps;
+  };
+  for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', p + n - q))); ++q) {
     lone += q == p || q[-1] != '\r';
+    lineEnded(size_t(q - p) + 1);
+  }
+  if (p[n - 1] != '\n') lineEnded(n + 1);
   for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', p + n - q))); ++q)
     lone += q + 1 == p + n || q[1] != '\n';
+  const bool endsLine = p[n - 1] == '\n' || p[n - 1] == '\r';  // a lone CR gets its LF
   if (lone == 0) {
-    if (p[n - 1] != '\n') bytes.append("\r\n");  // within the reserve the read made
+    if (!endsLine) bytes.append("\r\n");  // within the reserve the read made
     return;
   }
-  std::string text;
-  text.reserve(n + lone + 2);
-  constexpr size_t kPumpBytes = size_t{4} << 20;
-  size_t nextPump = kPumpBytes;
-  size_t from = 0;
-  while (from < n) {
-    const char* lf = static_cast<const char*>(std::memchr(p + from, '\n', n - from));
-    const size_t end = lf ? size_t(lf - p) : n;
-    // The line up to the LF, cut at its lone CRs; a CR right before the LF is its pair.
-    size_t i = from;
-    bool paired = false;
-    while (const char* cr = static_cast<const char*>(std::memchr(p + i, '\r', end - i))) {
-      const size_t at = size_t(cr - p);
-      text.append(p + i, at - i).append("\r\n");
-      i = at + 1;
-      if (lf && i == end) {
-        paired = true;
-        break;
-      }
+  bytes.resize(n + lone + (endsLine ? 0 : 2));
+  char* b = bytes.data();
+  size_t s = n, d = bytes.size();  // [s, n) has moved to [d, size)
+  const auto move = [&](size_t from) {
+    d -= s - from;
+    std::memmove(b + d, b + from, s - from);
+    s = from;
+  };
+  const auto breakLine = [&] {
+    d -= 2;
+    b[d] = '\r';
+    b[d + 1] = '\n';
+  };
+  if (!endsLine) breakLine();
+  size_t nextPumpAt = kPumpBytes;  // moved bytes
+  const auto pumpAgain = [&] {
+    --pumps;
+    stopped = progress.Stopped();
+    return !stopped;
+  };
+  while (d > s) {
+    const char* lf = static_cast<const char*>(memrchr(b, '\n', s));
+    const size_t from = lf ? size_t(lf - b) + 1 : 0;
+    // The CRs of a line are lone: a CR before its LF went with it.
+    while (const char* cr = static_cast<const char*>(memrchr(b + from, '\r', s - from))) {
+      move(size_t(cr - b) + 1);
+      breakLine();
+      s = size_t(cr - b);
     }
-    if (lf ? !paired : i < end) text.append(p + i, end - i).append("\r\n");
-    from = end + 1;
-    if (from >= nextPump) {
-      nextPump += kPumpBytes;
-      if (progress.Stopped()) {
-        stopped = true;
-        return;
-      }
+    move(from);
+    if (!lf) break;
+    breakLine();
+    s = from - 1;
+    if (s > 0 && b[s - 1] == '\r') --s;
+    if (pumps > 0 && n - s >= nextPumpAt) {
+      nextPumpAt += kPumpBytes;
+      if (!pumpAgain()) return;
     }
   }
-  bytes = std::move(text);
+  while (pumps > 0)
+    if (!pumpAgain()) return;
 }
 
 }  // namespace

@@ -21,11 +21,11 @@ class TOutlineBuilderOf {
   void AddLine(std::string_view line) {
     size_t indent = 0;
     while (indent < line.size() && (line[indent] == '\t' || line[indent] == ' ')) ++indent;
-    AddNode(static_cast<int>(indent), std::string(line.substr(indent)));
+    AddNode(static_cast<int>(indent), line.substr(indent));
   }
   // Throws ETreeViewError "Invalid level (%d) for item \"%s\"" when the level is more than
   // one deeper than the previous node's (or negative); the tree keeps what was built.
-  TTreeNode* AddNode(int level, std::string text);
+  TTreeNode* AddNode(int level, std::string_view text);
 
   TTreeNode* LastNode() const { return FPrev; }
 
@@ -38,7 +38,7 @@ class TOutlineBuilderOf {
 using TOutlineBuilder = TOutlineBuilderOf<TTreeView>;
 
 template <typename Tree>
-TTreeNode* TOutlineBuilderOf<Tree>::AddNode(int level, std::string text) {
+TTreeNode* TOutlineBuilderOf<Tree>::AddNode(int level, std::string_view text) {
   TTreeNode* parent = nullptr;
   if (!FPrev) {
     level = 0;  // the first line is a root whatever its indentation
@@ -47,14 +47,19 @@ TTreeNode* TOutlineBuilderOf<Tree>::AddNode(int level, std::string text) {
   } else if (level == FPrevLevel + 1) {
     parent = FPrev;
   } else if (level > FPrevLevel || level < 0) {
-    throw ETreeViewError(Format("Invalid level (%d) for item \"%s\"", level, text.c_str()));
+    throw ETreeViewError(
+        Format("Invalid level (%d) for item \"%s\"", level, std::string(text).c_str()));
   } else {
     // A drop: the new node follows the ancestor of the previous node at the line's level.
     TTreeNode* ancestor = FPrev->Parent();
     for (int l = FPrevLevel - 1; l > level; --l) ancestor = ancestor->Parent();
     parent = ancestor->Parent();
   }
-  FPrev = FTree.AddChild(parent, std::move(text));
+  // A tree that keeps its texts in storage of its own takes the view; others take a string.
+  if constexpr (requires { FTree.AddChild(parent, text); })
+    FPrev = FTree.AddChild(parent, text);
+  else
+    FPrev = FTree.AddChild(parent, std::string(text));
   FPrevLevel = level;
   return FPrev;
 }

@@ -16,17 +16,13 @@ constexpr int kTopWriterLevel = 1;
 // Whether a tag line holds an attribute value whose quote does not close on it: a quote
 // right after '=' (blanks between) opens a value, as the reader takes it.
 bool HasOpenValue(std::string_view s) {
-  char last = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if ((c == '"' || c == '\'') && last == '=') {
-      const size_t q = s.find(c, i + 1);
-      if (q == std::string_view::npos) return true;
-      i = q;
-      last = c;
-    } else if (!IsBlank(c)) {
-      last = c;
-    }
+  for (size_t e = s.find('='); e != std::string_view::npos; e = s.find('=', e + 1)) {
+    size_t i = e + 1;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    if (i == s.size()) break;
+    if (s[i] != '"' && s[i] != '\'') continue;
+    e = s.find(s[i], i + 1);
+    if (e == std::string_view::npos) return true;
   }
   return false;
 }

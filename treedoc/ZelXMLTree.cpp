@@ -105,7 +105,7 @@ class TStagedOutline final : public TOutlineNodeSink {
   void Flush() {
     if (!FHasLast) return;
     FHasLast = false;
-    Guarded([&] { FBuilder.AddNode(FLastLevel, std::string(FLast)); });
+    Guarded([&] { FBuilder.AddNode(FLastLevel, FLast); });
   }
   template <typename F>
   void Guarded(F&& f) {

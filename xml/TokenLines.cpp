@@ -1,6 +1,7 @@
 #include "xml/TokenLines.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/StrUtils.h"
 #include "xml/SectionMarks.h"
@@ -20,28 +21,24 @@ void AppendUnmarked(std::string& out, std::string_view s) {
   Unmarked(put, s, TSectionMarks::smBreaksAndTabs);
 }
 
-// ` name="value"`, or single quotes when the value holds a double quote.
-void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
-  const char q = value.find('"') == std::string_view::npos ? '"' : '\'';
-  out.push_back(' ');
-  out.append(name);
-  out.push_back('=');
-  out.push_back(q);
-  out.append(value);
-  out.push_back(q);
-}
-
 // "<name attributes" as the writer gives an element read from the tag text t: the name ends
-// at the first blank; each attribute runs from its name to the closing quote of its value;
-// what is left stands as it is (without the '?' or '/' that ends an XML declaration).
-// Returns the name.
+// at the first blank; each attribute runs from its name to the closing quote of its value and
+// is written ` name="value"` (single quotes when the value holds a double quote); what is left
+// stands as it is (without the '?' or '/' that ends an XML declaration). Returns the name.
 std::string_view AppendTagLine(std::string& out, std::string_view t) {
-  out.push_back('<');
+  const size_t start = out.size();
+  // Each attribute and the rest gain at most a blank; '<' is one more.
+  out.resize(start + t.size() + t.size() / 2 + 3);
+  char* w = out.data() + start;
+  const auto put = [&w](std::string_view s) {
+    std::memcpy(w, s.data(), s.size());
+    w += s.size();
+  };
+  *w++ = '<';
   const auto blank = std::find_if(t.begin(), t.end(), IsBlank);
-  const size_t a = blank == t.end() ? std::string_view::npos : size_t(blank - t.begin());
-  const std::string_view name = a == std::string_view::npos ? t : t.substr(0, a);
-  out.append(name);
-  if (a == std::string_view::npos) return name;
+  const size_t a = size_t(blank - t.begin());
+  const std::string_view name = t.substr(0, a);
+  put(name);
   size_t pos = a;
   while (pos < t.size()) {
     const size_t eq = t.find('=', pos);
@@ -51,7 +48,14 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
     if (q1 == t.size()) break;
     const size_t q2 = t.find(t[q1], q1 + 1);
     if (q2 == std::string_view::npos) break;
-    AppendAttribute(out, TrimView(t.substr(pos, eq - pos)), t.substr(q1 + 1, q2 - q1 - 1));
+    const std::string_view value = t.substr(q1 + 1, q2 - q1 - 1);
+    const char q = t[q1] == '"' || value.find('"') == std::string_view::npos ? '"' : '\'';
+    *w++ = ' ';
+    put(TrimView(t.substr(pos, eq - pos)));
+    *w++ = '=';
+    *w++ = q;
+    put(value);
+    *w++ = q;
     pos = q2 + 1;
   }
   std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
@@ -59,9 +63,10 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
     while (!rest.empty() && (rest.back() == '?' || rest.back() == '/' || IsBlank(rest.back())))
       rest.remove_suffix(1);
   if (!rest.empty()) {
-    out.push_back(' ');
-    out.append(rest);
+    *w++ = ' ';
+    put(rest);
   }
+  out.resize(size_t(w - out.data()));
   return name;
 }
 

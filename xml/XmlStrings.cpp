@@ -56,6 +56,9 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
 }
 
 bool DeclaresSpacePreserve(std::string_view tag) {
+  // Most tags are shorter than the shortest such declaration: no search for them.
+  static constexpr std::string_view kShortest = "xml:space='preserve'";
+  if (tag.size() < kShortest.size()) return false;
   size_t begin = 0, end = 0;
   return FindPseudoAttribute(tag, "xml:space", begin, end) &&
          tag.substr(begin, end - begin) == "preserve";

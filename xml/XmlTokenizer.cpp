@@ -1,5 +1,7 @@
 #include "xml/internal/Tokenizer.h"
 
+#include <array>
+
 #include "base/StringList.h"
 
 namespace zel {
@@ -111,27 +113,47 @@ size_t TScanner::DeclarationEnd(size_t a) {
   return FGt.From(a + 2);
 }
 
+namespace {
+
+// The characters a tag's scan stops at: its end, a '<', and the quotes.
+constexpr auto kTagStops = [] {
+  std::array<bool, 256> stops{};
+  for (const char c : {'>', '<', '"', '\''}) stops[static_cast<unsigned char>(c)] = true;
+  return stops;
+}();
+
+}  // namespace
+
 size_t TScanner::ScanTag(size_t a) {
   const std::string_view t = FText;
+  const size_t n = t.size();
   // A closing tag holds no values: its quotes are no bounds (a save writes a broken name's
   // quote into it, and the next lines must not join it).
-  if (a + 1 < t.size() && t[a + 1] == '/') return FGt.From(a + 1);
-  char last = 0;  // the last non-blank character seen inside the tag
-  for (size_t i = a + 1; i < t.size(); ++i) {
-    ++FRead;
-    const char c = t[i];
-    if (c == '>') return i;
+  if (a + 1 < n && t[a + 1] == '/') return FGt.From(a + 1);
+  size_t i = a + 1;
+  while (true) {
+    size_t j = i;
+    while (j < n && !kTagStops[static_cast<unsigned char>(t[j])]) ++j;
+    if (j >= n) {
+      FRead += j - i;
+      return npos;
+    }
+    FRead += j - i + 1;
+    const char c = t[j];
+    if (c == '>') return j;
     if (c == '<') return FGt.From(a + 1);
-    if ((c == '"' || c == '\'') && last == '=') {
-      const size_t q = FTagQuotes.Closing(c, i + 1);
-      if (q == npos || q > FTagLt.From(i + 1)) return FGt.From(a + 1);
-      i = q;
-      last = c;
+    // A quote opens a value when the last character before it in the tag, blanks aside, is
+    // '=' (a value passed over ends in its own quote, which is no '=').
+    size_t k = j;
+    while (k > a + 1 && IsBlank(t[k - 1])) --k;
+    if (k == a + 1 || t[k - 1] != '=') {
+      i = j + 1;
       continue;
     }
-    if (!IsBlank(c)) last = c;
+    const size_t q = FTagQuotes.Closing(c, j + 1);
+    if (q == npos || q > FTagLt.From(j + 1)) return FGt.From(a + 1);
+    i = q + 1;
   }
-  return npos;
 }
 
 namespace {

@@ -5,6 +5,8 @@
 // for every input, also for markup that never ends.
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -69,10 +71,23 @@ struct TQuoteFinds {
   }
 };
 
-// A plain loop: find_first_of asks memchr once per character.
+// Eight characters at a time (find_first_of would ask memchr once per character).
 inline bool HasAnyOf(std::string_view s, char a, char b, char c = '\r') {
-  for (const char x : s)
-    if (x == a || x == b || x == c) return true;
+  constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+  // Whether a byte of x is zero.
+  const auto hasZero = [](uint64_t x) { return ((x - kOnes) & ~x & kHighs) != 0; };
+  const uint64_t wa = kOnes * static_cast<unsigned char>(a),
+                 wb = kOnes * static_cast<unsigned char>(b),
+                 wc = kOnes * static_cast<unsigned char>(c);
+  const char* p = s.data();
+  size_t n = s.size();
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    if (hasZero(w ^ wa) || hasZero(w ^ wb) || hasZero(w ^ wc)) return true;
+  }
+  for (; n > 0; ++p, --n)
+    if (*p == a || *p == b || *p == c) return true;
   return false;
 }
 
