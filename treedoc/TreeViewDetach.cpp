@@ -120,8 +120,13 @@ void TTreeView::FreeAllDetached() {
 }
 
 TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
+  // Texts never change once written: a copy within this tree shares them.
+  const bool share = source.FOwner == this;
+  const auto newNode = [&](const TTreeNode& from) {
+    return share ? FPool->NewSharing(this, from) : FPool->New(this, from.Text());
+  };
   // Built unlinked and then put on the detached list, so that a failure frees what was made.
-  TTreeNode* top = FPool->New(this, source.FText);
+  TTreeNode* top = newNode(source);
   const auto copyState = [](TTreeNode* to, const TTreeNode* from) {
     to->CopyImages(*from);
     to->FExpanded = from->FExpanded;
@@ -135,7 +140,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
   for (;;) {
     if (from->FFirstChild) {
       from = from->FFirstChild;
-      TTreeNode* child = FPool->New(this, from->FText);
+      TTreeNode* child = newNode(*from);
       ++top->FAbsIndex;
       ++FDetachedCount;
       child->FParent = to;
@@ -149,7 +154,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
       }
       if (from == &source) break;
       from = from->FNextSibling;
-      TTreeNode* sibling = FPool->New(this, from->FText);
+      TTreeNode* sibling = newNode(*from);
       ++top->FAbsIndex;
       ++FDetachedCount;
       sibling->FParent = to->FParent;
