@@ -28,6 +28,7 @@ char* TTextBlocks::Append(Block* block, size_t size) {
   std::memcpy(at + sizeof offset, &length, sizeof length);
   block->used += kPrefixBytes + size;
   ++block->refs;
+  FLiveBytes += kPrefixBytes + size;
   return at + kPrefixBytes;
 }
 
@@ -86,8 +87,10 @@ void TTextBlocks::Splice(TTextBlocks& other) {
     FFirst = other.FFirst;
   }
   FHeldBytes += other.FHeldBytes;
+  FLiveBytes += other.FLiveBytes;
   other.FFirst = nullptr;
   other.FHeldBytes = 0;
+  other.FLiveBytes = 0;
   other.FLastBlockBytes = 0;
 }
 
@@ -100,6 +103,52 @@ void TTextBlocks::Release() {
   FCurrent = nullptr;
   FLastBlockBytes = 0;
   FHeldBytes = 0;
+  FLiveBytes = 0;
+}
+
+TTextBlocks::TCompaction::~TCompaction() {
+  if (FDone) return;
+  for (const TMoved& m : FMoved) std::memcpy(m.old - kPrefixBytes, m.prefix, kPrefixBytes);
+}
+
+void TTextBlocks::TCompaction::Copy(const char* text) {
+  if (!text) return;
+  if (const char* now = Moved(text); now != text) {
+    FNew.Share(now);
+    return;
+  }
+  const std::string_view view = View(text);
+  char* old = const_cast<char*>(text);
+  FMoved.push_back({old, nullptr, {}});
+  std::memcpy(FMoved.back().prefix, old - kPrefixBytes, kPrefixBytes);
+  try {
+    FMoved.back().now = FNew.Store(view);
+  } catch (...) {
+    FMoved.pop_back();
+    throw;
+  }
+  const uint32_t zero = 0, index = uint32_t(FMoved.size() - 1);
+  std::memcpy(old - kPrefixBytes, &zero, sizeof zero);
+  std::memcpy(old - kSizeBytes, &index, sizeof index);
+}
+
+const char* TTextBlocks::TCompaction::Moved(const char* text) const {
+  if (!text) return nullptr;
+  uint32_t offset, index;
+  std::memcpy(&offset, text - kPrefixBytes, sizeof offset);
+  if (offset != 0) return text;
+  std::memcpy(&index, text - kSizeBytes, sizeof index);
+  return FMoved[index].now;
+}
+
+void TTextBlocks::TCompaction::Finish() {
+  FOld.Release();
+  std::swap(FOld.FFirst, FNew.FFirst);
+  std::swap(FOld.FCurrent, FNew.FCurrent);
+  std::swap(FOld.FLastBlockBytes, FNew.FLastBlockBytes);
+  std::swap(FOld.FHeldBytes, FNew.FHeldBytes);
+  std::swap(FOld.FLiveBytes, FNew.FLiveBytes);
+  FDone = true;
 }
 
 }  // namespace zel

@@ -41,7 +41,7 @@ class TTreeView::TNodePool {
   TTreeNode* NewSharing(TTreeView* owner, const TTreeNode& from) {
     TTreeNode* node = ::new (Take()) TTreeNode(owner);
     node->FText = from.FText;
-    TTextBlocks::Share(node->FText);
+    FTexts.Share(node->FText);
     return node;
   }
 
@@ -86,7 +86,8 @@ class TTreeView::TNodePool {
     FUsed = FCapacity = 0;
   }
 
-  size_t TextBytesHeld() const { return FTexts.HeldBytes(); }
+  TTextBlocks& Texts() { return FTexts; }
+  const TTextBlocks& Texts() const { return FTexts; }
 
  private:
   union Slot {

@@ -11,7 +11,7 @@ static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 80,
 TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
 
 size_t TTreeView::TextBytesHeld() const {
-  return FPool->TextBytesHeld();
+  return FPool->Texts().HeldBytes();
 }
 
 TTreeView::~TTreeView() {

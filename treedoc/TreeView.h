@@ -238,6 +238,8 @@ class TTreeView {
   // New nodes hold images of generation 0, which is never the tree's.
   unsigned FImageGeneration = 1;
   void FreeAllDetached();
+  // Moves the live node texts together once dead ones hold most of the text storage.
+  void CompactTextsIfWasteful();
   // Clear without releasing the node storage.
   void FreeAll();
   int FUpdateCount = 0;

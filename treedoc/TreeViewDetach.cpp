@@ -8,27 +8,6 @@
 
 namespace zel {
 
-namespace {
-
-// Calls visit on every node of the subtree in document order; returns the node count.
-template <typename Visit>
-int WalkSubtree(TTreeNode* top, Visit&& visit) {
-  int n = 0;
-  for (TTreeNode* cur = top; cur;) {
-    visit(cur);
-    ++n;
-    if (cur->GetFirstChild()) {
-      cur = cur->GetFirstChild();
-      continue;
-    }
-    while (cur != top && !cur->getNextSibling()) cur = cur->Parent();
-    cur = cur == top ? nullptr : cur->getNextSibling();
-  }
-  return n;
-}
-
-}  // namespace
-
 void TTreeView::AddObserver(ITreeViewObserver* observer) {
   if (observer && !HasObserver(observer)) FObservers.push_back(observer);
 }
@@ -99,6 +78,7 @@ void TTreeView::FreeDetached(TTreeNode* node) {
   node->FNextSibling = node->FPrevSibling = nullptr;
   FDetachedCount -= size_t(node->FAbsIndex);
   FreeSubtree(node);
+  CompactTextsIfWasteful();
 }
 
 void TTreeView::PushDetached(TTreeNode* top, int size) {
