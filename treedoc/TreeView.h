@@ -38,7 +38,8 @@ class TTreeNode {
   TTreeNode(const TTreeNode&) = delete;
   TTreeNode& operator=(const TTreeNode&) = delete;
 
-  // Valid until the text is set again or the node is freed.
+  // Valid until a text of this tree is set or a node freed: the storage may then move the
+  // live texts together.
   std::string_view Text() const { return TTextBlocks::View(FText); }
   void SetText(std::string_view text);
 
