@@ -17,8 +17,9 @@ TTreeNode* NextInSubtree(TTreeNode* node, const TTreeNode* top) {
 }  // namespace
 
 void TTreeNode::SetText(std::string_view text) {
-  if (text == FText) return;
-  FText = text;
+  if (text == Text()) return;
+  FOwner->FPool->SetText(*this, text);
+  FOwner->CompactTextsIfWasteful();
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeTextChanged(this); });
 }
 

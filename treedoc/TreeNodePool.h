@@ -1,17 +1,19 @@
 #pragma once
 // Node storage for one tree: nodes live in chunks that grow geometrically, so a node costs
 // its own size and no allocator header, and freed slots are reused. Chunks come from the
-// block allocator, which backs large ones with huge pages.
+// block allocator, which backs large ones with huge pages. The nodes' texts live in the
+// pool's text blocks and move with the chunks.
 
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <memory>
 #include <new>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/BlockAllocator.h"
+#include "treedoc/TextBlocks.h"
 #include "treedoc/TreeView.h"
 
 namespace zel {
@@ -23,11 +25,36 @@ class TTreeView::TNodePool {
   TNodePool& operator=(const TNodePool&) = delete;
 
   TTreeNode* New(TTreeView* owner, std::string_view text) {
-    void* slot = Take();
-    return ::new (slot) TTreeNode(owner, text);
+    const char* stored = FTexts.Store(text);
+    TTreeNode* node;
+    try {
+      node = ::new (Take()) TTreeNode(owner);
+    } catch (...) {
+      FTexts.Drop(stored);
+      throw;
+    }
+    node->FText = stored;
+    return node;
+  }
+
+  // A node that shares the text of `from`, a node of this pool.
+  TTreeNode* NewSharing(TTreeView* owner, const TTreeNode& from) {
+    TTreeNode* node = ::new (Take()) TTreeNode(owner);
+    node->FText = from.FText;
+    FTexts.Share(node->FText);
+    return node;
+  }
+
+  // The node's text becomes a copy of text; the old one is let go only after the copy, as text
+  // may lie in it.
+  void SetText(TTreeNode& node, std::string_view text) {
+    const char* old = node.FText;
+    node.FText = FTexts.Store(text);
+    FTexts.Drop(old);
   }
 
   void Free(TTreeNode* node) {
+    FTexts.Drop(node->FText);
     node->~TTreeNode();
     Push(reinterpret_cast<Slot*>(node));
   }
@@ -35,6 +62,7 @@ class TTreeView::TNodePool {
   // Takes over every chunk of `other` with the nodes in it, its free slots and its unused
   // ones; `other` is left empty. Nodes keep their addresses: the caller re-owns them.
   void Splice(TNodePool& other) {
+    FTexts.Splice(other.FTexts);
     if (other.FChunks.empty()) return;
     for (size_t i = other.FUsed; i < other.FCapacity; ++i) Push(&other.FChunks.back()[i]);
     for (Slot* slot = other.FFree; slot;) {
@@ -49,13 +77,17 @@ class TTreeView::TNodePool {
     other.Release();
   }
 
-  // Drops all chunks; every node must have been freed (destroyed) before.
+  // Drops all chunks and text blocks; every node must have been freed (destroyed) before.
   void Release() {
+    FTexts.Release();
     FChunks.clear();
     FChunks.shrink_to_fit();
     FFree = nullptr;
     FUsed = FCapacity = 0;
   }
+
+  TTextBlocks& Texts() { return FTexts; }
+  const TTextBlocks& Texts() const { return FTexts; }
 
  private:
   union Slot {
@@ -91,6 +123,7 @@ class TTreeView::TNodePool {
     return FChunks.back()[FUsed++].storage;
   }
 
+  TTextBlocks FTexts;
   std::vector<Chunk> FChunks;
   Slot* FFree = nullptr;
   size_t FUsed = 0;

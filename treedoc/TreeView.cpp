@@ -5,10 +5,14 @@
 
 namespace zel {
 
-static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(TTreeNode) <= 104,
+static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 80,
               "a node grew: millions of them must stay small");
 
 TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
+
+size_t TTreeView::TextBytesHeld() const {
+  return FPool->Texts().HeldBytes();
+}
 
 TTreeView::~TTreeView() {
   FObservers.clear();

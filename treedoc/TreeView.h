@@ -13,6 +13,7 @@
 
 #include "base/Exception.h"
 #include "base/Stream.h"
+#include "treedoc/TextBlocks.h"
 #include "treedoc/TreeViewEditing.h"
 #include "treedoc/TreeViewObserver.h"
 
@@ -37,7 +38,9 @@ class TTreeNode {
   TTreeNode(const TTreeNode&) = delete;
   TTreeNode& operator=(const TTreeNode&) = delete;
 
-  std::string_view Text() const { return FText; }
+  // Valid until a text of this tree is set or a node freed: the storage may then move the
+  // live texts together.
+  std::string_view Text() const { return TTextBlocks::View(FText); }
   void SetText(std::string_view text);
 
   TTreeNode* Parent() const { return FParent; }
@@ -83,14 +86,15 @@ class TTreeNode {
 
  private:
   friend class TTreeView;
-  TTreeNode(TTreeView* owner, std::string_view text) : FText(text), FOwner(owner) {}
+  explicit TTreeNode(TTreeView* owner) : FOwner(owner) {}
   ~TTreeNode() = default;
   bool HoldsImages() const;
   // Images held in an earlier generation are dropped, so that the node holds in this one.
   void TakeImageGeneration();
   void CopyImages(const TTreeNode& from);
 
-  std::string FText;
+  // In the text blocks of the tree's node storage.
+  const char* FText = nullptr;
   TTreeView* FOwner;
   TTreeNode* FParent = nullptr;
   TTreeNode* FFirstChild = nullptr;
@@ -105,7 +109,7 @@ class TTreeNode {
   short FImageIndex = -1;
   short FSelectedIndex = -1;
   unsigned FImageGeneration = 0;
-  // Level and flags share one word: a node of a multi-million-node tree stays at 104 bytes.
+  // Level and flags share one word: a node of a multi-million-node tree stays at 80 bytes.
   unsigned FLevel : 30 = 0;
   unsigned FExpanded : 1 = 0;
   unsigned FHasChildren : 1 = 0;
@@ -195,6 +199,8 @@ class TTreeView {
   std::vector<TTreeNode*> Adopt(TTreeView& source, TTreeNode* parent);
   // The nodes that detached subtrees hold.
   size_t DetachedCount() const { return FDetachedCount; }
+  // Bytes of the blocks that hold node texts, the texts of detached subtrees included.
+  size_t TextBytesHeld() const;
 
  private:
   friend class TTreeNode;
@@ -233,6 +239,8 @@ class TTreeView {
   // New nodes hold images of generation 0, which is never the tree's.
   unsigned FImageGeneration = 1;
   void FreeAllDetached();
+  // Moves the live node texts together once dead ones hold most of the text storage.
+  void CompactTextsIfWasteful();
   // Clear without releasing the node storage.
   void FreeAll();
   int FUpdateCount = 0;

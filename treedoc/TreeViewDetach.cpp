@@ -8,27 +8,6 @@
 
 namespace zel {
 
-namespace {
-
-// Calls visit on every node of the subtree in document order; returns the node count.
-template <typename Visit>
-int WalkSubtree(TTreeNode* top, Visit&& visit) {
-  int n = 0;
-  for (TTreeNode* cur = top; cur;) {
-    visit(cur);
-    ++n;
-    if (cur->GetFirstChild()) {
-      cur = cur->GetFirstChild();
-      continue;
-    }
-    while (cur != top && !cur->getNextSibling()) cur = cur->Parent();
-    cur = cur == top ? nullptr : cur->getNextSibling();
-  }
-  return n;
-}
-
-}  // namespace
-
 void TTreeView::AddObserver(ITreeViewObserver* observer) {
   if (observer && !HasObserver(observer)) FObservers.push_back(observer);
 }
@@ -99,6 +78,7 @@ void TTreeView::FreeDetached(TTreeNode* node) {
   node->FNextSibling = node->FPrevSibling = nullptr;
   FDetachedCount -= size_t(node->FAbsIndex);
   FreeSubtree(node);
+  CompactTextsIfWasteful();
 }
 
 void TTreeView::PushDetached(TTreeNode* top, int size) {
@@ -120,8 +100,13 @@ void TTreeView::FreeAllDetached() {
 }
 
 TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
+  // Texts never change once written: a copy within this tree shares them.
+  const bool share = source.FOwner == this;
+  const auto newNode = [&](const TTreeNode& from) {
+    return share ? FPool->NewSharing(this, from) : FPool->New(this, from.Text());
+  };
   // Built unlinked and then put on the detached list, so that a failure frees what was made.
-  TTreeNode* top = FPool->New(this, source.FText);
+  TTreeNode* top = newNode(source);
   const auto copyState = [](TTreeNode* to, const TTreeNode* from) {
     to->CopyImages(*from);
     to->FExpanded = from->FExpanded;
@@ -135,7 +120,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
   for (;;) {
     if (from->FFirstChild) {
       from = from->FFirstChild;
-      TTreeNode* child = FPool->New(this, from->FText);
+      TTreeNode* child = newNode(*from);
       ++top->FAbsIndex;
       ++FDetachedCount;
       child->FParent = to;
@@ -149,7 +134,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
       }
       if (from == &source) break;
       from = from->FNextSibling;
-      TTreeNode* sibling = FPool->New(this, from->FText);
+      TTreeNode* sibling = newNode(*from);
       ++top->FAbsIndex;
       ++FDetachedCount;
       sibling->FParent = to->FParent;

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "EditSequence.h"
@@ -90,6 +91,69 @@ TEST(OutlineDocumentTest, HistoryHoldsAtMostTheNodeLimit) {
   EXPECT_EQ(doc.UndoCount(), 1u);
   doc.Undo();
   EXPECT_EQ(test::OutlineState(tree), states.back());
+}
+
+// Texts replaced, copied, pasted and freed over a long session: the text storage stays within
+// a constant factor of the live texts (plus a fixed allowance), and every text stays intact
+// when the live ones are moved together, those kept by the history included.
+TEST(OutlineDocumentTest, TextStorageStaysBoundedAndIntact) {
+  TOutlineDocument doc;
+  TTreeView& tree = doc.Tree();
+  std::mt19937 rng(11);
+  // A text names its tag at the end, so that each node can be checked on its own.
+  int tags = 0;
+  const auto makeText = [&] {
+    const size_t size = rng() % 16 == 0 ? 64 * 1024 + rng() % 5000 : rng() % 3000;
+    const int tag = ++tags;
+    return std::string(size, char('a' + tag % 26)) + "#" + std::to_string(tag);
+  };
+  const auto intact = [](std::string_view text) {
+    const size_t hash = text.rfind('#');
+    if (hash == std::string_view::npos) return false;
+    const char fill = char('a' + std::stoi(std::string(text.substr(hash + 1))) % 26);
+    return text.substr(0, hash) == "pin" ||
+           text.substr(0, hash).find_first_not_of(fill) == std::string_view::npos;
+  };
+  std::vector<TTreeNode*> nodes;
+  for (int i = 0; i < 30; ++i) {
+    TTreeNode* top = tree.AddChild(nullptr, makeText());
+    nodes.push_back(top);
+    for (int k = 0; k < 9; ++k) nodes.push_back(tree.AddChild(top, makeText()));
+  }
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    const std::string before = test::OutlineState(tree);
+    for (int i = 0; i < 40; ++i) doc.SetText(nodes[rng() % nodes.size()], makeText());
+    // One text that stays among many that die at once: without moving the live texts
+    // together, each block of storage would be kept for one of them.
+    doc.SetText(nodes[size_t(cycle)], "pin#" + std::to_string(++tags));
+    for (int i = 0; i < 200; ++i) {
+      const int tag = ++tags;
+      doc.SetText(nodes.back(),
+                  std::string(12000, char('a' + tag % 26)) + "#" + std::to_string(tag));
+    }
+    const std::string edited = test::OutlineState(tree);
+    TTreeView scratch;
+    for (int i = 0; i < 5; ++i) scratch.AddChild(nullptr, makeText());
+    doc.InsertFrom(scratch, nullptr, nullptr, nullptr);
+    doc.Duplicate(tree.Root(int(rng() % 30)));
+    const std::string pasted = test::OutlineState(tree);
+    for (int i = 0; i < 2; ++i) doc.Undo();
+    // Compared without printing: the texts are long.
+    ASSERT_TRUE(test::OutlineState(tree) == edited)
+        << "undo of paste and duplicate, cycle " << cycle;
+    while (doc.CanUndo()) doc.Undo();
+    ASSERT_TRUE(test::OutlineState(tree) == before) << "undo all, cycle " << cycle;
+    while (doc.CanRedo()) doc.Redo();
+    ASSERT_TRUE(test::OutlineState(tree) == pasted) << "redo all, cycle " << cycle;
+    doc.ClearHistory();
+
+    size_t live = 0;
+    for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) {
+      ASSERT_TRUE(intact(n->Text())) << "cycle " << cycle;
+      live += n->Text().size();
+    }
+    EXPECT_LE(tree.TextBytesHeld(), 3 * live + (size_t(10) << 20)) << "cycle " << cycle;
+  }
 }
 
 }  // namespace
