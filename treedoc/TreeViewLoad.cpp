@@ -31,18 +31,15 @@ TTreeView::TStagedNodes::~TStagedNodes() {
 
 TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string text) {
   TTreeNode* node = FPool->New(&FOwner, std::move(text));
-  // Made at the end of the document: the position cache is filled as it goes.
-  node->FAbsIndex = FCount;
   node->FParent = parent;
   if (parent) {
-    node->FIndex = parent->FCount++;
-    node->FLevel = parent->FLevel + 1;
+    ++parent->FCount;
     node->FPrevSibling = parent->FLastChild;
     (parent->FLastChild ? parent->FLastChild->FNextSibling : parent->FFirstChild) = node;
     parent->FLastChild = node;
     parent->FHasChildren = true;
   } else {
-    node->FIndex = FRootCount++;
+    ++FRootCount;
     node->FPrevSibling = FLastRoot;
     (FLastRoot ? FLastRoot->FNextSibling : FFirstRoot) = node;
     FLastRoot = node;
@@ -61,11 +58,11 @@ void TTreeView::TakeNodes(TStagedNodes& staged) {
   FLastRoot = std::exchange(staged.FLastRoot, nullptr);
   FRootCount = std::exchange(staged.FRootCount, 0);
   FCount = std::exchange(staged.FCount, 0);
-  FCacheValid = true;
-  FLastNode = std::exchange(staged.FLast, nullptr);
-  FOrder.clear();
-  FOrderValid = false;
-  FItemCursor = nullptr;
+  staged.FLast = nullptr;
+  // Numbered in one pass when first asked.
+  FPositionsValid = false;
+  FStale.clear();
+  FItemCursor = FAbsCursor = nullptr;
   FChangedWhileSuspended = true;
 }
 
