@@ -74,7 +74,8 @@ void TTreeView::FreeAll() {
   // What is built next is numbered when first asked.
   FPositionsValid = false;
   FStale.clear();
-  FItemCursor = FAbsCursor = nullptr;
+  FItemCursors = {};
+  FAbsCursor = nullptr;
   if (FSelected) {
     FSelected = nullptr;
     FChangedWhileSuspended = true;
@@ -147,8 +148,7 @@ void TTreeView::Unlink(TTreeNode* node) {
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
   TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
   FAbsCursor = nullptr;
-  if (FItemCursor == node)
-    FItemCursor = node->FPrevSibling ? node->FPrevSibling : node->FNextSibling;
+  DropCursor(node, node->FPrevSibling ? node->FPrevSibling : node->FNextSibling);
   if (FPositionsValid) {
     if (node->FNextSibling) StaleFrom(parent, node->FIndex);
     Resized(parent, -node->FSize);
@@ -172,7 +172,7 @@ int TTreeView::FreeSubtree(TTreeNode* top) {
   for (;;) {
     while (cur->FFirstChild) cur = cur->FFirstChild;
     // cur is a leaf and the first child of its parent (or the top).
-    if (cur == FItemCursor) FItemCursor = nullptr;
+    DropCursor(cur, nullptr);
     if (cur == top) {
       FPool->Free(cur);
       return freed + 1;

@@ -8,6 +8,7 @@
 // next query renumbers that list from there (O(siblings)), never the whole tree. A tree built
 // with AddChild from empty is numbered in one pass when first asked, so a build stays linear.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -259,9 +260,11 @@ class TTreeView {
   static int NumberSubtree(TTreeNode* top);
   mutable bool FPositionsValid = false;
   mutable std::unordered_map<const TTreeNode*, int> FStale;
-  // The child ChildAt found last; it survives edits, so that the rows a display asks for after
-  // one cost O(1) each.
-  mutable TTreeNode* FItemCursor = nullptr;
+  // The children ChildAt found last, most recent first. They survive edits, and there are a
+  // few, so that a display that walks the rows and asks about the current one in between
+  // pays O(1) a row.
+  mutable std::array<TTreeNode*, 4> FItemCursors{};
+  void DropCursor(const TTreeNode* node, TTreeNode* instead) const;
   // The node Item found last and its absolute index; dropped by every structural change.
   mutable TTreeNode* FAbsCursor = nullptr;
   mutable int FAbsCursorIndex = 0;

@@ -116,8 +116,13 @@ TTreeNode* TTreeView::Root(int index) const {
   return ChildAt(nullptr, index);
 }
 
-// Walks to a child from the nearest of: the first child, the last child, or the child found
-// last time under the same parent, so a loop over the children costs O(1) a step.
+void TTreeView::DropCursor(const TTreeNode* node, TTreeNode* instead) const {
+  for (TTreeNode*& c : FItemCursors)
+    if (c == node) c = instead;
+}
+
+// Walks to a child from the nearest of: the first child, the last child, or a child found
+// lately under the same parent, so a loop over the children costs O(1) a step.
 TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
   EnsurePositions();
   if (!FStale.empty()) Renumber(parent);
@@ -128,17 +133,23 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
     from = parent ? parent->FLastChild : FLastRoot;
     distance = count - 1 - index;
   }
-  if (FItemCursor && FItemCursor->FParent == parent) {
-    const int d = FItemCursor->FIndex - index;
-    if ((d < 0 ? -d : d) < distance) {
-      from = FItemCursor;
-      distance = d < 0 ? -d : d;
+  size_t used = FItemCursors.size() - 1;
+  for (size_t k = 0; k < FItemCursors.size(); ++k) {
+    const TTreeNode* c = FItemCursors[k];
+    if (!c || c->FParent != parent) continue;
+    const int d = c->FIndex < index ? index - c->FIndex : c->FIndex - index;
+    if (d < distance) {
+      from = FItemCursors[k];
+      distance = d;
+      used = k;
     }
   }
   TTreeNode* node = from;
   while (node->FIndex < index) node = node->FNextSibling;
   while (node->FIndex > index) node = node->FPrevSibling;
-  FItemCursor = node;
+  // The one walked from (else the oldest) makes room at the front.
+  for (size_t k = used; k > 0; --k) FItemCursors[k] = FItemCursors[k - 1];
+  FItemCursors[0] = node;
   return node;
 }
 

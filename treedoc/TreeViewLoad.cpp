@@ -62,7 +62,8 @@ void TTreeView::TakeNodes(TStagedNodes& staged) {
   // Numbered in one pass when first asked.
   FPositionsValid = false;
   FStale.clear();
-  FItemCursor = FAbsCursor = nullptr;
+  FItemCursors = {};
+  FAbsCursor = nullptr;
   FChangedWhileSuspended = true;
 }
 
