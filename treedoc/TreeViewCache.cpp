@@ -1,6 +1,8 @@
 // Positions kept through edits: subtree sizes always right, sibling indices and offsets right
 // up to a stale mark per list, renumbered from the mark when asked.
 
+#include <algorithm>
+
 #include "treedoc/TreeViewInternal.h"
 
 namespace zel {
@@ -24,13 +26,24 @@ void TTreeView::Resized(TTreeNode* parent, int delta) {
   }
 }
 
-// The right ones form a prefix of the list: step back to it, then number on to the end.
+// The right ones form a prefix of the list: find its last node from the nearest of the front,
+// the back and a cursor inside the prefix, then number on to the end.
 void TTreeView::Renumber(const TTreeNode* parent) const {
   const auto it = FStale.find(parent);
   if (it == FStale.end()) return;
-  const int mark = it->second;
-  TTreeNode* right = parent ? parent->FLastChild : FLastRoot;
-  while (right && right->FIndex >= mark) right = right->FPrevSibling;
+  const int count = parent ? parent->FCount : FRootCount;
+  const int mark = std::min(it->second, count);
+  TTreeNode* right = nullptr;
+  for (TTreeNode* c : FItemCursors)
+    if (c && c->FParent == parent && c->FIndex < mark && (!right || c->FIndex > right->FIndex))
+      right = c;
+  if (!right && mark > 0 && mark <= count - mark) right = parent ? parent->FFirstChild : FFirstRoot;
+  if (right) {
+    while (right->FNextSibling && right->FNextSibling->FIndex < mark) right = right->FNextSibling;
+  } else {
+    right = parent ? parent->FLastChild : FLastRoot;
+    while (right && right->FIndex >= mark) right = right->FPrevSibling;
+  }
   int index = right ? right->FIndex + 1 : 0;
   int offset = right ? int(right->FOffset) + right->FSize : parent ? 1 : 0;
   TTreeNode* n = right ? right->FNextSibling : parent ? parent->FFirstChild : FFirstRoot;
