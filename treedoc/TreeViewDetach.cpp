@@ -137,6 +137,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
       ++top->FSize;
       ++FDetachedCount;
       child->FParent = to;
+      child->FOffset = 1;
       to->FFirstChild = to->FLastChild = child;
       ++to->FCount;
       to = child;
@@ -152,14 +153,18 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
       ++FDetachedCount;
       sibling->FParent = to->FParent;
       sibling->FPrevSibling = to;
+      sibling->FIndex = to->FIndex + 1;
+      sibling->FOffset = to->FOffset + unsigned(to->FSize);
       to->FNextSibling = sibling;
       to->FParent->FLastChild = sibling;
       ++to->FParent->FCount;
       to = sibling;
     }
     copyState(to, from);
+    // Sizes are right wherever positions are kept; the top counts what was made.
+    to->FSize = from->FSize;
   }
-  NumberSubtree(top);
+  if (!source.FOwner->FPositionsValid) NumberSubtree(top);
   return top;
 }
 
