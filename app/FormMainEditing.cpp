@@ -95,7 +95,7 @@ void TFormMain::EditModify1Execute() {
     FTree.EditText(node);
     return;
   }
-  std::string text = node->Text();
+  std::string text(node->Text());
   if (!FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
   Changed(FDoc.SetText(node, std::move(text)));
 }

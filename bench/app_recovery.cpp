@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     ino_t seen = 0;
     for (int round = 0; round < 3; ++round) {
       TTreeNode* root = form.Tree().GetFirstNode();
-      root->SetText(root->Text() + "x");
+      root->SetText(std::string(root->Text()) + "x");
       form.SetModified(true);
       const unsigned long change = form.Document().Changes();
       QElapsedTimer since;

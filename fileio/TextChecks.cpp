@@ -71,8 +71,7 @@ std::optional<TTextPosition> FindNulByte(std::string_view bytes) {
   return pos;
 }
 
-std::optional<TTextPosition> FindNulByte(const std::string& fileName,
-                                         const std::function<bool()>& pump) {
+std::optional<TTextPosition> FindNulByte(const std::string& fileName, const TProgress& progress) {
   std::vector<char> buf(kChunk);
   // memchr alone over the file; lines are counted only once a NUL is known to be there.
   uint64_t offset = 0;
@@ -86,7 +85,7 @@ std::optional<TTextPosition> FindNulByte(const std::string& fileName,
         break;
       }
       offset += n;
-      if (pump && !pump()) return std::nullopt;
+      if (progress.Stopped()) return std::nullopt;
     }
   }
   if (!found) return std::nullopt;

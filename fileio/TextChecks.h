@@ -3,10 +3,11 @@
 // character, so a file holding one would silently lose the rest.
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/Progress.h"
 
 namespace zel {
 
@@ -17,12 +18,12 @@ struct TTextPosition {
 };
 
 // Where the first byte 0 of an 8-bit file stands, if it holds one. Raises EFOpenError as
-// ReadFileBytes does. The pump, if any, is called after each megabyte; when it returns false
-// the search stops and finds nothing.
+// ReadFileBytes does. The progress is asked after each megabyte whether to stop; when it says
+// so the search stops and finds nothing.
 // The same for bytes in memory.
 std::optional<TTextPosition> FindNulByte(std::string_view bytes);
 
 std::optional<TTextPosition> FindNulByte(const std::string& fileName,
-                                         const std::function<bool()>& pump = {});
+                                         const TProgress& progress = {});
 
 }  // namespace zel

@@ -47,10 +47,10 @@ int OpenRegularFile(const std::string& fileName, int64_t& size) {
   return fd;
 }
 
-std::string ReadFileBytes(const std::string& fileName, const std::function<bool()>& pump) {
+std::string ReadFileBytes(const std::string& fileName, const TProgress& progress) {
   int64_t size = 0;
   const int fd = OpenRegularFile(fileName, size);
-  return ReadOpenedFile(fd, size, fileName, [&](std::string_view) { return !pump || pump(); });
+  return ReadOpenedFile(fd, size, fileName, [&](std::string_view) { return !progress.Stopped(); });
 }
 
 std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,

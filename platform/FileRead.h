@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Progress.h"
+
 namespace zel {
 
 // The reason given for a name that is a FIFO, a device, a socket or a folder.
@@ -27,10 +29,10 @@ void CheckRegularFile(const std::string& fileName);
 int OpenRegularFile(const std::string& fileName, int64_t& size);
 
 // Reads a whole regular file; never reads past the size it had when opened, so a file that
-// grows while it is read, or whose size lies, still ends. Raises EFOpenError. The pump, if
-// any, is called after every few megabytes; when it returns false the read stops there and
+// grows while it is read, or whose size lies, still ends. Raises EFOpenError. The progress is
+// asked whether to stop after every few megabytes; when it says so the read stops there and
 // gives what it has.
-std::string ReadFileBytes(const std::string& fileName, const std::function<bool()>& pump = {});
+std::string ReadFileBytes(const std::string& fileName, const TProgress& progress = {});
 // The same for a descriptor from OpenRegularFile with the size it gave; closes it. The step
 // is given the bytes read so far.
 std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,

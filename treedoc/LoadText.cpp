@@ -43,7 +43,7 @@ bool HasByteOrderMark(std::string_view b) {
 
 // The text a line list gives back for 8-bit bytes: every line ends in CR LF (a lone CR or LF
 // ends one too). Bytes that are that already stay where they are.
-void EndLinesWithCrLf(std::string& bytes, const std::function<bool()>& pump, bool& stopped) {
+void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopped) {
   const char* p = bytes.data();
   const size_t n = bytes.size();
   if (n == 0) return;
@@ -80,7 +80,7 @@ void EndLinesWithCrLf(std::string& bytes, const std::function<bool()>& pump, boo
     from = end + 1;
     if (from >= nextPump) {
       nextPump += kPumpBytes;
-      if (pump && !pump()) {
+      if (progress.Stopped()) {
         stopped = true;
         return;
       }
@@ -119,7 +119,41 @@ void DecodeLines(const std::string& fileName, const std::string& encoding, std::
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
 }
 
-bool ReadLoadText(const std::string& fileName, const std::function<bool()>& pump, std::string& text,
+namespace {
+
+// How the bytes are to be read: as Unicode (a byte-order mark), in the encoding their XML
+// declaration names, or else as 8-bit text. The first few kilobytes tell.
+struct TTextKind {
+  bool Unicode = false;
+  std::string Encoding;
+  bool EightBit() const { return !Unicode && Encoding.empty(); }
+};
+
+TTextKind KindOf(const std::string& fileName, std::string_view head) {
+  TTextKind kind;
+  kind.Unicode = HasByteOrderMark(head);
+  if (!kind.Unicode) kind.Encoding = ForeignEncodingOfBytes(fileName, head);
+  return kind;
+}
+
+// Turns checked bytes into the text: line ends for 8-bit text, else decoded and converted.
+// False when stopped.
+bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProgress& progress,
+                 std::string& text) {
+  if (kind.EightBit()) {
+    bool stopped = false;
+    EndLinesWithCrLf(text, progress, stopped);
+    return !stopped;
+  }
+  TStringList lines;
+  DecodeLines(fileName, kind.Encoding, text, lines);
+  text = lines.Text();
+  return true;
+}
+
+}  // namespace
+
+bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
                   bool& isUnicode) {
   int64_t size = 0;
   int fd = -1;
@@ -141,37 +175,33 @@ bool ReadLoadText(const std::string& fileName, const std::function<bool()>& pump
     throw refused();
   }
   // The first bytes tell the kind of text; 8-bit text is searched for a NUL as it comes in,
-  // and one found ends the read before the pump can stop it.
-  bool known = false, eightBit = false, stopped = false;
-  std::string encoding;
+  // and one found ends the read before the progress can stop it.
+  bool known = false, stopped = false;
+  TTextKind kind;  // an empty file is 8-bit text
   size_t searched = 0;
   text = ReadOpenedFile(fd, size, fileName, [&](std::string_view read) {
     if (!known) {
       known = true;
-      isUnicode = HasByteOrderMark(read);
-      if (!isUnicode) encoding = ForeignEncodingOfBytes(fileName, read);
-      eightBit = !isUnicode && encoding.empty();
+      kind = KindOf(fileName, read);
     }
-    if (eightBit) {
+    if (kind.EightBit()) {
       if (read.find('\0', searched) != std::string_view::npos) return false;
       searched = read.size();
     }
-    return !(stopped = pump && !pump());
+    return !(stopped = progress.Stopped());
   });
-  if (!known) {  // an empty file
-    isUnicode = false;
-    eightBit = true;
-  }
-  if (eightBit) {
-    CheckEightBitText(fileName, text);
-    if (!stopped) EndLinesWithCrLf(text, pump, stopped);
-    return !stopped;
-  }
-  if (stopped) return false;
-  TStringList lines;
-  DecodeLines(fileName, encoding, text, lines);
-  text = lines.Text();
-  return true;
+  isUnicode = kind.Unicode;
+  // A NUL is reported even when the read stopped after it.
+  if (kind.EightBit()) CheckEightBitText(fileName, text);
+  return !stopped && TextOfBytes(fileName, kind, progress, text);
+}
+
+bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
+                     bool& isUnicode) {
+  const TTextKind kind = KindOf(name, text);
+  isUnicode = kind.Unicode;
+  if (kind.EightBit()) CheckEightBitText(name, text);
+  return TextOfBytes(name, kind, progress, text);
 }
 
 }  // namespace zel

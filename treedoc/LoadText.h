@@ -5,19 +5,24 @@
 // where the blanks are no data (SectionLineTrim.h), with the XML declaration naming the code
 // page. Every check a load makes on the file runs on these same bytes.
 
-#include <functional>
 #include <string>
 #include <string_view>
+
+#include "base/Progress.h"
 
 namespace zel {
 
 class TStringList;
 
 // Raises the load's errors: the file cannot be read (EVyTextFile), holds a NUL, does not
-// decode, holds characters the code page cannot hold (EZelXMLTree). False when the pump
+// decode, holds characters the code page cannot hold (EZelXMLTree). False when the progress
 // stopped the read.
-bool ReadLoadText(const std::string& fileName, const std::function<bool()>& pump, std::string& text,
+bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
                   bool& isUnicode);
+// The same for bytes already in memory, given in text and replaced by the text; name stands
+// for the file name in the messages.
+bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
+                     bool& isUnicode);
 
 // Decoded lines of a file's bytes: from the encoding, or from the one its byte-order mark
 // names when encoding is "".

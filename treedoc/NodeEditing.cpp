@@ -37,7 +37,8 @@ TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text) {
 }
 
 std::string DeleteQuestion(const TTreeNode& node) {
-  return "Delete \"" + node.Text() + (node.HasChildren() ? "\" and its children?" : "\"?");
+  return "Delete \"" + std::string(node.Text()) +
+         (node.HasChildren() ? "\" and its children?" : "\"?");
 }
 
 bool MoveNodeUp(TTreeNode* node) {

@@ -80,8 +80,8 @@ class TTextStep : public TEditStep {
 
  private:
   TTreeNode* Swap() {
-    std::string now = FNode->Text();
-    FNode->SetText(std::move(FOther));
+    std::string now(FNode->Text());
+    FNode->SetText(FOther);
     FOther = std::move(now);
     return FNode;
   }
@@ -203,8 +203,8 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
 
 bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* name) {
   if (FReadOnly || !node || node->TreeView() != &FTree || node->Text() == text) return false;
-  std::string old = node->Text();
-  node->SetText(std::move(text));
+  std::string old(node->Text());
+  node->SetText(text);
   Push(std::make_unique<TTextStep>(name, node, std::move(old)));
   return true;
 }

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "treedoc/Progress.h"
+#include "base/Progress.h"
 #include "xml/TokenLines.h"
 
 namespace zel {

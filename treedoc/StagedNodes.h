@@ -20,7 +20,7 @@ class TTreeView::TStagedNodes {
 
   // A new last child of parent (a staged node: the last one or one of its ancestors), or a
   // new last root.
-  TTreeNode* AddChild(TTreeNode* parent, std::string text);
+  TTreeNode* AddChild(TTreeNode* parent, std::string_view text);
   int Count() const { return FCount; }
 
  private:

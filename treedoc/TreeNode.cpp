@@ -16,9 +16,9 @@ TTreeNode* NextInSubtree(TTreeNode* node, const TTreeNode* top) {
 
 }  // namespace
 
-void TTreeNode::SetText(std::string text) {
+void TTreeNode::SetText(std::string_view text) {
   if (text == FText) return;
-  FText = std::move(text);
+  FText = text;
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeTextChanged(this); });
 }
 

@@ -22,9 +22,9 @@ class TTreeView::TNodePool {
   TNodePool(const TNodePool&) = delete;
   TNodePool& operator=(const TNodePool&) = delete;
 
-  TTreeNode* New(TTreeView* owner, std::string text) {
+  TTreeNode* New(TTreeView* owner, std::string_view text) {
     void* slot = Take();
-    return ::new (slot) TTreeNode(owner, std::move(text));
+    return ::new (slot) TTreeNode(owner, text);
   }
 
   void Free(TTreeNode* node) {

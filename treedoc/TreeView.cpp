@@ -20,13 +20,13 @@ TTreeView::~TTreeView() {
   }
 }
 
-TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
+TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
   if (parent && parent->FOwner != this)
     throw ETreeViewError("The parent node belongs to another tree");
   const int index = parent ? parent->FCount : FRootCount;
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeInserted(parent, index); });
 
-  TTreeNode* node = FPool->New(this, std::move(text));
+  TTreeNode* node = FPool->New(this, text);
   Link(node, parent, nullptr);
   ++FCount;
 

@@ -41,8 +41,8 @@ class TTreeNode {
   TTreeNode(const TTreeNode&) = delete;
   TTreeNode& operator=(const TTreeNode&) = delete;
 
-  const std::string& Text() const { return FText; }
-  void SetText(std::string text);
+  std::string_view Text() const { return FText; }
+  void SetText(std::string_view text);
 
   TTreeNode* Parent() const { return FParent; }
   TTreeNode* GetFirstChild() const { return FFirstChild; }
@@ -88,7 +88,7 @@ class TTreeNode {
 
  private:
   friend class TTreeView;
-  TTreeNode(TTreeView* owner, std::string text) : FText(std::move(text)), FOwner(owner) {}
+  TTreeNode(TTreeView* owner, std::string_view text) : FText(text), FOwner(owner) {}
   ~TTreeNode() = default;
   bool HoldsImages() const;
   // Images held in an earlier generation are dropped, so that the node holds in this one.
@@ -139,7 +139,7 @@ class TTreeView {
   TTreeNode* GetLastRoot() const { return FLastRoot; }
 
   // A new last child of `parent`, or a new last root when parent is null.
-  TTreeNode* AddChild(TTreeNode* parent, std::string text);
+  TTreeNode* AddChild(TTreeNode* parent, std::string_view text);
   // Removes the node with its subtree. A selection inside it goes to the next sibling, else
   // the previous sibling, else the parent, else nowhere.
   void Delete(TTreeNode* node);

@@ -29,8 +29,16 @@ TTreeView::TStagedNodes::~TStagedNodes() {
   std::swap(FOwner.FPool, FPool);
 }
 
-TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string text) {
-  TTreeNode* node = FPool->New(&FOwner, std::move(text));
+TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view text) {
+  TTreeNode* node = FPool->New(&FOwner, text);
+  // Made in document order, so positions come as they go. A node still open (the last one and
+  // its ancestors) holds its own absolute index in FSize, and turns it into its size once the
+  // new node lies past its subtree.
+  for (TTreeNode* open = FLast; open != parent; open = open->FParent)
+    open->FSize = FCount - open->FSize;
+  node->FSize = FCount;
+  node->FIndex = parent ? parent->FCount : FRootCount;
+  node->FOffset = unsigned(parent ? FCount - parent->FSize : FCount);
   node->FParent = parent;
   if (parent) {
     ++parent->FCount;
@@ -58,9 +66,9 @@ void TTreeView::TakeNodes(TStagedNodes& staged) {
   FLastRoot = std::exchange(staged.FLastRoot, nullptr);
   FRootCount = std::exchange(staged.FRootCount, 0);
   FCount = std::exchange(staged.FCount, 0);
-  staged.FLast = nullptr;
-  // Numbered in one pass when first asked.
-  FPositionsValid = false;
+  for (TTreeNode* open = std::exchange(staged.FLast, nullptr); open; open = open->FParent)
+    open->FSize = FCount - open->FSize;
+  FPositionsValid = true;
   FStale.clear();
   FItemCursors = {};
   FAbsCursor = nullptr;

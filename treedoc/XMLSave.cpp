@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/Progress.h"
 #include "base/StrUtils.h"
 #include "base/TextSink.h"
-#include "treedoc/Progress.h"
 #include "treedoc/TreeView.h"
 #include "treedoc/TreeWalk.h"
 #include "treedoc/XMLOutline.h"
@@ -53,17 +53,15 @@ std::string ClosingTagOf(std::string_view text) {
 }
 
 bool NeedsInlineClosing(const TTreeNode& node) {
-  const std::string& t = node.Text();
+  const std::string_view t = node.Text();
   if (t.size() < 2 || t[0] != '<') return false;
   if (node.GetFirstChild() != nullptr) return false;
   if (t[1] == '!' || t[1] == '?') return false;
-  if (t.find("</") != std::string::npos) return false;
+  if (t.find("</") != std::string_view::npos) return false;
   return t.compare(t.size() - 2, 2, "/>") != 0;
 }
 
-bool BuildXMLText(const TTreeView& tree, TTextSink& out,
-                  const std::function<void(uint16_t percent)>& progress,
-                  const std::function<bool()>& cancelled) {
+bool BuildXMLText(const TTreeView& tree, TTextSink& out, const TProgress& progress) {
   const size_t total = static_cast<size_t>(tree.Count());
   size_t counter = 0;
   // Nodes whose lines are written and whose closing lines are still due, outermost first;
@@ -77,7 +75,7 @@ bool BuildXMLText(const TTreeView& tree, TTextSink& out,
       return true;
     }
     ++counter;
-    if (progress) progress(PercentOf(counter, total));
+    progress.Percent(PercentOf(counter, total));
     // A file that began with these bytes would read back as Unicode text: an empty first
     // line keeps them text (the reader ignores it).
     if (counter == 1 && StartsWithByteOrderMark(n.Text())) out.Write("\r\n");
@@ -92,7 +90,7 @@ bool BuildXMLText(const TTreeView& tree, TTextSink& out,
     if (NeedsInlineClosing(n)) out.Write(ClosingTagOf(n.Text()));
     out.Write("\r\n");
     if (n.GetFirstChild() != nullptr) open.push_back(&n);
-    return !(cancelled && cancelled());
+    return !progress.Stopped();
   });
   if (!done) return false;
   while (!open.empty()) {
@@ -102,11 +100,9 @@ bool BuildXMLText(const TTreeView& tree, TTextSink& out,
   return true;
 }
 
-bool BuildXMLText(const TTreeView& tree, std::string& out,
-                  const std::function<void(uint16_t percent)>& progress,
-                  const std::function<bool()>& cancelled) {
+bool BuildXMLText(const TTreeView& tree, std::string& out, const TProgress& progress) {
   TStringSink sink(out);
-  return BuildXMLText(tree, sink, progress, cancelled);
+  return BuildXMLText(tree, sink, progress);
 }
 
 }  // namespace zel

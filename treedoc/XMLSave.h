@@ -2,10 +2,10 @@
 // Turns a tree view's outline back into XML text: each node's text on its own line, one TAB
 // per level below the first, and the closing tags that the outline leaves out.
 
-#include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
+
+#include "base/Progress.h"
 
 namespace zel {
 
@@ -20,14 +20,10 @@ std::string ClosingTagOf(std::string_view text);
 bool NeedsInlineClosing(const TTreeNode& node);
 
 // Writes the file's lines (each followed by CR LF) to out as they are made, so that memory
-// beyond the tree stays small whatever the document. progress(percent) runs for every node
-// below the root; cancelled() is asked after each. Returns false when cancelled.
-bool BuildXMLText(const TTreeView& tree, TTextSink& out,
-                  const std::function<void(uint16_t percent)>& progress,
-                  const std::function<bool()>& cancelled);
+// beyond the tree stays small whatever the document. The progress is told a percentage for
+// every node below the root and asked after each whether to stop. Returns false when stopped.
+bool BuildXMLText(const TTreeView& tree, TTextSink& out, const TProgress& progress = {});
 // The same, appended to a string.
-bool BuildXMLText(const TTreeView& tree, std::string& out,
-                  const std::function<void(uint16_t percent)>& progress,
-                  const std::function<bool()>& cancelled);
+bool BuildXMLText(const TTreeView& tree, std::string& out, const TProgress& progress = {});
 
 }  // namespace zel

@@ -48,6 +48,14 @@ void TZelXMLTree::SetState(TZelXMLTreeStates state) {
 }
 
 void TZelXMLTree::LoadFromFile(const std::string& fileName) {
+  Load(fileName, nullptr);
+}
+
+void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
+  Load(name, &bytes);
+}
+
+void TZelXMLTree::Load(const std::string& fileName, std::string* bytes) {
   CheckReady();
   FIsBusy = true;
   FCancelled = false;
@@ -57,8 +65,8 @@ void TZelXMLTree::LoadFromFile(const std::string& fileName) {
   });
 
   SetState(zxtsLoading);
-  CheckRegularFile(fileName);  // a FIFO or device would block or never end
-  LoadOutline(fileName);
+  if (!bytes) CheckRegularFile(fileName);  // a FIFO or device would block or never end
+  LoadOutline(fileName, bytes);
 }
 
 namespace {
@@ -120,16 +128,16 @@ class TStagedOutline final : public TOutlineNodeSink {
 
 // One read of the file, its tokens straight to the writer's lines, those straight to outline
 // nodes staged for the tree; the tree takes them once the percentages have been given.
-void TZelXMLTree::LoadOutline(const std::string& fileName) {
+void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
   TStagedOutline staged(*FTreeView, fileName);
   TOutlineRewrite rewrite(staged);
   TTokenLines lines(rewrite);
   size_t tokens = 0;
   {
-    std::string text;
+    std::string text = bytes ? std::move(*bytes) : std::string();
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
-    if (!ReadLoadText(
-            fileName, [this] { return Pump(); }, text, FIsUnicode))
+    if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode)
+                : ReadLoadText(fileName, Silent(), text, FIsUnicode)))
       return;
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
@@ -160,9 +168,9 @@ void TZelXMLTree::LoadOutline(const std::string& fileName) {
     return;
   }
   if (!lines.HasNodes()) throw EListError::OutOfBounds(0);
-  rewrite.Trail().Replay(rewrite.LineCount(), [this](uint16_t percent) {
-    Progress(percent);
-    return !FCancelled;
+  rewrite.Trail().Replay(rewrite.LineCount(), [progress = Counted()](uint16_t percent) {
+    progress.Percent(percent);
+    return !progress.Stopped();
   });
   if (!FCancelled && PumpEvery(rewrite.NodeCount())) {
     TTreeView& tree = *FTreeView;
@@ -182,9 +190,7 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   SetState(zxtsAligning);
   // Lines go to the file as they are made; the target is replaced only on Commit.
   TSafeFileWriter file(fileName);
-  BuildXMLText(
-      *FTreeView, file, [this](uint16_t percent) { Progress(percent); },
-      [this] { return FCancelled; });
+  BuildXMLText(*FTreeView, file, Counted());
   if (!FCancelled) {
     SetState(zxtsWriting);
     file.Commit();

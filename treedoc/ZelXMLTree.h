@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Exception.h"
+#include "base/Progress.h"
 #include "xml/MorXMLTree.h"
 
 namespace zel {
@@ -62,6 +63,9 @@ class TZelXMLTree {
 
   // Replaces all nodes of the tree view with the outline of the XML file.
   void LoadFromFile(const std::string& fileName);
+  // The same for bytes already in memory, checked and read as a file holding them would be;
+  // name stands for the file name (the root's text, the messages).
+  void LoadFromBytes(const std::string& name, std::string bytes);
   // Writes the tree view's outline to the file, replacing it only once the new text is
   // completely on disk.
   void SaveToFile(const std::string& fileName);
@@ -72,7 +76,16 @@ class TZelXMLTree {
   void Progress(uint16_t percent) {
     if (OnProgress) OnProgress(*this, FState, percent);
   }
-  void LoadOutline(const std::string& fileName);
+  void Load(const std::string& fileName, std::string* bytes);
+  void LoadOutline(const std::string& fileName, std::string* bytes);
+  // What the stages hand down: percentages to OnProgress with Abort checked after each; or,
+  // in the stages without percentages, OnPump raised before Abort is checked.
+  TProgress Counted() {
+    return {[this](uint16_t percent) { Progress(percent); }, [this] { return FCancelled; }};
+  }
+  TProgress Silent() {
+    return {nullptr, [this] { return !Pump(); }};
+  }
   // Raises OnPump once per kReadPumpInterval of count; false once Abort was called.
   bool PumpEvery(size_t count) {
     for (size_t at = kReadPumpInterval; at <= count; at += kReadPumpInterval)

@@ -31,18 +31,18 @@ void TMorXMLTree::BuildFromTokens() {
 
 namespace {
 
-// Unwinds the tokenizer when the pump asks to stop; never leaves ParseText.
+// Unwinds the tokenizer when the progress says to stop; never leaves ParseText.
 struct TReadStopped {};
 
 }  // namespace
 
-bool TMorXMLTree::ParseText(std::string_view text, const TReadPump& pump) {
+bool TMorXMLTree::ParseText(std::string_view text, const TProgress& progress) {
   Lines.Clear();
   TXmlBuilder builder(*this);
   size_t tokens = 0;
   try {
     Tokenize(text, [&](TXmlToken kind, std::string_view s) {
-      if (++tokens % kReadPumpInterval == 0 && pump && !pump()) throw TReadStopped();
+      if (++tokens % kReadPumpInterval == 0 && progress.Stopped()) throw TReadStopped();
       builder.Token(kind, s);
     });
   } catch (const TReadStopped&) {
@@ -53,18 +53,15 @@ bool TMorXMLTree::ParseText(std::string_view text, const TReadPump& pump) {
   return true;
 }
 
-bool TMorXMLTree::LoadFromFile(const std::string& fileName, const TReadPump& pump) {
+bool TMorXMLTree::LoadFromFile(const std::string& fileName, const TProgress& progress) {
   ClearNodes();
   ClearAttributes();
   Lines.Clear();
   std::string text;
   {
     bool stopped = false;
-    const auto step = [&] {
-      stopped = pump && !pump();
-      return !stopped;
-    };
-    const std::string bytes = ReadFileBytes(fileName, step);
+    const auto step = [&] { return stopped = progress.Stopped(); };
+    const std::string bytes = ReadFileBytes(fileName, {nullptr, step});
     if (stopped) return false;
     // The text a line list would give back for these bytes: every line ends in CR LF.
     text.reserve(bytes.size() + bytes.size() / 16 + 2);
@@ -77,7 +74,7 @@ bool TMorXMLTree::LoadFromFile(const std::string& fileName, const TReadPump& pum
     });
     if (stopped) return false;
   }
-  return ParseText(text, pump);
+  return ParseText(text, progress);
 }
 
 void TMorXMLTree::SaveToStream(TStream& stream) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Progress.h"
 #include "base/Stream.h"
 #include "base/StringList.h"
 #include "xml/XmlString.h"
@@ -22,11 +23,8 @@ class TMorXMLNode;
 class TMorXMLTree;
 struct TMorXMLPools;
 
-// Called now and then while a long read runs, so that the caller can let its window breathe;
-// returning false stops the read.
-using TReadPump = std::function<bool()>;
-// Tokens (or lines) read between two calls of the pump: frequent enough for a 30 ms rhythm,
-// rare enough to cost nothing.
+// Tokens (or lines) read between two questions whether to stop: frequent enough for a 30 ms
+// rhythm, rare enough to cost nothing.
 inline constexpr size_t kReadPumpInterval = 4096;
 
 // What a node's Value holds.
@@ -183,15 +181,15 @@ class TMorXMLTree : public TMorXMLNode {
 
   // ClearNodes, ClearAttributes, then reads the file's bytes as 8-bit text (split into lines
   // as the line list does) and parses them. "Cannot open file ..." when it cannot be read.
-  // With a pump that stops the read, returns false and the document holds what was read.
-  bool LoadFromFile(const std::string& fileName, const TReadPump& pump = {});
+  // With a progress that stops the read, returns false and the document holds what was read.
+  bool LoadFromFile(const std::string& fileName, const TProgress& progress = {});
   // Builds the tree from the tokens in Lines. No token at all: "List index out of bounds
   // (0)", after the document has been cleared.
   void BuildFromTokens();
   // The same result as putting `text` (line-list text: every line followed by CR LF) into
   // Lines, TokenizeXML(Lines) and BuildFromTokens(), without building the token list.
-  // Lines is left empty. False when the pump stopped the read.
-  bool ParseText(std::string_view text, const TReadPump& pump = {});
+  // Lines is left empty. False when the progress stopped the read.
+  bool ParseText(std::string_view text, const TProgress& progress = {});
   // The whole document as indented text; empty when the document has no child.
   std::string GetXMLText() const;
   // Lines gets the text of GetXMLText, then goes to the stream.
@@ -241,8 +239,9 @@ using TXMLLineSink = std::function<bool(size_t level, std::string_view text)>;
 bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink, bool wholeNodes = false);
 // The same lines with their indentation as spaces.
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
-// The number of lines ForEachXMLLine yields, without building them. A pump that stops the
-// count makes the result a part of it.
-size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump = {}, bool wholeNodes = false);
+// The number of lines ForEachXMLLine yields, without building them. A progress that stops
+// the count makes the result a part of it.
+size_t CountXMLLines(const TMorXMLTree& doc, const TProgress& progress = {},
+                     bool wholeNodes = false);
 
 }  // namespace zel

@@ -29,7 +29,7 @@ struct StringOut {
 template <bool Emit>
 struct LineOut {
   const TXMLLineSink* Sink = nullptr;
-  const TReadPump* Pump = nullptr;
+  const TProgress* Progress = nullptr;
   bool WholeNodes = false;
   std::string Line;
   size_t Level = 0;
@@ -48,7 +48,7 @@ struct LineOut {
     Level = 0;
     ++Count;
     Pending = false;
-    if (Pump && Count % kReadPumpInterval == 0 && !(*Pump)()) Stopped = true;
+    if (Progress && Count % kReadPumpInterval == 0 && Progress->Stopped()) Stopped = true;
   }
   // A section's content: with WholeNodes its line breaks stay in the current line.
   void PutSection(std::string_view s) {
@@ -158,10 +158,10 @@ void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string
   });
 }
 
-size_t CountXMLLines(const TMorXMLTree& doc, const TReadPump& pump, bool wholeNodes) {
+size_t CountXMLLines(const TMorXMLTree& doc, const TProgress& progress, bool wholeNodes) {
   LineOut<false> out;
   out.WholeNodes = wholeNodes;
-  if (pump) out.Pump = &pump;
+  out.Progress = &progress;
   xmlwrite::Document(out, doc);
   out.Finish();
   return out.Count;

@@ -22,7 +22,7 @@ using Files = std::vector<std::string>;
 std::vector<std::string> Outline(TTreeView& tree) {
   std::vector<std::string> out;
   WalkInDocumentOrder(tree, [&](const TTreeNode& n, int level) {
-    out.push_back(std::string(level, '\t') + n.Text());
+    out.push_back(std::string(level, '\t').append(n.Text()));
     return true;
   });
   return out;

@@ -131,7 +131,7 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
   TFormMain& f = Form();
   TTreeNode* title = Book(0)->Item(0);
   Select(title);
-  const std::string old = title->Text();
+  const std::string old(title->Text());
   for (const char* bad : {"<>", "title>", "<title", " <a>"}) {
     Run(*f.EditModify1);
     TypeInEditor(bad, Qt::Key_Return);

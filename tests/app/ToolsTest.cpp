@@ -36,7 +36,7 @@ class ToolsTest : public FormTest {
     d.FindNextBtn->click();
     Idle();
   }
-  std::string SelectedText() { return Form().Tree().Selected()->Text(); }
+  std::string SelectedText() { return std::string(Form().Tree().Selected()->Text()); }
 };
 
 TEST_F(ToolsTest, FindRunsInDocumentOrderFromTheSelectionAndNeverWraps) {

@@ -18,7 +18,7 @@ class UndoClipboardTest : public FormTest {
     n = n ? n : R();
     std::string out;
     for (const TTreeNode* c = n->GetFirstChild(); c; c = c->getNextSibling())
-      out += c->Text() + (c->GetFirstChild() ? "[" + Texts(c) + "]" : "");
+      out += std::string(c->Text()) + (c->GetFirstChild() ? "[" + Texts(c) + "]" : "");
     return out;
   }
   void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
@@ -110,7 +110,8 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
   Press(Qt::Key_Insert, Qt::ShiftModifier);
   const TTreeNode* root = f.Tree().GetFirstNode();
   ASSERT_GE(root->Count(), 3);
-  EXPECT_EQ(root->Item(0)->Text() + root->Item(1)->Text() + root->Item(2)->Text(),
+  EXPECT_EQ(std::string(root->Item(0)->Text()) + std::string(root->Item(1)->Text()) +
+                std::string(root->Item(2)->Text()),
             "<p /><!-- note --><q>z</q>");
   Press(Qt::Key_Z);
 

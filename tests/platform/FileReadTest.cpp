@@ -26,17 +26,17 @@ TEST(FileRead, ThePumpSeesEveryStepAndCanStopTheRead) {
   WriteBytes(name, bytes);
 
   int calls = 0;
-  EXPECT_EQ(ReadFileBytes(name, [&] { return ++calls > 0; }), bytes);
+  EXPECT_EQ(ReadFileBytes(name, {nullptr, [&] { return ++calls, false; }}), bytes);
   EXPECT_EQ(calls, 3);
 
   calls = 0;
-  const std::string part = ReadFileBytes(name, [&] { return ++calls < 2; });
+  const std::string part = ReadFileBytes(name, {nullptr, [&] { return ++calls >= 2; }});
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(part, bytes.substr(0, size_t{8} << 20));
 
   EXPECT_EQ(ReadFileBytes(name), bytes);
   WriteBytes(name, "");
-  EXPECT_EQ(ReadFileBytes(name, [&] { return ++calls > 0; }), "");
+  EXPECT_EQ(ReadFileBytes(name, {nullptr, [&] { return ++calls, false; }}), "");
 }
 
 }  // namespace

@@ -27,8 +27,9 @@ inline std::string Inconsistency(const TTreeView& tree,
     for (const TTreeNode* p = n->Parent(); p; p = p->Parent()) ++level;
     for (const TTreeNode* s = n->getPrevSibling(); s; s = s->getPrevSibling()) ++index;
     places.push_back({n, int(places.size()), level, index});
-    if (n->TreeView() != &tree) return "owner of " + n->Text();
-    if (bool(n->GetFirstChild()) != n->HasChildren()) return "children mark of " + n->Text();
+    if (n->TreeView() != &tree) return "owner of " + std::string(n->Text());
+    if (bool(n->GetFirstChild()) != n->HasChildren())
+      return "children mark of " + std::string(n->Text());
   }
   if (int(places.size()) != tree.Count()) return "count";
   for (size_t i = places.size(); pick && i > 1; --i)
@@ -38,7 +39,7 @@ inline std::string Inconsistency(const TTreeView& tree,
     TTreeNode* parent = n->Parent();
     if (n->AbsoluteIndex() != p.abs || n->Level() != p.level || n->Index() != p.index ||
         tree.Item(p.abs) != n || (parent ? parent->Item(p.index) : tree.Root(p.index)) != n)
-      return "kept position of " + n->Text();
+      return "kept position of " + std::string(n->Text());
   }
   return "";
 }
@@ -47,8 +48,8 @@ inline std::string Inconsistency(const TTreeView& tree,
 inline std::string OutlineState(const TTreeView& tree) {
   std::string out;
   for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext())
-    out += std::to_string(n->Level()) + ' ' + n->Text() + (n->HasChildren() ? " +" : "") +
-           (n->Expanded() ? " open" : "") + "\n";
+    out += std::to_string(n->Level()) + ' ' + std::string(n->Text()) +
+           (n->HasChildren() ? " +" : "") + (n->Expanded() ? " open" : "") + "\n";
   return out;
 }
 

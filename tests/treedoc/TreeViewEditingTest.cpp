@@ -70,7 +70,7 @@ TEST_F(TreeViewEditingTest, AcceptedTextIsStoredAndRejectedTextKeepsTheOld) {
   EXPECT_EQ(a->Text(), "<c x=\"1\">");
   EXPECT_EQ(accepted, 1);
   ASSERT_TRUE(tree.EditText(a));
-  tree.EndEdit(a, a->Text());
+  tree.EndEdit(a, std::string(a->Text()));
   EXPECT_EQ(accepted, 2) << "an unchanged text modifies the document as well";
 
   ASSERT_TRUE(tree.EditText(a));

@@ -18,31 +18,33 @@ class Recorder : public ITreeViewObserver {
  public:
   std::vector<std::string> log;
 
-  static std::string Name(const TTreeNode* n) { return n ? n->Text() : "-"; }
+  static std::string Name(const TTreeNode* n) { return n ? std::string(n->Text()) : "-"; }
   void NodeAboutToBeInserted(TTreeNode* p, int i) override { Add("+? " + Name(p), i); }
   void NodeInserted(TTreeNode* p, int i) override {
     Add("+ " + Name(p) + " " + std::to_string(i) + " =", (p ? p->Item(i) : nullptr) ? 1 : 0);
   }
   void NodeAboutToBeRemoved(TTreeNode* n) override {
-    Add("-? " + n->Text() + " from " + Name(n->Parent()), n->Index());
+    Add("-? " + std::string(n->Text()) + " from " + Name(n->Parent()), n->Index());
   }
   void NodeRemoved(TTreeNode* p, int i) override { Add("- " + Name(p), i); }
   void NodeAboutToBeMoved(TTreeNode* n, TTreeNode* p, int i) override {
-    Add("~? " + n->Text() + " in " + Name(n->Parent()) + "@" + std::to_string(n->Index()) + " to " +
-            Name(p),
+    Add("~? " + std::string(n->Text()) + " in " + Name(n->Parent()) + "@" +
+            std::to_string(n->Index()) + " to " + Name(p),
         i);
   }
   void NodeMoved(TTreeNode* n, TTreeNode* p, int i) override {
-    Add("~ " + n->Text() + " from " + Name(p) + "@" + std::to_string(i) + " now " +
+    Add("~ " + std::string(n->Text()) + " from " + Name(p) + "@" + std::to_string(i) + " now " +
             Name(n->Parent()),
         n->Index());
   }
-  void NodeTextChanged(TTreeNode* n) override { log.push_back("text " + n->Text()); }
+  void NodeTextChanged(TTreeNode* n) override { log.push_back("text " + std::string(n->Text())); }
   void NodeStateChanged(TTreeNode* n) override {
-    log.push_back("state " + n->Text() + (n->HasChildren() ? " h" : "") +
+    log.push_back("state " + std::string(n->Text()) + (n->HasChildren() ? " h" : "") +
                   (n->Expanded() ? " e" : "") + " " + std::to_string(n->ImageIndex()));
   }
-  void NodeMadeVisible(TTreeNode* n) override { log.push_back("visible " + n->Text()); }
+  void NodeMadeVisible(TTreeNode* n) override {
+    log.push_back("visible " + std::string(n->Text()));
+  }
   void SelectionChanged() override { log.push_back("select"); }
   void AppearanceChanged() override { log.push_back("look"); }
   void UpdatesSuspended() override { log.push_back("suspend"); }

@@ -33,7 +33,7 @@ inline std::string Dump(const TTreeView& tree) {
       EXPECT_EQ(prev->GetNext(), node) << prev->Text();
     }
     EXPECT_EQ(node->TreeView(), &tree);
-    out += std::string(static_cast<size_t>(level), ' ') + node->Text() + "\n";
+    out += std::string(static_cast<size_t>(level), ' ') + std::string(node->Text()) + "\n";
     prev = node;
     ++abs;
     if (node->GetFirstChild()) {

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
+#include <typeinfo>
+
 #include "ZelXMLTreeTestUtil.h"
 #include "base/Exception.h"
 #include "base/StringList.h"
 #include "platform/CodePage.h"
 #include "treedoc/LoadChecks.h"
+#include "treedoc/SubtreeText.h"
 #include "treedoc/ZelXMLTree.h"
 
 using namespace zel;
@@ -142,4 +146,52 @@ TEST(ZelXMLTreeHostileFiles, DeclaredEncodingRewriteCases) {
   EXPECT_EQ(rewritten({"<?xml version=\"1.0\"?>", "<a encoding=\"x\"/>"}, "UTF-8"),
             "<?xml version=\"1.0\"?>\r\n<a encoding=\"x\"/>\r\n");
   EXPECT_EQ(rewritten({}, "UTF-8"), "");
+}
+
+// Bytes in memory (the clipboard's text) load as a file holding them: the same outline,
+// events and Unicode flag, or the same error naming the same place.
+TEST(ZelXMLTreeHostileFiles, BytesInMemoryLoadAsTheFileHoldingThem) {
+  CodePageScope western(1252);
+  TempDir dir;
+  const std::string file = dir.File("clipboard");
+  const auto outcome = [&](Recorder& r, const std::function<void()>& load) {
+    std::string result;
+    try {
+      load();
+      result = OutlineOf(r.tree);
+    } catch (const Exception& e) {
+      result = typeid(e).name() + (": " + e.Message());
+      for (size_t at; (at = result.find(file)) != std::string::npos;)
+        result.replace(at, file.size(), "clipboard");
+    }
+    return result + (r.component.IsUnicode() ? " unicode" : "");
+  };
+  const std::string bad = std::string("<a>\r\n <b>x") + '\0' + "</b></a>";
+  for (const std::string& bytes : {
+           std::string("<a><b>t</b>\n<c/>\r<d/></a>"),
+           std::string("\xEF\xBB\xBF<a>\xC3\xA9</a>"),
+           Utf16File(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<a>\u00e9</a>"),
+           std::string("\xFE\xFF\0<\0a\0/\0>", 10),
+           std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?><a>\xA4</a>"),
+           std::string("<?xml version=\"1.0\" encoding=\"x-none\"?><a/>"),
+           std::string("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>", 42),
+           std::string("\xEF\xBB\xBF<a>\xFF</a>"),
+           Utf16File(u"<a>\u4e2d</a>"),
+           bad,
+           bad + std::string(size_t{5} << 20, ' '),
+           std::string("only text"),
+           std::string(),
+       }) {
+    Recorder fromFile, fromBytes;
+    const std::string a =
+        outcome(fromFile, [&] { fromFile.component.LoadFromFile(dir.Write("clipboard", bytes)); });
+    const std::string b =
+        outcome(fromBytes, [&] { fromBytes.component.LoadFromBytes("clipboard", bytes); });
+    EXPECT_EQ(b, a) << bytes;
+    EXPECT_EQ(fromBytes.states, fromFile.states) << bytes;
+    EXPECT_EQ(fromBytes.progress, fromFile.progress) << bytes;
+  }
+  TTreeView pasted;
+  ReadXMLText("<a><b/></a>", pasted);
+  EXPECT_EQ(OutlineOf(pasted), "clipboard\n\t<a>\n\t\t<b />\n");
 }

@@ -125,7 +125,7 @@ TEST(MorXMLTreePump, StoppingKeepsWhatWasReadAndReportsIt) {
   ASSERT_TRUE(doc.ParseText(xml));
   const size_t whole = CountXMLLines(doc);
   int calls = 0;
-  EXPECT_FALSE(doc.ParseText(xml, [&] { return ++calls < 2; }));
+  EXPECT_FALSE(doc.ParseText(xml, {nullptr, [&] { return ++calls >= 2; }}));
   EXPECT_EQ(calls, 2);
   // Stopped after two pumps of 4096 tokens: part of the list.
   const size_t part = CountXMLLines(doc);
@@ -133,7 +133,7 @@ TEST(MorXMLTreePump, StoppingKeepsWhatWasReadAndReportsIt) {
   EXPECT_LT(part, whole / 2);
 
   calls = 0;
-  EXPECT_TRUE(doc.ParseText(xml, [&] { return ++calls > 0; }));
+  EXPECT_TRUE(doc.ParseText(xml, {nullptr, [&] { return ++calls, false; }}));
   EXPECT_GE(calls, 6);
   EXPECT_EQ(CountXMLLines(doc), whole);
 }

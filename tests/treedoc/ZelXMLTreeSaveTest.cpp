@@ -204,7 +204,7 @@ TEST(ZelXMLTreeSave, ADeepDocumentIsHandedOverLineByLineNeverWhole) {
   TTreeNode* n = tree.AddChild(nullptr, "deep.xml");
   for (int i = 0; i < kDepth; ++i) n = tree.AddChild(n, "<e>");
   TPieceSink sink;
-  ASSERT_TRUE(BuildXMLText(tree, sink, nullptr, nullptr));
+  ASSERT_TRUE(BuildXMLText(tree, sink));
   // Level k opens with k - 1 TABs and "<e>", and closes with k - 1 TABs and "</e>"; the
   // deepest is "<e></e>" on one line. No text is built whole.
   const size_t d = kDepth;

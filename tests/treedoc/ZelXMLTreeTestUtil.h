@@ -48,7 +48,7 @@ inline std::string OutlineOf(const zel::TTreeView& tree) {
   std::string out;
   for (const zel::TTreeNode* n = tree.GetFirstNode(); n != nullptr; n = n->GetNext()) {
     out.append(static_cast<size_t>(n->Level()), '\t');
-    out += n->Text() + "\n";
+    out += std::string(n->Text()) + "\n";
   }
   return out;
 }

@@ -1,4 +1,4 @@
-#include "treedoc/Progress.h"
+#include "base/Progress.h"
 
 #include <cmath>
 
