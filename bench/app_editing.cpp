@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <cstdio>
 #include <functional>
@@ -31,6 +32,8 @@ double Seconds(const std::function<void()>& step) {
   QCoreApplication::processEvents();
   return bench::Seconds(t);
 }
+
+const char* const kBook = "<book id=\"p\">\n  <title>P</title>\n  <price>1</price>\n</book>";
 
 void Report(const char* what, double seconds) {
   std::printf("%-44s %9.3f ms\n", what, seconds * 1e3);
@@ -118,6 +121,11 @@ int main(int argc, char** argv) {
     run("Undo Delete", *form.EditUndo1);
     run("Redo Delete", *form.EditRedo1);
     run("Undo Delete again", *form.EditUndo1);
+    run("Duplicate (a book)", *form.EditDuplicate1);
+    run("Undo Duplicate", *form.EditUndo1);
+    QApplication::clipboard()->setText(kBook);
+    run("Paste a book", *form.EditPaste1);
+    run("Undo Paste", *form.EditUndo1);
     // The same with the catalog collapsed, where the view lays out a few rows only, on a node
     // added under the root.
     catalog->Collapse(false);
@@ -125,6 +133,14 @@ int main(int argc, char** argv) {
     run("collapsed: Add under the root", *form.EditAdd1);
     run("collapsed: Undo Add", *form.EditUndo1);
     run("collapsed: Redo Add", *form.EditRedo1);
+    run("collapsed: Move Up (past the catalog)", *form.EditMoveUp1);
+    run("collapsed: Move Down", *form.EditMoveDown1);
+    run("collapsed: Undo Move Down", *form.EditUndo1);
+    run("collapsed: Duplicate", *form.EditDuplicate1);
+    run("collapsed: Undo Duplicate", *form.EditUndo1);
+    run("collapsed: Paste a book", *form.EditPaste1);
+    run("collapsed: Undo Paste", *form.EditUndo1);
+    run("collapsed: Redo Paste", *form.EditRedo1);
     run("collapsed: Delete", *form.EditDelete1);
     run("collapsed: Undo Delete", *form.EditUndo1);
     catalog->Expand(false);

@@ -36,10 +36,6 @@ TTreeNode* TTreeNode::Item(int index) const {
 }
 
 TTreeNode* TTreeNode::GetNext() const {
-  if (FOwner->OrderValid()) {
-    const size_t next = static_cast<size_t>(FAbsIndex) + 1;
-    return next < FOwner->FOrder.size() ? FOwner->FOrder[next] : nullptr;
-  }
   if (FFirstChild) return FFirstChild;
   for (const TTreeNode* n = this; n; n = n->FParent)
     if (n->FNextSibling) return n->FNextSibling;
@@ -47,7 +43,6 @@ TTreeNode* TTreeNode::GetNext() const {
 }
 
 TTreeNode* TTreeNode::GetPrev() const {
-  if (FOwner->OrderValid()) return FAbsIndex > 0 ? FOwner->FOrder[FAbsIndex - 1] : nullptr;
   if (!FPrevSibling) return FParent;
   TTreeNode* n = FPrevSibling;
   while (n->FLastChild) n = n->FLastChild;
@@ -55,18 +50,24 @@ TTreeNode* TTreeNode::GetPrev() const {
 }
 
 int TTreeNode::Level() const {
-  FOwner->EnsureCache();
-  return FLevel;
+  int level = 0;
+  for (const TTreeNode* p = FParent; p; p = p->FParent) ++level;
+  return level;
 }
 
 int TTreeNode::Index() const {
-  FOwner->EnsureCache();
+  FOwner->Place(this);
   return FIndex;
 }
 
+// Each ancestor's offset from its parent, summed up to its root's absolute index.
 int TTreeNode::AbsoluteIndex() const {
-  FOwner->EnsureCache();
-  return FAbsIndex;
+  int index = 0;
+  for (const TTreeNode* n = this; n; n = n->FParent) {
+    FOwner->Place(n);
+    index += int(n->FOffset);
+  }
+  return index;
 }
 
 bool TTreeNode::IsFirstNode() const {

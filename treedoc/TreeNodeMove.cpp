@@ -38,7 +38,6 @@ void TTreeView::MoveNode(TTreeNode* node, TTreeNode* target, TNodeAttachMode mod
     Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeMoved(node, newParent, newIndex); });
     Unlink(node);
     Link(node, newParent, before);
-    InvalidateCache();
     Notify([&](ITreeViewObserver& o) { o.NodeMoved(node, oldParent, oldIndex); });
     if (oldParent && oldParent->FCount == 0) ChildLeft(oldParent);
   }

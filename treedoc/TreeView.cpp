@@ -30,33 +30,9 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
   const int index = parent ? parent->FCount : FRootCount;
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeInserted(parent, index); });
 
-  // A node appended at the very end of the document keeps the cache fresh: that is the case
-  // when the parent is the last node or one of its ancestors.
-  bool atEnd = false;
-  if (FCacheValid) {
-    if (!parent) {
-      atEnd = true;
-    } else {
-      const TTreeNode* last = FLastNode;
-      for (int steps = last ? int(last->FLevel) - int(parent->FLevel) : 0; steps > 0 && last;
-           --steps)
-        last = last->FParent;
-      atEnd = last == parent;
-    }
-  }
-
   TTreeNode* node = FPool->New(this, text);
   Link(node, parent, nullptr);
   ++FCount;
-  if (atEnd) {
-    node->FAbsIndex = FCount - 1;
-    node->FIndex = index;
-    node->FLevel = parent ? parent->FLevel + 1 : 0;
-    FLastNode = node;
-    if (FOrderValid) FOrder.push_back(node);
-  } else {
-    InvalidateCache();
-  }
 
   Notify([&](ITreeViewObserver& o) { o.NodeInserted(parent, index); });
   if (parent && !parent->FHasChildren) {
@@ -99,12 +75,11 @@ void TTreeView::FreeAll() {
     FreeSubtree(root);
   }
   FCount = 0;
-  FOrder.clear();
-  FOrder.shrink_to_fit();
-  FCacheValid = true;
-  FOrderValid = false;
-  FLastNode = nullptr;
-  FItemCursor = nullptr;
+  // What is built next is numbered when first asked.
+  FPositionsValid = false;
+  FStale.clear();
+  FItemCursors = {};
+  FAbsCursor = nullptr;
   if (FSelected) {
     FSelected = nullptr;
     FChangedWhileSuspended = true;
@@ -146,6 +121,18 @@ void TTreeView::SetToolTips(bool value) {
 void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
   TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  FAbsCursor = nullptr;
+  if (FPositionsValid) {
+    if (before) {
+      // Right if `before` was, else at or past the mark: either way the mark holds.
+      node->FIndex = before->FIndex;
+      StaleFrom(parent, before->FIndex);
+    } else {
+      node->FIndex = last ? last->FIndex + 1 : 0;
+      node->FOffset = last ? last->FOffset + unsigned(last->FSize) : parent ? 1 : 0;
+    }
+    Resized(parent, node->FSize);
+  }
   node->FParent = parent;
   node->FNextSibling = before;
   node->FPrevSibling = before ? before->FPrevSibling : last;
@@ -164,6 +151,12 @@ void TTreeView::Unlink(TTreeNode* node) {
   TTreeNode* parent = node->FParent;
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
   TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  FAbsCursor = nullptr;
+  DropCursor(node, node->FPrevSibling ? node->FPrevSibling : node->FNextSibling);
+  if (FPositionsValid) {
+    if (node->FNextSibling) StaleFrom(parent, node->FIndex);
+    Resized(parent, -node->FSize);
+  }
   if (node->FPrevSibling)
     node->FPrevSibling->FNextSibling = node->FNextSibling;
   else
@@ -183,6 +176,7 @@ int TTreeView::FreeSubtree(TTreeNode* top) {
   for (;;) {
     while (cur->FFirstChild) cur = cur->FFirstChild;
     // cur is a leaf and the first child of its parent (or the top).
+    DropCursor(cur, nullptr);
     if (cur == top) {
       FPool->Free(cur);
       return freed + 1;

@@ -2,13 +2,17 @@
 // The outline model: a tree of text nodes with the operations the editor relies on, free of
 // any GUI toolkit. A display attaches through ITreeViewObserver.
 //
-// Position queries (Level, Index, AbsoluteIndex, TTreeView::Item) read indices cached in the
-// nodes; a structural change marks the cache stale and the next query rebuilds it in one
-// pass. Appending at the end of the document keeps it fresh, so a build stays linear.
+// Positions: every node keeps the size of its subtree, its index among its siblings and its
+// offset in document order from its parent. An edit updates the sizes up the parent chain and
+// marks, in each list it touches, the index from which its siblings' positions are stale; the
+// next query renumbers that list from there (O(siblings)), never the whole tree. A tree built
+// with AddChild from empty is numbered in one pass when first asked, so a build stays linear.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Exception.h"
@@ -58,6 +62,7 @@ class TTreeNode {
   TTreeNode* GetNext() const;
   TTreeNode* GetPrev() const;
 
+  // O(depth), each after at most one renumbering of a list an edit made stale.
   int Level() const;
   int Index() const;
   int AbsoluteIndex() const;
@@ -102,15 +107,19 @@ class TTreeNode {
   TTreeNode* FNextSibling = nullptr;
   TTreeNode* FPrevSibling = nullptr;
   int FCount = 0;
-  // Cached, valid while the tree's cache is.
-  int FAbsIndex = 0;
+  // Nodes in the subtree, this one included; kept on every edit.
+  int FSize = 1;
+  // Index among the siblings; stale from the list's mark on (TTreeView::FStale).
   int FIndex = 0;
   // Held only while FImageGeneration is the tree's: a release needs no pass over the nodes.
   short FImageIndex = -1;
   short FSelectedIndex = -1;
   unsigned FImageGeneration = 0;
-  // Level and flags share one word: a node of a multi-million-node tree stays at 80 bytes.
-  unsigned FLevel : 30 = 0;
+  // Offset and flags share one word: a node of a multi-million-node tree stays at 80 bytes.
+  // The offset is the node's place in document order counted from its parent (1 for a first
+  // child; a root's is its absolute index), stale like FIndex; 30 bits count further than
+  // memory holds nodes.
+  unsigned FOffset : 30 = 0;
   unsigned FExpanded : 1 = 0;
   unsigned FHasChildren : 1 = 0;
 };
@@ -125,7 +134,9 @@ class TTreeView {
   // All nodes, every level.
   int Count() const { return FCount; }
   TTreeNode* GetFirstNode() const { return FFirstRoot; }
-  // The node at a position in document order; EListError when out of range.
+  // The node at a position in document order; EListError when out of range. Skips subtrees by
+  // their sizes, from the node found last time when the position lies after it: a walk in
+  // document order costs O(1) a step.
   TTreeNode* Item(int absoluteIndex) const;
   int RootCount() const { return FRootCount; }
   TTreeNode* Root(int index) const;
@@ -208,9 +219,6 @@ class TTreeView {
 
   template <typename F>
   void Notify(F&& f);
-  void EnsureCache() const;
-  void RebuildCache() const;
-  void InvalidateCache();
   TTreeNode* ChildAt(TTreeNode* parent, int index) const;
   void Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before);
   void Unlink(TTreeNode* node);
@@ -230,8 +238,7 @@ class TTreeView {
   TTreeViewEditEvents FEditEvents;
   bool FToolTips = false;
   std::vector<ITreeViewObserver*> FObservers;
-  // Detached subtrees, linked through their tops' sibling pointers; a top's FAbsIndex, which
-  // no position query reads while it is detached, holds the size of its subtree.
+  // Detached subtrees, linked through their tops' sibling pointers, numbered inside.
   TTreeNode* FDetached = nullptr;
   size_t FDetachedCount = 0;
   unsigned FGeneration = 0;
@@ -246,17 +253,29 @@ class TTreeView {
   int FUpdateCount = 0;
   bool FChangedWhileSuspended = false;
 
-  // The position cache: the indices and levels in the nodes, the last node in document
-  // order, the nodes in document order (filled on first need, so that a build does not pay
-  // for it), and a child cursor so that walking the children of one node by index costs O(1)
-  // a step.
-  void EnsureOrder() const;
-  bool OrderValid() const { return FCacheValid && FOrderValid; }
-  mutable bool FCacheValid = true;
-  mutable TTreeNode* FLastNode = nullptr;
-  mutable std::vector<TTreeNode*> FOrder;
-  mutable bool FOrderValid = true;
-  mutable TTreeNode* FItemCursor = nullptr;
+  // Positions (see the top of this file). FStale maps a parent (null: the roots) to the
+  // index from which its children's FIndex and FOffset may be wrong; a child at or past it
+  // holds an FIndex at or past it, so `FIndex < mark` tells a right one. An entry left by a
+  // freed parent is harmless: a list numbered right satisfies any mark.
+  bool Placed(const TTreeNode* node) const;
+  void StaleFrom(const TTreeNode* parent, int index);
+  // A subtree of `delta` nodes came or went below `parent`.
+  void Resized(TTreeNode* parent, int delta);
+  void Renumber(const TTreeNode* parent) const;
+  void Place(const TTreeNode* node) const;
+  void EnsurePositions() const;
+  // Numbers the inside of an unlinked subtree; returns its size.
+  static int NumberSubtree(TTreeNode* top);
+  mutable bool FPositionsValid = false;
+  mutable std::unordered_map<const TTreeNode*, int> FStale;
+  // The children ChildAt found last, most recent first. They survive edits, and there are a
+  // few, so that a display that walks the rows and asks about the current one in between
+  // pays O(1) a row.
+  mutable std::array<TTreeNode*, 4> FItemCursors{};
+  void DropCursor(const TTreeNode* node, TTreeNode* instead) const;
+  // The node Item found last and its absolute index; dropped by every structural change.
+  mutable TTreeNode* FAbsCursor = nullptr;
+  mutable int FAbsCursorIndex = 0;
 };
 
 }  // namespace zel

@@ -1,60 +1,127 @@
-// The position cache: absolute index, sibling index and level of every node, and the nodes in
-// document order, rebuilt in one pass after a structural change.
+// Positions kept through edits: subtree sizes always right, sibling indices and offsets right
+// up to a stale mark per list, renumbered from the mark when asked.
+
+#include <algorithm>
 
 #include "treedoc/TreeViewInternal.h"
 
 namespace zel {
 
-void TTreeView::InvalidateCache() {
-  FCacheValid = false;
-  FItemCursor = nullptr;
+bool TTreeView::Placed(const TTreeNode* node) const {
+  if (FStale.empty()) return true;
+  const auto it = FStale.find(node->FParent);
+  return it == FStale.end() || node->FIndex < it->second;
 }
 
-void TTreeView::EnsureCache() const {
-  if (!FCacheValid) RebuildCache();
+void TTreeView::StaleFrom(const TTreeNode* parent, int index) {
+  const auto [it, added] = FStale.try_emplace(parent, index);
+  if (!added && index < it->second) it->second = index;
 }
 
-void TTreeView::EnsureOrder() const {
-  if (!FCacheValid || !FOrderValid) RebuildCache();
+void TTreeView::Resized(TTreeNode* parent, int delta) {
+  for (TTreeNode* a = parent; a; a = a->FParent) {
+    a->FSize += delta;
+    // The siblings after an ancestor now start elsewhere in document order.
+    if (a->FNextSibling && Placed(a)) StaleFrom(a->FParent, a->FIndex + 1);
+  }
 }
 
-void TTreeView::RebuildCache() const {
-  FOrder.clear();
-  FOrder.reserve(static_cast<size_t>(FCount));
-  TTreeNode* node = FFirstRoot;
-  FLastNode = nullptr;
+// The right ones form a prefix of the list: find its last node from the nearest of the front,
+// the back and a cursor inside the prefix, then number on to the end.
+void TTreeView::Renumber(const TTreeNode* parent) const {
+  const auto it = FStale.find(parent);
+  if (it == FStale.end()) return;
+  const int count = parent ? parent->FCount : FRootCount;
+  const int mark = std::min(it->second, count);
+  TTreeNode* right = nullptr;
+  for (TTreeNode* c : FItemCursors)
+    if (c && c->FParent == parent && c->FIndex < mark && (!right || c->FIndex > right->FIndex))
+      right = c;
+  if (!right && mark > 0 && mark <= count - mark) right = parent ? parent->FFirstChild : FFirstRoot;
+  if (right) {
+    while (right->FNextSibling && right->FNextSibling->FIndex < mark) right = right->FNextSibling;
+  } else {
+    right = parent ? parent->FLastChild : FLastRoot;
+    while (right && right->FIndex >= mark) right = right->FPrevSibling;
+  }
+  int index = right ? right->FIndex + 1 : 0;
+  int offset = right ? int(right->FOffset) + right->FSize : parent ? 1 : 0;
+  TTreeNode* n = right ? right->FNextSibling : parent ? parent->FFirstChild : FFirstRoot;
+  for (; n; n = n->FNextSibling) {
+    n->FIndex = index++;
+    n->FOffset = unsigned(offset);
+    offset += n->FSize;
+  }
+  FStale.erase(it);
+}
+
+void TTreeView::Place(const TTreeNode* node) const {
+  EnsurePositions();
+  if (!Placed(node)) Renumber(node->FParent);
+}
+
+void TTreeView::EnsurePositions() const {
+  if (FPositionsValid) return;
   int index = 0;
-  int level = 0;
-  while (node) {
-    node->FAbsIndex = static_cast<int>(FOrder.size());
-    node->FIndex = index;
-    node->FLevel = level;
-    FOrder.push_back(node);
-    FLastNode = node;
-    if (node->FFirstChild) {
-      node = node->FFirstChild;
-      index = 0;
-      ++level;
+  int offset = 0;
+  for (TTreeNode* root = FFirstRoot; root; root = root->FNextSibling) {
+    root->FIndex = index++;
+    root->FOffset = unsigned(offset);
+    offset += NumberSubtree(root);
+  }
+  FStale.clear();
+  FPositionsValid = true;
+}
+
+int TTreeView::NumberSubtree(TTreeNode* top) {
+  top->FSize = 1;
+  TTreeNode* n = top;
+  for (;;) {
+    if (n->FFirstChild) {
+      n = n->FFirstChild;
+      n->FIndex = 0;
+      n->FOffset = 1;
+      n->FSize = 1;
       continue;
     }
-    while (node && !node->FNextSibling) {
-      node = node->FParent;
-      --level;
+    // n's subtree is complete: its size goes to its parent.
+    while (n != top && !n->FNextSibling) {
+      n->FParent->FSize += n->FSize;
+      n = n->FParent;
     }
-    if (node) {
-      index = node->FIndex + 1;
-      node = node->FNextSibling;
-    }
+    if (n == top) return top->FSize;
+    n->FParent->FSize += n->FSize;
+    TTreeNode* next = n->FNextSibling;
+    next->FIndex = n->FIndex + 1;
+    next->FOffset = n->FOffset + unsigned(n->FSize);
+    next->FSize = 1;
+    n = next;
   }
-  FCacheValid = true;
-  FOrderValid = true;
-  FItemCursor = nullptr;
 }
 
 TTreeNode* TTreeView::Item(int absoluteIndex) const {
   if (absoluteIndex < 0 || absoluteIndex >= FCount) throw EListError::OutOfBounds(absoluteIndex);
-  EnsureOrder();
-  return FOrder[static_cast<size_t>(absoluteIndex)];
+  EnsurePositions();
+  TTreeNode* n = FFirstRoot;
+  int at = 0;
+  if (FAbsCursor && FAbsCursorIndex <= absoluteIndex) {
+    n = FAbsCursor;
+    at = FAbsCursorIndex;
+  }
+  while (at != absoluteIndex) {
+    if (absoluteIndex < at + n->FSize) {
+      n = n->FFirstChild;
+      ++at;
+    } else {
+      // Past n's subtree: on to the next sibling of n or of its nearest ancestor that has one.
+      at += n->FSize;
+      while (!n->FNextSibling) n = n->FParent;
+      n = n->FNextSibling;
+    }
+  }
+  FAbsCursor = n;
+  FAbsCursorIndex = at;
+  return n;
 }
 
 TTreeNode* TTreeView::Root(int index) const {
@@ -62,10 +129,16 @@ TTreeNode* TTreeView::Root(int index) const {
   return ChildAt(nullptr, index);
 }
 
-// Walks to a child from the nearest of: the first child, the last child, or the child found
-// last time under the same parent, so a loop over the children costs O(1) a step.
+void TTreeView::DropCursor(const TTreeNode* node, TTreeNode* instead) const {
+  for (TTreeNode*& c : FItemCursors)
+    if (c == node) c = instead;
+}
+
+// Walks to a child from the nearest of: the first child, the last child, or a child found
+// lately under the same parent, so a loop over the children costs O(1) a step.
 TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
-  EnsureCache();
+  EnsurePositions();
+  if (!FStale.empty()) Renumber(parent);
   const int count = parent ? parent->FCount : FRootCount;
   TTreeNode* from = parent ? parent->FFirstChild : FFirstRoot;
   int distance = index;
@@ -73,17 +146,23 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
     from = parent ? parent->FLastChild : FLastRoot;
     distance = count - 1 - index;
   }
-  if (FItemCursor && FItemCursor->FParent == parent) {
-    const int d = FItemCursor->FIndex - index;
-    if ((d < 0 ? -d : d) < distance) {
-      from = FItemCursor;
-      distance = d < 0 ? -d : d;
+  size_t used = FItemCursors.size() - 1;
+  for (size_t k = 0; k < FItemCursors.size(); ++k) {
+    const TTreeNode* c = FItemCursors[k];
+    if (!c || c->FParent != parent) continue;
+    const int d = c->FIndex < index ? index - c->FIndex : c->FIndex - index;
+    if (d < distance) {
+      from = FItemCursors[k];
+      distance = d;
+      used = k;
     }
   }
   TTreeNode* node = from;
   while (node->FIndex < index) node = node->FNextSibling;
   while (node->FIndex > index) node = node->FPrevSibling;
-  FItemCursor = node;
+  // The one walked from (else the oldest) makes room at the front.
+  for (size_t k = used; k > 0; --k) FItemCursors[k] = FItemCursors[k - 1];
+  FItemCursors[0] = node;
   return node;
 }
 

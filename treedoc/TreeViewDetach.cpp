@@ -27,11 +27,10 @@ void TTreeView::Detach(TTreeNode* node) {
   const int index = !FObservers.empty() && FUpdateCount == 0 ? node->Index() : 0;
   TTreeNode* newSelected = SelectionAfterRemoving(node);
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
+  const int size = FPositionsValid ? node->FSize : NumberSubtree(node);
   Unlink(node);
-  const int size = WalkSubtree(node, [](TTreeNode*) {});
   FCount -= size;
   PushDetached(node, size);
-  InvalidateCache();
   Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
   if (parent && parent->FCount == 0) ChildLeft(parent);
   if (newSelected != FSelected) SetSelected(newSelected);
@@ -48,7 +47,7 @@ void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
     FDetached = node->FNextSibling;
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
-  const int size = node->FAbsIndex;
+  const int size = node->FSize;
   FDetachedCount -= size_t(size);
 
   const int index = FObservers.empty() || FUpdateCount > 0 ? 0
@@ -58,7 +57,6 @@ void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeInserted(parent, index); });
   Link(node, parent, before);
   FCount += size;
-  InvalidateCache();
   Notify([&](ITreeViewObserver& o) { o.NodeInserted(parent, index); });
   if (parent && !parent->FHasChildren) {
     parent->FHasChildren = true;
@@ -76,13 +74,13 @@ void TTreeView::FreeDetached(TTreeNode* node) {
     return;  // not detached: linked at root level
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
-  FDetachedCount -= size_t(node->FAbsIndex);
+  FDetachedCount -= size_t(node->FSize);
   FreeSubtree(node);
   CompactTextsIfWasteful();
 }
 
 void TTreeView::PushDetached(TTreeNode* top, int size) {
-  top->FAbsIndex = size;
+  top->FSize = size;
   FDetachedCount += size_t(size);
   top->FNextSibling = FDetached;
   if (FDetached) FDetached->FPrevSibling = top;
@@ -121,9 +119,10 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
     if (from->FFirstChild) {
       from = from->FFirstChild;
       TTreeNode* child = newNode(*from);
-      ++top->FAbsIndex;
+      ++top->FSize;
       ++FDetachedCount;
       child->FParent = to;
+      child->FOffset = 1;
       to->FFirstChild = to->FLastChild = child;
       ++to->FCount;
       to = child;
@@ -135,17 +134,22 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
       if (from == &source) break;
       from = from->FNextSibling;
       TTreeNode* sibling = newNode(*from);
-      ++top->FAbsIndex;
+      ++top->FSize;
       ++FDetachedCount;
       sibling->FParent = to->FParent;
       sibling->FPrevSibling = to;
+      sibling->FIndex = to->FIndex + 1;
+      sibling->FOffset = to->FOffset + unsigned(to->FSize);
       to->FNextSibling = sibling;
       to->FParent->FLastChild = sibling;
       ++to->FParent->FCount;
       to = sibling;
     }
     copyState(to, from);
+    // Sizes are right wherever positions are kept; the top counts what was made.
+    to->FSize = from->FSize;
   }
+  if (!source.FOwner->FPositionsValid) NumberSubtree(top);
   return top;
 }
 
@@ -163,8 +167,10 @@ std::vector<TTreeNode*> TTreeView::Adopt(TTreeView& source, TTreeNode* parent) {
   }
   // The storage moves with the nodes in it; only their owner changes.
   FPool->Splice(*source.FPool);
-  for (TTreeNode* top : tops)
-    PushDetached(top, WalkSubtree(top, [&](TTreeNode* n) { n->FOwner = this; }));
+  for (TTreeNode* top : tops) {
+    WalkSubtree(top, [&](TTreeNode* n) { n->FOwner = this; });
+    PushDetached(top, NumberSubtree(top));
+  }
   return tops;
 }
 

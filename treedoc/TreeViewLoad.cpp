@@ -31,18 +31,23 @@ TTreeView::TStagedNodes::~TStagedNodes() {
 
 TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view text) {
   TTreeNode* node = FPool->New(&FOwner, text);
-  // Made at the end of the document: the position cache is filled as it goes.
-  node->FAbsIndex = FCount;
+  // Made in document order, so positions come as they go. A node still open (the last one and
+  // its ancestors) holds its own absolute index in FSize, and turns it into its size once the
+  // new node lies past its subtree.
+  for (TTreeNode* open = FLast; open != parent; open = open->FParent)
+    open->FSize = FCount - open->FSize;
+  node->FSize = FCount;
+  node->FIndex = parent ? parent->FCount : FRootCount;
+  node->FOffset = unsigned(parent ? FCount - parent->FSize : FCount);
   node->FParent = parent;
   if (parent) {
-    node->FIndex = parent->FCount++;
-    node->FLevel = parent->FLevel + 1;
+    ++parent->FCount;
     node->FPrevSibling = parent->FLastChild;
     (parent->FLastChild ? parent->FLastChild->FNextSibling : parent->FFirstChild) = node;
     parent->FLastChild = node;
     parent->FHasChildren = true;
   } else {
-    node->FIndex = FRootCount++;
+    ++FRootCount;
     node->FPrevSibling = FLastRoot;
     (FLastRoot ? FLastRoot->FNextSibling : FFirstRoot) = node;
     FLastRoot = node;
@@ -61,11 +66,12 @@ void TTreeView::TakeNodes(TStagedNodes& staged) {
   FLastRoot = std::exchange(staged.FLastRoot, nullptr);
   FRootCount = std::exchange(staged.FRootCount, 0);
   FCount = std::exchange(staged.FCount, 0);
-  FCacheValid = true;
-  FLastNode = std::exchange(staged.FLast, nullptr);
-  FOrder.clear();
-  FOrderValid = false;
-  FItemCursor = nullptr;
+  for (TTreeNode* open = std::exchange(staged.FLast, nullptr); open; open = open->FParent)
+    open->FSize = FCount - open->FSize;
+  FPositionsValid = true;
+  FStale.clear();
+  FItemCursors = {};
+  FAbsCursor = nullptr;
   FChangedWhileSuspended = true;
 }
 
