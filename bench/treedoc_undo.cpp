@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/BenchUtil.h"
+#include "platform/BlockAllocator.h"
 #include "treedoc/OutlineDocument.h"
 #include "treedoc/SubtreeText.h"
 #include "treedoc/ZelXMLTree.h"
@@ -39,7 +40,11 @@ int main() {
     TTreeNode* part = tree.AddChild(root, "<part>");
     for (int i = 0; i < kBooksPerPart; ++i) bench::AddBook(tree, part, i);
   }
-  std::printf("nodes: %d\n", tree.Count());
+  // A user's first edit comes after the load has settled: by then the memory kept in reserve
+  // for edits is filled.
+  const THugeBlockCounts blocks = SettledHugeBlockCounts();
+  std::printf("nodes: %d; huge blocks: %zu in use, %zu in reserve\n", tree.Count(), blocks.Live,
+              blocks.Reserved);
   TTreeNode* part = root->Item(1);
   TTreeNode* book = part->Item(kBooksPerPart / 2);
 

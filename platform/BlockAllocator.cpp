@@ -2,9 +2,15 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace zel {
 
@@ -32,11 +38,134 @@ void* MapAligned(size_t bytes) {
   return block;
 }
 
+// The reserve of huge-page blocks. It is created on first use and never destroyed, so that
+// blocks freed by static objects at exit still find it; its thread ends with the process.
+class TReserve {
+ public:
+  TReserve() { FBlocks.reserve(kMostBlocks); }  // so that a free never allocates
+
+  void* Take() {
+    void* block = nullptr;
+    {
+      std::lock_guard lock(FLock);
+      ++FLive;
+      if (!FBlocks.empty()) {
+        block = FBlocks.back();
+        FBlocks.pop_back();
+      }
+      WakeIfShort();
+    }
+    if (block) return block;
+    try {
+      return MapAligned(kHugePageBytes);
+    } catch (...) {
+      std::lock_guard lock(FLock);
+      --FLive;
+      throw;
+    }
+  }
+
+  // Unmaps under the lock: a free must not allocate, and munmap of one block is quick.
+  void Give(void* block) {
+    std::lock_guard lock(FLock);
+    --FLive;
+    FFailed = false;  // memory came free: filling may succeed again
+    if (FBlocks.size() < Target()) {
+      FBlocks.push_back(block);
+      return;
+    }
+    ::munmap(block, kHugePageBytes);
+    // A closed document lowers the target: what it no longer needs goes back too.
+    while (FBlocks.size() > Target()) {
+      ::munmap(FBlocks.back(), kHugePageBytes);
+      FBlocks.pop_back();
+    }
+  }
+
+  THugeBlockCounts Settled() {
+    std::unique_lock lock(FLock);
+    FSettled.wait(lock, [&] { return !FFilling; });
+    return {FLive, FBlocks.size()};
+  }
+
+  void Hold(bool on) {
+    std::lock_guard lock(FLock);
+    FHolds += on ? 1 : -1;
+    WakeIfShort();  // the end of a load fills up for the edits that follow
+  }
+
+ private:
+  // Small documents keep no reserve; large ones keep a third of what they use, enough for an
+  // edit that copies a third of the document at once, up to 512 MB, and at least the blocks
+  // a growing pool takes next.
+  static constexpr size_t kFloorBlocks = 8, kAheadBlocks = 8, kMostBlocks = 256;
+  size_t Target() const {
+    if (FLive < kFloorBlocks) return 0;
+    return FHolds > 0 ? kAheadBlocks : std::clamp(FLive / 3, kAheadBlocks, kMostBlocks);
+  }
+
+  // Called with the lock held.
+  void WakeIfShort() {
+    if (FBlocks.size() >= Target() || FFilling || FFailed) return;
+    FFilling = true;
+    if (!FStarted) {
+      try {
+        std::thread([this] { Fill(); }).detach();
+        FStarted = true;
+      } catch (const std::system_error&) {
+        FFilling = false;  // no thread: blocks are mapped when asked for, as without a reserve
+        FFailed = true;
+      }
+    } else {
+      FWake.notify_one();
+    }
+  }
+
+  void Fill() {
+    std::unique_lock lock(FLock);
+    for (;;) {
+      FWake.wait(lock, [&] { return FFilling; });
+      while (FBlocks.size() < Target()) {
+        lock.unlock();
+        void* block = nullptr;
+        try {
+          block = MapAligned(kHugePageBytes);
+          // Writing one byte per page brings the whole huge page, or each small one, in.
+          auto* bytes = static_cast<volatile char*>(block);
+          for (size_t i = 0; i < kHugePageBytes; i += 4096) bytes[i] = 0;
+        } catch (const std::bad_alloc&) {
+        }
+        lock.lock();
+        if (!block) {
+          FFailed = true;  // memory is short: the reserve is the first thing to go without
+          break;
+        }
+        FBlocks.push_back(block);
+      }
+      FFilling = false;
+      FSettled.notify_all();
+    }
+  }
+
+  std::mutex FLock;
+  std::condition_variable FWake, FSettled;
+  std::vector<void*> FBlocks;
+  size_t FLive = 0;
+  int FHolds = 0;
+  bool FStarted = false, FFilling = false, FFailed = false;
+};
+
+TReserve& Reserve() {
+  static TReserve* reserve = new TReserve;
+  return *reserve;
+}
+
 }  // namespace
 
 void* AllocateBlock(size_t bytes) {
   if (bytes > SIZE_MAX / 2) throw std::bad_alloc();  // the rounding below must not wrap
-  if (bytes >= kHugePageBytes) return MapAligned(WholeHugePages(bytes));
+  if (bytes == kHugePageBytes) return Reserve().Take();
+  if (bytes > kHugePageBytes) return MapAligned(WholeHugePages(bytes));
   void* p = std::malloc(bytes == 0 ? 1 : bytes);
   if (p == nullptr) throw std::bad_alloc();
   return p;
@@ -44,10 +173,23 @@ void* AllocateBlock(size_t bytes) {
 
 void FreeBlock(void* block, size_t bytes) {
   if (block == nullptr) return;
-  if (bytes >= kHugePageBytes)
+  if (bytes == kHugePageBytes)
+    Reserve().Give(block);
+  else if (bytes > kHugePageBytes)
     ::munmap(block, WholeHugePages(bytes));
   else
     std::free(block);
+}
+
+TBlockReserveHold::TBlockReserveHold() {
+  Reserve().Hold(true);
+}
+TBlockReserveHold::~TBlockReserveHold() {
+  Reserve().Hold(false);
+}
+
+THugeBlockCounts SettledHugeBlockCounts() {
+  return Reserve().Settled();
 }
 
 }  // namespace zel

@@ -1,8 +1,15 @@
 #pragma once
 // Raw memory blocks for the pools of the XML document and of the tree view. Blocks of a huge
 // page or more are mapped on their own, aligned to a huge page and offered to the kernel for
-// huge pages: filling hundreds of megabytes is otherwise dominated by one fault per 4 KB, and
-// a mapped block goes back to the system the moment it is freed.
+// huge pages: filling hundreds of megabytes is otherwise dominated by one fault per 4 KB.
+//
+// Blocks of exactly one huge page, the size every pool grows to, also pass through a reserve
+// whose pages are already in memory. The first touch of fresh memory costs far more than
+// filling it (tens of milliseconds per 80 MB, and some hosts back a guest's memory only on
+// that touch), so an edit that copies a large subtree would wait on the system. A background
+// thread keeps the reserve at a share of the huge blocks in use, and a few blocks ahead of a
+// growing pool; a freed block refills the reserve when it is short and otherwise goes back to
+// the system at once.
 
 #include <cstddef>
 
@@ -13,6 +20,7 @@ inline constexpr size_t kHugePageBytes = size_t(2) << 20;
 inline constexpr size_t kFirstBlockBytes = size_t(64) << 10;
 
 // A block of at least `bytes` bytes (not zero); throws std::bad_alloc when none can be had.
+// Its contents are undefined.
 void* AllocateBlock(size_t bytes);
 // Gives back a block of AllocateBlock; `bytes` is the size that was asked for.
 void FreeBlock(void* block, size_t bytes);
@@ -22,5 +30,24 @@ inline size_t NextBlockSize(size_t previous) {
   if (previous == 0) return kFirstBlockBytes;
   return previous * 2 > kHugePageBytes ? kHugePageBytes : previous * 2;
 }
+
+// While one lives, the reserve keeps only the few blocks ahead of a growing pool: a load, or a
+// tool that reads without editing, gains the faults taken on another core without holding
+// memory for edits that will not come.
+class TBlockReserveHold {
+ public:
+  TBlockReserveHold();
+  ~TBlockReserveHold();
+  TBlockReserveHold(const TBlockReserveHold&) = delete;
+  TBlockReserveHold& operator=(const TBlockReserveHold&) = delete;
+};
+
+// For tests: huge-page blocks in use and held in the reserve, once the background thread has
+// nothing left to do.
+struct THugeBlockCounts {
+  size_t Live = 0;
+  size_t Reserved = 0;
+};
+THugeBlockCounts SettledHugeBlockCounts();
 
 }  // namespace zel

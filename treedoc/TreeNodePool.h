@@ -100,7 +100,8 @@ class TTreeView::TNodePool {
   };
   using Chunk = std::unique_ptr<Slot[], FreeChunk>;
   static constexpr size_t kFirstChunk = 32;
-  static constexpr size_t kMaxChunk = 2 * kHugePageBytes / sizeof(Slot);
+  // A full chunk is one huge page, the size the block allocator keeps in reserve.
+  static constexpr size_t kMaxChunk = kHugePageBytes / sizeof(Slot);
   static Chunk NewChunk(size_t slots);
 
   void Push(Slot* slot) {

@@ -6,6 +6,7 @@
 #include "base/StrUtils.h"
 #include "base/StringList.h"
 #include "base/UpdateGuard.h"
+#include "platform/BlockAllocator.h"
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
 #include "treedoc/LoadText.h"
@@ -57,6 +58,7 @@ void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
 
 void TZelXMLTree::Load(const std::string& fileName, std::string* bytes) {
   CheckReady();
+  const TBlockReserveHold growing;  // the memory kept for edits is filled after the load
   FIsBusy = true;
   FCancelled = false;
   const TScopeExit closing([this] {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <vector>
 
 using namespace zel;
 
@@ -33,4 +34,38 @@ TEST(BlockAllocator, SizesGrowToOneHugePage) {
   EXPECT_EQ(NextBlockSize(kFirstBlockBytes), 2 * kFirstBlockBytes);
   EXPECT_EQ(NextBlockSize(kHugePageBytes), kHugePageBytes);
   EXPECT_EQ(NextBlockSize(kHugePageBytes / 2 + 1), kHugePageBytes);
+}
+
+// Blocks of one huge page come through the reserve: it fills in the background to about a
+// third of a large document's blocks, only a few ahead while held, and gives everything back
+// once the document is gone.
+TEST(BlockAllocator, HugeBlockReserveFollowsTheBlocksInUse) {
+  const size_t base = SettledHugeBlockCounts().Live;
+  std::vector<void*> blocks;
+  const auto take = [&](size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      char* p = static_cast<char*>(AllocateBlock(kHugePageBytes));
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % kHugePageBytes, 0u);
+      std::memset(p, 0x5A, kHugePageBytes);
+      blocks.push_back(p);
+    }
+  };
+  {
+    const TBlockReserveHold loading;
+    take(60);
+    const THugeBlockCounts held = SettledHugeBlockCounts();
+    EXPECT_EQ(held.Live, base + 60);
+    EXPECT_LE(held.Reserved, 8u);
+  }
+  const THugeBlockCounts open = SettledHugeBlockCounts();
+  EXPECT_GE(open.Reserved * 3 + 3, open.Live);
+  EXPECT_LE(open.Reserved * 3, open.Live);
+  take(open.Reserved);  // an edit's copy: taken from the reserve, which then fills again
+  EXPECT_GE(SettledHugeBlockCounts().Reserved * 3 + 3, base + blocks.size());
+  for (void* p : blocks) FreeBlock(p, kHugePageBytes);
+  const THugeBlockCounts closed = SettledHugeBlockCounts();
+  EXPECT_EQ(closed.Live, base);
+  if (base < 8) {
+    EXPECT_EQ(closed.Reserved, 0u);
+  }
 }

@@ -12,6 +12,7 @@
 
 #include "base/Exception.h"
 #include "bench/BenchUtil.h"
+#include "platform/BlockAllocator.h"
 #include "platform/CodePage.h"
 #include "platform/LargePages.h"
 #include "treedoc/TreeView.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
   const std::string command = args[i++];
   const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
 
+  const TBlockReserveHold oneShot;  // a run of the tool keeps no memory for later edits
   TTreeView tree;
   TZelXMLTree component;
   component.SetTreeView(&tree);
