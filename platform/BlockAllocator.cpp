@@ -82,6 +82,16 @@ class TReserve {
     }
   }
 
+  // Memory is short: the reserve goes first, and fills again only once a block comes free.
+  bool Release() {
+    std::lock_guard lock(FLock);
+    FFailed = true;
+    if (FBlocks.empty()) return false;
+    for (void* p : FBlocks) ::munmap(p, kHugePageBytes);
+    FBlocks.clear();
+    return true;
+  }
+
   THugeBlockCounts Settled() {
     std::unique_lock lock(FLock);
     FSettled.wait(lock, [&] { return !FFilling; });
@@ -125,7 +135,7 @@ class TReserve {
     std::unique_lock lock(FLock);
     for (;;) {
       FWake.wait(lock, [&] { return FFilling; });
-      while (FBlocks.size() < Target()) {
+      while (FBlocks.size() < Target() && !FFailed) {
         lock.unlock();
         void* block = nullptr;
         try {
@@ -165,10 +175,14 @@ TReserve& Reserve() {
 void* AllocateBlock(size_t bytes) {
   if (bytes > SIZE_MAX / 2) throw std::bad_alloc();  // the rounding below must not wrap
   if (bytes == kHugePageBytes) return Reserve().Take();
-  if (bytes > kHugePageBytes) return MapAligned(WholeHugePages(bytes));
-  void* p = std::malloc(bytes == 0 ? 1 : bytes);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
+  for (;;) {
+    try {
+      if (bytes > kHugePageBytes) return MapAligned(WholeHugePages(bytes));
+      if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
+    } catch (const std::bad_alloc&) {
+    }
+    if (!Reserve().Release()) throw std::bad_alloc();
+  }
 }
 
 void FreeBlock(void* block, size_t bytes) {
