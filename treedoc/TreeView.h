@@ -273,6 +273,8 @@ class TTreeView {
   // pays O(1) a row.
   mutable std::array<TTreeNode*, 4> FItemCursors{};
   void DropCursor(const TTreeNode* node, TTreeNode* instead) const;
+  TTreeNode* SelectionIn(const TTreeNode* parent) const;
+  static constexpr int kNearSteps = 64;
   // The node Item found last and its absolute index; dropped by every structural change.
   mutable TTreeNode* FAbsCursor = nullptr;
   mutable int FAbsCursorIndex = 0;

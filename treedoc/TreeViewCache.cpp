@@ -37,6 +37,13 @@ void TTreeView::Renumber(const TTreeNode* parent) const {
   for (TTreeNode* c : FItemCursors)
     if (c && c->FParent == parent && c->FIndex < mark && (!right || c->FIndex > right->FIndex))
       right = c;
+  // An edit is made at the selection, so the mark is most often next to it: a few steps back
+  // from there find the last right one, as every node past the mark holds an index past it.
+  if (TTreeNode* near = SelectionIn(parent)) {
+    for (int steps = 0; near && near->FIndex >= mark && steps < kNearSteps; ++steps)
+      near = near->FPrevSibling;
+    if (near && near->FIndex < mark && (!right || near->FIndex > right->FIndex)) right = near;
+  }
   if (!right && mark > 0 && mark <= count - mark) right = parent ? parent->FFirstChild : FFirstRoot;
   if (right) {
     while (right->FNextSibling && right->FNextSibling->FIndex < mark) right = right->FNextSibling;
@@ -134,8 +141,17 @@ void TTreeView::DropCursor(const TTreeNode* node, TTreeNode* instead) const {
     if (c == node) c = instead;
 }
 
-// Walks to a child from the nearest of: the first child, the last child, or a child found
-// lately under the same parent, so a loop over the children costs O(1) a step.
+// The selection, or its parent or grandparent, when it is a child of `parent`: a bounded look,
+// so that the cost per query never grows with the depth.
+TTreeNode* TTreeView::SelectionIn(const TTreeNode* parent) const {
+  TTreeNode* n = FSelected;
+  for (int up = 0; n && up < 3; ++up, n = n->FParent)
+    if (n->FParent == parent) return n;
+  return nullptr;
+}
+
+// Walks to a child from the nearest of: the first child, the last child, the selection or a
+// child found lately under the same parent, so a loop over the children costs O(1) a step.
 TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
   EnsurePositions();
   if (!FStale.empty()) Renumber(parent);
@@ -155,6 +171,15 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
       from = FItemCursors[k];
       distance = d;
       used = k;
+    }
+  }
+  // A display keeps the selection in sight, so it asks most about the rows around it.
+  if (TTreeNode* near = SelectionIn(parent)) {
+    const int d = near->FIndex < index ? index - near->FIndex : near->FIndex - index;
+    if (d < distance) {
+      from = near;
+      distance = d;
+      used = FItemCursors.size() - 1;
     }
   }
   TTreeNode* node = from;

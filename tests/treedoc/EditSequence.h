@@ -141,6 +141,8 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
         doc.Redo();
         break;
     }
+    // The selection is where lookups start from: anywhere, or nowhere, while lists are stale.
+    if (pick(3) == 0) tree.SetSelected(pick(8) ? anyNode() : nullptr);
     // Now and then only, so that several edits leave their lists stale before a query.
     if (pick(3) != 0) continue;
     if (const std::string bad = Inconsistency(tree, pick); !bad.empty())
