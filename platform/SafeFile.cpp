@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <future>
+#include <system_error>
 #include <vector>
 
 #include "base/Exception.h"
@@ -227,7 +230,27 @@ void TSafeFileWriter::WriteRepeated(char c, size_t count) {
   }
 }
 
-void TSafeFileWriter::Commit() {
+namespace {
+
+// fsync on a helper thread while the caller's `waiting` runs; where no thread can be had, the
+// sync just blocks. Sets errno on failure.
+bool SyncWhile(int fd, const std::function<void()>& waiting) {
+  if (!waiting) return ::fsync(fd) == 0;
+  std::future<int> synced;
+  try {
+    synced = std::async(std::launch::async, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+  } catch (const std::system_error&) {
+    return ::fsync(fd) == 0;
+  }
+  // The future waits for the sync even when `waiting` throws.
+  while (synced.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) waiting();
+  errno = synced.get();
+  return errno == 0;
+}
+
+}  // namespace
+
+void TSafeFileWriter::Commit(const std::function<void()>& waiting) {
   Flush();
   if (FFd < 0) Open();
   if (FInPlace) {
@@ -237,7 +260,7 @@ void TSafeFileWriter::Commit() {
     FCommitted = true;
     return;
   }
-  if (WriteFaults() || ::fsync(FFd) != 0) WriteFailed(errno);
+  if (WriteFaults() || !SyncWhile(FFd, waiting)) WriteFailed(errno);
   if (FUnnamed) {
     // Linked in under a temporary name only now that it is complete.
     const std::string self = Format("/proc/self/fd/%d", FFd);

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,10 @@ class TSafeFileWriter : public TTextSink {
   // Fails with EFCreateError "Cannot create file \"%s\". %s" when the target cannot be
   // written, EWriteError "Cannot write file \"%s\". %s" when writing fails; the target is
   // then unchanged.
-  void Commit();
+  //
+  // While the bytes go to the disk, which for hundreds of MB takes a while, `waiting` (when
+  // given) is called every few milliseconds: a window keeps answering.
+  void Commit(const std::function<void()>& waiting = nullptr);
   // Off: the new name is not forced to the disk, saving one flush; after a power loss the
   // target may then hold its old bytes, never a mix.
   void SetSyncFolder(bool on) { FSyncFolder = on; }

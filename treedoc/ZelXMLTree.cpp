@@ -195,7 +195,7 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   BuildXMLText(*FTreeView, file, Counted());
   if (!FCancelled) {
     SetState(zxtsWriting);
-    file.Commit();
+    file.Commit([this] { Pump(); });  // the bytes are all written: Abort no longer stops it
     if (TTreeNode* root = FTreeView->GetFirstNode()) root->SetText(ExtractFileName(fileName));
     FState = zxtsDone;
   } else {
