@@ -150,6 +150,10 @@ class TReserve {
           FFailed = true;  // memory is short: the reserve is the first thing to go without
           break;
         }
+        if (FBlocks.size() >= Target()) {  // a document closed meanwhile
+          ::munmap(block, kHugePageBytes);
+          break;
+        }
         FBlocks.push_back(block);
       }
       FFilling = false;

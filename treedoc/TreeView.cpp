@@ -107,6 +107,7 @@ void TTreeView::EndUpdate() {
 
 void TTreeView::SetSelected(TTreeNode* node) {
   if (node && node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
+  FSelectionLeaving = false;
   if (node == FSelected) return;
   FSelected = node;
   Notify([](ITreeViewObserver& o) { o.SelectionChanged(); });

@@ -234,6 +234,8 @@ class TTreeView {
   int FRootCount = 0;
   int FCount = 0;
   TTreeNode* FSelected = nullptr;
+  // The selection lies in a subtree being detached, until it moves: no lookup starts there.
+  bool FSelectionLeaving = false;
   bool FEditing = false;
   TTreeViewEditEvents FEditEvents;
   bool FToolTips = false;

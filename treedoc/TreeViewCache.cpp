@@ -144,7 +144,7 @@ void TTreeView::DropCursor(const TTreeNode* node, TTreeNode* instead) const {
 // The selection, or its parent or grandparent, when it is a child of `parent`: a bounded look,
 // so that the cost per query never grows with the depth.
 TTreeNode* TTreeView::SelectionIn(const TTreeNode* parent) const {
-  TTreeNode* n = FSelected;
+  TTreeNode* n = FSelectionLeaving ? nullptr : FSelected;
   for (int up = 0; n && up < 3; ++up, n = n->FParent)
     if (n->FParent == parent) return n;
   return nullptr;

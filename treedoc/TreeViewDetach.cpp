@@ -26,6 +26,7 @@ void TTreeView::Detach(TTreeNode* node) {
   // The index costs a cache rebuild; only a listener needs it.
   const int index = !FObservers.empty() && FUpdateCount == 0 ? node->Index() : 0;
   TTreeNode* newSelected = SelectionAfterRemoving(node);
+  FSelectionLeaving = newSelected != FSelected;
   Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeRemoved(node); });
   const int size = FPositionsValid ? node->FSize : NumberSubtree(node);
   Unlink(node);

@@ -138,5 +138,31 @@ TEST_F(TreeViewObserverTest, LoadIsOneResetAlsoWhenItFails) {
   EXPECT_EQ(tree.Count(), 1);
 }
 
+// A listener told of a removal looks the remaining rows up while the selection still lies in
+// the removed subtree: no lookup may start from there.
+TEST(TreeViewObserverLookups, RowsAfterARemovalNeverComeFromTheRemovedSubtree) {
+  for (const int depth : {0, 1, 2}) {
+    TTreeView tree;
+    std::vector<TTreeNode*> roots;
+    for (int i = 0; i < 10; ++i) roots.push_back(tree.AddChild(nullptr, "r" + std::to_string(i)));
+    TTreeNode* selected = roots[5];
+    for (int d = 0; d < depth; ++d) selected = tree.AddChild(selected, "c");
+    tree.SetSelected(selected);
+    struct TLookup : ITreeViewObserver {
+      TTreeView* tree;
+      std::vector<TTreeNode*> seen;
+      void NodeRemoved(TTreeNode*, int) override {
+        for (int i = 0; i < tree->RootCount(); ++i) seen.push_back(tree->Root(i));
+      }
+    } lookup;
+    lookup.tree = &tree;
+    tree.AddObserver(&lookup);
+    tree.Delete(roots[5]);
+    tree.RemoveObserver(&lookup);
+    roots.erase(roots.begin() + 5);
+    EXPECT_EQ(lookup.seen, roots) << "selection " << depth << " levels down";
+  }
+}
+
 }  // namespace
 }  // namespace zel
