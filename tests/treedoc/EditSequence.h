@@ -44,6 +44,31 @@ inline std::string Inconsistency(const TTreeView& tree,
   return "";
 }
 
+// A listener that, as a display does, looks up the rows of a list the moment it hears of a
+// change to it, while the rest of the edit (the selection's move) is still to come.
+class TRowLookups : public ITreeViewObserver {
+ public:
+  explicit TRowLookups(TTreeView& tree) : FTree(tree) { tree.AddObserver(this); }
+  ~TRowLookups() override { FTree.RemoveObserver(this); }
+  std::string Failure;
+  void NodeInserted(TTreeNode* parent, int) override { Check(parent); }
+  void NodeRemoved(TTreeNode* parent, int) override { Check(parent); }
+  void NodeMoved(TTreeNode* node, TTreeNode* oldParent, int) override {
+    Check(oldParent);
+    Check(node->Parent());
+  }
+
+ private:
+  void Check(TTreeNode* parent) {
+    int i = 0;
+    for (TTreeNode* n = parent ? parent->GetFirstChild() : FTree.GetFirstNode(); n;
+         n = n->getNextSibling(), ++i)
+      if ((parent ? parent->Item(i) : FTree.Root(i)) != n && Failure.empty())
+        Failure = "row " + std::to_string(i) + " looked up during an edit";
+  }
+  TTreeView& FTree;
+};
+
 // Texts, levels and flags in document order.
 inline std::string OutlineState(const TTreeView& tree) {
   std::string out;
@@ -72,7 +97,10 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
   other.AddChild(nullptr, "<!-- c -->");
 
   const std::string original = OutlineState(tree);
+  TRowLookups lookups(tree);
   for (int i = 0; i < steps; ++i) {
+    if (!lookups.Failure.empty())
+      return "before step " + std::to_string(i) + ": " + lookups.Failure;
     TTreeNode* n = anyNode();
     // Copies double what they copy: past a size only the other edits run.
     switch (pick(tree.Count() > 500 ? 8 : 13)) {
@@ -164,6 +192,7 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
     return "redo all:\n" + OutlineState(tree) + "instead of\n" + edited;
   doc.ClearHistory();
   if (tree.DetachedCount() != 0) return "nodes held with no history";
+  if (!lookups.Failure.empty()) return "undoing or redoing: " + lookups.Failure;
   return "";
 }
 
