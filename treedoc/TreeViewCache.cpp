@@ -2,6 +2,7 @@
 // up to a stale mark per list, renumbered from the mark when asked.
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "treedoc/TreeViewInternal.h"
 
@@ -162,30 +163,24 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
     from = parent ? parent->FLastChild : FLastRoot;
     distance = count - 1 - index;
   }
+  // The slot the found node takes: the one walked from, else the oldest.
   size_t used = FItemCursors.size() - 1;
-  for (size_t k = 0; k < FItemCursors.size(); ++k) {
-    const TTreeNode* c = FItemCursors[k];
-    if (!c || c->FParent != parent) continue;
-    const int d = c->FIndex < index ? index - c->FIndex : c->FIndex - index;
+  const auto consider = [&](TTreeNode* c, size_t slot) {
+    if (!c || c->FParent != parent) return;
+    const int d = std::abs(c->FIndex - index);
     if (d < distance) {
-      from = FItemCursors[k];
+      from = c;
       distance = d;
-      used = k;
+      used = slot;
     }
-  }
+  };
+  for (size_t k = 0; k < FItemCursors.size(); ++k) consider(FItemCursors[k], k);
   // A display keeps the selection in sight, so it asks most about the rows around it.
-  if (TTreeNode* near = SelectionIn(parent)) {
-    const int d = near->FIndex < index ? index - near->FIndex : near->FIndex - index;
-    if (d < distance) {
-      from = near;
-      distance = d;
-      used = FItemCursors.size() - 1;
-    }
-  }
+  consider(SelectionIn(parent), FItemCursors.size() - 1);
   TTreeNode* node = from;
   while (node->FIndex < index) node = node->FNextSibling;
   while (node->FIndex > index) node = node->FPrevSibling;
-  // The one walked from (else the oldest) makes room at the front.
+  // The slot's node makes room at the front.
   for (size_t k = used; k > 0; --k) FItemCursors[k] = FItemCursors[k - 1];
   FItemCursors[0] = node;
   return node;
