@@ -15,19 +15,6 @@ QString Path(const std::string& name) {
 
 }  // namespace
 
-TFileStamp TFileStamp::Of(const std::string& name) {
-  struct stat st {};
-  TFileStamp s;
-  // Anything but a file in its place (a folder, a FIFO) means the file is gone.
-  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return s;
-  s.Exists = true;
-  s.Device = st.st_dev;
-  s.Inode = st.st_ino;
-  s.Size = st.st_size;
-  s.Modified = st.st_mtim;
-  return s;
-}
-
 TDiskWatch::TDiskWatch() {
   FSettle.setSingleShot(true);
   FSettle.setInterval(kSettleMs);

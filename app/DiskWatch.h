@@ -4,28 +4,13 @@
 // when the file's identity and times differ from what the editor last loaded, saved or
 // reported, so the editor's own saves never count, and a burst of changes makes one notice.
 
-#include <sys/stat.h>
-
 #include <QFileSystemWatcher>
 #include <QTimer>
 #include <string>
 
+#include "app/FileStamp.h"
+
 namespace zel {
-
-// What identifies a file's content without reading it.
-struct TFileStamp {
-  bool Exists = false;
-  dev_t Device = 0;
-  ino_t Inode = 0;
-  off_t Size = 0;
-  timespec Modified{};
-
-  static TFileStamp Of(const std::string& name);
-  bool operator==(const TFileStamp& o) const {
-    return Exists == o.Exists && Device == o.Device && Inode == o.Inode && Size == o.Size &&
-           Modified.tv_sec == o.Modified.tv_sec && Modified.tv_nsec == o.Modified.tv_nsec;
-  }
-};
 
 class TDiskWatch {
  public:
@@ -44,6 +29,8 @@ class TDiskWatch {
   TChange Check();
   // The file as it is now counts as reported: changes until now ask nothing more.
   void Reported();
+  // The file as last loaded or saved (Exists false when never).
+  const TFileStamp& Recorded() const { return FRecorded; }
   // Whether `name` is the followed file and another program has written it since the last
   // load or save.
   bool ChangedSinceRecord(const std::string& name) const;

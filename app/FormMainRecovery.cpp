@@ -3,6 +3,10 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
 #include <QApplication>
 #include <QFrame>
 #include <QProgressBar>
@@ -20,8 +24,29 @@
 namespace zel {
 
 void TFormMain::EnableRecovery(const std::string& folder, int delayMs) {
-  FRecovery->Enable(folder, delayMs);
+  try {
+    FRecovery->Enable(folder, delayMs);
+  } catch (const Exception& e) {
+    // The editor works without it; the window says why once it is shown.
+    FRecoveryOff =
+        QString("Unsaved changes are not kept for recovery.\r%1").arg(FromCodePage(e.what()));
+    std::fprintf(stderr, "No recovery file: %s\n", e.what());
+  }
 }
+
+namespace {
+
+// A damaged file can never be recovered: the user may have it go, or keep it to look at.
+void ReportDamaged(IDialogs& dialogs, QWidget* parent, const std::string& file, const char* message,
+                   TOwnerLock& owner) {
+  if (dialogs.MessageBox(parent, QString("%1\rDelete it?").arg(FromCodePage(message)), "Warning",
+                         MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+    return;
+  ::unlink(file.c_str());
+  owner.Remove();
+}
+
+}  // namespace
 
 bool TFormMain::OfferRecovery() {
   const std::string_view ext = TRecovery::kExtension;
@@ -31,16 +56,24 @@ bool TFormMain::OfferRecovery() {
     TRecoveryHeader header;
     try {
       header = ReadRecoveryHeader(file);
-    } catch (const Exception&) {
-      continue;  // gone meanwhile, or not one of ours: left alone
+    } catch (const Exception& e) {
+      ReportDamaged(*FDialogs, this, file, e.what(), owner);
+      continue;
     }
+    // The name Save will write.
+    const std::string name = header.Untitled ? std::string(kUntitled) : header.FileName;
     const QString text = QString(
                              "The document \"%1\" has changes that were not saved when the "
                              "editor last ended.\rRecover them?")
-                             .arg(FromCodePage(header.FileName));
+                             .arg(FromCodePage(name));
     switch (FDialogs->MessageBox(this, text, "Confirm", MB_YESNOCANCEL | MB_ICONQUESTION)) {
       case IDYES:
-        Recover(file, header);
+        try {
+          if (!Recover(file, header)) continue;  // cancelled: kept for later
+        } catch (const Exception& e) {
+          ReportDamaged(*FDialogs, this, file, e.what(), owner);
+          continue;
+        }
         owner.Remove();
         return true;
       case IDNO:
@@ -54,42 +87,76 @@ bool TFormMain::OfferRecovery() {
   return false;
 }
 
-void TFormMain::Recover(const std::string& file, const TRecoveryHeader& offered) {
+bool TFormMain::Recover(const std::string& file, const TRecoveryHeader& offered) {
   FDoc.ClearHistory();  // it holds nodes of the outline that goes now
-  TRecoveryHeader header;
-  // A large outline takes a while: the panel shows how far it is, as for a load. No queued
-  // message runs meanwhile (nothing may touch the outline half made), so there is no Cancel.
+  // Shown as a load is, with its progress and Cancel; the outline is taken only once the
+  // whole file has been read.
   FProcessFileName = offered.Untitled ? std::string(kUntitled) : offered.FileName;
+  TreeView1->setCursor(Qt::WaitCursor);
+  ProgressBar1->setMaximum(100);
   ProgressBar1->setValue(0);
-  BitBtn1->setEnabled(false);
   ShowProgressPanel(true);
   StartPumpClock();
-  ShowStage(zxtsLoading);
-  repaint();
-  const TProgress progress{[this](uint16_t percent) {
-                             ShowProgress(zxtsBuildTree, percent);
-                             PnlProgress->repaint();
-                             StatusBar1->repaint();
-                           },
-                           nullptr};
+  std::optional<TRecoveryHeader> header;
   try {
     const TScopeExit closing([this] {
       ShowProgressPanel(false);
-      BitBtn1->setEnabled(FileCancel1->Enabled());
+      TreeView1->unsetCursor();
+      if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
+      FCloseWhenStopped = false;
     });
-    header = ReadRecoveryFile(file, FTree, progress);
+    ZelXMLTree1.SetTreeView(&FTree);
+    ZelXMLTree1.LoadWith(
+        [&](const TProgress& progress) { header = ReadRecoveryFile(file, FTree, progress); });
   } catch (...) {
     ResetDocument();
     throw;
   }
-  ShowStage(zxtsDone);
+  if (ZelXMLTree1.Cancelled() || !header) {
+    ResetDocument();
+    return false;
+  }
   AssignImages();
   if (TTreeNode* root = FTree.GetFirstNode()) FTree.SetSelected(root);
-  FDoc.SetFileName(header.Untitled ? std::string(kUntitled) : header.FileName);
+  FDoc.SetFileName(header->Untitled ? std::string(kUntitled) : header->FileName);
   FDoc.SetReadOnly(false);
   SetModified(true);
-  if (!header.Untitled) FDiskWatch.Record(header.FileName, TFileStamp::Of(header.FileName));
+  CheckRecoveredFile(*header);
   FRecovery->Adopt(file);
+  return true;
+}
+
+void TFormMain::CheckRecoveredFile(const TRecoveryHeader& header) {
+  if (header.Untitled) return;
+  const std::string& name = header.FileName;
+  const TFileStamp now = TFileStamp::Of(name);
+  const bool changed = header.StampKnown && now.Exists && !(now == header.Stamp);
+  if (header.StampKnown && !changed) {
+    FDiskWatch.Record(name, now);
+    return;
+  }
+  // Unknown (a file of an older editor) counts as changed, but is not reported as such: Save
+  // asks before it overwrites; the file as it is now is no news to be asked about.
+  FDiskWatch.Record(name, changed && header.Stamp.Exists ? header.Stamp : TFileStamp::Unknown());
+  FDiskWatch.Reported();
+  if (changed)
+    FDialogs->MessageBox(this,
+                         QString("The file \"%1\" was changed by another program after these "
+                                 "changes were made.")
+                             .arg(FromCodePage(name)),
+                         "Warning", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void TFormMain::EndOnSignal(int signal) {
+  // A running load or save stops first (a save's outline is whole, a load's not yet).
+  if (ZelXMLTree1.IsBusy()) {
+    ZelXMLTree1.Abort();
+    QTimer::singleShot(10, this, [this, signal] { EndOnSignal(signal); });
+    return;
+  }
+  if (const int err = FRecovery->WriteNowAndKeep())
+    std::fprintf(stderr, "Cannot write the recovery file: %s\n", std::strerror(err));
+  QCoreApplication::exit(128 + signal);
 }
 
 void TFormMain::IdleChecks() {

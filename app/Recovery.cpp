@@ -8,22 +8,37 @@
 
 #include <algorithm>
 
-#include "app/RecoveryFile.h"
 #include "treedoc/CommandStates.h"
 
 namespace zel {
 
-TRecovery::TRecovery(const TOutlineDocument& doc, std::function<bool()> canWrite)
-    : FDoc(doc), FCanWrite(std::move(canWrite)) {
+namespace {
+
+constexpr int kRetryMs = 50;
+// A write may take this long per 100 MB of outline before it counts as hung.
+constexpr qint64 kBoundPer100MbMs = 30000;
+int gStalls = 0;
+qint64 gBoundFloorMs = 30000;
+
+}  // namespace
+
+void SetRecoveryWriterStall(int count, int floorMs) {
+  gStalls = count;
+  gBoundFloorMs = floorMs;
+}
+
+TRecovery::TRecovery(const TOutlineDocument& doc, std::function<bool()> canWrite,
+                     std::function<TFileStamp()> stamp)
+    : FDoc(doc), FCanWrite(std::move(canWrite)), FStamp(std::move(stamp)) {
   FTimer.setSingleShot(true);
   QObject::connect(&FTimer, &QTimer::timeout, [this] { Fire(); });
   FPoll.setInterval(20);
-  QObject::connect(&FPoll, &QTimer::timeout, [this] { Reap(false); });
+  QObject::connect(&FPoll, &QTimer::timeout, [this] { Watch(); });
 }
 
 TRecovery::~TRecovery() {
   if (!Enabled()) return;
-  if (FDoc.Modified()) {
+  if (FKept || FDoc.Modified()) {
     // The last write stands; a running one may finish on its own.
     FChild = -1;
     return;
@@ -32,13 +47,17 @@ TRecovery::~TRecovery() {
 }
 
 void TRecovery::Enable(const std::string& folder, int delayMs) {
+  MakePrivateFolder(folder);
   FLock = std::make_unique<TProcessLock>(folder);
-  // The locks of editors that ended with nothing to recover.
+  FBuffer = std::make_unique<TRecoveryBuffer>();
+  // What editors that ended left behind: the half of a write that was killed, and their locks
+  // when there is nothing to recover.
   for (const std::string& lock : FilesOf(".lock")) {
     const std::string stem = lock.substr(0, lock.size() - 5);
-    if (::access((stem + kExtension).c_str(), F_OK) == 0) continue;
     TOwnerLock owner(stem);
-    owner.Remove();
+    if (!owner.Held()) continue;
+    ::unlink((stem + kExtension + ".part").c_str());
+    if (::access((stem + kExtension).c_str(), F_OK) != 0) owner.Remove();
   }
   FDelayMs = delayMs;
   FSeen = FTaken = FDoc.Changes();
@@ -46,6 +65,10 @@ void TRecovery::Enable(const std::string& folder, int delayMs) {
 
 std::string TRecovery::FileName() const {
   return FLock ? FLock->Stem() + kExtension : std::string();
+}
+
+std::string TRecovery::TempName() const {
+  return FileName() + ".part";
 }
 
 std::vector<std::string> TRecovery::OtherFiles() const {
@@ -76,11 +99,12 @@ void TRecovery::Adopt(const std::string& file) {
   // Renamed, never copied: at every moment one of the two names holds it.
   if (::rename(file.c_str(), FileName().c_str()) != 0) return;
   FSeen = FTaken = FDoc.Changes();
+  FWrittenValid = false;  // it holds the outline of another process's count
   FHasFile = true;
 }
 
 void TRecovery::Idle() {
-  if (!Enabled()) return;
+  if (!Enabled() || FKept) return;
   if (!FDoc.Modified()) {
     Discard();
     return;
@@ -92,52 +116,77 @@ void TRecovery::Idle() {
 }
 
 void TRecovery::Schedule() {
-  const qint64 left = kLongestWaitMs - (FOldest.isValid() ? FOldest.elapsed() : 0);
+  // The first write of modified work comes soon, however the changes go on.
+  const qint64 longest = FHasFile ? kLongestWaitMs : FDelayMs;
+  const qint64 left = longest - (FOldest.isValid() ? FOldest.elapsed() : 0);
   FTimer.start(int(std::clamp<qint64>(std::min<qint64>(FDelayMs, left), 0, FDelayMs)));
 }
 
 void TRecovery::Fire() {
-  if (!FDoc.Modified() || FSeen == FTaken) return;
+  if (FKept || !FDoc.Modified() || FSeen == FTaken) return;
   // One write at a time, and never of an outline a load or save is building.
   if (Writing() || !FCanWrite()) {
-    FTimer.start(50);
+    FTimer.start(kRetryMs);
     return;
   }
   StartWrite();
 }
 
+TRecoveryHeader TRecovery::HeaderOfNow() const {
+  TRecoveryHeader header;
+  header.Untitled = FDoc.FileName() == kUntitled;
+  if (!header.Untitled) header.FileName = FDoc.FileName();
+  header.Pid = ::getpid();
+  header.Change = FDoc.Changes();
+  header.StampKnown = true;
+  header.Stamp = FStamp();
+  return header;
+}
+
 void TRecovery::StartWrite() {
   FSeen = FDoc.Changes();  // the outline the copy takes is the one of now
-  TRecoveryHeader header;
-  header.FileName = FDoc.FileName();
-  header.Untitled = header.FileName == kUntitled;
-  header.Pid = ::getpid();
-  header.Change = FSeen;
-  const std::string file = FileName();
+  // Everything the copy needs is made here, before the fork.
+  const TRecoveryHeader header = HeaderOfNow();
+  const std::string file = FileName(), temp = TempName();
+  const TTreeView& tree = FDoc.Tree();
+  const qint64 bytes = qint64(tree.TextBytesHeld()) + qint64(tree.Count()) * 16;
+  const bool stall = gStalls > 0;
   const pid_t child = ::fork();
   if (child < 0) {
     FTimer.start(FDelayMs);  // no process to spare now: later
     return;
   }
   if (child == 0) {
-    // The copy sees the outline as it was at the fork, whatever the window does meanwhile. It
-    // runs only core code (another thread may have held any lock at the fork) and dies with
-    // the editor, so a write never outlives its process's lock.
+    // The copy sees the outline as it was at the fork, whatever the window does meanwhile.
+    // Another thread may have held any lock at the fork, so it makes only the calls that a
+    // signal handler may; and it dies with the editor, so a write never outlives its
+    // process's lock. The editor's own signal handlers are not its.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != header.Pid) ::_exit(2);
-    int status = 1;
-    try {
-      WriteRecoveryFile(file, header, FDoc.Tree());
-      status = 0;
-    } catch (...) {
-    }
-    ::_exit(status);
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT}) ::signal(sig, SIG_DFL);
+    if (stall) ::raise(SIGSTOP);
+    ::_exit(WriteRecoveryFile(file.c_str(), temp.c_str(), header, tree, *FBuffer) == 0 ? 0 : 1);
   }
+  if (stall) --gStalls;
   FChild = child;
+  FChildChange = FSeen;
   FHasFile = true;
   FTaken = FSeen;
   FOldest.invalidate();
+  FWriteClock.start();
+  FBoundMs = std::max<qint64>(gBoundFloorMs, bytes * kBoundPer100MbMs / (qint64{100} << 20));
   FPoll.start();
+}
+
+void TRecovery::Watch() {
+  if (FChild > 0 && FWriteClock.elapsed() > FBoundMs) {
+    Reap(true);
+    // Hung (a stalled disk, a lock the fork copied): the next write starts afresh, soon.
+    FTaken = FSeen + 1;
+    FTimer.start(FDelayMs);
+    return;
+  }
+  Reap(false);
 }
 
 void TRecovery::Reap(bool stop) {
@@ -149,11 +198,27 @@ void TRecovery::Reap(bool stop) {
   FChild = -1;
   FPoll.stop();
   const bool written = done > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (written) {
+    FWritten = FChildChange;
+    FWrittenValid = true;
+  }
   // A failed write (a full disk) is tried again at the next change, or in a minute.
   if (!written && !stop && FTaken == FSeen) {
     FTaken = FSeen + 1;
     FTimer.start(kLongestWaitMs);
   }
+}
+
+int TRecovery::WriteNowAndKeep() {
+  if (!Enabled() || FKept) return 0;
+  if (!FDoc.Modified()) Discard();
+  FKept = true;
+  FTimer.stop();
+  if (!FDoc.Modified()) return 0;
+  Reap(true);
+  if (FWrittenValid && FWritten == FDoc.Changes()) return 0;
+  return WriteRecoveryFile(FileName().c_str(), TempName().c_str(), HeaderOfNow(), FDoc.Tree(),
+                           *FBuffer);
 }
 
 void TRecovery::Discard() {
@@ -162,8 +227,10 @@ void TRecovery::Discard() {
   FSeen = FTaken = FDoc.Changes();
   if (!FHasFile) return;
   FHasFile = false;
+  FWrittenValid = false;
   Reap(true);
   ::unlink(FileName().c_str());
+  ::unlink(TempName().c_str());
 }
 
 }  // namespace zel

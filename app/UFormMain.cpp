@@ -56,7 +56,8 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
           [this] { Guarded([this] { FindDialog1Find(); }); });
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
 
-  FRecovery = std::make_unique<TRecovery>(FDoc, [this] { return !ZelXMLTree1.IsBusy(); });
+  FRecovery = std::make_unique<TRecovery>(
+      FDoc, [this] { return !ZelXMLTree1.IsBusy(); }, [this] { return FDiskWatch.Recorded(); });
 
   ZelXMLTree1.SetTreeView(&FTree);
   ZelXMLTree1.OnStateChange = [this](TZelXMLTree& s, TZelXMLTreeStates st) {
@@ -276,11 +277,14 @@ void TFormMain::showEvent(QShowEvent* event) {
   if (FShown) return;
   FShown = true;
   Guarded([this] { FormShow(); });
-  if (!FStartFile.empty() || FRecovery->Enabled())
+  if (!FStartFile.empty() || FRecovery->Enabled() || !FRecoveryOff.isEmpty())
     QTimer::singleShot(0, this, [this] { OpenStartFile(); });
 }
 
 void TFormMain::OpenStartFile() {
+  if (!FRecoveryOff.isEmpty())
+    FDialogs->MessageBox(this, FRecoveryOff, "Warning", MB_OK | MB_ICONEXCLAMATION);
+  FRecoveryOff.clear();
   bool recovered = false;
   Guarded([&] { recovered = OfferRecovery(); });
   const std::string name = std::move(FStartFile);

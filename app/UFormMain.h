@@ -91,10 +91,15 @@ class TFormMain : public QMainWindow {
 
   // Keeps a recovery file in `folder` (the state folder) while the document has unsaved
   // changes, `delayMs` after the last change; call before the first show, which offers the
-  // recovery files of editors that ended without saving.
+  // recovery files of editors that ended without saving, or says once why there are none
+  // (a folder that is not private to the user).
   void EnableRecovery(const std::string& folder, int delayMs = 3000);
-  // Offers them one after the other; true when one was opened.
+  // Offers them one after the other; true when one was opened. A damaged one is reported
+  // (with the question whether to delete it) and the next offered.
   bool OfferRecovery();
+  // The end of the process on SIGTERM, SIGHUP or SIGINT: a running load or save stops, a
+  // modified document goes to its recovery file, and the event loop ends with 128 + signal.
+  void EndOnSignal(int signal);
 
   // Feedback of the tree document component.
   void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
@@ -199,8 +204,12 @@ class TFormMain : public QMainWindow {
   void ShowProgressPanel(bool visible);
   // Loads the document's file again, asking nothing.
   void ReloadDocument();
-  // The outline of a recovery file as the modified document under its own file name.
-  void Recover(const std::string& file, const TRecoveryHeader& header);
+  // The outline of a recovery file as the modified document under its own file name; false
+  // when the user cancelled it (the file stays for later).
+  bool Recover(const std::string& file, const TRecoveryHeader& header);
+  // Says that the recovered document's file changed after the recovered changes were made,
+  // and has Save ask before it overwrites the file.
+  void CheckRecoveredFile(const TRecoveryHeader& header);
   // Recovery and disk watch at every idle cycle; the disk question comes once the window is
   // free to ask.
   void IdleChecks();
@@ -219,6 +228,8 @@ class TFormMain : public QMainWindow {
   std::unique_ptr<TQtReopenMenu> FReopenMenu, FDropDownMenu;
   TFileDialog FOpenDialog, FSaveDialog;
   std::unique_ptr<TRecovery> FRecovery;
+  // Why recovery is off, until the window has said it once.
+  QString FRecoveryOff;
   TDiskWatch FDiskWatch;
 
   std::string FProcessFileName;

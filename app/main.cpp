@@ -2,8 +2,8 @@
 // window is first shown.
 
 #include <QFileInfo>
-#include <cstdio>
 
+#include "app/EndSignals.h"
 #include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
@@ -18,12 +18,8 @@ int main(int argc, char** argv) {
     // Its notify is the last net: no exception crosses the event dispatch.
     zel::TZelApplication app(argc, argv);
     zel::TFormMain form;
-    try {
-      form.EnableRecovery(zel::StateFolder());
-    } catch (const std::exception& e) {
-      // The editor works without it; the reason goes where a started program's output goes.
-      std::fprintf(stderr, "No recovery file: %s\n", e.what());
-    }
+    form.EnableRecovery(zel::StateFolder());
+    const zel::TEndSignals endSignals([&form](int signal) { form.EndOnSignal(signal); });
     const QStringList args = QApplication::arguments();
     if (args.size() == 2)
       form.SetStartFile(QFile::encodeName(QFileInfo(args[1]).absoluteFilePath()).toStdString());

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   const std::string file = bench::DocumentArg(argc > 1 ? argv[1] : "100", dir);
   const int delayMs = argc > 2 ? std::atoi(argv[2]) : 3000;
   const std::string state = std::string(dir) + "/state/";
-  std::filesystem::create_directory(state);
+  ::mkdir(state.c_str(), 0700);  // the recovery folder must be private
   bench::WindowBenchEnvironment(dir);
   InitializeZelApps();
   QApplication app(argc, argv);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "base/Exception.h"
+#include "base/StrUtils.h"
 #include "platform/FileRead.h"
 
 namespace zel {
@@ -37,9 +38,22 @@ std::string StateFolder() {
     base = std::string(home != nullptr ? home : "") + "/.local/state";
   }
   if (base.back() != '/') base += '/';
-  const std::string folder = base + "ZelXMLEditor/";
-  MakeFolder(folder);
-  return folder;
+  return base + "ZelXMLEditor/";
+}
+
+void MakePrivateFolder(const std::string& folder) {
+  MakeFolder(folder.back() == '/' ? folder : folder + "/");
+  struct stat st {};
+  const std::string name = folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+  if (::lstat(name.c_str(), &st) != 0) throw EFCreateError(FileErrorMessage("open", name, errno));
+  const char* name_ = name.c_str();
+  if (!S_ISDIR(st.st_mode))
+    throw EFCreateError(Format("The recovery folder \"%s\" is not a folder.", name_));
+  if (st.st_uid != ::geteuid())
+    throw EFCreateError(Format("The recovery folder \"%s\" belongs to another user.", name_));
+  if ((st.st_mode & 0777) != 0700)
+    throw EFCreateError(Format("The recovery folder \"%s\" has mode %04o; it must be 0700.", name_,
+                               unsigned(st.st_mode & 07777)));
 }
 
 TProcessLock::TProcessLock(const std::string& folder) {
@@ -51,7 +65,7 @@ TProcessLock::TProcessLock(const std::string& folder) {
     FStem = folder + std::to_string(::getpid()) + "-" + std::to_string(now.tv_sec) + "-" +
             std::to_string(now.tv_nsec);
     temp = FStem + ".new";
-    FFd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    FFd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (FFd >= 0) break;
     if (errno != EEXIST || attempt == 10)
       throw EFCreateError(FileErrorMessage("create", temp, errno));
@@ -71,8 +85,14 @@ TProcessLock::~TProcessLock() {
 }
 
 TOwnerLock::TOwnerLock(const std::string& stem) : FLockFile(stem + ".lock") {
-  FFd = ::open(FLockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (FFd >= 0 && ::flock(FFd, LOCK_EX | LOCK_NB) != 0) {
+  constexpr int kFlags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  FFd = ::open(FLockFile.c_str(), kFlags, 0600);
+  // A link is no editor's lock: it goes, and a file of our own takes its place.
+  if (FFd < 0 && errno == ELOOP && ::unlink(FLockFile.c_str()) == 0)
+    FFd = ::open(FLockFile.c_str(), kFlags | O_EXCL, 0600);
+  struct stat st {};
+  if (FFd >= 0 &&
+      (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(FFd, LOCK_EX | LOCK_NB) != 0)) {
     ::close(FFd);
     FFd = -1;
   }

@@ -9,8 +9,14 @@
 namespace zel {
 
 // The editor's folder in the user's state folder ($XDG_STATE_HOME, else ~/.local/state), with a
-// trailing slash; made, private to the user, when missing. EFCreateError when it cannot be.
+// trailing slash.
 std::string StateFolder();
+
+// Makes `folder` (and its missing parents) private to the user when missing, and checks that
+// it is: a folder, not a link, of the user's own, that no one else may enter. Raises
+// EFCreateError with the reason when it cannot be made or is not private: files kept there
+// hold unsaved work.
+void MakePrivateFolder(const std::string& folder);
 
 // A lock file "<folder><stem>.lock" with the lock held until the object goes; the file goes
 // with it. The stem is this process's own: its id and the moment it took the lock.
@@ -30,8 +36,8 @@ class TProcessLock {
 };
 
 // The lock of the process that owns `stem`, taken when that process has ended (its lock file
-// may be gone too); Held() is false while it still runs. Release keeps the lock file; Remove
-// deletes it.
+// may be gone too); Held() is false while it still runs. Remove deletes the lock file. A lock
+// file in the way that is not a regular file (a link planted there) is never followed.
 class TOwnerLock {
  public:
   explicit TOwnerLock(const std::string& stem);

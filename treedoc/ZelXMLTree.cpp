@@ -56,6 +56,20 @@ void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
   Load(name, &bytes);
 }
 
+void TZelXMLTree::LoadWith(const std::function<void(const TProgress& progress)>& read) {
+  CheckReady();
+  FIsBusy = true;
+  FCancelled = false;
+  const TScopeExit closing([this] {
+    if (FCancelled && FTreeView != nullptr) FTreeView->Clear();
+    FIsBusy = false;
+  });
+  SetState(zxtsLoading);
+  if (!FCancelled) SetState(zxtsBuildTree);
+  if (!FCancelled) read(Counted());
+  SetState(FCancelled ? zxtsCanceled : zxtsDone);
+}
+
 void TZelXMLTree::Load(const std::string& fileName, std::string* bytes) {
   CheckReady();
   const TBlockReserveHold growing;  // the memory kept for edits is filled after the load

@@ -66,6 +66,10 @@ class TZelXMLTree {
   // The same for bytes already in memory, checked and read as a file holding them would be;
   // name stands for the file name (the root's text, the messages).
   void LoadFromBytes(const std::string& name, std::string bytes);
+  // Builds the tree view's outline with `read` as a load does, from other data than XML: busy,
+  // zxtsLoading, then zxtsBuildTree with the percentages `read` reports, zxtsDone or, after
+  // Abort (which `read` learns from the progress), zxtsCanceled with the tree emptied.
+  void LoadWith(const std::function<void(const TProgress& progress)>& read);
   // Writes the tree view's outline to the file, replacing it only once the new text is
   // completely on disk.
   void SaveToFile(const std::string& fileName);

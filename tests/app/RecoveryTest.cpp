@@ -8,11 +8,16 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "app/Recovery.h"
 #include "app/RecoveryFile.h"
 #include "base/UpdateGuard.h"
 #include "platform/ProcessLock.h"
@@ -46,6 +51,7 @@ class RecoveryTest : public ::testing::Test {
     setenv("windir", FDir.Path().c_str(), 1);
     InitializeZelApps();
     FState = StateFolder();
+    MakePrivateFolder(FState);
   }
   ~RecoveryTest() override {
     FinalizeZelApps();
@@ -53,12 +59,13 @@ class RecoveryTest : public ::testing::Test {
     unsetenv("windir");
   }
 
-  pid_t StartChild(const std::string& folder, unsigned seed, const std::string& file) {
+  pid_t StartChild(const std::string& folder, unsigned seed, const std::string& file,
+                   int delayMs = 10) {
     std::filesystem::create_directory(folder);
     const pid_t pid = fork();
     if (pid == 0) {
-      const std::string s = std::to_string(seed);
-      execl(ZEL_RECOVERY_CHILD, ZEL_RECOVERY_CHILD, folder.c_str(), s.c_str(),
+      const std::string s = std::to_string(seed), d = std::to_string(delayMs);
+      execl(ZEL_RECOVERY_CHILD, ZEL_RECOVERY_CHILD, folder.c_str(), s.c_str(), d.c_str(),
             file.empty() ? nullptr : file.c_str(), nullptr);
       _exit(127);
     }
@@ -67,15 +74,48 @@ class RecoveryTest : public ::testing::Test {
 
   // A window started now: answers its start-up questions with `answers` and keeps what the
   // offers showed.
-  std::unique_ptr<TFormMain> StartWindow(std::deque<int> answers) {
+  std::unique_ptr<TFormMain> StartWindow(std::deque<int> answers, int delayMs = 10) {
     FDialogs.Shown.clear();
     FDialogs.Answers = std::move(answers);
     auto form = std::make_unique<TFormMain>(&FDialogs);
-    form->EnableRecovery(FState, 10);
+    form->EnableRecovery(FState, delayMs);
     form->show();
     RunFor(50);
     EXPECT_TRUE(FDialogs.Answers.empty());
     return form;
+  }
+  // A recovery file of an editor that has ended, as it would have left it.
+  std::string Plant(const std::string& stem, const std::string& bytes) {
+    const std::string file = FState + stem + ".recovery";
+    WriteBytes(file, bytes);
+    ::chmod(file.c_str(), 0600);
+    return file;
+  }
+  std::string PlantOutline(const std::string& stem, const std::string& doc, bool stampKnown) {
+    TTreeView tree;
+    TTreeNode* root = tree.AddChild(nullptr, "doc.xml");
+    tree.AddChild(root, "<recovered/>");
+    TRecoveryHeader header;
+    header.FileName = doc;
+    header.StampKnown = stampKnown;
+    header.Stamp = TFileStamp::Of(doc);
+    TRecoveryBuffer buffer;
+    const std::string file = FState + stem + ".recovery";
+    EXPECT_EQ(WriteRecoveryFile(file.c_str(), (file + ".part").c_str(), header, tree, buffer), 0);
+    return file;
+  }
+  // Runs the event loop until `done` or for `ms` at most.
+  static void RunUntil(const std::function<bool()>& done, int ms = 20000) {
+    for (int i = 0; i < ms / 10 && !done(); ++i) RunFor(10);
+  }
+  std::string Offer(const std::string& name) const {
+    return "The document \"" + name +
+           "\" has changes that were not saved when the editor last ended.\rRecover them?";
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (const auto& shown : FDialogs.Shown) out.push_back(shown.Text.toStdString());
+    return out;
   }
   static void Close(std::unique_ptr<TFormMain>& form) {
     form->SetModified(false);
@@ -161,6 +201,212 @@ TEST_F(RecoveryTest, KilledEditorsAreOfferedTheirLastCompletedWrite) {
   EXPECT_TRUE(FilesEndingIn(FState, ".recovery").empty());
   Close(last);
   EXPECT_TRUE(FilesEndingIn(FState, ".lock").empty());
+}
+
+TEST_F(RecoveryTest, RecoveredDocumentKnowsWhetherItsFileChangedSince) {
+  const std::string doc = FDir.File("doc.xml");
+  const std::string overwrite = "The file \"" + doc +
+                                "\" was changed by another program since it was opened."
+                                "\rOverwrite it?";
+  const std::string changedAfter =
+      "The file \"" + doc + "\" was changed by another program after these changes were made.";
+  struct TCase {
+    const char* What;
+    bool StampKnown, ChangedSince;
+    std::vector<std::string> Expected;  // after the offer, through a Save answered No
+  };
+  const TCase cases[] = {
+      {"as the lost editor left it", true, false, {}},
+      {"changed since", true, true, {changedAfter, overwrite}},
+      {"of an editor that kept no stamp", false, false, {overwrite}},
+  };
+  for (const TCase& c : cases) {
+    WriteBytes(doc, Catalog(2));
+    PlantOutline("1-1-1", doc, c.StampKnown);
+    if (c.ChangedSince) WriteBytes(doc, Catalog(3));
+    const std::string onDisk = ReadBytes(doc);
+    auto form = StartWindow({IDYES});
+    FDialogs.Answers = {IDNO};  // the overwrite question, where it comes
+    form->FileSave1Execute();
+    RunFor(50);
+    std::vector<std::string> expected{Offer(doc)};
+    expected.insert(expected.end(), c.Expected.begin(), c.Expected.end());
+    EXPECT_EQ(Texts(), expected) << c.What;
+    EXPECT_EQ(FDialogs.Answers.empty(), !c.Expected.empty()) << c.What;
+    FDialogs.Answers.clear();
+    if (c.Expected.empty())
+      EXPECT_FALSE(form->Modified()) << c.What;
+    else
+      EXPECT_EQ(ReadBytes(doc), onDisk) << c.What;
+    Close(form);
+  }
+}
+
+TEST_F(RecoveryTest, TheFirstWriteComesSoonHoweverChangesGoOn) {
+  auto form = StartWindow({}, 200);
+  // A change every few milliseconds, without a pause as long as the delay.
+  RunUntil([&] {
+    form->Tree().GetFirstNode()->SetText("x" + std::to_string(form->Document().Changes()));
+    form->SetModified(true);
+    return !FilesEndingIn(FState, ".recovery").empty();
+  });
+  EXPECT_EQ(FilesEndingIn(FState, ".recovery").size(), 1u);
+  Close(form);
+}
+
+TEST_F(RecoveryTest, EndSignalsWriteTheRecoveryFileFirst) {
+  for (const int sig : {SIGTERM, SIGHUP, SIGINT}) {
+    const std::string folder = FDir.File("child" + std::to_string(sig));
+    // No write of its own would come for an hour.
+    const pid_t child = StartChild(folder, unsigned(sig), "", 3600000);
+    TScopeExit reap([child] {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    });
+    // The change count of the last change made.
+    const auto last = [&] {
+      unsigned long out = 0;
+      for (const std::string& f : FilesEndingIn(folder, ""))
+        out = std::max(out, std::stoul(f.substr(f.rfind('-') + 1)));
+      return out;
+    };
+    RunUntil([&] { return FilesEndingIn(folder, "").size() >= 5; });
+    ASSERT_GE(FilesEndingIn(folder, "").size(), 5u);
+    ASSERT_EQ(kill(child, sig), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << sig;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+    const std::vector<std::string> files = FilesEndingIn(FState, ".recovery");
+    ASSERT_EQ(files.size(), 1u) << sig;
+    TTreeView tree;
+    const std::optional<TRecoveryHeader> header = ReadRecoveryFile(files[0], tree);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->Pid, child);
+    // The last change it made: nothing after it.
+    EXPECT_EQ(header->Change, last()) << sig;
+    EXPECT_EQ(OutlineDump(tree), ReadBytes(folder + "/expect-" + std::to_string(header->Change)));
+    ::unlink(files[0].c_str());
+  }
+}
+
+TEST_F(RecoveryTest, FolderAndFilesArePrivate) {
+  // A folder others may enter: no recovery, and the window says why, once.
+  ASSERT_EQ(::chmod(FState.c_str(), 0777), 0);
+  auto open = StartWindow({});
+  const std::string folder = FState.substr(0, FState.size() - 1);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Unsaved changes are not kept for recovery.\rThe "
+                                              "recovery folder \"" +
+                                              folder + "\" has mode 0777; it must be 0700."});
+  EXPECT_EQ(FDialogs.Shown[0].Caption, "Warning");
+  open->SetModified(true);
+  RunFor(100);
+  EXPECT_TRUE(FilesEndingIn(FState, ".recovery").empty());
+  Close(open);
+  ASSERT_EQ(::chmod(FState.c_str(), 0700), 0);
+
+  // Links in place of lock files are never followed, whatever the editor makes of them.
+  ASSERT_EQ(::symlink(FDir.File("made1").c_str(), (FState + "1-1-1.lock").c_str()), 0);
+  ASSERT_EQ(::symlink(FDir.File("made2").c_str(), (FState + "2-2-2.lock").c_str()), 0);
+  Plant("2-2-2", "not one");
+  auto form = StartWindow({IDNO});
+  EXPECT_FALSE(std::filesystem::exists(FDir.File("made1")));
+  EXPECT_FALSE(std::filesystem::exists(FDir.File("made2")));
+  form->SetModified(true);
+  RunUntil([&] { return FilesEndingIn(FState, ".recovery").size() == 2; });
+  for (const std::string& file : FilesEndingIn(FState, ".recovery")) {
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << file;
+  }
+  Close(form);
+}
+
+TEST_F(RecoveryTest, DamagedFilesAreReportedAndTheNextOffered) {
+  const std::string doc = FDir.File("doc.xml");
+  WriteBytes(doc, Catalog(2));
+  const std::string fifo = FState + "1-1-1.recovery";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string header = "ZelXMLEditor recovery 1\npid 1\nchange 1\nuntitled 0\nname ";
+  const std::string huge = Plant("2-2-2", header + "70000\n/" + std::string(69999, 'a') + "\n");
+  const std::string planted = Plant("3-3-3", header + "9\nnotes.txt\nnode 0 0 3\nabc\nend\n");
+  const std::string claims = Plant(
+      "4-4-4", header + std::to_string(doc.size()) + "\n" + doc + "\nnode 0 0 99999\nabc\nend\n");
+  const std::string sound = PlantOutline("5-5-5", doc, true);
+  // A start that waits on the FIFO would hang for good: a writer comes to end the wait, late.
+  std::atomic<bool> started{false}, hung{false};
+  std::thread unblock([&] {
+    for (int i = 0; i < 2000 && !started; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (started) return;
+    hung = true;
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  });
+  // Each is reported and kept or deleted as answered; the next is offered all the same.
+  auto form = StartWindow({IDYES, IDYES, IDNO, IDYES, IDNO, IDYES});
+  started = true;
+  unblock.join();
+  EXPECT_FALSE(hung);
+  const auto damaged = [](const std::string& file) {
+    return "The recovery file \"" + file + "\" is damaged.\rDelete it?";
+  };
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{
+                "Cannot open file \"" + fifo + "\". It is not a regular file.\rDelete it?",
+                damaged(huge), damaged(planted), Offer(doc), damaged(claims), Offer(doc)}));
+  EXPECT_FALSE(std::filesystem::exists(fifo));
+  EXPECT_FALSE(std::filesystem::exists(huge));
+  EXPECT_TRUE(std::filesystem::exists(planted));
+  EXPECT_TRUE(std::filesystem::exists(claims));
+  EXPECT_FALSE(std::filesystem::exists(sound));  // recovered: now the window's own
+  EXPECT_EQ(form->FileName(), doc);
+  EXPECT_TRUE(form->Modified());
+  Close(form);
+}
+
+TEST_F(RecoveryTest, RecoveryShowsItsProgressAndCanBeCancelled) {
+  const std::string doc = FDir.File("doc.xml");
+  WriteBytes(doc, Catalog(2));
+  const std::string file = PlantOutline("1-1-1", doc, true);
+  TFormMain* shown = nullptr;
+  std::vector<bool> panel;
+  FDialogs.WhileShown = [&](const QString& text) {
+    if (shown == nullptr) return;
+    panel.push_back(shown->PnlProgress->isVisible());
+    // Cancel, pressed as soon as the recovery lets queued messages run.
+    if (text.startsWith("The document"))
+      QMetaObject::invokeMethod(shown->BitBtn1, "click", Qt::QueuedConnection);
+  };
+  FDialogs.Answers = {IDYES, IDYES};
+  auto form = std::make_unique<TFormMain>(&FDialogs);
+  shown = form.get();
+  form->EnableRecovery(FState, 10);
+  form->show();
+  RunFor(50);
+  FDialogs.WhileShown = nullptr;
+  EXPECT_TRUE(FDialogs.Answers.empty());
+  EXPECT_EQ(Texts(), (std::vector<std::string>{Offer(doc), "Cancel current process?"}));
+  EXPECT_EQ(panel, (std::vector<bool>{false, true}));
+  EXPECT_EQ(form->FileName(), "Untitled.xml");
+  EXPECT_FALSE(form->Modified());
+  EXPECT_TRUE(std::filesystem::exists(file));  // kept for later
+  Close(form);
+}
+
+TEST_F(RecoveryTest, AHungWriterIsKilledAndTheNextWriteStartsAfresh) {
+  auto form = StartWindow({});
+  SetRecoveryWriterStall(1, 100);
+  form->Tree().GetFirstNode()->SetText("changed");
+  form->SetModified(true);
+  RunUntil([&] { return !FilesEndingIn(FState, ".recovery").empty(); });
+  SetRecoveryWriterStall(0, 30000);
+  const std::vector<std::string> files = FilesEndingIn(FState, ".recovery");
+  ASSERT_EQ(files.size(), 1u);
+  TTreeView tree;
+  ASSERT_TRUE(ReadRecoveryFile(files[0], tree));
+  EXPECT_EQ(OutlineDump(tree), OutlineDump(form->Tree()));
+  Close(form);
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // A child editor for the recovery test: the main window with a recovery file, as the program
 // makes it, changing its document at random until it is killed. Before any recovery write can
 // take a change, the outline as it is after that change goes to <folder>/expect-<change>, so
-// the test knows what each recovery write held.
+// the test knows what each recovery write held. SIGTERM, SIGHUP and SIGINT end it as they end
+// the program.
 //
-//   recovery_child FOLDER SEED [FILE]
+//   recovery_child FOLDER SEED DELAY_MS [FILE]
 
 #include <QTimer>
 #include <random>
 
+#include "app/EndSignals.h"
 #include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
@@ -62,16 +64,18 @@ void Change(zel::TFormMain& form, std::mt19937& rng) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 2;
+  if (argc < 4) return 2;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   const std::string folder = argv[1];
   std::mt19937 rng(unsigned(std::stoul(argv[2])));
-  const std::string file = argc > 3 ? argv[3] : "";
+  const int delayMs = std::stoi(argv[3]);
+  const std::string file = argc > 4 ? argv[4] : "";
   zel::InitializeZelApps();
   zel::TZelApplication app(argc, argv);
   TNoDialogs dialogs;
   zel::TFormMain form(&dialogs);
-  form.EnableRecovery(zel::StateFolder(), 10);
+  form.EnableRecovery(zel::StateFolder(), delayMs);
+  const zel::TEndSignals endSignals([&form](int signal) { form.EndOnSignal(signal); });
   if (!file.empty()) form.SetStartFile(file);
   form.show();
   QTimer changes;
