@@ -42,17 +42,18 @@ std::string StateFolder() {
 }
 
 void MakePrivateFolder(const std::string& folder) {
-  MakeFolder(folder.back() == '/' ? folder : folder + "/");
+  const std::string path = folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+  MakeFolder(path + "/");
+  // The name itself, not what a link there points at.
   struct stat st {};
-  const std::string name = folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
-  if (::lstat(name.c_str(), &st) != 0) throw EFCreateError(FileErrorMessage("open", name, errno));
-  const char* name_ = name.c_str();
+  if (::lstat(path.c_str(), &st) != 0) throw EFCreateError(FileErrorMessage("open", path, errno));
+  const char* name = path.c_str();
   if (!S_ISDIR(st.st_mode))
-    throw EFCreateError(Format("The recovery folder \"%s\" is not a folder.", name_));
+    throw EFCreateError(Format("The recovery folder \"%s\" is not a folder.", name));
   if (st.st_uid != ::geteuid())
-    throw EFCreateError(Format("The recovery folder \"%s\" belongs to another user.", name_));
+    throw EFCreateError(Format("The recovery folder \"%s\" belongs to another user.", name));
   if ((st.st_mode & 0777) != 0700)
-    throw EFCreateError(Format("The recovery folder \"%s\" has mode %04o; it must be 0700.", name_,
+    throw EFCreateError(Format("The recovery folder \"%s\" has mode %04o; it must be 0700.", name,
                                unsigned(st.st_mode & 07777)));
 }
 
