@@ -1,6 +1,7 @@
 // What keeps the document's work safe outside the window: the recovery file and its offer at
 // start-up, and the questions when another program changes the document's file.
 
+#include <errno.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -57,6 +58,11 @@ bool TFormMain::OfferRecovery() {
     try {
       header = ReadRecoveryHeader(file);
     } catch (const Exception& e) {
+      // Gone meanwhile (another editor starting at the same time took it): nothing to report.
+      if (::access(file.c_str(), F_OK) != 0 && errno == ENOENT) {
+        owner.Remove();
+        continue;
+      }
       ReportDamaged(*FDialogs, this, file, e.what(), owner);
       continue;
     }

@@ -116,7 +116,7 @@ void WriteContent(TRawWriter& out, const TRecoveryHeader& header, const TTreeVie
 // Reads the lines written above from the file as it goes; any surprise is a damaged file.
 class TParser {
  public:
-  TParser(const std::string& path) : FPath(path) {
+  explicit TParser(const std::string& path) : FPath(path) {
     int64_t size = 0;
     FFd = OpenRegularFile(path, size);  // never blocks: a FIFO is refused
     FSize = static_cast<uint64_t>(size);
@@ -151,7 +151,7 @@ class TParser {
   // `size` bytes and a line end; more than the file has left is damage, found before any
   // memory is taken for them.
   void Bytes(unsigned long long size, std::string& out) {
-    if (size >= FSize - Position()) Damaged();
+    if (Position() > FSize || size >= FSize - Position()) Damaged();
     out.resize(size_t(size));
     size_t got = std::min<size_t>(size_t(size), FEnd - FAt);
     std::copy(FBuf + FAt, FBuf + FAt + got, out.data());

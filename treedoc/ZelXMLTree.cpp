@@ -57,32 +57,31 @@ void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
 }
 
 void TZelXMLTree::LoadWith(const std::function<void(const TProgress& progress)>& read) {
-  CheckReady();
-  FIsBusy = true;
-  FCancelled = false;
-  const TScopeExit closing([this] {
-    if (FCancelled && FTreeView != nullptr) FTreeView->Clear();
-    FIsBusy = false;
+  RunLoad([&] {
+    if (!FCancelled) SetState(zxtsBuildTree);
+    if (!FCancelled) read(Counted());
+    SetState(FCancelled ? zxtsCanceled : zxtsDone);
   });
-  SetState(zxtsLoading);
-  if (!FCancelled) SetState(zxtsBuildTree);
-  if (!FCancelled) read(Counted());
-  SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }
 
 void TZelXMLTree::Load(const std::string& fileName, std::string* bytes) {
-  CheckReady();
   const TBlockReserveHold growing;  // the memory kept for edits is filled after the load
+  RunLoad([&] {
+    if (!bytes) CheckRegularFile(fileName);  // a FIFO or device would block or never end
+    LoadOutline(fileName, bytes);
+  });
+}
+
+void TZelXMLTree::RunLoad(const std::function<void()>& stages) {
+  CheckReady();
   FIsBusy = true;
   FCancelled = false;
   const TScopeExit closing([this] {
     if (FCancelled && FTreeView != nullptr) FTreeView->Clear();
     FIsBusy = false;
   });
-
   SetState(zxtsLoading);
-  if (!bytes) CheckRegularFile(fileName);  // a FIFO or device would block or never end
-  LoadOutline(fileName, bytes);
+  stages();
 }
 
 namespace {

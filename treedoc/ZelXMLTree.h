@@ -81,6 +81,8 @@ class TZelXMLTree {
     if (OnProgress) OnProgress(*this, FState, percent);
   }
   void Load(const std::string& fileName, std::string* bytes);
+  // Busy from zxtsLoading on while `stages` run; a cancelled load leaves the tree empty.
+  void RunLoad(const std::function<void()>& stages);
   void LoadOutline(const std::string& fileName, std::string* bytes);
   // What the stages hand down: percentages to OnProgress with Abort checked after each; or,
   // in the stages without percentages, OnPump raised before Abort is checked.
