@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "base/Exception.h"
 #include "platform/TestFiles.h"
 #include "settings/AppUtils.h"
@@ -139,6 +142,8 @@ TEST_F(PlacementTest, MinimizedMainWindowMinimizesTheApplication) {
   EXPECT_EQ(FWindow.MinimizeRequests, 0);
 
   FWindow = TFakeWindow();
+  Put("ShowCmd", "1");
+  FStore.RestoreSettings();
   FWindow.AppMinimized = true;
   FStore.SaveSettings();
   EXPECT_EQ(Get("ShowCmd"), "2");
@@ -230,7 +235,7 @@ TEST_F(PlacementTest, RefusedWriteFailsTheSaveAndClosesTheFile) {
     FStore.SaveSettings();
     FAIL() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Unable to write to " + FDir.Path());
+    EXPECT_EQ(e.Message(), "Unable to write to " + FDir.Path() + ": " + std::strerror(EACCES));
   }
   EXPECT_FALSE(FStore.Saved());
   FStore.SetIniFileName(FFile);
