@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "base/Exception.h"
@@ -250,6 +251,38 @@ TEST_F(PlacementTest, ActiveStoreNeverRestoredDoesNotSave) {
   FStore.RestoreSettings();
   FStore.SaveSettings();
   EXPECT_EQ(Get("FormVersion"), "0");
+}
+
+// Two editors over one file, each starting from the file as it was then: each writes only the
+// keys it changed, so neither undoes what the other changed, whichever closes last. On a
+// first start the first close still writes every key.
+TEST_F(PlacementTest, EachEditorWritesOnlyTheKeysItChanged) {
+  for (const bool firstStart : {true, false}) {
+    SCOPED_TRACE(firstStart);
+    std::remove(FFile.c_str());
+    if (!firstStart) SaveAt({10, 20, 410, 320});
+    TFakeWindow moved, maximized;
+    TFormPlacement a{moved}, b{maximized};
+    for (TFormPlacement* store : {&a, &b}) {
+      store->SetActive(false);
+      store->SetIniFileName(FFile);
+      store->SetIniSection(kSection);
+      store->RestoreSettings();
+    }
+    moved.Placement.NormalPosition = {100, 100, 600, 500};
+    maximized.State = TWindowState::wsMaximized;
+    a.SaveSettings();
+    b.SaveSettings();
+    EXPECT_EQ(Get("NormPos"), "100,100,600,500");
+    EXPECT_EQ(Get("NormPos(1024x768)"), "100,100,600,500");
+    EXPECT_EQ(Get("ShowCmd"), "3");
+    EXPECT_EQ(Get("PixelsPerInch"), "96");
+    maximized.State = TWindowState::wsNormal;
+    b.SaveSettings();
+    a.SaveSettings();
+    EXPECT_EQ(Get("ShowCmd"), "1");
+    EXPECT_EQ(Get("NormPos"), "100,100,600,500");
+  }
 }
 
 TEST_F(PlacementTest, DefaultNamesAndChildWindowFlags) {
