@@ -81,6 +81,9 @@ int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
     case MB_YESNO:
       buttons = {QMessageBox::Yes, QMessageBox::No};
       break;
+    case MB_RETRYCANCEL:
+      buttons = {QMessageBox::Retry, QMessageBox::Cancel};
+      break;
     default:
       buttons = {QMessageBox::Ok};
   }
@@ -96,6 +99,8 @@ int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
       return IDNO;
     case QMessageBox::Cancel:
       return IDCANCEL;
+    case QMessageBox::Retry:
+      return IDRETRY;
     default:
       return IDOK;
   }

@@ -13,6 +13,13 @@ class QAction;
 
 namespace zel {
 
+class IDialogs;
+class TIniBatch;
+
+// Writes the settings. A settings file that another program holds locked is asked about
+// ("Retry" waits for it once more); any other failure is reported. True once written.
+bool CommitSettings(TIniBatch& settings, IDialogs& dialogs, QWidget* parent);
+
 struct TStoredParts {
   QWidget* TreeView = nullptr;
   std::function<bool()> ToolTips;
@@ -33,9 +40,12 @@ struct TQtFormStorageParts {
 };
 }  // namespace detail
 
+// While it lives, a settings write that waits for the file's lock lets the window repaint and
+// answer the window system (no input, no timers: nothing starts a command meanwhile).
 class TQtFormStorage : private detail::TQtFormStorageParts, public TFormStorage {
  public:
   TQtFormStorage(QWidget& window, const TStoredParts& parts);
+  ~TQtFormStorage() override;
   TQtPlacementWindow& PlacementWindow() { return *Placement; }
   TComponentOwner& Components() { return detail::TQtFormStorageParts::Components; }
 };

@@ -321,16 +321,13 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   TIniBatch settings(SettingsFileName);
   bool canClose = true;
   if (!Guarded([&] { FormCloseQuery(canClose); }) || !canClose) {
-    Guarded([&] { settings.Commit(); });
+    CommitSettings(settings, *FDialogs, this);
     event->ignore();
     return;
   }
   // Settings that cannot be written are reported, but they never keep the editor open: the
   // document is already safe, and the user could otherwise never quit.
-  Guarded([&] {
-    FormClose();
-    settings.Commit();
-  });
+  if (Guarded([&] { FormClose(); })) CommitSettings(settings, *FDialogs, this);
   event->accept();
 }
 

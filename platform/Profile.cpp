@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/StrUtils.h"
@@ -89,27 +90,54 @@ bool ValidNames(const char* section, const char* key, const char* value) {
   return value == nullptr || !HasLineBreak(value);
 }
 
-// One change of a batch: a key set, a key erased (no value) or a whole section erased (no key).
+// One change of a batch: a key set, a key erased (no value), a whole section erased (no key),
+// or an update worked out from the file.
 struct TChange {
   std::string Section;
   std::optional<std::string> Key, Value;
+  std::function<void()> Update, Written;
 };
 
-void Apply(TProfileText& text, const TChange& c) {
-  if (!c.Key)
-    text.EraseSection(c.Section);
-  else if (!c.Value)
-    text.EraseKey(c.Section, *c.Key);
-  else
-    text.Set(c.Section, *c.Key, *c.Value);
+// The copy of a file that an update works on: the profile calls on that file go to it.
+struct TApplying {
+  const std::string& Name;
+  TProfileText& Text;
+  std::vector<std::function<void()>>* Written;  // where nested updates leave theirs, if kept
+};
+TApplying* gApplying = nullptr;
+
+TApplying* ApplyingTo(const std::string& name) {
+  return gApplying != nullptr && gApplying->Name == name ? gApplying : nullptr;
 }
 
-constexpr auto kLockPatience = std::chrono::seconds(10);
+void Apply(const std::string& name, TProfileText& text, const TChange& c,
+           std::vector<std::function<void()>>* written = nullptr) {
+  if (c.Update) {
+    TApplying applying{name, text, written};
+    TApplying* const outer = std::exchange(gApplying, &applying);
+    struct Restore {
+      TApplying* outer;
+      ~Restore() { gApplying = outer; }
+    } restore{outer};
+    c.Update();
+    if (written != nullptr && c.Written) written->push_back(c.Written);
+  } else if (!c.Key) {
+    text.EraseSection(c.Section);
+  } else if (!c.Value) {
+    text.EraseKey(c.Section, *c.Key);
+  } else {
+    text.Set(c.Section, *c.Key, *c.Value);
+  }
+}
 
-// The advisory lock of a settings file. It lies on the file's folder: the file itself is
-// replaced by a rename, which would leave a lock on it behind with the old file, and a lock
-// file beside it would litter the folder. Where the folder cannot be opened there is no lock to
-// take, and the replacement fails anyway.
+std::chrono::milliseconds gLockPatience = kProfileLockPatience;
+std::function<void()> gLockWaiting;
+
+// The advisory lock of a settings file: a file of its own beside it, which stays. The settings
+// file itself is replaced by a rename, which would leave a lock on it behind with the old
+// file; the folder is not the editor's to lock, and any program may hold a lock on it. Where
+// the lock file cannot be made (a read-only folder, a symbolic link in its place, a file
+// system without locks) there is no lock to take, and the write itself decides.
 class TFileLock {
  public:
   explicit TFileLock(const std::string& name) {
@@ -118,22 +146,23 @@ class TFileLock {
       target = real;
       std::free(real);
     }
-    const size_t slash = target.find_last_of('/');
-    const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
-    FFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FFd < 0) return;
-    // A second editor holds it only from its read to its rename; one that stopped half way
-    // must not freeze this one for good.
-    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    target += ".lock";
+    FFd = ::open(target.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat st {};
+    if (FFd < 0 || ::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) return;
+    // Another editor holds it only from its read to its rename; one that stopped half way, or
+    // another program, must not freeze this one.
+    const auto deadline = std::chrono::steady_clock::now() + gLockPatience;
     auto pause = std::chrono::microseconds(500);
     while (::flock(FFd, LOCK_EX | LOCK_NB) != 0) {
-      if (errno != EWOULDBLOCK && errno != EINTR) return;  // a file system without locks
+      if (errno != EWOULDBLOCK && errno != EINTR) return;
       if (std::chrono::steady_clock::now() > deadline) {
         FFailed = true;
         return;
       }
+      if (gLockWaiting) gLockWaiting();
       std::this_thread::sleep_for(pause);
-      pause = std::min(pause * 2, std::chrono::microseconds(20000));
+      pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
   }
   ~TFileLock() {
@@ -167,17 +196,21 @@ bool WriteChanges(const std::string& name, const std::vector<TChange>& changes) 
     data.emplace();
   }
   TProfileText text(*data);
-  for (const TChange& c : changes) Apply(text, c);
+  std::vector<std::function<void()>> written;
+  for (const TChange& c : changes) Apply(name, text, c, &written);
   const std::string bytes = text.Bytes();
-  if (bytes == *data) return true;
-  try {
-    // The bytes reach the disk before the rename; forcing the rename too would cost a second
-    // flush on every save, and losing it only brings back the previous settings.
-    WriteFileAtomically(name, bytes, false);
-    return true;
-  } catch (const std::exception&) {
-    return Refuse(ERROR_ACCESS_DENIED);
+  if (bytes != *data) {
+    try {
+      // The bytes reach the disk before the rename; forcing the rename too would cost a second
+      // flush on every save, and losing it only brings back the previous settings.
+      errno = 0;
+      WriteFileAtomically(name, bytes, false);
+    } catch (const std::exception&) {
+      return Refuse(errno != 0 ? ErrnoToWinError(errno) : ERROR_ACCESS_DENIED);
+    }
   }
+  for (const auto& w : written) w();
+  return true;
 }
 
 // The open batches, innermost last. Everything runs on the user-interface thread.
@@ -193,9 +226,13 @@ struct TProfileBatch::TState {
   TProfileText& View() {
     if (!Text) {
       Text.emplace(ReadWhole(Name).value_or(std::string()));
-      for (const TChange& c : Changes) Apply(*Text, c);
+      for (const TChange& c : Changes) Apply(Name, *Text, c);
     }
     return *Text;
+  }
+  void Add(TChange change) {
+    if (Text) Apply(Name, *Text, change);
+    Changes.push_back(std::move(change));
   }
 };
 
@@ -205,6 +242,18 @@ TProfileBatch::TState* OpenBatch(const std::string& name) {
   for (auto it = gBatches.rbegin(); it != gBatches.rend(); ++it)
     if ((*it)->Name == name) return *it;
   return nullptr;
+}
+
+// A change goes to the copy an update works on, to the open batch, or to the file at once.
+bool Record(const std::string& name, TChange change) {
+  if (TApplying* applying = ApplyingTo(name)) {
+    Apply(name, applying->Text, change, applying->Written);
+    return true;
+  }
+  TProfileBatch::TState* batch = OpenBatch(name);
+  if (batch == nullptr) return WriteChanges(name, {std::move(change)});
+  batch->Add(std::move(change));
+  return true;
 }
 
 }  // namespace
@@ -224,8 +273,17 @@ TProfileBatch::~TProfileBatch() {
 bool TProfileBatch::Commit() {
   if (!FState) return true;
   std::erase(gBatches, FState.get());
-  const std::unique_ptr<TState> state = std::move(FState);
-  return state->Changes.empty() || WriteChanges(state->Name, state->Changes);
+  if (!FState->Changes.empty() && !WriteChanges(FState->Name, FState->Changes)) return false;
+  FState.reset();
+  return true;
+}
+
+void SetProfileLockWaiting(std::function<void()> waiting) {
+  gLockWaiting = std::move(waiting);
+}
+
+void SetProfileLockPatience(std::chrono::milliseconds patience) {
+  gLockPatience = patience;
 }
 
 size_t ProfileFileReads() {
@@ -240,7 +298,9 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
   const std::string_view s = TrimView(section), k = TrimView(key);
   std::optional<std::string_view> value;
   std::optional<TProfileText> own;
-  if (TProfileBatch::TState* batch = OpenBatch(name)) {
+  if (const TApplying* applying = ApplyingTo(name)) {
+    value = applying->Text.Find(s, k);
+  } else if (TProfileBatch::TState* batch = OpenBatch(name)) {
     value = batch->View().Find(s, k);
   } else if (std::optional<std::string> data = ReadWhole(name)) {
     value = own.emplace(*data).Find(s, k);
@@ -251,17 +311,21 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName) {
   if (!ValidNames(section, key, value)) return Refuse(ERROR_INVALID_PARAMETER);
-  TChange change{std::string(TrimView(section)), std::nullopt, std::nullopt};
+  TChange change;
+  change.Section = TrimView(section);
   if (key != nullptr) {
     change.Key = std::string(TrimView(key));
     if (value != nullptr) change.Value = value;
   }
-  const std::string name = ResolveName(fileName);
-  TProfileBatch::TState* batch = OpenBatch(name);
-  if (batch == nullptr) return WriteChanges(name, {change});
-  if (batch->Text) Apply(*batch->Text, change);
-  batch->Changes.push_back(std::move(change));
-  return true;
+  return Record(ResolveName(fileName), std::move(change));
+}
+
+bool UpdatePrivateProfile(const char* fileName, std::function<void()> apply,
+                          std::function<void()> written) {
+  TChange change;
+  change.Update = std::move(apply);
+  change.Written = std::move(written);
+  return Record(ResolveName(fileName), std::move(change));
 }
 
 }  // namespace zel

@@ -6,9 +6,14 @@
 // in the Windows directory (WindowsDir.h).
 //
 // Outside a batch (below) each call reads the file anew, and each write is a batch of its own.
-// Every write replaces the file atomically, so a crash never leaves half a file.
+// Every write replaces the file atomically, so a crash never leaves half a file. A write reads
+// the file afresh under a lock that is a file of the editor's own beside the settings file
+// (its name with ".lock"), so that two editors writing at once apply their changes one after
+// the other; the folder is never locked.
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 #include "platform/WinError.h"
@@ -35,6 +40,22 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);
 
+// A change worked out from the file as it is when it is written: `apply` runs with the file
+// locked and read afresh, and the profile calls on that file inside it read and change that
+// copy; `written` runs once the file holds the result. Inside a batch `apply` also runs on the
+// batch's copy for the batch's reads, and `written` waits for the Commit that writes it, so
+// `apply` must depend on nothing but the file. False as for a write.
+bool UpdatePrivateProfile(const char* fileName, std::function<void()> apply,
+                          std::function<void()> written = nullptr);
+
+// A write waits for the lock that another editor holds while it writes. Meanwhile `waiting`
+// (when set) runs every few milliseconds, so that a window keeps answering; after the patience
+// the write fails with ERROR_LOCK_VIOLATION, the file as it was.
+void SetProfileLockWaiting(std::function<void()> waiting);
+constexpr std::chrono::milliseconds kProfileLockPatience{2000};
+// Test seam: the patience, kProfileLockPatience unless set.
+void SetProfileLockPatience(std::chrono::milliseconds patience);
+
 // One sequence of operations on a settings file, from construction to Commit or destruction.
 // The file is read once (at the first read within the batch); reads see that copy with the
 // batch's own writes applied. Writes are collected and reach the file together on Commit:
@@ -49,7 +70,8 @@ class TProfileBatch {
   TProfileBatch& operator=(const TProfileBatch&) = delete;
 
   // Ends the batch. False, with the last error set and the file as it was, when the file
-  // cannot be replaced or is not a regular file; nothing is written when nothing changes.
+  // cannot be replaced or is not a regular file; the batch then keeps its writes, and Commit
+  // may try again. Nothing is written when nothing changes.
   bool Commit();
 
   struct TState;

@@ -10,8 +10,16 @@ namespace zel {
 
 namespace {
 
+// The message names the reason that the profile functions left as the last error.
 [[noreturn]] void WriteRefused(const std::string& fileName) {
-  throw Exception(Format("Unable to write to %s", fileName.c_str()));
+  const DWORD code = GetLastError();
+  if (code == ERROR_LOCK_VIOLATION)
+    throw EIniFileLocked(
+        Format("Unable to write to %s: the file is locked by another program", fileName.c_str()));
+  const std::string reason = code == ERROR_SUCCESS ? std::string() : SysErrorMessageFor(code);
+  throw Exception(reason.empty()
+                      ? Format("Unable to write to %s", fileName.c_str())
+                      : Format("Unable to write to %s: %s", fileName.c_str(), reason.c_str()));
 }
 
 int HexDigit(char c) {
@@ -68,8 +76,29 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
   return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+  // A missing key gives back either default; a present one its own value both times.
+  return ReadString(section, key, "0") == ReadString(section, key, "1");
+}
+
+std::string TIniFile::ValueKey(const std::string& section, const std::string& key) {
+  return LowerCase(Trim(section)) + '\n' + LowerCase(Trim(key));
+}
+
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
+  if (FRecordOnly != nullptr) {
+    (*FRecordOnly)[ValueKey(section, key)] = value;
+    return;
+  }
+  if (FUnchanged != nullptr) {
+    const auto it = FUnchanged->find(ValueKey(section, key));
+    if (it != FUnchanged->end() && it->second == value) {
+      return Update([section, key, value](TIniFile& file) {
+        if (!file.ValueExists(section, key)) file.WriteString(section, key, value);
+      });
+    }
+  }
   if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), FFileName.c_str()))
     WriteRefused(FFileName);
 }
@@ -87,7 +116,20 @@ void TIniBatch::Commit() {
 }
 
 void TIniFile::EraseSection(const std::string& section) {
+  if (FRecordOnly != nullptr) return;
   if (!WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, FFileName.c_str()))
+    WriteRefused(FFileName);
+}
+
+void TIniFile::Update(const std::function<void(TIniFile&)>& apply, std::function<void()> written) {
+  const std::string name = FFileName;
+  if (!UpdatePrivateProfile(
+          name.c_str(),
+          [name, apply] {
+            TIniFile file(name);
+            apply(file);
+          },
+          std::move(written)))
     WriteRefused(FFileName);
 }
 

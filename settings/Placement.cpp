@@ -5,6 +5,16 @@
 
 namespace zel {
 
+namespace {
+
+// Closes the store's settings file at the end of a scope, also when the scope fails.
+struct TCloser {
+  std::unique_ptr<TIniFile>& File;
+  ~TCloser() { File.reset(); }
+};
+
+}  // namespace
+
 TFormPlacement::TFormPlacement(IPlacementWindow& window) : FWindow(window) {}
 
 TFormPlacement::~TFormPlacement() = default;
@@ -21,10 +31,7 @@ std::string TFormPlacement::IniSection() const {
 // The body's reads see one copy of the file, and its writes reach the file together.
 template <typename Body>
 void TFormPlacement::WithIniFile(Body&& body) {
-  struct Closer {
-    std::unique_ptr<TIniFile>& file;
-    ~Closer() { file.reset(); }
-  } closer{FIniFile};
+  const TCloser closer{FIniFile};
   TIniBatch batch(IniFileName());
   FIniFile = std::make_unique<TIniFile>(IniFileName());
   body();
@@ -33,29 +40,52 @@ void TFormPlacement::WithIniFile(Body&& body) {
 
 void TFormPlacement::RestoreSettings() {
   FSaved = false;
+  bool read = false;
   {
     struct MarkRestored {
       bool& restored;
       ~MarkRestored() { restored = true; }
     } mark{FRestored};
-    WithIniFile([this] {
+    WithIniFile([&] {
       if (FIniFile->ReadInteger(IniSection(), "FormVersion", 0) < FVersion) return;
       ReadPlacement();
+      read = true;
       FRestored = true;
       if (OnRestorePlacement) OnRestorePlacement();
     });
   }
   AdjustMaxPosition();
+  // A layout of a lower version is not this editor's to keep: the next save replaces it.
+  FUnchanged = read ? ValuesToSave() : TIniValues();
 }
 
 void TFormPlacement::SaveSettings() {
   if (FActive && !FRestored) return;
   WithIniFile([this] {
-    FIniFile->WriteInteger(IniSection(), "FormVersion", FVersion);
-    WritePlacement();
+    FIniFile->SetUnchanged(&FUnchanged);
+    WriteSettings();
     if (OnSavePlacement) OnSavePlacement();
   });
   FSaved = true;
+  FUnchanged = ValuesToSave();
+}
+
+void TFormPlacement::WriteSettings() {
+  FIniFile->WriteInteger(IniSection(), "FormVersion", FVersion);
+  WritePlacement();
+}
+
+TIniValues TFormPlacement::ValuesToSave() {
+  const TCloser closer{FIniFile};
+  TIniValues values;
+  FIniFile = std::make_unique<TIniFile>(IniFileName());
+  FIniFile->SetRecordOnly(&values);
+  try {
+    WriteSettings();
+  } catch (const std::exception&) {
+    values.clear();  // nothing known: a save writes every key
+  }
+  return values;
 }
 
 void TFormPlacement::WritePlacement() {

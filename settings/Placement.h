@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "settings/IniFile.h"
 #include "settings/PropStorage.h"
 #include "settings/WindowPlacement.h"
 
 namespace zel {
-
-class TIniFile;
 
 enum TPlacementOption : uint8_t { fpState, fpPosition, fpActiveControl };
 // A set of TPlacementOption, one bit each.
@@ -50,6 +49,8 @@ class TFormPlacement {
   std::function<void()> OnRestorePlacement;
 
   void RestoreSettings();
+  // Writes only what changed since the restore (or the last save): another editor's changes to
+  // the other keys stay. Without a restore every key is written.
   void SaveSettings();
 
   virtual std::string ReadSettingString(const std::string& section, const std::string& key,
@@ -70,6 +71,9 @@ class TFormPlacement {
   template <typename Body>
   void WithIniFile(Body&& body);
   void AdjustMaxPosition();
+  void WriteSettings();
+  // What a save would write now, the values it starts from.
+  TIniValues ValuesToSave();
 
   IPlacementWindow& FWindow;
   bool FActive = true;
@@ -80,6 +84,7 @@ class TFormPlacement {
   bool FRestored = false;
   bool FSaved = false;
   std::unique_ptr<TIniFile> FIniFile;
+  TIniValues FUnchanged;
 };
 
 class TFormStorage : public TFormPlacement, private IComponentObserver {

@@ -1,6 +1,8 @@
 #include "settings/ZelReopen.h"
 
 #include <algorithm>
+#include <memory>
+#include <unordered_set>
 
 #include "base/StrUtils.h"
 #include "platform/FileApi.h"
@@ -19,25 +21,36 @@ void TZelReopen::SetMaxReopen(int value) {
   FMaxReopen = value;
 }
 
-void TZelReopen::AddFile(const std::string& fileName) {
-  if (fileName.find_first_of("\r\n") != std::string::npos) return RemoveFile(fileName);
-  std::erase_if(FFiles, [&](const std::string& f) { return SameText(f, fileName); });
-  FFiles.insert(FFiles.begin(), fileName);
-  if (FFiles.size() > static_cast<size_t>(FMaxReopen)) FFiles.resize(FMaxReopen);
+void TZelReopen::ApplyChange(std::vector<std::string>& files, const TListChange& change) {
+  // Names are equal when they differ in the case of ASCII letters only.
+  std::unordered_set<std::string> names;
+  for (const std::string& f : change.FileNames) names.insert(LowerCase(f));
+  std::erase_if(files, [&](const std::string& f) { return names.contains(LowerCase(f)); });
+  if (!change.Added) return;
+  files.insert(files.begin(), change.FileNames.front());
+  if (files.size() > change.Max) files.resize(change.Max);
+}
+
+void TZelReopen::Change(bool added, std::vector<std::string> fileNames) {
+  FUnsaved.push_back({++FSerial, added, std::move(fileNames), static_cast<size_t>(FMaxReopen)});
+  ApplyChange(FFiles, FUnsaved.back());
   Changed();
 }
 
+void TZelReopen::AddFile(const std::string& fileName) {
+  if (fileName.find_first_of("\r\n") != std::string::npos) return RemoveFile(fileName);
+  Change(true, {fileName});
+}
+
 void TZelReopen::RemoveFile(const std::string& fileName) {
-  std::erase_if(FFiles, [&](const std::string& f) { return SameText(f, fileName); });
-  Changed();
+  Change(false, {fileName});
 }
 
 void TZelReopen::Changed() {
   UpdateMenus();
-  if (FSaveFile.empty() || FFiles == FSavedFiles) return;
+  if (FSaveFile.empty() || FUnsaved.empty()) return;
   try {
     SaveToIni(FSaveFile, FSaveSection);
-    FSavedFiles = FFiles;
   } catch (const Exception&) {
     // Tried again at the next change and at close, where the failure is reported.
   }
@@ -46,7 +59,6 @@ void TZelReopen::Changed() {
 void TZelReopen::SaveOnChange(const std::string& iniFileName, const std::string& section) {
   FSaveFile = iniFileName;
   FSaveSection = section;
-  FSavedFiles = FFiles;
 }
 
 std::string TZelReopen::EntryCaption(int index, const std::string& fileName, bool accelerator) {
@@ -87,39 +99,68 @@ void TZelReopen::UpdateMenus() {
   FReopenMenu->SetEnabled(!FFiles.empty());
 }
 
+namespace {
+
+// The keys "0", "1", ... up to the first missing or empty one.
+std::vector<std::string> ReadList(const TIniFile& ini, const std::string& section) {
+  std::vector<std::string> files;
+  for (int n = 0;; ++n) {
+    std::string value = ini.ReadString(section, std::to_string(n), "");
+    if (value.empty()) return files;
+    files.push_back(std::move(value));
+  }
+}
+
+}  // namespace
+
 void TZelReopen::LoadFromIni(const std::string& iniFileName, const std::string& section) {
   const TIniBatch snapshot(iniFileName);  // one read of the file, however long the list
-  const TIniFile ini(iniFileName);
-  FFiles.clear();
+  FUnsaved.clear();
   try {
-    for (int n = 0;; ++n) {
-      std::string value = ini.ReadString(section, std::to_string(n), "");
-      if (value.empty()) break;
-      FFiles.push_back(std::move(value));
-    }
+    FFiles = ReadList(TIniFile(iniFileName), section);
   } catch (...) {
+    FFiles.clear();
     UpdateMenus();
     throw;
   }
   UpdateMenus();
 }
 
-void TZelReopen::SaveToIni(const std::string& iniFileName, const std::string& section) const {
+void TZelReopen::SaveToIni(const std::string& iniFileName, const std::string& section) {
   TIniBatch batch(iniFileName);
-  TIniFile ini(iniFileName);
-  ini.EraseSection(section);
-  for (size_t i = FFiles.size(); i-- > 0;) ini.WriteString(section, std::to_string(i), FFiles[i]);
+  auto saved = std::make_shared<std::vector<std::string>>();
+  TIniFile(iniFileName)
+      .Update(
+          [section, changes = FUnsaved, saved](TIniFile& ini) {
+            const std::vector<std::string> before = ReadList(ini, section);
+            *saved = before;
+            for (const TListChange& c : changes) ApplyChange(*saved, c);
+            if (*saved == before) return;
+            ini.EraseSection(section);
+            for (size_t i = saved->size(); i-- > 0;)
+              ini.WriteString(section, std::to_string(i), (*saved)[i]);
+          },
+          [this, serial = FSerial, saved] { Saved(serial, *saved); });
   batch.Commit();
 }
 
+void TZelReopen::Saved(uint64_t serial, std::vector<std::string> saved) {
+  std::erase_if(FUnsaved, [serial](const TListChange& c) { return c.Serial <= serial; });
+  for (const TListChange& c : FUnsaved) ApplyChange(saved, c);
+  if (saved == FFiles) return;
+  FFiles = std::move(saved);
+  UpdateMenus();
+}
+
 void TZelReopen::RemoveAll() {
-  FFiles.clear();
-  Changed();
+  Change(false, FFiles);
 }
 
 void TZelReopen::RemoveObsolete() {
-  std::erase_if(FFiles, [](const std::string& f) { return !FileExists(f); });
-  Changed();
+  std::vector<std::string> missing;
+  for (const std::string& f : FFiles)
+    if (!FileExists(f)) missing.push_back(f);
+  Change(false, std::move(missing));
 }
 
 void TZelReopen::ReopenAll() {

@@ -4,6 +4,7 @@
 // settings file. The component knows menus only through IReopenMenu, and knows nothing about
 // documents: opening a file is the click handler's business.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -61,12 +62,16 @@ class TZelReopen {
   void AddFile(const std::string& fileName);
   void RemoveFile(const std::string& fileName);
   void UpdateMenus();
+  // Replaces the list with the section's; changes not saved yet are forgotten.
   void LoadFromIni(const std::string& iniFileName, const std::string& section);
-  // Replaces the section with the list in one write; a failure leaves the file as it was.
-  void SaveToIni(const std::string& iniFileName, const std::string& section) const;
+  // Applies the changes made since the list was loaded or last saved (the files added and
+  // removed, in their order) to the list as the file holds it at the moment of writing, in one
+  // write: what other editors saved meanwhile stays. The list then is the file's. A failure
+  // leaves the file as it was and keeps the changes for the next save.
+  void SaveToIni(const std::string& iniFileName, const std::string& section);
   // From now on every change of the list is saved to that section at once, so that an editor
   // that dies keeps every entry its menus showed. Such a save that fails is not reported: the
-  // list is saved again at the next change and when the window closes, which reports.
+  // changes are saved with the next change and when the window closes, which reports.
   void SaveOnChange(const std::string& iniFileName, const std::string& section);
   void RemoveAll();
   void RemoveObsolete();
@@ -81,12 +86,24 @@ class TZelReopen {
   static std::string EntryCaption(int index, const std::string& fileName, bool accelerator);
 
  private:
+  // One file added to the top (trimming the list to Max), or files removed.
+  struct TListChange {
+    uint64_t Serial;
+    bool Added;
+    std::vector<std::string> FileNames;
+    size_t Max;
+  };
+  static void ApplyChange(std::vector<std::string>& files, const TListChange& change);
+  void Change(bool added, std::vector<std::string> fileNames);
+  // The changes up to `serial` are in the file, whose list is `saved`.
+  void Saved(uint64_t serial, std::vector<std::string> saved);
   void FillEntries(IReopenMenu& menu, bool accelerator);
   // Rebuilds the menus once and saves the list where SaveOnChange asked.
   void Changed();
 
   std::vector<std::string> FFiles;
-  std::vector<std::string> FSavedFiles;  // the list as last saved by SaveOnChange
+  std::vector<TListChange> FUnsaved;  // since the list was loaded or saved, oldest first
+  uint64_t FSerial = 0;
   std::string FSaveFile, FSaveSection;
   IReopenMenu* FReopenMenu = nullptr;
   IReopenMenu* FDropDownMenu = nullptr;

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <cerrno>
+#include <cstring>
 
 #include "app/ExceptionGuard.h"
 #include "app/TreeModel.h"
@@ -553,12 +555,13 @@ TEST_F(FormTest, ReopenAllOpensEveryEntryOnceAndEndsWithTheMostRecent) {
 }
 
 TEST_F(FormTest, SettingsThatCannotBeWrittenAreReportedButTheWindowCloses) {
+  SettingsFileName = FDir.File("no/such/folder/ZelApps.ini");
   TFormMain& f = Form();
   Open(FDir.File("a.xml"));
-  SettingsFileName = FDir.File("no/such/folder/ZelApps.ini");
   EXPECT_TRUE(f.close());
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
-  EXPECT_EQ(FDialogs.Errors()[0], QString::fromStdString("Unable to write to " + SettingsFileName));
+  EXPECT_EQ(FDialogs.Errors()[0], QString::fromStdString("Unable to write to " + SettingsFileName +
+                                                         ": " + std::strerror(ENOENT)));
 }
 
 }  // namespace

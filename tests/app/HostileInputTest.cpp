@@ -5,6 +5,7 @@
 
 #include <QTreeView>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/PermissionScope.h"
@@ -129,8 +130,6 @@ TEST_F(HostileInputTest, AFullDiskKeepsTheFileAndTheModifiedDocument) {
 }
 
 TEST_F(HostileInputTest, AnUnwritableSettingsFolderIsReportedAndTheWindowCloses) {
-  TFormMain& f = Form();
-  Open(FDir.File("a.xml"));
   const std::string folder = FDir.File("settings");
   std::filesystem::create_directory(folder);
   SettingsFileName = folder + "/ZelApps.ini";
@@ -139,9 +138,12 @@ TEST_F(HostileInputTest, AnUnwritableSettingsFolderIsReportedAndTheWindowCloses)
   ASSERT_EQ(chmod(probe.c_str(), 0), 0);
   TPermissionScope bits;
   if (!bits.BitsHold(probe.c_str())) GTEST_SKIP() << "this process writes through any bits";
+  TFormMain& f = Form();
+  Open(FDir.File("a.xml"));
   EXPECT_TRUE(f.close());
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
-  EXPECT_EQ(FDialogs.Errors()[0], QString::fromStdString("Unable to write to " + SettingsFileName));
+  EXPECT_EQ(FDialogs.Errors()[0], QString::fromStdString("Unable to write to " + SettingsFileName +
+                                                         ": " + std::strerror(EACCES)));
   EXPECT_FALSE(f.isVisible());
 }
 

@@ -6,8 +6,10 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "platform/TestFiles.h"
 #include "platform/WindowsDir.h"
@@ -16,6 +18,7 @@ namespace zel {
 namespace {
 
 using test::ReadBytes;
+using test::THeldLock;
 using test::TTempDir;
 using test::WriteBytes;
 
@@ -226,7 +229,7 @@ TEST_F(ProfileTest, AWriteIntoAMissingFolderIsRefused) {
   EXPECT_FALSE(std::filesystem::exists(FDir.File("no")));
 }
 
-TEST_F(ProfileTest, EveryWriteReplacesTheFileWholeAndLeavesNothingBesideIt) {
+TEST_F(ProfileTest, EveryWriteReplacesTheFileWholeAndLeavesNothingBesideItButItsLock) {
   WriteBytes(FFile, "[S]\nk=1\n");
   struct stat before {
   }, after{};
@@ -234,9 +237,10 @@ TEST_F(ProfileTest, EveryWriteReplacesTheFileWholeAndLeavesNothingBesideIt) {
   ASSERT_TRUE(Put(FFile, "S", "k", "2"));
   ASSERT_EQ(stat(FFile.c_str(), &after), 0);
   EXPECT_NE(before.st_ino, after.st_ino);  // a new file took the name: never half written
-  size_t entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(FDir.Path())) ++entries;
-  EXPECT_EQ(entries, 1u);
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(FDir.Path()))
+    names.insert(e.path().filename());
+  EXPECT_EQ(names, (std::set<std::string>{"test.ini", "test.ini.lock"}));
 }
 
 TEST_F(ProfileTest, AByteOrderMarkIsKeptAndDoesNotHideTheFirstSection) {
@@ -289,6 +293,68 @@ TEST_F(ProfileTest, ABatchReadsOnceAndWritesOnceOnTopOfTheFileAsItIsThen) {
   // After Commit every call is a batch of its own again.
   ASSERT_TRUE(Put(FFile, "S", "k", "alone"));
   EXPECT_EQ(Get(FFile, "S", "k"), "alone");
+}
+
+// The lock of a settings file is a file of the editor's own beside it: a lock on the folder
+// is another program's business, a link in the lock's place is never followed, and a held lock
+// fails a write once the patience is over, with the caller kept answering meanwhile, the file
+// as it was and the batch ready to try again.
+TEST_F(ProfileTest, TheLockIsAFileOfItsOwnAndAHeldOneFailsAWriteInTime) {
+  WriteBytes(FFile, "[S]\nk=1\n");
+  {
+    const THeldLock folder(FDir.Path());
+    EXPECT_TRUE(Put(FFile, "S", "k", "2"));
+  }
+  const std::string lock = FFile + ".lock";
+  struct stat st {};
+  ASSERT_EQ(lstat(lock.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  int waits = 0;
+  SetProfileLockWaiting([&] { ++waits; });
+  SetProfileLockPatience(std::chrono::milliseconds(50));
+  THeldLock held(lock);
+  EXPECT_FALSE(Put(FFile, "S", "k", "3"));
+  EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
+  EXPECT_GT(waits, 0);
+  TProfileBatch batch(FFile.c_str());
+  ASSERT_TRUE(Put(FFile, "S", "j", "4"));
+  EXPECT_FALSE(batch.Commit());
+  EXPECT_EQ(ReadBytes(FFile), "[S]\nk=2\n");
+  held.Release();
+  EXPECT_TRUE(batch.Commit());
+  EXPECT_EQ(ReadBytes(FFile), "[S]\nk=2\nj=4\n");
+  SetProfileLockWaiting(nullptr);
+  SetProfileLockPatience(kProfileLockPatience);
+
+  std::filesystem::remove(lock);
+  std::filesystem::create_symlink(FDir.File("target"), lock);
+  EXPECT_TRUE(Put(FFile, "S", "k", "5"));
+  EXPECT_FALSE(std::filesystem::exists(FDir.File("target")));
+  EXPECT_EQ(Get(FFile, "S", "k"), "5");
+}
+
+// An update works on the file as it is when it is written, and hears that it was written only
+// then; outside a batch that is at once.
+TEST_F(ProfileTest, AnUpdateWorksOnTheFileAsItIsWhenWritten) {
+  WriteBytes(FFile, "[S]\nn=1\n");
+  int written = 0;
+  const auto increment = [&] {
+    const std::string n = std::to_string(std::stoi(Get(FFile, "S", "n")) + 1);
+    EXPECT_TRUE(Put(FFile, "S", "n", n.c_str()));
+  };
+  TProfileBatch batch(FFile.c_str());
+  ASSERT_TRUE(UpdatePrivateProfile(FFile.c_str(), increment, [&] { ++written; }));
+  EXPECT_EQ(Get(FFile, "S", "n"), "2");  // the batch's reads see it
+  WriteBytes(FFile, "[S]\nn=10\n");      // another editor writes meanwhile
+  EXPECT_EQ(written, 0);
+  ASSERT_TRUE(batch.Commit());
+  EXPECT_EQ(ReadBytes(FFile), "[S]\nn=11\n");
+  EXPECT_EQ(written, 1);
+  ASSERT_TRUE(UpdatePrivateProfile(FFile.c_str(), increment, [&] { ++written; }));
+  EXPECT_EQ(ReadBytes(FFile), "[S]\nn=12\n");
+  EXPECT_EQ(written, 2);
 }
 
 TEST(WindowsDirTest, WindirWinsElseTheConfigFolderIsMadeAndUsed) {

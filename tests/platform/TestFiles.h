@@ -1,9 +1,10 @@
 #pragma once
-// Test helpers: a temporary folder that removes itself, writing bytes to a file, and a child
-// process that holds a file open without sharing.
+// Test helpers: a temporary folder that removes itself, writing bytes to a file, a child
+// process that holds a file open without sharing, and another program's lock.
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,6 +90,26 @@ class THeldFile {
  private:
   pid_t FPid = -1;
   int FRelease = -1;
+};
+
+// The lock that another program takes on a file or folder it may only read (flock works
+// between open files, within one process too), held until Release or the end of the object.
+class THeldLock {
+ public:
+  explicit THeldLock(const std::string& path) : FFd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (FFd < 0 || flock(FFd, LOCK_EX | LOCK_NB) != 0)
+      throw std::runtime_error("cannot lock " + path);
+  }
+  ~THeldLock() { Release(); }
+  THeldLock(const THeldLock&) = delete;
+  THeldLock& operator=(const THeldLock&) = delete;
+  void Release() {
+    if (FFd >= 0) close(FFd);
+    FFd = -1;
+  }
+
+ private:
+  int FFd;
 };
 
 }  // namespace zel::test

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "base/Exception.h"
 #include "platform/TestFiles.h"
 
@@ -115,7 +118,7 @@ TEST_F(IniFileTest, RefusedWritesRaiseUnableToWrite) {
     lost.WriteString("S", "k", "v");
     FAIL() << "no exception";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Unable to write to " + lost.FileName());
+    EXPECT_EQ(e.Message(), "Unable to write to " + lost.FileName() + ": " + std::strerror(ENOENT));
   }
   EXPECT_THROW(lost.WriteInteger("S", "k", 1), Exception);
   EXPECT_THROW(lost.WriteBool("S", "k", true), Exception);

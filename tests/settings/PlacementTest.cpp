@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "base/Exception.h"
 #include "platform/TestFiles.h"
 #include "settings/AppUtils.h"
@@ -139,6 +143,8 @@ TEST_F(PlacementTest, MinimizedMainWindowMinimizesTheApplication) {
   EXPECT_EQ(FWindow.MinimizeRequests, 0);
 
   FWindow = TFakeWindow();
+  Put("ShowCmd", "1");
+  FStore.RestoreSettings();
   FWindow.AppMinimized = true;
   FStore.SaveSettings();
   EXPECT_EQ(Get("ShowCmd"), "2");
@@ -230,7 +236,7 @@ TEST_F(PlacementTest, RefusedWriteFailsTheSaveAndClosesTheFile) {
     FStore.SaveSettings();
     FAIL() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Unable to write to " + FDir.Path());
+    EXPECT_EQ(e.Message(), "Unable to write to " + FDir.Path() + ": " + std::strerror(EACCES));
   }
   EXPECT_FALSE(FStore.Saved());
   FStore.SetIniFileName(FFile);
@@ -245,6 +251,38 @@ TEST_F(PlacementTest, ActiveStoreNeverRestoredDoesNotSave) {
   FStore.RestoreSettings();
   FStore.SaveSettings();
   EXPECT_EQ(Get("FormVersion"), "0");
+}
+
+// Two editors over one file, each starting from the file as it was then: each writes only the
+// keys it changed, so neither undoes what the other changed, whichever closes last. On a
+// first start the first close still writes every key.
+TEST_F(PlacementTest, EachEditorWritesOnlyTheKeysItChanged) {
+  for (const bool firstStart : {true, false}) {
+    SCOPED_TRACE(firstStart);
+    std::remove(FFile.c_str());
+    if (!firstStart) SaveAt({10, 20, 410, 320});
+    TFakeWindow moved, maximized;
+    TFormPlacement a{moved}, b{maximized};
+    for (TFormPlacement* store : {&a, &b}) {
+      store->SetActive(false);
+      store->SetIniFileName(FFile);
+      store->SetIniSection(kSection);
+      store->RestoreSettings();
+    }
+    moved.Placement.NormalPosition = {100, 100, 600, 500};
+    maximized.State = TWindowState::wsMaximized;
+    a.SaveSettings();
+    b.SaveSettings();
+    EXPECT_EQ(Get("NormPos"), "100,100,600,500");
+    EXPECT_EQ(Get("NormPos(1024x768)"), "100,100,600,500");
+    EXPECT_EQ(Get("ShowCmd"), "3");
+    EXPECT_EQ(Get("PixelsPerInch"), "96");
+    maximized.State = TWindowState::wsNormal;
+    b.SaveSettings();
+    a.SaveSettings();
+    EXPECT_EQ(Get("ShowCmd"), "1");
+    EXPECT_EQ(Get("NormPos"), "100,100,600,500");
+  }
 }
 
 TEST_F(PlacementTest, DefaultNamesAndChildWindowFlags) {
