@@ -314,10 +314,14 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       emit(TXmlToken::OpenTag, d);
     }
   }
-  text(len, len);      // what a dropped '<' at the very end left
-  if (rawDepth > 0) {  // never closed: it runs to the end
+  text(len, len);  // what a dropped '<' at the very end left
+  // Never closed: it runs to the end, without the blanks there (a save ends it with a line
+  // break, which would be one more on every save).
+  if (rawDepth > 0) {
     rawDepth = 0;
-    sink(TXmlToken::Run, Escape(t.substr(rawStart), scratch));
+    std::string_view rest = t.substr(rawStart);
+    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
+    sink(TXmlToken::Run, Escape(rest, scratch));
   }
   return scan.CharsRead();
 }
