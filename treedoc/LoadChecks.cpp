@@ -37,9 +37,11 @@ void CheckEightBitText(const std::string& fileName, std::string_view bytes) {
 
 void NoMarkup(const std::string& fileName, bool blank, bool unicode) {
   if (blank) throw EListError::OutOfBounds(0);
-  throw EZelXMLTree(Format(unicode ? "The file \"%s\" begins with a Unicode byte-order mark but "
-                                     "holds no XML markup in that encoding."
-                                   : "The file \"%s\" holds no XML markup.",
+  throw EZelXMLTree(Format(unicode
+                               ? "The file \"%s\" begins with a Unicode byte-order mark, but "
+                                 "no tag, comment or instruction in that encoding is whole in it."
+                               : "The file \"%s\" holds no XML markup: no tag, comment or "
+                                 "instruction in it is whole.",
                            fileName.c_str()));
 }
 

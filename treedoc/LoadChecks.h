@@ -18,7 +18,7 @@ void CheckEightBitText(const std::string& fileName, std::string_view bytes);
 
 // A file from which no markup came. A blank one (empty, or blanks after a byte-order mark)
 // gives the list error "List index out of bounds (0)" of a document without a node; any other
-// EZelXMLTree, naming the file and saying that it holds no XML markup (in the encoding its
+// EZelXMLTree, naming the file and saying that no markup in it is whole (in the encoding its
 // mark names, when it has one).
 [[noreturn]] void NoMarkup(const std::string& fileName, bool blank, bool unicode);
 

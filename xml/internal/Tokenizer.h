@@ -292,10 +292,12 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     from = b + 1;
     if (instruction) {
       // Its line breaks are kept, marked as a section's; a broken one (no "?>") stays on one
-      // line, as a tag does.
+      // line, as a tag does, and is closed: a "?>" that a save writes after it (a closing tag
+      // of a name that ends in '?', a declaration) would end it there otherwise.
       const bool closed = t[b - 1] == '?' && b - 1 > m;
-      std::string cleaned;
-      const std::string_view pi = closed ? t.substr(m, b - m) : Clean(t.substr(m, b - m), cleaned);
+      std::string_view pi = t.substr(m, b - m);
+      std::string cleaned, closing;
+      if (!closed) pi = closing.assign(Clean(pi, cleaned)).append("?");
       emit(TXmlToken::Instruction, Escape(pi, scratch));
       continue;
     }
