@@ -102,6 +102,23 @@ inline std::string_view Clean(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
+// A tag's text with the value that a broken tag left open closed by its quote: the scan
+// that ended the tag at its first '>' found the quote's partner only past a '<', and a save,
+// which drops some of those, would let the value run on into the next lines. Values open
+// where the tag's scan opens them: at a quote that follows '=', blanks between.
+inline std::string_view CloseOpenValue(std::string_view d, std::string& scratch) {
+  for (size_t i = 0; i < d.size(); ++i) {
+    if (d[i] != '"' && d[i] != '\'') continue;
+    size_t k = i;
+    while (k > 0 && IsBlank(d[k - 1])) --k;
+    if (k == 0 || d[k - 1] != '=') continue;
+    const size_t q = d.find(d[i], i + 1);
+    if (q == std::string_view::npos) return scratch.assign(d).append(1, d[i]);
+    i = q;
+  }
+  return d;
+}
+
 // EscapeCData without a copy when there is nothing to mark.
 inline std::string_view Escape(std::string_view s, std::string& scratch) {
   if (!HasAnyOf(s, '\r', '\t', '\\')) return s;
@@ -308,12 +325,14 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else if (d.front() == '/') {
       emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
     } else if (d.back() == '/') {
-      emit(TXmlToken::EmptyTag, TrimView(d.substr(0, d.size() - 1)));
+      std::string closedValue;
+      emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
     } else if (rawDepth == 0 && DeclaresSpacePreserve(d)) {
       rawStart = a;
       rawDepth = 1;
     } else {
-      emit(TXmlToken::OpenTag, d);
+      std::string closedValue;
+      emit(TXmlToken::OpenTag, CloseOpenValue(d, closedValue));
     }
   }
   text(len, len);  // what a dropped '<' at the very end left
