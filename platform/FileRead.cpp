@@ -28,22 +28,29 @@ void CheckRegularFile(const std::string& fileName) {
     throw EFOpenError(FileErrorMessage("open", fileName, kNotRegularFile));
 }
 
-int OpenRegularFile(const std::string& fileName, int64_t& size) {
+int OpenRegularFile(const std::string& fileName, int64_t& size, std::string& reason) {
   // O_NONBLOCK: opening a FIFO without a writer would wait for one.
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) throw EFOpenError(FileErrorMessage("open", fileName, errno));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int err = errno;
-    ::close(fd);
-    throw EFOpenError(FileErrorMessage("open", fileName, err));
+  if (fd < 0) {
+    reason = SysErrorMessage(errno);
+    return -1;
   }
-  if (!S_ISREG(st.st_mode)) {
+  struct stat st {};
+  const bool known = ::fstat(fd, &st) == 0;
+  if (!known || !S_ISREG(st.st_mode)) {
+    reason = known ? kNotRegularFile : SysErrorMessage(errno);
     ::close(fd);
-    throw EFOpenError(FileErrorMessage("open", fileName, kNotRegularFile));
+    return -1;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   size = st.st_size;
+  return fd;
+}
+
+int OpenRegularFile(const std::string& fileName, int64_t& size) {
+  std::string reason;
+  const int fd = OpenRegularFile(fileName, size, reason);
+  if (fd < 0) throw EFOpenError(FileErrorMessage("open", fileName, reason.c_str()));
   return fd;
 }
 
@@ -61,13 +68,18 @@ std::string ReadOpenedFile(int fd, int64_t size, const std::string& fileName,
     int Fd;
     ~TClose() { ::close(Fd); }
   } closing{fd};
+  // A size of 0 may be no size at all: files of /proc and /sys hold text that the system
+  // makes as they are read. Those are read to their end, within a bound.
+  constexpr size_t kUnsizedLimit = size_t{64} << 20;
+  const size_t limit = size == 0 ? kUnsizedLimit : static_cast<size_t>(size);
+  const size_t piece = size == 0 ? size_t{64} << 10 : kStep;
   std::string data;
   // Room for the line ends a load may add (a CR to each lone LF, a line break at the end)
   // without a copy of the whole: pages never written cost no memory.
   data.reserve(static_cast<size_t>(size) + static_cast<size_t>(size) / 8 + 2);
   size_t got = 0;
-  while (got < static_cast<size_t>(size)) {
-    const size_t chunk = std::min<size_t>(static_cast<size_t>(size) - got, kStep);
+  while (got < limit) {
+    const size_t chunk = std::min<size_t>(limit - got, piece);
     data.resize(got + chunk);  // within the reserve: no copy, only the new pages are touched
     const ssize_t n = ::read(fd, data.data() + got, chunk);
     if (n < 0) {

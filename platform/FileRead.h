@@ -27,9 +27,12 @@ void CheckRegularFile(const std::string& fileName);
 // Opens a regular file for reading without ever blocking on the open; returns the descriptor
 // and its size at open, or raises EFOpenError as above.
 int OpenRegularFile(const std::string& fileName, int64_t& size);
+// The same without raising: -1, with the system's text (or kNotRegularFile) in reason.
+int OpenRegularFile(const std::string& fileName, int64_t& size, std::string& reason);
 
 // Reads a whole regular file; never reads past the size it had when opened, so a file that
-// grows while it is read, or whose size lies, still ends. Raises EFOpenError. The progress is
+// grows while it is read, or whose size lies, still ends (one of size 0, such as those of
+// /proc, is read to its end, up to 64 MB). Raises EFOpenError. The progress is
 // asked whether to stop after every few megabytes; when it says so the read stops there and
 // gives what it has.
 std::string ReadFileBytes(const std::string& fileName, const TProgress& progress = {});

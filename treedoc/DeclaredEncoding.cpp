@@ -74,9 +74,15 @@ const char* BaseEncodingOf(std::string_view head) {
   return nullptr;  // ASCII-compatible
 }
 
+// Whether text (ASCII) starts with an XML declaration, not with an instruction such as
+// "<?xml-stylesheet".
+bool StartsWithDeclaration(std::string_view text) {
+  return text.starts_with("<?xml") && text.size() > 5 && (IsBlank(text[5]) || text[5] == '?');
+}
+
 // The encoding named by the declaration at the start of text (ASCII), or "".
 std::string DeclaredName(std::string_view text) {
-  if (!text.starts_with("<?xml")) return "";
+  if (!StartsWithDeclaration(text)) return "";
   text = text.substr(0, text.find("?>"));
   size_t begin = 0, end = 0;
   if (!FindPseudoAttribute(text, "encoding", begin, end)) return "";
@@ -138,6 +144,9 @@ std::string ForeignEncodingOfBytes(const std::string& fileName, std::string_view
     size_t done = 0;
     toAscii.Run(head, out, &done);
     declaration = out;
+    // Four bytes of 8-bit text can read as "<?xm" in EBCDIC: only a whole declaration, which
+    // an EBCDIC document needs, makes the file EBCDIC.
+    if (std::string_view(base) == "IBM037" && !StartsWithDeclaration(declaration)) return "";
   }
   const std::string name = DeclaredName(declaration);
   if (base == nullptr) {

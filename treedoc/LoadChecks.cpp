@@ -1,5 +1,6 @@
 #include "treedoc/LoadChecks.h"
 
+#include "base/Exception.h"
 #include "base/StrUtils.h"
 #include "base/StringList.h"
 #include "fileio/TextChecks.h"
@@ -32,6 +33,16 @@ void CheckEightBitText(const std::string& fileName, std::string_view bytes) {
       Format("The file \"%s\" is marked as UTF-8 but holds bytes at line %zu that are not "
              "UTF-8; saving would turn them into other characters.",
              fileName.c_str(), lineNumber));
+}
+
+void NoMarkup(const std::string& fileName, bool blank, bool unicode) {
+  if (blank) throw EListError::OutOfBounds(0);
+  throw EZelXMLTree(Format(unicode
+                               ? "The file \"%s\" begins with a Unicode byte-order mark, but "
+                                 "no tag, comment or instruction in that encoding is whole in it."
+                               : "The file \"%s\" holds no XML markup: no tag, comment or "
+                                 "instruction in it is whole.",
+                           fileName.c_str()));
 }
 
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,

@@ -16,6 +16,12 @@ void CheckEightBitText(const std::string& fileName, std::string_view bytes);
 // Raises EZelXMLTree for a line of a UTF-8 file that holds bytes that are not UTF-8.
 [[noreturn]] void NotDecodable(const std::string& fileName, size_t lineNumber);
 
+// A file from which no markup came. A blank one (empty, or blanks after a byte-order mark)
+// gives the list error "List index out of bounds (0)" of a document without a node; any other
+// EZelXMLTree, naming the file and saying that no markup in it is whole (in the encoding its
+// mark names, when it has one).
+[[noreturn]] void NoMarkup(const std::string& fileName, bool blank, bool unicode);
+
 // One line of Unicode text in the code page. Raises EZelXMLTree, naming the file and the line,
 // when the line holds U+0000 or a character the code page cannot hold.
 std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,

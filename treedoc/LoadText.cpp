@@ -180,24 +180,24 @@ bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProg
 
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
                   bool& isUnicode) {
-  int64_t size = 0;
-  int fd = -1;
-  const auto refused = [&] {
-    // The text-file reader's own words, as for any file it cannot open.
-    return EVyTextFile(Format("TVyTextFile(%s):Failed to reset file.", fileName.c_str()), 2004);
+  const auto refused = [&](const std::string& reason) {
+    // The text-file reader's own words, as for any file it cannot open, and why.
+    return EVyTextFile(
+        Format("TVyTextFile(%s):Failed to reset file. %s", fileName.c_str(), reason.c_str()), 2004);
   };
-  try {
-    fd = OpenRegularFile(fileName, size);
-  } catch (const Exception&) {
-    throw refused();
-  }
-  // Read alone, as the text-file reader opens: a file another program holds is refused.
+  int64_t size = 0;
+  std::string reason;
+  const int fd = OpenRegularFile(fileName, size, reason);
+  if (fd < 0) throw refused(reason);
+  // Others may read the file while it is read, as the text-file reader shares it; only a
+  // program that holds it for writing (an exclusive lock) keeps it from being read.
   int rc;
-  do rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  do rc = ::flock(fd, LOCK_SH | LOCK_NB);
   while (rc != 0 && errno == EINTR);
   if (rc != 0) {
+    const int err = errno;
     ::close(fd);
-    throw refused();
+    throw refused(err == EWOULDBLOCK ? "It is locked by another program." : SysErrorMessage(err));
   }
   // The first bytes tell the kind of text; 8-bit text is searched for a NUL as it comes in,
   // and one found ends the read before the progress can stop it.

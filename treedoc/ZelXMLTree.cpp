@@ -1,5 +1,6 @@
 #include "treedoc/ZelXMLTree.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 
@@ -9,6 +10,7 @@
 #include "platform/BlockAllocator.h"
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
+#include "treedoc/LoadChecks.h"
 #include "treedoc/LoadText.h"
 #include "treedoc/OutlineRewrite.h"
 #include "treedoc/StagedNodes.h"
@@ -148,12 +150,14 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
   TOutlineRewrite rewrite(staged);
   TTokenLines lines(rewrite);
   size_t tokens = 0;
+  bool blank = true;
   {
     std::string text = bytes ? std::move(*bytes) : std::string();
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
     if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode)
                 : ReadLoadText(fileName, Silent(), text, FIsUnicode)))
       return;
+    blank = std::all_of(text.begin(), text.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
     const char* dropped = text.data();
@@ -170,7 +174,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
       return;
     }
   }
-  if (tokens == 0) throw EListError::OutOfBounds(0);
+  if (tokens == 0) NoMarkup(fileName, blank, FIsUnicode);
   lines.Finish();
   rewrite.Finish();
   if (FCancelled) return;
@@ -182,7 +186,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
     SetState(zxtsCanceled);
     return;
   }
-  if (!lines.HasNodes()) throw EListError::OutOfBounds(0);
+  if (!lines.HasNodes()) NoMarkup(fileName, blank, FIsUnicode);
   rewrite.Trail().Replay(rewrite.LineCount(), [progress = Counted()](uint16_t percent) {
     progress.Percent(percent);
     return !progress.Stopped();

@@ -172,7 +172,9 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FOpenLine.clear();
       const std::string_view name = AppendTagLine(FOpenLine, text);
       const size_t begin = FNames.size();
-      FNames.append(name);
+      // A broken name closes as a save closes it, at its first '>': a closing tag holds no
+      // values, so the rest would read back as text after it.
+      FNames.append(name.substr(0, name.find('>')));
       FOpen.push_back(TOpen{begin, FNames.size(), false, name.starts_with('?')});
       FOpenPending = true;
       break;

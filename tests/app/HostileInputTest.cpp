@@ -52,9 +52,13 @@ class HostileInputTest : public FormTest {
 };
 
 TEST_F(HostileInputTest, BrokenFilesEndInAMessageAndAUsableWindow) {
-  const QString noDocument = "List index out of bounds (0)";
-  EXPECT_EQ(OpenHostile(WriteFile("lt.xml", std::string(1 << 20, '<'))), noDocument);
-  EXPECT_EQ(OpenHostile(WriteFile("gt.xml", std::string(1 << 20, '>'))), noDocument);
+  const QString noMarkup =
+      "The file \"%1\" holds no XML markup: no tag, comment or instruction in it is whole.";
+  EXPECT_EQ(OpenHostile(WriteFile("lt.xml", std::string(1 << 20, '<'))),
+            noMarkup.arg(FDir.File("lt.xml").c_str()));
+  EXPECT_EQ(OpenHostile(WriteFile("gt.xml", std::string(1 << 20, '>'))),
+            noMarkup.arg(FDir.File("gt.xml").c_str()));
+  EXPECT_EQ(OpenHostile(WriteFile("empty.xml", "")), "List index out of bounds (0)");
   EXPECT_NE(OpenHostile(WriteFile("nul.xml", std::string(4096, '\0'))).indexOf("nul.xml"), -1);
   // A UTF-16 file cut inside its last character loads, that character replaced.
   EXPECT_EQ(OpenHostile(WriteFile("cut.xml", std::string("\xFF\xFE<\0a\0/\0>\0\r", 11))),

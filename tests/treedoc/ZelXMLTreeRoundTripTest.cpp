@@ -79,8 +79,8 @@ TEST(ZelXMLTreeRoundTrip, TagsThatLookLikeClosingTagsDoNotCrash) {
        {std::string("< /i>x"), std::string("\xBF<\x15/i>I"), std::string("< /i>x<a/>")}) {
     try {
       r.component.LoadFromFile(dir.Write("t.xml", bytes));
-    } catch (const EListError& e) {
-      EXPECT_EQ(e.Message(), "List index out of bounds (0)");  // no markup: no document
+    } catch (const EZelXMLTree& e) {  // no markup: no document
+      EXPECT_NE(e.Message().find("holds no XML markup"), std::string::npos) << e.Message();
     }
   }
   EXPECT_EQ(OutlineOf(r.tree), "t.xml\n\tx\n\t<a />\n");
@@ -185,5 +185,16 @@ TEST(ZelXMLTreeRoundTrip, BrokenMarkupIsStableFromItsFirstSave) {
     r.component.LoadFromFile(dir.Write("t.xml", bytes));
     r.component.SaveToFile(dir.File("t.xml"));
     ExpectTheSameOutlineOnceSaved(ReadAll(dir.File("t.xml")));
+  }
+}
+
+// Found by fuzzing: whatever loads saves to a file that loads again to the outline the first
+// load gave. Four bytes of 8-bit text that read as "<?xm" in EBCDIC start no EBCDIC file; an
+// element that keeps its blanks and never closes ends at its last character, not at the line
+// break each save adds.
+TEST(ZelXMLTreeRoundTrip, EverySaveLoadsBackToTheOutlineLoaded) {
+  for (const std::string& bytes :
+       {std::string("<>Lo\xA7\x94<<>"), std::string("<r xml:space=\"preserve\">a < b</r>")}) {
+    ExpectTheSameOutlineOnceSaved(bytes);
   }
 }

@@ -102,6 +102,23 @@ inline std::string_view Clean(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
+// A tag's text with the value that a broken tag left open closed by its quote: the scan
+// that ended the tag at its first '>' found the quote's partner only past a '<', and a save,
+// which drops some of those, would let the value run on into the next lines. Values open
+// where the tag's scan opens them: at a quote that follows '=', blanks between.
+inline std::string_view CloseOpenValue(std::string_view d, std::string& scratch) {
+  for (size_t i = 0; i < d.size(); ++i) {
+    if (d[i] != '"' && d[i] != '\'') continue;
+    size_t k = i;
+    while (k > 0 && IsBlank(d[k - 1])) --k;
+    if (k == 0 || d[k - 1] != '=') continue;
+    const size_t q = d.find(d[i], i + 1);
+    if (q == std::string_view::npos) return scratch.assign(d).append(1, d[i]);
+    i = q;
+  }
+  return d;
+}
+
 // EscapeCData without a copy when there is nothing to mark.
 inline std::string_view Escape(std::string_view s, std::string& scratch) {
   if (!HasAnyOf(s, '\r', '\t', '\\')) return s;
@@ -292,10 +309,12 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     from = b + 1;
     if (instruction) {
       // Its line breaks are kept, marked as a section's; a broken one (no "?>") stays on one
-      // line, as a tag does.
+      // line, as a tag does, and is closed: a "?>" that a save writes after it (a closing tag
+      // of a name that ends in '?', a declaration) would end it there otherwise.
       const bool closed = t[b - 1] == '?' && b - 1 > m;
-      std::string cleaned;
-      const std::string_view pi = closed ? t.substr(m, b - m) : Clean(t.substr(m, b - m), cleaned);
+      std::string_view pi = t.substr(m, b - m);
+      std::string cleaned, closing;
+      if (!closed) pi = closing.assign(Clean(pi, cleaned)).append("?");
       emit(TXmlToken::Instruction, Escape(pi, scratch));
       continue;
     }
@@ -306,18 +325,24 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else if (d.front() == '/') {
       emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
     } else if (d.back() == '/') {
-      emit(TXmlToken::EmptyTag, TrimView(d.substr(0, d.size() - 1)));
+      std::string closedValue;
+      emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
     } else if (rawDepth == 0 && DeclaresSpacePreserve(d)) {
       rawStart = a;
       rawDepth = 1;
     } else {
-      emit(TXmlToken::OpenTag, d);
+      std::string closedValue;
+      emit(TXmlToken::OpenTag, CloseOpenValue(d, closedValue));
     }
   }
-  text(len, len);      // what a dropped '<' at the very end left
-  if (rawDepth > 0) {  // never closed: it runs to the end
+  text(len, len);  // what a dropped '<' at the very end left
+  // Never closed: it runs to the end, without the blanks there (a save ends it with a line
+  // break, which would be one more on every save).
+  if (rawDepth > 0) {
     rawDepth = 0;
-    sink(TXmlToken::Run, Escape(t.substr(rawStart), scratch));
+    std::string_view rest = t.substr(rawStart);
+    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
+    sink(TXmlToken::Run, Escape(rest, scratch));
   }
   return scan.CharsRead();
 }
