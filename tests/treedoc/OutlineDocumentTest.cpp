@@ -29,8 +29,10 @@ TEST(OutlineDocumentTest, HistoryIsBoundedAndTracksTheCleanState) {
   EXPECT_FALSE(doc.Modified());
   EXPECT_EQ(doc.UndoName(), "Add");
   EXPECT_TRUE(doc.SetText(a, "b"));
-  EXPECT_FALSE(doc.SetText(a, "b"));  // unchanged: no step
+  EXPECT_TRUE(doc.SetText(a, "b"));  // unchanged: a step all the same, which Undo takes back
   EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(doc.Undo(), a);
+  EXPECT_EQ(doc.Tree().Item(1)->Text(), "b");
   EXPECT_EQ(doc.Undo(), a);
   EXPECT_FALSE(doc.Modified());
   EXPECT_EQ(doc.RedoName(), "Modify");
