@@ -241,7 +241,8 @@ bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* na
 
 bool TOutlineDocument::Delete(TTreeNode* node, const char* name) {
   FDeclined = false;
-  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+  // The first node stands for the file: it never goes, nor moves.
+  if (FReadOnly || !node || node->TreeView() != &FTree || node->IsFirstNode()) return false;
   auto step = std::make_unique<TPresenceStep>(name, FTree, std::vector<TTreeNode*>{node}, false);
   TTreeNode* parent = node->Parent();
   Record(step->Before, parent);
@@ -254,7 +255,7 @@ bool TOutlineDocument::Delete(TTreeNode* node, const char* name) {
 bool TOutlineDocument::Move(TTreeNode* node, const char* name, TTarget to,
                             const std::function<bool()>& how) {
   FDeclined = false;
-  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+  if (FReadOnly || !node || node->TreeView() != &FTree || node->IsFirstNode()) return false;
   // Into its own subtree nothing moves, and nothing is refused.
   const bool inside = to.Parent && (to.Parent == node || to.Parent->HasAsParent(node));
   if (!inside) {
@@ -266,8 +267,7 @@ bool TOutlineDocument::Move(TTreeNode* node, const char* name, TTarget to,
   Record(before, from.Parent);
   // The new parent is known only afterwards; its flags before are those it had.
   TFlagList around;
-  for (TTreeNode* n : {to.Parent, from.Parent ? from.Parent->Parent() : nullptr})
-    Record(around, n);
+  for (TTreeNode* n : {to.Parent, from.Parent ? from.Parent->Parent() : nullptr}) Record(around, n);
   if (!how()) {
     DropOpening();
     return false;
@@ -325,7 +325,10 @@ TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources
   FDeclined = false;
   if (sources.empty() || !CanInsert(parent, before)) return nullptr;
   std::vector<std::string_view> texts;
-  for (const TTreeNode* s : sources) texts.push_back(s->Text());
+  for (const TTreeNode* s : sources) {
+    if (s->IsFirstNode() && s->TreeView() == &FTree) return nullptr;  // the file's own node
+    texts.push_back(s->Text());
+  }
   if (!MayPlace(nullptr, texts, parent, before)) return nullptr;
   std::vector<TTreeNode*> copies;
   copies.reserve(sources.size());
