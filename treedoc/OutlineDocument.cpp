@@ -373,6 +373,20 @@ TTreeNode* TOutlineDocument::Place(std::vector<TTreeNode*> nodes, TTreeNode* par
   return first;
 }
 
+TTreeNode* TOutlineDocument::Paste(TTreeView& pasted, TTreeNode* selected) {
+  FDeclined = false;
+  TTreeNode* clip = pasted.GetFirstNode();
+  if (clip && clip->GetFirstChild() &&
+      NodeKindOf(clip->GetFirstChild()->Text()) == TNodeKind::nkDeclaration)
+    pasted.Delete(clip->GetFirstChild());
+  if (!selected || !clip || !clip->GetFirstChild()) return nullptr;
+  if (!selected->IsFirstNode())
+    return InsertFrom(pasted, clip, selected->Parent(), selected->getNextSibling());
+  TTreeNode* before = selected->GetFirstChild();
+  while (before && !MayStandInside(before->Text())) before = before->getNextSibling();
+  return InsertFrom(pasted, clip, selected, before);
+}
+
 TTreeNode* TOutlineDocument::Duplicate(TTreeNode* node) {
   if (!node || node->TreeView() != &FTree) return nullptr;
   return Insert({node}, node->Parent(), node->getNextSibling(), "Duplicate");

@@ -76,6 +76,10 @@ class TOutlineDocument {
   // without a copy and placed as Insert places copies. Source is left empty.
   TTreeNode* InsertFrom(TTreeView& source, TTreeNode* sourceParent, TTreeNode* parent,
                         TTreeNode* before, const char* name = "Paste");
+  // The outline of clipboard text (ReadXMLText), moved in after `selected` at its level; under
+  // the first node, as its first children after a declaration and DOCTYPE it holds. A leading
+  // XML declaration of the text speaks of the text's own file and is dropped.
+  TTreeNode* Paste(TTreeView& pasted, TTreeNode* selected);
   // A copy of the node's subtree right after it.
   TTreeNode* Duplicate(TTreeNode* node);
 
