@@ -162,11 +162,12 @@ TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
   Idle();
   Select(root);
   FDialogs.Answers = {IDNO};
+  const size_t shown = FDialogs.Shown.size();
   Press(Qt::Key_V);
-  ASSERT_EQ(FDialogs.Shown.size(), 1u);
-  EXPECT_EQ(FDialogs.Shown[0].Text, question);
-  EXPECT_EQ(FDialogs.Shown[0].Caption, "Confirm");
-  EXPECT_EQ(FDialogs.Shown[0].Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  ASSERT_EQ(FDialogs.Shown.size(), shown + 1);
+  EXPECT_EQ(FDialogs.Shown.back().Text, question);
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   EXPECT_EQ(root->Count(), 2);
   EXPECT_FALSE(f.Modified());
   FDialogs.Answers = {IDYES};
@@ -176,12 +177,13 @@ TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
   Press(Qt::Key_Z);
 
   // Add with the root selected asks too.
+  Select(root);
   FDialogs.Answers = {IDNO};
   Press(Qt::Key_Insert);
   EXPECT_EQ(FDialogs.Shown.back().Text, question);
   EXPECT_EQ(root->Count(), 2);
   EXPECT_FALSE(f.Modified());
-  QApplication::clipboard()->setText("words");
+  QApplication::clipboard()->setText("<!-- n -->words");
   Idle();
   FDialogs.Answers = {IDNO};
   Press(Qt::Key_V);
@@ -190,16 +192,17 @@ TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
             "Go on?");
 
   // Inside an element: a DOCTYPE is refused; mended markup pastes as mended.
-  Select(R()->Item(0));
+  TTreeNode* r = root->Item(1);
+  Select(r->Item(0));
   QApplication::clipboard()->setText("<!DOCTYPE q>\n<q/>");
   Idle();
   Press(Qt::Key_V);
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
-  EXPECT_EQ(Texts(), "<a />");
+  EXPECT_EQ(Texts(r), "<a />");
   QApplication::clipboard()->setText("<p><b></p>");
   Idle();
   Press(Qt::Key_V);
-  EXPECT_EQ(Texts(), "<a /><p>[<b />]");
+  EXPECT_EQ(Texts(r), "<a /><p>[<b />]");
   EXPECT_EQ(Panel(2), "The pasted text was not well-formed and was mended.");
 }
 
