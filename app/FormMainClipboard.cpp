@@ -45,18 +45,18 @@ void TFormMain::EditPaste1Execute() {
   if (text.find('<') == std::string::npos) throw noMarkup;
   TTreeView pasted;
   ReadXMLText(text, pasted);
-  TTreeNode* root = pasted.GetFirstNode();
-  if (!root || !root->GetFirstChild()) throw noMarkup;
-  // After the selected node at its level; under the root, as its first children. The loaded
-  // nodes move into the document as they are.
-  const bool under = selected->IsFirstNode();
-  TTreeNode* first =
-      FDoc.InsertFrom(pasted, root, under ? selected : selected->Parent(),
-                      under ? selected->GetFirstChild() : selected->getNextSibling());
-  if (!first) return;
+  // The loaded nodes move into the document as they are.
+  TTreeNode* first = FDoc.Paste(pasted, selected);
+  if (!first) {
+    if (!FDoc.Declined()) throw noMarkup;
+    if (!FDoc.Refusal().empty()) throw Exception(FDoc.Refusal());
+    return;
+  }
   AssignImages();
   FTree.SetSelected(first);
   first->MakeVisible();
+  if (!IsWellFormedText(QApplication::clipboard()->text().toStdString()))
+    SetPanel(2, "The pasted text was not well-formed and was mended.");
 }
 
 void TFormMain::EditDuplicate1Execute() {

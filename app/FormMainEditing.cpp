@@ -15,6 +15,11 @@
 namespace zel {
 
 void TFormMain::ConnectEditing() {
+  // What the first level of the file may hold is the document's rule; the user answers.
+  FDoc.SetConfirm([this](const std::string& question) {
+    return FDialogs->MessageBox(this, FromCodePage(question), "Confirm",
+                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  });
   // The accepted text goes in as a step of the document; the tree's own assignment after it
   // then finds the text in place.
   InstallEditRules(FTree, [this](TTreeNode* node, const std::string& text) {
@@ -62,9 +67,10 @@ void TFormMain::ConnectEditing() {
 }
 
 void TFormMain::Changed(bool stepMade) {
-  // An accepted edit marks the document even when it changed nothing (the same text, a drop
-  // into its own subtree, a move with a stale state); such a mark no undo clears.
-  if (!stepMade && !FDoc.ReadOnly()) SetModified(true);
+  // An accepted edit marks the document even when it changed nothing (a drop into its own
+  // subtree, a move with a stale state); such a mark no undo clears. A refused one marks
+  // nothing.
+  if (!stepMade && !FDoc.ReadOnly() && !FDoc.Declined()) SetModified(true);
 }
 
 QColor TFormMain::TreeColor() const {

@@ -1,6 +1,7 @@
 #include "treedoc/CommandStates.h"
 
 #include "base/StrUtils.h"
+#include "treedoc/PlacementRules.h"
 
 namespace zel {
 
@@ -15,7 +16,7 @@ TCommandStates ComputeCommandStates(const TCommandInput& in) {
   c.New = c.Open = c.SaveAs = true;
   c.Revert = in.FileName != kUntitled;
   c.Save = !in.ReadOnly;
-  c.Add = !in.ReadOnly && s;
+  c.Add = !in.ReadOnly && s && MayGainChild(*s);
   c.Modify = !in.ReadOnly && s && !s->IsFirstNode() && !in.Editing;
   c.Delete = c.Modify;
   // The history works on the whole document, whatever is selected; not under an open editor,
@@ -29,11 +30,13 @@ TCommandStates ComputeCommandStates(const TCommandInput& in) {
   c.UseDialog = true;
   // A read-only document is not changed by any command, so it never needs saving.
   const TTreeNode* movable = in.ReadOnly ? nullptr : s;
-  c.MoveUp = movable && movable->getPrevSibling();
+  const TTreeNode* prev = movable ? movable->getPrevSibling() : nullptr;
+  // Nothing goes in front of the first node, which stands for the file.
+  c.MoveUp = prev && !prev->IsFirstNode();
   c.MoveDown = movable && movable->getNextSibling();
   // Level above 1, without the cache.
   c.Promote = movable && movable->Parent() && movable->Parent()->Parent();
-  c.Demote = c.MoveUp;
+  c.Demote = prev && MayGainChild(*prev) && (prev->IsFirstNode() || MayStandInside(s->Text()));
   c.Font = c.Tooltips = true;
   c.Find = s && in.NodeCount > 1 && !in.Editing;
   c.FindNext = c.Find && in.HasFindText;

@@ -1,6 +1,7 @@
 #include "treedoc/NodeEditing.h"
 
 #include "treedoc/NodeText.h"
+#include "treedoc/PlacementRules.h"
 
 namespace zel {
 
@@ -68,7 +69,12 @@ bool DemoteNode(TTreeNode* node) {
 
 bool CanDropNode(const TTreeNode* dragged, const TTreeNode* target) {
   if (!dragged) return false;
-  return target ? target != dragged->Parent() : dragged->Parent() != nullptr;
+  if (!target) return dragged->Parent() != nullptr && MayEndFirstLevel(dragged->Text());
+  if (target == dragged->Parent()) return false;
+  // Into its own subtree: accepted, and nothing moves.
+  if (target == dragged || target->HasAsParent(dragged)) return true;
+  if (target->IsFirstNode()) return MayEndFirstLevel(dragged->Text());
+  return MayGainChild(*target) && MayStandInside(dragged->Text());
 }
 
 bool DropNode(TTreeNode* dragged, TTreeNode* target) {

@@ -31,7 +31,8 @@ bool PromoteNode(TTreeNode* node);
 bool DemoteNode(TTreeNode* node);
 
 // Whether the dragged node may be dropped on `target` (null: empty space of the tree). Over its
-// own parent it may not (it is there already); on empty space only when it is not at root level.
+// own parent it may not (it is there already); on empty space only when it is not at root level;
+// on a node only when the placement rules let it land there.
 bool CanDropNode(const TTreeNode* dragged, const TTreeNode* target);
 // Last child of `target`, or last at root level on empty space. A target inside the dragged
 // subtree leaves the outline as it is.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "treedoc/NodeEditing.h"
+#include "treedoc/PlacementRules.h"
 
 namespace zel {
 
@@ -152,12 +153,32 @@ class TPresenceStep : public TEditStep {
   TPlace FPlace;
 };
 
+// Steps taken as one, the last giving the name and the node to select.
+class TCompoundStep : public TEditStep {
+ public:
+  explicit TCompoundStep(std::vector<std::unique_ptr<TEditStep>> steps)
+      : TEditStep(steps.back()->Name), FSteps(std::move(steps)) {}
+
+ private:
+  TTreeNode* DoUndo() override {
+    TTreeNode* focus = FSteps.back()->Undo();
+    for (size_t i = FSteps.size() - 1; i-- > 0;) FSteps[i]->Undo();
+    return focus;
+  }
+  TTreeNode* DoRedo() override {
+    for (size_t i = 0; i + 1 < FSteps.size(); ++i) FSteps[i]->Redo();
+    return FSteps.back()->Redo();
+  }
+  std::vector<std::unique_ptr<TEditStep>> FSteps;
+};
+
 }  // namespace
 
 TOutlineDocument::TOutlineDocument() = default;
 
 TOutlineDocument::~TOutlineDocument() {
   // The steps hold detached nodes of the outline: they go first.
+  FOpening.clear();
   FRedo.clear();
   FUndo.clear();
 }
@@ -172,6 +193,11 @@ void TOutlineDocument::SetModified(bool value) {
 }
 
 void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
+  if (!FOpening.empty()) {
+    FOpening.push_back(std::move(step));
+    step = std::make_unique<TCompoundStep>(std::move(FOpening));
+    FOpening.clear();
+  }
   ++FChanges;
   if (FClean > long(FUndo.size())) FClean = -1;  // the clean state was among the redo steps
   FRedo.clear();
@@ -189,7 +215,10 @@ size_t TOutlineDocument::HeldNodeLimit() const {
 }
 
 TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
+  FDeclined = false;
   if (FReadOnly || !parent || parent->TreeView() != &FTree) return nullptr;
+  if (!MayPlace(nullptr, {text}, parent, nullptr)) return nullptr;
+  OpenUp(parent);
   // The new node opens every ancestor.
   TFlagList before;
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(before, p);
@@ -202,7 +231,8 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
 }
 
 bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* name) {
-  if (FReadOnly || !node || node->TreeView() != &FTree || node->Text() == text) return false;
+  FDeclined = false;
+  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
   std::string old(node->Text());
   node->SetText(text);
   Push(std::make_unique<TTextStep>(name, node, std::move(old)));
@@ -210,7 +240,9 @@ bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* na
 }
 
 bool TOutlineDocument::Delete(TTreeNode* node, const char* name) {
-  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+  FDeclined = false;
+  // The first node stands for the file: it never goes, nor moves.
+  if (FReadOnly || !node || node->TreeView() != &FTree || node->IsFirstNode()) return false;
   auto step = std::make_unique<TPresenceStep>(name, FTree, std::vector<TTreeNode*>{node}, false);
   TTreeNode* parent = node->Parent();
   Record(step->Before, parent);
@@ -220,58 +252,67 @@ bool TOutlineDocument::Delete(TTreeNode* node, const char* name) {
   return true;
 }
 
-bool TOutlineDocument::Move(TTreeNode* node, const char* name, bool (*how)(TTreeNode*)) {
-  if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+bool TOutlineDocument::Move(TTreeNode* node, const char* name, TTarget to,
+                            const std::function<bool()>& how) {
+  FDeclined = false;
+  if (FReadOnly || !node || node->TreeView() != &FTree || node->IsFirstNode()) return false;
+  // Into its own subtree nothing moves, and nothing is refused.
+  const bool inside = to.Parent && (to.Parent == node || to.Parent->HasAsParent(node));
+  if (!inside) {
+    if (!MayPlace(node, {node->Text()}, to.Parent, to.Before)) return false;
+    OpenUp(to.Parent);
+  }
   const TPlace from = PlaceOf(node);
   TFlagList before;
   Record(before, from.Parent);
   // The new parent is known only afterwards; its flags before are those it had.
   TFlagList around;
-  for (TTreeNode* n : {node->getPrevSibling(), from.Parent ? from.Parent->Parent() : nullptr})
-    Record(around, n);
-  if (!how(node)) return false;
+  for (TTreeNode* n : {to.Parent, from.Parent ? from.Parent->Parent() : nullptr}) Record(around, n);
+  if (!how()) {
+    DropOpening();
+    return false;
+  }
   auto step = std::make_unique<TMoveStep>(name, node, from, PlaceOf(node));
   step->Before = std::move(before);
-  TTreeNode* to = node->Parent();
-  if (to != from.Parent)
+  TTreeNode* to_ = node->Parent();
+  if (to_ != from.Parent)
     for (const TFlags& f : around)
-      if (f.Node == to) step->Before.push_back(f);
+      if (f.Node == to_) step->Before.push_back(f);
   Record(step->After, from.Parent);
-  if (to != from.Parent) Record(step->After, to);
+  if (to_ != from.Parent) Record(step->After, to_);
   Push(std::move(step));
   return true;
 }
 
 bool TOutlineDocument::MoveUp(TTreeNode* node) {
-  return Move(node, "Move Up", MoveNodeUp);
+  TTreeNode* prev = node ? node->getPrevSibling() : nullptr;
+  if (!prev) return false;
+  return Move(node, "Move Up", {node->Parent(), prev}, [node] { return MoveNodeUp(node); });
 }
 
 bool TOutlineDocument::MoveDown(TTreeNode* node) {
-  return Move(node, "Move Down", MoveNodeDown);
+  TTreeNode* next = node ? node->getNextSibling() : nullptr;
+  if (!next) return false;
+  return Move(node, "Move Down", {node->Parent(), next->getNextSibling()},
+              [node] { return MoveNodeDown(node); });
 }
 
 bool TOutlineDocument::Promote(TTreeNode* node) {
-  return Move(node, "Promote", PromoteNode);
+  if (!node || !node->Parent() || !node->Parent()->Parent()) return false;
+  return Move(node, "Promote", {node->Parent()->Parent(), node->Parent()},
+              [node] { return PromoteNode(node); });
 }
 
 bool TOutlineDocument::Demote(TTreeNode* node) {
-  return Move(node, "Demote", DemoteNode);
+  TTreeNode* prev = node ? node->getPrevSibling() : nullptr;
+  if (!prev) return false;
+  return Move(node, "Demote", {prev, nullptr}, [node] { return DemoteNode(node); });
 }
 
 bool TOutlineDocument::Drop(TTreeNode* dragged, TTreeNode* target) {
-  if (FReadOnly || !dragged || dragged->TreeView() != &FTree || !CanDropNode(dragged, target))
-    return false;
-  const TPlace from = PlaceOf(dragged);
-  TFlagList before;
-  Record(before, from.Parent);
-  if (target && target != from.Parent) Record(before, target);
-  if (!DropNode(dragged, target)) return false;
-  auto step = std::make_unique<TMoveStep>("Drag", dragged, from, PlaceOf(dragged));
-  step->Before = std::move(before);
-  Record(step->After, from.Parent);
-  if (target && target != from.Parent) Record(step->After, target);
-  Push(std::move(step));
-  return true;
+  FDeclined = false;
+  if (!dragged || !CanDropNode(dragged, target)) return false;
+  return Move(dragged, "Drag", {target, nullptr}, [=] { return DropNode(dragged, target); });
 }
 
 bool TOutlineDocument::CanInsert(TTreeNode* parent, TTreeNode* before) const {
@@ -281,7 +322,14 @@ bool TOutlineDocument::CanInsert(TTreeNode* parent, TTreeNode* before) const {
 
 TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources, TTreeNode* parent,
                                     TTreeNode* before, const char* name) {
+  FDeclined = false;
   if (sources.empty() || !CanInsert(parent, before)) return nullptr;
+  std::vector<std::string_view> texts;
+  for (const TTreeNode* s : sources) {
+    if (s->IsFirstNode() && s->TreeView() == &FTree) return nullptr;  // the file's own node
+    texts.push_back(s->Text());
+  }
+  if (!MayPlace(nullptr, texts, parent, before)) return nullptr;
   std::vector<TTreeNode*> copies;
   copies.reserve(sources.size());
   try {
@@ -295,7 +343,16 @@ TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources
 
 TTreeNode* TOutlineDocument::InsertFrom(TTreeView& source, TTreeNode* sourceParent,
                                         TTreeNode* parent, TTreeNode* before, const char* name) {
+  FDeclined = false;
   if (&source == &FTree || !CanInsert(parent, before)) return nullptr;
+  std::vector<std::string_view> texts;
+  for (TTreeNode* n = sourceParent ? sourceParent->GetFirstChild() : source.GetFirstNode(); n;
+       n = n->getNextSibling())
+    texts.push_back(n->Text());
+  if (!MayPlace(nullptr, texts, parent, before)) {
+    source.Clear();
+    return nullptr;
+  }
   std::vector<TTreeNode*> nodes = FTree.Adopt(source, sourceParent);
   if (nodes.empty()) return nullptr;
   return Place(std::move(nodes), parent, before, name);
@@ -304,6 +361,7 @@ TTreeNode* TOutlineDocument::InsertFrom(TTreeView& source, TTreeNode* sourcePare
 // Links detached subtrees of the outline in front of `before` as one step.
 TTreeNode* TOutlineDocument::Place(std::vector<TTreeNode*> nodes, TTreeNode* parent,
                                    TTreeNode* before, const char* name) {
+  OpenUp(parent);
   TFlagList flags;
   Record(flags, parent);
   for (TTreeNode* n : nodes) FTree.Attach(n, parent, before);
@@ -315,9 +373,79 @@ TTreeNode* TOutlineDocument::Place(std::vector<TTreeNode*> nodes, TTreeNode* par
   return first;
 }
 
+TTreeNode* TOutlineDocument::Paste(TTreeView& pasted, TTreeNode* selected) {
+  FDeclined = false;
+  TTreeNode* clip = pasted.GetFirstNode();
+  if (clip && clip->GetFirstChild() &&
+      NodeKindOf(clip->GetFirstChild()->Text()) == TNodeKind::nkDeclaration)
+    pasted.Delete(clip->GetFirstChild());
+  if (!selected || !clip || !clip->GetFirstChild()) return nullptr;
+  if (!selected->IsFirstNode())
+    return InsertFrom(pasted, clip, selected->Parent(), selected->getNextSibling());
+  TTreeNode* before = selected->GetFirstChild();
+  while (before && !MayStandInside(before->Text())) before = before->getNextSibling();
+  return InsertFrom(pasted, clip, selected, before);
+}
+
 TTreeNode* TOutlineDocument::Duplicate(TTreeNode* node) {
   if (!node || node->TreeView() != &FTree) return nullptr;
   return Insert({node}, node->Parent(), node->getNextSibling(), "Duplicate");
+}
+
+bool TOutlineDocument::Refuse(std::string why) {
+  FDeclined = true;
+  FRefusal = std::move(why);
+  return false;
+}
+
+bool TOutlineDocument::MayPlace(const TTreeNode* leaving,
+                                const std::vector<std::string_view>& texts, TTreeNode* parent,
+                                TTreeNode* before) {
+  FRefusal.clear();
+  const std::string misplaced =
+      "The XML declaration can stand only first, and a DOCTYPE only once and before the first "
+      "element.";
+  if (!IsFirstLevel(parent)) {
+    if (!MayGainChild(*parent))
+      return Refuse("\"" + std::string(parent->Text()) + "\" cannot hold child nodes.");
+    for (std::string_view t : texts)
+      if (!MayStandInside(t)) return Refuse(misplaced);
+    return true;  // leaving the first level makes nothing there worse
+  }
+  // In front of the file's own node nothing would be saved.
+  if (!parent && before && before->IsFirstNode())
+    return Refuse("Nothing can stand in front of the document's first node.");
+  const TTreeNode* moving = leaving && IsFirstLevel(leaving->Parent()) ? leaving : nullptr;
+  const unsigned fresh = FirstLevelIssues(FTree, moving, texts, parent, before) &
+                         ~FirstLevelIssues(FTree, nullptr, {}, nullptr, nullptr);
+  if (fresh & kFirstLevelMisplaced) return Refuse(misplaced);
+  if (fresh && FConfirm && !FConfirm(FirstLevelQuestion(fresh))) return Refuse("");
+  return true;
+}
+
+void TOutlineDocument::OpenUp(TTreeNode* parent) {
+  if (!parent || parent->IsFirstNode()) return;
+  std::optional<TOpenedElement> opened = OpenElement(parent->Text());
+  if (!opened) return;
+  FOpening.push_back(std::make_unique<TTextStep>("Modify", parent, std::string(parent->Text())));
+  parent->SetText(opened->StartTag);
+  if (opened->Content.empty()) return;
+  TFlagList before;
+  Record(before, parent);
+  TTreeNode* first = parent->GetFirstChild();
+  TTreeNode* text = FTree.AddChild(parent, opened->Content);
+  if (first) text->MoveTo(first, TNodeAttachMode::naInsert);
+  auto step = std::make_unique<TPresenceStep>("Add", FTree, std::vector<TTreeNode*>{text}, true);
+  step->Before = std::move(before);
+  Record(step->After, parent);
+  FOpening.push_back(std::move(step));
+}
+
+void TOutlineDocument::DropOpening() {
+  if (FOpening.empty()) return;
+  for (auto it = FOpening.rbegin(); it != FOpening.rend(); ++it) (*it)->Undo();
+  FOpening.clear();
+  ++FChanges;
 }
 
 std::string TOutlineDocument::UndoName() const {
@@ -329,6 +457,7 @@ std::string TOutlineDocument::RedoName() const {
 }
 
 TTreeNode* TOutlineDocument::Replay(bool undo) {
+  FDeclined = false;
   if (!(undo ? CanUndo() : CanRedo())) return nullptr;
   TSteps& from = undo ? FUndo : FRedo;
   std::unique_ptr<TEditStep> step = std::move(from.back());

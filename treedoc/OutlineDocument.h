@@ -6,6 +6,7 @@
 // detached pass HeldNodeLimit(): then the oldest go, but never the newest.
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,8 +45,20 @@ class TOutlineDocument {
   // SetModified(true): whoever keeps a copy of the outline knows when it is out of date.
   unsigned long Changes() const { return FChanges; }
 
+  // Asked before an operation leaves the first level of the file holding what XML allows only
+  // inside an element (a second element, text); answers whether to go on. Unset: it goes on.
+  void SetConfirm(std::function<bool(const std::string& question)> confirm) {
+    FConfirm = std::move(confirm);
+  }
+  // Whether the last operation was refused by the placement rules (PlacementRules.h) or at the
+  // question: it changed nothing and marks nothing. Refusal() says why, empty after a No.
+  bool Declined() const { return FDeclined; }
+  const std::string& Refusal() const { return FRefusal; }
+
   // The operations. Each returns whether it changed the outline (and so made a step); none
-  // changes a read-only document. `name` is the step's name in "Undo <name>".
+  // changes a read-only document. `name` is the step's name in "Undo <name>". An element
+  // written on one line that gains a child opens up first, within the same step. SetText makes
+  // a step also for an unchanged text, which the user's edit marks modified.
   TTreeNode* Add(TTreeNode* parent, std::string text);
   bool SetText(TTreeNode* node, std::string text, const char* name = "Modify");
   bool Delete(TTreeNode* node, const char* name = "Delete");
@@ -63,6 +76,10 @@ class TOutlineDocument {
   // without a copy and placed as Insert places copies. Source is left empty.
   TTreeNode* InsertFrom(TTreeView& source, TTreeNode* sourceParent, TTreeNode* parent,
                         TTreeNode* before, const char* name = "Paste");
+  // The outline of clipboard text (ReadXMLText), moved in after `selected` at its level; under
+  // the first node, as its first children after a declaration and DOCTYPE it holds. A leading
+  // XML declaration of the text speaks of the text's own file and is dropped.
+  TTreeNode* Paste(TTreeView& pasted, TTreeNode* selected);
   // A copy of the node's subtree right after it.
   TTreeNode* Duplicate(TTreeNode* node);
 
@@ -85,8 +102,22 @@ class TOutlineDocument {
   using TSteps = std::deque<std::unique_ptr<TEditStep>>;
   void Push(std::unique_ptr<TEditStep> step);
   TTreeNode* Replay(bool undo);
-  bool Move(TTreeNode* node, const char* name, bool (*how)(TTreeNode*));
+  struct TTarget {
+    TTreeNode* Parent;
+    TTreeNode* Before;
+  };
+  // `to` is where `how` puts the node; a target inside the node's subtree leaves it in place.
+  bool Move(TTreeNode* node, const char* name, TTarget to, const std::function<bool()>& how);
   bool CanInsert(TTreeNode* parent, TTreeNode* before) const;
+  // The placement rules for nodes with `texts` coming in front of `before` under `parent`,
+  // `leaving` (null: none) moving there; asks when needed. False, with FDeclined set, refuses.
+  bool MayPlace(const TTreeNode* leaving, const std::vector<std::string_view>& texts,
+                TTreeNode* parent, TTreeNode* before);
+  bool Refuse(std::string why);
+  // Opens `parent` when it is an element on one line; the steps wait in FOpening for the step
+  // of the operation, or go back with DropOpening when it does nothing.
+  void OpenUp(TTreeNode* parent);
+  void DropOpening();
   TTreeNode* Place(std::vector<TTreeNode*> nodes, TTreeNode* parent, TTreeNode* before,
                    const char* name);
 
@@ -98,6 +129,10 @@ class TOutlineDocument {
   long FClean = 0;
   unsigned long FChanges = 0;
   size_t FHeldNodeFloor = kHeldNodeFloor;
+  std::function<bool(const std::string&)> FConfirm;
+  bool FDeclined = false;
+  std::string FRefusal;
+  std::vector<std::unique_ptr<TEditStep>> FOpening;
 };
 
 }  // namespace zel

@@ -1,5 +1,11 @@
 #include "treedoc/SubtreeText.h"
 
+#include <libxml/parser.h>
+
+#include <initializer_list>
+
+#include "base/StrUtils.h"
+
 #include "treedoc/XMLSave.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -18,6 +24,40 @@ void ReadXMLText(const std::string& text, TTreeView& into) {
   TZelXMLTree reader;
   reader.SetTreeView(&into);
   reader.LoadFromBytes("clipboard", text);
+}
+
+}  // namespace zel
+
+namespace zel {
+
+namespace {
+
+// Parses without building anything: the handler has no callbacks.
+bool ParsesWellFormed(std::initializer_list<std::string_view> parts) {
+  xmlSAXHandler sax{};
+  sax.initialized = XML_SAX2_MAGIC;
+  xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr);
+  if (!ctxt) return false;
+  xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                              XML_PARSE_HUGE | XML_PARSE_IGNORE_ENC);
+  constexpr size_t kChunk = 1 << 20;
+  for (std::string_view part : parts)
+    for (size_t at = 0; at < part.size() && ctxt->wellFormed; at += kChunk) {
+      const std::string_view chunk = part.substr(at, kChunk);
+      xmlParseChunk(ctxt, chunk.data(), int(chunk.size()), 0);
+    }
+  xmlParseChunk(ctxt, nullptr, 0, 1);
+  const bool ok = ctxt->wellFormed != 0;
+  xmlFreeParserCtxt(ctxt);
+  return ok;
+}
+
+}  // namespace
+
+bool IsWellFormedText(std::string_view utf8) {
+  const std::string_view t = TrimView(utf8);
+  if (t.starts_with("<?xml") || t.starts_with("<!DOCTYPE")) return ParsesWellFormed({t});
+  return ParsesWellFormed({"<zel-paste>", t, "</zel-paste>"});
 }
 
 }  // namespace zel

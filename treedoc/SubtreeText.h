@@ -17,4 +17,9 @@ std::string SubtreeXMLText(const TTreeNode& node);
 // does.
 void ReadXMLText(const std::string& text, TTreeView& into);
 
+// Whether UTF-8 text is well-formed XML: a whole document when it begins with an XML
+// declaration or a DOCTYPE, else the content of an element (several elements, text). What is
+// not, the reader mends.
+bool IsWellFormedText(std::string_view utf8);
+
 }  // namespace zel

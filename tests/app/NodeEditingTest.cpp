@@ -74,6 +74,7 @@ TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
   Select(Root());
+  FDialogs.Answers = {IDYES};  // a second root element, asked first
   Run(*f.EditAdd1);
   TTreeNode* added = Root()->Item(Root()->Count() - 1);
   EXPECT_EQ(added->Text(), "<NewNode>");
@@ -273,15 +274,15 @@ TEST_F(EditingTest, MovesKeepTheSelectionAndTheImages) {
   EXPECT_EQ(Panel(0), "2: 2: 3");
 
   const int leafImage = TreeImageOf(*a, false);
-  Run(*f.EditDemote1);  // last child of <b/>, which is expanded and keeps its leaf image
-  EXPECT_EQ(a->Parent()->Text(), "<b />");
+  Run(*f.EditDemote1);  // last child of <b/>, which opens, is expanded, keeps its leaf image
+  EXPECT_EQ(a->Parent()->Text(), "<b>");
   EXPECT_TRUE(a->Parent()->Expanded());
   EXPECT_EQ(TreeImageOf(*a->Parent(), false), leafImage) << "moves do not reassign the images";
   EXPECT_EQ(leafImage, 3);
   EXPECT_TRUE(f.TreeView1->isExpanded(f.Model().IndexOf(a->Parent())));
   EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(a));
   Run(*f.EditPromote1);  // in front of its former parent
-  EXPECT_EQ(texts(), "<a /><b /><c />");
+  EXPECT_EQ(texts(), "<a /><b><c />");
   EXPECT_TRUE(f.Modified());
 }
 
@@ -331,10 +332,9 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   FDialogs.NodeAnswers = {std::string("<list>")};
   Run(*f.EditModify1);
   EXPECT_EQ(second->Text(), "<list>");
-  Run(*f.EditMoveUp1);
-  EXPECT_EQ(f.Tree().GetFirstNode(), second);
-  Run(*f.EditMoveDown1);
-  EXPECT_EQ(f.Tree().GetFirstNode(), Root());
+  // Nothing goes in front of the node that stands for the file, which the save leaves out.
+  EXPECT_FALSE(f.EditMoveUp1->Enabled());
+  EXPECT_FALSE(f.Tree().GetFirstNode()->Text() != "a.xml");
   EXPECT_EQ(Root()->Text(), "a.xml");
   FDialogs.Answers = {IDYES};
   Run(*f.EditDelete1);
@@ -482,6 +482,7 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
       std::string did = c ? c->Action()->text().toStdString() : "drop";
       if (c == nullptr) {
         TTreeNode* target = pick(8) == 0 ? nullptr : all[size_t(pick(int(all.size())))];
+        FDialogs.Answers = {IDYES};  // a second root element, asked
         f.TreeView1DragDrop(node, target);
         Idle();
       } else if (c->Enabled()) {
@@ -521,6 +522,47 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
       }
     }
   }
+}
+
+// A node gains a child only where the save can close it: an element on one line opens up, in
+// one undo step; a comment refuses, to Demote (its key), Add and a drop alike.
+TEST_F(EditingTest, OneLineElementsOpenUpAndCommentsRefuseChildren) {
+  WriteBytes(FDir.File("l.xml"), "<r><leaf>text</leaf><x/><!-- c --><y/></r>");
+  Open(FDir.File("l.xml"));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  f.TreeView1->setFocus();
+  TTreeNode* r = Root()->Item(0);
+  TTreeNode* x = r->Item(1);
+  Select(x);
+  QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::ControlModifier);
+  Idle();
+  TTreeNode* leaf = r->Item(0);
+  EXPECT_EQ(leaf->Text(), "<leaf>");
+  ASSERT_EQ(leaf->Count(), 2);
+  EXPECT_EQ(leaf->Item(0)->Text(), "text");
+  EXPECT_EQ(leaf->Item(1), x);
+  QTest::keyClick(f.TreeView1, Qt::Key_Z, Qt::ControlModifier);
+  Idle();
+  EXPECT_EQ(leaf->Text(), "<leaf>text</leaf>");
+  EXPECT_EQ(leaf->Count(), 0);
+  EXPECT_EQ(x->Parent(), r);
+  EXPECT_FALSE(f.Modified());
+
+  TTreeNode* comment = r->Item(2);
+  TTreeNode* y = r->Item(3);
+  Select(y);
+  EXPECT_FALSE(f.EditDemote1->Enabled());
+  QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::ControlModifier);
+  Idle();
+  Drag(y, PointOf(comment),
+       [&] { EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  EXPECT_EQ(y->Parent(), r);
+  EXPECT_EQ(comment->Count(), 0);
+  EXPECT_FALSE(f.Modified());
+  Select(comment);
+  EXPECT_FALSE(f.EditAdd1->Enabled());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 
@@ -107,6 +108,7 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
   QApplication::clipboard()->setText("<p/><!-- note --><q>z</q>");
   Idle();
   Select(f.Tree().GetFirstNode());
+  FDialogs.Answers = {IDYES};  // more than one root element
   Press(Qt::Key_Insert, Qt::ShiftModifier);
   const TTreeNode* root = f.Tree().GetFirstNode();
   ASSERT_GE(root->Count(), 3);
@@ -145,6 +147,89 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
                       f.EditDuplicate1.get()})
     EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
   EXPECT_TRUE(f.EditCopy1->Enabled());
+}
+
+// What would break the file is asked first (the first level) or refused (a DOCTYPE inside an
+// element); a whole file's declaration is left out, and mended markup is told.
+TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
+  OpenActive("<?xml version=\"1.0\"?>\n<r><a/></r>\n");
+  TFormMain& f = Form();
+  TTreeNode* root = f.Tree().GetFirstNode();
+  const QString question =
+      "The document will have more than one root element and will not be well-formed. Go on?";
+  QApplication::clipboard()->setText(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- c -->\n<s>t</s>\n");
+  Idle();
+  Select(root);
+  FDialogs.Answers = {IDNO};
+  const size_t shown = FDialogs.Shown.size();
+  Press(Qt::Key_V);
+  ASSERT_EQ(FDialogs.Shown.size(), shown + 1);
+  EXPECT_EQ(FDialogs.Shown.back().Text, question);
+  EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  EXPECT_EQ(root->Count(), 2);
+  EXPECT_FALSE(f.Modified());
+  FDialogs.Answers = {IDYES};
+  Press(Qt::Key_V);
+  EXPECT_EQ(root->Count(), 4) << "the clipboard's declaration stays out";
+  EXPECT_EQ(root->Item(1)->Text(), "<!-- c -->");
+  Press(Qt::Key_Z);
+
+  // Add with the root selected asks too.
+  Select(root);
+  FDialogs.Answers = {IDNO};
+  Press(Qt::Key_Insert);
+  EXPECT_EQ(FDialogs.Shown.back().Text, question);
+  EXPECT_EQ(root->Count(), 2);
+  EXPECT_FALSE(f.Modified());
+  QApplication::clipboard()->setText("<!-- n -->words");
+  Idle();
+  FDialogs.Answers = {IDNO};
+  Press(Qt::Key_V);
+  EXPECT_EQ(FDialogs.Shown.back().Text,
+            "The document will have text outside the root element and will not be well-formed. "
+            "Go on?");
+
+  // Inside an element: a DOCTYPE is refused; mended markup pastes as mended.
+  TTreeNode* r = root->Item(1);
+  Select(r->Item(0));
+  QApplication::clipboard()->setText("<!DOCTYPE q>\n<q/>");
+  Idle();
+  Press(Qt::Key_V);
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(Texts(r), "<a />");
+  QApplication::clipboard()->setText("<p><b></p>");
+  Idle();
+  Press(Qt::Key_V);
+  EXPECT_EQ(Texts(r), "<a /><p>[<b />]");
+  EXPECT_EQ(Panel(2), "The pasted text was not well-formed and was mended.");
+}
+
+// F2, Enter with the text as it was, and the dialog's OK on it: a step of its own.
+TEST_F(UndoClipboardTest, AnUnchangedModifyIsAStepUndoTakesBack) {
+  OpenActive("<r><a/></r>\n");
+  TFormMain& f = Form();
+  Select(R()->Item(0));
+  Press(Qt::Key_F2, Qt::NoModifier);
+  auto* editor = f.TreeView1->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_Return);
+  QCoreApplication::processEvents();
+  Idle();
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Modify");
+  Press(Qt::Key_Z);
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(R()->Item(0)->Text(), "<a />");
+
+  f.EditUseDialog1->Action()->trigger();
+  FDialogs.NodeAnswers = {std::string("<a />")};
+  Press(Qt::Key_F2, Qt::NoModifier);
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Modify");
+  Press(Qt::Key_Z);
+  EXPECT_FALSE(f.Modified());
 }
 
 }  // namespace

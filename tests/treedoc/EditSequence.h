@@ -1,14 +1,20 @@
 #pragma once
 // The undo property, shared by a test and a fuzz target: any sequence of edits on any outline,
 // undone step by step, gives back the outline it started from exactly (texts, structure, the
-// expanded and "has children" flags), and redone gives back the edited one. Free of any test
-// framework: it reports the first difference as text.
+// expanded and "has children" flags), and redone gives back the edited one. Along the way, an
+// edit never turns a well-formed save into a broken one, unless the user said yes to a first-
+// level question or deleted the root element; an edit refused changes nothing. Free of any
+// test framework: it reports the first difference as text.
+
+#include <libxml/parser.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "treedoc/OutlineDocument.h"
+#include "treedoc/PlacementRules.h"
+#include "treedoc/XMLSave.h"
 
 namespace zel::test {
 
@@ -78,6 +84,64 @@ inline std::string OutlineState(const TTreeView& tree) {
   return out;
 }
 
+// Whether the indented save of the outline is a well-formed XML document.
+inline bool SavesWellFormed(const TTreeView& tree) {
+  std::string text;
+  BuildXMLText(tree, text);
+  xmlDocPtr doc = xmlReadMemory(text.data(), int(text.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlFreeDoc(doc);
+  return doc != nullptr;
+}
+
+// A node text of each kind the outline holds, numbered: kinds 0 to 7 may stand inside an element.
+inline std::string KindText(unsigned kind, int i) {
+  const std::string n = std::to_string(i);
+  switch (kind) {
+    case 0:
+      return "<e" + n + ">";
+    case 1:
+      return i % 2 ? "<l" + n + ">x" + n + "</l" + n + ">"
+                   : "<l" + n + " a=\"1>2\">x</l" + n + " >";
+    case 2:
+      return "<m" + n + (i % 2 ? "/>" : " b='/>' />");
+    case 3:
+      return "<o" + n + "></o" + n + ">";
+    case 4:
+      return "t" + n;
+    case 5:
+      return "<!-- c" + n + " -->";
+    case 6:
+      return "<?p" + n + " x?>";
+    case 7:
+      return "<![CDATA[d" + n + "]]>";
+    case 8:
+      return "<!DOCTYPE d" + n + ">";
+    default:
+      return "<?xml version=\"1.0\"?>";
+  }
+}
+
+// Another text of the same kind, which keeps a save well-formed.
+inline std::string SameKindText(const TTreeNode& node, int i) {
+  switch (NodeKindOf(node.Text())) {
+    case TNodeKind::nkStartTag:
+      return KindText(0, i);
+    case TNodeKind::nkClosedElement:
+      return KindText(1 + unsigned(i) % 3, i);
+    case TNodeKind::nkText:
+      return KindText(4, i);
+    case TNodeKind::nkComment:
+      return KindText(5, i);
+    case TNodeKind::nkInstruction:
+      return KindText(6, i);
+    case TNodeKind::nkCData:
+      return KindText(7, i);
+    default:
+      return std::string(node.Text());
+  }
+}
+
 // `pick(n)` gives a number below n (n > 0). Builds a random outline, plays `steps` edits (fewer
 // than the history holds), and returns an empty string when the property holds.
 inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pick, int steps) {
@@ -86,14 +150,37 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
   const auto anyNode = [&]() -> TTreeNode* {
     return tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
   };
-  const int roots = 1 + int(pick(3)), size = int(pick(40));
-  for (int i = 0; i < roots; ++i) tree.AddChild(nullptr, "r" + std::to_string(i));
-  for (int i = 0; i < size; ++i) tree.AddChild(anyNode(), "n" + std::to_string(i));
+  // A document as a load gives it: the file's node over an optional declaration, DOCTYPE and
+  // comment and one root element; now and then a second node at root level, which breaks it.
+  TTreeNode* file = tree.AddChild(nullptr, "f.xml");
+  if (pick(2)) tree.AddChild(file, KindText(9, 0));
+  if (pick(2)) tree.AddChild(file, KindText(8, 0));
+  if (pick(2)) tree.AddChild(file, KindText(5, 0));
+  TTreeNode* top = tree.AddChild(file, "<d>");
+  if (pick(6) == 0) tree.AddChild(nullptr, pick(2) ? "<r>" : "<!-- r -->");
+  const int size = int(pick(40));
+  for (int i = 0; i < size; ++i) {
+    TTreeNode* parent = anyNode();
+    if (NodeKindOf(parent->Text()) != TNodeKind::nkStartTag || parent == file) parent = top;
+    tree.AddChild(parent, KindText(pick(8), i));
+  }
   for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) n->SetExpanded(pick(2));
+  // The user's answer to every first-level question, at random.
+  bool confirmed = false;
+  std::string badQuestion;
+  doc.SetConfirm([&](const std::string& question) {
+    if (question != FirstLevelQuestion(kFirstLevelSecondRoot) &&
+        question != FirstLevelQuestion(kFirstLevelTextOutside))
+      badQuestion = question;
+    confirmed = pick(2);
+    return confirmed;
+  });
+  // Whether the save was well-formed in the state after each step still in the history.
+  std::vector<bool> wellFormedAt{SavesWellFormed(tree)};
   // Another outline to paste from.
   TTreeView other;
-  TTreeNode* top = other.AddChild(nullptr, "<p>");
-  other.AddChild(other.AddChild(top, "<q>"), "text");
+  TTreeNode* p = other.AddChild(nullptr, "<p>");
+  other.AddChild(other.AddChild(p, "<q>"), "text");
   other.AddChild(nullptr, "<!-- c -->");
 
   const std::string original = OutlineState(tree);
@@ -102,15 +189,22 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
     if (!lookups.Failure.empty())
       return "before step " + std::to_string(i) + ": " + lookups.Failure;
     TTreeNode* n = anyNode();
+    const std::string stateBefore = OutlineState(tree);
+    const size_t undoBefore = doc.UndoCount();
+    confirmed = false;
+    // Deleting the root element leaves no document; the window asks before it deletes.
+    bool excused = false;
+    bool replayed = false;
     // Copies double what they copy: past a size only the other edits run.
     switch (pick(tree.Count() > 500 ? 8 : 13)) {
       case 0:
-        doc.Add(n, "a" + std::to_string(i));
+        doc.Add(n, KindText(pick(10), i));
         break;
       case 1:
-        doc.SetText(n, "t" + std::to_string(pick(4)));
+        if (n) doc.SetText(n, SameKindText(*n, int(pick(4))));
         break;
       case 2:
+        excused = n && IsFirstLevel(n->Parent()) && !n->IsFirstNode();
         doc.Delete(n);
         break;
       case 3:
@@ -150,24 +244,48 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
         // A pasted text's outline moves in whole: a file-name root over what the text held, its
         // storage with freed slots and a detached subtree in it.
         TTreeView pasted;
-        TTreeNode* file = pasted.AddChild(nullptr, "clip");
+        TTreeNode* clip = pasted.AddChild(nullptr, "clip");
         for (unsigned k = pick(4); k-- > 0;)
-          pasted.AddChild(pasted.AddChild(file, "<m" + std::to_string(k) + ">"), "v");
-        pasted.Delete(pasted.AddChild(file, "gone"));
-        pasted.Detach(pasted.AddChild(file, "held"));
+          pasted.AddChild(pasted.AddChild(clip, "<m" + std::to_string(k) + ">"), "v");
+        pasted.Delete(pasted.AddChild(clip, "gone"));
+        pasted.Detach(pasted.AddChild(clip, "held"));
         TTreeNode* parent = n && pick(2) ? n : nullptr;
-        doc.InsertFrom(pasted, pick(3) ? file : nullptr, parent,
-                       parent ? parent->GetFirstChild() : tree.GetFirstNode());
+        // In front of the file's node: refused, and the pasted outline goes all the same.
+        doc.InsertFrom(pasted, pick(3) ? clip : nullptr, parent,
+                       parent    ? parent->GetFirstChild()
+                       : pick(2) ? tree.GetFirstNode()
+                                 : nullptr);
         if (pasted.Count() || pasted.GetFirstNode() || pasted.DetachedCount())
           return "nodes left in the pasted outline";
         break;
       }
       case 11:
         for (unsigned k = pick(3); k-- > 0;) doc.Undo();
+        replayed = true;
         break;
       default:
         doc.Redo();
+        replayed = true;
         break;
+    }
+    if (!badQuestion.empty()) return "step " + std::to_string(i) + " asked: " + badQuestion;
+    if (doc.Declined() && (OutlineState(tree) != stateBefore || doc.UndoCount() != undoBefore))
+      return "step " + std::to_string(i) + " was refused but changed the outline";
+    const bool wellFormed = SavesWellFormed(tree);
+    const size_t at = doc.UndoCount();
+    if (replayed || at == undoBefore) {
+      // Undone, redone or nothing done: a state of the history, which saves as it did.
+      if (wellFormedAt[at] != wellFormed)
+        return "after step " + std::to_string(i) + ": the history's state saves otherwise";
+    } else {
+      if (wellFormedAt[undoBefore] && !wellFormed && !confirmed && !excused) {
+        std::string text;
+        BuildXMLText(tree, text);
+        return "step " + std::to_string(i) + " broke the save:\n" + stateBefore + "became\n" +
+               OutlineState(tree) + "saved as\n" + text;
+      }
+      wellFormedAt.resize(at);
+      wellFormedAt.push_back(wellFormed);
     }
     // The selection is where lookups start from: anywhere, or nowhere, while lists are stale.
     if (pick(3) == 0) tree.SetSelected(pick(8) ? anyNode() : nullptr);

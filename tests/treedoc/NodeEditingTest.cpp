@@ -92,7 +92,8 @@ TEST_F(NodeEditingTest, DragOverRefusesOnlyTheOwnParentAndRootLevelOnEmptySpace)
   EXPECT_FALSE(CanDropNode(N("a1"), N("a")));
   EXPECT_TRUE(CanDropNode(N("a1"), N("a1")));
   EXPECT_TRUE(CanDropNode(N("a1"), N("a11")));
-  EXPECT_TRUE(CanDropNode(N("a1"), N("b")));
+  EXPECT_FALSE(CanDropNode(N("a1"), N("b"))) << "a text holds no children";
+  EXPECT_TRUE(CanDropNode(N("a1"), N("root")));
   EXPECT_TRUE(CanDropNode(N("a1"), nullptr));
   EXPECT_FALSE(CanDropNode(N("root"), nullptr));
   EXPECT_FALSE(CanDropNode(nullptr, N("b")));
