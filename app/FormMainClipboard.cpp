@@ -44,7 +44,7 @@ void TFormMain::EditPaste1Execute() {
   const Exception noMarkup("The clipboard holds no XML to paste.");
   if (text.find('<') == std::string::npos) throw noMarkup;
   TTreeView pasted;
-  ReadXMLText(text, pasted);
+  if (!ReadPasted(text, pasted)) return;
   TTreeNode* root = pasted.GetFirstNode();
   if (!root || !root->GetFirstChild()) throw noMarkup;
   // After the selected node at its level; under the root, as its first children. The loaded

@@ -66,12 +66,17 @@ class TZelXMLTree {
   // The same for bytes already in memory, checked and read as a file holding them would be;
   // name stands for the file name (the root's text, the messages).
   void LoadFromBytes(const std::string& name, std::string bytes);
+  // The same into `into` instead of the linked tree view, with this component's events, busy
+  // flag and Abort: a paste reads as a load does. The linked tree view and IsUnicode, which
+  // tell about the document's file, stay as they were.
+  void LoadFromBytesInto(TTreeView& into, const std::string& name, std::string bytes);
   // Writes the tree view's outline to the file, replacing it only once the new text is
   // completely on disk.
   void SaveToFile(const std::string& fileName);
 
  private:
   void CheckReady() const;
+  void CheckNotBusy() const;
   void SetState(TZelXMLTreeStates state);
   void Progress(uint16_t percent) {
     if (OnProgress) OnProgress(*this, FState, percent);
