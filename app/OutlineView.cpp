@@ -169,7 +169,7 @@ void TOutlineView::keyPressEvent(QKeyEvent* event) {
   }
   // Shift+F10 is the Menu key of keyboards without one.
   if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
-    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint());
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QCoreApplication::sendEvent(this, &menu);
     return;
   }
