@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/NodeTextCodec.h"
@@ -84,6 +85,23 @@ void TFindDialog::Execute() {
   activateWindow();
   FindEdit->setFocus();
   FindEdit->selectAll();
+}
+
+void TFindDialog::MoveAsideOf(const QRect& area) {
+  const QRect frame = frameGeometry();
+  if (!isVisible() || !frame.intersects(area)) return;
+  constexpr int kGap = 8;
+  const QRect screenArea = screen()->availableGeometry();
+  const int below = area.bottom() + 1 + kGap, above = area.top() - kGap - frame.height();
+  const int roomBelow = screenArea.bottom() + 1 - below, roomAbove = area.top() - kGap - screenArea.top();
+  int top;
+  if (roomBelow >= frame.height())
+    top = below;
+  else if (roomAbove >= frame.height())
+    top = above;
+  else  // no side takes it whole: the side with more room, kept on the screen
+    top = roomBelow >= roomAbove ? screenArea.bottom() + 1 - frame.height() : screenArea.top();
+  move(frame.left(), top);
 }
 
 QString TFindDialog::NotFoundMessage(const QString& findText) {

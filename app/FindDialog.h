@@ -27,6 +27,9 @@ class TFindDialog : public QDialog {
   TFindOptions Options() const;
   // Shows the dialog without blocking the window, or brings it forward.
   void Execute();
+  // Moves the shown dialog above or below `area` (global coordinates) when it covers it, to
+  // the side that has room on the screen.
+  void MoveAsideOf(const QRect& area);
 
   // "Text \"%s\" is not found." with the text as typed.
   static QString NotFoundMessage(const QString& findText);

@@ -44,7 +44,7 @@ void TFormMain::EditPaste1Execute() {
   const Exception noMarkup("The clipboard holds no XML to paste.");
   if (text.find('<') == std::string::npos) throw noMarkup;
   TTreeView pasted;
-  ReadXMLText(text, pasted);
+  if (!ReadPasted(text, pasted)) return;
   // The loaded nodes move into the document as they are.
   TTreeNode* first = FDoc.Paste(pasted, selected);
   if (!first) {

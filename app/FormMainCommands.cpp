@@ -26,7 +26,8 @@ void TFormMain::CreateCommands() {
   using S = TCommandStates;
   const unsigned edit = kMenu | kPopup, editBreak = edit | kMenuBreak | kPopupBreak;
   // Beyond the designed keys, those a desktop user expects: Delete alone, Ctrl+Q, Ctrl+Shift+S
-  // and Shift+F3 for the previous match.
+  // and Shift+F3 for the previous match. The commands beyond the design take menu letters that
+  // no designed caption of their menu uses.
   const TRow table[] = {
       {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", "Ctrl+N", 0, &S::New,
        kMenu | kTool, [this] { FileNew1Execute(); }},
@@ -49,9 +50,9 @@ void TFormMain::CreateCommands() {
        &S::Exit, kMenu | kMenuBreak, [this] { close(); }},
       {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", "", 20,
        &S::Cancel, 0, [this] { FileCancel1Execute(); }},
-      {&EditUndo1, "EditUndo1", "Edit", "&Undo", "Undo|Undo the last change", "Ctrl+Z", 22,
+      {&EditUndo1, "EditUndo1", "Edit", "U&ndo", "Undo|Undo the last change", "Ctrl+Z", 22,
        &S::Undo, kMenu | kTool, [this] { EditUndo1Execute(true); }},
-      {&EditRedo1, "EditRedo1", "Edit", "&Redo", "Redo|Redo the last undone change",
+      {&EditRedo1, "EditRedo1", "Edit", "Re&do", "Redo|Redo the last undone change",
        "Ctrl+Y; Ctrl+Shift+Z", 23, &S::Redo, kMenu | kTool, [this] { EditUndo1Execute(false); }},
       {&EditCut1, "EditCut1", "Edit", "Cu&t", "Cut|Cut selected node and its children",
        "Ctrl+X; Shift+Del", 24, &S::Cut, edit | kMenuBreak, [this] { EditCut1Execute(); }},
@@ -59,7 +60,7 @@ void TFormMain::CreateCommands() {
        "Ctrl+C", 25, &S::Copy, edit, [this] { EditCopy1Execute(); }},
       {&EditPaste1, "EditPaste1", "Edit", "&Paste", "Paste|Insert nodes from the clipboard",
        "Ctrl+V; Shift+Ins", 26, &S::Paste, edit, [this] { EditPaste1Execute(); }},
-      {&EditDuplicate1, "EditDuplicate1", "Edit", "Duplicate",
+      {&EditDuplicate1, "EditDuplicate1", "Edit", "Dup&licate",
        "Duplicate|Duplicate selected node and its children", "Ctrl+D", 27, &S::Duplicate, edit,
        [this] { EditDuplicate1Execute(); }},
       {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", "Ctrl+Ins", 8, &S::Add,

@@ -119,7 +119,17 @@ void TFormMain::EditDelete1Execute() {
 void TFormMain::TreeView1Edited(TTreeNode* node, const QString& text) {
   // The editor reports again when it loses focus to the error box: one answer is enough.
   if (!FTree.IsEditing()) return;
-  Guarded([&] { FTree.EndEdit(node, ToCodePage(text)); });
+  if (Guarded([&] { FTree.EndEdit(node, ToCodePage(text)); })) return;
+  // The rejected text comes back in an editor on the node, to be mended; Esc there keeps the
+  // old text. Queued: the view closes the editor that reported first.
+  const QPersistentModelIndex at(FModel->IndexOf(node));
+  QMetaObject::invokeMethod(
+      this,
+      [this, at, node, text] {
+        if (at.isValid() && TTreeModel::NodeOf(at) == node && FTree.EditText(node))
+          TreeView1->SetEditorText(text);
+      },
+      Qt::QueuedConnection);
 }
 
 void TFormMain::TreeView1DblClick() {

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 
 #include <QApplication>
-#include <QProgressBar>
-#include <QTimer>
 #include <QTreeView>
 
 #include "app/TreeModel.h"
@@ -119,22 +117,15 @@ void TFormMain::LoadFile(const std::string& name) {
   struct stat st {};
   if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     throw Exception(Format("\"%s\" is not a regular file.", name.c_str()));
-  TreeView1->setCursor(Qt::WaitCursor);
   FTree.BeginUpdate();
-  ProgressBar1->setMaximum(100);
-  ProgressBar1->setValue(0);
-  ShowProgressPanel(true);
-  FProcessFileName = name;
+  BeginProcess(name);
   StartPumpClock();
   // Taken before reading: a change made while the load reads is noticed afterwards.
   const TFileStamp onDisk = TFileStamp::Of(name);
   {
     TScopeExit closing([this] {
-      ShowProgressPanel(false);
       FTree.EndUpdate();
-      TreeView1->unsetCursor();
-      if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
-      FCloseWhenStopped = false;
+      EndProcess();
     });
     ZelXMLTree1.SetTreeView(&FTree);
     FDoc.ClearHistory();  // the load replaces the nodes it holds
@@ -161,20 +152,11 @@ void TFormMain::LoadFile(const std::string& name) {
 
 void TFormMain::SaveFile(const std::string& name) {
   if (name == FDoc.FileName() && !OverwriteConfirmed(name)) return;
-  TreeView1->setCursor(Qt::WaitCursor);
-  ProgressBar1->setMaximum(100);
-  ProgressBar1->setValue(0);
-  ShowProgressPanel(true);
-  FProcessFileName = name;
+  BeginProcess(name);
   FileNew1Update();
   repaint();
   StartPumpClock();
-  TScopeExit closing([this] {
-    ShowProgressPanel(false);
-    TreeView1->unsetCursor();
-    if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
-    FCloseWhenStopped = false;
-  });
+  TScopeExit closing([this] { EndProcess(); });
   ZelXMLTree1.SetTreeView(&FTree);
   ZelXMLTree1.SaveToFile(name);
   // A cancelled save keeps the document, its name and its modified flag: nothing is lost.

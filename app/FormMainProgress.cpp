@@ -1,16 +1,20 @@
-// What the window shows while a load or save runs, and how it stays responsive: the stage
-// word and message in the status bar, the progress bar, and queued messages let run often
-// enough for repaints, the Cancel button and Esc, but not on every one of millions of lines.
+// What the window shows while a load, a save or the read of a paste runs, and how it stays
+// responsive: the stage word and message in the status bar, the progress bar, and queued
+// messages let run often enough for repaints, the Cancel button and Esc, but not on every one
+// of millions of lines.
 
 #include <QCoreApplication>
 #include <QFrame>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
+#include "base/UpdateGuard.h"
+#include "treedoc/SubtreeText.h"
 
 namespace zel {
 
@@ -21,7 +25,9 @@ constexpr qint64 kPumpIntervalMs = 30;
 // The clock is read once per this many progress events: one event per line is cheap.
 constexpr uint32_t kEventsPerClockRead = 64;
 
-const char* StageWord(TZelXMLTreeStates state) {
+}  // namespace
+
+const char* TFormMain::StageWord(TZelXMLTreeStates state) {
   switch (state) {
     case zxtsCanceled:
       return "Cancel";
@@ -38,6 +44,8 @@ const char* StageWord(TZelXMLTreeStates state) {
   }
   return "";
 }
+
+namespace {
 
 const char* StageMessage(TZelXMLTreeStates state) {
   switch (state) {
@@ -62,6 +70,32 @@ const char* StageMessage(TZelXMLTreeStates state) {
 void TFormMain::ShowProgressPanel(bool visible) {
   PnlProgress->setVisible(visible);
   FEscape->setEnabled(visible);
+}
+
+void TFormMain::BeginProcess(const std::string& name) {
+  TreeView1->setCursor(Qt::WaitCursor);
+  ProgressBar1->setMaximum(100);
+  ProgressBar1->setValue(0);
+  ShowProgressPanel(true);
+  FProcessFileName = name;
+}
+
+void TFormMain::EndProcess() {
+  ShowProgressPanel(false);
+  TreeView1->unsetCursor();
+  // A close asked for during the process comes now that it has stopped.
+  if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
+  FCloseWhenStopped = false;
+}
+
+bool TFormMain::ReadPasted(const std::string& text, TTreeView& into) {
+  BeginProcess(kClipboardName);
+  StartPumpClock();
+  const TScopeExit closing([this] { EndProcess(); });
+  ReadXMLText(text, into, &ZelXMLTree1);
+  if (!ZelXMLTree1.Cancelled()) return true;
+  ShowStage(zxtsCanceled);  // a read stopped early says nothing itself
+  return false;
 }
 
 void TFormMain::StartPumpClock() {

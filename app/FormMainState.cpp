@@ -41,14 +41,45 @@ void TFormMain::FileNew1Update() {
         step.empty() ? QString(verb) : QString("%1 %2").arg(verb).arg(step.c_str());
     if (command.Action()->text() != text) command.Action()->setText(text);
   };
-  stepCaption(*EditUndo1, "&Undo", FDoc.UndoName());
-  stepCaption(*EditRedo1, "&Redo", FDoc.RedoName());
+  stepCaption(*EditUndo1, "U&ndo", FDoc.UndoName());
+  stepCaption(*EditRedo1, "Re&do", FDoc.RedoName());
   if (MnReopen->menuAction()->isEnabled() != c.Reopen) MnReopen->menuAction()->setEnabled(c.Reopen);
 
   SetPanel(0, QString::fromStdString(NodePositionText(in.Selected, c.Modify)));
   SetPanel(1, QString::fromStdString(FileStateText(Modified(), FDoc.ReadOnly())));
-  const QString caption = FromCodePage(WindowCaption(AppTitle, FDoc.FileName(), Modified()));
+  FitStatusPanels(in.NodeCount);
+  const QString caption =
+      TTreeModel::DisplayText(WindowCaption(AppTitle, FDoc.FileName(), Modified()));
   if (windowTitle() != caption) setWindowTitle(caption);
+}
+
+namespace {
+
+// Wide enough for each of `texts` in the panel's font, and never below the designed width.
+void FitPanel(QLabel& panel, int designedWidth, const QStringList& texts) {
+  constexpr int kPadding = 8;  // beside the text, inside the bevel
+  int width = designedWidth;
+  for (const QString& text : texts)
+    width = std::max(width, panel.fontMetrics().horizontalAdvance(text) +
+                                2 * panel.frameWidth() + kPadding);
+  if (panel.minimumWidth() != width) panel.setFixedWidth(width);
+}
+
+}  // namespace
+
+void TFormMain::FitStatusPanels(int nodeCount) {
+  // Index and absolute index reach the node count; levels past 99 widen the panel as they come.
+  const QString digits(QString::number(nodeCount).size(), '0');
+  const QString widest = QString("00: %1: %1").arg(digits);
+  const QString key = StatusPanels[0]->font().key() + widest + PanelText(0);
+  if (key == FPanelsFittedFor) return;
+  FPanelsFittedFor = key;
+  FitPanel(*StatusPanels[0], kPanelWidths[0], {widest, PanelText(0)});
+  QStringList words = {QString::fromStdString(FileStateText(true, false)),
+                       QString::fromStdString(FileStateText(false, true))};
+  for (int s = zxtsCanceled; s <= zxtsDone; ++s)
+    words << StageWord(static_cast<TZelXMLTreeStates>(s));
+  FitPanel(*StatusPanels[1], kPanelWidths[1], words);
 }
 
 void TFormMain::ApplicationEvents1Exception(const QString& message) {

@@ -7,6 +7,7 @@
 #include "app/ExceptionGuard.h"
 #include "app/FindDialog.h"
 #include "app/OutlineView.h"
+#include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "treedoc/TreeSearch.h"
@@ -29,6 +30,9 @@ void TFormMain::FindDialog1Find(bool down) {
   }
   FTree.SetSelected(found);
   found->MakeVisible();
+  // The dialog stays open beside the outline: never over the node it found.
+  const QRect row = TreeView1->visualRect(FModel->IndexOf(found));
+  FindDialog1->MoveAsideOf(QRect(TreeView1->viewport()->mapToGlobal(row.topLeft()), row.size()));
   TreeView1->setFocus();
   raise();
   activateWindow();

@@ -1,6 +1,7 @@
 #include "app/OutlineView.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -50,8 +51,13 @@ bool TOutlineView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
   if (FDragging || state() == EditingState) return false;
   if (OnCanEdit && !OnCanEdit(index)) return false;
   if (!QTreeView::edit(index, trigger, event)) return false;
+  FEditorIndex = index;
   if (state() == EditingState && OnEditorOpened) OnEditorOpened();
   return true;
+}
+
+void TOutlineView::SetEditorText(const QString& text) {
+  if (auto* line = qobject_cast<QLineEdit*>(indexWidget(FEditorIndex))) line->setText(text);
 }
 
 TTreeNode* TOutlineView::NodeAt(const QPoint& pos) const {
@@ -161,7 +167,26 @@ void TOutlineView::keyPressEvent(QKeyEvent* event) {
     EndDrag();
     return;
   }
+  // Shift+F10 is the Menu key of keyboards without one.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QCoreApplication::sendEvent(this, &menu);
+    return;
+  }
   QTreeView::keyPressEvent(event);
+}
+
+// A context menu asked for by the keyboard opens at the current row, not where the pointer
+// happens to be or in the middle of the view.
+bool TOutlineView::event(QEvent* event) {
+  if (event->type() != QEvent::ContextMenu ||
+      static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard ||
+      contextMenuPolicy() != Qt::CustomContextMenu)
+    return QTreeView::event(event);
+  const QRect row = visualRect(currentIndex()).intersected(viewport()->rect());
+  emit customContextMenuRequested(row.isEmpty() ? viewport()->rect().center()
+                                                : QPoint(row.left() + 16, row.bottom()));
+  return true;
 }
 
 bool TOutlineView::TextCutOff(const QModelIndex& index) const {

@@ -21,6 +21,8 @@ class TOutlineView : public QTreeView {
 
   // Opens the in-place editor on `index` (after OnCanEdit); returns whether it is open.
   bool OpenEditor(const QModelIndex& index);
+  // Replaces the open editor's text, the cursor at its end.
+  void SetEditorText(const QString& text);
   bool Dragging() const { return FDragging; }
   // The row a drop would land on, highlighted while a drag rests over it; invalid otherwise.
   QModelIndex DropTarget() const { return FDropTarget; }
@@ -43,6 +45,7 @@ class TOutlineView : public QTreeView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool viewportEvent(QEvent* event) override;
 
@@ -56,6 +59,7 @@ class TOutlineView : public QTreeView {
   void DragMovedTo(const QPoint& pos);
   void AutoScroll();
 
+  QPersistentModelIndex FEditorIndex;  // where the last editor opened
   TTreeNode* FDragged = nullptr;
   QPoint FPressPos, FDragPos;
   bool FDragging = false;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QScreen>
+#include <QWindow>
 #include <QTimer>
 #include <algorithm>
 
@@ -17,11 +18,23 @@ QRect FromRect(const TRect& r) {
   return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
 
+
+// How often and how long a held rectangle is checked, how many checks in a row that find the
+// window in place (with a frame, or still without one) end the hold, and how often among them
+// the request is repeated.
+constexpr int kPendingCheckMs = 25;
+constexpr int kPendingLimitMs = 4000;
+constexpr int kSettledChecks = 16, kSettledUnframed = 40, kRepeatEvery = 4;
+// A frame thicker than this on any side is a report taken in the middle of framing.
+constexpr int kMostFrame = 150;
+
 }  // namespace
 
 TQtPlacementWindow::TQtPlacementWindow(QWidget* window, bool isMainWindow, TPosition position)
     : QObject(window), FWindow(window), FIsMainWindow(isMainWindow), FPosition(position) {
   window->installEventFilter(this);
+  FPendingCheck.setInterval(kPendingCheckMs);
+  connect(&FPendingCheck, &QTimer::timeout, this, [this] { Enforce(true); });
 }
 
 std::string TQtPlacementWindow::ClassName() const {
@@ -33,9 +46,22 @@ bool TQtPlacementWindow::HandleAllocated() const {
 }
 
 QMargins TQtPlacementWindow::FrameMargins() const {
+  // The native window's, which follow the manager's latest report; the widget's own are
+  // updated only as the window moves, and may lag behind a frame that came later.
   const QRect frame = FWindow->frameGeometry(), client = FWindow->geometry();
-  return QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                  frame.right() - client.right(), frame.bottom() - client.bottom());
+  const QMargins m = FWindow->windowHandle() != nullptr
+                         ? FWindow->windowHandle()->frameMargins()
+                         : QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                                    frame.right() - client.right(), frame.bottom() - client.bottom());
+  const auto believable = [](int side) { return side >= 0 && side <= kMostFrame; };
+  if (believable(m.left()) && believable(m.top()) && believable(m.right()) &&
+      believable(m.bottom()))
+    FLastFrame = m;
+  return FLastFrame;
+}
+
+QRect TQtPlacementWindow::FrameRect() const {
+  return FPendingNormal ? *FPendingNormal : FWindow->geometry().marginsAdded(FrameMargins());
 }
 
 TWindowPlacement TQtPlacementWindow::GetPlacement() const {
@@ -47,8 +73,7 @@ TWindowPlacement TQtPlacementWindow::GetPlacement() const {
   p.ShowCmd = state & Qt::WindowMinimized   ? SW_SHOWMINIMIZED
               : state & Qt::WindowMaximized ? SW_SHOWMAXIMIZED
                                             : SW_SHOWNORMAL;
-  if (FPendingNormal &&
-      state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+  if (FPendingNormal) {
     p.NormalPosition = ToRect(*FPendingNormal);
   } else {
     QRect normal = FWindow->normalGeometry();
@@ -64,14 +89,43 @@ void TQtPlacementWindow::ApplyNormalRect(const QRect& withFrame) {
   if (state & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
     FWindow->setWindowState(state &
                             ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-  const QMargins frame = FrameMargins();
-  FWindow->move(withFrame.topLeft());
-  FWindow->resize(withFrame.size().shrunkBy(frame));
-  if (frame.isNull())
-    FPendingNormal = withFrame;
-  else
-    FPendingNormal.reset();
+  FPendingNormal = withFrame;
+  FPendingSince.start();
+  FSettledChecks = 0;
+  Enforce(false);
+  FPendingCheck.start();
   if (FWindow->windowState() != state) FWindow->setWindowState(state);
+}
+
+void TQtPlacementWindow::Enforce(bool settling) {
+  if (!FPendingNormal || FEnforcing) return;
+  if (FPendingSince.elapsed() > kPendingLimitMs) {
+    FPendingNormal.reset();
+    FPendingCheck.stop();
+    return;
+  }
+  // A maximized or minimized window keeps the held rectangle for its return to normal.
+  if (FWindow->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+    return;
+  const QMargins frame = FrameMargins();
+  const QRect client = FPendingNormal->marginsRemoved(frame);
+  if (FWindow->geometry() != client) {
+    FEnforcing = true;
+    FWindow->setGeometry(client);
+    FEnforcing = false;
+    FSettledChecks = 0;
+  } else if (settling && FWindow->isVisible()) {
+    ++FSettledChecks;
+    // A manager may drop a request made while it frames the window, and Qt then believes in a
+    // geometry the window does not have: asked again, which changes nothing where it has it.
+    if (FSettledChecks % kRepeatEvery == 0 && FWindow->windowHandle() != nullptr)
+      FWindow->windowHandle()->setGeometry(client);
+    // Without a frame reported yet the manager may still be about to frame it.
+    if (FSettledChecks >= (frame.isNull() ? kSettledUnframed : kSettledChecks)) {
+      FPendingNormal.reset();
+      FPendingCheck.stop();
+    }
+  }
 }
 
 void TQtPlacementWindow::SetPlacement(const TWindowPlacement& placement) {
@@ -98,20 +152,16 @@ void TQtPlacementWindow::SetPlacement(const TWindowPlacement& placement) {
 
 bool TQtPlacementWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (watched != FWindow || !FPendingNormal ||
-      (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) ||
-      FWindow->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+  if (watched != FWindow || !FPendingNormal || FEnforcing ||
+      (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show))
     return false;
-  const QMargins frame = FrameMargins();
-  if (frame.isNull()) {
-    // No frame yet, or none at all: the window itself holds the bounds.
-    *FPendingNormal = FWindow->geometry();
-    return false;
+  if (event->spontaneous() || type == QEvent::Show) {
+    Enforce(false);  // the window manager placed it: the held rectangle wins
+  } else if (!(FWindow->windowState() &
+               (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    // The program moved it (kept it on the screen): that is the rectangle to hold now.
+    *FPendingNormal = FWindow->geometry().marginsAdded(FrameMargins());
   }
-  const QRect bounds = *FPendingNormal;
-  FPendingNormal.reset();
-  FWindow->move(bounds.topLeft());
-  FWindow->resize(bounds.size().shrunkBy(frame));
   return false;
 }
 
@@ -119,16 +169,16 @@ bool TQtPlacementWindow::Visible() const {
   return FWindow->isVisible();
 }
 int TQtPlacementWindow::Width() const {
-  return FWindow->frameGeometry().width();
+  return FrameRect().width();
 }
 int TQtPlacementWindow::Height() const {
-  return FWindow->frameGeometry().height();
+  return FrameRect().height();
 }
 int TQtPlacementWindow::Left() const {
-  return FWindow->frameGeometry().left();
+  return FrameRect().left();
 }
 int TQtPlacementWindow::Top() const {
-  return FWindow->frameGeometry().top();
+  return FrameRect().top();
 }
 
 TFormBorderStyle TQtPlacementWindow::BorderStyle() const {

@@ -3,10 +3,17 @@
 // normal geometry with its frame, the show command follows the window state, and the screen
 // facts come from the window's screen. Minimized and maximized positions mean nothing to the
 // windowing systems here: they are kept as the store last set them and given back unchanged.
+//
+// A window manager frames a window only after it is shown, at its own pace, and reports frame
+// sizes that are far off while it does. So a normal rectangle set is held as the wanted one and
+// applied again, with the last believable frame, whenever the manager moves the window, until
+// the window has stood there for a while or a few seconds have passed.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 
@@ -48,7 +55,12 @@ class TQtPlacementWindow : public QObject, public IPlacementWindow {
 
  private:
   QMargins FrameMargins() const;
+  // The window's rectangle with its frame, or the wanted one while it is held.
+  QRect FrameRect() const;
   void ApplyNormalRect(const QRect& withFrame);
+  // Puts the window where the held rectangle wants it; `settling` counts a check that found
+  // it there, and enough of them end the hold.
+  void Enforce(bool settling);
 
   QPointer<QWidget> FWindow;
   bool FIsMainWindow;
@@ -56,10 +68,13 @@ class TQtPlacementWindow : public QObject, public IPlacementWindow {
   uint32_t FFlags = 0;
   TPoint FMinPosition;
   TPoint FMaxPosition;
-  // Normal bounds set before the window had a frame: its client size still includes the frame
-  // and is corrected once the frame is known and the window is in its normal state; until then
-  // they are the normal bounds.
+  // The normal rectangle (with the frame) being held, and since when.
   std::optional<QRect> FPendingNormal;
+  QElapsedTimer FPendingSince;
+  QTimer FPendingCheck;
+  int FSettledChecks = 0;
+  bool FEnforcing = false;
+  mutable QMargins FLastFrame;
 };
 
 }  // namespace zel

@@ -16,6 +16,13 @@ TTreeModel::~TTreeModel() {
   FTree.RemoveObserver(this);
 }
 
+QString TTreeModel::DisplayText(std::string_view text) {
+  QString s = FromCodePage(text);
+  if (text.find_first_of("\r\n") == std::string_view::npos) return s;
+  const QChar mark(0x21B5);  // DOWNWARDS ARROW WITH CORNER LEFTWARDS
+  return s.replace("\r\n", mark).replace('\r', mark).replace('\n', mark);
+}
+
 QModelIndex TTreeModel::IndexOf(TTreeNode* node) const {
   if (node == nullptr || FSuspended) return {};
   return createIndex(node->Index(), 0, node);
@@ -53,10 +60,11 @@ QVariant TTreeModel::data(const QModelIndex& index, int role) const {
   if (n == nullptr || FSuspended) return {};
   switch (role) {
     case Qt::DisplayRole:
+      return DisplayText(n->Text());
     case Qt::EditRole:
       return FromCodePage(n->Text());
     case Qt::ToolTipRole:
-      return FTree.ToolTips() ? QVariant(FromCodePage(n->Text())) : QVariant();
+      return FTree.ToolTips() ? QVariant(DisplayText(n->Text())) : QVariant();
     case Qt::DecorationRole:
       return FImages.Icon(TreeImageOf(*n, n->Selected()));
     default:

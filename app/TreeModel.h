@@ -25,8 +25,9 @@ class TTreeModel : public QAbstractItemModel, public ITreeViewObserver {
     return static_cast<TTreeNode*>(index.internalPointer());
   }
   bool Suspended() const { return FSuspended; }
-  // 8-bit text in the system code page as the display shows it.
-  static QString DisplayText(const std::string& text) { return FromCodePage(text); }
+  // 8-bit text in the system code page as the display shows it: on one line, each line break
+  // (a file name or a pasted text can hold them) marked with a visible sign.
+  static QString DisplayText(std::string_view text);
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;

@@ -154,16 +154,15 @@ void TFormMain::CreateLayout() {
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setStatusTip("Node position (level, index, absolute index), status, and other hints");
   StatusBar1->setSizeGripEnabled(true);
-  const int widths[3] = {100, 64, 50};
   for (int i = 0; i < 3; ++i) {
     auto* label = new QLabel(StatusBar1);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);  // stage messages quote file names
     if (i < 2) {
-      label->setFixedWidth(widths[i]);
+      label->setFixedWidth(kPanelWidths[i]);
       label->setAlignment(Qt::AlignCenter);
     } else {
-      label->setMinimumWidth(widths[i]);
+      label->setMinimumWidth(kPanelWidths[i]);
     }
     StatusBar1->addWidget(label, i == 2 ? 1 : 0);
     StatusPanels[i] = label;

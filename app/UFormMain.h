@@ -148,6 +148,8 @@ class TFormMain : public QMainWindow {
   QPushButton* BitBtn1 = nullptr;
   QStatusBar* StatusBar1 = nullptr;
   QLabel* StatusPanels[3] = {};
+  // Their designed widths: the last one takes the rest of the bar.
+  static constexpr int kPanelWidths[3] = {100, 64, 50};
   QMenuBar* MainMenu1 = nullptr;
   QMenu* PopupMenu1 = nullptr;
   QMenu* PUReopen = nullptr;
@@ -192,6 +194,9 @@ class TFormMain : public QMainWindow {
   void SetPanel(int panel, const QString& text);
   // The stage word and message of `state` in the status bar.
   void ShowStage(TZelXMLTreeStates state);
+  static const char* StageWord(TZelXMLTreeStates state);
+  // The position and state panels as wide as their widest texts for this document need.
+  void FitStatusPanels(int nodeCount);
   QString ProcessDisplayName() const;
   // After an editing command: marks the document when it made no undo step.
   void Changed(bool stepMade);
@@ -202,6 +207,14 @@ class TFormMain : public QMainWindow {
   void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   // The progress panel shown or hidden, with the Esc key that goes with it.
   void ShowProgressPanel(bool visible);
+  // The feedback of a load, save or paste on `name`: busy cursor, progress panel; and its end.
+  void BeginProcess(const std::string& name);
+  void EndProcess();
+  // Reads pasted text into `into` as a load does, with its stages, progress and Cancel; false
+  // when cancelled.
+  bool ReadPasted(const std::string& text, TTreeView& into);
+  // What the stage messages of a paste name.
+  static constexpr char kClipboardName[] = "Clipboard";
   // Loads the document's file again, asking nothing.
   void ReloadDocument();
   // The outline of a recovery file as the modified document under its own file name; false
@@ -248,6 +261,7 @@ class TFormMain : public QMainWindow {
   qint64 FLongestGapMs = 0;
   uint32_t FPumpTick = 0;
   int FLastPercent = -1;
+  QString FPanelsFittedFor;
 };
 
 }  // namespace zel

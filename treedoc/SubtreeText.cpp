@@ -20,10 +20,9 @@ std::string SubtreeXMLText(const TTreeNode& node) {
   return text;
 }
 
-void ReadXMLText(const std::string& text, TTreeView& into) {
-  TZelXMLTree reader;
-  reader.SetTreeView(&into);
-  reader.LoadFromBytes("clipboard", text);
+void ReadXMLText(const std::string& text, TTreeView& into, TZelXMLTree* reader) {
+  TZelXMLTree own;
+  (reader ? *reader : own).LoadFromBytesInto(into, "clipboard", text);
 }
 
 }  // namespace zel

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "treedoc/TreeView.h"
+#include "treedoc/ZelXMLTree.h"
 
 namespace zel {
 
@@ -14,8 +15,8 @@ std::string SubtreeXMLText(const TTreeNode& node);
 
 // Replaces the nodes of `into` with the outline of `text` as a load of a file holding it gives
 // it: one root, which stands for the file name, over the nodes the text holds. Throws as a load
-// does.
-void ReadXMLText(const std::string& text, TTreeView& into);
+// does. With `reader`, the read raises its events and stops on its Abort (its Cancelled tells).
+void ReadXMLText(const std::string& text, TTreeView& into, TZelXMLTree* reader = nullptr);
 
 // Whether UTF-8 text is well-formed XML: a whole document when it begins with an XML
 // declaration or a DOCTYPE, else the content of an element (several elements, text). What is

@@ -41,6 +41,10 @@ const char* ZelXMLTreeStateName(TZelXMLTreeStates state) {
 
 void TZelXMLTree::CheckReady() const {
   if (FTreeView == nullptr) throw EZelXMLTree("TreeView is not assigned.");
+  CheckNotBusy();
+}
+
+void TZelXMLTree::CheckNotBusy() const {
   // An event handler must not start a second operation inside the running one.
   if (FIsBusy) throw EZelXMLTree("A load or save is already running.");
 }
@@ -64,6 +68,19 @@ void TZelXMLTree::LoadWith(const std::function<void(const TProgress& progress)>&
     if (!FCancelled) read(Counted());
     SetState(FCancelled ? zxtsCanceled : zxtsDone);
   });
+}
+
+void TZelXMLTree::LoadFromBytesInto(TTreeView& into, const std::string& name,
+                                    std::string bytes) {
+  CheckNotBusy();  // the running operation keeps its tree view
+  TTreeView* const linked = FTreeView;
+  const bool unicode = FIsUnicode;
+  FTreeView = &into;
+  const TScopeExit back([&] {
+    FTreeView = linked;
+    FIsUnicode = unicode;
+  });
+  Load(name, &bytes);
 }
 
 void TZelXMLTree::Load(const std::string& fileName, std::string* bytes) {
@@ -91,18 +108,15 @@ namespace {
 // Unwinds the tokenizer when the pump asks to stop.
 struct TReadStopped {};
 
-// The outline's nodes, staged for the tree: the root made of the file name (split and
-// placed like any outline text), then the rewrite's nodes. The last node waits until its text
+// The outline's nodes, staged for the tree: the root, whose text is the file name whole
+// (whatever characters it holds: it is never read as outline text), then the rewrite's nodes. The last node waits until its text
 // is whole (an element's text and closing tag join it), so each text is made once, at its
 // size. A level the tree cannot take stops the staging; the error is raised where the tree
 // would have been built.
 class TStagedOutline final : public TOutlineNodeSink {
  public:
   TStagedOutline(TTreeView& tree, const std::string& fileName) : FNodes(tree), FBuilder(FNodes) {
-    Guarded([&] {
-      SplitLines(ExtractFileName(fileName) + "\r\n",
-                 [&](std::string_view line) { FBuilder.AddLine(line); });
-    });
+    Guarded([&] { FBuilder.AddNode(0, ExtractFileName(fileName)); });
   }
   void AddNode(int level, std::string_view text) override {
     Flush();

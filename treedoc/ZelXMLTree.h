@@ -70,12 +70,17 @@ class TZelXMLTree {
   // zxtsLoading, then zxtsBuildTree with the percentages `read` reports, zxtsDone or, after
   // Abort (which `read` learns from the progress), zxtsCanceled with the tree emptied.
   void LoadWith(const std::function<void(const TProgress& progress)>& read);
+  // The same into `into` instead of the linked tree view, with this component's events, busy
+  // flag and Abort: a paste reads as a load does. The linked tree view and IsUnicode, which
+  // tell about the document's file, stay as they were.
+  void LoadFromBytesInto(TTreeView& into, const std::string& name, std::string bytes);
   // Writes the tree view's outline to the file, replacing it only once the new text is
   // completely on disk.
   void SaveToFile(const std::string& fileName);
 
  private:
   void CheckReady() const;
+  void CheckNotBusy() const;
   void SetState(TZelXMLTreeStates state);
   void Progress(uint16_t percent) {
     if (OnProgress) OnProgress(*this, FState, percent);

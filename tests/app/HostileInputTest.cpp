@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/PermissionScope.h"
+#include "app/TreeModel.h"
 #include "platform/SafeFile.h"
 #include "tests/app/AppTestUtil.h"
 
@@ -65,6 +66,26 @@ TEST_F(HostileInputTest, BrokenFilesEndInAMessageAndAUsableWindow) {
             QString());
   EXPECT_EQ(Form().Tree().Count(), 3);
   ExpectUsable();
+}
+
+// A file name with a line break is the root's text whole, shown with the break marked, and no
+// part of it reaches the saved file.
+TEST_F(HostileInputTest, AFileNameWithALineBreakIsShownMarkedAndNeverSaved) {
+  const std::string name = WriteFile("evil\n<inject attr=\"x\">.xml", "<r><c>t</c></r>");
+  EXPECT_EQ(OpenHostile(name), QString());
+  TFormMain& f = Form();
+  ASSERT_EQ(f.Tree().RootCount(), 1);
+  EXPECT_EQ(f.Tree().GetFirstNode()->Text(), "evil\n<inject attr=\"x\">.xml");
+  const QString shown = QString::fromUtf8("evil\u21B5<inject attr=\"x\">.xml");
+  EXPECT_EQ(f.Model().IndexOf(f.Tree().GetFirstNode()).data().toString(), shown);
+  EXPECT_EQ(f.windowTitle(), "Zel XML Editor 1.0 - [" + shown + "]");
+  Edit();
+  f.FileSave1->Action()->trigger();
+  Idle();
+  EXPECT_TRUE(FDialogs.Errors().empty());
+  EXPECT_EQ(ReadBytes(name), "<r>\r\n\t<c>t</c>\r\n</r>\r\n");
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(f.Tree().RootCount(), 1);
 }
 
 TEST_F(HostileInputTest, FilesThatAreNoFilesAreRefusedAtOnce) {

@@ -39,7 +39,10 @@ class EditingTest : public FormTest {
     ASSERT_NE(editor, nullptr) << "no in-place editor is open";
     editor->setText(text);  // typing, also what the keyboard simulation cannot type
     QTest::keyClick(editor, key);
-    QCoreApplication::processEvents();  // the editor commits and closes from the event loop
+    // The editor commits and closes from the event loop; an editor on a rejected text opens
+    // after that.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
     // The closed editor goes later; it must not stand for the next one.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Idle();
@@ -140,6 +143,8 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
     ASSERT_FALSE(FDialogs.Errors().empty()) << bad;
     EXPECT_EQ(FDialogs.Errors().back(), QString("Invalid node text \"%1\"").arg(bad));
     EXPECT_FALSE(f.Modified()) << bad;
+    TypeInEditor(bad, Qt::Key_Escape);  // the editor came back on the rejected text
+    EXPECT_EQ(title->Text(), old) << bad;
     EXPECT_FALSE(f.Tree().IsEditing());
   }
   EXPECT_EQ(FDialogs.Errors().size(), 4u) << "one message per rejected edit";
@@ -156,6 +161,54 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
   EXPECT_EQ(title->Text(), "< >");
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(FDialogs.Errors().size(), 4u);
+}
+
+// A rejected text is not lost: the editor opens again on it, to be mended or given up by Esc.
+TEST_F(EditingTest, ARejectedEditOpensAgainOnTheTypedText) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  TTreeNode* title = Book(0)->Item(0);
+  Select(title);
+  f.TreeView1->setFocus();
+  const auto type = [&](const QString& keys, Qt::Key end) {
+    ASSERT_NE(Editor(), nullptr);
+    QTest::keyClicks(Editor(), keys);
+    QTest::keyClick(Editor(), end);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Idle();
+  };
+  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  ASSERT_NE(Editor(), nullptr);
+  Editor()->selectAll();
+  type("<name", Qt::Key_Return);
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(FDialogs.Errors()[0], "Invalid node text \"<name\"");
+  ASSERT_NE(Editor(), nullptr) << "the editor is open again";
+  EXPECT_TRUE(f.Tree().IsEditing());
+  EXPECT_EQ(Editor()->text(), "<name");
+  EXPECT_EQ(title->Text(), "<title>T0</title>");
+  type(" id=\"1\">", Qt::Key_Return);  // mended where the typing stopped
+  EXPECT_EQ(title->Text(), "<name id=\"1\">");
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_TRUE(f.Modified());
+
+  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  ASSERT_NE(Editor(), nullptr);
+  Editor()->selectAll();
+  type("broken", Qt::Key_Return);
+  EXPECT_EQ(FDialogs.Errors().size(), 2u);
+  EXPECT_EQ(Editor()->text(), "broken");
+  type("", Qt::Key_Escape);
+  EXPECT_EQ(title->Text(), "<name id=\"1\">");
+  EXPECT_EQ(f.Model().IndexOf(title).data().toString(), "<name id=\"1\">");
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_EQ(FDialogs.Errors().size(), 2u);
 }
 
 TEST_F(EditingTest, ANewDocumentEndsAnOpenEditWithoutStoringIt) {

@@ -5,13 +5,19 @@
 #include <QCheckBox>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <map>
 
 #include "app/AboutText.h"
 #include "app/FindDialog.h"
@@ -274,6 +280,139 @@ TEST_F(ToolsTest, DesktopKeys) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
   QTest::keyClick(f.TreeView1, Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(f.isVisible());
+}
+
+// Every item of a menu that has a letter has one of its own, so that Alt+letter runs it.
+TEST_F(ToolsTest, NoTwoItemsOfAMenuShareALetter) {
+  TFormMain& f = Form();
+  Idle();
+  std::vector<std::pair<QString, QList<QAction*>>> menus = {{"menu bar", f.MainMenu1->actions()},
+                                                            {"context", f.PopupMenu1->actions()}};
+  for (QAction* a : f.MainMenu1->actions())
+    if (a->menu()) menus.push_back({a->text(), a->menu()->actions()});
+  for (const auto& [menu, items] : menus) {
+    std::map<QString, QString> owner;
+    for (QAction* a : items) {
+      const QString letter = QKeySequence::mnemonic(a->text()).toString();
+      if (a->isSeparator() || letter.isEmpty()) continue;
+      const auto [at, fresh] = owner.emplace(letter, a->text());
+      EXPECT_TRUE(fresh) << menu.toStdString() << ": " << a->text().toStdString() << " and "
+                         << at->second.toStdString();
+    }
+  }
+  // The designed captions keep their letters.
+  EXPECT_EQ(f.EditMoveUp1->Action()->text(), "Move &Up");
+  EXPECT_EQ(f.EditPromote1->Action()->text(), "P&romote");
+}
+
+// The Edit menu by its letters, the context menu by Shift+F10 as by the Menu key, and the
+// find dialog out of the way of what it found.
+TEST_F(ToolsTest, MenusAndTheFindDialogByTheKeyboard) {
+  Open(FDir.File("b.xml"));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  TTreeNode* catalog = Root()->Item(1);
+  TTreeNode* first = catalog->Item(0);
+  Select(first);
+  f.TreeView1->setFocus();
+  QTest::keyClick(f.TreeView1, Qt::Key_W, Qt::ControlModifier);  // Move Down
+  Idle();
+  ASSERT_EQ(catalog->Item(1), first);
+  QMenu* edit = nullptr;
+  for (QAction* a : f.MainMenu1->actions())
+    if (a->text() == "&Edit") edit = a->menu();
+  ASSERT_NE(edit, nullptr);
+  const auto editMenu = [&](Qt::Key letter) {
+    QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(edit->isVisible());
+    QTest::keyClick(edit, letter);
+    QCoreApplication::processEvents();
+    Idle();
+    EXPECT_FALSE(edit->isVisible());
+  };
+  editMenu(Qt::Key_N);
+  EXPECT_EQ(catalog->Item(0), first) << "Alt+E, N undoes the move";
+  editMenu(Qt::Key_D);
+  EXPECT_EQ(catalog->Item(1), first) << "Alt+E, D does it again";
+  editMenu(Qt::Key_U);
+  EXPECT_EQ(catalog->Item(0), first) << "Alt+E, U moves up";
+
+  // Shift+F10 opens the context menu at the selected row, where the Menu key opens it.
+  Select(catalog->Item(2));
+  f.TreeView1->setFocus();
+  const QRect row = f.TreeView1->visualRect(f.Model().IndexOf(catalog->Item(2)));
+  QTest::keyClick(f.TreeView1, Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_TRUE(f.PopupMenu1->isVisible());
+  const QPoint at = f.TreeView1->viewport()->mapFromGlobal(f.PopupMenu1->pos());
+  EXPECT_TRUE(row.adjusted(0, 0, 0, 1).contains(at)) << at.x() << "," << at.y();
+  f.PopupMenu1->hide();
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, f.TreeView1->rect().center(),
+                            f.TreeView1->mapToGlobal(f.TreeView1->rect().center()));
+  QCoreApplication::sendEvent(f.TreeView1, &menuKey);
+  ASSERT_TRUE(f.PopupMenu1->isVisible());
+  EXPECT_EQ(f.TreeView1->viewport()->mapFromGlobal(f.PopupMenu1->pos()), at);
+  f.PopupMenu1->hide();
+
+  // Ctrl+F, the text, Enter: the dialog moves off the node it found.
+  Select(Root());
+  QTest::keyClick(f.TreeView1, Qt::Key_F, Qt::ControlModifier);
+  TFindDialog& find = *f.FindDialog1;
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
+  QTest::keyClicks(find.FindEdit, "<title>T2");
+  const auto foundRow = [&] {
+    const QRect r = f.TreeView1->visualRect(f.Model().IndexOf(f.Tree().Selected()));
+    return QRect(f.TreeView1->viewport()->mapToGlobal(r.topLeft()), r.size());
+  };
+  QTest::keyClick(find.FindEdit, Qt::Key_Return);
+  Idle();
+  ASSERT_EQ(SelectedText(), "<title>T2</title>");
+  find.move(foundRow().topLeft() - QPoint(20, 10));
+  ASSERT_TRUE(find.frameGeometry().intersects(foundRow()));
+  Select(Root());
+  find.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
+  QTest::keyClick(find.FindEdit, Qt::Key_Return);
+  Idle();
+  ASSERT_EQ(SelectedText(), "<title>T2</title>");
+  EXPECT_FALSE(find.frameGeometry().intersects(foundRow()));
+  EXPECT_TRUE(find.isVisible());
+  EXPECT_TRUE(find.screen()->availableGeometry().contains(find.frameGeometry()));
+}
+
+// The position and state panels show their whole texts, however large the numbers of the
+// document and whatever the font.
+TEST_F(ToolsTest, StatusPanelsAreAsWideAsTheirTextsNeed) {
+  TFormMain& f = Form();
+  QFont font = f.font();
+  font.setPointSize(12);
+  f.setFont(font);
+  const auto fits = [&](int panel) {
+    const QLabel& label = *f.StatusPanels[panel];
+    return label.contentsRect().width() >= label.fontMetrics().horizontalAdvance(label.text());
+  };
+  std::vector<std::string> cut;
+  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+    f.ZelXMLTree1StateChange(s, st);
+    f.StatusBar1->layout()->activate();
+    if (!fits(1)) cut.push_back(f.PanelText(1).toStdString());
+  };
+  WriteBytes(FDir.File("big.xml"), Catalog(20000));
+  Open(FDir.File("big.xml"));
+  Select(Root()->Item(1)->Item(19999));
+  f.StatusBar1->layout()->activate();
+  EXPECT_EQ(Panel(0), "2: 20000: 40001");
+  EXPECT_TRUE(fits(0)) << f.StatusPanels[0]->width();
+  Edit();
+  EXPECT_TRUE(fits(1)) << Panel(1);
+  f.FileSave1->Action()->trigger();
+  Idle();
+  EXPECT_TRUE(cut.empty()) << cut.front();
+  f.setFont(QFont(font.family(), 8));
+  f.FileNew1->Action()->trigger();
+  Idle();
+  EXPECT_EQ(f.StatusPanels[0]->minimumWidth(), 100) << "the designed width for a new document";
 }
 
 // Two runs over one settings file: placement and the stored properties come back.

@@ -232,5 +232,54 @@ TEST_F(UndoClipboardTest, AnUnchangedModifyIsAStepUndoTakesBack) {
   EXPECT_FALSE(f.Modified());
 }
 
+// A paste reads as a load does: its stages and progress in the status bar, the commands off
+// meanwhile, and Cancel stops it with the outline as it was.
+TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
+  OpenActive("<r><a/></r>\n");
+  TFormMain& f = Form();
+  std::string big = "<list>";
+  for (int i = 0; i < 3000; ++i) big += "<item n=\"" + std::to_string(i) + "\">text</item>";
+  QApplication::clipboard()->setText(QString::fromStdString(big + "</list>"));
+  Idle();
+  std::vector<std::string> stages;
+  std::string progress;
+  bool panelShown = true, commandsOff = true;
+  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+    f.ZelXMLTree1StateChange(s, st);
+    stages.push_back(f.PanelText(2).toStdString());
+    panelShown = panelShown && f.PnlProgress->isVisible();
+    commandsOff = commandsOff && !f.EditPaste1->Enabled() && f.FileCancel1->Enabled();
+  };
+  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+    f.ZelXMLTree1Progress(s, st, p);
+    progress = f.PanelText(2).toStdString();
+  };
+  Select(R()->Item(0));
+  Press(Qt::Key_V);
+  EXPECT_EQ(stages, (std::vector<std::string>{"Clipboard: Loading file...",
+                                              "Clipboard: Building tree...",
+                                              "Clipboard: Process done"}));
+  EXPECT_EQ(progress, "Clipboard: Building tree... (100%)");
+  EXPECT_TRUE(panelShown);
+  EXPECT_TRUE(commandsOff);
+  EXPECT_FALSE(f.PnlProgress->isVisible());
+  ASSERT_EQ(R()->Count(), 2);
+  EXPECT_EQ(R()->Item(1)->Text(), "<list>");
+  EXPECT_EQ(R()->Item(1)->Count(), 3000);
+  EXPECT_TRUE(f.EditPaste1->Enabled());
+
+  stages.clear();
+  FDialogs.Answers = {IDYES};
+  PressCancelDuringProcess();
+  Press(Qt::Key_V);
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
+  EXPECT_EQ(R()->Count(), 2) << "nothing pasted";
+  EXPECT_EQ(Panel(2), "Clipboard: Process cancelled");
+  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_EQ(Text(*f.EditUndo1), "Undo Paste");
+  EXPECT_EQ(f.FileName(), FDir.File("m.xml")) << "the document stays";
+  EXPECT_TRUE(FDialogs.Errors().empty());
+}
+
 }  // namespace
 }  // namespace zel::test

@@ -195,3 +195,23 @@ TEST(ZelXMLTreeHostileFiles, BytesInMemoryLoadAsTheFileHoldingThem) {
   ReadXMLText("<a><b/></a>", pasted);
   EXPECT_EQ(OutlineOf(pasted), "clipboard\n\t<a>\n\t\t<b />\n");
 }
+
+// Whatever characters a file name holds, it is the root's text whole and never outline text:
+// neither the load nor the save that follows reads anything of it as a node.
+TEST(ZelXMLTreeHostileFiles, AFileNameIsTheRootsTextWholeAndNeverContent) {
+  TempDir dir;
+  for (const std::string name : {"evil\n<inject attr=\"x\">.xml", "a\r\n\t<b>\r.xml",
+                                 "\t <lead>.xml", "x\n\n", "<r>"}) {
+    SCOPED_TRACE(name);
+    Recorder r;
+    r.component.LoadFromFile(dir.Write(name, "<r><c>text</c></r>"));
+    ASSERT_EQ(r.tree.RootCount(), 1);
+    EXPECT_EQ(r.tree.GetFirstNode()->Text(), name);
+    const std::string body = "<r>\r\n\t<c>text</c>\r\n</r>\r\n";
+    EXPECT_EQ(OutlineOf(r.tree), name + "\n\t<r>\n\t\t<c>text</c>\n");
+    const std::string other = name + "\nsaved <x>";
+    r.component.SaveToFile(dir.File(other));
+    EXPECT_EQ(ReadAll(dir.File(other)), body);
+    EXPECT_EQ(r.tree.GetFirstNode()->Text(), other);
+  }
+}
