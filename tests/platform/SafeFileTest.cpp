@@ -147,7 +147,7 @@ std::string AclGivingUserRead() {
     acl.append(reinterpret_cast<char*>(&v), bytes);
   };
   put(2, 4);  // version
-  for (const auto [tag, perm, id] :
+  for (const auto& [tag, perm, id] :
        {std::tuple{0x01u, 6u, ~0u}, std::tuple{0x02u, 4u, 12345u}, std::tuple{0x04u, 4u, ~0u},
         std::tuple{0x10u, 4u, ~0u}, std::tuple{0x20u, 0u, ~0u}}) {
     put(tag, 2);
