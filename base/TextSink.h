@@ -1,10 +1,18 @@
 #pragma once
 // Where a writer's text goes, piece by piece, so that a long text never has to be built whole.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 namespace zel {
+
+// Indentation stops growing at this level: deeper lines get the indentation of this one, so
+// that an indented text stays linear in the size of the document however deep it goes. The
+// levels themselves come from the markup, never from the indentation.
+constexpr size_t kMaxIndentLevel = 256;
+
+inline size_t IndentLevel(size_t level) { return std::min(level, kMaxIndentLevel); }
 
 class TTextSink {
  public:

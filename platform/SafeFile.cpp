@@ -17,7 +17,9 @@
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
+#include "platform/FileAttributes.h"
 #include "platform/FileRead.h"
+#include "platform/ProcessLock.h"
 
 namespace zel {
 
@@ -105,12 +107,71 @@ void TSafeFileWriter::WriteFailed(int err) {
 }
 
 void TSafeFileWriter::Discard() noexcept {
-  if (FFd >= 0) ::close(FFd);
-  FFd = -1;
-  if (!FTempName.empty() && FDirFd >= 0) ::unlinkat(FDirFd, FTempName.c_str(), 0);
+  for (int* fd : {&FFd, &FOutFd}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+  if (!FTempName.empty()) ::unlinkat(TempFolder(), FTempName.c_str(), 0);
   FTempName.clear();
-  if (FDirFd >= 0) ::close(FDirFd);
-  FDirFd = -1;
+  for (int* fd : {&FStateDirFd, &FDirFd}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+}
+
+bool TSafeFileWriter::OpenNamed(int folder) {
+  for (int i = 0; i < kNameAttempts; ++i) {
+    FTempName = TemporaryName();
+    FFd = ::openat(folder, FTempName.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
+    if (FFd >= 0) return true;
+    if (errno != EEXIST) break;
+  }
+  const int err = errno;
+  FTempName.clear();
+  errno = err;
+  return false;
+}
+
+bool TSafeFileWriter::OpenTemporary() {
+  FFd = ::openat(FDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  FUnnamed = FFd >= 0;
+  if (FUnnamed) return true;
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+  return OpenNamed(FDirFd);
+}
+
+bool TSafeFileWriter::TakeOverFrom(const struct stat& old) {
+  // The owner first: changing it may clear set-id bits that the mode then restores.
+  struct stat now {};
+  if (::fstat(FFd, &now) != 0) return false;
+  if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+      ::fchown(FFd, old.st_uid, old.st_gid) != 0)
+    return false;
+  return CopyFileAttributes(FTarget, FFd);
+}
+
+void TSafeFileWriter::OpenCopy() {
+  FOverwrite = true;
+  FOutFd = ::open(FTarget.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+  if (FOutFd < 0) CreateFailed(errno);
+  if (OpenNamed(FDirFd)) {
+    FCopyName = FolderOf(FTarget) + "/" + FTempName;
+    return;
+  }
+  const int err = errno;
+  if (err != EACCES && err != EPERM) CreateFailed(err);
+  std::string state;
+  try {
+    state = StateFolder();
+  } catch (const Exception&) {
+  }
+  if (!state.empty())
+    FStateDirFd = ::open(state.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  if (FStateDirFd < 0 || !OpenNamed(FStateDirFd))
+    CreateFailed(
+        "Neither its folder nor the editor's state folder can hold a copy of it while "
+        "it is written.");
+  FCopyName = state + FTempName;
 }
 
 void TSafeFileWriter::Open() {
@@ -145,25 +206,18 @@ void TSafeFileWriter::Open() {
   if (FDirFd < 0) FDirFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (FDirFd < 0) CreateFailed(errno);
 
-  FFd = ::openat(FDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  FUnnamed = FFd >= 0;
-  if (!FUnnamed) {
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) CreateFailed(errno);
-    for (int i = 0; i < kNameAttempts && FFd < 0; ++i) {
-      FTempName = TemporaryName();
-      FFd = ::openat(FDirFd, FTempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-      if (FFd < 0 && errno != EEXIST) break;
-    }
-    if (FFd < 0) {
-      const int err = errno;
-      FTempName.clear();
-      CreateFailed(err);
-    }
+  // A rename would split a file from its other names, or cannot be made.
+  if (exists && st.st_nlink > 1) return OpenCopy();
+  if (!OpenTemporary()) {
+    if (exists && (errno == EACCES || errno == EPERM)) return OpenCopy();
+    CreateFailed(errno);
   }
-  // The owner first: changing it may clear set-id bits that the mode then restores.
-  if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-    if (::fchown(FFd, st.st_uid, st.st_gid) != 0)
-      (void)::fchown(FFd, static_cast<uid_t>(-1), st.st_gid);
+  if (exists && !TakeOverFrom(st)) {  // the new file could not have its owner or attributes
+    ::close(FFd);
+    FFd = -1;
+    if (!FTempName.empty()) ::unlinkat(FDirFd, FTempName.c_str(), 0);
+    FTempName.clear();
+    return OpenCopy();
   }
   if (::fchmod(FFd, FMode) != 0) WriteFailed(errno);
 }
@@ -261,6 +315,7 @@ void TSafeFileWriter::Commit(const std::function<void()>& waiting) {
     return;
   }
   if (WriteFaults() || !SyncWhile(FFd, waiting)) WriteFailed(errno);
+  if (FOverwrite) return Overwrite(waiting);
   if (FUnnamed) {
     // Linked in under a temporary name only now that it is complete.
     const std::string self = Format("/proc/self/fd/%d", FFd);
@@ -283,12 +338,66 @@ void TSafeFileWriter::Commit(const std::function<void()>& waiting) {
   const int fd = FFd;
   FFd = -1;
   if (::close(fd) != 0 && errno != EINTR) WriteFailed(errno);
-  if (WriteFaults() || ::renameat(FDirFd, FTempName.c_str(), FDirFd, BaseOf(FTarget).c_str()) != 0)
-    WriteFailed(errno);
+  if (WriteFaults() ||
+      ::renameat(FDirFd, FTempName.c_str(), FDirFd, BaseOf(FTarget).c_str()) != 0) {
+    const int err = errno;
+    if (err != EBUSY && err != EACCES && err != EPERM) WriteFailed(err);
+    // The name cannot be replaced (a file mounted on its own, say): the new file beside it is
+    // the whole copy from which it is written in place.
+    FOverwrite = true;
+    FCopyName = FolderOf(FTarget) + "/" + FTempName;
+    FFd = ::openat(FDirFd, FTempName.c_str(), O_RDONLY | O_CLOEXEC);
+    FOutFd = ::open(FTarget.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+    if (FFd < 0 || FOutFd < 0) WriteFailed(err);
+    return Overwrite(waiting);
+  }
   FTempName.clear();
   if (FSyncFolder) ::fsync(FDirFd);  // makes the new name itself durable
   ::close(FDirFd);
   FDirFd = -1;
+  FCommitted = true;
+}
+
+void TSafeFileWriter::OverwriteFailed(int err) {
+  const std::string message = FileErrorMessage("write", FFileName, err) +
+                              " The whole new text is kept in \"" + FCopyName + "\".";
+  FTempName.clear();  // the copy stays
+  Discard();
+  throw EWriteError(message);
+}
+
+void TSafeFileWriter::Overwrite(const std::function<void()>& waiting) {
+  struct stat st {};
+  if (::fstat(FFd, &st) != 0) WriteFailed(errno);
+  const off_t size = st.st_size;
+  // Room first, where the file system can promise it: a full disk then fails with the target
+  // untouched.
+  if (size > 0 && ::fallocate(FOutFd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno == ENOSPC)
+    WriteFailed(ENOSPC);
+  FBuffer.resize(kBufferSize);
+  for (off_t at = 0; at < size;) {
+    const ssize_t n = ::pread(FFd, FBuffer.data(), FBuffer.size(), at);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      OverwriteFailed(n < 0 ? errno : EIO);
+    }
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = WriteFaults() ? -1
+                                      : ::pwrite(FOutFd, FBuffer.data() + done,
+                                                 static_cast<size_t>(n - done), at + done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) OverwriteFailed(w < 0 ? errno : ENOSPC);
+      done += w;
+    }
+    at += n;
+  }
+  FBuffer.clear();
+  if (WriteFaults() || ::ftruncate(FOutFd, size) != 0) OverwriteFailed(errno);
+  if (WriteFaults() || !SyncWhile(FOutFd, waiting)) OverwriteFailed(errno);
+  const int fd = FOutFd;
+  FOutFd = -1;
+  if (::close(fd) != 0 && errno != EINTR) OverwriteFailed(errno);
+  Discard();  // the copy goes: the target holds the text
   FCommitted = true;
 }
 

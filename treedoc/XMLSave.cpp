@@ -18,7 +18,7 @@ bool IsMarkup(std::string_view text) {
 }
 
 void AppendIndent(TTextSink& out, int level) {
-  if (level > 1) out.WriteRepeated('\t', static_cast<size_t>(level - 1));
+  if (level > 1) out.WriteRepeated('\t', IndentLevel(static_cast<size_t>(level)) - 1);
 }
 
 // Comments and CDATA sections keep their line breaks as marks in the outline; the file gets

@@ -1,6 +1,7 @@
 #pragma once
 // Turns a tree view's outline back into XML text: each node's text on its own line, one TAB
-// per level below the first, and the closing tags that the outline leaves out.
+// per level below the first (down to kMaxIndentLevel, deeper lines as deep as that), and the
+// closing tags that the outline leaves out.
 
 #include <string>
 #include <string_view>

@@ -214,7 +214,8 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
 bool DeclaresSpacePreserve(std::string_view tag);
 // Creates a child element of parent from the text of a tag and returns it.
 TMorXMLNode* AddNodeFromTag(TMorXMLNode* parent, std::string_view tagText, std::string_view value);
-// One node and its descendants as indented text, two spaces per level.
+// One node and its descendants as indented text, two spaces per level down to
+// kMaxIndentLevel (base/TextSink.h).
 std::string NodeToText(const TMorXMLNode* node, int level);
 // ` name="value"`, or single quotes when the value holds a double quote.
 std::string AttributeToText(const TMorXMLAttribute* attribute);
@@ -237,7 +238,7 @@ using TXMLLineSink = std::function<bool(size_t level, std::string_view text)>;
 // With wholeNodes, the line breaks of a comment, CDATA section, instruction or run stay in its
 // line (as CR LF), so that every node is one line.
 bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink, bool wholeNodes = false);
-// The same lines with their indentation as spaces.
+// The same lines with their indentation as spaces, as deep as GetXMLText indents them.
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink);
 // The number of lines ForEachXMLLine yields, without building them. A progress that stops
 // the count makes the result a part of it.

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "base/TextSink.h"
 #include "xml/internal/Writer.h"
 
 namespace zel {
@@ -10,7 +11,7 @@ struct SizeOut {
   size_t Size = 0;
   void Put(std::string_view s) { Size += s.size(); }
   void PutSection(std::string_view s) { Unmarked(*this, s, TSectionMarks::smBreaksAndTabs); }
-  void Indent(size_t levels) { Size += 2 * levels; }
+  void Indent(size_t levels) { Size += 2 * IndentLevel(levels); }
   bool Done() const { return false; }
 };
 
@@ -18,7 +19,7 @@ struct StringOut {
   std::string Text;
   void Put(std::string_view s) { Text.append(s); }
   void PutSection(std::string_view s) { Unmarked(*this, s, TSectionMarks::smBreaksAndTabs); }
-  void Indent(size_t levels) { Text.append(2 * levels, ' '); }
+  void Indent(size_t levels) { Text.append(2 * IndentLevel(levels), ' '); }
   bool Done() const { return false; }
 };
 
@@ -99,7 +100,7 @@ struct LineOut {
     AfterCR = false;
     if (Pending) {
       // Not at a line start (the writer never does this): the spaces are text.
-      if constexpr (Emit) Line.append(2 * levels, ' ');
+      if constexpr (Emit) Line.append(2 * IndentLevel(levels), ' ');
     } else {
       Level = levels;
     }
@@ -151,7 +152,7 @@ bool WalkXMLLines(const TMorXMLTree& doc, const TXMLLineSink& sink, bool wholeNo
 void ForEachXMLLine(const TMorXMLTree& doc, const std::function<void(std::string_view)>& sink) {
   std::string line;
   WalkXMLLines(doc, [&](size_t level, std::string_view text) {
-    line.assign(2 * level, ' ');
+    line.assign(2 * IndentLevel(level), ' ');
     line.append(text);
     sink(line);
     return true;

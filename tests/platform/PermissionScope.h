@@ -1,6 +1,7 @@
 #pragma once
 // Lets permission bits count for a process that runs as root: the rights to read and write
-// through any bits leave its effective capabilities for the scope's life and then come back.
+// through any bits (or the rights given) leave its effective capabilities for the scope's life
+// and then come back.
 // Without them a file of mode 0000 cannot be read, and a folder of mode 0500 not written.
 
 #include <fcntl.h>
@@ -12,10 +13,12 @@ namespace zel::test {
 
 class TPermissionScope {
  public:
-  TPermissionScope() {
+  static constexpr unsigned kFileBits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+  // Other rights can leave instead: 1u << CAP_CHOWN makes files impossible to give away.
+  explicit TPermissionScope(unsigned rights = kFileBits) {
     if (::syscall(SYS_capget, &FHeader, FSaved) != 0) return;
     __user_cap_data_struct lowered[2] = {FSaved[0], FSaved[1]};
-    lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    lowered[0].effective &= ~rights;
     FLowered = ::syscall(SYS_capset, &FHeader, lowered) == 0;
   }
   ~TPermissionScope() {

@@ -205,14 +205,36 @@ TEST(ZelXMLTreeSave, ADeepDocumentIsHandedOverLineByLineNeverWhole) {
   for (int i = 0; i < kDepth; ++i) n = tree.AddChild(n, "<e>");
   TPieceSink sink;
   ASSERT_TRUE(BuildXMLText(tree, sink));
-  // Level k opens with k - 1 TABs and "<e>", and closes with k - 1 TABs and "</e>"; the
-  // deepest is "<e></e>" on one line. No text is built whole.
+  // Level k opens with min(k, 256) - 1 TABs and "<e>", and closes with as many and "</e>";
+  // the deepest is "<e></e>" on one line. No text is built whole, and the indentation stops
+  // growing at level 256, so the text is linear in the depth.
   const size_t d = kDepth;
-  const size_t tabs = d * (d - 1) / 2 + (d - 1) * (d - 2) / 2;
+  size_t tabs = 255;  // the deepest line
+  for (size_t k = 1; k < d; ++k) tabs += 2 * (std::min<size_t>(k, 256) - 1);
   EXPECT_EQ(sink.Bytes, tabs + (d - 1) * (5 + 6) + 9);
   EXPECT_LE(sink.Largest, 8u);
-  EXPECT_EQ(sink.Runs, size_t{kDepth} - 1);
+  EXPECT_EQ(sink.Runs, 255u);
   EXPECT_EQ(sink.Text.substr(0, 12), "<e>\r\n\t<e>\r\n\t");
+}
+
+TEST(ZelXMLTreeSave, ADocumentDeeperThanTheIndentationLoadsAgainToTheSameOutline) {
+  TempDir dir;
+  Recorder r;
+  std::vector<std::pair<int, std::string>> items = {{0, "deep.xml"}};
+  for (int k = 1; k <= 600; ++k) {
+    items.emplace_back(k, "<e i=\"" + std::to_string(k) + "\">");
+    if (k % 100 == 0) items.emplace_back(k + 1, "<t>text " + std::to_string(k) + "</t>");
+  }
+  items.emplace_back(300, "<!-- back at 300 -->");
+  items.emplace_back(300, "<leaf a=\"1\" />");
+  items.emplace_back(257, "<x />");
+  items.emplace_back(2, "<y>z</y>");
+  Build(r.tree, items);
+  const std::string file = dir.File("deep.xml");
+  r.component.SaveToFile(file);
+  Recorder again;
+  again.component.LoadFromFile(file);
+  EXPECT_EQ(OutlineOf(again.tree), OutlineOf(r.tree));
 }
 
 TEST(ZelXMLTreeSave, SavingToADeviceWritesInPlaceAndOtherKindsFail) {

@@ -25,14 +25,29 @@ TEST(Scale, DeepDocumentParsesCountsAndFreesWithoutRecursion) {
     EXPECT_EQ(levels, depth);
     EXPECT_EQ(n->Value, "leaf");
   }
-  // Writing is iterative too; the text of a deep document grows with the square of its depth,
-  // so a shallower one is written in full.
+  // Writing is iterative too, and its indentation stops growing at level 256: the text stays
+  // linear in the depth, and the lines that the load builds from keep their levels.
+  const size_t d = 2000;
   std::string shallow;
-  for (int i = 0; i < 2000; ++i) shallow += "<b>";
+  for (size_t i = 0; i < d; ++i) shallow += "<b>";
   shallow += "\r\n";
   TMorXMLTree doc;
   doc.ParseText(shallow);
-  EXPECT_EQ(OutputLines(doc).size(), 4001u);
+  const std::vector<std::string> lines = OutputLines(doc);
+  ASSERT_EQ(lines.size(), 2 * d + 1);
+  EXPECT_EQ(lines[d], std::string(512, ' ') + "<b />");
+  EXPECT_EQ(lines[d + 1], std::string(512, ' ') + "</b>");  // level 1999
+  EXPECT_EQ(lines[256], std::string(512, ' ') + "<b>");
+  EXPECT_EQ(lines[255], std::string(510, ' ') + "<b>");
+  size_t indent = 0;
+  for (size_t k = 1; k < d; ++k) indent += 2 * 2 * std::min<size_t>(k, 256);
+  EXPECT_EQ(doc.GetXMLText().size(), 8 + 9 + (d - 1) * (5 + 6) + 7 + indent + 512);
+  size_t deepest = 0;
+  WalkXMLLines(doc, [&](size_t level, std::string_view) {
+    deepest = std::max(deepest, level);
+    return true;
+  });
+  EXPECT_EQ(deepest, d);
   EXPECT_EQ(NodeToText(doc.Nodes.First(), 0).substr(0, 8), "<b>\r\n  <");
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The indented writer as one walk that hands out pieces of text to an output: Put(text),
-// Indent(level) at the start of a line (two spaces per level), and Done(), true once the
-// output wants no more. The same walk builds the whole text, measures it, splits it into
-// lines or counts them, and the single pieces (an attribute, a section's content) come from
-// the same templates, so these can never disagree. The walk is iterative, whatever the depth.
+// Indent(level) at the start of a line (two spaces per level in text, which stop growing at
+// kMaxIndentLevel; the level itself goes on), and Done(), true once the output wants no more.
+// The same walk builds the whole text, measures it, splits it into lines or counts them, and
+// the single pieces (an attribute, a section's content) come from the same templates, so
+// these can never disagree. The walk is iterative, whatever the depth.
 
 #include <string_view>
 
