@@ -127,7 +127,8 @@ TEST(ZelXMLTreeHostileInputs, FailuresNameTheFileAndTheReason) {
   const std::string closed = dir.Write("closed.xml", "<a/>");
   ASSERT_EQ(chmod(closed.c_str(), 0), 0);
   zel::test::TPermissionScope bits;
-  if (bits.BitsHold(closed.c_str()))
+  if (bits.BitsHold(closed.c_str())) {
     EXPECT_EQ(Outcome(r, closed), refused(closed, "Permission denied"));
+  }
   ExpectUsable(r, dir);
 }
