@@ -60,8 +60,7 @@ void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
   Load(name, &bytes);
 }
 
-void TZelXMLTree::LoadFromBytesInto(TTreeView& into, const std::string& name,
-                                    std::string bytes) {
+void TZelXMLTree::LoadFromBytesInto(TTreeView& into, const std::string& name, std::string bytes) {
   CheckNotBusy();  // the running operation keeps its tree view
   TTreeView* const linked = FTreeView;
   const bool unicode = FIsUnicode;
@@ -94,10 +93,10 @@ namespace {
 struct TReadStopped {};
 
 // The outline's nodes, staged for the tree: the root, whose text is the file name whole
-// (whatever characters it holds: it is never read as outline text), then the rewrite's nodes. The last node waits until its text
-// is whole (an element's text and closing tag join it), so each text is made once, at its
-// size. A level the tree cannot take stops the staging; the error is raised where the tree
-// would have been built.
+// (whatever characters it holds: it is never read as outline text), then the rewrite's nodes. The
+// last node waits until its text is whole (an element's text and closing tag join it), so each text
+// is made once, at its size. A level the tree cannot take stops the staging; the error is raised
+// where the tree would have been built.
 class TStagedOutline final : public TOutlineNodeSink {
  public:
   TStagedOutline(TTreeView& tree, const std::string& fileName) : FNodes(tree), FBuilder(FNodes) {

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/PermissionScope.h"
 #include "app/TreeModel.h"
+#include "platform/PermissionScope.h"
 #include "platform/SafeFile.h"
 #include "tests/app/AppTestUtil.h"
 
