@@ -93,7 +93,8 @@ void TFindDialog::MoveAsideOf(const QRect& area) {
   constexpr int kGap = 8;
   const QRect screenArea = screen()->availableGeometry();
   const int below = area.bottom() + 1 + kGap, above = area.top() - kGap - frame.height();
-  const int roomBelow = screenArea.bottom() + 1 - below, roomAbove = area.top() - kGap - screenArea.top();
+  const int roomBelow = screenArea.bottom() + 1 - below,
+            roomAbove = area.top() - kGap - screenArea.top();
   int top;
   if (roomBelow >= frame.height())
     top = below;

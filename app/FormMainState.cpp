@@ -60,8 +60,8 @@ void FitPanel(QLabel& panel, int designedWidth, const QStringList& texts) {
   constexpr int kPadding = 8;  // beside the text, inside the bevel
   int width = designedWidth;
   for (const QString& text : texts)
-    width = std::max(width, panel.fontMetrics().horizontalAdvance(text) +
-                                2 * panel.frameWidth() + kPadding);
+    width = std::max(
+        width, panel.fontMetrics().horizontalAdvance(text) + 2 * panel.frameWidth() + kPadding);
   if (panel.minimumWidth() != width) panel.setFixedWidth(width);
 }
 

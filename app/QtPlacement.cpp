@@ -2,8 +2,8 @@
 
 #include <QEvent>
 #include <QScreen>
-#include <QWindow>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 namespace zel {
@@ -17,7 +17,6 @@ TRect ToRect(const QRect& r) {
 QRect FromRect(const TRect& r) {
   return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
-
 
 // How often and how long a held rectangle is checked, how many checks in a row that find the
 // window in place (with a frame, or still without one) end the hold, and how often among them
@@ -49,10 +48,11 @@ QMargins TQtPlacementWindow::FrameMargins() const {
   // The native window's, which follow the manager's latest report; the widget's own are
   // updated only as the window moves, and may lag behind a frame that came later.
   const QRect frame = FWindow->frameGeometry(), client = FWindow->geometry();
-  const QMargins m = FWindow->windowHandle() != nullptr
-                         ? FWindow->windowHandle()->frameMargins()
-                         : QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                                    frame.right() - client.right(), frame.bottom() - client.bottom());
+  const QMargins m =
+      FWindow->windowHandle() != nullptr
+          ? FWindow->windowHandle()->frameMargins()
+          : QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                     frame.right() - client.right(), frame.bottom() - client.bottom());
   const auto believable = [](int side) { return side >= 0 && side <= kMostFrame; };
   if (believable(m.left()) && believable(m.top()) && believable(m.right()) &&
       believable(m.bottom()))

@@ -109,10 +109,10 @@ namespace {
 struct TReadStopped {};
 
 // The outline's nodes, staged for the tree: the root, whose text is the file name whole
-// (whatever characters it holds: it is never read as outline text), then the rewrite's nodes. The last node waits until its text
-// is whole (an element's text and closing tag join it), so each text is made once, at its
-// size. A level the tree cannot take stops the staging; the error is raised where the tree
-// would have been built.
+// (whatever characters it holds: it is never read as outline text), then the rewrite's nodes. The
+// last node waits until its text is whole (an element's text and closing tag join it), so each text
+// is made once, at its size. A level the tree cannot take stops the staging; the error is raised
+// where the tree would have been built.
 class TStagedOutline final : public TOutlineNodeSink {
  public:
   TStagedOutline(TTreeView& tree, const std::string& fileName) : FNodes(tree), FBuilder(FNodes) {

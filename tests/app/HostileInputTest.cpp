@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/PermissionScope.h"
 #include "app/TreeModel.h"
+#include "platform/PermissionScope.h"
 #include "platform/SafeFile.h"
 #include "tests/app/AppTestUtil.h"
 

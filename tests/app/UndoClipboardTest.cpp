@@ -256,9 +256,9 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   };
   Select(R()->Item(0));
   Press(Qt::Key_V);
-  EXPECT_EQ(stages, (std::vector<std::string>{"Clipboard: Loading file...",
-                                              "Clipboard: Building tree...",
-                                              "Clipboard: Process done"}));
+  EXPECT_EQ(stages,
+            (std::vector<std::string>{"Clipboard: Loading file...", "Clipboard: Building tree...",
+                                      "Clipboard: Process done"}));
   EXPECT_EQ(progress, "Clipboard: Building tree... (100%)");
   EXPECT_TRUE(panelShown);
   EXPECT_TRUE(commandsOff);

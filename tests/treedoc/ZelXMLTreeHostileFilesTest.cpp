@@ -200,8 +200,8 @@ TEST(ZelXMLTreeHostileFiles, BytesInMemoryLoadAsTheFileHoldingThem) {
 // neither the load nor the save that follows reads anything of it as a node.
 TEST(ZelXMLTreeHostileFiles, AFileNameIsTheRootsTextWholeAndNeverContent) {
   TempDir dir;
-  for (const std::string name : {"evil\n<inject attr=\"x\">.xml", "a\r\n\t<b>\r.xml",
-                                 "\t <lead>.xml", "x\n\n", "<r>"}) {
+  for (const std::string name :
+       {"evil\n<inject attr=\"x\">.xml", "a\r\n\t<b>\r.xml", "\t <lead>.xml", "x\n\n", "<r>"}) {
     SCOPED_TRACE(name);
     Recorder r;
     r.component.LoadFromFile(dir.Write(name, "<r><c>text</c></r>"));

@@ -138,10 +138,10 @@ TEST(ZelXMLTreeLoad, FailuresKeepTheStageAndTheTree) {
 // Inside an element the XML declaration is an instruction that stays where it stands: it
 // neither takes the following nodes in nor moves them a level up (which made deeper ones
 // fail the load, and a saved outline read back with other levels).
-// A text is not joined to a tag whose value never closes: on one line, the text's quote would
-// close it once saved.
-TEST(ZelXMLTreeLoad, ATextStaysApartFromATagWithAnOpenValue) {
-  EXPECT_EQ(LoadOutline("<r><a x=\"1>t\"u</a></r>"), "t.xml\n\t<r>\n\t\t<a x=\"1>\n\t\t\tt\"u\n");
+// A tag whose value never closes gets its closing quote: written as it was read, the value
+// would run on into what a save puts after it.
+TEST(ZelXMLTreeLoad, ATagWithAnOpenValueIsClosed) {
+  EXPECT_EQ(LoadOutline("<r><a x=\"1>t\"u</a></r>"), "t.xml\n\t<r>\n\t\t<a x=\"1\">t\"u</a>\n");
   EXPECT_EQ(LoadOutline("<r><a x=\"1\">t\"u</a></r>"), "t.xml\n\t<r>\n\t\t<a x=\"1\">t\"u</a>\n");
 }
 

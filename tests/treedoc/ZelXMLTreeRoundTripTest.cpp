@@ -194,7 +194,9 @@ TEST(ZelXMLTreeRoundTrip, BrokenMarkupIsStableFromItsFirstSave) {
 // break each save adds.
 TEST(ZelXMLTreeRoundTrip, EverySaveLoadsBackToTheOutlineLoaded) {
   for (const std::string& bytes :
-       {std::string("<>Lo\xA7\x94<<>"), std::string("<r xml:space=\"preserve\">a < b</r>")}) {
+       {std::string("<>Lo\xA7\x94<<>"), std::string("<r xml:space=\"preserve\">a < b</r>"),
+        std::string("<F?><?>"), std::string("<?><? >"), std::string("<\xFF?><?>"),
+        std::string("<=\">\">x"), std::string("<=\"><>\">")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }
