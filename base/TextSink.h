@@ -12,7 +12,9 @@ namespace zel {
 // levels themselves come from the markup, never from the indentation.
 constexpr size_t kMaxIndentLevel = 256;
 
-inline size_t IndentLevel(size_t level) { return std::min(level, kMaxIndentLevel); }
+inline size_t IndentLevel(size_t level) {
+  return std::min(level, kMaxIndentLevel);
+}
 
 class TTextSink {
  public:

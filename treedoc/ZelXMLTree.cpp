@@ -70,8 +70,7 @@ void TZelXMLTree::LoadWith(const std::function<void(const TProgress& progress)>&
   });
 }
 
-void TZelXMLTree::LoadFromBytesInto(TTreeView& into, const std::string& name,
-                                    std::string bytes) {
+void TZelXMLTree::LoadFromBytesInto(TTreeView& into, const std::string& name, std::string bytes) {
   CheckNotBusy();  // the running operation keeps its tree view
   TTreeView* const linked = FTreeView;
   const bool unicode = FIsUnicode;
