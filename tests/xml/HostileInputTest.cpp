@@ -43,7 +43,7 @@ TEST(Hostile, TagsAreToldApartOnTheirCleanedText) {
 TEST(Hostile, BlanksAfterTheLtDoNotHideTheMarkupKind) {
   // Each is read as the markup it becomes once its blanks are dropped, so that the saved
   // text reads back the same.
-  EXPECT_EQ(Tokens("\xBF<\x15?i>I"), (V{"TX:\xBF", "PI:?i", "TX:I"}));
+  EXPECT_EQ(Tokens("\xBF<\x15?i>I"), (V{"TX:\xBF", "PI:?i?", "TX:I"}));
   EXPECT_EQ(Tokens("< ?p a>b?>"), (V{"PI:?p a>b?"}));
   EXPECT_EQ(Tokens("<\n!-- c -->x"), (V{"CM: c ", "TX:x"}));
   EXPECT_EQ(Tokens("<\t![CDATA[<a>]]>"), (V{"CD:<a>"}));
@@ -73,12 +73,12 @@ TEST(Hostile, UnterminatedMarkupKeepsItsRules) {
   EXPECT_EQ(Tokens("<a>x < y"), (V{"OT:a", "TX:x   y"}));
   EXPECT_EQ(Tokens("<a>x </a- <"), (V{"OT:a", "TX:x  /a-"}));
   EXPECT_EQ(Tokens("x < y <!-- c"), (V{"TX:x   y", "CM: c\\n "}));
-  // An unclosed value falls back to the first '>' after its quote.
-  EXPECT_EQ(Tokens("<a b='x>y"), (V{"OT:a b='x", "TX:y"}));
+  // An unclosed value falls back to the first '>' after its quote, and is closed there.
+  EXPECT_EQ(Tokens("<a b='x>y"), (V{"OT:a b='x'", "TX:y"}));
   // A tag whose every '>' is quoted ends at its first '>'.
-  EXPECT_EQ(Tokens("<a b=\">\""), (V{"OT:a b=\"", "TX:\""}));
-  // A processing instruction without "?>" ends at its first '>'.
-  EXPECT_EQ(Tokens("<?p a>b"), (V{"PI:?p a", "TX:b"}));
+  EXPECT_EQ(Tokens("<a b=\">\""), (V{"OT:a b=\"\"", "TX:\""}));
+  // A processing instruction without "?>" ends at its first '>', and is closed there.
+  EXPECT_EQ(Tokens("<?p a>b"), (V{"PI:?p a?", "TX:b"}));
   // An unterminated section runs to the end.
   EXPECT_EQ(Tokens("<!-- a <b>"), (V{"CM: a <b>\\n "}));
 }
@@ -104,15 +104,16 @@ TEST(Hostile, DeclarationSubsetsAreReadWhole) {
 // behind: a save adds those (closing tags, a section's end), and the saved file must read
 // back as the first one did.
 TEST(Hostile, UnclosedMarkupDoesNotReachFarAhead) {
-  // An attribute value ends before the next '<': no value holds one.
-  EXPECT_EQ(Tokens("<a b=\"1><c/></a b=\"1>"), (V{"OT:a b=\"1", "ET:c", "CT:a b=\"1"}));
+  // An attribute value ends before the next '<': no value holds one, and an open one is
+  // closed there, so that a save cannot let it run on.
+  EXPECT_EQ(Tokens("<a b=\"1><c/></a b=\"1>"), (V{"OT:a b=\"1\"", "ET:c", "CT:a b=\"1"}));
   EXPECT_EQ(Tokens("<a b=\"x<y\">"), (V{"OT:a b=\"x<y\""}));
   // A value runs over lines and '>'s to its closing quote, as the XML grammar reads it.
   EXPECT_EQ(Tokens("<a x=\"1\r\n>2\"/>"), (V{"ET:a x=\"1 >2\""}));
   EXPECT_EQ(Tokens("<p d=\"M 0\r\nL 1\"/>"), (V{"ET:p d=\"M 0 L 1\""}));
   // A broken tag ends at its first '>', also one inside a value that closed.
-  EXPECT_EQ(Tokens("<a x=\">\" <b y=\"1\">"), (V{"OT:a x=\"", "TX:\"", "OT:b y=\"1\""}));
-  EXPECT_EQ(Tokens("<a x=\">\" y=\"1><b/>"), (V{"OT:a x=\"", "TX:\" y=\"1>", "ET:b"}));
+  EXPECT_EQ(Tokens("<a x=\">\" <b y=\"1\">"), (V{"OT:a x=\"\"", "TX:\"", "OT:b y=\"1\""}));
+  EXPECT_EQ(Tokens("<a x=\">\" y=\"1><b/>"), (V{"OT:a x=\"\"", "TX:\" y=\"1>", "ET:b"}));
   // A tag, closing tag or section in a subset: the subset never closed.
   EXPECT_EQ(Tokens("<!DOCTYPE x [<!-- c --><r>t</r>]>"),
             (V{"PI:!DOCTYPE x [<!-- c --", "OT:r", "TX:t", "CT:r", "TX:]>"}));

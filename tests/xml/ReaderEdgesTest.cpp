@@ -54,7 +54,7 @@ TEST(Writer, EmptyElementsEntitiesAndAttributes) {
 // the '?' that ends the XML declaration goes.
 TEST(Writer, TagTextThatIsNoAttributeIsKept) {
   EXPECT_EQ(Written(Crlf({"<r><option selected/><a x=\"1\"  b c ></a><d y=\"2></r>"})),
-            (V{"  <r>", "    <option selected />", "    <a x=\"1\" b c />", "    <d y=\"2 />",
+            (V{"  <r>", "    <option selected />", "    <a x=\"1\" b c />", "    <d y=\"2\" />",
                "  </r>"}));
   EXPECT_EQ(Written(Crlf({"<?xml version=\"1.0\" ?><?xml a=\"1\" sa ?>"})),
             (V{"  <?xml version=\"1.0\">", "    <?xml a=\"1\" sa ?>", "  </?xml>"}));
