@@ -163,7 +163,9 @@ void TSafeFileWriter::OpenCopy() {
   std::string state;
   try {
     state = StateFolder();
+    MakePrivateFolder(state);  // the copy holds the user's text: only the user reads it
   } catch (const Exception&) {
+    state.clear();
   }
   if (!state.empty())
     FStateDirFd = ::open(state.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);

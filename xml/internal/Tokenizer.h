@@ -337,12 +337,20 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   }
   text(len, len);  // what a dropped '<' at the very end left
   // Never closed: it runs to the end, without the blanks there (a save ends it with a line
-  // break, which would be one more on every save).
+  // break, which would be one more on every save). A save closes such a line after its name
+  // unless it holds a closing tag; it is closed here the same way, so that what a save writes
+  // reads back to the same line.
   if (rawDepth > 0) {
     rawDepth = 0;
     std::string_view rest = t.substr(rawStart);
     while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
-    sink(TXmlToken::Run, Escape(rest, scratch));
+    std::string run(Escape(rest, scratch));
+    if (run.find("</") == std::string::npos) {
+      const size_t end = run.find_first_of(" \t>", 1);
+      const std::string name = run.substr(1, end == std::string::npos ? run.npos : end - 1);
+      run.append("</").append(name).append(">");
+    }
+    sink(TXmlToken::Run, run);
   }
   return scan.CharsRead();
 }
