@@ -196,7 +196,8 @@ TEST(ZelXMLTreeRoundTrip, EverySaveLoadsBackToTheOutlineLoaded) {
   for (const std::string& bytes :
        {std::string("<>Lo\xA7\x94<<>"), std::string("<r xml:space=\"preserve\">a < b</r>"),
         std::string("<F?><?>"), std::string("<?><? >"), std::string("<\xFF?><?>"),
-        std::string("<=\">\">x"), std::string("<=\"><>\">")}) {
+        std::string("<=\">\">x"), std::string("<=\"><>\">"),
+        std::string("<r xml:space=\"preserve\">"), std::string("<xml:space=\"preserve\">")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }
