@@ -10,6 +10,7 @@
 #include "app/OutlineView.h"
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
+#include "base/Exception.h"
 #include "treedoc/NodeEditing.h"
 
 namespace zel {
@@ -22,9 +23,8 @@ void TFormMain::ConnectEditing() {
   });
   // The accepted text goes in as a step of the document; the tree's own assignment after it
   // then finds the text in place.
-  InstallEditRules(FTree, [this](TTreeNode* node, const std::string& text) {
-    Changed(FDoc.SetText(node, text));
-  });
+  InstallEditRules(
+      FTree, [this](TTreeNode* node, const std::string& text) { return ModifyNode(node, text); });
   // A read-only document is edited in place by no gesture either, nor is a document while a
   // save walks it (the save lets the mouse work).
   FTree.EditEvents().OnEditing = [this, rule = FTree.EditEvents().OnEditing](TTreeNode* node,
@@ -73,6 +73,13 @@ void TFormMain::Changed(bool stepMade) {
   if (!stepMade && !FDoc.ReadOnly() && !FDoc.Declined()) SetModified(true);
 }
 
+bool TFormMain::ModifyNode(TTreeNode* node, const std::string& text) {
+  const bool stepMade = FDoc.SetText(node, text);
+  if (FDoc.Declined() && !FDoc.Refusal().empty()) throw Exception(FDoc.Refusal());
+  Changed(stepMade);
+  return !FDoc.Declined();
+}
+
 QColor TFormMain::TreeColor() const {
   return TreeView1->palette().color(QPalette::Text);
 }
@@ -101,9 +108,14 @@ void TFormMain::EditModify1Execute() {
     FTree.EditText(node);
     return;
   }
+  // A refused text comes back in the dialog, to be mended or given up by Cancel; the node
+  // must outlast the error box for that.
+  const QPersistentModelIndex at(FModel->IndexOf(node));
   std::string text(node->Text());
-  if (!FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
-  Changed(FDoc.SetText(node, std::move(text)));
+  while (FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) {
+    if (Guarded([&] { ModifyNode(node, text); })) return;
+    if (!at.isValid() || TTreeModel::NodeOf(at) != node) return;
+  }
 }
 
 void TFormMain::EditDelete1Execute() {

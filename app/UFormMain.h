@@ -200,6 +200,9 @@ class TFormMain : public QMainWindow {
   QString ProcessDisplayName() const;
   // After an editing command: marks the document when it made no undo step.
   void Changed(bool stepMade);
+  // Modify's change of the node's text: false when the user declined it at a question, and a
+  // text the placement rules refuse throws why.
+  bool ModifyNode(TTreeNode* node, const std::string& text);
   // The tree's text colour, which goes with its font.
   QColor TreeColor() const;
   // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new

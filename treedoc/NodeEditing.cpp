@@ -17,14 +17,14 @@ bool Moved(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode) {
 
 }  // namespace
 
-void InstallEditRules(TTreeView& tree, std::function<void(TTreeNode*, const std::string&)> edited) {
+void InstallEditRules(TTreeView& tree, std::function<bool(TTreeNode*, const std::string&)> edited) {
   TTreeViewEditEvents& ev = tree.EditEvents();
   // A parent means level above 0, without the position cache a move has just invalidated.
   ev.OnEditing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
   ev.OnCollapsing = [](TTreeNode* node, bool& allow) { allow = node->Parent() != nullptr; };
   ev.OnEdited = [edited = std::move(edited)](TTreeNode* node, std::string& text) {
     CheckNodeText(text);
-    if (edited) edited(node, text);
+    if (edited && !edited(node, text)) text = node->Text();
   };
 }
 

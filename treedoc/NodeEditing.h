@@ -12,8 +12,9 @@ namespace zel {
 
 // The window's rules for edits in place: nodes at root level are neither edited in place nor
 // collapsed, however asked; an edited text must pass CheckNodeText (else it throws and the node
-// keeps its text), and then `edited` runs, also for an unchanged text, and makes the change.
-void InstallEditRules(TTreeView& tree, std::function<void(TTreeNode*, const std::string&)> edited);
+// keeps its text), and then `edited` runs, also for an unchanged text, and makes the change. It
+// returns whether the text stands: false keeps the node's old text (the user declined).
+void InstallEditRules(TTreeView& tree, std::function<bool(TTreeNode*, const std::string&)> edited);
 
 // Adds `text` as the last child of `parent`, makes the new node visible and selects it.
 TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text);

@@ -233,6 +233,13 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
 bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* name) {
   FDeclined = false;
   if (FReadOnly || !node || node->TreeView() != &FTree) return false;
+  // The file's node holds its name, which no save writes. Any other node takes the text in
+  // its place as a node of that text would land there: its children stay under it.
+  if (!node->IsFirstNode()) {
+    if (node->GetFirstChild() && !HoldsChildren(text))
+      return Refuse("\"" + text + "\" cannot hold child nodes.");
+    if (!MayPlace(node, {text}, node->Parent(), node->getNextSibling())) return false;
+  }
   std::string old(node->Text());
   node->SetText(text);
   Push(std::make_unique<TTextStep>(name, node, std::move(old)));

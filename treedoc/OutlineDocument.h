@@ -58,7 +58,8 @@ class TOutlineDocument {
   // The operations. Each returns whether it changed the outline (and so made a step); none
   // changes a read-only document. `name` is the step's name in "Undo <name>". An element
   // written on one line that gains a child opens up first, within the same step. SetText makes
-  // a step also for an unchanged text, which the user's edit marks modified.
+  // a step also for an unchanged text, which the user's edit marks modified; it refuses a text
+  // that cannot hold the node's children or stand in the node's place.
   TTreeNode* Add(TTreeNode* parent, std::string text);
   bool SetText(TTreeNode* node, std::string text, const char* name = "Modify");
   bool Delete(TTreeNode* node, const char* name = "Delete");

@@ -69,16 +69,12 @@ std::optional<TOpenedElement> OpenElement(std::string_view text) {
   return TOpenedElement{std::string(text.substr(0, end + 1)), std::string(TrimView(rest))};
 }
 
+bool HoldsChildren(std::string_view text) {
+  return NodeKindOf(text) == TNodeKind::nkStartTag;
+}
+
 bool MayGainChild(const TTreeNode& node) {
-  if (node.IsFirstNode()) return true;
-  switch (NodeKindOf(node.Text())) {
-    case TNodeKind::nkStartTag:
-      return true;
-    case TNodeKind::nkClosedElement:
-      return OpenElement(node.Text()).has_value();
-    default:
-      return false;
-  }
+  return node.IsFirstNode() || HoldsChildren(node.Text()) || OpenElement(node.Text()).has_value();
 }
 
 bool MayStandInside(std::string_view text) {

@@ -36,6 +36,8 @@ struct TOpenedElement {
 };
 std::optional<TOpenedElement> OpenElement(std::string_view text);
 
+// Whether a node with the text holds children as it stands: a start tag.
+bool HoldsChildren(std::string_view text);
 // The first node (the file), a start tag, or an element on one line that opens up.
 bool MayGainChild(const TTreeNode& node);
 // Everything but the XML declaration and the DOCTYPE may stand inside an element.

@@ -20,9 +20,27 @@ std::string SubtreeXMLText(const TTreeNode& node) {
   return text;
 }
 
+namespace {
+
+// The reader keeps a text that stands alone for the document itself, which has no node for it;
+// a CDATA section alone is what a copied CDATA node gives.
+bool IsLoneCData(std::string_view text) {
+  const std::string_view t = TrimView(text);
+  constexpr std::string_view kOpen = "<![CDATA[", kClose = "]]>";
+  return t.size() >= kOpen.size() + kClose.size() && SameText(t.substr(0, kOpen.size()), kOpen) &&
+         t.find(kClose, kOpen.size()) == t.size() - kClose.size();
+}
+
+}  // namespace
+
 void ReadXMLText(const std::string& text, TTreeView& into, TZelXMLTree* reader) {
   TZelXMLTree own;
-  (reader ? *reader : own).LoadFromBytesInto(into, "clipboard", text);
+  // A comment after a lone section makes the section a node of its own; then it goes again.
+  constexpr char kCompanion[] = "<!---->";
+  const bool lone = IsLoneCData(text);
+  (reader ? *reader : own).LoadFromBytesInto(into, "clipboard", lone ? text + kCompanion : text);
+  TTreeNode* root = into.GetFirstNode();
+  if (lone && root && root->GetLastChild() && root->Count() == 2) into.Delete(root->GetLastChild());
 }
 
 }  // namespace zel

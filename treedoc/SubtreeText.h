@@ -14,8 +14,9 @@ namespace zel {
 std::string SubtreeXMLText(const TTreeNode& node);
 
 // Replaces the nodes of `into` with the outline of `text` as a load of a file holding it gives
-// it: one root, which stands for the file name, over the nodes the text holds. Throws as a load
-// does. With `reader`, the read raises its events and stops on its Abort (its Cancelled tells).
+// it: one root, which stands for the file name, over the nodes the text holds; a CDATA section
+// alone, for which a load makes no node, is one node. Throws as a load does. With `reader`, the
+// read raises its events and stops on its Abort (its Cancelled tells).
 void ReadXMLText(const std::string& text, TTreeView& into, TZelXMLTree* reader = nullptr);
 
 // Whether UTF-8 text is well-formed XML: a whole document when it begins with an XML

@@ -211,6 +211,51 @@ TEST_F(EditingTest, ARejectedEditOpensAgainOnTheTypedText) {
   EXPECT_EQ(FDialogs.Errors().size(), 2u);
 }
 
+// A text that cannot hold the node's children is refused like an invalid one; one that would
+// give the file a second root asks first. The dialog, too, comes back on a refused text.
+TEST_F(EditingTest, AModifyThatWouldBreakTheSaveIsRefusedOrAsked) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  Select(Book(0));
+  f.TreeView1->setFocus();
+  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  TypeInEditor("<book/>", Qt::Key_Return);
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(FDialogs.Errors()[0], "\"<book/>\" cannot hold child nodes.");
+  ASSERT_NE(Editor(), nullptr) << "the editor is open again";
+  EXPECT_EQ(Editor()->text(), "<book/>");
+  TypeInEditor("<book id=\"0\"/>", Qt::Key_Escape);
+  EXPECT_EQ(Book(0)->Text(), "<book id=\"0\">");
+  EXPECT_FALSE(f.Modified());
+
+  TTreeNode* declaration = Root()->Item(0);
+  const std::string head(declaration->Text());
+  Select(declaration);
+  FDialogs.Answers = {IDNO};
+  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  TypeInEditor("<other/>", Qt::Key_Return);
+  ASSERT_EQ(FDialogs.Shown.back().Caption, "Confirm");
+  EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  EXPECT_EQ(declaration->Text(), head);
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(FDialogs.Errors().size(), 1u);
+
+  f.EditUseDialog1->Action()->setChecked(true);
+  Select(Book(1));
+  FDialogs.NodeAnswers = {std::string("<!-- b -->"), std::nullopt};
+  Run(*f.EditModify1);
+  ASSERT_EQ(FDialogs.Errors().size(), 2u);
+  EXPECT_EQ(FDialogs.Shown.back().Kind, "node");
+  EXPECT_EQ(FDialogs.Shown.back().Text, "<!-- b -->") << "the dialog opens on the refused text";
+  EXPECT_EQ(Book(1)->Text(), "<book id=\"1\">");
+  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.EditUndo1->Enabled());
+}
+
 TEST_F(EditingTest, ANewDocumentEndsAnOpenEditWithoutStoringIt) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
@@ -540,7 +585,9 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
         Idle();
       } else if (c->Enabled()) {
         FDialogs.Answers = {IDYES};
-        FDialogs.NodeAnswers = {"<n" + std::to_string(step) + "/>"};
+        // A node with children keeps a text that holds them.
+        const bool holds = c == f.EditModify1.get() && node->HasChildren();
+        FDialogs.NodeAnswers = {"<n" + std::to_string(step) + (holds ? ">" : "/>")};
         std::vector<const TTreeNode*> originals;
         if (c == f.EditDuplicate1.get())
           for (const TTreeNode* n = node; n && (n == node || n->HasAsParent(node));

@@ -3,8 +3,8 @@
 // undone step by step, gives back the outline it started from exactly (texts, structure, the
 // expanded and "has children" flags), and redone gives back the edited one. Along the way, an
 // edit never turns a well-formed save into a broken one, unless the user said yes to a first-
-// level question or deleted the root element; an edit refused changes nothing. Free of any
-// test framework: it reports the first difference as text.
+// level question or deleted or replaced the root element; an edit refused changes nothing. Free of
+// any test framework: it reports the first difference as text.
 
 #include <libxml/parser.h>
 
@@ -92,6 +92,18 @@ inline bool SavesWellFormed(const TTreeView& tree) {
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   xmlFreeDoc(doc);
   return doc != nullptr;
+}
+
+// Whether the first level holds an element.
+inline bool HasRootElement(const TTreeView& tree) {
+  const TTreeNode* root = tree.GetFirstNode();
+  if (!root) return false;
+  for (const TTreeNode* first : {root->GetFirstChild(), root->getNextSibling()})
+    for (const TTreeNode* n = first; n; n = n->getNextSibling())
+      if (const TNodeKind k = NodeKindOf(n->Text());
+          k == TNodeKind::nkStartTag || k == TNodeKind::nkClosedElement)
+        return true;
+  return false;
 }
 
 // A node text of each kind the outline holds, numbered: kinds 0 to 7 may stand inside an element.
@@ -201,7 +213,16 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
         doc.Add(n, KindText(pick(10), i));
         break;
       case 1:
-        if (n) doc.SetText(n, SameKindText(*n, int(pick(4))));
+        // Mostly a text of the node's own kind; else any kind, which the node's children or
+        // its place may refuse. Replacing the only element at the first level leaves no
+        // document, as deleting it does.
+        if (!n) break;
+        if (pick(3)) {
+          doc.SetText(n, SameKindText(*n, int(pick(4))));
+        } else {
+          doc.SetText(n, KindText(pick(10), i));
+          excused = !HasRootElement(tree);
+        }
         break;
       case 2:
         excused = n && IsFirstLevel(n->Parent()) && !n->IsFirstNode();

@@ -103,19 +103,23 @@ TEST(OutlineDocumentTest, TextStorageStaysBoundedAndIntact) {
   TOutlineDocument doc;
   TTreeView& tree = doc.Tree();
   std::mt19937 rng(11);
-  // A text names its tag at the end, so that each node can be checked on its own.
+  // A text names its tag at the end, so that each node can be checked on its own; a start
+  // tag, which holds children.
   int tags = 0;
+  const auto tagged = [](std::string body, int tag) {
+    return "<" + body + "#" + std::to_string(tag) + ">";
+  };
   const auto makeText = [&] {
     const size_t size = rng() % 16 == 0 ? 64 * 1024 + rng() % 5000 : rng() % 3000;
     const int tag = ++tags;
-    return std::string(size, char('a' + tag % 26)) + "#" + std::to_string(tag);
+    return tagged(std::string(size, char('a' + tag % 26)), tag);
   };
   const auto intact = [](std::string_view text) {
     const size_t hash = text.rfind('#');
-    if (hash == std::string_view::npos) return false;
+    if (hash == std::string_view::npos || text[0] != '<') return false;
     const char fill = char('a' + std::stoi(std::string(text.substr(hash + 1))) % 26);
-    return text.substr(0, hash) == "pin" ||
-           text.substr(0, hash).find_first_not_of(fill) == std::string_view::npos;
+    const std::string_view body = text.substr(1, hash - 1);
+    return body == "pin" || body.find_first_not_of(fill) == std::string_view::npos;
   };
   std::vector<TTreeNode*> nodes;
   for (int i = 0; i < 30; ++i) {
@@ -128,11 +132,10 @@ TEST(OutlineDocumentTest, TextStorageStaysBoundedAndIntact) {
     for (int i = 0; i < 40; ++i) doc.SetText(nodes[rng() % nodes.size()], makeText());
     // One text that stays among many that die at once: without moving the live texts
     // together, each block of storage would be kept for one of them.
-    doc.SetText(nodes[size_t(cycle)], "pin#" + std::to_string(++tags));
+    doc.SetText(nodes[size_t(cycle)], tagged("pin", ++tags));
     for (int i = 0; i < 200; ++i) {
       const int tag = ++tags;
-      doc.SetText(nodes.back(),
-                  std::string(12000, char('a' + tag % 26)) + "#" + std::to_string(tag));
+      doc.SetText(nodes.back(), tagged(std::string(12000, char('a' + tag % 26)), tag));
     }
     const std::string edited = test::OutlineState(tree);
     TTreeView scratch;

@@ -117,6 +117,34 @@ TEST_F(PlacementTest, TheFirstLevelAsksBeforeItBreaksAndKeepsItsHeadInFront) {
   EXPECT_TRUE(test::SavesWellFormed(doc.Tree())) << Saved();
 }
 
+// A new text must hold the node's children and may stand where the node stands.
+TEST_F(PlacementTest, ModifyKeepsTheChildrenHeldAndTheFirstLevelWhole) {
+  Load("f.xml\n <!-- head -->\n <r>\n  <c>\n   <d/>\n  <e/>\n");
+  const std::string before = Dump(doc.Tree());
+  for (const char* leaf : {"<c>x</c>", "<c/>", "<!-- c -->", "<?c?>", "<![CDATA[c]]>", "c"}) {
+    EXPECT_FALSE(doc.SetText(N("<c>"), leaf)) << leaf;
+    EXPECT_EQ(doc.Refusal(), "\"" + std::string(leaf) + "\" cannot hold child nodes.");
+  }
+  EXPECT_FALSE(doc.SetText(N("<e/>"), "<!DOCTYPE r>"));
+  EXPECT_NE(doc.Refusal().find("DOCTYPE"), std::string::npos);
+  EXPECT_TRUE(doc.Declined());
+  EXPECT_TRUE(Questions.empty());
+  EXPECT_EQ(doc.UndoCount(), 0u);
+  EXPECT_EQ(Dump(doc.Tree()), before);
+  EXPECT_TRUE(doc.SetText(N("<e/>"), "<!-- e -->"));
+  EXPECT_TRUE(doc.SetText(N("<c>"), "<k a=\"1\">"));
+  // At the first level the same questions as for the other edits; No changes nothing.
+  EXPECT_FALSE(doc.SetText(N("<!-- head -->"), "<s/>"));
+  EXPECT_FALSE(doc.SetText(N("<!-- head -->"), "loose text"));
+  EXPECT_EQ(Questions, (std::vector<std::string>{FirstLevelQuestion(kFirstLevelSecondRoot),
+                                                 FirstLevelQuestion(kFirstLevelTextOutside)}));
+  EXPECT_TRUE(doc.Declined());
+  EXPECT_EQ(doc.Refusal(), "");
+  EXPECT_EQ(doc.UndoCount(), 2u);
+  EXPECT_TRUE(doc.SetText(N("<r>"), "<q>")) << "the one element changes its name freely";
+  EXPECT_TRUE(test::SavesWellFormed(doc.Tree())) << Saved();
+}
+
 TEST_F(PlacementTest, PastedTextLosesItsDeclarationAndADoctypeStaysOutOfElements) {
   Load("f.xml\n <?xml version=\"1.0\"?>\n <r>\n  <c/>\n");
   TTreeView pasted;
@@ -135,6 +163,13 @@ TEST_F(PlacementTest, PastedTextLosesItsDeclarationAndADoctypeStaysOutOfElements
   EXPECT_NE(doc.Refusal().find("DOCTYPE"), std::string::npos);
   EXPECT_EQ(pasted.Count(), 0);
   EXPECT_EQ(Dump(doc.Tree()), "f.xml\n <?xml version=\"1.0\"?>\n <r>\n  <c/>\n");
+
+  // A copied CDATA node is a section alone, which comes back as the node it was.
+  TTreeView copied;
+  LoadOutline(copied, "f.xml\n <r>\n  <![CDATA[a<b]]>\n");
+  ReadXMLText(SubtreeXMLText(*Find(copied, "<![CDATA[a<b]]>")), pasted);
+  ASSERT_NE(doc.Paste(pasted, N("<c/>")), nullptr);
+  EXPECT_EQ(Dump(doc.Tree()), "f.xml\n <?xml version=\"1.0\"?>\n <r>\n  <c/>\n  <![CDATA[a<b]]>\n");
 
   // What the reader had to mend is told; fragments of content are not mended.
   EXPECT_FALSE(IsWellFormedText("<a><b></a>"));

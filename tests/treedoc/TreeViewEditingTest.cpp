@@ -33,7 +33,7 @@ class TreeViewEditingTest : public ::testing::Test {
   void SetUp() override {
     LoadOutline(tree, "file.xml\n <a>\n  <b/>\n");
     tree.GetFirstNode()->Expand(true);
-    InstallEditRules(tree, [this](TTreeNode*, const std::string&) { ++accepted; });
+    InstallEditRules(tree, [this](TTreeNode*, const std::string&) { return ++accepted > 0; });
     auto& ev = tree.EditEvents();
     ev.OnOpenEditor = [this](TTreeNode* n) {
       opened = n;
