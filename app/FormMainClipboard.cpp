@@ -40,7 +40,9 @@ void TFormMain::EditCut1Execute() {
 void TFormMain::EditPaste1Execute() {
   TTreeNode* selected = FTree.Selected();
   if (!selected) return;
-  const std::string text = ToCodePage(QApplication::clipboard()->text());
+  // Read once: the read lets messages run, and another program may set the clipboard meanwhile.
+  const QString clip = QApplication::clipboard()->text();
+  const std::string text = ToCodePage(clip);
   const Exception noMarkup("The clipboard holds no XML to paste.");
   if (text.find('<') == std::string::npos) throw noMarkup;
   TTreeView pasted;
@@ -55,7 +57,7 @@ void TFormMain::EditPaste1Execute() {
   AssignImages();
   FTree.SetSelected(first);
   first->MakeVisible();
-  if (!IsWellFormedText(QApplication::clipboard()->text().toStdString()))
+  if (!IsWellFormedText(clip.toStdString()))
     SetPanel(2, "The pasted text was not well-formed and was mended.");
 }
 
