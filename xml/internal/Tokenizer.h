@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
@@ -201,13 +202,28 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   // An element that declares its whitespace as data goes out whole, as it was read: while
   // rawDepth > 0 the tokens only count its depth, and its closing tag gives one Run token.
   size_t rawStart = 0, rawDepth = 0;
+  // The names of the levels open in it, one after another, and where each starts: one that
+  // never closes is closed by them (their length is bounded by the text's).
+  std::string rawNames;
+  std::vector<size_t> rawNameStarts;
+  // The end of a comment or CDATA section in it that never closes.
+  std::string_view rawOpenSection;
+  size_t rawOpenSectionAt = npos;
+  const auto openRaw = [&](std::string_view tag) {
+    ++rawDepth;
+    rawNameStarts.push_back(rawNames.size());
+    rawNames.append(tag.substr(0, tag.find_first_of(" \t\r\n")));
+  };
   const auto emit = [&](TXmlToken kind, std::string_view s) {
     if (rawDepth == 0) {
       sink(kind, s);
     } else if (kind == TXmlToken::OpenTag && !s.starts_with('?')) {
-      ++rawDepth;
-    } else if (kind == TXmlToken::CloseTag && --rawDepth == 0) {
-      sink(TXmlToken::Run, Escape(t.substr(rawStart, from - rawStart), scratch));
+      openRaw(s);
+    } else if (kind == TXmlToken::CloseTag) {
+      rawNames.resize(rawNameStarts.back());
+      rawNameStarts.pop_back();
+      if (--rawDepth == 0)
+        sink(TXmlToken::Run, Escape(t.substr(rawStart, from - rawStart), scratch));
     }
   };
   // Text and CDATA sections with nothing between them are one text of the document: they are
@@ -276,6 +292,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t stop = end == npos ? len : end;
       run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
       ++runPieces;
+      if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = lt;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
@@ -286,6 +303,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t end = scan.CommentEnd(start);
       const size_t stop = end == npos ? len : end;
       emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
+      if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = lt;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
@@ -329,7 +347,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
     } else if (rawDepth == 0 && DeclaresSpacePreserve(d)) {
       rawStart = a;
-      rawDepth = 1;
+      openRaw(d);
     } else {
       std::string closedValue;
       emit(TXmlToken::OpenTag, CloseOpenValue(d, closedValue));
@@ -337,18 +355,26 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   }
   text(len, len);  // what a dropped '<' at the very end left
   // Never closed: it runs to the end, without the blanks there (a save ends it with a line
-  // break, which would be one more on every save). A save closes such a line after its name
-  // unless it holds a closing tag; it is closed here the same way, so that what a save writes
-  // reads back to the same line.
+  // break, which would be one more on every save). It is closed here as deep as it is still
+  // open: a save writes the closing lines of its ancestors after it, and a run that left a
+  // level open would take those in when the saved file is read. So would a section left open
+  // in it, which is closed first, and a '<' that found no end: the closing tags give it one, so
+  // it is dropped as a space, as it is outside.
   if (rawDepth > 0) {
-    rawDepth = 0;
-    std::string_view rest = t.substr(rawStart);
-    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
-    std::string run(Escape(rest, scratch));
-    if (run.find("</") == std::string::npos) {
-      const size_t end = run.find_first_of(" \t>", 1);
-      const std::string name = run.substr(1, end == std::string::npos ? run.npos : end - 1);
-      run.append("</").append(name).append(">");
+    std::string run(t.substr(rawStart));
+    // No '>' follows such a '<' (else it had one): they stand after the last one, before the
+    // open section's start.
+    const size_t lastGt = run.rfind('>');
+    const size_t stray = rawOpenSection.empty() ? run.size() : rawOpenSectionAt - rawStart;
+    for (size_t i = lastGt == std::string::npos ? 0 : lastGt; i < stray; ++i)
+      if (run[i] == '<') run[i] = ' ';
+    while (!run.empty() && IsBlank(run.back())) run.pop_back();
+    run.append(rawOpenSection);
+    run = Escape(run, scratch);
+    for (; rawDepth > 0; --rawDepth) {
+      run.append("</").append(std::string_view(rawNames).substr(rawNameStarts.back())).append(">");
+      rawNames.resize(rawNameStarts.back());
+      rawNameStarts.pop_back();
     }
     sink(TXmlToken::Run, run);
   }
