@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "base/StrUtils.h"
@@ -133,6 +134,11 @@ bool IsCDataStart(std::string_view t, size_t m);
 // True when the processing instruction at m has the target exactly "xml".
 bool IsXmlDeclaration(std::string_view t, size_t m);
 
+// What a declaration that ended at its first '>' (its whole text given) needs after that
+// '>' so that, read again with anything after it, it ends there too and not further on:
+// "" when its scan fails before its end whatever follows.
+std::string_view DeclarationClosers(std::string_view declaration);
+
 // All scans of one text.
 class TScanner {
  public:
@@ -165,11 +171,15 @@ class TScanner {
   // the first '>' when those do not close. Stopping there keeps the scan from reaching what a
   // save adds to a broken document (a section's end, texts), so the saved file reads back the
   // same.
-  size_t DeclarationEnd(size_t a);
+  // fellBack: the scan failed and the declaration ends at its first '>'.
+  size_t DeclarationEnd(size_t a, bool& fellBack);
 
  private:
   size_t ScanTag(size_t a);
-  size_t ScanDeclaration(size_t a);
+  friend std::string_view DeclarationClosers(std::string_view declaration);
+  // On a failure, closers is what ends the declaration where it ends when the text ran out in
+  // its subset: what is open there, then the subset ("]"; its '>' is the text's last).
+  size_t ScanDeclaration(size_t a, std::string_view& closers);
   size_t SkipQuoted(TQuoteFinds& quotes, size_t i);
 
   std::string_view FText;
@@ -182,7 +192,10 @@ class TScanner {
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
   bool FTagScanFailed = false;
-  bool FDeclScanFailed = false;
+  size_t FDeclRead = 0;  // what the declarations' scans have read
+  // The places in subsets from which a scan is known to fail.
+  std::unordered_set<size_t> FFailedSubsetMarks;
+  std::vector<size_t> FSubsetMarks;
 };
 
 }  // namespace xmltok
@@ -309,8 +322,9 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     const bool instruction = mark.starts_with('?') && !IsXmlDeclaration(t, m);
     const bool declaration = mark.starts_with('!');
+    bool fellBack = false;
     const size_t b = instruction   ? scan.InstructionEnd(lt)
-                     : declaration ? scan.DeclarationEnd(lt)
+                     : declaration ? scan.DeclarationEnd(lt, fellBack)
                                    : scan.TagEnd(lt);
     if (b == npos) {
       // No end at all: the '<' is dropped and keeps its texts apart as a space.
@@ -338,7 +352,14 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
-    if (declaration) {
+    if (declaration && fellBack) {
+      // A broken one is closed where it ended, so that a save, which writes what follows on
+      // lines of its own, cannot make it end further on when read again.
+      std::string mended = "<" + std::string(d) + ">";
+      const std::string_view closers = DeclarationClosers(mended);
+      emit(TXmlToken::Instruction,
+           closers.empty() ? d : std::string_view(mended.append(closers)).substr(1));
+    } else if (declaration) {
       emit(TXmlToken::Instruction, d);
     } else if (d.front() == '/') {
       emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
