@@ -13,18 +13,22 @@ namespace {
 // The level of the document's own children in the writer's text.
 constexpr int kTopWriterLevel = 1;
 
-// Whether a tag line holds an attribute value whose quote does not close on it: a quote
+// The quote of an attribute value on a tag line that does not close on it, or 0: a quote
 // right after '=' (blanks between) opens a value, as the reader takes it.
-bool HasOpenValue(std::string_view s) {
+char OpenValueQuote(std::string_view s) {
   for (size_t e = s.find('='); e != std::string_view::npos; e = s.find('=', e + 1)) {
     size_t i = e + 1;
     while (i < s.size() && IsBlank(s[i])) ++i;
     if (i == s.size()) break;
     if (s[i] != '"' && s[i] != '\'') continue;
     e = s.find(s[i], i + 1);
-    if (e == std::string_view::npos) return true;
+    if (e == std::string_view::npos) return s[i];
   }
-  return false;
+  return 0;
+}
+
+bool HasOpenValue(std::string_view s) {
+  return OpenValueQuote(s) != 0;
 }
 
 std::string_view TrimLeftView(std::string_view s) {
@@ -103,6 +107,8 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
     std::string_view head = s.substr(0, s.size() - 1);
     if (head.ends_with(" /")) head.remove_suffix(2);
     FScratch.assign(head);
+    // An open value would take in the end written after it once the file is read again.
+    if (const char quote = OpenValueQuote(head)) FScratch.push_back(quote);
     FScratch.push_back(' ');
     FScratch.push_back(s[1]);
     FScratch.push_back('>');
@@ -113,6 +119,17 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   }
   if (!IsMultiLineSectionText(s)) {
     // A text joined to a tag with an open quote would close the quote once saved.
+    const bool tag = s.size() > 1 && s[1] != '!' && s[1] != '?';
+    if (const char quote = tag ? OpenValueQuote(s) : 0; quote != 0 && s.ends_with('>')) {
+      FPrevOpened = false;
+      // Read again, the open value would run over the tag's end: it closes before it.
+      size_t end = s.size() - (s.ends_with("/>") ? 2 : 1);
+      while (end > 0 && IsBlank(s[end - 1])) --end;
+      FScratch.assign(s.substr(0, end)).push_back(quote);
+      FScratch.append(s.substr(end));
+      AddNode(LevelOf(level), FScratch);
+      return;
+    }
     if (HasOpenValue(s)) FPrevOpened = false;
     AddNode(LevelOf(level), s);
     return;

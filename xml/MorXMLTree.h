@@ -210,7 +210,14 @@ void TokenizeXML(TStringList& L);
 // The value of the attribute (or pseudo-attribute) `name` in a tag's text: [begin, end)
 // inside its quotes. False when the text holds no such name, '=' and quoted value.
 bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& begin, size_t& end);
-// Whether a tag's text (without its brackets) declares xml:space="preserve".
+// The next attribute of a tag's text from pos, as the tree builder reads it: its name is the
+// trimmed text up to the next '=', its value runs between the first quote after that '=' and
+// the next quote of the same kind. Returns the position after the value, or npos when no
+// whole attribute follows.
+size_t NextTagAttribute(std::string_view t, size_t pos, std::string_view& name,
+                        std::string_view& value);
+// Whether a tag's text (without its brackets) declares xml:space="preserve", as the tree
+// builder reads its attributes (so a tag the save rewrites from them declares it too).
 bool DeclaresSpacePreserve(std::string_view tag);
 // Creates a child element of parent from the text of a tag and returns it.
 TMorXMLNode* AddNodeFromTag(TMorXMLNode* parent, std::string_view tagText, std::string_view value);

@@ -40,23 +40,18 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
   const std::string_view name = t.substr(0, a);
   put(name);
   size_t pos = a;
+  std::string_view attrName, value;
   while (pos < t.size()) {
-    const size_t eq = t.find('=', pos);
-    if (eq == std::string_view::npos) break;
-    size_t q1 = eq;
-    while (q1 < t.size() && t[q1] != '"' && t[q1] != '\'') ++q1;
-    if (q1 == t.size()) break;
-    const size_t q2 = t.find(t[q1], q1 + 1);
-    if (q2 == std::string_view::npos) break;
-    const std::string_view value = t.substr(q1 + 1, q2 - q1 - 1);
-    const char q = t[q1] == '"' || value.find('"') == std::string_view::npos ? '"' : '\'';
+    const size_t next = NextTagAttribute(t, pos, attrName, value);
+    if (next == std::string_view::npos) break;
+    const char q = value.find('"') == std::string_view::npos ? '"' : '\'';
     *w++ = ' ';
-    put(TrimView(t.substr(pos, eq - pos)));
+    put(attrName);
     *w++ = '=';
     *w++ = q;
     put(value);
     *w++ = q;
-    pos = q2 + 1;
+    pos = next;
   }
   std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
   if (name.starts_with('?'))
@@ -134,6 +129,12 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   FText.assign(text);
 }
 
+bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
+  if (!FHasText || FText.empty() || FTextKind == kValueCData) return false;
+  if (kind == kValueRun ? text.starts_with('<') : FTextKind != kValueRun) return false;
+  return !(FTextKind == kValueRun && FText.ends_with('>'));
+}
+
 void TTokenLines::Close() {
   const TOpen& e = FOpen.back();
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
@@ -194,18 +195,34 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
         FAfterIgnoredClose = true;
       break;
     case TXmlToken::Text:
+      if (afterIgnoredClose && JoinsRun(kValueText, text)) {
+        FText.push_back(' ');
+        AppendMarked(FText, text, TSectionMarks::smBreaksAndTabs);
+        break;
+      }
       AddText(text, kValueText, afterIgnoredClose);
       break;
     case TXmlToken::CData:
       AddText(text, kValueCData, false);
       break;
     case TXmlToken::Run:
-      PrepareForChild();
-      FHasText = true;
+      // It waits, as a text does, for a text that may join it.
+      if (afterIgnoredClose && JoinsRun(kValueRun, text)) {
+        if (FTextKind != kValueRun) {
+          std::string marked;
+          AppendMarked(marked, FText, TSectionMarks::smBreaksAndTabs);
+          FText = std::move(marked);
+        }
+        FText.push_back(' ');
+        FText.append(text);
+      } else {
+        PrepareForChild();
+        FHasText = true;
+        FText.assign(text);
+      }
+      FOpen.back().HasChildren = true;
       FTextIsValue = false;
       FTextKind = kValueRun;
-      FText.assign(text);
-      FlushText();
       break;
     case TXmlToken::Comment:
       PrepareForChild();

@@ -43,6 +43,10 @@ class TTokenLines {
   size_t ContentLevel() const { return FOpen.size(); }
   void Emit(size_t level, std::string_view text) { FSink.Line(level, text); }
   void EmitPendingOpen();
+  // Whether a text or run joins the waiting text or run: nothing but an ignored closing tag
+  // stood between them and both touch it with text. A save writes no tag there, so the two
+  // read back as one run.
+  bool JoinsRun(uint8_t kind, std::string_view text) const;
   void FlushText();
   void PrepareForChild();
   void AddText(std::string_view text, uint8_t kind, bool joinToLastText);

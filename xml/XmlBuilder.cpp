@@ -19,19 +19,14 @@ TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::str
   if (a == std::string_view::npos) return n;
   TMorXMLAttribute* tail = nullptr;
   size_t pos = a;
+  std::string_view attrName, attrValue;
   while (pos < t.size()) {
-    const size_t eq = t.find('=', pos);
-    if (eq == std::string_view::npos) break;
-    const std::string_view name = TrimView(t.substr(pos, eq - pos));
-    // A value runs from its opening quote to the next quote of the same kind.
-    const size_t q1 = t.find_first_of("\"'", eq);
-    if (q1 == std::string_view::npos) break;
-    const size_t q2 = t.find(t[q1], q1 + 1);
-    if (q2 == std::string_view::npos) break;
-    TMorXMLAttribute* attr = pools.NewAttribute(name, t.substr(q1 + 1, q2 - q1 - 1));
+    const size_t next = NextTagAttribute(t, pos, attrName, attrValue);
+    if (next == std::string_view::npos) break;
+    TMorXMLAttribute* attr = pools.NewAttribute(attrName, attrValue);
     TMorXMLPools::LinkAttributeAfter(n, tail, attr);
     tail = attr;
-    pos = q2 + 1;
+    pos = next;
   }
   // What is left is kept as it stands, so that nothing of the tag is lost; only the '?' (or
   // '/') that ends the XML declaration goes, as the outline writes its own.
@@ -72,6 +67,28 @@ void TXmlBuilder::PrepareForChild() {
   t->ValueKind = c->ValueKind;
   c->Value = TXmlString();
   c->ValueKind = kValueText;
+}
+
+bool TXmlBuilder::JoinToLastRun(std::string_view text, uint8_t kind) {
+  FlushJoin();
+  TMorXMLNode* c = FCurrent;
+  TMorXMLNode* last = c->Nodes.Last();
+  if (last && last->Kind != TMorXMLNodeKind::nkText) return false;
+  const std::string_view lastValue = last ? last->Value.View() : c->Value.View();
+  const uint8_t lastKind = last ? last->ValueKind : c->ValueKind;
+  if (lastValue.empty() || lastKind == kValueCData) return false;
+  if (kind == kValueRun ? text.starts_with('<') : lastKind != kValueRun) return false;
+  if (lastKind == kValueRun && lastValue.ends_with('>')) return false;
+  std::string joined = lastKind == kValueRun ? std::string(lastValue) : EscapeCData(lastValue);
+  joined.push_back(' ');
+  joined.append(kind == kValueRun ? std::string(text) : EscapeCData(text));
+  if (!last) {
+    PrepareForChild();
+    last = c->Nodes.Last();
+  }
+  last->Value = FPools.Chars.Make(joined);
+  last->ValueKind = kValueRun;
+  return true;
 }
 
 void TXmlBuilder::AddText(std::string_view text, uint8_t kind, bool joinToLastText) {
@@ -142,12 +159,14 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
         FAfterIgnoredClose = true;
       break;
     case TXmlToken::Text:
+      if (afterIgnoredClose && JoinToLastRun(text, kValueText)) break;
       AddText(text, kValueText, afterIgnoredClose);
       break;
     case TXmlToken::CData:
       AddText(text, kValueCData, false);
       break;
     case TXmlToken::Run:
+      if (afterIgnoredClose && JoinToLastRun(text, kValueRun)) break;
       // Always a node: a run may be a whole root element kept as it was read.
       PrepareForChild();
       FPools.NewChild(FCurrent, "", text, TMorXMLNodeKind::nkText)->ValueKind = kValueRun;

@@ -1,5 +1,7 @@
 // The string conversions of tag text and CDATA content.
 
+#include <algorithm>
+
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
@@ -55,13 +57,37 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
   return false;
 }
 
+size_t NextTagAttribute(std::string_view t, size_t pos, std::string_view& name,
+                        std::string_view& value) {
+  constexpr size_t npos = std::string_view::npos;
+  const size_t eq = t.find('=', pos);
+  if (eq == npos) return npos;
+  const size_t q1 = t.find_first_of("\"'", eq);
+  if (q1 == npos) return npos;
+  const size_t q2 = t.find(t[q1], q1 + 1);
+  if (q2 == npos) return npos;
+  name = TrimView(t.substr(pos, eq - pos));
+  value = t.substr(q1 + 1, q2 - q1 - 1);
+  return q2 + 1;
+}
+
 bool DeclaresSpacePreserve(std::string_view tag) {
   // Most tags are shorter than the shortest such declaration: no search for them.
-  static constexpr std::string_view kShortest = "xml:space='preserve'";
-  if (tag.size() < kShortest.size()) return false;
-  size_t begin = 0, end = 0;
-  return FindPseudoAttribute(tag, "xml:space", begin, end) &&
-         tag.substr(begin, end - begin) == "preserve";
+  static constexpr std::string_view kShortest = "xml:space='preserve'", kName = "xml:space";
+  if (tag.size() < kShortest.size() || tag.find(kName) == std::string_view::npos) return false;
+  // The name starts at the first blank: the tag's name.
+  const auto blank = std::find_if(tag.begin(), tag.end(), IsBlank);
+  std::string_view name, value;
+  for (size_t pos = size_t(blank - tag.begin()); pos < tag.size();) {
+    pos = NextTagAttribute(tag, pos, name, value);
+    if (pos == std::string_view::npos) return false;
+    // A name the builder took with a word before it is written with the word, and read
+    // again with it.
+    if (value == "preserve" && name.ends_with(kName) &&
+        (name.size() == kName.size() || IsBlank(name[name.size() - kName.size() - 1])))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace zel

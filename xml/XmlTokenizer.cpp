@@ -104,13 +104,26 @@ size_t TScanner::TagEnd(size_t a) {
   return FGt.From(a + 1);
 }
 
-size_t TScanner::DeclarationEnd(size_t a) {
-  if (!FDeclScanFailed) {
-    const size_t b = ScanDeclaration(a);
-    if (b != npos) return b;
-    FDeclScanFailed = true;
+size_t TScanner::DeclarationEnd(size_t a, bool& fellBack) {
+  // Scans that fail may read the same stretch again; past a budget linear in the text (which
+  // no document that is not made to waste it reaches) they all take the fallback at once.
+  const size_t budget = 2 * FText.size() + 65536;
+  size_t b = npos;
+  if (FDeclRead <= budget) {
+    const size_t before = FRead;
+    std::string_view closers;
+    b = ScanDeclaration(a, closers);
+    FDeclRead += FRead - before;
   }
-  return FGt.From(a + 2);
+  fellBack = b == npos;
+  return b != npos ? b : FGt.From(a + 2);
+}
+
+std::string_view DeclarationClosers(std::string_view declaration) {
+  TScanner alone(declaration);
+  std::string_view closers;
+  alone.ScanDeclaration(0, closers);
+  return closers;
 }
 
 namespace {
@@ -173,9 +186,17 @@ size_t TScanner::SkipQuoted(TQuoteFinds& quotes, size_t i) {
   return quotes.Closing(FText[i], i + 1);
 }
 
-size_t TScanner::ScanDeclaration(size_t a) {
+size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
   const std::string_view t = FText;
   const size_t n = t.size();
+  // Where this scan stood in the subset, before its markup: a scan that fails makes them
+  // known to fail, so that no later scan reads on from them (each starts further on).
+  FSubsetMarks.clear();
+  const auto fail = [&](std::string_view open = {}) {
+    FFailedSubsetMarks.insert(FSubsetMarks.begin(), FSubsetMarks.end());
+    closers = open;
+    return npos;
+  };
   bool inSubset = false;
   size_t i = a + 2;
   while (i < n) {
@@ -184,12 +205,12 @@ size_t TScanner::ScanDeclaration(size_t a) {
     if (!inSubset) {
       if (c == '"' || c == '\'') {
         const size_t q = SkipQuoted(FDeclQuotes, i);
-        if (q == npos || q > FDeclLt.From(i + 1) || q > FDeclBreak.From(i + 1)) return npos;
+        if (q == npos || q > FDeclLt.From(i + 1) || q > FDeclBreak.From(i + 1)) return fail();
         i = q + 1;
         continue;
       }
       if (c == '>') return i;
-      if (c == '<') return npos;
+      if (c == '<') return fail();
       if (c == '[') inSubset = true;
       ++i;
       continue;
@@ -206,32 +227,36 @@ size_t TScanner::ScanDeclaration(size_t a) {
     if (c == '%') {  // a parameter-entity reference, %name;
       size_t j = i + 1;
       for (; j < n && IsNameChar(t[j]); ++j) ++FRead;
-      if (j == i + 1 || j >= n || t[j] != ';') return npos;
+      if (j == i + 1 || j >= n || t[j] != ';') return fail();
       i = j + 1;
       continue;
     }
     // Text has no place in a subset: one that holds some never closed.
-    if (c != '<') return npos;
+    if (c != '<') return fail();
+    if (FFailedSubsetMarks.count(i) != 0) return fail();
+    FSubsetMarks.push_back(i);
     if (t.compare(i, 4, "<!--") == 0) {
       // Its end counts before a closing tag only: a save rewrites closing tags, so one that
       // held "-->" would not hold it any more.
       const size_t e = FSubsetCommentEnd.From(i + 4);
-      if (e == npos || e > FSubsetCloseTag.From(i + 4)) return npos;
+      const size_t closing = FSubsetCloseTag.From(i + 4);
+      if (e == npos) return fail(closing == npos ? "-->]" : "");
+      if (e > closing) return fail();
       i = e + 3;
       continue;
     }
     if (t.compare(i, 2, "<?") == 0) {  // like an instruction outside: up to its "?>"
       const size_t e = FSubsetInstructionEnd.From(i + 2);
-      if (e == npos) return npos;
+      if (e == npos) return fail("?>]");
       i = e + 2;
       continue;
     }
-    if (t.compare(i, 3, "<![") == 0) return npos;  // a CDATA section: no subset holds one
+    if (t.compare(i, 3, "<![") == 0) return fail();  // a CDATA section: no subset holds one
     if (i + 2 >= n || t[i + 1] != '!' || !IsAsciiLetter(t[i + 2])) {
       // A tag or closing tag has no place here either, but the load may drop it (a closing
       // tag that closes nothing, "<>"): the subset must read the same without it.
       const size_t g = FSubsetGt.From(i + 1);
-      if (g == npos) return npos;
+      if (g == npos) return fail();
       i = g + 1;
       continue;
     }
@@ -239,14 +264,15 @@ size_t TScanner::ScanDeclaration(size_t a) {
     for (++i; i < n && t[i] != '>'; ++i) {
       ++FRead;
       if (t[i] == '"' || t[i] == '\'') {
+        const char quote = t[i];
         i = SkipQuoted(FDeclQuotes, i);
-        if (i == npos) return npos;
+        if (i == npos) return fail(quote == '"' ? "\">]" : "'>]");
       }
     }
-    if (i >= n) return npos;
+    if (i >= n) return fail();
     ++i;
   }
-  return npos;
+  return fail(inSubset ? "]" : "");
 }
 
 }  // namespace xmltok

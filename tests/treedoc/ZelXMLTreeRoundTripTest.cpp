@@ -197,7 +197,26 @@ TEST(ZelXMLTreeRoundTrip, EverySaveLoadsBackToTheOutlineLoaded) {
        {std::string("<>Lo\xA7\x94<<>"), std::string("<r xml:space=\"preserve\">a < b</r>"),
         std::string("<F?><?>"), std::string("<?><? >"), std::string("<\xFF?><?>"),
         std::string("<=\">\">x"), std::string("<=\"><>\">"),
-        std::string("<r xml:space=\"preserve\">"), std::string("<xml:space=\"preserve\">")}) {
+        std::string("<r xml:space=\"preserve\">"), std::string("<xml:space=\"preserve\">"),
+        // A preserved element left open inside another, with a '<' or a section left open
+        // in it: the ancestors' closing lines the save writes stay outside it.
+        std::string("<r><t xml:space=\"preserve\"> a <q>b</r>"),
+        std::string("<r><t xml:space=\"preserve\"> a <q>b <c"),
+        std::string("<r><t xml:space=\"preserve\"> a <q>b <c <!-- d"),
+        std::string("<r><t xml:space=\"preserve\"> a <q>b <c <![CDATA[ d"),
+        // Values whose quote never closes, in the declaration and in a tag.
+        std::string("<?xml ve=rsion\"\n=0=\"=>\n<a/>"), std::string("<a b=\" c=\"/' />"),
+        // xml:space as the tree reads the attributes, and so as the save writes them.
+        std::string("<r><t xml:space=l\"preserve\"> a <b>c</b></t></r>"),
+        // Texts and runs on both sides of a closing tag that closes nothing.
+        std::string("<r/>e</b>x<![CDATA[c]]>"), std::string("<r/><![CDATA[c]]>x</b>y"),
+        std::string("<r/><![CDATA[c]]>x</b>y<![CDATA[d]]>"),
+        // A DOCTYPE whose subset never closes, with a comment, an instruction or a literal
+        // open in it.
+        std::string("<!DOCTYPE x [ <!-- it's --> <?p x> ]>\n<x/>"),
+        std::string("<!DOCTYPE x [ <!-- a>\n<x/> -->"),
+        std::string("<!DOCTYPE x [ <!ENTITY e \"v>\n<x/>\">"),
+        std::string("<!DOCTYPE x [ <!ELEMENT x ANY>\n<x/>")}) {
     ExpectTheSameOutlineOnceSaved(bytes);
   }
 }

@@ -21,6 +21,10 @@ class TXmlBuilder {
  private:
   // joinToLastText: the text follows an ignored closing tag and joins a text right before it.
   void AddText(std::string_view text, uint8_t kind, bool joinToLastText);
+  // Joins a text or run to the last child when nothing but an ignored closing tag stood
+  // between them and both touch it with text: a save writes no tag there, and the two read
+  // back as one run. False when they stay apart.
+  bool JoinToLastRun(std::string_view text, uint8_t kind);
   // Before an element gets its first child, its text moves into a text child, so that text
   // and children keep their document order.
   void PrepareForChild();

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
@@ -132,6 +134,11 @@ bool IsCDataStart(std::string_view t, size_t m);
 // True when the processing instruction at m has the target exactly "xml".
 bool IsXmlDeclaration(std::string_view t, size_t m);
 
+// What a declaration that ended at its first '>' (its whole text given) needs after that
+// '>' so that, read again with anything after it, it ends there too and not further on:
+// "" when its scan fails before its end whatever follows.
+std::string_view DeclarationClosers(std::string_view declaration);
+
 // All scans of one text.
 class TScanner {
  public:
@@ -164,11 +171,15 @@ class TScanner {
   // the first '>' when those do not close. Stopping there keeps the scan from reaching what a
   // save adds to a broken document (a section's end, texts), so the saved file reads back the
   // same.
-  size_t DeclarationEnd(size_t a);
+  // fellBack: the scan failed and the declaration ends at its first '>'.
+  size_t DeclarationEnd(size_t a, bool& fellBack);
 
  private:
   size_t ScanTag(size_t a);
-  size_t ScanDeclaration(size_t a);
+  friend std::string_view DeclarationClosers(std::string_view declaration);
+  // On a failure, closers is what ends the declaration where it ends when the text ran out in
+  // its subset: what is open there, then the subset ("]"; its '>' is the text's last).
+  size_t ScanDeclaration(size_t a, std::string_view& closers);
   size_t SkipQuoted(TQuoteFinds& quotes, size_t i);
 
   std::string_view FText;
@@ -181,7 +192,10 @@ class TScanner {
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
   bool FTagScanFailed = false;
-  bool FDeclScanFailed = false;
+  size_t FDeclRead = 0;  // what the declarations' scans have read
+  // The places in subsets from which a scan is known to fail.
+  std::unordered_set<size_t> FFailedSubsetMarks;
+  std::vector<size_t> FSubsetMarks;
 };
 
 }  // namespace xmltok
@@ -201,13 +215,28 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   // An element that declares its whitespace as data goes out whole, as it was read: while
   // rawDepth > 0 the tokens only count its depth, and its closing tag gives one Run token.
   size_t rawStart = 0, rawDepth = 0;
+  // The names of the levels open in it, one after another, and where each starts: one that
+  // never closes is closed by them (their length is bounded by the text's).
+  std::string rawNames;
+  std::vector<size_t> rawNameStarts;
+  // The end of a comment or CDATA section in it that never closes.
+  std::string_view rawOpenSection;
+  size_t rawOpenSectionAt = npos;
+  const auto openRaw = [&](std::string_view tag) {
+    ++rawDepth;
+    rawNameStarts.push_back(rawNames.size());
+    rawNames.append(tag.substr(0, tag.find_first_of(" \t\r\n")));
+  };
   const auto emit = [&](TXmlToken kind, std::string_view s) {
     if (rawDepth == 0) {
       sink(kind, s);
     } else if (kind == TXmlToken::OpenTag && !s.starts_with('?')) {
-      ++rawDepth;
-    } else if (kind == TXmlToken::CloseTag && --rawDepth == 0) {
-      sink(TXmlToken::Run, Escape(t.substr(rawStart, from - rawStart), scratch));
+      openRaw(s);
+    } else if (kind == TXmlToken::CloseTag) {
+      rawNames.resize(rawNameStarts.back());
+      rawNameStarts.pop_back();
+      if (--rawDepth == 0)
+        sink(TXmlToken::Run, Escape(t.substr(rawStart, from - rawStart), scratch));
     }
   };
   // Text and CDATA sections with nothing between them are one text of the document: they are
@@ -276,6 +305,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t stop = end == npos ? len : end;
       run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
       ++runPieces;
+      if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = lt;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
@@ -286,13 +316,15 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t end = scan.CommentEnd(start);
       const size_t stop = end == npos ? len : end;
       emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
+      if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = lt;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
     const bool instruction = mark.starts_with('?') && !IsXmlDeclaration(t, m);
     const bool declaration = mark.starts_with('!');
+    bool fellBack = false;
     const size_t b = instruction   ? scan.InstructionEnd(lt)
-                     : declaration ? scan.DeclarationEnd(lt)
+                     : declaration ? scan.DeclarationEnd(lt, fellBack)
                                    : scan.TagEnd(lt);
     if (b == npos) {
       // No end at all: the '<' is dropped and keeps its texts apart as a space.
@@ -320,7 +352,14 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
-    if (declaration) {
+    if (declaration && fellBack) {
+      // A broken one is closed where it ended, so that a save, which writes what follows on
+      // lines of its own, cannot make it end further on when read again.
+      std::string mended = "<" + std::string(d) + ">";
+      const std::string_view closers = DeclarationClosers(mended);
+      emit(TXmlToken::Instruction,
+           closers.empty() ? d : std::string_view(mended.append(closers)).substr(1));
+    } else if (declaration) {
       emit(TXmlToken::Instruction, d);
     } else if (d.front() == '/') {
       emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
@@ -329,7 +368,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
     } else if (rawDepth == 0 && DeclaresSpacePreserve(d)) {
       rawStart = a;
-      rawDepth = 1;
+      openRaw(d);
     } else {
       std::string closedValue;
       emit(TXmlToken::OpenTag, CloseOpenValue(d, closedValue));
@@ -337,18 +376,26 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   }
   text(len, len);  // what a dropped '<' at the very end left
   // Never closed: it runs to the end, without the blanks there (a save ends it with a line
-  // break, which would be one more on every save). A save closes such a line after its name
-  // unless it holds a closing tag; it is closed here the same way, so that what a save writes
-  // reads back to the same line.
+  // break, which would be one more on every save). It is closed here as deep as it is still
+  // open: a save writes the closing lines of its ancestors after it, and a run that left a
+  // level open would take those in when the saved file is read. So would a section left open
+  // in it, which is closed first, and a '<' that found no end: the closing tags give it one, so
+  // it is dropped as a space, as it is outside.
   if (rawDepth > 0) {
-    rawDepth = 0;
-    std::string_view rest = t.substr(rawStart);
-    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
-    std::string run(Escape(rest, scratch));
-    if (run.find("</") == std::string::npos) {
-      const size_t end = run.find_first_of(" \t>", 1);
-      const std::string name = run.substr(1, end == std::string::npos ? run.npos : end - 1);
-      run.append("</").append(name).append(">");
+    std::string run(t.substr(rawStart));
+    // No '>' follows such a '<' (else it had one): they stand after the last one, before the
+    // open section's start.
+    const size_t lastGt = run.rfind('>');
+    const size_t stray = rawOpenSection.empty() ? run.size() : rawOpenSectionAt - rawStart;
+    for (size_t i = lastGt == std::string::npos ? 0 : lastGt; i < stray; ++i)
+      if (run[i] == '<') run[i] = ' ';
+    while (!run.empty() && IsBlank(run.back())) run.pop_back();
+    run.append(rawOpenSection);
+    run = Escape(run, scratch);
+    for (; rawDepth > 0; --rawDepth) {
+      run.append("</").append(std::string_view(rawNames).substr(rawNameStarts.back())).append(">");
+      rawNames.resize(rawNameStarts.back());
+      rawNameStarts.pop_back();
     }
     sink(TXmlToken::Run, run);
   }
