@@ -132,7 +132,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
 bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
   if (!FHasText || FText.empty() || FTextKind == kValueCData) return false;
   if (kind == kValueRun ? text.starts_with('<') : FTextKind != kValueRun) return false;
-  return !(FTextKind == kValueRun && FText.ends_with('>'));
+  return FTextKind != kValueRun || FRunEndsWithText;
 }
 
 void TTokenLines::Close() {
@@ -198,6 +198,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       if (afterIgnoredClose && JoinsRun(kValueText, text)) {
         FText.push_back(' ');
         AppendMarked(FText, text, TSectionMarks::smBreaksAndTabs);
+        FRunEndsWithText = true;
         break;
       }
       AddText(text, kValueText, afterIgnoredClose);
@@ -223,6 +224,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FOpen.back().HasChildren = true;
       FTextIsValue = false;
       FTextKind = kValueRun;
+      FRunEndsWithText = xmltok::RunEndsWithText(text);
       break;
     case TXmlToken::Comment:
       PrepareForChild();

@@ -62,6 +62,7 @@ class TTokenLines {
   bool FHasText = false;
   bool FTextIsValue = false;
   uint8_t FTextKind = 0;
+  bool FRunEndsWithText = false;  // of the waiting run
   std::string FText;
   bool FAfterIgnoredClose = false;
   std::string FLine;

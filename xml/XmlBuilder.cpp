@@ -78,7 +78,7 @@ bool TXmlBuilder::JoinToLastRun(std::string_view text, uint8_t kind) {
   const uint8_t lastKind = last ? last->ValueKind : c->ValueKind;
   if (lastValue.empty() || lastKind == kValueCData) return false;
   if (kind == kValueRun ? text.starts_with('<') : lastKind != kValueRun) return false;
-  if (lastKind == kValueRun && lastValue.ends_with('>')) return false;
+  if (lastKind == kValueRun && !(last == FLastRun && FLastRunEndsWithText)) return false;
   std::string joined = lastKind == kValueRun ? std::string(lastValue) : EscapeCData(lastValue);
   joined.push_back(' ');
   joined.append(kind == kValueRun ? std::string(text) : EscapeCData(text));
@@ -88,6 +88,8 @@ bool TXmlBuilder::JoinToLastRun(std::string_view text, uint8_t kind) {
   }
   last->Value = FPools.Chars.Make(joined);
   last->ValueKind = kValueRun;
+  FLastRun = last;
+  FLastRunEndsWithText = kind == kValueText || xmltok::RunEndsWithText(text);
   return true;
 }
 
@@ -169,7 +171,9 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
       if (afterIgnoredClose && JoinToLastRun(text, kValueRun)) break;
       // Always a node: a run may be a whole root element kept as it was read.
       PrepareForChild();
-      FPools.NewChild(FCurrent, "", text, TMorXMLNodeKind::nkText)->ValueKind = kValueRun;
+      FLastRun = FPools.NewChild(FCurrent, "", text, TMorXMLNodeKind::nkText);
+      FLastRun->ValueKind = kValueRun;
+      FLastRunEndsWithText = xmltok::RunEndsWithText(text);
       break;
     case TXmlToken::Comment: {
       PrepareForChild();

@@ -211,6 +211,8 @@ TEST(ZelXMLTreeRoundTrip, EverySaveLoadsBackToTheOutlineLoaded) {
         // Texts and runs on both sides of a closing tag that closes nothing.
         std::string("<r/>e</b>x<![CDATA[c]]>"), std::string("<r/><![CDATA[c]]>x</b>y"),
         std::string("<r/><![CDATA[c]]>x</b>y<![CDATA[d]]>"),
+        std::string("<r/><![CDATA[c]]>x></b>y"), std::string("<r/><![CDATA[c]]>x]]></b>y"),
+        std::string("<!DOCTYP\"=\" [ <!-- a>\n<b c=\"d\">"),
         // A DOCTYPE whose subset never closes, with a comment, an instruction or a literal
         // open in it.
         std::string("<!DOCTYPE x [ <!-- it's --> <?p x> ]>\n<x/>"),

@@ -36,6 +36,9 @@ class TXmlBuilder {
   // Texts joined to one element's value are collected here, so that many segments cost
   // linear time; FJoinNode's value is stale until FlushJoin.
   TMorXMLNode* FJoinNode = nullptr;
+  // The last run made or joined, and whether it ends with a text.
+  TMorXMLNode* FLastRun = nullptr;
+  bool FLastRunEndsWithText = false;
   std::string FJoin;
   // The last token was a closing tag with no element to close: it leaves no trace, so the
   // texts on both sides of it are one text (saved, they would read back as one).

@@ -139,6 +139,10 @@ bool IsXmlDeclaration(std::string_view t, size_t m);
 // "" when its scan fails before its end whatever follows.
 std::string_view DeclarationClosers(std::string_view declaration);
 
+// Whether a run of texts and CDATA sections ends with a text, which a text after it on the
+// next line of a save joins when read again. An element kept as it was read never does.
+bool RunEndsWithText(std::string_view run);
+
 // All scans of one text.
 class TScanner {
  public:
