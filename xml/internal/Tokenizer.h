@@ -384,14 +384,18 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else if (d.back() == '/') {
       std::string closedValue;
       emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
-    } else if (rawDepth == 0 && !d.starts_with('?') && DeclaresSpacePreserve(d)) {
-      // (The XML declaration, which holds the rest of the document, is read as markup.)
-      rawStart = a;
-      rawQuestionMarks.clear();
-      openRaw(d);
     } else {
+      // Decided on the tag as it is written once its open value is closed. (The XML
+      // declaration, which holds the rest of the document, is read as markup.)
       std::string closedValue;
-      emit(TXmlToken::OpenTag, CloseOpenValue(d, closedValue));
+      const std::string_view tag = CloseOpenValue(d, closedValue);
+      if (rawDepth == 0 && !tag.starts_with('?') && DeclaresSpacePreserve(tag)) {
+        rawStart = a;
+        rawQuestionMarks.clear();
+        openRaw(tag);
+      } else {
+        emit(TXmlToken::OpenTag, tag);
+      }
     }
   }
   text(len, len);  // what a dropped '<' at the very end left
