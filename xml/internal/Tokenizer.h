@@ -231,6 +231,20 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     rawNameStarts.push_back(rawNames.size());
     rawNames.append(tag.substr(0, tag.find_first_of(" \t\r\n")));
   };
+  // Where its broken instructions end: each is closed with a '?' before its '>', as one
+  // outside is, so that no "?>" a save writes further on can end it when read again.
+  std::vector<size_t> rawQuestionMarks;
+  std::string rawCopy;
+  const auto rawText = [&](size_t end) -> std::string_view {
+    if (rawQuestionMarks.empty()) return t.substr(rawStart, end - rawStart);
+    rawCopy.clear();
+    size_t at = rawStart;
+    for (const size_t q : rawQuestionMarks) {
+      rawCopy.append(t.substr(at, q - at)).push_back('?');
+      at = q;
+    }
+    return rawCopy.append(t.substr(at, end - at));
+  };
   const auto emit = [&](TXmlToken kind, std::string_view s) {
     if (rawDepth == 0) {
       sink(kind, s);
@@ -239,8 +253,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else if (kind == TXmlToken::CloseTag) {
       rawNames.resize(rawNameStarts.back());
       rawNameStarts.pop_back();
-      if (--rawDepth == 0)
-        sink(TXmlToken::Run, Escape(t.substr(rawStart, from - rawStart), scratch));
+      if (--rawDepth == 0) sink(TXmlToken::Run, Escape(rawText(from), scratch));
     }
   };
   // Text and CDATA sections with nothing between them are one text of the document: they are
@@ -351,6 +364,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       std::string_view pi = t.substr(m, b - m);
       std::string cleaned, closing;
       if (!closed) pi = closing.assign(Clean(pi, cleaned)).append("?");
+      if (!closed && rawDepth > 0) rawQuestionMarks.push_back(b);
       emit(TXmlToken::Instruction, Escape(pi, scratch));
       continue;
     }
@@ -370,12 +384,18 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else if (d.back() == '/') {
       std::string closedValue;
       emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
-    } else if (rawDepth == 0 && DeclaresSpacePreserve(d)) {
-      rawStart = a;
-      openRaw(d);
     } else {
+      // Decided on the tag as it is written once its open value is closed. (The XML
+      // declaration, which holds the rest of the document, is read as markup.)
       std::string closedValue;
-      emit(TXmlToken::OpenTag, CloseOpenValue(d, closedValue));
+      const std::string_view tag = CloseOpenValue(d, closedValue);
+      if (rawDepth == 0 && !tag.starts_with('?') && DeclaresSpacePreserve(tag)) {
+        rawStart = a;
+        rawQuestionMarks.clear();
+        openRaw(tag);
+      } else {
+        emit(TXmlToken::OpenTag, tag);
+      }
     }
   }
   text(len, len);  // what a dropped '<' at the very end left
@@ -386,11 +406,12 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   // in it, which is closed first, and a '<' that found no end: the closing tags give it one, so
   // it is dropped as a space, as it is outside.
   if (rawDepth > 0) {
-    std::string run(t.substr(rawStart));
+    std::string run(rawText(len));
     // No '>' follows such a '<' (else it had one): they stand after the last one, before the
-    // open section's start.
+    // open section's start (and after every instruction's '?').
     const size_t lastGt = run.rfind('>');
-    const size_t stray = rawOpenSection.empty() ? run.size() : rawOpenSectionAt - rawStart;
+    const size_t stray =
+        rawOpenSection.empty() ? run.size() : rawOpenSectionAt - rawStart + rawQuestionMarks.size();
     for (size_t i = lastGt == std::string::npos ? 0 : lastGt; i < stray; ++i)
       if (run[i] == '<') run[i] = ' ';
     while (!run.empty() && IsBlank(run.back())) run.pop_back();
