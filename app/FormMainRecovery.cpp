@@ -19,7 +19,9 @@
 #include "app/NodeTextCodec.h"
 #include "app/RecoveryFile.h"
 #include "app/UFormMain.h"
+#include "app/UZelApps.h"
 #include "base/UpdateGuard.h"
+#include "settings/IniFile.h"
 #include "treedoc/CommandStates.h"
 
 namespace zel {
@@ -162,6 +164,15 @@ void TFormMain::EndOnSignal(int signal) {
   }
   if (const int err = FRecovery->WriteNowAndKeep())
     std::fprintf(stderr, "Cannot write the recovery file: %s\n", std::strerror(err));
+  // The placement and the recent list are kept as a close keeps them, but nobody is asked:
+  // a failure goes to standard error.
+  try {
+    TIniBatch settings(SettingsFileName);
+    FormClose();
+    settings.Commit();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Cannot save the settings: %s\n", e.what());
+  }
   QCoreApplication::exit(128 + signal);
 }
 

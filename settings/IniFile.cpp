@@ -1,6 +1,8 @@
 #include "settings/IniFile.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
@@ -16,7 +18,11 @@ namespace {
   if (code == ERROR_LOCK_VIOLATION)
     throw EIniFileLocked(
         Format("Unable to write to %s: the file is locked by another program", fileName.c_str()));
-  const std::string reason = code == ERROR_SUCCESS ? std::string() : SysErrorMessageFor(code);
+  // The system has one code for a folder and a refused file; the user needs to tell them apart.
+  std::error_code ec;
+  const std::string reason = std::filesystem::is_directory(fileName, ec) ? "it is a folder"
+                             : code == ERROR_SUCCESS                     ? std::string()
+                                                                         : SysErrorMessageFor(code);
   throw Exception(reason.empty()
                       ? Format("Unable to write to %s", fileName.c_str())
                       : Format("Unable to write to %s: %s", fileName.c_str(), reason.c_str()));

@@ -287,6 +287,10 @@ TEST_F(RecoveryTest, EndSignalsWriteTheRecoveryFileFirst) {
     EXPECT_EQ(header->Change, last()) << sig;
     EXPECT_EQ(OutlineDump(tree), ReadBytes(folder + "/expect-" + std::to_string(header->Change)));
     ::unlink(files[0].c_str());
+    // The settings are kept as a close keeps them.
+    const std::string settings = FDir.File("ZelApps.ini");
+    EXPECT_NE(ReadBytes(settings).find("[Zel XML Editor"), std::string::npos) << sig;
+    ::unlink(settings.c_str());
   }
 }
 

@@ -125,7 +125,12 @@ TEST_F(IniFileTest, RefusedWritesRaiseUnableToWrite) {
   // A folder in the file's place can be neither written nor erased from.
   TIniFile folder(FDir.Path());
   EXPECT_THROW(folder.EraseSection("S"), Exception);
-  EXPECT_THROW(folder.WriteString("S", "k", "v"), Exception);
+  try {
+    folder.WriteString("S", "k", "v");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Unable to write to " + folder.FileName() + ": it is a folder");
+  }
   // A value with a line break would add lines of its own to the file.
   EXPECT_THROW(FIni.WriteString("S", "k", "a\n[Other]\nk=b"), Exception);
   EXPECT_EQ(FIni.ReadString("Other", "k", "none"), "none");

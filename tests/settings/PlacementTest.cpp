@@ -236,7 +236,7 @@ TEST_F(PlacementTest, RefusedWriteFailsTheSaveAndClosesTheFile) {
     FStore.SaveSettings();
     FAIL() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Unable to write to " + FDir.Path() + ": " + std::strerror(EACCES));
+    EXPECT_EQ(e.Message(), "Unable to write to " + FDir.Path() + ": it is a folder");
   }
   EXPECT_FALSE(FStore.Saved());
   FStore.SetIniFileName(FFile);
