@@ -4,6 +4,7 @@
 
 #include "base/StrUtils.h"
 #include "treedoc/XMLOutline.h"
+#include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
 
 namespace zel {
@@ -12,20 +13,6 @@ namespace {
 
 // The level of the document's own children in the writer's text.
 constexpr int kTopWriterLevel = 1;
-
-// The quote of an attribute value on a tag line that does not close on it, or 0: a quote
-// right after '=' (blanks between) opens a value, as the reader takes it.
-char OpenValueQuote(std::string_view s) {
-  for (size_t e = s.find('='); e != std::string_view::npos; e = s.find('=', e + 1)) {
-    size_t i = e + 1;
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    if (i == s.size()) break;
-    if (s[i] != '"' && s[i] != '\'') continue;
-    e = s.find(s[i], i + 1);
-    if (e == std::string_view::npos) return s[i];
-  }
-  return 0;
-}
 
 bool HasOpenValue(std::string_view s) {
   return OpenValueQuote(s) != 0;

@@ -213,9 +213,12 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
 // The next attribute of a tag's text from pos, as the tree builder reads it: its name is the
 // trimmed text up to the next '=', its value runs between the first quote after that '=' and
 // the next quote of the same kind. Returns the position after the value, or npos when no
-// whole attribute follows.
+// whole attribute follows (*openQuote, if given, is then the quote of a value that never
+// closes).
 size_t NextTagAttribute(std::string_view t, size_t pos, std::string_view& name,
-                        std::string_view& value);
+                        std::string_view& value, char* openQuote = nullptr);
+// The quote of a tag's value that never closes, as NextTagAttribute reads them, or 0.
+char OpenValueQuote(std::string_view tag);
 // Whether a tag's text (without its brackets) declares xml:space="preserve", as the tree
 // builder reads its attributes (so a tag the save rewrites from them declares it too).
 bool DeclaresSpacePreserve(std::string_view tag);

@@ -58,17 +58,29 @@ bool FindPseudoAttribute(std::string_view text, std::string_view name, size_t& b
 }
 
 size_t NextTagAttribute(std::string_view t, size_t pos, std::string_view& name,
-                        std::string_view& value) {
+                        std::string_view& value, char* openQuote) {
   constexpr size_t npos = std::string_view::npos;
   const size_t eq = t.find('=', pos);
   if (eq == npos) return npos;
   const size_t q1 = t.find_first_of("\"'", eq);
   if (q1 == npos) return npos;
   const size_t q2 = t.find(t[q1], q1 + 1);
-  if (q2 == npos) return npos;
+  if (q2 == npos) {
+    if (openQuote) *openQuote = t[q1];
+    return npos;
+  }
   name = TrimView(t.substr(pos, eq - pos));
   value = t.substr(q1 + 1, q2 - q1 - 1);
   return q2 + 1;
+}
+
+char OpenValueQuote(std::string_view tag) {
+  const auto blank = std::find_if(tag.begin(), tag.end(), IsBlank);
+  std::string_view name, value;
+  char quote = 0;
+  for (size_t pos = size_t(blank - tag.begin()); pos < tag.size();)
+    pos = NextTagAttribute(tag, pos, name, value, &quote);
+  return quote;
 }
 
 bool DeclaresSpacePreserve(std::string_view tag) {

@@ -148,10 +148,10 @@ std::string_view DeclarationClosers(std::string_view declaration) {
 
 namespace {
 
-// The characters a tag's scan stops at: its end, a '<', and the quotes.
+// The characters a tag's scan stops at past its name: its end, a '<', an '=' and the quotes.
 constexpr auto kTagStops = [] {
   std::array<bool, 256> stops{};
-  for (const char c : {'>', '<', '"', '\''}) stops[static_cast<unsigned char>(c)] = true;
+  for (const char c : {'>', '<', '"', '\'', '='}) stops[static_cast<unsigned char>(c)] = true;
   return stops;
 }();
 
@@ -163,7 +163,16 @@ size_t TScanner::ScanTag(size_t a) {
   // A closing tag holds no values: its quotes are no bounds (a save writes a broken name's
   // quote into it, and the next lines must not join it).
   if (a + 1 < n && t[a + 1] == '/') return FGt.From(a + 1);
+  // Values are paired as the tree reads the attributes (NextTagAttribute), so that a tag
+  // written from them ends where it ended: past the name (up to the first blank), a value
+  // opens at the first quote after an '=' and ends at the next quote of its kind.
   size_t i = a + 1;
+  for (; i < n && !IsBlank(t[i]); ++i) {
+    ++FRead;
+    if (t[i] == '>') return i;
+    if (t[i] == '<') return FGt.From(a + 1);
+  }
+  bool afterEquals = false;
   while (true) {
     size_t j = i;
     while (j < n && !kTagStops[static_cast<unsigned char>(t[j])]) ++j;
@@ -175,16 +184,15 @@ size_t TScanner::ScanTag(size_t a) {
     const char c = t[j];
     if (c == '>') return j;
     if (c == '<') return FGt.From(a + 1);
-    // A quote opens a value when the last character before it in the tag, blanks aside, is
-    // '=' (a value passed over ends in its own quote, which is no '=').
-    size_t k = j;
-    while (k > a + 1 && IsBlank(t[k - 1])) --k;
-    if (k == a + 1 || t[k - 1] != '=') {
-      i = j + 1;
+    i = j + 1;
+    if (c == '=') {
+      afterEquals = true;
       continue;
     }
+    if (!afterEquals) continue;  // a quote in an attribute's name
     const size_t q = FTagQuotes.Closing(c, j + 1);
     if (q == npos || q > FTagLt.From(j + 1)) return FGt.From(a + 1);
+    afterEquals = false;
     i = q + 1;
   }
 }

@@ -207,6 +207,8 @@ TEST(ZelXMLTreeRoundTrip, EverySaveLoadsBackToTheOutlineLoaded) {
         std::string("<r><t xml:space=\"preserve\"> a <?p x> b</t><?q y></r>"),
         std::string("<?xml v=\"1\" xml:space=\"preserve\" <a> b </q>"),
         std::string("<r>\n<t xml:space=\"preserve > Q   x =\"1 "),
+        // A value that opens at the first quote after its '=', as the tree reads it.
+        std::string("<r><a s= x\"[p=\"d> e f\"><b/></a></r>"),
         // Values whose quote never closes, in the declaration and in a tag.
         std::string("<?xml ve=rsion\"\n=0=\"=>\n<a/>"), std::string("<a b=\" c=\"/' />"),
         // xml:space as the tree reads the attributes, and so as the save writes them.

@@ -106,19 +106,11 @@ inline std::string_view Clean(std::string_view s, std::string& scratch) {
 
 // A tag's text with the value that a broken tag left open closed by its quote: the scan
 // that ended the tag at its first '>' found the quote's partner only past a '<', and a save,
-// which drops some of those, would let the value run on into the next lines. Values open
-// where the tag's scan opens them: at a quote that follows '=', blanks between.
+// which drops some of those, would let the value run on into the next lines. Values are read
+// as the tree reads them (OpenValueQuote).
 inline std::string_view CloseOpenValue(std::string_view d, std::string& scratch) {
-  for (size_t i = 0; i < d.size(); ++i) {
-    if (d[i] != '"' && d[i] != '\'') continue;
-    size_t k = i;
-    while (k > 0 && IsBlank(d[k - 1])) --k;
-    if (k == 0 || d[k - 1] != '=') continue;
-    const size_t q = d.find(d[i], i + 1);
-    if (q == std::string_view::npos) return scratch.assign(d).append(1, d[i]);
-    i = q;
-  }
-  return d;
+  const char quote = OpenValueQuote(d);
+  return quote == 0 ? d : std::string_view(scratch.assign(d).append(1, quote));
 }
 
 // EscapeCData without a copy when there is nothing to mark.
@@ -160,7 +152,7 @@ class TScanner {
   // The '>' of a processing instruction at a: that of its first "?>", whatever comes between
   // ('<', '>', line breaks); its first '>' when no "?>" follows (a broken one).
   size_t InstructionEnd(size_t a);
-  // The '>' that ends a tag at a. A quote right after '=' (blanks between allowed) opens an
+  // The '>' that ends a tag at a. Past its name, the first quote after an '=' opens an
   // attribute value, which ends at its closing quote over any lines and '>'s. A tag is broken
   // when a value does not close before the next '<' (no value holds one), when a '<' stands
   // in it outside its values, or when it has no '>' outside them: it then ends at its first
