@@ -29,7 +29,7 @@ struct TCpuTime {
 inline TCpuTime CpuTime() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
   return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
 }
 

@@ -63,6 +63,7 @@ class TVyHugeFile {
   virtual int64_t CachedFileSize();
   // Bytes from offset to the size the file had when it was opened.
   uint64_t LeftAtOpen(int64_t offset);
+  // NOLINTNEXTLINE(bugprone-reserved-identifier): the unit's established member name
   virtual void _Seek(int64_t position, bool force);
   virtual TVyFileOpenResult OpenHandle(int32_t blockSize, bool forReading, uint32_t lockTimeout,
                                        uint32_t retryDelay, const TWaitObject* waitObject);

@@ -158,9 +158,9 @@ void TVyTextFile::AppendPiece(uint32_t from, uint32_t to, std::u16string& line) 
     const size_t base = line.size();
     line.resize(base + k / 2);
     if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(line.data() + base, p, k / 2 * 2);
+      std::memcpy(line.data() + base, p, size_t{k / 2} * 2);
     } else {
-      for (uint32_t i = 0; i < k / 2; ++i)
+      for (size_t i = 0; i < k / 2; ++i)
         line[base + i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
     }
     if (k % 2 != 0) line.push_back(u'\uFFFD');  // the odd last byte of the file

@@ -30,8 +30,9 @@ void* MapAligned(size_t bytes) {
   const uintptr_t aligned = (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
   if (aligned > start) ::munmap(p, aligned - start);
   const uintptr_t end = start + mapped, blockEnd = aligned + bytes;
-  if (end > blockEnd) ::munmap(reinterpret_cast<void*>(blockEnd), end - blockEnd);
-  void* block = reinterpret_cast<void*>(aligned);
+  char* const base = static_cast<char*>(p);
+  if (end > blockEnd) ::munmap(base + (blockEnd - start), end - blockEnd);
+  void* block = base + (aligned - start);
 #ifdef MADV_HUGEPAGE
   ::madvise(block, bytes, MADV_HUGEPAGE);
 #endif

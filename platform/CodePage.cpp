@@ -127,6 +127,7 @@ class TConverters {
     FEntries.push_back({cp, toWide, cd});
     return cd;
   }
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv's own failure value
   static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
 
  private:

@@ -99,7 +99,7 @@ const char* DropReadPages(const char* from, const char* to) {
   const uintptr_t begin = (at(from) + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
   const uintptr_t end = at(to) & ~(kHugePageBytes - 1);
   if (end <= begin) return from;
-  ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+  ::madvise(const_cast<char*>(from) + (begin - at(from)), end - begin, MADV_DONTNEED);
   return from + (end - at(from));
 }
 

@@ -14,12 +14,14 @@ namespace {
 constexpr const char* kMarker = "ZEL_LARGE_PAGES";
 constexpr const char* kTunable = "glibc.malloc.hugetlb";
 
+#if !defined(__SANITIZE_ADDRESS__)
 bool HugePagesOnRequestOnly() {
   std::ifstream in("/sys/kernel/mm/transparent_hugepage/enabled");
   std::string mode;
   std::getline(in, mode);
   return mode.find("[madvise]") != std::string::npos;
 }
+#endif
 
 }  // namespace
 

@@ -72,7 +72,13 @@ int FollowDanglingLinks(std::string& path) {
     const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size() - 1);
     if (n < 0) return errno;
     const std::string to(buf.data(), static_cast<size_t>(n));
-    path = to.starts_with('/') ? to : FolderOf(path) + "/" + to;
+    if (to.starts_with('/')) {
+      path = to;
+    } else {
+      path = FolderOf(path);
+      path += '/';
+      path += to;
+    }
   }
   return ELOOP;
 }

@@ -9,8 +9,8 @@ TPropInfo IntegerProp(std::string name, std::function<int(TPersistent&)> get,
   TPropInfo p;
   p.Name = std::move(name);
   p.Kind = tkInteger;
-  p.GetOrd = [get](TPersistent& o) { return int64_t{get(o)}; };
-  p.SetOrd = [set](TPersistent& o, int64_t v) { set(o, static_cast<int>(v)); };
+  p.GetOrd = [get = std::move(get)](TPersistent& o) { return int64_t{get(o)}; };
+  p.SetOrd = [set = std::move(set)](TPersistent& o, int64_t v) { set(o, static_cast<int>(v)); };
   return p;
 }
 
@@ -26,8 +26,9 @@ TPropInfo EnumProp(std::string name, std::vector<std::string> identifiers,
 TPropInfo BooleanProp(std::string name, std::function<bool(TPersistent&)> get,
                       std::function<void(TPersistent&, bool)> set) {
   return EnumProp(
-      std::move(name), {"False", "True"}, [get](TPersistent& o) { return get(o) ? 1 : 0; },
-      [set](TPersistent& o, int v) { set(o, v != 0); });
+      std::move(name), {"False", "True"},
+      [get = std::move(get)](TPersistent& o) { return get(o) ? 1 : 0; },
+      [set = std::move(set)](TPersistent& o, int v) { set(o, v != 0); });
 }
 
 TPropInfo SetProp(std::string name, std::vector<std::string> identifiers,
@@ -37,8 +38,10 @@ TPropInfo SetProp(std::string name, std::vector<std::string> identifiers,
   p.Name = std::move(name);
   p.Kind = tkSet;
   p.Identifiers = std::move(identifiers);
-  p.GetOrd = [get](TPersistent& o) { return int64_t{get(o)}; };
-  p.SetOrd = [set](TPersistent& o, int64_t v) { set(o, static_cast<uint32_t>(v)); };
+  p.GetOrd = [get = std::move(get)](TPersistent& o) { return int64_t{get(o)}; };
+  p.SetOrd = [set = std::move(set)](TPersistent& o, int64_t v) {
+    set(o, static_cast<uint32_t>(v));
+  };
   return p;
 }
 

@@ -26,6 +26,7 @@ class TIconv {
   }
   TIconv(const TIconv&) = delete;
   TIconv& operator=(const TIconv&) = delete;
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv's own failure value
   bool Valid() const { return FCd != reinterpret_cast<iconv_t>(-1); }
   // Converts all of in into out (bytes, or UTF-16 units), growing out only when iconv asks:
   // a whole file decodes into about its own size, not four times it. False on a sequence
@@ -148,7 +149,7 @@ std::string ForeignEncodingOfBytes(const std::string& fileName, std::string_view
     // an EBCDIC document needs, makes the file EBCDIC.
     if (std::string_view(base) == "IBM037" && !StartsWithDeclaration(declaration)) return "";
   }
-  const std::string name = DeclaredName(declaration);
+  std::string name = DeclaredName(declaration);
   if (base == nullptr) {
     // The declaration reads as ASCII: only an encoding that shifts away from ASCII later
     // needs converting; any other keeps its bytes, as it always did.

@@ -28,10 +28,10 @@ void InstallEditRules(TTreeView& tree, std::function<bool(TTreeNode*, const std:
   };
 }
 
-TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text) {
+TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string_view text) {
   if (!parent) return nullptr;
   TTreeView& tree = *parent->TreeView();
-  TTreeNode* node = tree.AddChild(parent, std::move(text));
+  TTreeNode* node = tree.AddChild(parent, text);
   node->MakeVisible();
   tree.SetSelected(node);
   return node;

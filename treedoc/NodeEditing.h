@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "treedoc/TreeView.h"
 
@@ -17,7 +18,7 @@ namespace zel {
 void InstallEditRules(TTreeView& tree, std::function<bool(TTreeNode*, const std::string&)> edited);
 
 // Adds `text` as the last child of `parent`, makes the new node visible and selects it.
-TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string text);
+TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string_view text);
 
 // "Delete \"%s\" and its children?" or "Delete \"%s\"?".
 std::string DeleteQuestion(const TTreeNode& node);

@@ -214,7 +214,7 @@ size_t TOutlineDocument::HeldNodeLimit() const {
   return std::max(FHeldNodeFloor, size_t(FTree.Count()));
 }
 
-TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
+TTreeNode* TOutlineDocument::Add(TTreeNode* parent, const std::string& text) {
   FDeclined = false;
   if (FReadOnly || !parent || parent->TreeView() != &FTree) return nullptr;
   if (!MayPlace(nullptr, {text}, parent, nullptr)) return nullptr;
@@ -222,7 +222,7 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
   // The new node opens every ancestor.
   TFlagList before;
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(before, p);
-  TTreeNode* node = AddNodeAsLastChild(parent, std::move(text));
+  TTreeNode* node = AddNodeAsLastChild(parent, text);
   auto step = std::make_unique<TPresenceStep>("Add", FTree, std::vector<TTreeNode*>{node}, true);
   step->Before = std::move(before);
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(step->After, p);
@@ -230,7 +230,7 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, std::string text) {
   return node;
 }
 
-bool TOutlineDocument::SetText(TTreeNode* node, std::string text, const char* name) {
+bool TOutlineDocument::SetText(TTreeNode* node, const std::string& text, const char* name) {
   FDeclined = false;
   if (FReadOnly || !node || node->TreeView() != &FTree) return false;
   // The file's node holds its name, which no save writes. Any other node takes the text in

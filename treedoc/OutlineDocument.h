@@ -60,8 +60,8 @@ class TOutlineDocument {
   // written on one line that gains a child opens up first, within the same step. SetText makes
   // a step also for an unchanged text, which the user's edit marks modified; it refuses a text
   // that cannot hold the node's children or stand in the node's place.
-  TTreeNode* Add(TTreeNode* parent, std::string text);
-  bool SetText(TTreeNode* node, std::string text, const char* name = "Modify");
+  TTreeNode* Add(TTreeNode* parent, const std::string& text);
+  bool SetText(TTreeNode* node, const std::string& text, const char* name = "Modify");
   bool Delete(TTreeNode* node, const char* name = "Delete");
   bool MoveUp(TTreeNode* node);
   bool MoveDown(TTreeNode* node);

@@ -107,7 +107,7 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   if (!IsMultiLineSectionText(s)) {
     // A text joined to a tag with an open quote would close the quote once saved.
     const bool tag = s.size() > 1 && s[1] != '!' && s[1] != '?';
-    if (const char quote = tag ? OpenValueQuote(s) : 0; quote != 0 && s.ends_with('>')) {
+    if (const char quote = tag ? OpenValueQuote(s) : '\0'; quote != 0 && s.ends_with('>')) {
       FPrevOpened = false;
       // Read again, the open value would run over the tag's end: it closes before it.
       size_t end = s.size() - (s.ends_with("/>") ? 2 : 1);

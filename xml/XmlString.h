@@ -30,6 +30,7 @@ class TXmlString {
   TXmlString& operator=(std::string_view s);
   TXmlString& operator=(const char* s) { return *this = std::string_view(s); }
   TXmlString& operator=(const std::string& s) { return *this = std::string_view(s); }
+  // NOLINTNEXTLINE(bugprone-unhandled-self-assignment): the view is copied before the old goes
   TXmlString& operator=(const TXmlString& o) { return *this = o.View(); }
   TXmlString& operator=(TXmlString&& o) noexcept {
     if (this != &o) {

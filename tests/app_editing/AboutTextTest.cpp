@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "treedoc/TreeViewTestUtil.h"
 #include "app/AboutText.h"
+#include "treedoc/TreeViewTestUtil.h"
 
 namespace zel {
 namespace {
