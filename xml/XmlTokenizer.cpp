@@ -214,6 +214,8 @@ size_t TScanner::SkipQuoted(TQuoteFinds& quotes, size_t i) {
   return quotes.Closing(FText[i], i + 1);
 }
 
+constexpr size_t kMaxSubsetMarks = size_t(1) << 20;
+
 size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
   const std::string_view t = FText;
   const size_t n = t.size();
@@ -221,7 +223,8 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
   // known to fail, so that no later scan reads on from them (each starts further on).
   FSubsetMarks.clear();
   const auto fail = [&](std::string_view open = {}) {
-    FFailedSubsetMarks.insert(FSubsetMarks.begin(), FSubsetMarks.end());
+    if (!FSubsetMarks.empty() && FFailedSubsetMarks.empty()) FFailedSubsetMarks.resize(n);
+    for (const size_t m : FSubsetMarks) FFailedSubsetMarks[m] = true;
     closers = open;
     return npos;
   };
@@ -261,8 +264,9 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
     }
     // Text has no place in a subset: one that holds some never closed.
     if (c != '<') return fail();
-    if (FFailedSubsetMarks.count(i) != 0) return fail();
-    FSubsetMarks.push_back(i);
+    if (!FFailedSubsetMarks.empty() && FFailedSubsetMarks[i]) return fail();
+    // Past a million places a scan keeps no more of them: the read budget still holds.
+    if (FSubsetMarks.size() < kMaxSubsetMarks) FSubsetMarks.push_back(i);
     if (t.compare(i, 4, "<!--") == 0) {
       // Its end counts before a closing tag only: a save rewrites closing tags, so one that
       // held "-->" would not hold it any more.

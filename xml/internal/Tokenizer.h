@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "base/StrUtils.h"
@@ -190,7 +189,8 @@ class TScanner {
   bool FTagScanFailed = false;
   size_t FDeclRead = 0;  // what the declarations' scans have read
   // The places in subsets from which a scan is known to fail.
-  std::unordered_set<size_t> FFailedSubsetMarks;
+  // (One bit for each character of the text, made when a scan first fails.)
+  std::vector<bool> FFailedSubsetMarks;
   std::vector<size_t> FSubsetMarks;
 };
 
