@@ -14,10 +14,6 @@ namespace {
 // The level of the document's own children in the writer's text.
 constexpr int kTopWriterLevel = 1;
 
-bool HasOpenValue(std::string_view s) {
-  return OpenValueQuote(s) != 0;
-}
-
 std::string_view TrimLeftView(std::string_view s) {
   size_t b = 0;
   while (b < s.size() && IsBlank(s[b])) ++b;
@@ -106,9 +102,10 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   }
   if (!IsMultiLineSectionText(s)) {
     // A text joined to a tag with an open quote would close the quote once saved.
+    const char quote = OpenValueQuote(s);
+    if (quote != '\0') FPrevOpened = false;
     const bool tag = s.size() > 1 && s[1] != '!' && s[1] != '?';
-    if (const char quote = tag ? OpenValueQuote(s) : '\0'; quote != 0 && s.ends_with('>')) {
-      FPrevOpened = false;
+    if (tag && quote != '\0' && s.ends_with('>')) {
       // Read again, the open value would run over the tag's end: it closes before it.
       size_t end = s.size() - (s.ends_with("/>") ? 2 : 1);
       while (end > 0 && IsBlank(s[end - 1])) --end;
@@ -117,7 +114,6 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
       AddNode(LevelOf(level), FScratch);
       return;
     }
-    if (HasOpenValue(s)) FPrevOpened = false;
     AddNode(LevelOf(level), s);
     return;
   }

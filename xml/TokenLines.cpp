@@ -130,9 +130,8 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
 }
 
 bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
-  if (!FHasText || FText.empty() || FTextKind == kValueCData) return false;
-  if (kind == kValueRun ? text.starts_with('<') : FTextKind != kValueRun) return false;
-  return FTextKind != kValueRun || FRunEndsWithText;
+  return FHasText && !FText.empty() &&
+         xmltok::JoinsAcrossIgnoredClose(FTextKind, FRunEndsWithText, kind, text);
 }
 
 void TTokenLines::Close() {

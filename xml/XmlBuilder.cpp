@@ -76,9 +76,9 @@ bool TXmlBuilder::JoinToLastRun(std::string_view text, uint8_t kind) {
   if (last && last->Kind != TMorXMLNodeKind::nkText) return false;
   const std::string_view lastValue = last ? last->Value.View() : c->Value.View();
   const uint8_t lastKind = last ? last->ValueKind : c->ValueKind;
-  if (lastValue.empty() || lastKind == kValueCData) return false;
-  if (kind == kValueRun ? text.starts_with('<') : lastKind != kValueRun) return false;
-  if (lastKind == kValueRun && !(last == FLastRun && FLastRunEndsWithText)) return false;
+  if (lastValue.empty() || !xmltok::JoinsAcrossIgnoredClose(
+                               lastKind, last == FLastRun && FLastRunEndsWithText, kind, text))
+    return false;
   std::string joined = lastKind == kValueRun ? std::string(lastValue) : EscapeCData(lastValue);
   joined.push_back(' ');
   joined.append(kind == kValueRun ? std::string(text) : EscapeCData(text));
