@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -63,6 +64,8 @@ class RecoveryTest : public ::testing::Test {
                    int delayMs = 10) {
     std::filesystem::create_directory(folder);
     const pid_t pid = fork();
+    // A failed fork's -1 would make every kill of the child one of every process there is.
+    if (pid < 0) throw std::system_error(errno, std::generic_category(), "fork");
     if (pid == 0) {
       const std::string s = std::to_string(seed), d = std::to_string(delayMs);
       execl(ZEL_RECOVERY_CHILD, ZEL_RECOVERY_CHILD, folder.c_str(), s.c_str(), d.c_str(),
