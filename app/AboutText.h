@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <QString>
 
-#include "treedoc/TreeStatistic.h"
+#include "editor/TreeStatistic.h"
 
 namespace zel {
 

@@ -6,7 +6,7 @@
 #include <QAction>
 #include <functional>
 
-#include "treedoc/CommandStates.h"
+#include "editor/CommandStates.h"
 
 namespace zel {
 

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <string>
 
-#include "app/FileStamp.h"
+#include "editor/FileStamp.h"
 
 namespace zel {
 

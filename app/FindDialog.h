@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "treedoc/TreeSearch.h"
+#include "editor/TreeSearch.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -9,7 +9,7 @@
 #include "app/NodeTextCodec.h"
 #include "app/UFormMain.h"
 #include "base/Exception.h"
-#include "treedoc/SubtreeText.h"
+#include "editor/SubtreeText.h"
 
 namespace zel {
 

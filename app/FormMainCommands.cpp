@@ -8,7 +8,7 @@
 
 #include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
-#include "treedoc/NodeEditing.h"
+#include "editor/NodeEditing.h"
 
 namespace zel {
 

@@ -11,7 +11,7 @@
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "base/Exception.h"
-#include "treedoc/NodeEditing.h"
+#include "editor/NodeEditing.h"
 
 namespace zel {
 

@@ -10,8 +10,8 @@
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
 #include "base/UpdateGuard.h"
+#include "outline/TreeWalk.h"
 #include "platform/FileApi.h"
-#include "treedoc/TreeWalk.h"
 
 namespace zel {
 

@@ -14,7 +14,7 @@
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
 #include "base/UpdateGuard.h"
-#include "treedoc/SubtreeText.h"
+#include "editor/SubtreeText.h"
 
 namespace zel {
 

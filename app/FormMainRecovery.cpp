@@ -17,12 +17,12 @@
 
 #include "app/ExceptionGuard.h"
 #include "app/NodeTextCodec.h"
-#include "app/RecoveryFile.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "base/UpdateGuard.h"
+#include "editor/CommandStates.h"
+#include "editor/RecoveryFile.h"
 #include "settings/IniFile.h"
-#include "treedoc/CommandStates.h"
 
 namespace zel {
 

@@ -10,7 +10,7 @@
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "base/UpdateGuard.h"
-#include "treedoc/CommandStates.h"
+#include "editor/CommandStates.h"
 
 namespace zel {
 

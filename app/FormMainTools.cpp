@@ -10,8 +10,8 @@
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
-#include "treedoc/TreeSearch.h"
-#include "treedoc/TreeStatistic.h"
+#include "editor/TreeSearch.h"
+#include "editor/TreeStatistic.h"
 
 namespace zel {
 

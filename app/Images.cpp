@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 
 // Outside any namespace, as the resource system wants it. The resources live in a static
 // library, whose unreferenced objects the linker would drop.

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "treedoc/CommandStates.h"
+#include "editor/CommandStates.h"
 
 namespace zel {
 

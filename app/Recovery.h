@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/RecoveryFile.h"
+#include "editor/OutlineDocument.h"
+#include "editor/RecoveryFile.h"
 #include "platform/ProcessLock.h"
-#include "treedoc/OutlineDocument.h"
 
 namespace zel {
 

@@ -9,7 +9,7 @@
 
 #include "app/Images.h"
 #include "app/NodeTextCodec.h"
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 
 namespace zel {
 

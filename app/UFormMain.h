@@ -22,9 +22,9 @@
 #include "app/QtFormStorage.h"
 #include "app/Recovery.h"
 #include "app/ReopenMenu.h"
+#include "editor/CommandStates.h"
+#include "editor/OutlineDocument.h"
 #include "settings/ZelReopen.h"
-#include "treedoc/CommandStates.h"
-#include "treedoc/OutlineDocument.h"
 #include "treedoc/ZelXMLTree.h"
 
 class QFrame;

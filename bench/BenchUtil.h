@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 
 namespace zel::bench {
 

@@ -20,10 +20,10 @@
 #include <thread>
 
 #include "GeneratedCatalog.h"
-#include "app/RecoveryFile.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "bench/BenchUtil.h"
+#include "editor/RecoveryFile.h"
 #include "platform/LargePages.h"
 
 using namespace zel;

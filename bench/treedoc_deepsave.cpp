@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench/BenchUtil.h"
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
 using namespace zel;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "bench/BenchUtil.h"
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 
 namespace {
 

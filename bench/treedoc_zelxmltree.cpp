@@ -10,8 +10,8 @@
 
 #include "GeneratedCatalog.h"
 #include "bench/BenchUtil.h"
+#include "outline/TreeView.h"
 #include "platform/LargePages.h"
-#include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
 using namespace zel;

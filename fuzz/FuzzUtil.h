@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 
 namespace zelfuzz {
 

@@ -12,7 +12,7 @@
 
 #include "FuzzUtil.h"
 #include "base/Exception.h"
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "base/Exception.h"
 #include "base/Stream.h"
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zel::TTreeView tree;

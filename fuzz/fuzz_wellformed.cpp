@@ -16,8 +16,8 @@
 
 #include "FuzzUtil.h"
 #include "base/Exception.h"
+#include "outline/TreeView.h"
 #include "platform/CodePage.h"
-#include "treedoc/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include "base/Progress.h"
 #include "base/StrUtils.h"
 #include "base/TextSink.h"
-#include "treedoc/TreeView.h"
-#include "treedoc/TreeWalk.h"
+#include "outline/TreeView.h"
+#include "outline/TreeWalk.h"
 #include "treedoc/XMLOutline.h"
 
 namespace zel {

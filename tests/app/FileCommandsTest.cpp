@@ -13,8 +13,8 @@
 #include "app/ExceptionGuard.h"
 #include "app/TreeModel.h"
 #include "base/StrUtils.h"
+#include "outline/TreeWalk.h"
 #include "tests/app/AppTestUtil.h"
-#include "treedoc/TreeWalk.h"
 
 namespace zel::test {
 namespace {

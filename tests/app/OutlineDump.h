@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "treedoc/TreeWalk.h"
+#include "outline/TreeWalk.h"
 
 namespace zel::test {
 

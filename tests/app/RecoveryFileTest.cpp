@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/RecoveryFile.h"
+#include "editor/RecoveryFile.h"
 #include "tests/app/OutlineDump.h"
 #include "tests/platform/TestFiles.h"
 

@@ -19,8 +19,8 @@
 #include <sys/stat.h>
 
 #include "app/Recovery.h"
-#include "app/RecoveryFile.h"
 #include "base/UpdateGuard.h"
+#include "editor/RecoveryFile.h"
 #include "platform/ProcessLock.h"
 #include "tests/app/AppTestUtil.h"
 #include "tests/app/OutlineDump.h"

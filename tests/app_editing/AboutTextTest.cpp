@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AboutText.h"
-#include "treedoc/TreeViewTestUtil.h"
+#include "tests/outline/TreeViewTestUtil.h"
 
 namespace zel {
 namespace {

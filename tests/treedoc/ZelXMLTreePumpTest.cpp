@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ZelXMLTreeTestUtil.h"
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 #include "xml/MorXMLTree.h"
 

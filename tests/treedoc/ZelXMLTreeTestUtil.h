@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "treedoc/TreeView.h"
+#include "outline/TreeView.h"
 #include "treedoc/ZelXMLTree.h"
 
 namespace zeltest {

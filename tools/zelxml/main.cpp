@@ -12,11 +12,11 @@
 
 #include "base/Exception.h"
 #include "bench/BenchUtil.h"
+#include "outline/TreeView.h"
+#include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
 #include "platform/CodePage.h"
 #include "platform/LargePages.h"
-#include "treedoc/TreeView.h"
-#include "treedoc/TreeWalk.h"
 #include "treedoc/ZelXMLTree.h"
 
 using namespace zel;

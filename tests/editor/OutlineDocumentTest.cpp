@@ -1,0 +1,166 @@
+// The document's undo history: the property over random edits, and the history's bounds.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "EditSequence.h"
+#include "tests/outline/TreeViewTestUtil.h"
+
+namespace zel {
+namespace {
+
+TEST(OutlineDocumentTest, UndoAllGivesTheOriginalAndRedoAllTheEdited) {
+  for (unsigned seed = 1; seed <= 400; ++seed) {
+    std::mt19937 rng(seed);
+    const auto pick = [&](unsigned n) { return unsigned(rng() % n); };
+    EXPECT_EQ(test::CheckEditSequence(pick, 60), "") << "seed " << seed;
+  }
+}
+
+TEST(OutlineDocumentTest, HistoryIsBoundedAndTracksTheCleanState) {
+  TOutlineDocument doc;
+  TTreeNode* root = doc.Tree().AddChild(nullptr, "root");
+  TTreeNode* a = doc.Add(root, "a");
+  doc.SetModified(false);  // saved here
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_EQ(doc.UndoName(), "Add");
+  EXPECT_TRUE(doc.SetText(a, "b"));
+  EXPECT_TRUE(doc.SetText(a, "b"));  // unchanged: a step all the same, which Undo takes back
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(doc.Undo(), a);
+  EXPECT_EQ(doc.Tree().Item(1)->Text(), "b");
+  EXPECT_EQ(doc.Undo(), a);
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_EQ(doc.RedoName(), "Modify");
+  doc.Undo();
+  EXPECT_TRUE(doc.Modified());             // before the save
+  EXPECT_EQ(doc.Tree().Selected(), root);  // the removed node's parent
+  doc.Add(root, "c");                      // a new branch: the saved state is out of reach
+  EXPECT_FALSE(doc.CanRedo());
+  while (doc.CanUndo()) doc.Undo();
+  EXPECT_TRUE(doc.Modified());
+
+  // Deleted subtrees stay detached in the history; the oldest steps go past the limit.
+  for (size_t i = 0; i < TOutlineDocument::kHistoryLimit + 5; ++i) {
+    doc.Add(root, "n");
+    doc.Delete(root->GetLastChild());
+  }
+  EXPECT_EQ(doc.UndoCount(), TOutlineDocument::kHistoryLimit);
+  EXPECT_EQ(doc.Tree().Count(), 1);
+  doc.SetReadOnly(true);
+  EXPECT_FALSE(doc.CanUndo());
+  EXPECT_EQ(doc.Add(root, "x"), nullptr);
+  EXPECT_FALSE(doc.Delete(root));
+  doc.SetReadOnly(false);
+  doc.Undo();
+  EXPECT_EQ(test::Dump(doc.Tree()), "root\n n\n");
+  // A new outline frees what the history held; the history must go with it.
+  doc.Tree().Clear();
+  doc.ClearHistory();
+  EXPECT_FALSE(doc.Modified());
+}
+
+// Past the held-node limit the oldest steps go, the newest stays, and what is left undoes
+// exactly.
+TEST(OutlineDocumentTest, HistoryHoldsAtMostTheNodeLimit) {
+  TOutlineDocument doc;
+  doc.SetHeldNodeFloor(100);
+  TTreeView& tree = doc.Tree();
+  tree.AddChild(nullptr, "file");  // stands for the file, which no edit removes
+  TTreeNode* root = tree.AddChild(nullptr, "root");
+  for (int i = 0; i < 60; ++i) {
+    TTreeNode* c = tree.AddChild(root, "c" + std::to_string(i));
+    for (int k = 0; k < 4; ++k) tree.AddChild(c, "g");
+  }
+  std::vector<std::string> states{test::OutlineState(tree)};
+  for (int i = 0; i < 40; ++i) {
+    doc.Delete(root->GetFirstChild());
+    states.push_back(test::OutlineState(tree));
+    EXPECT_LE(tree.DetachedCount(), doc.HeldNodeLimit());
+  }
+  EXPECT_EQ(doc.HeldNodeLimit(), 102u);  // the document, above the floor
+  const size_t kept = doc.UndoCount();
+  EXPECT_EQ(kept, 20u);
+  while (doc.CanUndo()) doc.Undo();
+  EXPECT_EQ(test::OutlineState(tree), states[states.size() - 1 - kept]);
+  while (doc.CanRedo()) doc.Redo();
+
+  // One step above the limit on its own is kept.
+  doc.Delete(root);
+  EXPECT_EQ(doc.UndoCount(), 1u);
+  doc.Undo();
+  EXPECT_EQ(test::OutlineState(tree), states.back());
+}
+
+// Texts replaced, copied, pasted and freed over a long session: the text storage stays within
+// a constant factor of the live texts (plus a fixed allowance), and every text stays intact
+// when the live ones are moved together, those kept by the history included.
+TEST(OutlineDocumentTest, TextStorageStaysBoundedAndIntact) {
+  TOutlineDocument doc;
+  TTreeView& tree = doc.Tree();
+  std::mt19937 rng(11);
+  // A text names its tag at the end, so that each node can be checked on its own; a start
+  // tag, which holds children.
+  int tags = 0;
+  const auto tagged = [](std::string body, int tag) {
+    return "<" + body + "#" + std::to_string(tag) + ">";
+  };
+  const auto makeText = [&] {
+    const size_t size = rng() % 16 == 0 ? 64 * 1024 + rng() % 5000 : rng() % 3000;
+    const int tag = ++tags;
+    return tagged(std::string(size, char('a' + tag % 26)), tag);
+  };
+  const auto intact = [](std::string_view text) {
+    const size_t hash = text.rfind('#');
+    if (hash == std::string_view::npos || text[0] != '<') return false;
+    const char fill = char('a' + std::stoi(std::string(text.substr(hash + 1))) % 26);
+    const std::string_view body = text.substr(1, hash - 1);
+    return body == "pin" || body.find_first_not_of(fill) == std::string_view::npos;
+  };
+  std::vector<TTreeNode*> nodes;
+  for (int i = 0; i < 30; ++i) {
+    TTreeNode* top = tree.AddChild(nullptr, makeText());
+    nodes.push_back(top);
+    for (int k = 0; k < 9; ++k) nodes.push_back(tree.AddChild(top, makeText()));
+  }
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    const std::string before = test::OutlineState(tree);
+    for (int i = 0; i < 40; ++i) doc.SetText(nodes[rng() % nodes.size()], makeText());
+    // One text that stays among many that die at once: without moving the live texts
+    // together, each block of storage would be kept for one of them.
+    doc.SetText(nodes[size_t(cycle)], tagged("pin", ++tags));
+    for (int i = 0; i < 200; ++i) {
+      const int tag = ++tags;
+      doc.SetText(nodes.back(), tagged(std::string(12000, char('a' + tag % 26)), tag));
+    }
+    const std::string edited = test::OutlineState(tree);
+    TTreeView scratch;
+    for (int i = 0; i < 5; ++i) scratch.AddChild(nullptr, makeText());
+    doc.InsertFrom(scratch, nullptr, nullptr, nullptr);
+    doc.Duplicate(tree.Root(int(rng() % 30)));
+    const std::string pasted = test::OutlineState(tree);
+    for (int i = 0; i < 2; ++i) doc.Undo();
+    // Compared without printing: the texts are long.
+    ASSERT_TRUE(test::OutlineState(tree) == edited)
+        << "undo of paste and duplicate, cycle " << cycle;
+    while (doc.CanUndo()) doc.Undo();
+    ASSERT_TRUE(test::OutlineState(tree) == before) << "undo all, cycle " << cycle;
+    while (doc.CanRedo()) doc.Redo();
+    ASSERT_TRUE(test::OutlineState(tree) == pasted) << "redo all, cycle " << cycle;
+    doc.ClearHistory();
+
+    size_t live = 0;
+    for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) {
+      ASSERT_TRUE(intact(n->Text())) << "cycle " << cycle;
+      live += n->Text().size();
+    }
+    EXPECT_LE(tree.TextBytesHeld(), 3 * live + (size_t(10) << 20)) << "cycle " << cycle;
+  }
+}
+
+}  // namespace
+}  // namespace zel
