@@ -5,6 +5,7 @@
 
 #include "base/StrUtils.h"
 #include "xml/SectionMarks.h"
+#include "xml/internal/Tokenizer.h"
 
 namespace zel {
 

@@ -309,6 +309,10 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
 
 }  // namespace xmltok
 
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink) {
+  return Tokenize(text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); });
+}
+
 void TokenizeXML(TStringList& L) {
   const std::string text = L.Text();
   L.Clear();

@@ -14,21 +14,9 @@
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
+#include "xml/XmlToken.h"
 
 namespace zel {
-
-enum class TXmlToken : char {
-  OpenTag = 'O',
-  CloseTag = 'C',
-  EmptyTag = 'E',
-  Text = 'T',
-  CData = 'D',
-  Comment = 'M',
-  Instruction = 'P',
-  // Text kept as it was read, marked as a CDATA section's content: text and CDATA sections
-  // that touch (one text of the document), or an element whose whitespace is declared data.
-  Run = 'R'
-};
 
 // The prefix of a token line ("OT:", ...) and back.
 std::string_view TokenPrefix(TXmlToken kind);
