@@ -118,20 +118,6 @@ bool IsXmlDeclaration(std::string_view t, size_t m);
 // "" when its scan fails before its end whatever follows.
 std::string_view DeclarationClosers(std::string_view declaration);
 
-// Whether a run of texts and CDATA sections ends with a text, which a text after it on the
-// next line of a save joins when read again. An element kept as it was read never does.
-bool RunEndsWithText(std::string_view run);
-
-// Whether a text or run (kind) joins the text or run before it (lastKind) that nothing but a
-// closing tag that closes nothing stands between: both touch it with text. A save writes no tag
-// there, so the two read back as one run. Two plain texts join as a text, elsewhere.
-inline bool JoinsAcrossIgnoredClose(uint8_t lastKind, bool lastRunEndsWithText, uint8_t kind,
-                                    std::string_view text) {
-  if (lastKind == kValueCData) return false;
-  if (kind == kValueRun ? text.starts_with('<') : lastKind != kValueRun) return false;
-  return lastKind != kValueRun || lastRunEndsWithText;
-}
-
 // All scans of one text.
 class TScanner {
  public:
