@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bench/BenchUtil.h"
+#include "outline/OutlineBuilder.h"
 #include "outline/TreeView.h"
 
 namespace {

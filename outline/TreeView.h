@@ -283,5 +283,3 @@ class TTreeView {
 };
 
 }  // namespace zel
-
-#include "outline/OutlineBuilder.h"

@@ -1,5 +1,6 @@
 #include "base/StringList.h"
 #include "base/UpdateGuard.h"
+#include "outline/OutlineBuilder.h"
 #include "outline/StagedNodes.h"
 #include "outline/TreeViewInternal.h"
 

@@ -9,7 +9,6 @@
 #include "base/StrUtils.h"
 #include "base/StringList.h"
 #include "base/UpdateGuard.h"
-#include "fileio/VyTextFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileRead.h"
 #include "treedoc/DeclaredEncoding.h"
@@ -182,7 +181,7 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
                   bool& isUnicode) {
   const auto refused = [&](const std::string& reason) {
     // The text-file reader's own words, as for any file it cannot open, and why.
-    return EVyTextFile(
+    return ELoadFile(
         Format("TVyTextFile(%s):Failed to reset file. %s", fileName.c_str(), reason.c_str()), 2004);
   };
   int64_t size = 0;

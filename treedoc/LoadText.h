@@ -8,13 +8,20 @@
 #include <string>
 #include <string_view>
 
+#include "base/Exception.h"
 #include "base/Progress.h"
 
 namespace zel {
 
 class TStringList;
 
-// Raises the load's errors: the file cannot be read (EVyTextFile), holds a NUL, does not
+// The file cannot be opened for a load, or another program holds it for writing.
+class ELoadFile : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Raises the load's errors: the file cannot be read (ELoadFile), holds a NUL, does not
 // decode, holds characters the code page cannot hold (EZelXMLTree). False when the progress
 // stopped the read.
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,

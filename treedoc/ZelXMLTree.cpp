@@ -7,6 +7,7 @@
 #include "base/StrUtils.h"
 #include "base/StringList.h"
 #include "base/UpdateGuard.h"
+#include "outline/OutlineBuilder.h"
 #include "outline/StagedNodes.h"
 #include "outline/TreeView.h"
 #include "platform/BlockAllocator.h"
@@ -17,7 +18,7 @@
 #include "treedoc/OutlineRewrite.h"
 #include "treedoc/XMLSave.h"
 #include "xml/TokenLines.h"
-#include "xml/internal/Tokenizer.h"
+#include "xml/XmlToken.h"
 
 namespace zel {
 
@@ -175,14 +176,15 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
     constexpr size_t kDropBytes = size_t{4} << 20;
     const char* dropped = text.data();
     const char* const end = text.data() + text.size();
+    TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+      if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
+      lines.Token(kind, s);
+      if (s.data() >= dropped + kDropBytes && s.data() < end) {
+        dropped = DropReadPages(dropped, s.data());
+      }
+    });
     try {
-      Tokenize(text, [&](TXmlToken kind, std::string_view s) {
-        if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
-        lines.Token(kind, s);
-        if (s.data() >= dropped + kDropBytes && s.data() < end) {
-          dropped = DropReadPages(dropped, s.data());
-        }
-      });
+      ReadXmlTokens(text, sink);
     } catch (const TReadStopped&) {
       return;
     }

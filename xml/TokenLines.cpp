@@ -1,10 +1,9 @@
 #include "xml/TokenLines.h"
 
-#include <algorithm>
 #include <cstring>
 
-#include "base/StrUtils.h"
 #include "xml/SectionMarks.h"
+#include "xml/internal/ReadRules.h"
 
 namespace zel {
 
@@ -21,10 +20,9 @@ void AppendUnmarked(std::string& out, std::string_view s) {
   Unmarked(put, s, TSectionMarks::smBreaksAndTabs);
 }
 
-// "<name attributes" as the writer gives an element read from the tag text t: the name ends
-// at the first blank; each attribute runs from its name to the closing quote of its value and
-// is written ` name="value"` (single quotes when the value holds a double quote); what is left
-// stands as it is (without the '?' or '/' that ends an XML declaration). Returns the name.
+// "<name attributes" as the writer gives an element read from the tag text t (see
+// ReadTagAttributes): each attribute is written ` name="value"` (single quotes when the value
+// holds a double quote), what is left after a blank. Returns the name.
 std::string_view AppendTagLine(std::string& out, std::string_view t) {
   const size_t start = out.size();
   // Each attribute and the rest gain at most a blank; '<' is one more.
@@ -35,28 +33,18 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
     w += s.size();
   };
   *w++ = '<';
-  const auto blank = std::find_if(t.begin(), t.end(), IsBlank);
-  const size_t a = size_t(blank - t.begin());
-  const std::string_view name = t.substr(0, a);
+  const std::string_view name = xmlread::TagName(t);
   put(name);
-  size_t pos = a;
-  std::string_view attrName, value;
-  while (pos < t.size()) {
-    const size_t next = NextTagAttribute(t, pos, attrName, value);
-    if (next == std::string_view::npos) break;
-    const char q = value.find('"') == std::string_view::npos ? '"' : '\'';
-    *w++ = ' ';
-    put(attrName);
-    *w++ = '=';
-    *w++ = q;
-    put(value);
-    *w++ = q;
-    pos = next;
-  }
-  std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
-  if (name.starts_with('?'))
-    while (!rest.empty() && (rest.back() == '?' || rest.back() == '/' || IsBlank(rest.back())))
-      rest.remove_suffix(1);
+  const std::string_view rest =
+      xmlread::ReadTagAttributes(t, name, [&](std::string_view attrName, std::string_view value) {
+        const char q = value.find('"') == std::string_view::npos ? '"' : '\'';
+        *w++ = ' ';
+        put(attrName);
+        *w++ = '=';
+        *w++ = q;
+        put(value);
+        *w++ = q;
+      });
   if (!rest.empty()) {
     *w++ = ' ';
     put(rest);
@@ -104,8 +92,9 @@ void TTokenLines::PrepareForChild() {
 }
 
 void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastText) {
-  const bool joins = FHasText && kind == kValueText && FTextKind == kValueText &&
-                     (FTextIsValue ? !FText.empty() : joinToLastText);
+  // An empty value counts as none.
+  const bool joins = FHasText && !(FTextIsValue && FText.empty()) &&
+                     xmlread::JoinsText(FTextKind, FTextIsValue, kind, joinToLastText);
   if (joins) {
     FText.push_back(' ');
     FText.append(text);
@@ -131,7 +120,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
 
 bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
   return FHasText && !FText.empty() &&
-         xmltok::JoinsAcrossIgnoredClose(FTextKind, FRunEndsWithText, kind, text);
+         xmlread::JoinsAcrossIgnoredClose(FTextKind, FRunEndsWithText, kind, text);
 }
 
 void TTokenLines::Close() {
@@ -160,12 +149,9 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
   const bool atDocument = FOpen.size() == 1;
   switch (kind) {
     case TXmlToken::OpenTag: {
-      // The XML declaration holds the rest of the document only at the document level;
-      // inside an element it is an instruction like any other.
-      if (!atDocument && text.starts_with('?')) {
-        std::string marked;
-        AppendMarked(marked, text, TSectionMarks::smBreaksAndTabs);
-        Token(TXmlToken::Instruction, marked);
+      std::string instruction;
+      if (xmlread::DeclarationAsInstruction(text, atDocument, instruction)) {
+        Token(TXmlToken::Instruction, instruction);
         break;
       }
       PrepareForChild();
@@ -175,7 +161,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       // A broken name closes as a save closes it, at its first '>': a closing tag holds no
       // values, so the rest would read back as text after it.
       FNames.append(name.substr(0, name.find('>')));
-      FOpen.push_back(TOpen{begin, FNames.size(), false, name.starts_with('?')});
+      FOpen.push_back(TOpen{begin, FNames.size(), false, xmlread::IsDeclarationName(name)});
       FOpenPending = true;
       break;
     }
@@ -187,17 +173,14 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       Emit(ContentLevel(), FLine);
       break;
     case TXmlToken::CloseTag:
-      // Extra closing tags, and those inside the XML declaration, are ignored.
-      if (!atDocument && !FOpen.back().Declaration)
+      if (xmlread::ClosesInnermost(atDocument, FOpen.back().Declaration))
         Close();
       else
         FAfterIgnoredClose = true;
       break;
     case TXmlToken::Text:
       if (afterIgnoredClose && JoinsRun(kValueText, text)) {
-        FText.push_back(' ');
-        AppendMarked(FText, text, TSectionMarks::smBreaksAndTabs);
-        FRunEndsWithText = true;
+        FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueText, text);
         break;
       }
       AddText(text, kValueText, afterIgnoredClose);
@@ -208,22 +191,16 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
     case TXmlToken::Run:
       // It waits, as a text does, for a text that may join it.
       if (afterIgnoredClose && JoinsRun(kValueRun, text)) {
-        if (FTextKind != kValueRun) {
-          std::string marked;
-          AppendMarked(marked, FText, TSectionMarks::smBreaksAndTabs);
-          FText = std::move(marked);
-        }
-        FText.push_back(' ');
-        FText.append(text);
+        FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueRun, text);
       } else {
         PrepareForChild();
         FHasText = true;
         FText.assign(text);
+        FRunEndsWithText = xmlread::RunEndsWithText(text);
       }
       FOpen.back().HasChildren = true;
       FTextIsValue = false;
       FTextKind = kValueRun;
-      FRunEndsWithText = xmltok::RunEndsWithText(text);
       break;
     case TXmlToken::Comment:
       PrepareForChild();

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xml/internal/Tokenizer.h"
+#include "xml/XmlToken.h"
 
 namespace zel {
 

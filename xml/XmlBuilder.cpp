@@ -1,39 +1,23 @@
 #include "xml/internal/Builder.h"
 
-#include <algorithm>
-
 #include "base/Exception.h"
-#include "base/StrUtils.h"
-#include "xml/SectionMarks.h"
+#include "xml/internal/ReadRules.h"
 
 namespace zel {
 
 TMorXMLNode* AddNodeFromTagIn(TMorXMLPools& pools, TMorXMLNode* parent, std::string_view t,
                               std::string_view value) {
-  // The name ends at the first blank of any kind: one that ended it would be trimmed away
-  // once the tag is saved and read again.
-  const auto blank = std::find_if(t.begin(), t.end(), IsBlank);
-  const size_t a = blank == t.end() ? std::string_view::npos : size_t(blank - t.begin());
-  TMorXMLNode* n = pools.NewChild(parent, a == std::string_view::npos ? t : t.substr(0, a), value,
-                                  TMorXMLNodeKind::nkElement);
-  if (a == std::string_view::npos) return n;
+  const std::string_view name = xmlread::TagName(t);
+  TMorXMLNode* n = pools.NewChild(parent, name, value, TMorXMLNodeKind::nkElement);
+  if (name.size() == t.size()) return n;
   TMorXMLAttribute* tail = nullptr;
-  size_t pos = a;
-  std::string_view attrName, attrValue;
-  while (pos < t.size()) {
-    const size_t next = NextTagAttribute(t, pos, attrName, attrValue);
-    if (next == std::string_view::npos) break;
-    TMorXMLAttribute* attr = pools.NewAttribute(attrName, attrValue);
-    TMorXMLPools::LinkAttributeAfter(n, tail, attr);
-    tail = attr;
-    pos = next;
-  }
-  // What is left is kept as it stands, so that nothing of the tag is lost; only the '?' (or
-  // '/') that ends the XML declaration goes, as the outline writes its own.
-  std::string_view rest = TrimView(t.substr(std::min(pos, t.size())));
-  if (n->Name.View().starts_with('?'))
-    while (!rest.empty() && (rest.back() == '?' || rest.back() == '/' || IsBlank(rest.back())))
-      rest.remove_suffix(1);
+  // What is left is kept as an attribute of its own.
+  const std::string_view rest = xmlread::ReadTagAttributes(
+      t, name, [&](std::string_view attrName, std::string_view attrValue) {
+        TMorXMLAttribute* attr = pools.NewAttribute(attrName, attrValue);
+        TMorXMLPools::LinkAttributeAfter(n, tail, attr);
+        tail = attr;
+      });
   if (!rest.empty())
     TMorXMLPools::LinkAttributeAfter(n, tail, pools.NewAttribute(kRawAttributeName, rest));
   return n;
@@ -76,12 +60,11 @@ bool TXmlBuilder::JoinToLastRun(std::string_view text, uint8_t kind) {
   if (last && last->Kind != TMorXMLNodeKind::nkText) return false;
   const std::string_view lastValue = last ? last->Value.View() : c->Value.View();
   const uint8_t lastKind = last ? last->ValueKind : c->ValueKind;
-  if (lastValue.empty() || !xmltok::JoinsAcrossIgnoredClose(
+  if (lastValue.empty() || !xmlread::JoinsAcrossIgnoredClose(
                                lastKind, last == FLastRun && FLastRunEndsWithText, kind, text))
     return false;
-  std::string joined = lastKind == kValueRun ? std::string(lastValue) : EscapeCData(lastValue);
-  joined.push_back(' ');
-  joined.append(kind == kValueRun ? std::string(text) : EscapeCData(text));
+  std::string joined(lastValue);
+  const bool endsWithText = xmlread::JoinRun(joined, lastKind, kind, text);
   if (!last) {
     PrepareForChild();
     last = c->Nodes.Last();
@@ -89,7 +72,7 @@ bool TXmlBuilder::JoinToLastRun(std::string_view text, uint8_t kind) {
   last->Value = FPools.Chars.Make(joined);
   last->ValueKind = kValueRun;
   FLastRun = last;
-  FLastRunEndsWithText = kind == kValueText || xmltok::RunEndsWithText(text);
+  FLastRunEndsWithText = endsWithText;
   return true;
 }
 
@@ -98,15 +81,15 @@ void TXmlBuilder::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   // the document has no child (a text without any markup is no document), else as text
   // children, so that nothing between the markup is lost.
   TMorXMLNode* c = FCurrent;
-  if (c == FJoinNode && kind == kValueText) {
+  if (c == FJoinNode && xmlread::JoinsText(c->ValueKind, true, kind, joinToLastText)) {
     FJoin.push_back(' ');
     FJoin.append(text);
     return;
   }
   FlushJoin();
   TMorXMLNode* last = c->Nodes.Last();
-  if (joinToLastText && kind == kValueText && last && last->Kind == TMorXMLNodeKind::nkText &&
-      last->ValueKind == kValueText) {
+  if (last && last->Kind == TMorXMLNodeKind::nkText &&
+      xmlread::JoinsText(last->ValueKind, false, kind, joinToLastText)) {
     FJoinNode = last;
     FJoin.assign(last->Value.View());
     FJoin.push_back(' ');
@@ -118,7 +101,7 @@ void TXmlBuilder::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   } else if (c->Value.empty()) {
     c->Value = FPools.Chars.Make(text);
     c->ValueKind = kind;
-  } else if (kind == kValueText && c->ValueKind == kValueText) {
+  } else if (xmlread::JoinsText(c->ValueKind, true, kind, joinToLastText)) {
     FJoinNode = c;
     FJoin.assign(c->Value.View());
     FJoin.push_back(' ');
@@ -134,28 +117,24 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
   const bool afterIgnoredClose = FAfterIgnoredClose;
   FAfterIgnoredClose = false;
   switch (kind) {
-    case TXmlToken::OpenTag:
-      // The XML declaration holds the rest of the document only where a declaration can
-      // stand, at the document level; inside an element it is an instruction like any other.
-      if (FCurrent != &FDoc && text.starts_with('?')) {
-        std::string marked;  // an instruction's text is marked; this one has no line breaks
-        AppendMarked(marked, text, TSectionMarks::smBreaksAndTabs);
-        Token(TXmlToken::Instruction, marked);
+    case TXmlToken::OpenTag: {
+      std::string instruction;
+      if (xmlread::DeclarationAsInstruction(text, FCurrent == &FDoc, instruction)) {
+        Token(TXmlToken::Instruction, instruction);
         break;
       }
       PrepareForChild();
       FCurrent = AddNodeFromTagIn(FPools, FCurrent, text, "");
       break;
+    }
     case TXmlToken::EmptyTag:
       PrepareForChild();
       AddNodeFromTagIn(FPools, FCurrent, text, "");
       break;
     case TXmlToken::CloseTag:
       FlushJoin();
-      // More closing tags than start tags: the extra ones are ignored. Nor does one end the
-      // XML declaration: the outline shows what it holds and what would follow it on one
-      // level, so texts on both sides of its end would read back as one once saved.
-      if (FCurrent != &FDoc && !FCurrent->Name.View().starts_with('?'))
+      if (xmlread::ClosesInnermost(FCurrent == &FDoc,
+                                   xmlread::IsDeclarationName(FCurrent->Name.View())))
         FCurrent = FCurrent->ParentNode;
       else
         FAfterIgnoredClose = true;
@@ -173,7 +152,7 @@ void TXmlBuilder::Token(TXmlToken kind, std::string_view text) {
       PrepareForChild();
       FLastRun = FPools.NewChild(FCurrent, "", text, TMorXMLNodeKind::nkText);
       FLastRun->ValueKind = kValueRun;
-      FLastRunEndsWithText = xmltok::RunEndsWithText(text);
+      FLastRunEndsWithText = xmlread::RunEndsWithText(text);
       break;
     case TXmlToken::Comment: {
       PrepareForChild();

@@ -1,10 +1,9 @@
 // The string conversions of tag text and CDATA content.
 
-#include <algorithm>
-
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
+#include "xml/internal/ReadRules.h"
 
 namespace zel {
 
@@ -75,10 +74,9 @@ size_t NextTagAttribute(std::string_view t, size_t pos, std::string_view& name,
 }
 
 char OpenValueQuote(std::string_view tag) {
-  const auto blank = std::find_if(tag.begin(), tag.end(), IsBlank);
   std::string_view name, value;
   char quote = 0;
-  for (size_t pos = size_t(blank - tag.begin()); pos < tag.size();)
+  for (size_t pos = xmlread::TagName(tag).size(); pos < tag.size();)
     pos = NextTagAttribute(tag, pos, name, value, &quote);
   return quote;
 }
@@ -87,10 +85,8 @@ bool DeclaresSpacePreserve(std::string_view tag) {
   // Most tags are shorter than the shortest such declaration: no search for them.
   static constexpr std::string_view kShortest = "xml:space='preserve'", kName = "xml:space";
   if (tag.size() < kShortest.size() || tag.find(kName) == std::string_view::npos) return false;
-  // The name starts at the first blank: the tag's name.
-  const auto blank = std::find_if(tag.begin(), tag.end(), IsBlank);
   std::string_view name, value;
-  for (size_t pos = size_t(blank - tag.begin()); pos < tag.size();) {
+  for (size_t pos = xmlread::TagName(tag).size(); pos < tag.size();) {
     pos = NextTagAttribute(tag, pos, name, value);
     if (pos == std::string_view::npos) return false;
     // A name the builder took with a word before it is written with the word, and read

@@ -119,26 +119,6 @@ size_t TScanner::DeclarationEnd(size_t a, bool& fellBack) {
   return b != npos ? b : FGt.From(a + 2);
 }
 
-bool RunEndsWithText(std::string_view run) {
-  static constexpr std::string_view kOpen = "<![CDATA[", kClose = "]]>";
-  if (run.starts_with('<') && !run.starts_with(kOpen)) return false;
-  // A section ends at its first "]]>"; a text holds no '<' and so starts none.
-  bool text = false;
-  for (size_t i = 0; i < run.size();) {
-    if (run.compare(i, kOpen.size(), kOpen) == 0) {
-      const size_t e = run.find(kClose, i + kOpen.size());
-      if (e == npos) return false;
-      i = e + kClose.size();
-      text = false;
-    } else {
-      const size_t next = run.find(kOpen, i);
-      i = next == npos ? run.size() : next;
-      text = true;
-    }
-  }
-  return text;
-}
-
 std::string_view DeclarationClosers(std::string_view declaration) {
   TScanner alone(declaration);
   std::string_view closers;
@@ -308,6 +288,10 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
 }
 
 }  // namespace xmltok
+
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink) {
+  return Tokenize(text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); });
+}
 
 void TokenizeXML(TStringList& L) {
   const std::string text = L.Text();

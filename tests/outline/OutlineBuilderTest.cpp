@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TreeViewTestUtil.h"
+#include "outline/OutlineBuilder.h"
 #include "outline/TreeView.h"
 
 namespace zel {

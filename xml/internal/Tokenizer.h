@@ -14,21 +14,9 @@
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
+#include "xml/XmlToken.h"
 
 namespace zel {
-
-enum class TXmlToken : char {
-  OpenTag = 'O',
-  CloseTag = 'C',
-  EmptyTag = 'E',
-  Text = 'T',
-  CData = 'D',
-  Comment = 'M',
-  Instruction = 'P',
-  // Text kept as it was read, marked as a CDATA section's content: text and CDATA sections
-  // that touch (one text of the document), or an element whose whitespace is declared data.
-  Run = 'R'
-};
 
 // The prefix of a token line ("OT:", ...) and back.
 std::string_view TokenPrefix(TXmlToken kind);
@@ -129,20 +117,6 @@ bool IsXmlDeclaration(std::string_view t, size_t m);
 // '>' so that, read again with anything after it, it ends there too and not further on:
 // "" when its scan fails before its end whatever follows.
 std::string_view DeclarationClosers(std::string_view declaration);
-
-// Whether a run of texts and CDATA sections ends with a text, which a text after it on the
-// next line of a save joins when read again. An element kept as it was read never does.
-bool RunEndsWithText(std::string_view run);
-
-// Whether a text or run (kind) joins the text or run before it (lastKind) that nothing but a
-// closing tag that closes nothing stands between: both touch it with text. A save writes no tag
-// there, so the two read back as one run. Two plain texts join as a text, elsewhere.
-inline bool JoinsAcrossIgnoredClose(uint8_t lastKind, bool lastRunEndsWithText, uint8_t kind,
-                                    std::string_view text) {
-  if (lastKind == kValueCData) return false;
-  if (kind == kValueRun ? text.starts_with('<') : lastKind != kValueRun) return false;
-  return lastKind != kValueRun || lastRunEndsWithText;
-}
 
 // All scans of one text.
 class TScanner {
