@@ -51,7 +51,7 @@ int main() {
 
   start = Clock::now();
   tree.SetSelected(middle->Parent());
-  MoveNodeDown(middle->Parent());
+  MoveNodeDown(kWrite, middle->Parent());
   panel = IdleCycle(tree);
   std::printf("move down + idle cycle: %.3f ms (%s)\n", Ms(start), panel.c_str());
 

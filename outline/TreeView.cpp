@@ -24,7 +24,7 @@ TTreeView::~TTreeView() {
   }
 }
 
-TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
+TTreeNode* TTreeView::AddChild(TTreeWriteKey, TTreeNode* parent, std::string_view text) {
   if (parent && parent->FOwner != this)
     throw ETreeViewError("The parent node belongs to another tree");
   const int index = parent ? parent->FCount : FRootCount;
@@ -42,10 +42,10 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
   return node;
 }
 
-void TTreeView::Delete(TTreeNode* node) {
+void TTreeView::Delete(TTreeWriteKey key, TTreeNode* node) {
   if (!node) return;
-  Detach(node);
-  FreeDetached(node);
+  Detach(key, node);
+  FreeDetached(key, node);
 }
 
 TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
@@ -55,7 +55,7 @@ TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
                               : node->FParent;
 }
 
-void TTreeView::Clear() {
+void TTreeView::Clear(TTreeWriteKey) {
   FreeAll();
   FPool->Release();
 }

@@ -5,12 +5,12 @@
 
 namespace zel {
 
-void TTreeView::LoadFromStream(TStream& stream) {
+void TTreeView::LoadFromStream(TTreeWriteKey key, TStream& stream) {
   TUpdateGuard suspended(*this);
-  Clear();
+  Clear(key);
   // Lines are handed over as views into the text, without a line list of copies.
   const std::string text = stream.ReadRest();
-  TOutlineBuilder builder(*this);
+  TOutlineBuilder builder(*this, key);
   SplitLines(text, [&builder](std::string_view line) { builder.AddLine(line); });
 }
 
@@ -57,7 +57,7 @@ TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view
   return node;
 }
 
-void TTreeView::TakeNodes(TStagedNodes& staged) {
+void TTreeView::TakeNodes(TTreeWriteKey, TStagedNodes& staged) {
   if (FFirstRoot || FDetached) throw ETreeViewError("The tree must be empty to take nodes");
   if (!staged.FFirstRoot) return;
   TUpdateGuard suspended(*this);
