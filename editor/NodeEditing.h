@@ -1,7 +1,7 @@
 #pragma once
 // The editing commands' work on the outline, which the document runs as undoable steps with its
-// right to write (TreeWriteKey.h); the moves return whether the outline changed. Every move keeps its rule even when called with a
-// stale enabled state, so that the root stays first.
+// right to write (TreeWriteKey.h); the moves return whether the outline changed. Every move keeps
+// its rule even when called with a stale enabled state, so that the root stays first.
 
 #include <functional>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Assert.h"
 #include "editor/NodeEditing.h"
 #include "editor/PlacementRules.h"
 
@@ -175,6 +176,13 @@ class TCompoundStep : public TEditStep {
   std::vector<std::unique_ptr<TEditStep>> FSteps;
 };
 
+// The history keeps at most its limit of steps, and the clean mark is one of its states or
+// none (-1).
+[[maybe_unused]] bool HistoryHolds(size_t undo, size_t redo, long clean) {
+  return undo + redo <= TOutlineDocument::kHistoryLimit && clean >= -1 &&
+         clean <= long(undo + redo);
+}
+
 }  // namespace
 
 TOutlineDocument::TOutlineDocument() = default;
@@ -193,6 +201,7 @@ bool TOutlineDocument::Modified() const {
 void TOutlineDocument::SetModified(bool value) {
   FClean = value ? -1 : long(FUndo.size());
   if (value) ++FChanges;
+  ZEL_ASSERT(HistoryHolds(FUndo.size(), FRedo.size(), FClean));
 }
 
 void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
@@ -211,6 +220,7 @@ void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
     FUndo.pop_front();
     FClean = FClean > 0 ? FClean - 1 : -1;
   }
+  ZEL_ASSERT(FRedo.empty() && !FUndo.empty() && HistoryHolds(FUndo.size(), 0, FClean));
 }
 
 size_t TOutlineDocument::HeldNodeLimit() const {
@@ -226,7 +236,8 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, const std::string& text) {
   TFlagList before;
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(before, p);
   TTreeNode* node = AddNodeAsLastChild(Key(), parent, text);
-  auto step = std::make_unique<TPresenceStep>(Key(), "Add", FTree, std::vector<TTreeNode*>{node}, true);
+  auto step =
+      std::make_unique<TPresenceStep>(Key(), "Add", FTree, std::vector<TTreeNode*>{node}, true);
   step->Before = std::move(before);
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(step->After, p);
   Push(std::move(step));
@@ -447,7 +458,8 @@ void TOutlineDocument::OpenUp(TTreeNode* parent) {
   TTreeNode* first = parent->GetFirstChild();
   TTreeNode* text = FTree.AddChild(Key(), parent, opened->Content);
   if (first) text->MoveTo(Key(), first, TNodeAttachMode::naInsert);
-  auto step = std::make_unique<TPresenceStep>(Key(), "Add", FTree, std::vector<TTreeNode*>{text}, true);
+  auto step =
+      std::make_unique<TPresenceStep>(Key(), "Add", FTree, std::vector<TTreeNode*>{text}, true);
   step->Before = std::move(before);
   Record(step->After, parent);
   FOpening.push_back(std::move(step));
@@ -477,6 +489,7 @@ TTreeNode* TOutlineDocument::Replay(bool undo) {
   TTreeNode* focus = undo ? step->Undo() : step->Redo();
   ++FChanges;
   (undo ? FRedo : FUndo).push_back(std::move(step));
+  ZEL_ASSERT(HistoryHolds(FUndo.size(), FRedo.size(), FClean));
   if (focus) FTree.SetSelected(focus);
   return FTree.Selected();
 }

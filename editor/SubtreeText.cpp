@@ -41,7 +41,8 @@ void ReadXMLText(const std::string& text, TTreeView& into, TZelXMLTree* reader) 
   const bool lone = IsLoneCData(text);
   (reader ? *reader : own).LoadFromBytesInto(into, "clipboard", lone ? text + kCompanion : text);
   TTreeNode* root = into.GetFirstNode();
-  if (lone && root && root->GetLastChild() && root->Count() == 2) into.Delete(TTreeWriteKey(), root->GetLastChild());
+  if (lone && root && root->GetLastChild() && root->Count() == 2)
+    into.Delete(TTreeWriteKey(), root->GetLastChild());
 }
 
 }  // namespace zel

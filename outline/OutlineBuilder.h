@@ -35,7 +35,6 @@ class TOutlineBuilderOf {
   int FPrevLevel = 0;
 };
 
-
 template <typename Tree>
 TTreeNode* TOutlineBuilderOf<Tree>::AddNode(int level, std::string_view text) {
   TTreeNode* parent = nullptr;

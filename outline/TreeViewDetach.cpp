@@ -31,6 +31,7 @@ void TTreeView::Detach(TTreeWriteKey, TTreeNode* node) {
   const int size = FPositionsValid ? node->FSize : NumberSubtree(node);
   Unlink(node);
   FCount -= size;
+  ZEL_ASSERT(FCount >= FRootCount && !node->FParent);
   PushDetached(node, size);
   Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
   if (parent && parent->FCount == 0) ChildLeft(parent);
@@ -49,6 +50,7 @@ void TTreeView::Attach(TTreeWriteKey, TTreeNode* node, TTreeNode* parent, TTreeN
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
   const int size = node->FSize;
+  ZEL_ASSERT(size >= 1 && FDetachedCount >= size_t(size));
   FDetachedCount -= size_t(size);
 
   const int index = FObservers.empty() || FUpdateCount > 0 ? 0
@@ -75,6 +77,7 @@ void TTreeView::FreeDetached(TTreeWriteKey, TTreeNode* node) {
     return;  // not detached: linked at root level
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
+  ZEL_ASSERT(node->FSize >= 1 && FDetachedCount >= size_t(node->FSize));
   FDetachedCount -= size_t(node->FSize);
   FreeSubtree(node);
   CompactTextsIfWasteful();

@@ -34,8 +34,10 @@ TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view
   // Made in document order, so positions come as they go. A node still open (the last one and
   // its ancestors) holds its own absolute index in FSize, and turns it into its size once the
   // new node lies past its subtree.
-  for (TTreeNode* open = FLast; open != parent; open = open->FParent)
+  for (TTreeNode* open = FLast; open != parent; open = open->FParent) {
+    ZEL_ASSERT(open != nullptr);  // the parent is the last node or one of its ancestors
     open->FSize = FCount - open->FSize;
+  }
   node->FSize = FCount;
   node->FIndex = parent ? parent->FCount : FRootCount;
   node->FOffset = unsigned(parent ? FCount - parent->FSize : FCount);
@@ -68,6 +70,9 @@ void TTreeView::TakeNodes(TTreeWriteKey, TStagedNodes& staged) {
   FCount = std::exchange(staged.FCount, 0);
   for (TTreeNode* open = std::exchange(staged.FLast, nullptr); open; open = open->FParent)
     open->FSize = FCount - open->FSize;
+  // A root's offset is its absolute index: the last one's subtree ends the outline.
+  ZEL_ASSERT(FRootCount > 0 && !FLastRoot->FNextSibling);
+  ZEL_ASSERT(int(FLastRoot->FOffset) + FLastRoot->FSize == FCount);
   FPositionsValid = true;
   FStale.clear();
   FItemCursors = {};

@@ -227,7 +227,8 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   if (!FCancelled) {
     SetState(zxtsWriting);
     file.Commit([this] { Pump(); });  // the bytes are all written: Abort no longer stops it
-    if (TTreeNode* root = FTreeView->GetFirstNode()) root->SetText(TTreeWriteKey(), ExtractFileName(fileName));
+    if (TTreeNode* root = FTreeView->GetFirstNode())
+      root->SetText(TTreeWriteKey(), ExtractFileName(fileName));
     FState = zxtsDone;
   } else {
     FState = zxtsCanceled;

@@ -10,8 +10,8 @@
 
 #include "editor/RecoveryFile.h"
 #include "tests/app/OutlineDump.h"
-#include "tests/platform/TestFiles.h"
 #include "tests/outline/TreeWriteAccess.h"
+#include "tests/platform/TestFiles.h"
 
 namespace zel::test {
 namespace {

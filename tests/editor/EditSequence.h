@@ -14,8 +14,8 @@
 
 #include "editor/OutlineDocument.h"
 #include "editor/PlacementRules.h"
-#include "treedoc/XMLSave.h"
 #include "tests/outline/TreeWriteAccess.h"
+#include "treedoc/XMLSave.h"
 
 namespace zel::test {
 
@@ -268,7 +268,8 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
         TTreeView pasted;
         TTreeNode* clip = pasted.AddChild(kWrite, nullptr, "clip");
         for (unsigned k = pick(4); k-- > 0;)
-          pasted.AddChild(kWrite, pasted.AddChild(kWrite, clip, "<m" + std::to_string(k) + ">"), "v");
+          pasted.AddChild(kWrite, pasted.AddChild(kWrite, clip, "<m" + std::to_string(k) + ">"),
+                          "v");
         pasted.Delete(kWrite, pasted.AddChild(kWrite, clip, "gone"));
         pasted.Detach(kWrite, pasted.AddChild(kWrite, clip, "held"));
         TTreeNode* parent = n && pick(2) ? n : nullptr;

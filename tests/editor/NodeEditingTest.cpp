@@ -8,9 +8,9 @@
 namespace zel {
 namespace {
 
-using test::kWrite;
 using test::Dump;
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 class NodeEditingTest : public ::testing::Test {

@@ -9,8 +9,8 @@
 namespace zel {
 namespace {
 
-using test::kWrite;
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 class TreeSearchTest : public ::testing::Test {

@@ -10,8 +10,8 @@
 namespace zel {
 namespace {
 
-using test::kWrite;
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 TEST(NodeTextTest, NeedsAngleBracketsAtBothEndsAndThreeCharacters) {

@@ -6,8 +6,8 @@
 namespace zel {
 namespace {
 
-using test::kWrite;
 using test::Dump;
+using test::kWrite;
 using test::LoadOutline;
 
 TEST(OutlineLoad, WorkedExampleFailsAtTheBadLineAndKeepsEarlierNodes) {

@@ -6,9 +6,9 @@
 namespace zel {
 namespace {
 
-using test::kWrite;
 using test::Dump;
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 using enum TNodeAttachMode;
 

@@ -9,8 +9,8 @@
 namespace zel {
 namespace {
 
-using test::kWrite;
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 // Writes every notification as a short line; names nodes by text, "-" for none. "About"
@@ -145,7 +145,8 @@ TEST(TreeViewObserverLookups, RowsAfterARemovalNeverComeFromTheRemovedSubtree) {
   for (const int depth : {0, 1, 2}) {
     TTreeView tree;
     std::vector<TTreeNode*> roots;
-    for (int i = 0; i < 10; ++i) roots.push_back(tree.AddChild(kWrite, nullptr, "r" + std::to_string(i)));
+    for (int i = 0; i < 10; ++i)
+      roots.push_back(tree.AddChild(kWrite, nullptr, "r" + std::to_string(i)));
     TTreeNode* selected = roots[5];
     for (int d = 0; d < depth; ++d) selected = tree.AddChild(kWrite, selected, "c");
     tree.SetSelected(selected);

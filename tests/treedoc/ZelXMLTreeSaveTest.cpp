@@ -6,9 +6,9 @@
 #include "ZelXMLTreeTestUtil.h"
 #include "base/Exception.h"
 #include "base/TextSink.h"
+#include "tests/outline/TreeWriteAccess.h"
 #include "treedoc/XMLSave.h"
 #include "treedoc/ZelXMLTree.h"
-#include "tests/outline/TreeWriteAccess.h"
 
 using namespace zel;
 using namespace zeltest;

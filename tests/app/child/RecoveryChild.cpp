@@ -15,8 +15,8 @@
 #include "app/UZelApps.h"
 #include "platform/ProcessLock.h"
 #include "tests/app/OutlineDump.h"
-#include "tests/platform/TestFiles.h"
 #include "tests/outline/TreeWriteAccess.h"
+#include "tests/platform/TestFiles.h"
 
 namespace {
 
