@@ -152,7 +152,8 @@ void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   ZEL_ASSERT(before ? before->FPrevSibling == node : last == node);
   ZEL_ASSERT(!node->FPrevSibling || node->FPrevSibling->FParent == parent);
   ZEL_ASSERT((first == last) == (count == 1));
-  ZEL_ASSERT(!FPositionsValid || before || node->FIndex == count - 1);
+  // An index below its list's stale mark is right.
+  ZEL_ASSERT(!FPositionsValid || before || !Placed(node) || node->FIndex == count - 1);
 }
 
 void TTreeView::Unlink(TTreeNode* node) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "TreeViewTestUtil.h"
 #include "outline/TreeView.h"
 
@@ -10,6 +12,22 @@ using test::Dump;
 using test::Find;
 using test::kWrite;
 using test::LoadOutline;
+
+// Only the tree's named writers make the key its mutators ask for.
+template <typename Tree>
+constexpr bool kAddsWithoutKey = requires(Tree& t) {
+  t.AddChild(nullptr, "x");
+};
+template <typename Node>
+constexpr bool kRenamesWithoutKey = requires(Node* n) {
+  n->SetText("x");
+};
+static_assert(!std::is_default_constructible_v<TTreeWriteKey>);
+static_assert(!kAddsWithoutKey<TTreeView> && !kRenamesWithoutKey<TTreeNode>);
+static_assert(requires(TTreeView & t, TTreeNode* n) {
+  t.AddChild(kWrite, nullptr, "x");
+  n->SetText(kWrite, "x");
+});
 
 class TreeViewTest : public ::testing::Test {
  protected:
