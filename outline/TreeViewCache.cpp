@@ -118,6 +118,8 @@ TTreeNode* TTreeView::Item(int absoluteIndex) const {
   EnsurePositions();
   TTreeNode* n = FFirstRoot;
   int at = 0;
+  // Every structural change drops the cursor, so the one kept is in this outline.
+  ZEL_ASSERT(!FAbsCursor || (FAbsCursorIndex >= 0 && FAbsCursorIndex < FCount));
   if (FAbsCursor && FAbsCursorIndex <= absoluteIndex) {
     n = FAbsCursor;
     at = FAbsCursorIndex;
