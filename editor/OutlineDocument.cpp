@@ -210,6 +210,8 @@ void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
     step = std::make_unique<TCompoundStep>(std::move(FOpening));
     FOpening.clear();
   }
+  ZEL_ASSERT((FUndo.empty() && FRedo.empty()) || FTree.Generation() == FGeneration);
+  FGeneration = FTree.Generation();
   ++FChanges;
   if (FClean > long(FUndo.size())) FClean = -1;  // the clean state was among the redo steps
   FRedo.clear();
@@ -483,6 +485,7 @@ std::string TOutlineDocument::RedoName() const {
 TTreeNode* TOutlineDocument::Replay(bool undo) {
   FDeclined = false;
   if (!(undo ? CanUndo() : CanRedo())) return nullptr;
+  ZEL_ASSERT(FTree.Generation() == FGeneration);
   TSteps& from = undo ? FUndo : FRedo;
   std::unique_ptr<TEditStep> step = std::move(from.back());
   from.pop_back();

@@ -145,6 +145,8 @@ class TOutlineDocument {
   TSteps FUndo, FRedo;
   // The number of undo steps at the clean state; -1 when no undoing or redoing reaches it.
   long FClean = 0;
+  // The tree's generation the steps were made in: a new outline comes only after ClearHistory.
+  unsigned FGeneration = 0;
   unsigned long FChanges = 0;
   size_t FHeldNodeFloor = kHeldNodeFloor;
   std::function<bool(const std::string&)> FConfirm;
