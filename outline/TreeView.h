@@ -1,6 +1,7 @@
 #pragma once
 // The outline model: a tree of text nodes with the operations the editor relies on, free of
-// any GUI toolkit. A display attaches through ITreeViewObserver.
+// any GUI toolkit. A display attaches through ITreeViewObserver. What changes the nodes asks for
+// a TTreeWriteKey (TreeWriteKey.h): a document's outline changes only through the document.
 //
 // Positions: every node keeps the size of its subtree, its index among its siblings and its
 // offset in document order from its parent. An edit updates the sizes up the parent chain and
