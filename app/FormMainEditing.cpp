@@ -131,7 +131,7 @@ void TFormMain::EditDelete1Execute() {
 void TFormMain::TreeView1Edited(TTreeNode* node, const QString& text) {
   // The editor reports again when it loses focus to the error box: one answer is enough.
   if (!FTree.IsEditing()) return;
-  if (Guarded([&] { FTree.EndEdit(node, ToCodePage(text)); })) return;
+  if (Guarded([&] { FDoc.EndEdit(node, ToCodePage(text)); })) return;
   // The rejected text comes back in an editor on the node, to be mended; Esc there keeps the
   // old text. Queued: the view closes the editor that reported first.
   const QPersistentModelIndex at(FModel->IndexOf(node));

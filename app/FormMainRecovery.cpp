@@ -113,9 +113,7 @@ bool TFormMain::Recover(const std::string& file, const TRecoveryHeader& offered)
       if (FCloseWhenStopped) QTimer::singleShot(0, this, [this] { close(); });
       FCloseWhenStopped = false;
     });
-    ZelXMLTree1.SetTreeView(&FTree);
-    ZelXMLTree1.LoadWith(
-        [&](const TProgress& progress) { header = ReadRecoveryFile(file, FTree, progress); });
+    header = FDoc.Recover(ZelXMLTree1, file);
   } catch (...) {
     ResetDocument();
     throw;

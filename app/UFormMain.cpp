@@ -345,9 +345,7 @@ void TFormMain::ResetDocument() {
   FDoc.SetReadOnly(false);
   FTree.BeginUpdate();
   try {
-    FDoc.ClearHistory();  // it holds nodes of the outline that goes now
-    FTree.Clear();
-    TTreeNode* root = FTree.AddChild(nullptr, ExtractFileName(FDoc.FileName()));
+    TTreeNode* root = FDoc.Reset(ExtractFileName(FDoc.FileName()));
     root->SetImageIndex(0);
     root->SetSelectedIndex(0);
     // What the commands act on is what the view highlights: the root, as after a load.

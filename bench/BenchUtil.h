@@ -9,8 +9,11 @@
 #include <fstream>
 
 #include "outline/TreeView.h"
+#include "tests/outline/TreeWriteAccess.h"
 
 namespace zel::bench {
+
+using test::kWrite;
 
 using Clock = std::chrono::steady_clock;
 
@@ -55,12 +58,12 @@ inline double ResidentMB() {
 inline void AddBook(TTreeView& tree, TTreeNode* parent, int i) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "<book id=\"%d\">", i);
-  TTreeNode* book = tree.AddChild(parent, buf);
+  TTreeNode* book = tree.AddChild(kWrite, parent, buf);
   std::snprintf(buf, sizeof buf, "<title>Some Title %d</title>", i);
-  tree.AddChild(book, buf);
-  tree.AddChild(book, "<author>Author Name</author>");
-  tree.AddChild(book, "<price>9.95</price>");
-  tree.AddChild(book, "<available/>");
+  tree.AddChild(kWrite, book, buf);
+  tree.AddChild(kWrite, book, "<author>Author Name</author>");
+  tree.AddChild(kWrite, book, "<price>9.95</price>");
+  tree.AddChild(kWrite, book, "<available/>");
 }
 
 }  // namespace zel::bench

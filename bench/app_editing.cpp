@@ -25,6 +25,8 @@ using namespace zel;
 
 namespace {
 
+using zel::test::kWrite;
+
 // The step and the event processing after it, as the user waits for them.
 double Seconds(const std::function<void()>& step) {
   const auto t = bench::Clock::now();
@@ -76,11 +78,11 @@ int main(int argc, char** argv) {
     TTreeNode* catalog = nullptr;
     const double build = Seconds([&] {
       tree.BeginUpdate();
-      catalog = tree.AddChild(tree.GetFirstNode(), "<catalog>");
+      catalog = tree.AddChild(kWrite, tree.GetFirstNode(), "<catalog>");
       for (int i = 0; i < books; ++i) {
-        TTreeNode* book = tree.AddChild(catalog, "<book id=\"" + std::to_string(i) + "\">");
-        tree.AddChild(book, "<title>T" + std::to_string(i) + "</title>");
-        tree.AddChild(book, "<price>1</price>");
+        TTreeNode* book = tree.AddChild(kWrite, catalog, "<book id=\"" + std::to_string(i) + "\">");
+        tree.AddChild(kWrite, book, "<title>T" + std::to_string(i) + "</title>");
+        tree.AddChild(kWrite, book, "<price>1</price>");
       }
       tree.GetFirstNode()->Expand(false);
       catalog->Expand(false);
@@ -151,7 +153,7 @@ int main(int argc, char** argv) {
     Report("Find Next (match 2 nodes on)",
            Seconds([&] { form.SearchFindNext1->Action()->trigger(); }));
     // The whole outline to walk: the only match is the last node.
-    catalog->Item(books - 1)->Item(1)->SetText("<last/>");
+    catalog->Item(books - 1)->Item(1)->SetText(kWrite, "<last/>");
     tree.SetSelected(tree.GetFirstNode());
     form.FindDialog1->SetFindText("<last/>");
     Report("Find Next over the whole outline", Seconds([&] { form.FindDialog1Find(); }));

@@ -30,6 +30,8 @@ using namespace zel;
 
 namespace {
 
+using zel::test::kWrite;
+
 // Whether the folder's recovery file holds `change`; opened only once it is a new file.
 bool Written(const std::string& folder, unsigned long change, ino_t& seen) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
     ino_t seen = 0;
     for (int round = 0; round < 3; ++round) {
       TTreeNode* root = form.Tree().GetFirstNode();
-      root->SetText(std::string(root->Text()) + "x");
+      root->SetText(kWrite, std::string(root->Text()) + "x");
       form.SetModified(true);
       const unsigned long change = form.Document().Changes();
       QElapsedTimer since;

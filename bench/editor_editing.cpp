@@ -14,6 +14,8 @@
 
 namespace {
 
+using zel::test::kWrite;
+
 using zel::bench::Clock;
 using zel::bench::Ms;
 
@@ -34,8 +36,8 @@ std::string IdleCycle(const zel::TTreeView& tree) {
 int main() {
   using namespace zel;
   TTreeView tree;
-  TTreeNode* root = tree.AddChild(nullptr, "catalog.xml");
-  TTreeNode* catalog = tree.AddChild(root, "<catalog>");
+  TTreeNode* root = tree.AddChild(kWrite, nullptr, "catalog.xml");
+  TTreeNode* catalog = tree.AddChild(kWrite, root, "<catalog>");
   for (int i = 0; i < kBooks; ++i) bench::AddBook(tree, catalog, i);
   std::printf("nodes: %d\n", tree.Count());
 
@@ -51,7 +53,7 @@ int main() {
 
   start = Clock::now();
   tree.SetSelected(middle->Parent());
-  MoveNodeDown(middle->Parent());
+  MoveNodeDown(kWrite, middle->Parent());
   panel = IdleCycle(tree);
   std::printf("move down + idle cycle: %.3f ms (%s)\n", Ms(start), panel.c_str());
 

@@ -17,6 +17,8 @@
 
 namespace {
 
+using zel::test::kWrite;
+
 using zel::bench::Clock;
 using zel::bench::Ms;
 using zel::bench::ResidentMB;
@@ -35,9 +37,9 @@ int main() {
   using namespace zel;
   TOutlineDocument doc;
   TTreeView& tree = doc.Tree();
-  TTreeNode* root = tree.AddChild(nullptr, "catalog.xml");
+  TTreeNode* root = tree.AddChild(kWrite, nullptr, "catalog.xml");
   for (int p = 0; p < kParts; ++p) {
-    TTreeNode* part = tree.AddChild(root, "<part>");
+    TTreeNode* part = tree.AddChild(kWrite, root, "<part>");
     for (int i = 0; i < kBooksPerPart; ++i) bench::AddBook(tree, part, i);
   }
   // A user's first edit comes after the load has settled: by then the memory kept in reserve

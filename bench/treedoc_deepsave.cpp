@@ -16,6 +16,8 @@ using namespace zel;
 
 namespace {
 
+using zel::test::kWrite;
+
 // Resident and peak resident memory in MB, from /proc/self/status.
 long StatusMB(const char* key) {
   std::ifstream in("/proc/self/status");
@@ -37,8 +39,8 @@ int main(int argc, char** argv) {
   TTreeView tree;
   auto start = bench::Clock::now();
   {
-    TTreeNode* n = tree.AddChild(nullptr, "deep.xml");
-    for (long i = 0; i < depth; ++i) n = tree.AddChild(n, "<e a=\"1\">");
+    TTreeNode* n = tree.AddChild(kWrite, nullptr, "deep.xml");
+    for (long i = 0; i < depth; ++i) n = tree.AddChild(kWrite, n, "<e a=\"1\">");
   }
   const double build = bench::Seconds(start);
   const long treeMB = StatusMB("VmRSS:");

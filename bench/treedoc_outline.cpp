@@ -11,6 +11,8 @@
 
 namespace {
 
+using zel::test::kWrite;
+
 using zel::bench::Clock;
 using zel::bench::Ms;
 using zel::bench::PeakKB;
@@ -53,7 +55,7 @@ int main() {
   long long heapTexts = 0;
   start = Clock::now();
   {
-    TOutlineBuilder builder(tree);
+    TOutlineBuilder builder(tree, kWrite);
     tree.BeginUpdate();
     Generate([&](int level, std::string text) {
       textBytes += static_cast<long long>(text.size());
@@ -77,7 +79,7 @@ int main() {
 
   // A structural change in the middle, then one query: one rebuild pass.
   TTreeNode* mid = tree.Item(count / 2);
-  mid->MoveTo(tree.GetFirstNode()->GetFirstChild(), TNodeAttachMode::naAddChild);
+  mid->MoveTo(kWrite, tree.GetFirstNode()->GetFirstChild(), TNodeAttachMode::naAddChild);
   start = Clock::now();
   sum += mid->AbsoluteIndex();
   const double rebuildMs = Ms(start);
@@ -91,7 +93,7 @@ int main() {
   const double walkMs = Ms(start);
 
   start = Clock::now();
-  tree.Clear();
+  tree.Clear(kWrite);
   const double clearMs = Ms(start);
 
   // The same outline through LoadFromStream (one space per level).
@@ -105,10 +107,10 @@ int main() {
   TMemoryStream stream;
   stream.Assign(std::move(outline));
   start = Clock::now();
-  tree.LoadFromStream(stream);
+  tree.LoadFromStream(kWrite, stream);
   const double loadMs = Ms(start);
   start = Clock::now();
-  tree.Clear();
+  tree.Clear(kWrite);
   const double clear2Ms = Ms(start);
   const long rssEnd = PeakKB();
 

@@ -8,10 +8,10 @@ namespace zel {
 namespace {
 
 // Applies a move and tells whether the node's place changed.
-bool Moved(TTreeNode* node, TTreeNode* target, TNodeAttachMode mode) {
+bool Moved(TTreeWriteKey key, TTreeNode* node, TTreeNode* target, TNodeAttachMode mode) {
   const TTreeNode* parent = node->Parent();
   const TTreeNode* next = node->getNextSibling();
-  node->MoveTo(target, mode);
+  node->MoveTo(key, target, mode);
   return node->Parent() != parent || node->getNextSibling() != next;
 }
 
@@ -28,10 +28,10 @@ void InstallEditRules(TTreeView& tree, std::function<bool(TTreeNode*, const std:
   };
 }
 
-TTreeNode* AddNodeAsLastChild(TTreeNode* parent, std::string_view text) {
+TTreeNode* AddNodeAsLastChild(TTreeWriteKey key, TTreeNode* parent, std::string_view text) {
   if (!parent) return nullptr;
   TTreeView& tree = *parent->TreeView();
-  TTreeNode* node = tree.AddChild(parent, text);
+  TTreeNode* node = tree.AddChild(key, parent, text);
   node->MakeVisible();
   tree.SetSelected(node);
   return node;
@@ -42,29 +42,29 @@ std::string DeleteQuestion(const TTreeNode& node) {
          (node.HasChildren() ? "\" and its children?" : "\"?");
 }
 
-bool MoveNodeUp(TTreeNode* node) {
+bool MoveNodeUp(TTreeWriteKey key, TTreeNode* node) {
   if (!node || !node->getPrevSibling()) return false;
-  return Moved(node, node->getPrevSibling(), TNodeAttachMode::naInsert);
+  return Moved(key, node, node->getPrevSibling(), TNodeAttachMode::naInsert);
 }
 
-bool MoveNodeDown(TTreeNode* node) {
+bool MoveNodeDown(TTreeWriteKey key, TTreeNode* node) {
   if (!node) return false;
   const TTreeNode* next = node->getNextSibling();
   if (!next) return false;
   if (TTreeNode* after = next->getNextSibling())
-    return Moved(node, after, TNodeAttachMode::naInsert);
+    return Moved(key, node, after, TNodeAttachMode::naInsert);
   // Last child of the parent; for a node at root level, last at root level.
-  return Moved(node, node->Parent(), TNodeAttachMode::naAddChild);
+  return Moved(key, node, node->Parent(), TNodeAttachMode::naAddChild);
 }
 
-bool PromoteNode(TTreeNode* node) {
+bool PromoteNode(TTreeWriteKey key, TTreeNode* node) {
   if (!node || !node->Parent() || !node->Parent()->Parent()) return false;
-  return Moved(node, node->Parent(), TNodeAttachMode::naInsert);
+  return Moved(key, node, node->Parent(), TNodeAttachMode::naInsert);
 }
 
-bool DemoteNode(TTreeNode* node) {
+bool DemoteNode(TTreeWriteKey key, TTreeNode* node) {
   if (!node || !node->getPrevSibling()) return false;
-  return Moved(node, node->getPrevSibling(), TNodeAttachMode::naAddChild);
+  return Moved(key, node, node->getPrevSibling(), TNodeAttachMode::naAddChild);
 }
 
 bool CanDropNode(const TTreeNode* dragged, const TTreeNode* target) {
@@ -77,10 +77,10 @@ bool CanDropNode(const TTreeNode* dragged, const TTreeNode* target) {
   return MayGainChild(*target) && MayStandInside(dragged->Text());
 }
 
-bool DropNode(TTreeNode* dragged, TTreeNode* target) {
+bool DropNode(TTreeWriteKey key, TTreeNode* dragged, TTreeNode* target) {
   if (!dragged) return false;
-  return target ? Moved(dragged, target, TNodeAttachMode::naAddChild)
-                : Moved(dragged, nullptr, TNodeAttachMode::naAddRoot);
+  return target ? Moved(key, dragged, target, TNodeAttachMode::naAddChild)
+                : Moved(key, dragged, nullptr, TNodeAttachMode::naAddRoot);
 }
 
 }  // namespace zel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Assert.h"
 #include "editor/NodeEditing.h"
 #include "editor/PlacementRules.h"
 
@@ -21,9 +22,9 @@ void Record(TFlagList& list, TTreeNode* node) {
   if (node) list.push_back({node, node->HasChildren(), node->Expanded()});
 }
 
-void Restore(const TFlagList& list) {
+void Restore(TTreeWriteKey key, const TFlagList& list) {
   for (const TFlags& f : list) {
-    f.Node->SetHasChildren(f.HasChildren);
+    f.Node->SetHasChildren(key, f.HasChildren);
     f.Node->SetExpanded(f.Expanded);
   }
 }
@@ -38,34 +39,36 @@ TPlace PlaceOf(const TTreeNode* node) {
   return {node->Parent(), node->getNextSibling()};
 }
 
-void MoveToPlace(TTreeNode* node, TPlace place) {
+void MoveToPlace(TTreeWriteKey key, TTreeNode* node, TPlace place) {
   if (place.Next)
-    node->MoveTo(place.Next, TNodeAttachMode::naInsert);
+    node->MoveTo(key, place.Next, TNodeAttachMode::naInsert);
   else if (place.Parent)
-    node->MoveTo(place.Parent, TNodeAttachMode::naAddChild);
+    node->MoveTo(key, place.Parent, TNodeAttachMode::naAddChild);
   else
-    node->MoveTo(nullptr, TNodeAttachMode::naAddRoot);
+    node->MoveTo(key, nullptr, TNodeAttachMode::naAddRoot);
 }
 
 }  // namespace
 
 class TEditStep {
  public:
-  explicit TEditStep(const char* name) : Name(name) {}
+  TEditStep(TTreeWriteKey key, const char* name) : Name(name), Key(key) {}
   virtual ~TEditStep() = default;
   // Each returns the node to select afterwards, or null to keep the outline's choice.
   TTreeNode* Undo() {
     TTreeNode* focus = DoUndo();
-    Restore(Before);
+    Restore(Key, Before);
     return focus;
   }
   TTreeNode* Redo() {
     TTreeNode* focus = DoRedo();
-    Restore(After);
+    Restore(Key, After);
     return focus;
   }
   const char* Name;
   TFlagList Before, After;
+  // Given by the document that made the step.
+  const TTreeWriteKey Key;
 
  protected:
   virtual TTreeNode* DoUndo() = 0;
@@ -76,13 +79,13 @@ namespace {
 
 class TTextStep : public TEditStep {
  public:
-  TTextStep(const char* name, TTreeNode* node, std::string other)
-      : TEditStep(name), FNode(node), FOther(std::move(other)) {}
+  TTextStep(TTreeWriteKey key, const char* name, TTreeNode* node, std::string other)
+      : TEditStep(key, name), FNode(node), FOther(std::move(other)) {}
 
  private:
   TTreeNode* Swap() {
     std::string now(FNode->Text());
-    FNode->SetText(FOther);
+    FNode->SetText(Key, FOther);
     FOther = std::move(now);
     return FNode;
   }
@@ -94,16 +97,16 @@ class TTextStep : public TEditStep {
 
 class TMoveStep : public TEditStep {
  public:
-  TMoveStep(const char* name, TTreeNode* node, TPlace from, TPlace to)
-      : TEditStep(name), FNode(node), FFrom(from), FTo(to) {}
+  TMoveStep(TTreeWriteKey key, const char* name, TTreeNode* node, TPlace from, TPlace to)
+      : TEditStep(key, name), FNode(node), FFrom(from), FTo(to) {}
 
  private:
   TTreeNode* DoUndo() override {
-    MoveToPlace(FNode, FFrom);
+    MoveToPlace(Key, FNode, FFrom);
     return FNode;
   }
   TTreeNode* DoRedo() override {
-    MoveToPlace(FNode, FTo);
+    MoveToPlace(Key, FNode, FTo);
     return FNode;
   }
   TTreeNode* FNode;
@@ -114,8 +117,9 @@ class TMoveStep : public TEditStep {
 // under `parent`, and the other side keeps detached.
 class TPresenceStep : public TEditStep {
  public:
-  TPresenceStep(const char* name, TTreeView& tree, std::vector<TTreeNode*> nodes, bool inserted)
-      : TEditStep(name),
+  TPresenceStep(TTreeWriteKey key, const char* name, TTreeView& tree, std::vector<TTreeNode*> nodes,
+                bool inserted)
+      : TEditStep(key, name),
         FTree(tree),
         FGeneration(tree.Generation()),
         FNodes(std::move(nodes)),
@@ -125,16 +129,16 @@ class TPresenceStep : public TEditStep {
   }
   ~TPresenceStep() override {
     if (!FAttached && FTree.Generation() == FGeneration)
-      for (TTreeNode* n : FNodes) FTree.FreeDetached(n);
+      for (TTreeNode* n : FNodes) FTree.FreeDetached(Key, n);
   }
   void Remove() {
-    for (auto it = FNodes.rbegin(); it != FNodes.rend(); ++it) FTree.Detach(*it);
+    for (auto it = FNodes.rbegin(); it != FNodes.rend(); ++it) FTree.Detach(Key, *it);
     FAttached = false;
   }
 
  private:
   TTreeNode* Put() {
-    for (TTreeNode* n : FNodes) FTree.Attach(n, FPlace.Parent, FPlace.Next);
+    for (TTreeNode* n : FNodes) FTree.Attach(Key, n, FPlace.Parent, FPlace.Next);
     FAttached = true;
     return FNodes.front();
   }
@@ -157,7 +161,7 @@ class TPresenceStep : public TEditStep {
 class TCompoundStep : public TEditStep {
  public:
   explicit TCompoundStep(std::vector<std::unique_ptr<TEditStep>> steps)
-      : TEditStep(steps.back()->Name), FSteps(std::move(steps)) {}
+      : TEditStep(steps.back()->Key, steps.back()->Name), FSteps(std::move(steps)) {}
 
  private:
   TTreeNode* DoUndo() override {
@@ -171,6 +175,13 @@ class TCompoundStep : public TEditStep {
   }
   std::vector<std::unique_ptr<TEditStep>> FSteps;
 };
+
+// The history keeps at most its limit of steps, and the clean mark is one of its states or
+// none (-1).
+[[maybe_unused]] bool HistoryHolds(size_t undo, size_t redo, long clean) {
+  return undo + redo <= TOutlineDocument::kHistoryLimit && clean >= -1 &&
+         clean <= long(undo + redo);
+}
 
 }  // namespace
 
@@ -190,6 +201,7 @@ bool TOutlineDocument::Modified() const {
 void TOutlineDocument::SetModified(bool value) {
   FClean = value ? -1 : long(FUndo.size());
   if (value) ++FChanges;
+  ZEL_ASSERT(HistoryHolds(FUndo.size(), FRedo.size(), FClean));
 }
 
 void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
@@ -198,6 +210,8 @@ void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
     step = std::make_unique<TCompoundStep>(std::move(FOpening));
     FOpening.clear();
   }
+  ZEL_ASSERT((FUndo.empty() && FRedo.empty()) || FTree.Generation() == FGeneration);
+  FGeneration = FTree.Generation();
   ++FChanges;
   if (FClean > long(FUndo.size())) FClean = -1;  // the clean state was among the redo steps
   FRedo.clear();
@@ -208,6 +222,7 @@ void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
     FUndo.pop_front();
     FClean = FClean > 0 ? FClean - 1 : -1;
   }
+  ZEL_ASSERT(FRedo.empty() && !FUndo.empty() && HistoryHolds(FUndo.size(), 0, FClean));
 }
 
 size_t TOutlineDocument::HeldNodeLimit() const {
@@ -222,8 +237,9 @@ TTreeNode* TOutlineDocument::Add(TTreeNode* parent, const std::string& text) {
   // The new node opens every ancestor.
   TFlagList before;
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(before, p);
-  TTreeNode* node = AddNodeAsLastChild(parent, text);
-  auto step = std::make_unique<TPresenceStep>("Add", FTree, std::vector<TTreeNode*>{node}, true);
+  TTreeNode* node = AddNodeAsLastChild(Key(), parent, text);
+  auto step =
+      std::make_unique<TPresenceStep>(Key(), "Add", FTree, std::vector<TTreeNode*>{node}, true);
   step->Before = std::move(before);
   for (TTreeNode* p = parent; p; p = p->Parent()) Record(step->After, p);
   Push(std::move(step));
@@ -241,8 +257,8 @@ bool TOutlineDocument::SetText(TTreeNode* node, const std::string& text, const c
     if (!MayPlace(node, {text}, node->Parent(), node->getNextSibling())) return false;
   }
   std::string old(node->Text());
-  node->SetText(text);
-  Push(std::make_unique<TTextStep>(name, node, std::move(old)));
+  node->SetText(Key(), text);
+  Push(std::make_unique<TTextStep>(Key(), name, node, std::move(old)));
   return true;
 }
 
@@ -250,7 +266,8 @@ bool TOutlineDocument::Delete(TTreeNode* node, const char* name) {
   FDeclined = false;
   // The first node stands for the file: it never goes, nor moves.
   if (FReadOnly || !node || node->TreeView() != &FTree || node->IsFirstNode()) return false;
-  auto step = std::make_unique<TPresenceStep>(name, FTree, std::vector<TTreeNode*>{node}, false);
+  auto step =
+      std::make_unique<TPresenceStep>(Key(), name, FTree, std::vector<TTreeNode*>{node}, false);
   TTreeNode* parent = node->Parent();
   Record(step->Before, parent);
   step->Remove();
@@ -279,7 +296,7 @@ bool TOutlineDocument::Move(TTreeNode* node, const char* name, TTarget to,
     DropOpening();
     return false;
   }
-  auto step = std::make_unique<TMoveStep>(name, node, from, PlaceOf(node));
+  auto step = std::make_unique<TMoveStep>(Key(), name, node, from, PlaceOf(node));
   step->Before = std::move(before);
   TTreeNode* to_ = node->Parent();
   if (to_ != from.Parent)
@@ -294,32 +311,32 @@ bool TOutlineDocument::Move(TTreeNode* node, const char* name, TTarget to,
 bool TOutlineDocument::MoveUp(TTreeNode* node) {
   TTreeNode* prev = node ? node->getPrevSibling() : nullptr;
   if (!prev) return false;
-  return Move(node, "Move Up", {node->Parent(), prev}, [node] { return MoveNodeUp(node); });
+  return Move(node, "Move Up", {node->Parent(), prev}, [node] { return MoveNodeUp(Key(), node); });
 }
 
 bool TOutlineDocument::MoveDown(TTreeNode* node) {
   TTreeNode* next = node ? node->getNextSibling() : nullptr;
   if (!next) return false;
   return Move(node, "Move Down", {node->Parent(), next->getNextSibling()},
-              [node] { return MoveNodeDown(node); });
+              [node] { return MoveNodeDown(Key(), node); });
 }
 
 bool TOutlineDocument::Promote(TTreeNode* node) {
   if (!node || !node->Parent() || !node->Parent()->Parent()) return false;
   return Move(node, "Promote", {node->Parent()->Parent(), node->Parent()},
-              [node] { return PromoteNode(node); });
+              [node] { return PromoteNode(Key(), node); });
 }
 
 bool TOutlineDocument::Demote(TTreeNode* node) {
   TTreeNode* prev = node ? node->getPrevSibling() : nullptr;
   if (!prev) return false;
-  return Move(node, "Demote", {prev, nullptr}, [node] { return DemoteNode(node); });
+  return Move(node, "Demote", {prev, nullptr}, [node] { return DemoteNode(Key(), node); });
 }
 
 bool TOutlineDocument::Drop(TTreeNode* dragged, TTreeNode* target) {
   FDeclined = false;
   if (!dragged || !CanDropNode(dragged, target)) return false;
-  return Move(dragged, "Drag", {target, nullptr}, [=] { return DropNode(dragged, target); });
+  return Move(dragged, "Drag", {target, nullptr}, [=] { return DropNode(Key(), dragged, target); });
 }
 
 bool TOutlineDocument::CanInsert(TTreeNode* parent, TTreeNode* before) const {
@@ -340,9 +357,9 @@ TTreeNode* TOutlineDocument::Insert(const std::vector<const TTreeNode*>& sources
   std::vector<TTreeNode*> copies;
   copies.reserve(sources.size());
   try {
-    for (const TTreeNode* s : sources) copies.push_back(FTree.CopySubtree(*s));
+    for (const TTreeNode* s : sources) copies.push_back(FTree.CopySubtree(Key(), *s));
   } catch (...) {
-    for (TTreeNode* c : copies) FTree.FreeDetached(c);
+    for (TTreeNode* c : copies) FTree.FreeDetached(Key(), c);
     throw;
   }
   return Place(std::move(copies), parent, before, name);
@@ -357,10 +374,10 @@ TTreeNode* TOutlineDocument::InsertFrom(TTreeView& source, TTreeNode* sourcePare
        n = n->getNextSibling())
     texts.push_back(n->Text());
   if (!MayPlace(nullptr, texts, parent, before)) {
-    source.Clear();
+    source.Clear(Key());
     return nullptr;
   }
-  std::vector<TTreeNode*> nodes = FTree.Adopt(source, sourceParent);
+  std::vector<TTreeNode*> nodes = FTree.Adopt(Key(), source, sourceParent);
   if (nodes.empty()) return nullptr;
   return Place(std::move(nodes), parent, before, name);
 }
@@ -371,9 +388,9 @@ TTreeNode* TOutlineDocument::Place(std::vector<TTreeNode*> nodes, TTreeNode* par
   OpenUp(parent);
   TFlagList flags;
   Record(flags, parent);
-  for (TTreeNode* n : nodes) FTree.Attach(n, parent, before);
+  for (TTreeNode* n : nodes) FTree.Attach(Key(), n, parent, before);
   TTreeNode* first = nodes.front();
-  auto step = std::make_unique<TPresenceStep>(name, FTree, std::move(nodes), true);
+  auto step = std::make_unique<TPresenceStep>(Key(), name, FTree, std::move(nodes), true);
   step->Before = std::move(flags);
   Record(step->After, parent);
   Push(std::move(step));
@@ -385,7 +402,7 @@ TTreeNode* TOutlineDocument::Paste(TTreeView& pasted, TTreeNode* selected) {
   TTreeNode* clip = pasted.GetFirstNode();
   if (clip && clip->GetFirstChild() &&
       NodeKindOf(clip->GetFirstChild()->Text()) == TNodeKind::nkDeclaration)
-    pasted.Delete(clip->GetFirstChild());
+    pasted.Delete(Key(), clip->GetFirstChild());
   if (!selected || !clip || !clip->GetFirstChild()) return nullptr;
   if (!selected->IsFirstNode())
     return InsertFrom(pasted, clip, selected->Parent(), selected->getNextSibling());
@@ -434,15 +451,17 @@ void TOutlineDocument::OpenUp(TTreeNode* parent) {
   if (!parent || parent->IsFirstNode()) return;
   std::optional<TOpenedElement> opened = OpenElement(parent->Text());
   if (!opened) return;
-  FOpening.push_back(std::make_unique<TTextStep>("Modify", parent, std::string(parent->Text())));
-  parent->SetText(opened->StartTag);
+  FOpening.push_back(
+      std::make_unique<TTextStep>(Key(), "Modify", parent, std::string(parent->Text())));
+  parent->SetText(Key(), opened->StartTag);
   if (opened->Content.empty()) return;
   TFlagList before;
   Record(before, parent);
   TTreeNode* first = parent->GetFirstChild();
-  TTreeNode* text = FTree.AddChild(parent, opened->Content);
-  if (first) text->MoveTo(first, TNodeAttachMode::naInsert);
-  auto step = std::make_unique<TPresenceStep>("Add", FTree, std::vector<TTreeNode*>{text}, true);
+  TTreeNode* text = FTree.AddChild(Key(), parent, opened->Content);
+  if (first) text->MoveTo(Key(), first, TNodeAttachMode::naInsert);
+  auto step =
+      std::make_unique<TPresenceStep>(Key(), "Add", FTree, std::vector<TTreeNode*>{text}, true);
   step->Before = std::move(before);
   Record(step->After, parent);
   FOpening.push_back(std::move(step));
@@ -466,12 +485,14 @@ std::string TOutlineDocument::RedoName() const {
 TTreeNode* TOutlineDocument::Replay(bool undo) {
   FDeclined = false;
   if (!(undo ? CanUndo() : CanRedo())) return nullptr;
+  ZEL_ASSERT(FTree.Generation() == FGeneration);
   TSteps& from = undo ? FUndo : FRedo;
   std::unique_ptr<TEditStep> step = std::move(from.back());
   from.pop_back();
   TTreeNode* focus = undo ? step->Undo() : step->Redo();
   ++FChanges;
   (undo ? FRedo : FUndo).push_back(std::move(step));
+  ZEL_ASSERT(HistoryHolds(FUndo.size(), FRedo.size(), FClean));
   if (focus) FTree.SetSelected(focus);
   return FTree.Selected();
 }

@@ -8,14 +8,17 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "editor/RecoveryFile.h"
 #include "outline/TreeView.h"
 
 namespace zel {
 
 class TEditStep;
+class TZelXMLTree;
 
 class TOutlineDocument {
  public:
@@ -97,9 +100,23 @@ class TOutlineDocument {
   size_t UndoCount() const { return FUndo.size(); }
   size_t RedoCount() const { return FRedo.size(); }
   size_t HeldNodeLimit() const;
+
+  // A new outline in place of the present one; every step goes first, for they hold nodes of
+  // the outline that goes. Load has the component read the file into the outline (its state
+  // and Cancelled tell how it went). Recover reads a recovery file (ReadRecoveryFile) as the
+  // component's load, with its progress and Abort: the header, or nothing when stopped. Reset
+  // leaves one root of `rootText` and returns it.
+  void Load(TZelXMLTree& reader, const std::string& fileName);
+  std::optional<TRecoveryHeader> Recover(TZelXMLTree& reader, const std::string& file);
+  TTreeNode* Reset(const std::string& rootText);
   void SetHeldNodeFloor(size_t nodes) { FHeldNodeFloor = nodes; }
 
+  // The in-place editor closed with `text` accepted: the tree's edit rules make the change
+  // (NodeEditing.h, InstallEditRules), as a step.
+  void EndEdit(TTreeNode* node, std::string text) { FTree.EndEdit(Key(), node, std::move(text)); }
+
  private:
+  static constexpr TTreeWriteKey Key() { return {}; }
   using TSteps = std::deque<std::unique_ptr<TEditStep>>;
   void Push(std::unique_ptr<TEditStep> step);
   TTreeNode* Replay(bool undo);
@@ -128,6 +145,8 @@ class TOutlineDocument {
   TSteps FUndo, FRedo;
   // The number of undo steps at the clean state; -1 when no undoing or redoing reaches it.
   long FClean = 0;
+  // The tree's generation the steps were made in: a new outline comes only after ClearHistory.
+  unsigned FGeneration = 0;
   unsigned long FChanges = 0;
   size_t FHeldNodeFloor = kHeldNodeFloor;
   std::function<bool(const std::string&)> FConfirm;

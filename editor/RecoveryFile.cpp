@@ -280,8 +280,8 @@ TRecoveryHeader ReadRecoveryHeader(const std::string& path) {
   return in.Header();
 }
 
-std::optional<TRecoveryHeader> ReadRecoveryFile(const std::string& path, TTreeView& tree,
-                                                const TProgress& progress) {
+std::optional<TRecoveryHeader> ReadRecoveryFile(TTreeWriteKey key, const std::string& path,
+                                                TTreeView& tree, const TProgress& progress) {
   constexpr size_t kNodesPerReport = 64;
   TParser in(path);
   const TRecoveryHeader header = in.Header();
@@ -312,8 +312,8 @@ std::optional<TRecoveryHeader> ReadRecoveryFile(const std::string& path, TTreeVi
   if (progress.Stopped()) return std::nullopt;
   {
     TUpdateGuard suspended(tree);
-    tree.Clear();
-    tree.TakeNodes(staged);
+    tree.Clear(key);
+    tree.TakeNodes(key, staged);
     // Only once the children are in: a childless node keeps no expanded flag.
     for (TTreeNode* node : expanded) node->SetExpanded(true);
   }

@@ -52,8 +52,9 @@ TRecoveryHeader ReadRecoveryHeader(const std::string& path);
 // The header and the outline, which replaces the nodes of `tree`; the same errors. The file is
 // read as it goes, never whole: a record that claims more than the file holds is damage. A
 // damaged file leaves `tree` as it was. The progress is told the share of the file read and
-// asked whether to stop; stopped, the read returns nothing and leaves `tree` as it was.
-std::optional<TRecoveryHeader> ReadRecoveryFile(const std::string& path, TTreeView& tree,
-                                                const TProgress& progress = {});
+// asked whether to stop; stopped, the read returns nothing and leaves `tree` as it was. A
+// document's outline is read through the document (TOutlineDocument::Recover).
+std::optional<TRecoveryHeader> ReadRecoveryFile(TTreeWriteKey key, const std::string& path,
+                                                TTreeView& tree, const TProgress& progress = {});
 
 }  // namespace zel

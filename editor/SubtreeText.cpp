@@ -13,8 +13,9 @@ namespace zel {
 
 std::string SubtreeXMLText(const TTreeNode& node) {
   TTreeView scratch;
-  TTreeNode* root = scratch.AddChild(nullptr, "clipboard");  // stands for the file name
-  scratch.Attach(scratch.CopySubtree(node), root, nullptr);
+  const TTreeWriteKey key{};
+  TTreeNode* root = scratch.AddChild(key, nullptr, "clipboard");  // stands for the file name
+  scratch.Attach(key, scratch.CopySubtree(key, node), root, nullptr);
   std::string text;
   BuildXMLText(scratch, text);
   return text;
@@ -40,7 +41,8 @@ void ReadXMLText(const std::string& text, TTreeView& into, TZelXMLTree* reader) 
   const bool lone = IsLoneCData(text);
   (reader ? *reader : own).LoadFromBytesInto(into, "clipboard", lone ? text + kCompanion : text);
   TTreeNode* root = into.GetFirstNode();
-  if (lone && root && root->GetLastChild() && root->Count() == 2) into.Delete(root->GetLastChild());
+  if (lone && root && root->GetLastChild() && root->Count() == 2)
+    into.Delete(TTreeWriteKey(), root->GetLastChild());
 }
 
 }  // namespace zel

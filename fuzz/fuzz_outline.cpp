@@ -8,13 +8,14 @@
 #include "base/Exception.h"
 #include "base/Stream.h"
 #include "outline/TreeView.h"
+#include "tests/outline/TreeWriteAccess.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zel::TTreeView tree;
   zel::TMemoryStream stream;
   stream.Assign(std::string(reinterpret_cast<const char*>(data), size));
   try {
-    tree.LoadFromStream(stream);
+    tree.LoadFromStream(zel::test::kWrite, stream);
   } catch (const zel::Exception&) {
     // The nodes before the faulty line stay; they must still be consistent.
   }

@@ -35,8 +35,6 @@ class TOutlineBuilderOf {
   int FPrevLevel = 0;
 };
 
-using TOutlineBuilder = TOutlineBuilderOf<TTreeView>;
-
 template <typename Tree>
 TTreeNode* TOutlineBuilderOf<Tree>::AddNode(int level, std::string_view text) {
   TTreeNode* parent = nullptr;
@@ -63,5 +61,25 @@ TTreeNode* TOutlineBuilderOf<Tree>::AddNode(int level, std::string_view text) {
   FPrevLevel = level;
   return FPrev;
 }
+
+// A tree view with the right to add to it: what a builder straight into a tree adds through.
+class TTreeViewAdder {
+ public:
+  TTreeViewAdder(TTreeView& tree, TTreeWriteKey key) : FTree(tree), FKey(key) {}
+  TTreeNode* AddChild(TTreeNode* parent, std::string_view text) {
+    return FTree.AddChild(FKey, parent, text);
+  }
+
+ private:
+  TTreeView& FTree;
+  TTreeWriteKey FKey;
+};
+
+// Builds straight into a tree view.
+class TOutlineBuilder : private TTreeViewAdder, public TOutlineBuilderOf<TTreeViewAdder> {
+ public:
+  TOutlineBuilder(TTreeView& tree, TTreeWriteKey key)
+      : TTreeViewAdder(tree, key), TOutlineBuilderOf(static_cast<TTreeViewAdder&>(*this)) {}
+};
 
 }  // namespace zel

@@ -16,14 +16,14 @@ TTreeNode* NextInSubtree(TTreeNode* node, const TTreeNode* top) {
 
 }  // namespace
 
-void TTreeNode::SetText(std::string_view text) {
+void TTreeNode::SetText(TTreeWriteKey, std::string_view text) {
   if (text == Text()) return;
   FOwner->FPool->SetText(*this, text);
   FOwner->CompactTextsIfWasteful();
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeTextChanged(this); });
 }
 
-void TTreeNode::SetHasChildren(bool value) {
+void TTreeNode::SetHasChildren(TTreeWriteKey, bool value) {
   if (value == HasChildren()) return;
   FHasChildren = value;
   if (!value) FExpanded = false;
@@ -165,12 +165,12 @@ bool TTreeNode::Selected() const {
   return FOwner->FSelected == this;
 }
 
-void TTreeNode::MoveTo(TTreeNode* target, TNodeAttachMode mode) {
+void TTreeNode::MoveTo(TTreeWriteKey, TTreeNode* target, TNodeAttachMode mode) {
   FOwner->MoveNode(this, target, mode);
 }
 
-void TTreeNode::Delete() {
-  FOwner->Delete(this);
+void TTreeNode::Delete(TTreeWriteKey key) {
+  FOwner->Delete(key, this);
 }
 
 }  // namespace zel

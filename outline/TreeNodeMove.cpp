@@ -38,6 +38,7 @@ void TTreeView::MoveNode(TTreeNode* node, TTreeNode* target, TNodeAttachMode mod
     Notify([&](ITreeViewObserver& o) { o.NodeAboutToBeMoved(node, newParent, newIndex); });
     Unlink(node);
     Link(node, newParent, before);
+    ZEL_ASSERT(node->FParent == newParent && node->FNextSibling == before);
     Notify([&](ITreeViewObserver& o) { o.NodeMoved(node, oldParent, oldIndex); });
     if (oldParent && oldParent->FCount == 0) ChildLeft(oldParent);
   }

@@ -24,7 +24,7 @@ TTreeView::~TTreeView() {
   }
 }
 
-TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
+TTreeNode* TTreeView::AddChild(TTreeWriteKey, TTreeNode* parent, std::string_view text) {
   if (parent && parent->FOwner != this)
     throw ETreeViewError("The parent node belongs to another tree");
   const int index = parent ? parent->FCount : FRootCount;
@@ -33,6 +33,7 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
   TTreeNode* node = FPool->New(this, text);
   Link(node, parent, nullptr);
   ++FCount;
+  ZEL_ASSERT(FCount >= FRootCount && node->FSize == 1);
 
   Notify([&](ITreeViewObserver& o) { o.NodeInserted(parent, index); });
   if (parent && !parent->FHasChildren) {
@@ -42,10 +43,10 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string_view text) {
   return node;
 }
 
-void TTreeView::Delete(TTreeNode* node) {
+void TTreeView::Delete(TTreeWriteKey key, TTreeNode* node) {
   if (!node) return;
-  Detach(node);
-  FreeDetached(node);
+  Detach(key, node);
+  FreeDetached(key, node);
 }
 
 TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
@@ -55,7 +56,7 @@ TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
                               : node->FParent;
 }
 
-void TTreeView::Clear() {
+void TTreeView::Clear(TTreeWriteKey) {
   FreeAll();
   FPool->Release();
 }
@@ -122,6 +123,7 @@ void TTreeView::SetToolTips(bool value) {
 void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
   TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  ZEL_ASSERT(!node->FParent && (!before || before->FParent == parent));
   FAbsCursor = nullptr;
   if (FPositionsValid) {
     if (before) {
@@ -145,7 +147,13 @@ void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
     before->FPrevSibling = node;
   else
     last = node;
-  ++(parent ? parent->FCount : FRootCount);
+  const int count = ++(parent ? parent->FCount : FRootCount);
+  ZEL_ASSERT(node->FPrevSibling ? node->FPrevSibling->FNextSibling == node : first == node);
+  ZEL_ASSERT(before ? before->FPrevSibling == node : last == node);
+  ZEL_ASSERT(!node->FPrevSibling || node->FPrevSibling->FParent == parent);
+  ZEL_ASSERT((first == last) == (count == 1));
+  // An index below its list's stale mark is right.
+  ZEL_ASSERT(!FPositionsValid || before || !Placed(node) || node->FIndex == count - 1);
 }
 
 void TTreeView::Unlink(TTreeNode* node) {
@@ -166,7 +174,10 @@ void TTreeView::Unlink(TTreeNode* node) {
     node->FNextSibling->FPrevSibling = node->FPrevSibling;
   else
     last = node->FPrevSibling;
-  --(parent ? parent->FCount : FRootCount);
+  const int count = --(parent ? parent->FCount : FRootCount);
+  ZEL_ASSERT(count >= 0 && (first == nullptr) == (count == 0) && (last == nullptr) == (count == 0));
+  ZEL_ASSERT(!node->FPrevSibling || node->FPrevSibling->FNextSibling == node->FNextSibling);
+  ZEL_ASSERT(!node->FNextSibling || node->FNextSibling->FPrevSibling == node->FPrevSibling);
   node->FParent = node->FNextSibling = node->FPrevSibling = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The outline model: a tree of text nodes with the operations the editor relies on, free of
-// any GUI toolkit. A display attaches through ITreeViewObserver.
+// any GUI toolkit. A display attaches through ITreeViewObserver. What changes the nodes asks for
+// a TTreeWriteKey (TreeWriteKey.h): a document's outline changes only through the document.
 //
 // Positions: every node keeps the size of its subtree, its index among its siblings and its
 // offset in document order from its parent. An edit updates the sizes up the parent chain and
@@ -20,6 +21,7 @@
 #include "outline/TextBlocks.h"
 #include "outline/TreeViewEditing.h"
 #include "outline/TreeViewObserver.h"
+#include "outline/TreeWriteKey.h"
 
 namespace zel {
 
@@ -45,7 +47,7 @@ class TTreeNode {
   // Valid until a text of this tree is set or a node freed: the storage may then move the
   // live texts together.
   std::string_view Text() const { return TTextBlocks::View(FText); }
-  void SetText(std::string_view text);
+  void SetText(TTreeWriteKey key, std::string_view text);
 
   TTreeNode* Parent() const { return FParent; }
   TTreeNode* GetFirstChild() const { return FFirstChild; }
@@ -54,7 +56,7 @@ class TTreeNode {
   TTreeNode* getPrevSibling() const { return FPrevSibling; }
   // The "has children" mark: set when a child arrives, cleared when the last one leaves.
   bool HasChildren() const { return FHasChildren != 0; }
-  void SetHasChildren(bool value);
+  void SetHasChildren(TTreeWriteKey key, bool value);
   int Count() const { return FCount; }
   // The i-th child; EListError when out of range.
   TTreeNode* Item(int index) const;
@@ -85,8 +87,8 @@ class TTreeNode {
   void MakeVisible();
   bool Selected() const;
 
-  void MoveTo(TTreeNode* target, TNodeAttachMode mode);
-  void Delete();
+  void MoveTo(TTreeWriteKey key, TTreeNode* target, TNodeAttachMode mode);
+  void Delete(TTreeWriteKey key);
   TTreeView* TreeView() const { return FOwner; }
 
  private:
@@ -143,11 +145,11 @@ class TTreeView {
   TTreeNode* GetLastRoot() const { return FLastRoot; }
 
   // A new last child of `parent`, or a new last root when parent is null.
-  TTreeNode* AddChild(TTreeNode* parent, std::string_view text);
+  TTreeNode* AddChild(TTreeWriteKey key, TTreeNode* parent, std::string_view text);
   // Removes the node with its subtree. A selection inside it goes to the next sibling, else
   // the previous sibling, else the parent, else nowhere.
-  void Delete(TTreeNode* node);
-  void Clear();
+  void Delete(TTreeWriteKey key, TTreeNode* node);
+  void Clear(TTreeWriteKey key);
 
   // Counted suspension of notifications (and of the display's redrawing).
   void BeginUpdate();
@@ -168,7 +170,7 @@ class TTreeView {
   bool EditText(TTreeNode* node);
   // The editor closed with `text` accepted: OnEdited checks it (an exception keeps the old
   // text and travels on), then the node takes it. The edit counts as closed on every path.
-  void EndEdit(TTreeNode* node, std::string text);
+  void EndEdit(TTreeWriteKey key, TTreeNode* node, std::string text);
   // The editor closed without accepting (Esc): nothing changes, OnEdited is not asked.
   void CancelEdit() { FEditing = false; }
   // Asks OnCollapsing and collapses the node when allowed; returns whether it may collapse.
@@ -181,11 +183,11 @@ class TTreeView {
   void SetToolTips(bool value);
 
   // Outline text from the stream's position to its end replaces all nodes.
-  void LoadFromStream(TStream& stream);
+  void LoadFromStream(TTreeWriteKey key, TStream& stream);
   // Nodes built apart for this tree (StagedNodes.h).
   class TStagedNodes;
   // The staged nodes become all of this tree's nodes, with no copy; the tree must be empty.
-  void TakeNodes(TStagedNodes& staged);
+  void TakeNodes(TTreeWriteKey key, TStagedNodes& staged);
 
   // Every listener hears every change, in the order they were added.
   void AddObserver(ITreeViewObserver* observer);
@@ -196,18 +198,18 @@ class TTreeView {
   // storage, unlinked and uncounted, until Attach puts it back or FreeDetached frees it. Clear
   // drops detached subtrees with everything else and advances Generation(), so a holder from an
   // earlier generation must not touch its node any more.
-  void Detach(TTreeNode* node);
+  void Detach(TTreeWriteKey key, TTreeNode* node);
   // Links a detached subtree in front of `before` among the children of `parent` (null: at the
   // end; null parent: root level).
-  void Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before);
-  void FreeDetached(TTreeNode* node);
+  void Attach(TTreeWriteKey key, TTreeNode* node, TTreeNode* parent, TTreeNode* before);
+  void FreeDetached(TTreeWriteKey key, TTreeNode* node);
   unsigned Generation() const { return FGeneration; }
   // A detached copy of `node`'s subtree (texts, images, expanded flags), possibly of another tree.
-  TTreeNode* CopySubtree(const TTreeNode& node);
+  TTreeNode* CopySubtree(TTreeWriteKey key, const TTreeNode& node);
   // Takes every node of `source` without copying one: the children of `parent` (a node of
   // source; null: its roots) become detached subtrees of this tree, in their order, the rest is
   // freed, and source is left empty.
-  std::vector<TTreeNode*> Adopt(TTreeView& source, TTreeNode* parent);
+  std::vector<TTreeNode*> Adopt(TTreeWriteKey key, TTreeView& source, TTreeNode* parent);
   // The nodes that detached subtrees hold.
   size_t DetachedCount() const { return FDetachedCount; }
   // Bytes of the blocks that hold node texts, the texts of detached subtrees included.

@@ -22,6 +22,8 @@ void TTreeView::StaleFrom(const TTreeNode* parent, int index) {
 void TTreeView::Resized(TTreeNode* parent, int delta) {
   for (TTreeNode* a = parent; a; a = a->FParent) {
     a->FSize += delta;
+    // Unlink shrinks the parent before the child leaves its count: one child may be gone.
+    ZEL_ASSERT(a->FSize >= 1 && a->FSize >= a->FCount);
     // The siblings after an ancestor now start elsewhere in document order.
     if (a->FNextSibling && Placed(a)) StaleFrom(a->FParent, a->FIndex + 1);
   }
@@ -34,6 +36,7 @@ void TTreeView::Renumber(const TTreeNode* parent) const {
   if (it == FStale.end()) return;
   const int count = parent ? parent->FCount : FRootCount;
   const int mark = std::min(it->second, count);
+  ZEL_ASSERT(mark >= 0);
   TTreeNode* right = nullptr;
   for (TTreeNode* c : FItemCursors)
     if (c && c->FParent == parent && c->FIndex < mark && (!right || c->FIndex > right->FIndex))
@@ -60,6 +63,8 @@ void TTreeView::Renumber(const TTreeNode* parent) const {
     n->FOffset = unsigned(offset);
     offset += n->FSize;
   }
+  // Numbered to the end: the links, the count and the sizes agree.
+  ZEL_ASSERT(index == count && offset == (parent ? parent->FSize : FCount));
   FStale.erase(it);
 }
 
@@ -77,6 +82,7 @@ void TTreeView::EnsurePositions() const {
     root->FOffset = unsigned(offset);
     offset += NumberSubtree(root);
   }
+  ZEL_ASSERT(index == FRootCount && offset == FCount);
   FStale.clear();
   FPositionsValid = true;
 }
@@ -112,6 +118,8 @@ TTreeNode* TTreeView::Item(int absoluteIndex) const {
   EnsurePositions();
   TTreeNode* n = FFirstRoot;
   int at = 0;
+  // Every structural change drops the cursor, so the one kept is in this outline.
+  ZEL_ASSERT(!FAbsCursor || (FAbsCursorIndex >= 0 && FAbsCursorIndex < FCount));
   if (FAbsCursor && FAbsCursorIndex <= absoluteIndex) {
     n = FAbsCursor;
     at = FAbsCursorIndex;
@@ -126,6 +134,7 @@ TTreeNode* TTreeView::Item(int absoluteIndex) const {
       while (!n->FNextSibling) n = n->FParent;
       n = n->FNextSibling;
     }
+    ZEL_ASSERT(n != nullptr);
   }
   FAbsCursor = n;
   FAbsCursorIndex = at;
@@ -177,9 +186,11 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
   for (size_t k = 0; k < FItemCursors.size(); ++k) consider(FItemCursors[k], k);
   // A display keeps the selection in sight, so it asks most about the rows around it.
   consider(SelectionIn(parent), FItemCursors.size() - 1);
+  ZEL_ASSERT(index >= 0 && index < count);
   TTreeNode* node = from;
   while (node->FIndex < index) node = node->FNextSibling;
   while (node->FIndex > index) node = node->FPrevSibling;
+  ZEL_ASSERT(node->FParent == parent);
   // The slot's node makes room at the front.
   for (size_t k = used; k > 0; --k) FItemCursors[k] = FItemCursors[k - 1];
   FItemCursors[0] = node;

@@ -20,7 +20,7 @@ bool TTreeView::HasObserver(const ITreeViewObserver* observer) const {
   return std::find(FObservers.begin(), FObservers.end(), observer) != FObservers.end();
 }
 
-void TTreeView::Detach(TTreeNode* node) {
+void TTreeView::Detach(TTreeWriteKey, TTreeNode* node) {
   if (!node || node->FOwner != this) throw ETreeViewError("The node belongs to another tree");
   TTreeNode* parent = node->FParent;
   // The index costs a cache rebuild; only a listener needs it.
@@ -31,13 +31,14 @@ void TTreeView::Detach(TTreeNode* node) {
   const int size = FPositionsValid ? node->FSize : NumberSubtree(node);
   Unlink(node);
   FCount -= size;
+  ZEL_ASSERT(FCount >= FRootCount && !node->FParent);
   PushDetached(node, size);
   Notify([&](ITreeViewObserver& o) { o.NodeRemoved(parent, index); });
   if (parent && parent->FCount == 0) ChildLeft(parent);
   if (newSelected != FSelected) SetSelected(newSelected);
 }
 
-void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
+void TTreeView::Attach(TTreeWriteKey, TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   if (!node || node->FOwner != this || node->FParent || (parent && parent->FOwner != this))
     throw ETreeViewError("Only a detached node of this tree can be attached");
   if (before && before->FParent != parent) throw ETreeViewError("Invalid place to attach");
@@ -49,6 +50,7 @@ void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
   const int size = node->FSize;
+  ZEL_ASSERT(size >= 1 && FDetachedCount >= size_t(size));
   FDetachedCount -= size_t(size);
 
   const int index = FObservers.empty() || FUpdateCount > 0 ? 0
@@ -65,7 +67,7 @@ void TTreeView::Attach(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   }
 }
 
-void TTreeView::FreeDetached(TTreeNode* node) {
+void TTreeView::FreeDetached(TTreeWriteKey, TTreeNode* node) {
   if (!node || node->FOwner != this || node->FParent) return;
   if (node->FPrevSibling)
     node->FPrevSibling->FNextSibling = node->FNextSibling;
@@ -75,6 +77,7 @@ void TTreeView::FreeDetached(TTreeNode* node) {
     return;  // not detached: linked at root level
   if (node->FNextSibling) node->FNextSibling->FPrevSibling = node->FPrevSibling;
   node->FNextSibling = node->FPrevSibling = nullptr;
+  ZEL_ASSERT(node->FSize >= 1 && FDetachedCount >= size_t(node->FSize));
   FDetachedCount -= size_t(node->FSize);
   FreeSubtree(node);
   CompactTextsIfWasteful();
@@ -98,7 +101,7 @@ void TTreeView::FreeAllDetached() {
   FDetachedCount = 0;
 }
 
-TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
+TTreeNode* TTreeView::CopySubtree(TTreeWriteKey, const TTreeNode& source) {
   // Texts never change once written: a copy within this tree shares them.
   const bool share = source.FOwner == this;
   const auto newNode = [&](const TTreeNode& from) {
@@ -154,7 +157,7 @@ TTreeNode* TTreeView::CopySubtree(const TTreeNode& source) {
   return top;
 }
 
-std::vector<TTreeNode*> TTreeView::Adopt(TTreeView& source, TTreeNode* parent) {
+std::vector<TTreeNode*> TTreeView::Adopt(TTreeWriteKey, TTreeView& source, TTreeNode* parent) {
   if (&source == this || (parent && parent->FOwner != &source))
     throw ETreeViewError("Only the nodes of another tree can be adopted");
   std::vector<TTreeNode*> tops;

@@ -20,11 +20,11 @@ bool TTreeView::EditText(TTreeNode* node) {
   return true;
 }
 
-void TTreeView::EndEdit(TTreeNode* node, std::string text) {
+void TTreeView::EndEdit(TTreeWriteKey key, TTreeNode* node, std::string text) {
   FEditing = false;
   if (!node || node->FOwner != this) return;
   if (FEditEvents.OnEdited) FEditEvents.OnEdited(node, text);
-  node->SetText(std::move(text));
+  node->SetText(key, std::move(text));
 }
 
 bool TTreeView::CollapseRequested(TTreeNode* node) {

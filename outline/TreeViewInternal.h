@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the tree's own sources: the node pool and the notification gate.
 
+#include "base/Assert.h"
 #include "outline/TreeNodePool.h"
 #include "outline/TreeView.h"
 

@@ -6,12 +6,12 @@
 
 namespace zel {
 
-void TTreeView::LoadFromStream(TStream& stream) {
+void TTreeView::LoadFromStream(TTreeWriteKey key, TStream& stream) {
   TUpdateGuard suspended(*this);
-  Clear();
+  Clear(key);
   // Lines are handed over as views into the text, without a line list of copies.
   const std::string text = stream.ReadRest();
-  TOutlineBuilder builder(*this);
+  TOutlineBuilder builder(*this, key);
   SplitLines(text, [&builder](std::string_view line) { builder.AddLine(line); });
 }
 
@@ -35,8 +35,10 @@ TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view
   // Made in document order, so positions come as they go. A node still open (the last one and
   // its ancestors) holds its own absolute index in FSize, and turns it into its size once the
   // new node lies past its subtree.
-  for (TTreeNode* open = FLast; open != parent; open = open->FParent)
+  for (TTreeNode* open = FLast; open != parent; open = open->FParent) {
+    ZEL_ASSERT(open != nullptr);  // the parent is the last node or one of its ancestors
     open->FSize = FCount - open->FSize;
+  }
   node->FSize = FCount;
   node->FIndex = parent ? parent->FCount : FRootCount;
   node->FOffset = unsigned(parent ? FCount - parent->FSize : FCount);
@@ -58,7 +60,7 @@ TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view
   return node;
 }
 
-void TTreeView::TakeNodes(TStagedNodes& staged) {
+void TTreeView::TakeNodes(TTreeWriteKey, TStagedNodes& staged) {
   if (FFirstRoot || FDetached) throw ETreeViewError("The tree must be empty to take nodes");
   if (!staged.FFirstRoot) return;
   TUpdateGuard suspended(*this);
@@ -69,6 +71,9 @@ void TTreeView::TakeNodes(TStagedNodes& staged) {
   FCount = std::exchange(staged.FCount, 0);
   for (TTreeNode* open = std::exchange(staged.FLast, nullptr); open; open = open->FParent)
     open->FSize = FCount - open->FSize;
+  // A root's offset is its absolute index: the last one's subtree ends the outline.
+  ZEL_ASSERT(FRootCount > 0 && !FLastRoot->FNextSibling);
+  ZEL_ASSERT(int(FLastRoot->FOffset) + FLastRoot->FSize == FCount);
   FPositionsValid = true;
   FStale.clear();
   FItemCursors = {};

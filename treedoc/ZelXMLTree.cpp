@@ -96,7 +96,7 @@ void TZelXMLTree::RunLoad(const std::function<void()>& stages) {
   FIsBusy = true;
   FCancelled = false;
   const TScopeExit closing([this] {
-    if (FCancelled && FTreeView != nullptr) FTreeView->Clear();
+    if (FCancelled && FTreeView != nullptr) FTreeView->Clear(TTreeWriteKey());
     FIsBusy = false;
   });
   SetState(zxtsLoading);
@@ -126,9 +126,9 @@ class TStagedOutline final : public TOutlineNodeSink {
   }
   void AppendToLast(std::string_view text) override { FLast.append(text); }
   // The tree takes what was staged; then a staging error is raised.
-  void MoveTo(TTreeView& tree) {
+  void MoveTo(TTreeWriteKey key, TTreeView& tree) {
     Flush();
-    tree.TakeNodes(FNodes);
+    tree.TakeNodes(key, FNodes);
     if (FError) std::rethrow_exception(FError);
   }
 
@@ -209,8 +209,9 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
   if (!FCancelled && PumpEvery(rewrite.NodeCount())) {
     TTreeView& tree = *FTreeView;
     TUpdateGuard suspended(tree);
-    tree.Clear();
-    staged.MoveTo(tree);
+    const TTreeWriteKey key{};
+    tree.Clear(key);
+    staged.MoveTo(key, tree);
   }
   SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }
@@ -228,7 +229,8 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   if (!FCancelled) {
     SetState(zxtsWriting);
     file.Commit([this] { Pump(); });  // the bytes are all written: Abort no longer stops it
-    if (TTreeNode* root = FTreeView->GetFirstNode()) root->SetText(ExtractFileName(fileName));
+    if (TTreeNode* root = FTreeView->GetFirstNode())
+      root->SetText(TTreeWriteKey(), ExtractFileName(fileName));
     FState = zxtsDone;
   } else {
     FState = zxtsCanceled;

@@ -10,6 +10,7 @@
 
 #include "editor/RecoveryFile.h"
 #include "tests/app/OutlineDump.h"
+#include "tests/outline/TreeWriteAccess.h"
 #include "tests/platform/TestFiles.h"
 
 namespace zel::test {
@@ -61,11 +62,11 @@ TEST(RecoveryFileTest, RecordsThatClaimMoreThanTheFileHoldsAreDamage) {
   TTempDir dir;
   const std::string file = dir.File("f.recovery");
   TTreeView tree;
-  tree.AddChild(nullptr, "kept");
+  tree.AddChild(kWrite, nullptr, "kept");
   for (const std::string nodes :
        {"node 0 0 999999\nabc\n", "node 0 0 3\nabc", "node 0 0 99999999999999999999999\n"}) {
     WriteBytes(file, OldRecoveryText("", true, nodes));
-    EXPECT_THROW(ReadRecoveryFile(file, tree), Exception) << nodes;
+    EXPECT_THROW(ReadRecoveryFile(kWrite, file, tree), Exception) << nodes;
     ASSERT_EQ(tree.Count(), 1);  // a damaged file changes nothing
     EXPECT_EQ(tree.GetFirstNode()->Text(), "kept");
   }
@@ -80,7 +81,7 @@ TEST(RecoveryFileTest, RecordsThatClaimMoreThanTheFileHoldsAreDamage) {
     bool damaged = false;
     try {
       TTreeView t;
-      ReadRecoveryFile(file, t);
+      ReadRecoveryFile(kWrite, file, t);
     } catch (const Exception& e) {
       damaged = e.what() == DamagedMessage(file);
     }
@@ -100,8 +101,8 @@ TEST(RecoveryFileTest, WritesPrivateFilesAndNeverFollowsLinks) {
   const std::string doc = dir.File("doc.xml");
   WriteBytes(doc, "<a/>");
   TTreeView tree;
-  TTreeNode* root = tree.AddChild(nullptr, "doc.xml");
-  tree.AddChild(root, std::string("<a>\0\n\xff</a>", 11));
+  TTreeNode* root = tree.AddChild(kWrite, nullptr, "doc.xml");
+  tree.AddChild(kWrite, root, std::string("<a>\0\n\xff</a>", 11));
   root->SetExpanded(true);
   TRecoveryHeader header;
   header.FileName = doc;
@@ -126,7 +127,7 @@ TEST(RecoveryFileTest, WritesPrivateFilesAndNeverFollowsLinks) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 
   TTreeView back;
-  const std::optional<TRecoveryHeader> h = ReadRecoveryFile(file, back);
+  const std::optional<TRecoveryHeader> h = ReadRecoveryFile(kWrite, file, back);
   ASSERT_TRUE(h);
   EXPECT_EQ(h->FileName, doc);
   EXPECT_EQ(h->Pid, 42);

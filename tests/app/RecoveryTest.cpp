@@ -24,6 +24,7 @@
 #include "platform/ProcessLock.h"
 #include "tests/app/AppTestUtil.h"
 #include "tests/app/OutlineDump.h"
+#include "tests/outline/TreeWriteAccess.h"
 
 namespace zel::test {
 namespace {
@@ -96,8 +97,8 @@ class RecoveryTest : public ::testing::Test {
   }
   std::string PlantOutline(const std::string& stem, const std::string& doc, bool stampKnown) {
     TTreeView tree;
-    TTreeNode* root = tree.AddChild(nullptr, "doc.xml");
-    tree.AddChild(root, "<recovered/>");
+    TTreeNode* root = tree.AddChild(kWrite, nullptr, "doc.xml");
+    tree.AddChild(kWrite, root, "<recovered/>");
     TRecoveryHeader header;
     header.FileName = doc;
     header.StampKnown = stampKnown;
@@ -249,7 +250,7 @@ TEST_F(RecoveryTest, TheFirstWriteComesSoonHoweverChangesGoOn) {
   auto form = StartWindow({}, 200);
   // A change every few milliseconds, without a pause as long as the delay.
   RunUntil([&] {
-    form->Tree().GetFirstNode()->SetText("x" + std::to_string(form->Document().Changes()));
+    form->Tree().GetFirstNode()->SetText(kWrite, "x" + std::to_string(form->Document().Changes()));
     form->SetModified(true);
     return !FilesEndingIn(FState, ".recovery").empty();
   });
@@ -283,7 +284,7 @@ TEST_F(RecoveryTest, EndSignalsWriteTheRecoveryFileFirst) {
     const std::vector<std::string> files = FilesEndingIn(FState, ".recovery");
     ASSERT_EQ(files.size(), 1u) << sig;
     TTreeView tree;
-    const std::optional<TRecoveryHeader> header = ReadRecoveryFile(files[0], tree);
+    const std::optional<TRecoveryHeader> header = ReadRecoveryFile(kWrite, files[0], tree);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->Pid, child);
     // The last change it made: nothing after it.
@@ -404,14 +405,14 @@ TEST_F(RecoveryTest, RecoveryShowsItsProgressAndCanBeCancelled) {
 TEST_F(RecoveryTest, AHungWriterIsKilledAndTheNextWriteStartsAfresh) {
   auto form = StartWindow({});
   SetRecoveryWriterStall(1, 100);
-  form->Tree().GetFirstNode()->SetText("changed");
+  form->Tree().GetFirstNode()->SetText(kWrite, "changed");
   form->SetModified(true);
   RunUntil([&] { return !FilesEndingIn(FState, ".recovery").empty(); });
   SetRecoveryWriterStall(0, 30000);
   const std::vector<std::string> files = FilesEndingIn(FState, ".recovery");
   ASSERT_EQ(files.size(), 1u);
   TTreeView tree;
-  ASSERT_TRUE(ReadRecoveryFile(files[0], tree));
+  ASSERT_TRUE(ReadRecoveryFile(kWrite, files[0], tree));
   EXPECT_EQ(OutlineDump(tree), OutlineDump(form->Tree()));
   Close(form);
 }

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "tests/app/AppTestUtil.h"
+#include "tests/outline/TreeWriteAccess.h"
 
 namespace zel::test {
 namespace {
@@ -28,39 +29,39 @@ class TreeModelTest : public ::testing::Test {
 
 TEST_F(TreeModelTest, RowsFollowInsertsMovesDeletesAndTextChanges) {
   QAbstractItemModelTester tester(&FModel, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  TTreeNode* root = FTree.AddChild(nullptr, "root.xml");
-  TTreeNode* a = FTree.AddChild(root, "<a>");
-  TTreeNode* b = FTree.AddChild(root, "<b>");
-  TTreeNode* c = FTree.AddChild(a, "<c/>");
+  TTreeNode* root = FTree.AddChild(kWrite, nullptr, "root.xml");
+  TTreeNode* a = FTree.AddChild(kWrite, root, "<a>");
+  TTreeNode* b = FTree.AddChild(kWrite, root, "<b>");
+  TTreeNode* c = FTree.AddChild(kWrite, a, "<c/>");
   EXPECT_EQ(FModel.rowCount(), 1);
   const QModelIndex ri = FModel.index(0, 0);
   EXPECT_EQ(FModel.rowCount(ri), 2);
   EXPECT_EQ(FModel.data(FModel.index(1, 0, ri)).toString(), "<b>");
   EXPECT_EQ(FModel.parent(FModel.IndexOf(c)), FModel.IndexOf(a));
 
-  c->MoveTo(b, TNodeAttachMode::naAddChild);
+  c->MoveTo(kWrite, b, TNodeAttachMode::naAddChild);
   EXPECT_EQ(FModel.rowCount(FModel.IndexOf(a)), 0);
   EXPECT_EQ(FModel.rowCount(FModel.IndexOf(b)), 1);
-  b->MoveTo(a, TNodeAttachMode::naInsert);
+  b->MoveTo(kWrite, a, TNodeAttachMode::naInsert);
   EXPECT_EQ(FModel.data(FModel.index(0, 0, ri)).toString(), "<b>");
-  a->SetText("<renamed>");
+  a->SetText(kWrite, "<renamed>");
   EXPECT_EQ(FModel.data(FModel.IndexOf(a)).toString(), "<renamed>");
-  FTree.Delete(b);
+  FTree.Delete(kWrite, b);
   EXPECT_EQ(FModel.rowCount(ri), 1);
-  FTree.Clear();
+  FTree.Clear(kWrite);
   EXPECT_EQ(FModel.rowCount(), 0);
 }
 
 TEST_F(TreeModelTest, SuspendedUpdatesShowNoRowsAndComeBackWithOneReset) {
   QAbstractItemModelTester tester(&FModel, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  FTree.AddChild(nullptr, "old");
+  FTree.AddChild(kWrite, nullptr, "old");
   int resets = 0;
   QObject::connect(&FModel, &QAbstractItemModel::modelReset, [&] { ++resets; });
   FTree.BeginUpdate();
   EXPECT_EQ(FModel.rowCount(), 0);  // a repaint now sees nothing that is being replaced
-  FTree.Clear();
-  TTreeNode* r = FTree.AddChild(nullptr, "new");
-  for (int i = 0; i < 1000; ++i) FTree.AddChild(r, "<n/>");
+  FTree.Clear(kWrite);
+  TTreeNode* r = FTree.AddChild(kWrite, nullptr, "new");
+  for (int i = 0; i < 1000; ++i) FTree.AddChild(kWrite, r, "<n/>");
   FTree.BeginUpdate();
   FTree.EndUpdate();
   EXPECT_EQ(FModel.rowCount(), 0);
@@ -70,8 +71,8 @@ TEST_F(TreeModelTest, SuspendedUpdatesShowNoRowsAndComeBackWithOneReset) {
 }
 
 TEST_F(TreeModelTest, DataServesImagesTooltipsAndCodePageText) {
-  TTreeNode* r = FTree.AddChild(nullptr, "r");
-  TTreeNode* n = FTree.AddChild(r, "caf\xc3\xa9");
+  TTreeNode* r = FTree.AddChild(kWrite, nullptr, "r");
+  TTreeNode* n = FTree.AddChild(kWrite, r, "caf\xc3\xa9");
   n->SetImageIndex(3);
   n->SetSelectedIndex(4);
   const QModelIndex i = FModel.IndexOf(n);

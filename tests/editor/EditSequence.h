@@ -14,6 +14,7 @@
 
 #include "editor/OutlineDocument.h"
 #include "editor/PlacementRules.h"
+#include "tests/outline/TreeWriteAccess.h"
 #include "treedoc/XMLSave.h"
 
 namespace zel::test {
@@ -164,17 +165,17 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
   };
   // A document as a load gives it: the file's node over an optional declaration, DOCTYPE and
   // comment and one root element; now and then a second node at root level, which breaks it.
-  TTreeNode* file = tree.AddChild(nullptr, "f.xml");
-  if (pick(2)) tree.AddChild(file, KindText(9, 0));
-  if (pick(2)) tree.AddChild(file, KindText(8, 0));
-  if (pick(2)) tree.AddChild(file, KindText(5, 0));
-  TTreeNode* top = tree.AddChild(file, "<d>");
-  if (pick(6) == 0) tree.AddChild(nullptr, pick(2) ? "<r>" : "<!-- r -->");
+  TTreeNode* file = tree.AddChild(kWrite, nullptr, "f.xml");
+  if (pick(2)) tree.AddChild(kWrite, file, KindText(9, 0));
+  if (pick(2)) tree.AddChild(kWrite, file, KindText(8, 0));
+  if (pick(2)) tree.AddChild(kWrite, file, KindText(5, 0));
+  TTreeNode* top = tree.AddChild(kWrite, file, "<d>");
+  if (pick(6) == 0) tree.AddChild(kWrite, nullptr, pick(2) ? "<r>" : "<!-- r -->");
   const int size = int(pick(40));
   for (int i = 0; i < size; ++i) {
     TTreeNode* parent = anyNode();
     if (NodeKindOf(parent->Text()) != TNodeKind::nkStartTag || parent == file) parent = top;
-    tree.AddChild(parent, KindText(pick(8), i));
+    tree.AddChild(kWrite, parent, KindText(pick(8), i));
   }
   for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) n->SetExpanded(pick(2));
   // The user's answer to every first-level question, at random.
@@ -191,9 +192,9 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
   std::vector<bool> wellFormedAt{SavesWellFormed(tree)};
   // Another outline to paste from.
   TTreeView other;
-  TTreeNode* p = other.AddChild(nullptr, "<p>");
-  other.AddChild(other.AddChild(p, "<q>"), "text");
-  other.AddChild(nullptr, "<!-- c -->");
+  TTreeNode* p = other.AddChild(kWrite, nullptr, "<p>");
+  other.AddChild(kWrite, other.AddChild(kWrite, p, "<q>"), "text");
+  other.AddChild(kWrite, nullptr, "<!-- c -->");
 
   const std::string original = OutlineState(tree);
   TRowLookups lookups(tree);
@@ -265,11 +266,12 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
         // A pasted text's outline moves in whole: a file-name root over what the text held, its
         // storage with freed slots and a detached subtree in it.
         TTreeView pasted;
-        TTreeNode* clip = pasted.AddChild(nullptr, "clip");
+        TTreeNode* clip = pasted.AddChild(kWrite, nullptr, "clip");
         for (unsigned k = pick(4); k-- > 0;)
-          pasted.AddChild(pasted.AddChild(clip, "<m" + std::to_string(k) + ">"), "v");
-        pasted.Delete(pasted.AddChild(clip, "gone"));
-        pasted.Detach(pasted.AddChild(clip, "held"));
+          pasted.AddChild(kWrite, pasted.AddChild(kWrite, clip, "<m" + std::to_string(k) + ">"),
+                          "v");
+        pasted.Delete(kWrite, pasted.AddChild(kWrite, clip, "gone"));
+        pasted.Detach(kWrite, pasted.AddChild(kWrite, clip, "held"));
         TTreeNode* parent = n && pick(2) ? n : nullptr;
         // In front of the file's node: refused, and the pasted outline goes all the same.
         doc.InsertFrom(pasted, pick(3) ? clip : nullptr, parent,

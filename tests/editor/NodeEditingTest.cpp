@@ -10,6 +10,7 @@ namespace {
 
 using test::Dump;
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 class NodeEditingTest : public ::testing::Test {
@@ -27,13 +28,13 @@ class NodeEditingTest : public ::testing::Test {
 };
 
 TEST_F(NodeEditingTest, AddAppendsAVisibleSelectedLastChild) {
-  TTreeNode* n = AddNodeAsLastChild(N("a11"), "<NewNode>");
+  TTreeNode* n = AddNodeAsLastChild(kWrite, N("a11"), "<NewNode>");
   EXPECT_EQ(Dump(tree), "root\n a\n  a1\n   a11\n    <NewNode>\n  a2\n b\n c\n");
   EXPECT_EQ(tree.Selected(), n);
   EXPECT_TRUE(N("a")->Expanded());
   EXPECT_TRUE(N("a1")->Expanded());
   EXPECT_TRUE(N("a11")->Expanded());
-  EXPECT_EQ(AddNodeAsLastChild(nullptr, "x"), nullptr);
+  EXPECT_EQ(AddNodeAsLastChild(kWrite, nullptr, "x"), nullptr);
 }
 
 TEST_F(NodeEditingTest, DeleteAsksAboutChildren) {
@@ -43,47 +44,47 @@ TEST_F(NodeEditingTest, DeleteAsksAboutChildren) {
 
 TEST_F(NodeEditingTest, MoveUpAndDownKeepTheSubtreeAndTheSelection) {
   TTreeNode* a = Select("a");
-  EXPECT_FALSE(MoveNodeUp(a)) << "no previous sibling";
-  EXPECT_TRUE(MoveNodeDown(a));
+  EXPECT_FALSE(MoveNodeUp(kWrite, a)) << "no previous sibling";
+  EXPECT_TRUE(MoveNodeDown(kWrite, a));
   EXPECT_EQ(Dump(tree), "root\n b\n a\n  a1\n   a11\n  a2\n c\n");
   // The second-to-last child becomes the last one.
-  EXPECT_TRUE(MoveNodeDown(a));
+  EXPECT_TRUE(MoveNodeDown(kWrite, a));
   EXPECT_EQ(Dump(tree), "root\n b\n c\n a\n  a1\n   a11\n  a2\n");
-  EXPECT_FALSE(MoveNodeDown(a));
-  EXPECT_TRUE(MoveNodeUp(a));
+  EXPECT_FALSE(MoveNodeDown(kWrite, a));
+  EXPECT_TRUE(MoveNodeUp(kWrite, a));
   EXPECT_EQ(Dump(tree), "root\n b\n a\n  a1\n   a11\n  a2\n c\n");
   EXPECT_EQ(tree.Selected(), a);
 }
 
 TEST_F(NodeEditingTest, MoveDownAtRootLevelStaysAtRootLevel) {
-  N("c")->MoveTo(nullptr, TNodeAttachMode::naAddRoot);
-  EXPECT_TRUE(MoveNodeDown(tree.GetFirstNode()));
+  N("c")->MoveTo(kWrite, nullptr, TNodeAttachMode::naAddRoot);
+  EXPECT_TRUE(MoveNodeDown(kWrite, tree.GetFirstNode()));
   EXPECT_EQ(Dump(tree), "c\nroot\n a\n  a1\n   a11\n  a2\n b\n");
 }
 
 TEST_F(NodeEditingTest, PromotePlacesTheNodeInFrontOfItsParent) {
   TTreeNode* a1 = Select("a1");
-  EXPECT_TRUE(PromoteNode(a1));
+  EXPECT_TRUE(PromoteNode(kWrite, a1));
   EXPECT_EQ(Dump(tree), "root\n a1\n  a11\n a\n  a2\n b\n c\n");
   // Level 1 is as high as a node goes: the root must stay the first node.
-  EXPECT_FALSE(PromoteNode(a1));
+  EXPECT_FALSE(PromoteNode(kWrite, a1));
   EXPECT_TRUE(tree.GetFirstNode()->Text() == "root");
-  EXPECT_FALSE(PromoteNode(tree.GetFirstNode()));
+  EXPECT_FALSE(PromoteNode(kWrite, tree.GetFirstNode()));
 }
 
 TEST_F(NodeEditingTest, DemoteMakesTheLastChildOfTheExpandedPreviousSibling) {
   N("b")->SetImageIndex(3);
   TTreeNode* c = Select("c");
   c->SetImageIndex(3);
-  EXPECT_TRUE(DemoteNode(c));
+  EXPECT_TRUE(DemoteNode(kWrite, c));
   EXPECT_EQ(Dump(tree), "root\n a\n  a1\n   a11\n  a2\n b\n  c\n");
   EXPECT_TRUE(N("b")->Expanded());
   EXPECT_TRUE(N("b")->HasChildren());
   EXPECT_EQ(N("b")->ImageIndex(), 3) << "moves leave the images alone";
   EXPECT_EQ(tree.Selected(), c);
-  EXPECT_FALSE(DemoteNode(c)) << "no previous sibling";
+  EXPECT_FALSE(DemoteNode(kWrite, c)) << "no previous sibling";
   // The old parent that lost its only child shows no expand button.
-  EXPECT_TRUE(PromoteNode(N("a11")));
+  EXPECT_TRUE(PromoteNode(kWrite, N("a11")));
   EXPECT_FALSE(N("a1")->HasChildren());
   EXPECT_FALSE(N("a1")->Expanded());
 }
@@ -101,17 +102,17 @@ TEST_F(NodeEditingTest, DragOverRefusesOnlyTheOwnParentAndRootLevelOnEmptySpace)
 
 TEST_F(NodeEditingTest, DropOnANodeOrOnEmptySpace) {
   TTreeNode* a = Select("a");
-  EXPECT_FALSE(DropNode(a, N("a11"))) << "onto a descendant";
-  EXPECT_FALSE(DropNode(a, a));
-  EXPECT_TRUE(DropNode(a, N("c")));
+  EXPECT_FALSE(DropNode(kWrite, a, N("a11"))) << "onto a descendant";
+  EXPECT_FALSE(DropNode(kWrite, a, a));
+  EXPECT_TRUE(DropNode(kWrite, a, N("c")));
   EXPECT_EQ(Dump(tree), "root\n b\n c\n  a\n   a1\n    a11\n   a2\n");
   EXPECT_TRUE(N("c")->Expanded());
-  EXPECT_TRUE(DropNode(a, nullptr));
+  EXPECT_TRUE(DropNode(kWrite, a, nullptr));
   EXPECT_EQ(Dump(tree), "root\n b\n c\na\n a1\n  a11\n a2\n");
   EXPECT_EQ(tree.Selected(), a);
   EXPECT_FALSE(N("c")->HasChildren());
   // The second root-level node still moves.
-  EXPECT_TRUE(MoveNodeUp(a));
+  EXPECT_TRUE(MoveNodeUp(kWrite, a));
   EXPECT_EQ(tree.GetFirstNode(), a);
 }
 

@@ -13,6 +13,8 @@
 namespace zel {
 namespace {
 
+using test::kWrite;
+
 TEST(OutlineDocumentTest, UndoAllGivesTheOriginalAndRedoAllTheEdited) {
   for (unsigned seed = 1; seed <= 400; ++seed) {
     std::mt19937 rng(seed);
@@ -23,7 +25,7 @@ TEST(OutlineDocumentTest, UndoAllGivesTheOriginalAndRedoAllTheEdited) {
 
 TEST(OutlineDocumentTest, HistoryIsBoundedAndTracksTheCleanState) {
   TOutlineDocument doc;
-  TTreeNode* root = doc.Tree().AddChild(nullptr, "root");
+  TTreeNode* root = doc.Tree().AddChild(kWrite, nullptr, "root");
   TTreeNode* a = doc.Add(root, "a");
   doc.SetModified(false);  // saved here
   EXPECT_FALSE(doc.Modified());
@@ -59,7 +61,7 @@ TEST(OutlineDocumentTest, HistoryIsBoundedAndTracksTheCleanState) {
   doc.Undo();
   EXPECT_EQ(test::Dump(doc.Tree()), "root\n n\n");
   // A new outline frees what the history held; the history must go with it.
-  doc.Tree().Clear();
+  doc.Tree().Clear(kWrite);
   doc.ClearHistory();
   EXPECT_FALSE(doc.Modified());
 }
@@ -70,11 +72,11 @@ TEST(OutlineDocumentTest, HistoryHoldsAtMostTheNodeLimit) {
   TOutlineDocument doc;
   doc.SetHeldNodeFloor(100);
   TTreeView& tree = doc.Tree();
-  tree.AddChild(nullptr, "file");  // stands for the file, which no edit removes
-  TTreeNode* root = tree.AddChild(nullptr, "root");
+  tree.AddChild(kWrite, nullptr, "file");  // stands for the file, which no edit removes
+  TTreeNode* root = tree.AddChild(kWrite, nullptr, "root");
   for (int i = 0; i < 60; ++i) {
-    TTreeNode* c = tree.AddChild(root, "c" + std::to_string(i));
-    for (int k = 0; k < 4; ++k) tree.AddChild(c, "g");
+    TTreeNode* c = tree.AddChild(kWrite, root, "c" + std::to_string(i));
+    for (int k = 0; k < 4; ++k) tree.AddChild(kWrite, c, "g");
   }
   std::vector<std::string> states{test::OutlineState(tree)};
   for (int i = 0; i < 40; ++i) {
@@ -123,9 +125,9 @@ TEST(OutlineDocumentTest, TextStorageStaysBoundedAndIntact) {
   };
   std::vector<TTreeNode*> nodes;
   for (int i = 0; i < 30; ++i) {
-    TTreeNode* top = tree.AddChild(nullptr, makeText());
+    TTreeNode* top = tree.AddChild(kWrite, nullptr, makeText());
     nodes.push_back(top);
-    for (int k = 0; k < 9; ++k) nodes.push_back(tree.AddChild(top, makeText()));
+    for (int k = 0; k < 9; ++k) nodes.push_back(tree.AddChild(kWrite, top, makeText()));
   }
   for (int cycle = 0; cycle < 20; ++cycle) {
     const std::string before = test::OutlineState(tree);
@@ -139,7 +141,7 @@ TEST(OutlineDocumentTest, TextStorageStaysBoundedAndIntact) {
     }
     const std::string edited = test::OutlineState(tree);
     TTreeView scratch;
-    for (int i = 0; i < 5; ++i) scratch.AddChild(nullptr, makeText());
+    for (int i = 0; i < 5; ++i) scratch.AddChild(kWrite, nullptr, makeText());
     doc.InsertFrom(scratch, nullptr, nullptr, nullptr);
     doc.Duplicate(tree.Root(int(rng() % 30)));
     const std::string pasted = test::OutlineState(tree);

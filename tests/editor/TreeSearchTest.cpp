@@ -10,6 +10,7 @@ namespace zel {
 namespace {
 
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 class TreeSearchTest : public ::testing::Test {
@@ -84,8 +85,8 @@ TEST(TreeStatisticTest, CountsAllButTheRootInOnePass) {
 TEST(TreeStatisticTest, DeepChainsAreCountedWithoutRecursion) {
   TTreeView tree;
   const int depth = 100000;
-  TTreeNode* n = tree.AddChild(nullptr, "r");
-  for (int i = 1; i <= depth; ++i) n = tree.AddChild(n, "x");
+  TTreeNode* n = tree.AddChild(kWrite, nullptr, "r");
+  for (int i = 1; i <= depth; ++i) n = tree.AddChild(kWrite, n, "x");
   const TTreeStatistic s = CountTreeStatistic(tree);
   EXPECT_EQ(s.Depth, depth);
   EXPECT_EQ(s.Characters, depth);

@@ -11,6 +11,7 @@ namespace zel {
 namespace {
 
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 TEST(NodeTextTest, NeedsAngleBracketsAtBothEndsAndThreeCharacters) {
@@ -53,7 +54,7 @@ TEST_F(TreeViewEditingTest, RootLevelNodesRefuseTheEditor) {
   EXPECT_FALSE(tree.IsEditing());
 
   // A second node at root level, as a drop on empty space makes it.
-  Find(tree, "<a>")->MoveTo(nullptr, TNodeAttachMode::naAddRoot);
+  Find(tree, "<a>")->MoveTo(kWrite, nullptr, TNodeAttachMode::naAddRoot);
   EXPECT_FALSE(tree.EditText(Find(tree, "<a>")));
   EXPECT_TRUE(tree.EditText(Find(tree, "<b/>")));
 }
@@ -65,16 +66,16 @@ TEST_F(TreeViewEditingTest, AcceptedTextIsStoredAndRejectedTextKeepsTheOld) {
   EXPECT_TRUE(tree.IsEditing());
   EXPECT_TRUE(tree.EditText(a)) << "a second request keeps the open edit";
 
-  tree.EndEdit(a, "<c x=\"1\">");
+  tree.EndEdit(kWrite, a, "<c x=\"1\">");
   EXPECT_FALSE(tree.IsEditing());
   EXPECT_EQ(a->Text(), "<c x=\"1\">");
   EXPECT_EQ(accepted, 1);
   ASSERT_TRUE(tree.EditText(a));
-  tree.EndEdit(a, std::string(a->Text()));
+  tree.EndEdit(kWrite, a, std::string(a->Text()));
   EXPECT_EQ(accepted, 2) << "an unchanged text modifies the document as well";
 
   ASSERT_TRUE(tree.EditText(a));
-  EXPECT_THROW(tree.EndEdit(a, "<>"), Exception);
+  EXPECT_THROW(tree.EndEdit(kWrite, a, "<>"), Exception);
   EXPECT_FALSE(tree.IsEditing()) << "a refused text still closes the edit";
   EXPECT_EQ(a->Text(), "<c x=\"1\">");
 

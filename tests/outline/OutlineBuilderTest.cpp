@@ -8,6 +8,7 @@ namespace zel {
 namespace {
 
 using test::Dump;
+using test::kWrite;
 using test::LoadOutline;
 
 TEST(OutlineLoad, WorkedExampleFailsAtTheBadLineAndKeepsEarlierNodes) {
@@ -72,14 +73,14 @@ TEST(OutlineLoad, ReadsFromTheStreamPosition) {
   TMemoryStream stream;
   stream.Assign("skipped\nroot\n child");
   stream.SetPosition(8);
-  tree.LoadFromStream(stream);
+  tree.LoadFromStream(kWrite, stream);
   EXPECT_EQ(Dump(tree), "root\n child\n");
 }
 
 TEST(OutlineBuilder, AddNodeAppendsToAnExistingTreeAndRejectsNegativeLevels) {
   TTreeView tree;
-  tree.AddChild(nullptr, "existing");
-  TOutlineBuilder builder(tree);
+  tree.AddChild(kWrite, nullptr, "existing");
+  TOutlineBuilder builder(tree, kWrite);
   builder.AddNode(5, "r");
   builder.AddNode(1, "c");
   EXPECT_EQ(builder.AddNode(2, "g")->Level(), 2);
@@ -92,7 +93,7 @@ TEST(OutlineBuilder, AddNodeAppendsToAnExistingTreeAndRejectsNegativeLevels) {
 TEST(OutlineBuilder, DeepChainBuildsQueriesAndFreesWithoutRecursion) {
   constexpr int kDepth = 100000;
   TTreeView tree;
-  TOutlineBuilder builder(tree);
+  TOutlineBuilder builder(tree, kWrite);
   for (int i = 0; i < kDepth; ++i) builder.AddNode(i, "n");
   builder.AddNode(0, "last");
   EXPECT_EQ(tree.Count(), kDepth + 1);
@@ -101,10 +102,10 @@ TEST(OutlineBuilder, DeepChainBuildsQueriesAndFreesWithoutRecursion) {
   tree.Item(5)->Collapse(true);
   tree.GetFirstNode()->Expand(true);
   EXPECT_TRUE(tree.Item(kDepth - 2)->Expanded());
-  tree.Delete(tree.Item(1));
+  tree.Delete(kWrite, tree.Item(1));
   EXPECT_EQ(tree.Count(), 2);
   for (int i = 0; i < kDepth; ++i) builder.AddNode(i, "m");
-  tree.Clear();
+  tree.Clear(kWrite);
   EXPECT_EQ(tree.Count(), 0);
 }
 

@@ -10,6 +10,7 @@ namespace zel {
 namespace {
 
 using test::Find;
+using test::kWrite;
 using test::LoadOutline;
 
 // Writes every notification as a short line; names nodes by text, "-" for none. "About"
@@ -70,12 +71,12 @@ class TreeViewObserverTest : public ::testing::Test {
 };
 
 TEST_F(TreeViewObserverTest, SingleChanges) {
-  tree.AddChild(N("b"), "b1");
-  tree.AddChild(N("b"), "b2");
+  tree.AddChild(kWrite, N("b"), "b1");
+  tree.AddChild(kWrite, N("b"), "b2");
   EXPECT_EQ(Take(), (Log{"+? b 0", "+ b 0 = 1", "state b h -1", "+? b 1", "+ b 1 = 1"}));
 
-  N("b1")->SetText("b1");  // unchanged: silent
-  N("b1")->SetText("x");
+  N("b1")->SetText(kWrite, "b1");  // unchanged: silent
+  N("b1")->SetText(kWrite, "x");
   N("x")->SetImageIndex(3);
   N("x")->SetImageIndex(3);
   tree.SetSelected(N("x"));
@@ -85,24 +86,24 @@ TEST_F(TreeViewObserverTest, SingleChanges) {
   EXPECT_EQ(Take(), (Log{"text x", "state x 3", "select", "look", "state b h e -1",
                          "state root h e -1", "visible x"}));
 
-  tree.Delete(N("x"));  // selected: the selection moves on after the removal
+  tree.Delete(kWrite, N("x"));  // selected: the selection moves on after the removal
   EXPECT_EQ(Take(), (Log{"-? x from b 0", "- b 0", "select"}));
   EXPECT_EQ(tree.Selected(), N("b2"));
-  tree.Delete(N("b2"));
+  tree.Delete(kWrite, N("b2"));
   EXPECT_EQ(Take(), (Log{"-? b2 from b 0", "- b 0", "state b -1", "select"}));
 }
 
 TEST_F(TreeViewObserverTest, MovesGiveBothPlaces) {
-  N("b")->MoveTo(N("a"), TNodeAttachMode::naInsert);
+  N("b")->MoveTo(kWrite, N("a"), TNodeAttachMode::naInsert);
   EXPECT_EQ(Take(),
             (Log{"~? b in root@1 to root 0", "~ b from root@1 now root 0", "state root h e -1"}));
   // Down within the parent: the destination index counts the moving node still in place.
-  N("b")->MoveTo(nullptr, TNodeAttachMode::naAddRoot);
-  N("a1")->MoveTo(N("b"), TNodeAttachMode::naAddChild);
+  N("b")->MoveTo(kWrite, nullptr, TNodeAttachMode::naAddRoot);
+  N("a1")->MoveTo(kWrite, N("b"), TNodeAttachMode::naAddChild);
   EXPECT_EQ(Take(), (Log{"~? b in root@0 to - 1", "~ b from root@0 now - 1", "~? a1 in a@0 to b 0",
                          "~ a1 from a@0 now b 0", "state a -1", "state b h e -1"}));
-  N("a1")->MoveTo(N("a1"), TNodeAttachMode::naInsert);   // onto itself
-  N("a1")->MoveTo(N("b"), TNodeAttachMode::naAddChild);  // already there
+  N("a1")->MoveTo(kWrite, N("a1"), TNodeAttachMode::naInsert);   // onto itself
+  N("a1")->MoveTo(kWrite, N("b"), TNodeAttachMode::naAddChild);  // already there
   EXPECT_EQ(Take(), Log{});
 }
 
@@ -110,7 +111,7 @@ TEST_F(TreeViewObserverTest, CountedSuspension) {
   tree.BeginUpdate();
   tree.BeginUpdate();
   EXPECT_EQ(tree.UpdateCount(), 2);
-  tree.AddChild(N("a"), "a2");
+  tree.AddChild(kWrite, N("a"), "a2");
   N("a")->Expand(false);
   tree.EndUpdate();
   EXPECT_EQ(Take(), Log{"suspend"});
@@ -123,9 +124,9 @@ TEST_F(TreeViewObserverTest, CountedSuspension) {
   tree.EndUpdate();
   EXPECT_EQ(Take(), (Log{"suspend", "resume 0"}));
 
-  tree.Clear();
+  tree.Clear(kWrite);
   EXPECT_EQ(Take(), (Log{"suspend", "reset", "resume 1"}));
-  tree.Clear();  // already empty
+  tree.Clear(kWrite);  // already empty
   EXPECT_EQ(Take(), Log{});
 }
 
@@ -144,9 +145,10 @@ TEST(TreeViewObserverLookups, RowsAfterARemovalNeverComeFromTheRemovedSubtree) {
   for (const int depth : {0, 1, 2}) {
     TTreeView tree;
     std::vector<TTreeNode*> roots;
-    for (int i = 0; i < 10; ++i) roots.push_back(tree.AddChild(nullptr, "r" + std::to_string(i)));
+    for (int i = 0; i < 10; ++i)
+      roots.push_back(tree.AddChild(kWrite, nullptr, "r" + std::to_string(i)));
     TTreeNode* selected = roots[5];
-    for (int d = 0; d < depth; ++d) selected = tree.AddChild(selected, "c");
+    for (int d = 0; d < depth; ++d) selected = tree.AddChild(kWrite, selected, "c");
     tree.SetSelected(selected);
     struct TLookup : ITreeViewObserver {
       TTreeView* tree;
@@ -157,7 +159,7 @@ TEST(TreeViewObserverLookups, RowsAfterARemovalNeverComeFromTheRemovedSubtree) {
     } lookup;
     lookup.tree = &tree;
     tree.AddObserver(&lookup);
-    tree.Delete(roots[5]);
+    tree.Delete(kWrite, roots[5]);
     tree.RemoveObserver(&lookup);
     roots.erase(roots.begin() + 5);
     EXPECT_EQ(lookup.seen, roots) << "selection " << depth << " levels down";

@@ -7,13 +7,14 @@
 #include <string>
 
 #include "outline/TreeView.h"
+#include "tests/outline/TreeWriteAccess.h"
 
 namespace zel::test {
 
 inline void LoadOutline(TTreeView& tree, std::string text) {
   TMemoryStream stream;
   stream.Assign(std::move(text));
-  tree.LoadFromStream(stream);
+  tree.LoadFromStream(kWrite, stream);
 }
 
 inline std::string Dump(const TTreeView& tree) {

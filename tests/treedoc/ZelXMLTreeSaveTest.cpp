@@ -6,6 +6,7 @@
 #include "ZelXMLTreeTestUtil.h"
 #include "base/Exception.h"
 #include "base/TextSink.h"
+#include "tests/outline/TreeWriteAccess.h"
 #include "treedoc/XMLSave.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -14,13 +15,15 @@ using namespace zeltest;
 
 namespace {
 
+using zel::test::kWrite;
+
 // Builds a tree from "level:text" items.
 void Build(TTreeView& tree, const std::vector<std::pair<int, std::string>>& items) {
   std::vector<TTreeNode*> last;
   for (const auto& [level, text] : items) {
     TTreeNode* parent = level == 0 ? nullptr : last[static_cast<size_t>(level - 1)];
     last.resize(static_cast<size_t>(level));
-    last.push_back(tree.AddChild(parent, text));
+    last.push_back(tree.AddChild(kWrite, parent, text));
   }
 }
 
@@ -201,8 +204,8 @@ class TPieceSink : public TTextSink {
 TEST(ZelXMLTreeSave, ADeepDocumentIsHandedOverLineByLineNeverWhole) {
   constexpr int kDepth = 3000;
   TTreeView tree;
-  TTreeNode* n = tree.AddChild(nullptr, "deep.xml");
-  for (int i = 0; i < kDepth; ++i) n = tree.AddChild(n, "<e>");
+  TTreeNode* n = tree.AddChild(kWrite, nullptr, "deep.xml");
+  for (int i = 0; i < kDepth; ++i) n = tree.AddChild(kWrite, n, "<e>");
   TPieceSink sink;
   ASSERT_TRUE(BuildXMLText(tree, sink));
   // Level k opens with min(k, 256) - 1 TABs and "<e>", and closes with as many and "</e>";

@@ -15,9 +15,12 @@
 #include "app/UZelApps.h"
 #include "platform/ProcessLock.h"
 #include "tests/app/OutlineDump.h"
+#include "tests/outline/TreeWriteAccess.h"
 #include "tests/platform/TestFiles.h"
 
 namespace {
+
+using zel::test::kWrite;
 
 // Every question answered No, every dialog cancelled: nothing here waits for a user.
 class TNoDialogs : public zel::IDialogs {
@@ -46,13 +49,13 @@ void Change(zel::TFormMain& form, std::mt19937& rng) {
   zel::TTreeNode* node = tree.Item(int(rng() % unsigned(tree.Count())));
   switch (rng() % 4) {
     case 0:
-      tree.AddChild(node, RandomText(rng));
+      tree.AddChild(kWrite, node, RandomText(rng));
       break;
     case 1:
-      node->SetText(RandomText(rng));
+      node->SetText(kWrite, RandomText(rng));
       break;
     case 2:
-      if (node->Parent() != nullptr) tree.Delete(node);
+      if (node->Parent() != nullptr) tree.Delete(kWrite, node);
       break;
     default:
       if (node->HasChildren()) node->SetExpanded(!node->Expanded());
