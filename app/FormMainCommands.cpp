@@ -1,4 +1,5 @@
-// The command table of the main window, and its menus, tool bar and context menu built from it.
+// The window's command table, the commands made from it and the editor's table (Commands.h),
+// and the menus, tool bar and context menu built from them.
 
 #include <QLayout>
 #include <QMenuBar>

@@ -1,5 +1,5 @@
 // Node editing: Add, Modify, Delete, the tree's in-place editing under the window's rules,
-// double click, and dragging nodes inside the tree. The moves are in the command table.
+// double click, and dragging nodes inside the tree. The moves are the document's own (Commands.h).
 
 #include <QApplication>
 #include <QClipboard>

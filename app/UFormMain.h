@@ -5,7 +5,7 @@
 // command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
-// FormMainClipboard.cpp (Undo, Redo and the clipboard commands),
+// FormMainClipboard.cpp (the clipboard commands),
 // FormMainTools.cpp (search, view and help commands), FormMainRecovery.cpp (the recovery file
 // and changes made on disk by other programs).
 
