@@ -250,13 +250,15 @@ class TFormMain : public QMainWindow {
   const std::unique_ptr<TCommand>& Named(TCommandId id) {
     return FCommands[static_cast<size_t>(id)];
   }
-  const std::unique_ptr<TCommand>&FileNew1 = Named(TCommandId::FileNew),
-        &FileSave1 = Named(TCommandId::FileSave), &FileSaveAs1 = Named(TCommandId::FileSaveAs),
-        &FileCancel1 = Named(TCommandId::FileCancel),
-        &EditUseDialog1 = Named(TCommandId::EditUseDialog),
-        &SearchFindNext1 = Named(TCommandId::SearchFindNext),
-        &SearchFindPrevious1 = Named(TCommandId::SearchFindPrevious),
-        &ViewTooltips = Named(TCommandId::ViewTooltips);
+  using TNamed = const std::unique_ptr<TCommand>&;
+  TNamed FileNew1 = Named(TCommandId::FileNew);
+  TNamed FileSave1 = Named(TCommandId::FileSave);
+  TNamed FileSaveAs1 = Named(TCommandId::FileSaveAs);
+  TNamed FileCancel1 = Named(TCommandId::FileCancel);
+  TNamed EditUseDialog1 = Named(TCommandId::EditUseDialog);
+  TNamed SearchFindNext1 = Named(TCommandId::SearchFindNext);
+  TNamed SearchFindPrevious1 = Named(TCommandId::SearchFindPrevious);
+  TNamed ViewTooltips = Named(TCommandId::ViewTooltips);
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;
