@@ -6,7 +6,7 @@
 #include <QAction>
 #include <functional>
 
-#include "editor/CommandStates.h"
+#include "editor/Commands.h"
 
 namespace zel {
 
@@ -41,8 +41,8 @@ class TCommand {
   }
   bool Checked() const { return FAction->isChecked(); }
 
-  // The state that enables the command at every idle cycle; none keeps it enabled.
-  bool TCommandStates::*EnabledRule = nullptr;
+  // Its row in the command table, whose rule enables it at every idle cycle.
+  TCommandId Id = TCommandId::Count;
   unsigned Places = 0;
   std::function<void()> OnUpdate;
   std::function<void()> OnExecute;

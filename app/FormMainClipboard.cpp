@@ -1,6 +1,6 @@
-// Undo and Redo, and the clipboard commands: a subtree goes to the system clipboard as the XML
-// text a save writes for it, and comes back through the editor's own reader, from whatever
-// program put the text there.
+// The clipboard commands: a subtree goes to the system clipboard as the XML text a save writes
+// for it, and comes back through the editor's own reader, from whatever program put the text
+// there. Undo, Redo and Duplicate are the document's own (Commands.h).
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,12 +12,6 @@
 #include "editor/SubtreeText.h"
 
 namespace zel {
-
-void TFormMain::EditUndo1Execute(bool undo) {
-  TTreeNode* node = undo ? FDoc.Undo() : FDoc.Redo();
-  AssignImages();
-  if (node) node->MakeVisible();
-}
 
 void TFormMain::EditCopy1Execute() {
   const TTreeNode* node = FTree.Selected();
@@ -59,14 +53,6 @@ void TFormMain::EditPaste1Execute() {
   first->MakeVisible();
   if (!IsWellFormedText(clip.toStdString()))
     SetPanel(2, "The pasted text was not well-formed and was mended.");
-}
-
-void TFormMain::EditDuplicate1Execute() {
-  // The copy takes the images of what it copies.
-  TTreeNode* copy = FDoc.Duplicate(FTree.Selected());
-  if (!copy) return;
-  FTree.SetSelected(copy);
-  copy->MakeVisible();
 }
 
 }  // namespace zel

@@ -1,4 +1,5 @@
-// The command table of the main window, and its menus, tool bar and context menu built from it.
+// The window's command table, the commands made from it and the editor's table (Commands.h),
+// and the menus, tool bar and context menu built from them.
 
 #include <QLayout>
 #include <QMenuBar>
@@ -8,106 +9,97 @@
 
 #include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
-#include "editor/NodeEditing.h"
 
 namespace zel {
 
-void TFormMain::CreateCommands() {
-  // One row per command: a new command is one row here and its handler.
-  struct TRow {
-    std::unique_ptr<TCommand>* Command;
-    const char *Name, *Category, *Caption, *Hint;
-    const char* Shortcuts;  // "; " between several keys
-    int Image;
-    bool TCommandStates::*Enabled;
-    unsigned Places;
-    std::function<void()> Execute;
-  };
-  using S = TCommandStates;
+std::span<const TFormMain::TWindowRow> TFormMain::WindowRows() {
   const unsigned edit = kMenu | kPopup, editBreak = edit | kMenuBreak | kPopupBreak;
+  using enum TCommandId;
+  using F = TFormMain&;
   // Beyond the designed keys, those a desktop user expects: Delete alone, Ctrl+Q, Ctrl+Shift+S
   // and Shift+F3 for the previous match. The commands beyond the design take menu letters that
   // no designed caption of their menu uses.
-  const TRow table[] = {
-      {&FileNew1, "FileNew1", "File", "Ne&w", "New|Create new file", "Ctrl+N", 0, &S::New,
-       kMenu | kTool, [this] { FileNew1Execute(); }},
-      {&FileOpen1, "FileOpen1", "File", "&Open...", "Open|Opens an existing file", "Ctrl+O", 1,
-       &S::Open, kMenu | kMenuBreak | kTool,
-       [this] {
-         if (FDialogs->ExecuteOpen(this, FOpenDialog)) FileOpen1Accept();
+  static const TWindowRow rows[] = {
+      {FileNew, "Ne&w", "New|Create new file", "Ctrl+N", "new", kMenu | kTool,
+       [](F f) { f.FileNew1Execute(); }},
+      {FileOpen, "&Open...", "Open|Opens an existing file", "Ctrl+O", "open",
+       kMenu | kMenuBreak | kTool,
+       [](F f) {
+         if (f.FDialogs->ExecuteOpen(&f, f.FOpenDialog)) f.FileOpen1Accept();
        }},
-      {&FileRevert1, "FileRevert1", "File", "Revert", "Revert|Revert file content from disk", "",
-       -1, &S::Revert, kMenu, [this] { FileRevert1Execute(); }},
-      {&FileSave1, "FileSave1", "File", "&Save", "Save|Save current file", "Ctrl+S", 2, &S::Save,
-       kMenu | kMenuBreak | kTool, [this] { FileSave1Execute(); }},
-      {&FileSaveAs1, "FileSaveAs1", "File", "Save &As...",
-       "Save As|Saves the active file with a new name", "Ctrl+Shift+S", 3, &S::SaveAs, kMenu,
-       [this] {
-         FileSaveAs1BeforeExecute();
-         if (FDialogs->ExecuteSave(this, FSaveDialog)) FileSaveAs1Accept();
+      {FileRevert, "Revert", "Revert|Revert file content from disk", "", nullptr, kMenu,
+       [](F f) { f.FileRevert1Execute(); }},
+      {FileSave, "&Save", "Save|Save current file", "Ctrl+S", "save", kMenu | kMenuBreak | kTool,
+       [](F f) { f.FileSave1Execute(); }},
+      {FileSaveAs, "Save &As...", "Save As|Saves the active file with a new name", "Ctrl+Shift+S",
+       "save-as", kMenu,
+       [](F f) {
+         f.FileSaveAs1BeforeExecute();
+         if (f.FDialogs->ExecuteSave(&f, f.FSaveDialog)) f.FileSaveAs1Accept();
        }},
-      {&FileExit1, "FileExit1", "File", "E&xit", "Exit|Quits the application", "Ctrl+Q", 7,
-       &S::Exit, kMenu | kMenuBreak, [this] { close(); }},
-      {&FileCancel1, "FileCancel1", "File", "Cancel", "Cancel|Cancel current process", "", 20,
-       &S::Cancel, 0, [this] { FileCancel1Execute(); }},
-      {&EditUndo1, "EditUndo1", "Edit", "U&ndo", "Undo|Undo the last change", "Ctrl+Z", 22,
-       &S::Undo, kMenu | kTool, [this] { EditUndo1Execute(true); }},
-      {&EditRedo1, "EditRedo1", "Edit", "Re&do", "Redo|Redo the last undone change",
-       "Ctrl+Y; Ctrl+Shift+Z", 23, &S::Redo, kMenu | kTool, [this] { EditUndo1Execute(false); }},
-      {&EditCut1, "EditCut1", "Edit", "Cu&t", "Cut|Cut selected node and its children",
-       "Ctrl+X; Shift+Del", 24, &S::Cut, edit | kMenuBreak, [this] { EditCut1Execute(); }},
-      {&EditCopy1, "EditCopy1", "Edit", "&Copy", "Copy|Copy selected node and its children",
-       "Ctrl+C", 25, &S::Copy, edit, [this] { EditCopy1Execute(); }},
-      {&EditPaste1, "EditPaste1", "Edit", "&Paste", "Paste|Insert nodes from the clipboard",
-       "Ctrl+V; Shift+Ins", 26, &S::Paste, edit, [this] { EditPaste1Execute(); }},
-      {&EditDuplicate1, "EditDuplicate1", "Edit", "Dup&licate",
-       "Duplicate|Duplicate selected node and its children", "Ctrl+D", 27, &S::Duplicate, edit,
-       [this] { EditDuplicate1Execute(); }},
-      {&EditAdd1, "EditAdd1", "Edit", "Add...", "Add|Add new node", "Ctrl+Ins", 8, &S::Add,
-       editBreak | kTool | kToolBreak, [this] { EditAdd1Execute(); }},
-      {&EditModify1, "EditModify1", "Edit", "Modify", "Modify|Modify selected node", "F2", 9,
-       &S::Modify, edit | kTool, [this] { EditModify1Execute(); }},
-      {&EditDelete1, "EditDelete1", "Edit", "Delete", "Delete|Delete selected node",
-       "Ctrl+Del; Del", 10, &S::Delete, edit | kTool, [this] { EditDelete1Execute(); }},
-      {&EditMoveUp1, "EditMoveUp1", "Edit", "Move &Up", "Up|Move selected node upward", "Ctrl+U",
-       16, &S::MoveUp, editBreak | kTool | kToolBreak,
-       [this] { Changed(FDoc.MoveUp(FTree.Selected())); }},
-      {&EditMoveDown1, "EditMoveDown1", "Edit", "Move Do&wn", "Down|Move selected node downward",
-       "Ctrl+W", 17, &S::MoveDown, edit | kTool,
-       [this] { Changed(FDoc.MoveDown(FTree.Selected())); }},
-      {&EditPromote1, "EditPromote1", "Edit", "P&romote", "Promote|Promote selected node", "Ctrl+R",
-       18, &S::Promote, edit | kTool, [this] { Changed(FDoc.Promote(FTree.Selected())); }},
-      {&EditDemote1, "EditDemote1", "Edit", "D&emote", "Demote|Demote selected node", "Ctrl+E", 19,
-       &S::Demote, edit | kTool, [this] { Changed(FDoc.Demote(FTree.Selected())); }},
-      {&EditUseDialog1, "EditUseDialog1", "Edit", "Use Dialog",
-       "Use Dialog|Enable or disable using dialog for editing", "", -1, &S::UseDialog,
-       kMenu | kMenuBreak | kCheck, nullptr},
-      {&SearchFind1, "SearchFind1", "Search", "&Find...", "Find|Finds the specified text", "Ctrl+F",
-       13, &S::Find, kMenu | kTool | kToolBreak, [this] { SearchFind1Execute(); }},
-      {&SearchFindNext1, "SearchFindNext1", "Search", "Find &Next",
-       "Find Next|Repeats the last find", "F3", 14, &S::FindNext, kMenu | kTool,
-       [this] { FindDialog1Find(); }},
-      {&SearchFindPrevious1, "SearchFindPrevious1", "Search", "Find &Previous",
-       "Find Previous|Repeats the last find toward the top", "Shift+F3", 21, &S::FindNext, kMenu,
-       [this] { FindDialog1Find(false); }},
-      {&ViewFont1, "ViewFont1", "View", "&Font...", "Font|Change tree font", "", 11, &S::Font,
-       kMenu | kTool | kToolBreak, [this] { ViewFont1Execute(); }},
-      {&ViewTooltips, "ViewTooltips", "View", "Tooltips",
-       "Tooltips|Enable or disable tree tooltips", "", -1, &S::Tooltips, kMenu | kCheck,
-       [this] { ViewTooltipsExecute(); }},
-      {&HelpWebSite1, "HelpWebSite1", "Help", "Web Site",
-       "Web Site|Browse to this application web site", "", 15, &S::WebSite, kMenu,
-       [this] { HelpWebSite1Execute(); }},
-      {&HelpAbout1, "HelpAbout1", "Help", "About", "About|About this application", "", 12,
-       &S::About, kMenu | kMenuBreak | kTool | kToolBreak, [this] { HelpAbout1Execute(); }},
+      {FileExit, "E&xit", "Exit|Quits the application", "Ctrl+Q", "exit", kMenu | kMenuBreak,
+       [](F f) { f.close(); }},
+      {FileCancel, "Cancel", "Cancel|Cancel current process", "", "cancel", 0,
+       [](F f) { f.FileCancel1Execute(); }},
+      {EditUndo, "U&ndo", "Undo|Undo the last change", "Ctrl+Z", "undo", kMenu | kTool, nullptr},
+      {EditRedo, "Re&do", "Redo|Redo the last undone change", "Ctrl+Y; Ctrl+Shift+Z", "redo",
+       kMenu | kTool, nullptr},
+      {EditCut, "Cu&t", "Cut|Cut selected node and its children", "Ctrl+X; Shift+Del", "cut",
+       edit | kMenuBreak, [](F f) { f.EditCut1Execute(); }},
+      {EditCopy, "&Copy", "Copy|Copy selected node and its children", "Ctrl+C", "copy", edit,
+       [](F f) { f.EditCopy1Execute(); }},
+      {EditPaste, "&Paste", "Paste|Insert nodes from the clipboard", "Ctrl+V; Shift+Ins", "paste",
+       edit, [](F f) { f.EditPaste1Execute(); }},
+      {EditDuplicate, "Dup&licate", "Duplicate|Duplicate selected node and its children", "Ctrl+D",
+       "duplicate", edit, nullptr},
+      {EditAdd, "Add...", "Add|Add new node", "Ctrl+Ins", "add", editBreak | kTool | kToolBreak,
+       [](F f) { f.EditAdd1Execute(); }},
+      {EditModify, "Modify", "Modify|Modify selected node", "F2", "modify", edit | kTool,
+       [](F f) { f.EditModify1Execute(); }},
+      {EditDelete, "Delete", "Delete|Delete selected node", "Ctrl+Del; Del", "delete", edit | kTool,
+       [](F f) { f.EditDelete1Execute(); }},
+      {EditMoveUp, "Move &Up", "Up|Move selected node upward", "Ctrl+U", "up",
+       editBreak | kTool | kToolBreak, nullptr},
+      {EditMoveDown, "Move Do&wn", "Down|Move selected node downward", "Ctrl+W", "down",
+       edit | kTool, nullptr},
+      {EditPromote, "P&romote", "Promote|Promote selected node", "Ctrl+R", "promote", edit | kTool,
+       nullptr},
+      {EditDemote, "D&emote", "Demote|Demote selected node", "Ctrl+E", "demote", edit | kTool,
+       nullptr},
+      {EditUseDialog, "Use Dialog", "Use Dialog|Enable or disable using dialog for editing", "",
+       nullptr, kMenu | kMenuBreak | kCheck, nullptr},
+      {SearchFind, "&Find...", "Find|Finds the specified text", "Ctrl+F", "find",
+       kMenu | kTool | kToolBreak, [](F f) { f.SearchFind1Execute(); }},
+      {SearchFindNext, "Find &Next", "Find Next|Repeats the last find", "F3", "find-next",
+       kMenu | kTool, [](F f) { f.FindDialog1Find(); }},
+      {SearchFindPrevious, "Find &Previous", "Find Previous|Repeats the last find toward the top",
+       "Shift+F3", "find-previous", kMenu, [](F f) { f.FindDialog1Find(false); }},
+      {ViewFont, "&Font...", "Font|Change tree font", "", "font", kMenu | kTool | kToolBreak,
+       [](F f) { f.ViewFont1Execute(); }},
+      {ViewTooltips, "Tooltips", "Tooltips|Enable or disable tree tooltips", "", nullptr,
+       kMenu | kCheck, [](F f) { f.ViewTooltipsExecute(); }},
+      {HelpWebSite, "Web Site", "Web Site|Browse to this application web site", "", "web", kMenu,
+       [](F f) { f.HelpWebSite1Execute(); }},
+      {HelpAbout, "About", "About|About this application", "", "about",
+       kMenu | kMenuBreak | kTool | kToolBreak, [](F f) { f.HelpAbout1Execute(); }},
   };
-  for (const TRow& r : table) {
-    *r.Command = std::make_unique<TCommand>(
-        this, r.Name, r.Category, r.Caption, r.Hint,
-        QKeySequence::listFromString(QString::fromLatin1(r.Shortcuts)), ilMenu.Icon(r.Image));
-    TCommand* c = r.Command->get();
-    c->EnabledRule = r.Enabled;
-    c->OnExecute = r.Execute;
+  return rows;
+}
+
+void TFormMain::CreateCommands() {
+  // A command is its row in the editor's table (Commands.h) and its row above.
+  for (const TWindowRow& r : WindowRows()) {
+    const TCommandRow& core = CommandRow(r.Id);
+    std::unique_ptr<TCommand>& slot = FCommands[static_cast<size_t>(r.Id)];
+    slot = std::make_unique<TCommand>(this, core.Name, core.Category, r.Caption, r.Hint,
+                                      QKeySequence::listFromString(QString::fromLatin1(r.Keys)),
+                                      CommandIcon(r.Icon));
+    TCommand* c = slot.get();
+    c->Id = r.Id;
+    if (r.Execute)
+      c->OnExecute = [this, run = r.Execute] { run(*this); };
+    else if (core.Act)
+      c->OnExecute = [this, id = r.Id] { RunDocumentAction(id); };
     c->Places = r.Places;
     c->Action()->setCheckable(r.Places & kCheck);
     ActionList1.push_back(c);
@@ -127,6 +119,15 @@ void TFormMain::CreateCommands() {
   BitBtn1->setEnabled(FileCancel1->Enabled());
 }
 
+void TFormMain::RunDocumentAction(TCommandId id) {
+  const TCommandRow& row = CommandRow(id);
+  TTreeNode* node = row.Act(FDoc);
+  if (row.After & kAfterImages) AssignImages();
+  if (!node) return;
+  if (row.After & kAfterSelect) FTree.SetSelected(node);
+  node->MakeVisible();
+}
+
 void TFormMain::CreateMenus() {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
@@ -143,7 +144,7 @@ void TFormMain::CreateMenus() {
       menu = MainMenu1->addMenu('&' + c->Category());
     if (c->Places & kMenuBreak) menu->addSeparator();
     menu->addAction(c->Action());
-    if (c == FileOpen1.get()) {
+    if (c->Id == TCommandId::FileOpen) {
       MnReopen = menu->addMenu("Reopen");
       MnReopen->setObjectName("MnReopen");
       SetHint(*MnReopen->menuAction(), "Reopen recent files");
@@ -177,7 +178,7 @@ void TFormMain::CreateToolBar() {
   for (TCommand* c : ActionList1) {
     if (!(c->Places & kTool)) continue;
     if (c->Places & kToolBreak) ToolBar1->addSeparator();
-    if (c != FileOpen1.get()) {
+    if (c->Id != TCommandId::FileOpen) {
       ToolBar1->addAction(c->Action());
       continue;
     }

@@ -1,5 +1,5 @@
 // Node editing: Add, Modify, Delete, the tree's in-place editing under the window's rules,
-// double click, and dragging nodes inside the tree. The moves are in the command table.
+// double click, and dragging nodes inside the tree. The moves are the document's own (Commands.h).
 
 #include <QApplication>
 #include <QClipboard>
@@ -67,10 +67,7 @@ void TFormMain::ConnectEditing() {
 }
 
 void TFormMain::Changed(bool stepMade) {
-  // An accepted edit marks the document even when it changed nothing (a drop into its own
-  // subtree, a move with a stale state); such a mark no undo clears. A refused one marks
-  // nothing.
-  if (!stepMade && !FDoc.ReadOnly() && !FDoc.Declined()) SetModified(true);
+  MarkAccepted(FDoc, stepMade);
 }
 
 bool TFormMain::ModifyNode(TTreeNode* node, const std::string& text) {
@@ -98,7 +95,7 @@ void TFormMain::EditAdd1Execute() {
   if (!FDoc.Add(FTree.Selected(), std::move(text))) return;
   AssignImages();
   // Modify keeps the state it had for the parent: under the root no editor opens.
-  if (!useDialog) EditModify1->Execute();
+  if (!useDialog) Command(TCommandId::EditModify)->Execute();
 }
 
 void TFormMain::EditModify1Execute() {
@@ -122,10 +119,8 @@ void TFormMain::EditDelete1Execute() {
   TTreeNode* node = FTree.Selected();
   if (node == nullptr) return;
   if (FDialogs->MessageBox(this, FromCodePage(DeleteQuestion(*node)), "Confirm",
-                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-    return;
-  FDoc.Delete(node);
-  AssignImages();
+                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+    RunDocumentAction(TCommandId::EditDelete);
 }
 
 void TFormMain::TreeView1Edited(TTreeNode* node, const QString& text) {
@@ -145,7 +140,8 @@ void TFormMain::TreeView1Edited(TTreeNode* node, const QString& text) {
 }
 
 void TFormMain::TreeView1DblClick() {
-  if (EditModify1->Enabled()) EditModify1->Execute();
+  TCommand& modify = *Command(TCommandId::EditModify);
+  if (modify.Enabled()) modify.Execute();
 }
 
 bool TFormMain::TreeView1DragOver(TTreeNode* dragged, TTreeNode* target) {

@@ -10,7 +10,7 @@
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "base/UpdateGuard.h"
-#include "editor/CommandStates.h"
+#include "editor/Commands.h"
 
 namespace zel {
 
@@ -32,20 +32,20 @@ void TFormMain::FileNew1Update() {
   in.CanUndo = FDoc.CanUndo();
   in.CanRedo = FDoc.CanRedo();
   in.ClipboardHasText = FClipboardHasText;
-  const TCommandStates c = ComputeCommandStates(in);
-  for (TCommand* command : ActionList1)
-    if (command->EnabledRule) command->SetEnabled(c.*command->EnabledRule);
+  for (TCommand* command : ActionList1) command->SetEnabled(CommandEnabled(command->Id, in));
   // The history's captions name the step they take back or do again.
   const auto stepCaption = [](TCommand& command, const char* verb, const std::string& step) {
     const QString text =
         step.empty() ? QString(verb) : QString("%1 %2").arg(verb).arg(step.c_str());
     if (command.Action()->text() != text) command.Action()->setText(text);
   };
-  stepCaption(*EditUndo1, "U&ndo", FDoc.UndoName());
-  stepCaption(*EditRedo1, "Re&do", FDoc.RedoName());
-  if (MnReopen->menuAction()->isEnabled() != c.Reopen) MnReopen->menuAction()->setEnabled(c.Reopen);
+  stepCaption(*Command(TCommandId::EditUndo), "U&ndo", FDoc.UndoName());
+  stepCaption(*Command(TCommandId::EditRedo), "Re&do", FDoc.RedoName());
+  const bool reopen = ReopenEnabled(in);
+  if (MnReopen->menuAction()->isEnabled() != reopen) MnReopen->menuAction()->setEnabled(reopen);
 
-  SetPanel(0, QString::fromStdString(NodePositionText(in.Selected, c.Modify)));
+  SetPanel(0, QString::fromStdString(
+                  NodePositionText(in.Selected, CommandEnabled(TCommandId::EditModify, in))));
   SetPanel(1, QString::fromStdString(FileStateText(Modified(), FDoc.ReadOnly())));
   FitStatusPanels(in.NodeCount);
   const QString caption =

@@ -1,6 +1,9 @@
 #include "app/Images.h"
 
+#include <QFile>
 #include <QString>
+#include <string_view>
+#include <utility>
 
 #include "outline/TreeView.h"
 
@@ -31,45 +34,41 @@ QIcon ByRole(const char* themeName, const char* bundled) {
 
 }  // namespace
 
-TImageList MakeMenuImages() {
-  struct TRole {
-    const char* Theme;
-    const char* Bundled;
+QIcon CommandIcon(const char* name) {
+  // The desktop's standard names of the drawings that have one. "add" has none: the standard
+  // "list-add" pictures a bare plus, not a new node.
+  static const std::pair<std::string_view, const char*> kThemeNames[] = {
+      {"new", "document-new"},
+      {"open", "document-open"},
+      {"save", "document-save"},
+      {"save-as", "document-save-as"},
+      {"exit", "application-exit"},
+      {"delete", "edit-delete"},
+      {"font", "preferences-desktop-font"},
+      {"about", "help-about"},
+      {"find", "edit-find"},
+      {"web", "web-browser"},
+      {"up", "go-up"},
+      {"down", "go-down"},
+      {"promote", "format-indent-less"},
+      {"demote", "format-indent-more"},
+      {"cancel", "process-stop"},
+      {"undo", "edit-undo"},
+      {"redo", "edit-redo"},
+      {"cut", "edit-cut"},
+      {"copy", "edit-copy"},
+      {"paste", "edit-paste"},
   };
-  static const TRole roles[28] = {
-      {"document-new", "new"},
-      {"document-open", "open"},
-      {"document-save", "save"},
-      {"document-save-as", "save-as"},
-      {nullptr, nullptr},
-      {nullptr, nullptr},
-      {nullptr, nullptr},
-      {"application-exit", "exit"},
-      {nullptr, "add"},  // "list-add" pictures a bare plus, not a new node
-      {nullptr, "modify"},
-      {"edit-delete", "delete"},
-      {"preferences-desktop-font", "font"},
-      {"help-about", "about"},
-      {"edit-find", "find"},
-      {nullptr, "find-next"},
-      {"web-browser", "web"},
-      {"go-up", "up"},
-      {"go-down", "down"},
-      {"format-indent-less", "promote"},
-      {"format-indent-more", "demote"},
-      {"process-stop", "cancel"},
-      {nullptr, "find-previous"},
-      {"edit-undo", "undo"},
-      {"edit-redo", "redo"},
-      {"edit-cut", "cut"},
-      {"edit-copy", "copy"},
-      {"edit-paste", "paste"},
-      {nullptr, "duplicate"},
-  };
-  TImageList list;
-  for (const TRole& r : roles)
-    list.Add(r.Bundled != nullptr ? ByRole(r.Theme, r.Bundled) : QIcon());
-  return list;
+  if (name == nullptr) return QIcon();
+  const char* theme = nullptr;
+  for (const auto& [bundled, standard] : kThemeNames)
+    if (bundled == name) theme = standard;
+  return ByRole(theme, name);
+}
+
+bool HasBundledIcon(const char* name) {
+  InitIconResources();
+  return QFile::exists(QString(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
 TImageList MakeTreeImages() {

@@ -1,5 +1,5 @@
 #pragma once
-// The window's image lists: the command images (ilMenu) and the five tree images (ilTree). Each
+// The window's pictures: the commands' by name and the five tree images (ilTree) by index. Each
 // comes from the desktop's icon theme where the theme has the standard name for its role, else
 // from the program's own bundled set, so that the window looks whole without any theme.
 
@@ -22,10 +22,11 @@ class TImageList {
   QVector<QIcon> FIcons;
 };
 
-// Index: 0 New, 1 Open, 2 Save, 3 Save As, 7 Exit, 8 Add, 9 Modify, 10 Delete, 11 Font,
-// 12 About, 13 Find, 14 Find Next, 15 Web Site, 16 Up, 17 Down, 18 Promote, 19 Demote,
-// 20 Cancel, 21 Find Previous; 4 to 6 are unused.
-TImageList MakeMenuImages();
+// The command picture of that name: the desktop theme's icon where the theme has the standard
+// name for the role, else the bundled drawing ":/icons/<name>.svg"; null: no picture.
+QIcon CommandIcon(const char* name);
+// Whether the program bundles a drawing of that name.
+bool HasBundledIcon(const char* name);
 // 0 document page, 1 closed folder, 2 open folder, 3 element mark, 4 the mark highlighted.
 TImageList MakeTreeImages();
 // The tree image the place of `node` gives it: 0 at root level, 1 (selected: 2) with

@@ -28,7 +28,7 @@
 namespace zel {
 
 TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), ilMenu(MakeMenuImages()), ilTree(MakeTreeImages()), FDialogs(dialogs) {
+    : QMainWindow(parent), ilTree(MakeTreeImages()), FDialogs(dialogs) {
   if (FDialogs == nullptr) {
     FOwnDialogs = std::make_unique<TQtDialogs>();
     FDialogs = FOwnDialogs.get();

@@ -5,13 +5,15 @@
 // command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
-// FormMainClipboard.cpp (Undo, Redo and the clipboard commands),
+// FormMainClipboard.cpp (the clipboard commands),
 // FormMainTools.cpp (search, view and help commands), FormMainRecovery.cpp (the recovery file
 // and changes made on disk by other programs).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <array>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "app/Command.h"
@@ -22,7 +24,7 @@
 #include "app/QtFormStorage.h"
 #include "app/Recovery.h"
 #include "app/ReopenMenu.h"
-#include "editor/CommandStates.h"
+#include "editor/Commands.h"
 #include "editor/OutlineDocument.h"
 #include "settings/ZelReopen.h"
 #include "treedoc/ZelXMLTree.h"
@@ -117,12 +119,9 @@ class TFormMain : public QMainWindow {
   void EditAdd1Execute();
   void EditModify1Execute();
   void EditDelete1Execute();
-  // Undo when `undo`, else Redo; the selection follows the node the step touched.
-  void EditUndo1Execute(bool undo);
   void EditCut1Execute();
   void EditCopy1Execute();
   void EditPaste1Execute();
-  void EditDuplicate1Execute();
   void TreeView1Edited(TTreeNode* node, const QString& text);
   void TreeView1DblClick();
   bool TreeView1DragOver(TTreeNode* dragged, TTreeNode* target);
@@ -154,18 +153,27 @@ class TFormMain : public QMainWindow {
   QMenu* PopupMenu1 = nullptr;
   QMenu* PUReopen = nullptr;
   QMenu* MnReopen = nullptr;
-  TImageList ilMenu, ilTree;
+  TImageList ilTree;
   TZelReopen ZelReopen1;
   TZelXMLTree ZelXMLTree1;
   TFindDialog* FindDialog1 = nullptr;
 
-  // ActionList1, in the order of the command table.
-  std::unique_ptr<TCommand> FileNew1, FileOpen1, FileRevert1, FileSave1, FileSaveAs1, FileExit1,
-      FileCancel1, EditUndo1, EditRedo1, EditCut1, EditCopy1, EditPaste1, EditDuplicate1, EditAdd1,
-      EditModify1, EditDelete1, EditMoveUp1, EditMoveDown1, EditPromote1, EditDemote1,
-      EditUseDialog1, SearchFind1, SearchFindNext1, SearchFindPrevious1, ViewFont1, ViewTooltips,
-      HelpWebSite1, HelpAbout1;
+  // The command of that id (Commands.h), named as in the command table ("FileSave1").
+  TCommand* Command(TCommandId id) const { return FCommands[static_cast<size_t>(id)].get(); }
+  // ActionList1, in the order of the window's command table.
   std::vector<TCommand*> ActionList1;
+  // The window's side of a command: how it shows and where, and its handler where the command
+  // needs the window. Without one the command's document action runs.
+  struct TWindowRow {
+    TCommandId Id;
+    const char *Caption, *Hint;  // hint "Short|Long" (SetHint)
+    const char* Keys;            // "; " between several keys
+    const char* Icon;            // the picture's name (CommandIcon); null: none
+    unsigned Places;
+    void (*Execute)(TFormMain& form);
+  };
+  // One row per command, in the order of the menus, the tool bar and the context menu.
+  static std::span<const TWindowRow> WindowRows();
   // Placement and stored properties; made after the components it stores.
   std::unique_ptr<TQtFormStorage> FormStorage1;
 
@@ -233,6 +241,24 @@ class TFormMain : public QMainWindow {
   void CheckDisk();
   // Asks before a save over a file that another program changed since the last load or save.
   bool OverwriteConfirmed(const std::string& name);
+
+  // The command's document action, and what the window shows of it.
+  void RunDocumentAction(TCommandId id);
+
+  std::array<std::unique_ptr<TCommand>, kCommandCount> FCommands;
+  // The commands the window's own routines run by name.
+  const std::unique_ptr<TCommand>& Named(TCommandId id) {
+    return FCommands[static_cast<size_t>(id)];
+  }
+  using TNamed = const std::unique_ptr<TCommand>&;
+  TNamed FileNew1 = Named(TCommandId::FileNew);
+  TNamed FileSave1 = Named(TCommandId::FileSave);
+  TNamed FileSaveAs1 = Named(TCommandId::FileSaveAs);
+  TNamed FileCancel1 = Named(TCommandId::FileCancel);
+  TNamed EditUseDialog1 = Named(TCommandId::EditUseDialog);
+  TNamed SearchFindNext1 = Named(TCommandId::SearchFindNext);
+  TNamed SearchFindPrevious1 = Named(TCommandId::SearchFindPrevious);
+  TNamed ViewTooltips = Named(TCommandId::ViewTooltips);
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;

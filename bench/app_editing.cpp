@@ -93,13 +93,15 @@ int main(int argc, char** argv) {
     TTreeNode* middle = catalog->Item(books / 2);
     Report("select a node in the middle", Seconds([&] { tree.SetSelected(middle); }));
     Report("command states (idle run)", Seconds([&] { form.FileNew1Update(); }));
-    Report("Move Down", Seconds([&] { form.EditMoveDown1->Action()->trigger(); }));
-    Report("Move Up", Seconds([&] { form.EditMoveUp1->Action()->trigger(); }));
-    Report("Demote", Seconds([&] { form.EditDemote1->Action()->trigger(); }));
-    Report("Promote", Seconds([&] { form.EditPromote1->Action()->trigger(); }));
+    Report("Move Down",
+           Seconds([&] { form.Command(TCommandId::EditMoveDown)->Action()->trigger(); }));
+    Report("Move Up", Seconds([&] { form.Command(TCommandId::EditMoveUp)->Action()->trigger(); }));
+    Report("Demote", Seconds([&] { form.Command(TCommandId::EditDemote)->Action()->trigger(); }));
+    Report("Promote", Seconds([&] { form.Command(TCommandId::EditPromote)->Action()->trigger(); }));
     tree.SetSelected(middle->Item(0));
     form.FileNew1Update();
-    Report("in-place edit: open", Seconds([&] { form.EditModify1->Action()->trigger(); }));
+    Report("in-place edit: open",
+           Seconds([&] { form.Command(TCommandId::EditModify)->Action()->trigger(); }));
     Report("in-place edit: accept", Seconds([&] {
              auto* editor = form.TreeView1->viewport()->findChild<QLineEdit*>();
              if (editor != nullptr) {
@@ -114,44 +116,44 @@ int main(int argc, char** argv) {
       Report(what, Seconds([&] { command.Action()->trigger(); }));
     };
     tree.SetSelected(middle);
-    form.EditUseDialog1->Action()->setChecked(true);
-    run("Add (node dialog)", *form.EditAdd1);
-    run("Undo Add", *form.EditUndo1);
-    run("Redo Add", *form.EditRedo1);
+    form.Command(TCommandId::EditUseDialog)->Action()->setChecked(true);
+    run("Add (node dialog)", *form.Command(TCommandId::EditAdd));
+    run("Undo Add", *form.Command(TCommandId::EditUndo));
+    run("Redo Add", *form.Command(TCommandId::EditRedo));
     tree.SetSelected(middle);
-    run("Delete (a book)", *form.EditDelete1);
-    run("Undo Delete", *form.EditUndo1);
-    run("Redo Delete", *form.EditRedo1);
-    run("Undo Delete again", *form.EditUndo1);
-    run("Duplicate (a book)", *form.EditDuplicate1);
-    run("Undo Duplicate", *form.EditUndo1);
+    run("Delete (a book)", *form.Command(TCommandId::EditDelete));
+    run("Undo Delete", *form.Command(TCommandId::EditUndo));
+    run("Redo Delete", *form.Command(TCommandId::EditRedo));
+    run("Undo Delete again", *form.Command(TCommandId::EditUndo));
+    run("Duplicate (a book)", *form.Command(TCommandId::EditDuplicate));
+    run("Undo Duplicate", *form.Command(TCommandId::EditUndo));
     QApplication::clipboard()->setText(kBook);
-    run("Paste a book", *form.EditPaste1);
-    run("Undo Paste", *form.EditUndo1);
+    run("Paste a book", *form.Command(TCommandId::EditPaste));
+    run("Undo Paste", *form.Command(TCommandId::EditUndo));
     // The same with the catalog collapsed, where the view lays out a few rows only, on a node
     // added under the root.
     catalog->Collapse(false);
     tree.SetSelected(tree.GetFirstNode());
-    run("collapsed: Add under the root", *form.EditAdd1);
-    run("collapsed: Undo Add", *form.EditUndo1);
-    run("collapsed: Redo Add", *form.EditRedo1);
-    run("collapsed: Move Up (past the catalog)", *form.EditMoveUp1);
-    run("collapsed: Move Down", *form.EditMoveDown1);
-    run("collapsed: Undo Move Down", *form.EditUndo1);
-    run("collapsed: Duplicate", *form.EditDuplicate1);
-    run("collapsed: Undo Duplicate", *form.EditUndo1);
-    run("collapsed: Paste a book", *form.EditPaste1);
-    run("collapsed: Undo Paste", *form.EditUndo1);
-    run("collapsed: Redo Paste", *form.EditRedo1);
-    run("collapsed: Delete", *form.EditDelete1);
-    run("collapsed: Undo Delete", *form.EditUndo1);
+    run("collapsed: Add under the root", *form.Command(TCommandId::EditAdd));
+    run("collapsed: Undo Add", *form.Command(TCommandId::EditUndo));
+    run("collapsed: Redo Add", *form.Command(TCommandId::EditRedo));
+    run("collapsed: Move Up (past the catalog)", *form.Command(TCommandId::EditMoveUp));
+    run("collapsed: Move Down", *form.Command(TCommandId::EditMoveDown));
+    run("collapsed: Undo Move Down", *form.Command(TCommandId::EditUndo));
+    run("collapsed: Duplicate", *form.Command(TCommandId::EditDuplicate));
+    run("collapsed: Undo Duplicate", *form.Command(TCommandId::EditUndo));
+    run("collapsed: Paste a book", *form.Command(TCommandId::EditPaste));
+    run("collapsed: Undo Paste", *form.Command(TCommandId::EditUndo));
+    run("collapsed: Redo Paste", *form.Command(TCommandId::EditRedo));
+    run("collapsed: Delete", *form.Command(TCommandId::EditDelete));
+    run("collapsed: Undo Delete", *form.Command(TCommandId::EditUndo));
     catalog->Expand(false);
-    form.EditUseDialog1->Action()->setChecked(false);
+    form.Command(TCommandId::EditUseDialog)->Action()->setChecked(false);
 
     form.FindDialog1->SetFindText("<price>");
     form.FileNew1Update();
     Report("Find Next (match 2 nodes on)",
-           Seconds([&] { form.SearchFindNext1->Action()->trigger(); }));
+           Seconds([&] { form.Command(TCommandId::SearchFindNext)->Action()->trigger(); }));
     // The whole outline to walk: the only match is the last node.
     catalog->Item(books - 1)->Item(1)->SetText(kWrite, "<last/>");
     tree.SetSelected(tree.GetFirstNode());

@@ -1,46 +1,47 @@
 #include "editor/CommandStates.h"
 
+#include <utility>
+
 #include "base/StrUtils.h"
-#include "editor/PlacementRules.h"
+#include "editor/Commands.h"
 
 namespace zel {
 
 TCommandStates ComputeCommandStates(const TCommandInput& in) {
+  using S = TCommandStates;
+  using enum TCommandId;
+  static constexpr std::pair<TCommandId, bool S::*> kFlags[] = {
+      {FileExit, &S::Exit},
+      {FileCancel, &S::Cancel},
+      {FileNew, &S::New},
+      {FileOpen, &S::Open},
+      {FileRevert, &S::Revert},
+      {FileSave, &S::Save},
+      {FileSaveAs, &S::SaveAs},
+      {EditUndo, &S::Undo},
+      {EditRedo, &S::Redo},
+      {EditCut, &S::Cut},
+      {EditCopy, &S::Copy},
+      {EditPaste, &S::Paste},
+      {EditDuplicate, &S::Duplicate},
+      {EditAdd, &S::Add},
+      {EditModify, &S::Modify},
+      {EditDelete, &S::Delete},
+      {EditUseDialog, &S::UseDialog},
+      {EditMoveUp, &S::MoveUp},
+      {EditMoveDown, &S::MoveDown},
+      {EditPromote, &S::Promote},
+      {EditDemote, &S::Demote},
+      {ViewFont, &S::Font},
+      {ViewTooltips, &S::Tooltips},
+      {SearchFind, &S::Find},
+      {SearchFindNext, &S::FindNext},
+      {HelpWebSite, &S::WebSite},
+      {HelpAbout, &S::About},
+  };
   TCommandStates c;
-  c.Exit = true;
-  c.Cancel = in.Busy;
-  c.Reopen = !in.Busy;
-  if (in.Busy) return c;
-
-  const TTreeNode* s = in.Selected;
-  c.New = c.Open = c.SaveAs = true;
-  c.Revert = in.FileName != kUntitled;
-  c.Save = !in.ReadOnly;
-  c.Add = !in.ReadOnly && s && MayGainChild(*s);
-  c.Modify = !in.ReadOnly && s && !s->IsFirstNode() && !in.Editing;
-  c.Delete = c.Modify;
-  // The history works on the whole document, whatever is selected; not under an open editor,
-  // whose text it would leave behind.
-  c.Undo = !in.ReadOnly && !in.Editing && in.CanUndo;
-  c.Redo = !in.ReadOnly && !in.Editing && in.CanRedo;
-  c.Cut = c.Duplicate = c.Delete;
-  // The root stands for the file name, not for markup.
-  c.Copy = s && !s->IsFirstNode() && !in.Editing;
-  c.Paste = !in.ReadOnly && s && !in.Editing && in.ClipboardHasText;
-  c.UseDialog = true;
-  // A read-only document is not changed by any command, so it never needs saving.
-  const TTreeNode* movable = in.ReadOnly ? nullptr : s;
-  const TTreeNode* prev = movable ? movable->getPrevSibling() : nullptr;
-  // Nothing goes in front of the first node, which stands for the file.
-  c.MoveUp = prev && !prev->IsFirstNode();
-  c.MoveDown = movable && movable->getNextSibling();
-  // Level above 1, without the cache.
-  c.Promote = movable && movable->Parent() && movable->Parent()->Parent();
-  c.Demote = prev && MayGainChild(*prev) && (prev->IsFirstNode() || MayStandInside(s->Text()));
-  c.Font = c.Tooltips = true;
-  c.Find = s && in.NodeCount > 1 && !in.Editing;
-  c.FindNext = c.Find && in.HasFindText;
-  c.WebSite = c.About = true;
+  for (const auto& [id, flag] : kFlags) c.*flag = CommandEnabled(id, in);
+  c.Reopen = ReopenEnabled(in);
   return c;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The command-state rules of the main window as plain data: which commands are enabled, the
+// What the main window's command rules look at, the enabled state of its commands by name, the
 // node-position and file-state panels and the caption. Only the selected node, its siblings,
-// its cached indices and the node count are looked at, so this runs at every idle cycle.
+// its cached indices and the node count are looked at, so this runs at every idle cycle. The
+// rules themselves are the rows of Commands.h.
 
 #include <string>
 
@@ -25,6 +26,8 @@ struct TCommandInput {
   bool ClipboardHasText = false;
 };
 
+// Every command's enabled state and the recent-files menu's, as the rules of Commands.h give
+// them; Find Next's flag holds for Find Previous too.
 struct TCommandStates {
   bool Exit = true, Cancel = false, Reopen = true;
   bool New = false, Open = false, Revert = false, Save = false, SaveAs = false;

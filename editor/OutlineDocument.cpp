@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Assert.h"
+#include "base/UpdateGuard.h"
 #include "editor/NodeEditing.h"
 #include "editor/PlacementRules.h"
 
@@ -155,6 +156,37 @@ class TPresenceStep : public TEditStep {
   bool FInserted;
   bool FAttached;
   TPlace FPlace;
+};
+
+std::vector<TTreeNode*> ChildrenOf(const TTreeNode& parent) {
+  std::vector<TTreeNode*> out;
+  for (TTreeNode* n = parent.GetFirstChild(); n; n = n->getNextSibling()) out.push_back(n);
+  return out;
+}
+
+// The view hears of the whole new order once, not of a move per child.
+void PutInOrder(TTreeWriteKey key, TTreeNode* parent, const std::vector<TTreeNode*>& order) {
+  TUpdateGuard<TTreeView> guard(*parent->TreeView());
+  for (TTreeNode* n : order) n->MoveTo(key, parent, TNodeAttachMode::naAddChild);
+}
+
+class TArrangeStep : public TEditStep {
+ public:
+  TArrangeStep(TTreeWriteKey key, const char* name, TTreeNode* parent, std::vector<TTreeNode*> from,
+               std::vector<TTreeNode*> to)
+      : TEditStep(key, name), FParent(parent), FFrom(std::move(from)), FTo(std::move(to)) {}
+
+ private:
+  TTreeNode* DoUndo() override {
+    PutInOrder(Key, FParent, FFrom);
+    return nullptr;
+  }
+  TTreeNode* DoRedo() override {
+    PutInOrder(Key, FParent, FTo);
+    return nullptr;
+  }
+  TTreeNode* FParent;
+  std::vector<TTreeNode*> FFrom, FTo;
 };
 
 // Steps taken as one, the last giving the name and the node to select.
@@ -337,6 +369,25 @@ bool TOutlineDocument::Drop(TTreeNode* dragged, TTreeNode* target) {
   FDeclined = false;
   if (!dragged || !CanDropNode(dragged, target)) return false;
   return Move(dragged, "Drag", {target, nullptr}, [=] { return DropNode(Key(), dragged, target); });
+}
+
+bool TOutlineDocument::Arrange(TTreeNode* parent, const std::vector<TTreeNode*>& children,
+                               const char* name) {
+  FDeclined = false;
+  // The first level's order is the one XML sets (declaration, DOCTYPE, element).
+  if (FReadOnly || !parent || parent->TreeView() != &FTree || IsFirstLevel(parent)) return false;
+  std::vector<TTreeNode*> from = ChildrenOf(*parent);
+  if (children == from) return false;
+  std::vector<TTreeNode*> sortedFrom = from, sortedTo = children;
+  std::sort(sortedFrom.begin(), sortedFrom.end(), std::less<>());
+  std::sort(sortedTo.begin(), sortedTo.end(), std::less<>());
+  if (sortedFrom != sortedTo) return false;
+  auto step = std::make_unique<TArrangeStep>(Key(), name, parent, std::move(from), children);
+  Record(step->Before, parent);
+  PutInOrder(Key(), parent, children);
+  Record(step->After, parent);
+  Push(std::move(step));
+  return true;
 }
 
 bool TOutlineDocument::CanInsert(TTreeNode* parent, TTreeNode* before) const {

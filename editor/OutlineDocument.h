@@ -72,6 +72,10 @@ class TOutlineDocument {
   bool Demote(TTreeNode* node);
   // Last child of `target`, or last at root level on empty space (null target).
   bool Drop(TTreeNode* dragged, TTreeNode* target);
+  // The children of `parent` in the order of `children`, which holds each of them once, as one
+  // step named `name`. False, changing nothing, for any other list, an unchanged order or the
+  // first level of the file.
+  bool Arrange(TTreeNode* parent, const std::vector<TTreeNode*>& children, const char* name);
   // Copies of the subtrees of `sources` (of any tree), in their order, in front of `before`
   // among the children of `parent` (null before: at the end). Returns the first copy.
   TTreeNode* Insert(const std::vector<const TTreeNode*>& sources, TTreeNode* parent,

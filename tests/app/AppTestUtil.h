@@ -154,7 +154,7 @@ class FormTest : public ::testing::Test {
   // Open through the File > Open command with the dialog answering `name`.
   void Open(const std::string& name, bool readOnly = false) {
     FDialogs.FileAnswers.push_back(std::make_pair(name, readOnly));
-    Form().FileOpen1->Action()->trigger();
+    Form().Command(TCommandId::FileOpen)->Action()->trigger();
     Idle();
   }
   std::string Caption() { return Form().windowTitle().toStdString(); }

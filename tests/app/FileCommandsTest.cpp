@@ -39,9 +39,9 @@ TEST_F(FormTest, StartsWithAnEmptyUntitledDocument) {
   EXPECT_EQ(Panel(0), "0: 0: 0");
   EXPECT_EQ(Panel(1), "");
   EXPECT_FALSE(f.PnlProgress->isVisible());
-  EXPECT_FALSE(f.FileRevert1->Enabled());
-  EXPECT_FALSE(f.FileCancel1->Enabled());
-  EXPECT_TRUE(f.FileSave1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::FileRevert)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::FileCancel)->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::FileSave)->Enabled());
   EXPECT_TRUE(FDialogs.Shown.empty());
   // The application carries the window's title and the program's own icon.
   EXPECT_EQ(QCoreApplication::applicationName(), "Zel XML Editor 1.0");
@@ -57,11 +57,11 @@ TEST_F(FormTest, EveryResetSelectsAndHighlightsTheRoot) {
     TTreeNode* root = f.Tree().GetFirstNode();
     EXPECT_EQ(f.Tree().Selected(), root) << after;
     EXPECT_TRUE(f.TreeView1->selectionModel()->isSelected(f.Model().IndexOf(root))) << after;
-    EXPECT_TRUE(f.EditAdd1->Enabled()) << after;
+    EXPECT_TRUE(f.Command(TCommandId::EditAdd)->Enabled()) << after;
   };
   rootIsSelected("start-up");
   Open(FDir.File("a.xml"));
-  f.FileNew1->Action()->trigger();
+  f.Command(TCommandId::FileNew)->Action()->trigger();
   rootIsSelected("New");
   Open(FDir.File("missing.xml"));
   rootIsSelected("a failed load");
@@ -90,7 +90,7 @@ TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) 
   EXPECT_EQ(TreeImageOf(*catalog, true), 2);
   EXPECT_EQ(TreeImageOf(*catalog->Item(0)->Item(0), false), 3);
   EXPECT_EQ(TreeImageOf(*catalog->Item(0)->Item(0), true), 4);
-  EXPECT_TRUE(f.FileRevert1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::FileRevert)->Enabled());
   EXPECT_FALSE(f.PnlProgress->isVisible());
   // The view shows the root expanded and selected.
   const QModelIndex top = f.Model().index(0, 0);
@@ -101,13 +101,13 @@ TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) 
 
 TEST_F(FormTest, NewOnANamedUnmodifiedDocumentAsksNothingAndListsIt) {
   Open(FDir.File("a.xml"));
-  Form().FileNew1->Action()->trigger();
+  Form().Command(TCommandId::FileNew)->Action()->trigger();
   Idle();
   EXPECT_EQ(FDialogs.Kinds(), (Files{"open"}));
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_EQ(Outline(Form().Tree()), (Files{"Untitled.xml"}));
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
-  EXPECT_FALSE(Form().FileRevert1->Enabled());
+  EXPECT_FALSE(Form().Command(TCommandId::FileRevert)->Enabled());
 }
 
 TEST_F(FormTest, OpenWhileModifiedAsksAfterTheDialogAndCancelKeepsEverything) {
@@ -141,18 +141,18 @@ TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   TFormMain& f = Form();
   EXPECT_TRUE(f.ReadOnly());
   EXPECT_EQ(Panel(1), "Read Only");
-  EXPECT_FALSE(f.FileSave1->Enabled());
-  EXPECT_FALSE(f.EditAdd1->Enabled());
-  EXPECT_FALSE(f.EditModify1->Enabled());
-  EXPECT_FALSE(f.EditDelete1->Enabled());
-  EXPECT_TRUE(f.FileSaveAs1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::FileSave)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditAdd)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditModify)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditDelete)->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::FileSaveAs)->Enabled());
   // Saving from code while disabled does nothing.
   const std::string before = ReadBytes(FDir.File("a.xml"));
-  f.FileSave1->Execute();
+  f.Command(TCommandId::FileSave)->Execute();
   EXPECT_EQ(ReadBytes(FDir.File("a.xml")), before);
 
   FDialogs.FileAnswers.push_back(std::make_pair(FDir.File("copy.xml"), false));
-  f.FileSaveAs1->Action()->trigger();
+  f.Command(TCommandId::FileSaveAs)->Action()->trigger();
   Idle();
   EXPECT_TRUE(FDialogs.Errors().empty());
   EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
@@ -163,14 +163,14 @@ TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   Edit();
   EXPECT_EQ(Panel(1), "Modified");
   FDialogs.Answers = {IDYES};
-  f.FileNew1->Action()->trigger();
+  f.Command(TCommandId::FileNew)->Action()->trigger();
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
   FDialogs.Answers = {IDNO};
-  f.FileNew1->Action()->trigger();
+  f.Command(TCommandId::FileNew)->Action()->trigger();
   Idle();
   EXPECT_FALSE(f.ReadOnly());
-  EXPECT_TRUE(f.FileSave1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::FileSave)->Enabled());
 }
 
 TEST_F(FormTest, TheCancelButtonDuringALargeLoadLeavesANewDocument) {
@@ -193,7 +193,7 @@ TEST_F(FormTest, TheCancelButtonDuringALargeLoadLeavesANewDocument) {
   // Stopped while still reading: the status bar says so, as after any cancel.
   EXPECT_EQ(Panel(2), "big.xml: Process cancelled");
   EXPECT_FALSE(f.PnlProgress->isVisible());
-  EXPECT_FALSE(f.FileCancel1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::FileCancel)->Enabled());
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_TRUE(FDialogs.Errors().empty());
 }
@@ -206,7 +206,7 @@ TEST_F(FormTest, ACancelledLoadFromOpenReadOnlyLeavesAWritableDocument) {
   Open(big, true);
   EXPECT_EQ(Form().FileName(), "Untitled.xml");
   EXPECT_FALSE(Form().ReadOnly());
-  EXPECT_TRUE(Form().FileSave1->Enabled());
+  EXPECT_TRUE(Form().Command(TCommandId::FileSave)->Enabled());
 }
 
 TEST_F(FormTest, AnsweringNoToCancelLetsTheLoadFinish) {
@@ -230,14 +230,15 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
   f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
     seen.push_back(f.PanelText(2).toStdString());
-    EXPECT_FALSE(f.FileNew1->Enabled());
-    EXPECT_FALSE(f.FileOpen1->Enabled());
-    EXPECT_TRUE(f.FileExit1->Enabled());
-    EXPECT_TRUE(f.FileCancel1->Enabled());
+    EXPECT_FALSE(f.Command(TCommandId::FileNew)->Enabled());
+    EXPECT_FALSE(f.Command(TCommandId::FileOpen)->Enabled());
+    EXPECT_TRUE(f.Command(TCommandId::FileExit)->Enabled());
+    EXPECT_TRUE(f.Command(TCommandId::FileCancel)->Enabled());
     EXPECT_TRUE(f.BitBtn1->isEnabled());
     EXPECT_FALSE(f.MnReopen->menuAction()->isEnabled());
-    for (TCommand* c : {f.EditAdd1.get(), f.EditMoveDown1.get(), f.EditUseDialog1.get(),
-                        f.SearchFind1.get(), f.ViewFont1.get(), f.HelpAbout1.get()})
+    for (TCommand* c : {f.Command(TCommandId::EditAdd), f.Command(TCommandId::EditMoveDown),
+                        f.Command(TCommandId::EditUseDialog), f.Command(TCommandId::SearchFind),
+                        f.Command(TCommandId::ViewFont), f.Command(TCommandId::HelpAbout)})
       EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
     EXPECT_EQ(f.PanelText(0), "0: 0: 0");
   };
@@ -257,7 +258,7 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
     changeable = changeable || f.Tree().CanEdit(first) ||
                  f.TreeView1DragOver(first, f.Tree().GetFirstNode()->Item(1));
   };
-  f.FileSave1->Action()->trigger();
+  f.Command(TCommandId::FileSave)->Action()->trigger();
   EXPECT_FALSE(changeable);
   EXPECT_EQ(seen,
             (Files{"b.xml: Aligning nodes...", "b.xml: Writing file...", "b.xml: Process done"}));
@@ -281,7 +282,7 @@ TEST_F(FormTest, StageMessagesShowFileNamesWithPercentSignsAsTheyAre) {
     seen.clear();
     Open(FDir.File(name));
     ASSERT_EQ(f.FileName(), FDir.File(name));
-    f.FileSave1->Action()->trigger();
+    f.Command(TCommandId::FileSave)->Action()->trigger();
     Idle();
     ASSERT_GT(seen.size(), 6u);
     for (const QString& message : seen)
@@ -296,7 +297,7 @@ TEST_F(FormTest, ACancelledSaveKeepsTheDocumentAndTheFile) {
   const std::string before = ReadBytes(FDir.File("b.xml"));
   FDialogs.Answers = {IDYES};
   PressCancelDuringProcess();
-  Form().FileSave1->Action()->trigger();
+  Form().Command(TCommandId::FileSave)->Action()->trigger();
   Idle();
   EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
   EXPECT_EQ(ReadBytes(FDir.File("b.xml")), before);
@@ -313,7 +314,7 @@ TEST_F(FormTest, SaveAsUnderANewNameListsTheOldOneAndMovesBothDialogs) {
   Edit();
   FDialogs.FileAnswers.push_back(std::make_pair(FDir.File("sub/new.XML"), false));
   std::filesystem::create_directory(FDir.File("sub"));
-  Form().FileSaveAs1->Action()->trigger();
+  Form().Command(TCommandId::FileSaveAs)->Action()->trigger();
   Idle();
   TFormMain& f = Form();
   EXPECT_EQ(FDialogs.Shown.back().Text, QString::fromStdString(FDir.File("a.xml")));
@@ -331,12 +332,12 @@ TEST_F(FormTest, SaveAsUnderANewNameListsTheOldOneAndMovesBothDialogs) {
   f.FileSaveAs1BeforeExecute();
   EXPECT_EQ(f.SaveDialog().FilterIndex, 2);
   EXPECT_EQ(f.SaveDialog().FileName, FDir.File("sub/new.XML"));
-  f.FileNew1->Execute();
+  f.Command(TCommandId::FileNew)->Execute();
   f.FileSaveAs1BeforeExecute();
   EXPECT_EQ(f.SaveDialog().FilterIndex, 2);  // "Untitled.xml"
   Open(FDir.File("a.xml"));
   FDialogs.FileAnswers.push_back(std::make_pair(FDir.File("plain.txt"), false));
-  f.FileSaveAs1->Action()->trigger();
+  f.Command(TCommandId::FileSaveAs)->Action()->trigger();
   f.FileSaveAs1BeforeExecute();
   EXPECT_EQ(f.SaveDialog().FilterIndex, 1);
 }
@@ -385,7 +386,7 @@ TEST_F(FormTest, ReopenWhileBusyOnlyBeeps) {
     }
   };
   FDialogs.Answers = {IDYES};
-  Form().FileRevert1->Execute();
+  Form().Command(TCommandId::FileRevert)->Execute();
   EXPECT_TRUE(clicked);
   EXPECT_EQ(FDialogs.Beeps, 1);
   EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
@@ -403,7 +404,7 @@ TEST_F(FormTest, AFailingLoadLeavesANewDocumentAndTheMessage) {
   EXPECT_FALSE(f.PnlProgress->isVisible());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
-  EXPECT_TRUE(f.FileOpen1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::FileOpen)->Enabled());
   EXPECT_EQ(f.TreeView1->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -424,7 +425,7 @@ TEST_F(FormTest, AFailingSaveKeepsTheDocumentAndAbandonsTheNewThatAsked) {
   std::filesystem::remove(FDir.File("a.xml"));
   std::filesystem::create_directory(FDir.File("a.xml"));  // a folder cannot be written over
   FDialogs.Answers = {IDYES};
-  Form().FileNew1->Action()->trigger();
+  Form().Command(TCommandId::FileNew)->Action()->trigger();
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
   EXPECT_TRUE(Form().Modified());
@@ -436,7 +437,7 @@ TEST_F(FormTest, RevertAsksAccordingToTheModifiedFlagAndReloads) {
   Open(FDir.File("a.xml"));
   Form().ZelReopen1.AddFile(FDir.File("b.xml"));
   FDialogs.Answers = {IDNO};
-  Form().FileRevert1->Action()->trigger();
+  Form().Command(TCommandId::FileRevert)->Action()->trigger();
   EXPECT_EQ(FDialogs.Shown.back().Text, "Revert file content from disk?");
   EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION));
@@ -444,7 +445,7 @@ TEST_F(FormTest, RevertAsksAccordingToTheModifiedFlagAndReloads) {
   Edit();
   WriteBytes(FDir.File("a.xml"), "<changed/>\n");
   FDialogs.Answers = {IDYES};
-  Form().FileRevert1->Action()->trigger();
+  Form().Command(TCommandId::FileRevert)->Action()->trigger();
   Idle();
   EXPECT_EQ(FDialogs.Shown.back().Caption, "Warning");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));

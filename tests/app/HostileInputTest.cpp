@@ -39,11 +39,11 @@ class HostileInputTest : public FormTest {
   // The window still opens, edits and saves a plain file.
   void ExpectUsable() {
     const size_t errorsBefore = FDialogs.Errors().size();
-    Form().FileNew1->Action()->trigger();
+    Form().Command(TCommandId::FileNew)->Action()->trigger();
     Open(FDir.File("a.xml"));
     EXPECT_EQ(FDialogs.Errors().size(), errorsBefore);
     EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml]");
-    EXPECT_TRUE(Form().FileOpen1->Enabled());
+    EXPECT_TRUE(Form().Command(TCommandId::FileOpen)->Enabled());
     EXPECT_EQ(Form().TreeView1->cursor().shape(), Qt::ArrowCursor);
   }
   std::string WriteFile(const std::string& name, const std::string& bytes) {
@@ -80,7 +80,7 @@ TEST_F(HostileInputTest, AFileNameWithALineBreakIsShownMarkedAndNeverSaved) {
   EXPECT_EQ(f.Model().IndexOf(f.Tree().GetFirstNode()).data().toString(), shown);
   EXPECT_EQ(f.windowTitle(), "Zel XML Editor 1.0 - [" + shown + "]");
   Edit();
-  f.FileSave1->Action()->trigger();
+  f.Command(TCommandId::FileSave)->Action()->trigger();
   Idle();
   EXPECT_TRUE(FDialogs.Errors().empty());
   EXPECT_EQ(ReadBytes(name), "<r>\r\n\t<c>t</c>\r\n</r>\r\n");
@@ -134,7 +134,7 @@ TEST_F(HostileInputTest, AFullDiskKeepsTheFileAndTheModifiedDocument) {
   const std::string before = ReadBytes(FDir.File("big.xml"));
   const int nodes = Form().Tree().Count();
   SetSafeFileWriteFault(2, ENOSPC);  // the disk fills up after the first megabyte
-  Form().FileSave1->Action()->trigger();
+  Form().Command(TCommandId::FileSave)->Action()->trigger();
   SetSafeFileWriteFault(0, 0);
   Idle();
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
@@ -147,7 +147,7 @@ TEST_F(HostileInputTest, AFullDiskKeepsTheFileAndTheModifiedDocument) {
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [big.xml*]");
   EXPECT_FALSE(Form().PnlProgress->isVisible());
   // With room again the same command saves.
-  Form().FileSave1->Action()->trigger();
+  Form().Command(TCommandId::FileSave)->Action()->trigger();
   Idle();
   EXPECT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_FALSE(Form().Modified());

@@ -78,7 +78,7 @@ TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
   TFormMain& f = Form();
   Select(Root());
   FDialogs.Answers = {IDYES};  // a second root element, asked first
-  Run(*f.EditAdd1);
+  Run(*f.Command(TCommandId::EditAdd));
   TTreeNode* added = Root()->Item(Root()->Count() - 1);
   EXPECT_EQ(added->Text(), "<NewNode>");
   EXPECT_TRUE(added->Selected());
@@ -88,34 +88,34 @@ TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
   EXPECT_EQ(TreeImageOf(*added, false), 3) << "the images are assigned anew";
 
   Select(Book(0));
-  Run(*f.EditAdd1);
+  Run(*f.Command(TCommandId::EditAdd));
   TTreeNode* child = Book(0)->Item(Book(0)->Count() - 1);
   EXPECT_EQ(child->Text(), "<NewNode>");
   EXPECT_TRUE(f.Tree().IsEditing());
   ASSERT_NE(Editor(), nullptr);
   EXPECT_EQ(Editor()->text(), "<NewNode>");
   // An open edit disables what would touch the node under it.
-  EXPECT_FALSE(f.EditModify1->Enabled());
-  EXPECT_FALSE(f.EditDelete1->Enabled());
-  EXPECT_FALSE(f.SearchFind1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditModify)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditDelete)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::SearchFind)->Enabled());
   EXPECT_EQ(Panel(0), "0: 0: 0");
   TypeInEditor("<author/>", Qt::Key_Return);
   EXPECT_EQ(child->Text(), "<author/>");
   EXPECT_FALSE(f.Tree().IsEditing());
-  EXPECT_TRUE(f.EditModify1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled());
 }
 
 TEST_F(EditingTest, AddAndModifyThroughTheDialogAcceptAnyText) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
-  Run(*f.EditUseDialog1);
-  EXPECT_TRUE(f.EditUseDialog1->Checked());
+  Run(*f.Command(TCommandId::EditUseDialog));
+  EXPECT_TRUE(f.Command(TCommandId::EditUseDialog)->Checked());
   Select(Book(1));
   FDialogs.NodeAnswers = {std::nullopt, std::string(" no brackets ")};
-  Run(*f.EditAdd1);  // cancelled
+  Run(*f.Command(TCommandId::EditAdd));  // cancelled
   EXPECT_EQ(Book(1)->Count(), 1);
   EXPECT_FALSE(f.Modified());
-  Run(*f.EditAdd1);
+  Run(*f.Command(TCommandId::EditAdd));
   ASSERT_EQ(Book(1)->Count(), 2);
   EXPECT_EQ(Book(1)->Item(1)->Text(), " no brackets ");
   EXPECT_TRUE(Book(1)->Item(1)->Selected());
@@ -124,7 +124,7 @@ TEST_F(EditingTest, AddAndModifyThroughTheDialogAcceptAnyText) {
   f.SetModified(false);
   Select(Catalog());
   FDialogs.NodeAnswers = {std::string("<catalog>")};
-  Run(*f.EditModify1);
+  Run(*f.Command(TCommandId::EditModify));
   EXPECT_EQ(FDialogs.Shown.back().Text, "<catalog>");
   EXPECT_TRUE(f.Modified()) << "also an unchanged text marks the document";
   EXPECT_EQ(Editor(), nullptr);
@@ -137,7 +137,7 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
   Select(title);
   const std::string old(title->Text());
   for (const char* bad : {"<>", "title>", "<title", " <a>"}) {
-    Run(*f.EditModify1);
+    Run(*f.Command(TCommandId::EditModify));
     TypeInEditor(bad, Qt::Key_Return);
     EXPECT_EQ(title->Text(), old) << bad;
     ASSERT_FALSE(FDialogs.Errors().empty()) << bad;
@@ -149,14 +149,14 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
   }
   EXPECT_EQ(FDialogs.Errors().size(), 4u) << "one message per rejected edit";
 
-  Run(*f.EditModify1);
+  Run(*f.Command(TCommandId::EditModify));
   TypeInEditor("<x>", Qt::Key_Escape);
   EXPECT_EQ(title->Text(), old);
   EXPECT_FALSE(f.Modified());
   EXPECT_FALSE(f.Tree().IsEditing());
-  EXPECT_TRUE(f.EditModify1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled());
 
-  Run(*f.EditModify1);
+  Run(*f.Command(TCommandId::EditModify));
   TypeInEditor("< >", Qt::Key_Return);
   EXPECT_EQ(title->Text(), "< >");
   EXPECT_TRUE(f.Modified());
@@ -244,39 +244,39 @@ TEST_F(EditingTest, AModifyThatWouldBreakTheSaveIsRefusedOrAsked) {
   EXPECT_FALSE(f.Modified());
   EXPECT_EQ(FDialogs.Errors().size(), 1u);
 
-  f.EditUseDialog1->Action()->setChecked(true);
+  f.Command(TCommandId::EditUseDialog)->Action()->setChecked(true);
   Select(Book(1));
   FDialogs.NodeAnswers = {std::string("<!-- b -->"), std::nullopt};
-  Run(*f.EditModify1);
+  Run(*f.Command(TCommandId::EditModify));
   ASSERT_EQ(FDialogs.Errors().size(), 2u);
   EXPECT_EQ(FDialogs.Shown.back().Kind, "node");
   EXPECT_EQ(FDialogs.Shown.back().Text, "<!-- b -->") << "the dialog opens on the refused text";
   EXPECT_EQ(Book(1)->Text(), "<book id=\"1\">");
   EXPECT_FALSE(f.Modified());
-  EXPECT_FALSE(f.EditUndo1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled());
 }
 
 TEST_F(EditingTest, ANewDocumentEndsAnOpenEditWithoutStoringIt) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
   Select(Book(0)->Item(0));
-  Run(*f.EditModify1);
+  Run(*f.Command(TCommandId::EditModify));
   ASSERT_TRUE(f.Tree().IsEditing());
-  Run(*f.FileNew1);
+  Run(*f.Command(TCommandId::FileNew));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(f.Tree().IsEditing());
   EXPECT_EQ(Editor(), nullptr);
   EXPECT_EQ(f.Tree().Count(), 1);
   Open(FDir.File("a.xml"));
   Select(Book(0)->Item(0));
-  EXPECT_TRUE(f.EditModify1->Enabled()) << "no edit is left open to disable it";
+  EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled()) << "no edit is left open to disable it";
 }
 
 TEST_F(EditingTest, TextsOutsideTheCodePageRoundTripThroughTheEditor) {
   Open(FDir.File("a.xml"));
   TTreeNode* title = Book(0)->Item(0);
   Select(title);
-  Run(*Form().EditModify1);
+  Run(*Form().Command(TCommandId::EditModify));
   TypeInEditor(QString::fromUtf8("<caf\xc3\xa9>"), Qt::Key_Return);
   EXPECT_EQ(Form().Model().data(Form().Model().IndexOf(title)).toString(),
             QString::fromUtf8("<caf\xc3\xa9>"));
@@ -304,7 +304,7 @@ TEST_F(EditingTest, NodesAtRootLevelNeverCollapseNorEditInPlace) {
 TEST_F(EditingTest, DoubleClickRunsModifyAndLeavesTheExpansion) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
-  Run(*f.EditUseDialog1);
+  Run(*f.Command(TCommandId::EditUseDialog));
   Select(Catalog());
   const bool expanded = Catalog()->Expanded();
   FDialogs.NodeAnswers = {std::nullopt};
@@ -326,14 +326,14 @@ TEST_F(EditingTest, DeleteAsksWithNoAsDefaultAndRemovesTheSubtree) {
   Select(Book(0));
   const int before = f.Tree().Count();
   FDialogs.Answers = {IDNO, IDYES};
-  Run(*f.EditDelete1);
+  Run(*f.Command(TCommandId::EditDelete));
   EXPECT_EQ(f.Tree().Count(), before);
   EXPECT_FALSE(f.Modified());
   const auto& q = FDialogs.Shown.back();
   EXPECT_EQ(q.Text, "Delete \"<book id=\"0\">\" and its children?");
   EXPECT_EQ(q.Caption, "Confirm");
   EXPECT_EQ(q.Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
-  Run(*f.EditDelete1);
+  Run(*f.Command(TCommandId::EditDelete));
   EXPECT_EQ(f.Tree().Count(), before - 2);
   EXPECT_EQ(Catalog()->Count(), 1);
   EXPECT_TRUE(f.Modified());
@@ -341,7 +341,7 @@ TEST_F(EditingTest, DeleteAsksWithNoAsDefaultAndRemovesTheSubtree) {
 
   Select(Catalog()->Item(0)->Item(0));
   FDialogs.Answers = {IDYES};
-  Run(*f.EditDelete1);
+  Run(*f.Command(TCommandId::EditDelete));
   EXPECT_EQ(FDialogs.Shown.back().Text, "Delete \"<title>T1</title>\"?");
   EXPECT_EQ(Catalog()->Item(0)->Count(), 0);
   EXPECT_EQ(TreeImageOf(*Catalog()->Item(0), false), 3) << "a book without children shows a leaf";
@@ -359,27 +359,28 @@ TEST_F(EditingTest, MovesKeepTheSelectionAndTheImages) {
   };
   TTreeNode* a = r->Item(0);
   Select(a);
-  EXPECT_FALSE(f.EditMoveUp1->Enabled());
-  EXPECT_FALSE(f.EditDemote1->Enabled());
-  Run(*f.EditMoveDown1);
+  EXPECT_FALSE(f.Command(TCommandId::EditMoveUp)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditDemote)->Enabled());
+  Run(*f.Command(TCommandId::EditMoveDown));
   EXPECT_EQ(texts(), "<b /><a /><c />");
-  Run(*f.EditMoveDown1);  // the second-to-last child becomes the last
+  Run(*f.Command(TCommandId::EditMoveDown));  // the second-to-last child becomes the last
   EXPECT_EQ(texts(), "<b /><c /><a />");
-  EXPECT_FALSE(f.EditMoveDown1->Enabled());
-  Run(*f.EditMoveUp1);
+  EXPECT_FALSE(f.Command(TCommandId::EditMoveDown)->Enabled());
+  Run(*f.Command(TCommandId::EditMoveUp));
   EXPECT_EQ(texts(), "<b /><a /><c />");
   EXPECT_TRUE(a->Selected());
   EXPECT_EQ(Panel(0), "2: 2: 3");
 
   const int leafImage = TreeImageOf(*a, false);
-  Run(*f.EditDemote1);  // last child of <b/>, which opens, is expanded, keeps its leaf image
+  Run(*f.Command(TCommandId::EditDemote));  // last child of <b/>, which opens, is expanded, keeps
+                                            // its leaf image
   EXPECT_EQ(a->Parent()->Text(), "<b>");
   EXPECT_TRUE(a->Parent()->Expanded());
   EXPECT_EQ(TreeImageOf(*a->Parent(), false), leafImage) << "moves do not reassign the images";
   EXPECT_EQ(leafImage, 3);
   EXPECT_TRUE(f.TreeView1->isExpanded(f.Model().IndexOf(a->Parent())));
   EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(a));
-  Run(*f.EditPromote1);  // in front of its former parent
+  Run(*f.Command(TCommandId::EditPromote));  // in front of its former parent
   EXPECT_EQ(texts(), "<a /><b><c />");
   EXPECT_TRUE(f.Modified());
 }
@@ -420,22 +421,22 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->Text(), "<catalog>");
   EXPECT_EQ(f.Tree().RootCount(), 2);
-  EXPECT_TRUE(f.EditModify1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled());
   EXPECT_EQ(Panel(0), "0: 2: 2");
   EXPECT_FALSE(f.Tree().EditText(second));
   second->Expand(false);
   f.TreeView1->collapse(f.Model().IndexOf(second));
   EXPECT_TRUE(second->Expanded());
-  Run(*f.EditUseDialog1);
+  Run(*f.Command(TCommandId::EditUseDialog));
   FDialogs.NodeAnswers = {std::string("<list>")};
-  Run(*f.EditModify1);
+  Run(*f.Command(TCommandId::EditModify));
   EXPECT_EQ(second->Text(), "<list>");
   // Nothing goes in front of the node that stands for the file, which the save leaves out.
-  EXPECT_FALSE(f.EditMoveUp1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditMoveUp)->Enabled());
   EXPECT_FALSE(f.Tree().GetFirstNode()->Text() != "a.xml");
   EXPECT_EQ(Root()->Text(), "a.xml");
   FDialogs.Answers = {IDYES};
-  Run(*f.EditDelete1);
+  Run(*f.Command(TCommandId::EditDelete));
   EXPECT_EQ(f.Tree().RootCount(), 1);
 }
 
@@ -478,9 +479,10 @@ TEST_F(EditingTest, AReadOnlyDocumentIsChangedByNothing) {
   Select(Book(1));
   EXPECT_EQ(Panel(0), "0: 0: 0");
   EXPECT_EQ(Panel(1), "Read Only");
-  for (TCommand* c :
-       {f.EditAdd1.get(), f.EditModify1.get(), f.EditDelete1.get(), f.EditMoveUp1.get(),
-        f.EditMoveDown1.get(), f.EditPromote1.get(), f.EditDemote1.get()}) {
+  for (TCommand* c : {f.Command(TCommandId::EditAdd), f.Command(TCommandId::EditModify),
+                      f.Command(TCommandId::EditDelete), f.Command(TCommandId::EditMoveUp),
+                      f.Command(TCommandId::EditMoveDown), f.Command(TCommandId::EditPromote),
+                      f.Command(TCommandId::EditDemote)}) {
     EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
     Run(*c);
   }
@@ -504,9 +506,9 @@ TEST_F(EditingTest, PanelsFollowTheSelection) {
   TFormMain& f = Form();
   Select(Root());
   EXPECT_EQ(Panel(0), "0: 0: 0");
-  EXPECT_FALSE(f.EditModify1->Enabled());
-  EXPECT_TRUE(f.EditAdd1->Enabled());
-  EXPECT_TRUE(f.SearchFind1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditModify)->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditAdd)->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::SearchFind)->Enabled());
   Select(Root()->Item(0));
   EXPECT_EQ(Panel(0), "1: 1: 1");
   Select(Book(2));  // root > xml, catalog > book0 > title, book1 > title, book2
@@ -515,10 +517,10 @@ TEST_F(EditingTest, PanelsFollowTheSelection) {
   EXPECT_EQ(Panel(0), "3: 1: 8");
 
   // A new document: only the root, so nothing to find.
-  f.FileNew1->Action()->trigger();
+  f.Command(TCommandId::FileNew)->Action()->trigger();
   Select(Root());
-  EXPECT_FALSE(f.SearchFind1->Enabled());
-  EXPECT_TRUE(f.EditAdd1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::SearchFind)->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditAdd)->Enabled());
 }
 
 // The images every row shows after any mix of commands are those of one plain rule: a load and
@@ -527,7 +529,7 @@ TEST_F(EditingTest, PanelsFollowTheSelection) {
 // No command resets the view: selection and expansion stay as the outline has them.
 TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
   TFormMain& f = Form();
-  f.EditUseDialog1->Action()->setChecked(true);
+  f.Command(TCommandId::EditUseDialog)->Action()->setChecked(true);
   int resets = 0;
   QObject::connect(&f.Model(), &QAbstractItemModel::modelAboutToBeReset, [&] { ++resets; });
   QApplication::clipboard()->clear();  // Paste takes only what Cut and Copy put there
@@ -568,13 +570,14 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
       TTreeNode* node = all[size_t(pick(int(all.size())))];
       node->MakeVisible();  // a user selects what is shown
       Select(node);
-      TCommand* const commands[] = {f.EditAdd1.get(),       f.EditDelete1.get(),
-                                    f.EditCut1.get(),       f.EditPaste1.get(),
-                                    f.EditUndo1.get(),      f.EditRedo1.get(),
-                                    f.EditDuplicate1.get(), f.EditModify1.get(),
-                                    f.EditMoveUp1.get(),    f.EditMoveDown1.get(),
-                                    f.EditPromote1.get(),   f.EditDemote1.get(),
-                                    f.EditCopy1.get(),      nullptr};
+      TCommand* const commands[] = {
+          f.Command(TCommandId::EditAdd),       f.Command(TCommandId::EditDelete),
+          f.Command(TCommandId::EditCut),       f.Command(TCommandId::EditPaste),
+          f.Command(TCommandId::EditUndo),      f.Command(TCommandId::EditRedo),
+          f.Command(TCommandId::EditDuplicate), f.Command(TCommandId::EditModify),
+          f.Command(TCommandId::EditMoveUp),    f.Command(TCommandId::EditMoveDown),
+          f.Command(TCommandId::EditPromote),   f.Command(TCommandId::EditDemote),
+          f.Command(TCommandId::EditCopy),      nullptr};
       const int which = pick(int(std::size(commands)));
       TCommand* c = commands[which];
       std::string did = c ? c->Action()->text().toStdString() : "drop";
@@ -586,10 +589,10 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
       } else if (c->Enabled()) {
         FDialogs.Answers = {IDYES};
         // A node with children keeps a text that holds them.
-        const bool holds = c == f.EditModify1.get() && node->HasChildren();
+        const bool holds = c == f.Command(TCommandId::EditModify) && node->HasChildren();
         FDialogs.NodeAnswers = {"<n" + std::to_string(step) + (holds ? ">" : "/>")};
         std::vector<const TTreeNode*> originals;
-        if (c == f.EditDuplicate1.get())
+        if (c == f.Command(TCommandId::EditDuplicate))
           for (const TTreeNode* n = node; n && (n == node || n->HasAsParent(node));
                n = n->GetNext())
             originals.push_back(n);
@@ -653,7 +656,7 @@ TEST_F(EditingTest, OneLineElementsOpenUpAndCommentsRefuseChildren) {
   TTreeNode* comment = r->Item(2);
   TTreeNode* y = r->Item(3);
   Select(y);
-  EXPECT_FALSE(f.EditDemote1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditDemote)->Enabled());
   QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::ControlModifier);
   Idle();
   Drag(y, PointOf(comment),
@@ -662,7 +665,7 @@ TEST_F(EditingTest, OneLineElementsOpenUpAndCommentsRefuseChildren) {
   EXPECT_EQ(comment->Count(), 0);
   EXPECT_FALSE(f.Modified());
   Select(comment);
-  EXPECT_FALSE(f.EditAdd1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditAdd)->Enabled());
 }
 
 }  // namespace

@@ -48,22 +48,22 @@ class ToolsTest : public FormTest {
 TEST_F(ToolsTest, FindRunsInDocumentOrderFromTheSelectionAndNeverWraps) {
   Open(FDir.File("b.xml"));
   TFormMain& f = Form();
-  EXPECT_FALSE(f.SearchFindNext1->Enabled()) << "no find text yet";
-  f.SearchFind1->Action()->trigger();
+  EXPECT_FALSE(f.Command(TCommandId::SearchFindNext)->Enabled()) << "no find text yet";
+  f.Command(TCommandId::SearchFind)->Action()->trigger();
   EXPECT_TRUE(f.FindDialog1->isVisible());
   EXPECT_FALSE(f.FindDialog1->isModal());
   FindWithTheDialog("t1</TITLE");  // letter case folded
   EXPECT_EQ(SelectedText(), "<title>T1</title>");
   EXPECT_EQ(FDialogs.Beeps, 1);
-  EXPECT_TRUE(f.SearchFindNext1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::SearchFindNext)->Enabled());
   EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(f.Tree().Selected()));
 
   // Find Next goes on from the match, also with the dialog closed, and stops at the end.
   f.FindDialog1->FindEdit->setText("<title>");
   f.FindDialog1->close();
-  f.SearchFindNext1->Action()->trigger();
+  f.Command(TCommandId::SearchFindNext)->Action()->trigger();
   EXPECT_EQ(SelectedText(), "<title>T2</title>");
-  f.SearchFindNext1->Action()->trigger();
+  f.Command(TCommandId::SearchFindNext)->Action()->trigger();
   EXPECT_EQ(SelectedText(), "<title>T2</title>") << "the selection stays";
   ASSERT_FALSE(FDialogs.Shown.empty());
   EXPECT_EQ(FDialogs.Shown.back().Text, "Text \"<title>\" is not found.");
@@ -75,7 +75,7 @@ TEST_F(ToolsTest, WholeWordMatchCaseAndUpReachingTheRoot) {
   Open(FDir.File("b.xml"));
   TFormMain& f = Form();
   TFindDialog& d = *f.FindDialog1;
-  f.SearchFind1->Action()->trigger();
+  f.Command(TCommandId::SearchFind)->Action()->trigger();
   d.WholeWordBox->setChecked(true);
   FindWithTheDialog("<title>");  // only part of a node text
   EXPECT_EQ(SelectedText(), "b.xml");
@@ -108,7 +108,7 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   const QColor red(200, 0, 0);
   // Apply, then Cancel: what Apply did stays.
   FDialogs.FontApplied = std::make_pair(font, red);
-  f.ViewFont1->Action()->trigger();
+  f.Command(TCommandId::ViewFont)->Action()->trigger();
   EXPECT_EQ(f.TreeView1->font().pointSize(), 13);
   EXPECT_TRUE(f.TreeView1->font().underline() && f.TreeView1->font().strikeOut());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), red);
@@ -117,7 +117,7 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   font.setPointSize(9);
   font.setUnderline(false);
   FDialogs.FontAnswer = std::make_pair(font, QColor(0, 0, 200));
-  f.ViewFont1->Action()->trigger();
+  f.Command(TCommandId::ViewFont)->Action()->trigger();
   EXPECT_EQ(FDialogs.Shown.back().Text, "DejaVu Sans Mono")
       << "the dialog opens on the tree's font";
   EXPECT_EQ(f.TreeView1->font().pointSize(), 9);
@@ -125,9 +125,9 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0, 0, 200));
 
   // The node dialog's memo takes the whole font, colour included.
-  f.EditUseDialog1->Action()->trigger();
+  f.Command(TCommandId::EditUseDialog)->Action()->trigger();
   FDialogs.NodeAnswers = {std::nullopt};
-  f.EditAdd1->Action()->trigger();
+  f.Command(TCommandId::EditAdd)->Action()->trigger();
   EXPECT_EQ(FDialogs.NodeColor, QColor(0, 0, 200));
 }
 
@@ -136,11 +136,11 @@ TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
   TFormMain& f = Form();
   const QModelIndex top = f.Model().index(0, 0);
   EXPECT_FALSE(f.Model().data(top, Qt::ToolTipRole).isValid());
-  f.ViewTooltips->Action()->trigger();
-  EXPECT_TRUE(f.ViewTooltips->Checked());
+  f.Command(TCommandId::ViewTooltips)->Action()->trigger();
+  EXPECT_TRUE(f.Command(TCommandId::ViewTooltips)->Checked());
   EXPECT_TRUE(f.Tree().ToolTips());
   EXPECT_EQ(f.Model().data(top, Qt::ToolTipRole).toString(), "a.xml");
-  f.ViewTooltips->Action()->trigger();
+  f.Command(TCommandId::ViewTooltips)->Action()->trigger();
   EXPECT_FALSE(f.Tree().ToolTips());
 }
 
@@ -153,7 +153,7 @@ TEST_F(ToolsTest, TooltipsAndPanelsShowTextsAsWritten) {
   Open(FDir.File("<b>.xml"));
   TFormMain& f = Form();
   EXPECT_EQ(f.StatusPanels[2]->textFormat(), Qt::PlainText);
-  f.ViewTooltips->Action()->trigger();
+  f.Command(TCommandId::ViewTooltips)->Action()->trigger();
   const auto tipOver = [&](TTreeNode* node) {
     QToolTip::hideText();  // the tip fades out
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 10000));
@@ -170,22 +170,22 @@ TEST_F(ToolsTest, TooltipsAndPanelsShowTextsAsWritten) {
   TTreeNode* catalog = Root()->Item(0);
   EXPECT_EQ(tipOver(catalog->Item(1)), QString::fromStdString(longTitle));
   EXPECT_EQ(tipOver(catalog->Item(0)), "") << "a text that fits needs no tooltip";
-  f.ViewTooltips->Action()->trigger();
+  f.Command(TCommandId::ViewTooltips)->Action()->trigger();
   EXPECT_EQ(tipOver(catalog->Item(1)), "") << "tooltips off";
 }
 
 TEST_F(ToolsTest, WebSiteAndAboutWithTheDocumentStatistic) {
   TFormMain& f = Form();
-  f.HelpWebSite1->Action()->trigger();
+  f.Command(TCommandId::HelpWebSite)->Action()->trigger();
   EXPECT_EQ(FDialogs.Urls, (std::vector<QString>{kWebAddress}));
   EXPECT_TRUE(FDialogs.Errors().empty());
   // Without a browser the user is told, not left waiting.
   FDialogs.Browser = false;
-  f.HelpWebSite1->Action()->trigger();
+  f.Command(TCommandId::HelpWebSite)->Action()->trigger();
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_TRUE(FDialogs.Errors()[0].contains(kWebAddress)) << FDialogs.Errors()[0].toStdString();
 
-  f.HelpAbout1->Action()->trigger();
+  f.Command(TCommandId::HelpAbout)->Action()->trigger();
   const auto& box = FDialogs.Shown.back();
   EXPECT_EQ(box.Caption, "About");
   EXPECT_EQ(box.Flags, unsigned(MB_OK | MB_ICONINFORMATION));
@@ -198,7 +198,7 @@ TEST_F(ToolsTest, WebSiteAndAboutWithTheDocumentStatistic) {
   // 400 books: the xml line, the catalog, 400 books with a title each.
   WriteBytes(FDir.File("big.xml"), Catalog(400));
   Open(FDir.File("big.xml"));
-  f.HelpAbout1->Action()->trigger();
+  f.Command(TCommandId::HelpAbout)->Action()->trigger();
   const QLocale locale = QLocale::system();
   EXPECT_TRUE(FDialogs.Shown.back().Text.contains("Nodes: " + locale.toString(802)))
       << FDialogs.Shown.back().Text.toStdString();
@@ -209,19 +209,19 @@ TEST_F(ToolsTest, WebSiteAndAboutWithTheDocumentStatistic) {
 
 TEST_F(ToolsTest, TheLongPartOfAHintGoesToTheLastPanel) {
   TFormMain& f = Form();
-  f.EditAdd1->Action()->showStatusText(&f);
+  f.Command(TCommandId::EditAdd)->Action()->showStatusText(&f);
   EXPECT_EQ(Panel(2), "Add new node");
-  EXPECT_EQ(f.EditAdd1->Action()->toolTip(), "Add");
+  EXPECT_EQ(f.Command(TCommandId::EditAdd)->Action()->toolTip(), "Add");
 }
 
 TEST_F(ToolsTest, AFailingCommandShowsTheErrorBoxResetsTheCursorAndTheWindowGoesOn) {
   TFormMain& f = Form();
-  f.HelpAbout1->OnExecute = [] {
+  f.Command(TCommandId::HelpAbout)->OnExecute = [] {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     throw std::runtime_error("Disk not ready");
   };
-  f.HelpAbout1->Action()->trigger();
+  f.Command(TCommandId::HelpAbout)->Action()->trigger();
   EXPECT_EQ(FDialogs.Errors(), (std::vector<QString>{"Disk not ready"}));
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_OK | MB_ICONERROR));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -230,7 +230,7 @@ TEST_F(ToolsTest, AFailingCommandShowsTheErrorBoxResetsTheCursorAndTheWindowGoes
   QCoreApplication::processEvents();
   EXPECT_EQ(FDialogs.Errors().back(), "late");
   EXPECT_TRUE(f.isVisible());
-  f.HelpWebSite1->Action()->trigger();
+  f.Command(TCommandId::HelpWebSite)->Action()->trigger();
   EXPECT_EQ(FDialogs.Urls.size(), 1u);
 }
 
@@ -264,7 +264,7 @@ TEST_F(ToolsTest, DesktopKeys) {
 
   // F3 and Shift+F3 also from the find dialog.
   Select(Root());
-  f.SearchFind1->Action()->trigger();
+  f.Command(TCommandId::SearchFind)->Action()->trigger();
   ASSERT_TRUE(QTest::qWaitForWindowActive(f.FindDialog1));
   f.FindDialog1->FindEdit->setText("<title>");
   Idle();
@@ -301,8 +301,8 @@ TEST_F(ToolsTest, NoTwoItemsOfAMenuShareALetter) {
     }
   }
   // The designed captions keep their letters.
-  EXPECT_EQ(f.EditMoveUp1->Action()->text(), "Move &Up");
-  EXPECT_EQ(f.EditPromote1->Action()->text(), "P&romote");
+  EXPECT_EQ(f.Command(TCommandId::EditMoveUp)->Action()->text(), "Move &Up");
+  EXPECT_EQ(f.Command(TCommandId::EditPromote)->Action()->text(), "P&romote");
 }
 
 // The Edit menu by its letters, the context menu by Shift+F10 as by the Menu key, and the
@@ -406,11 +406,11 @@ TEST_F(ToolsTest, StatusPanelsAreAsWideAsTheirTextsNeed) {
   EXPECT_TRUE(fits(0)) << f.StatusPanels[0]->width();
   Edit();
   EXPECT_TRUE(fits(1)) << Panel(1);
-  f.FileSave1->Action()->trigger();
+  f.Command(TCommandId::FileSave)->Action()->trigger();
   Idle();
   EXPECT_TRUE(cut.empty()) << cut.front();
   f.setFont(QFont(font.family(), 8));
-  f.FileNew1->Action()->trigger();
+  f.Command(TCommandId::FileNew)->Action()->trigger();
   Idle();
   EXPECT_EQ(f.StatusPanels[0]->minimumWidth(), 100) << "the designed width for a new document";
 }
@@ -424,10 +424,10 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
     font.setPointSize(12);
     font.setBold(true);
     FDialogs.FontAnswer = std::make_pair(font, QColor(0x12, 0x34, 0x56));
-    f.ViewFont1->Action()->trigger();
-    f.ViewTooltips->Action()->trigger();
+    f.Command(TCommandId::ViewFont)->Action()->trigger();
+    f.Command(TCommandId::ViewTooltips)->Action()->trigger();
     f.FindDialog1->FindEdit->setText("<title>");
-    f.EditUseDialog1->Action()->trigger();
+    f.Command(TCommandId::EditUseDialog)->Action()->trigger();
     ASSERT_TRUE(f.close());
     FForm.reset();
   }
@@ -446,11 +446,12 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
   EXPECT_TRUE(f.TreeView1->font().bold());
   EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0x12, 0x34, 0x56));
   EXPECT_TRUE(f.Tree().ToolTips());
-  EXPECT_TRUE(f.ViewTooltips->Checked()) << "the mark shows the restored switch";
-  f.ViewTooltips->Action()->trigger();
+  EXPECT_TRUE(f.Command(TCommandId::ViewTooltips)->Checked())
+      << "the mark shows the restored switch";
+  f.Command(TCommandId::ViewTooltips)->Action()->trigger();
   EXPECT_FALSE(f.Tree().ToolTips()) << "so that the first click turns them off";
   EXPECT_EQ(f.FindDialog1->FindText(), "<title>");
-  EXPECT_TRUE(f.EditUseDialog1->Checked());
+  EXPECT_TRUE(f.Command(TCommandId::EditUseDialog)->Checked());
 }
 
 }  // namespace

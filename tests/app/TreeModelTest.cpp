@@ -126,8 +126,8 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
     file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"Ne&w", "-", "&Open...", "Reopen", "Revert", "-", "&Save",
                                "Save &As...", "-", "E&xit"}));
-  EXPECT_EQ(f.FileOpen1->Action()->toolTip(), "Open");
-  EXPECT_EQ(f.FileOpen1->Action()->statusTip(), "Opens an existing file");
+  EXPECT_EQ(f.Command(TCommandId::FileOpen)->Action()->toolTip(), "Open");
+  EXPECT_EQ(f.Command(TCommandId::FileOpen)->Action()->statusTip(), "Opens an existing file");
   EXPECT_EQ(f.MnReopen->menuAction()->statusTip(), "Reopen recent files");
   // Every shortcut of the table is one the toolkit understood.
   const std::map<QString, QString> shortcuts{{"FileNew1", "Ctrl+N"},
@@ -204,7 +204,8 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
             "FileNew1 FileOpen1 FileSave1 EditUndo1 EditRedo1 - EditAdd1 EditModify1 EditDelete1 "
             "- EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1 - SearchFind1 SearchFindNext1 - "
             "ViewFont1 - HelpAbout1");
-  EXPECT_TRUE(f.EditUseDialog1->Action()->isCheckable() && f.ViewTooltips->Action()->isCheckable());
+  EXPECT_TRUE(f.Command(TCommandId::EditUseDialog)->Action()->isCheckable() &&
+              f.Command(TCommandId::ViewTooltips)->Action()->isCheckable());
 }
 
 // At the window's design width every tool button shows, none in the overflow menu; each picture

@@ -44,46 +44,46 @@ TEST_F(UndoClipboardTest, UndoAndRedoTakeEveryEditBackToTheLoad) {
   OpenActive("<r><a/><b><b1/></b><c/></r>\n");
   TFormMain& f = Form();
   const std::string loaded = Texts();
-  EXPECT_FALSE(f.EditUndo1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled());
   Select(R()->Item(0));
   Press(Qt::Key_W);  // Move Down
   EXPECT_EQ(Texts(), "<b>[<b1 />]<a /><c />");
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Move Down");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Move Down");
   EXPECT_TRUE(f.Modified());
   EXPECT_NE(Caption().find('*'), std::string::npos);
   Select(R()->Item(0));
   FDialogs.Answers = {IDYES};
   Press(Qt::Key_Delete, Qt::NoModifier);
   EXPECT_EQ(Texts(), "<a /><c />");
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Delete");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Delete");
 
   Press(Qt::Key_Z);
   EXPECT_EQ(Texts(), "<b>[<b1 />]<a /><c />");
   EXPECT_EQ(f.Tree().Selected(), R()->Item(0)) << "the selection follows the restored node";
   EXPECT_EQ(f.TreeView1->currentIndex().data().toString(), "<b>");
-  EXPECT_EQ(Text(*f.EditRedo1), "Redo Delete");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditRedo)), "Redo Delete");
   Press(Qt::Key_Z);
   EXPECT_EQ(Texts(), loaded);
   EXPECT_FALSE(f.Modified()) << "back at the loaded state";
-  EXPECT_FALSE(f.EditUndo1->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled());
   Press(Qt::Key_Y);
   Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(Texts(), "<a /><c />");
   EXPECT_TRUE(f.Modified());
 
   // A save marks the clean state; Revert clears the history.
-  f.FileSave1->Execute();
+  f.Command(TCommandId::FileSave)->Execute();
   Idle();
   EXPECT_FALSE(f.Modified());
   Press(Qt::Key_Z);
   EXPECT_TRUE(f.Modified());
   FDialogs.Answers = {IDYES};
-  f.FileRevert1->Execute();
+  f.Command(TCommandId::FileRevert)->Execute();
   Idle();
   EXPECT_EQ(Texts(), "<a /><c />");
-  EXPECT_FALSE(f.EditUndo1->Enabled());
-  EXPECT_FALSE(f.EditRedo1->Enabled());
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo");
+  EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled());
+  EXPECT_FALSE(f.Command(TCommandId::EditRedo)->Enabled());
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo");
 }
 
 TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
@@ -128,7 +128,7 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
   Select(R()->Item(0));
   Press(Qt::Key_D);
   EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<a x=\"1\">[<a1>t</a1>]<b />");
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Duplicate");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Duplicate");
   const size_t questions = FDialogs.Shown.size();
   Press(Qt::Key_X);  // no question
   EXPECT_EQ(FDialogs.Shown.size(), questions);
@@ -137,16 +137,17 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
   Select(R()->Item(0));
   Press(Qt::Key_Delete, Qt::ShiftModifier);  // Cut again
   EXPECT_EQ(Texts(), "<b />");
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Cut");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Cut");
 
   // Nothing changes a read-only document.
   FDialogs.Answers = {IDNO};
   Open(FDir.File("m.xml"), true);
   Select(R()->Item(0));
-  for (TCommand* c : {f.EditUndo1.get(), f.EditRedo1.get(), f.EditCut1.get(), f.EditPaste1.get(),
-                      f.EditDuplicate1.get()})
+  for (TCommand* c : {f.Command(TCommandId::EditUndo), f.Command(TCommandId::EditRedo),
+                      f.Command(TCommandId::EditCut), f.Command(TCommandId::EditPaste),
+                      f.Command(TCommandId::EditDuplicate)})
     EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
-  EXPECT_TRUE(f.EditCopy1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditCopy)->Enabled());
 }
 
 // What would break the file is asked first (the first level) or refused (a DOCTYPE inside an
@@ -218,16 +219,16 @@ TEST_F(UndoClipboardTest, AnUnchangedModifyIsAStepUndoTakesBack) {
   QCoreApplication::processEvents();
   Idle();
   EXPECT_TRUE(f.Modified());
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Modify");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Modify");
   Press(Qt::Key_Z);
   EXPECT_FALSE(f.Modified());
   EXPECT_EQ(R()->Item(0)->Text(), "<a />");
 
-  f.EditUseDialog1->Action()->trigger();
+  f.Command(TCommandId::EditUseDialog)->Action()->trigger();
   FDialogs.NodeAnswers = {std::string("<a />")};
   Press(Qt::Key_F2, Qt::NoModifier);
   EXPECT_TRUE(f.Modified());
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Modify");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Modify");
   Press(Qt::Key_Z);
   EXPECT_FALSE(f.Modified());
 }
@@ -248,7 +249,8 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
     f.ZelXMLTree1StateChange(s, st);
     stages.push_back(f.PanelText(2).toStdString());
     panelShown = panelShown && f.PnlProgress->isVisible();
-    commandsOff = commandsOff && !f.EditPaste1->Enabled() && f.FileCancel1->Enabled();
+    commandsOff = commandsOff && !f.Command(TCommandId::EditPaste)->Enabled() &&
+                  f.Command(TCommandId::FileCancel)->Enabled();
   };
   f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
@@ -266,7 +268,7 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   ASSERT_EQ(R()->Count(), 2);
   EXPECT_EQ(R()->Item(1)->Text(), "<list>");
   EXPECT_EQ(R()->Item(1)->Count(), 3000);
-  EXPECT_TRUE(f.EditPaste1->Enabled());
+  EXPECT_TRUE(f.Command(TCommandId::EditPaste)->Enabled());
 
   stages.clear();
   FDialogs.Answers = {IDYES};
@@ -276,7 +278,7 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   EXPECT_EQ(R()->Count(), 2) << "nothing pasted";
   EXPECT_EQ(Panel(2), "Clipboard: Process cancelled");
   EXPECT_FALSE(f.PnlProgress->isVisible());
-  EXPECT_EQ(Text(*f.EditUndo1), "Undo Paste");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Paste");
   EXPECT_EQ(f.FileName(), FDir.File("m.xml")) << "the document stays";
   EXPECT_TRUE(FDialogs.Errors().empty());
 }

@@ -8,6 +8,7 @@
 
 #include <libxml/parser.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -209,7 +210,7 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
     bool excused = false;
     bool replayed = false;
     // Copies double what they copy: past a size only the other edits run.
-    switch (pick(tree.Count() > 500 ? 8 : 13)) {
+    switch (pick(tree.Count() > 500 ? 8 : 14)) {
       case 0:
         doc.Add(n, KindText(pick(10), i));
         break;
@@ -282,7 +283,19 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
           return "nodes left in the pasted outline";
         break;
       }
-      case 11:
+      case 11: {
+        // The children in another order: reversed, or turned round by some places.
+        if (!n || !n->GetFirstChild()) break;
+        std::vector<TTreeNode*> order;
+        for (TTreeNode* c = n->GetFirstChild(); c; c = c->getNextSibling()) order.push_back(c);
+        if (pick(2))
+          std::reverse(order.begin(), order.end());
+        else
+          std::rotate(order.begin(), order.begin() + pick(unsigned(order.size())), order.end());
+        doc.Arrange(n, order, "Sort");
+        break;
+      }
+      case 12:
         for (unsigned k = pick(3); k-- > 0;) doc.Undo();
         replayed = true;
         break;
