@@ -20,19 +20,8 @@ void TFormMain::FileNew1Update() {
   const TScopeExit done([this] { FUpdating = false; });
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
-  TCommandInput in;
-  in.FileName = FDoc.FileName();
-  in.Modified = Modified();
-  in.ReadOnly = FDoc.ReadOnly();
-  in.Busy = FBusy;
-  in.Selected = FTree.Selected();
-  in.NodeCount = FTree.Count();
-  in.Editing = FTree.IsEditing();
-  in.HasFindText = !FindDialog1->FindText().isEmpty();
-  in.CanUndo = FDoc.CanUndo();
-  in.CanRedo = FDoc.CanRedo();
-  in.ClipboardHasText = FClipboardHasText;
-  const TCommandStates c = ComputeCommandStates(in);
+  const TCommandStates c =
+      FSession.CommandStates(!FindDialog1->FindText().isEmpty(), FClipboardHasText);
   for (TCommand* command : ActionList1)
     if (command->EnabledRule) command->SetEnabled(c.*command->EnabledRule);
   // The history's captions name the step they take back or do again.
@@ -45,9 +34,9 @@ void TFormMain::FileNew1Update() {
   stepCaption(*EditRedo1, "Re&do", FDoc.RedoName());
   if (MnReopen->menuAction()->isEnabled() != c.Reopen) MnReopen->menuAction()->setEnabled(c.Reopen);
 
-  SetPanel(0, QString::fromStdString(NodePositionText(in.Selected, c.Modify)));
+  SetPanel(0, QString::fromStdString(NodePositionText(FTree.Selected(), c.Modify)));
   SetPanel(1, QString::fromStdString(FileStateText(Modified(), FDoc.ReadOnly())));
-  FitStatusPanels(in.NodeCount);
+  FitStatusPanels(FTree.Count());
   const QString caption =
       TTreeModel::DisplayText(WindowCaption(AppTitle, FDoc.FileName(), Modified()));
   if (windowTitle() != caption) setWindowTitle(caption);

@@ -23,7 +23,7 @@
 #include "app/Recovery.h"
 #include "app/ReopenMenu.h"
 #include "editor/CommandStates.h"
-#include "editor/OutlineDocument.h"
+#include "editor/EditorSession.h"
 #include "settings/ZelReopen.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -40,10 +40,39 @@ namespace zel {
 
 class TFindDialog;
 class TTreeModel;
-struct TRecoveryHeader;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
+
+  // The session's way out: the window's dialogs, status bar and progress panel
+  // (FormMainHost.cpp).
+  class THost : public IEditorHost {
+   public:
+    explicit THost(TFormMain& form) : F(form) {}
+    int MessageBox(const std::string& text, const std::string& arg, const std::string& caption,
+                   unsigned flags) override;
+    bool AskSaveName(std::string& name) override;
+    void Beep() override;
+    void BeginProcess(const std::string& name, bool saving) override;
+    void EndProcess() override;
+    void StateChange(TZelXMLTreeStates state) override;
+    void Progress(TZelXMLTreeStates state, uint16_t percent) override;
+    void Pump() override;
+    void ProcessCancelled() override;
+    void Status(const std::string& text) override;
+    void UpdateCommands() override;
+    void Remember(const std::string& file) override;
+    void Forget(const std::string& file) override;
+    void FileRecorded(const std::string& file) override;
+    void DiskReported() override;
+    void Saved(const std::string& file) override;
+
+   private:
+    TFormMain& F;
+  };
+  THost FHost{*this};
+  // The document's life: loads, saves, questions, the file as last loaded or saved.
+  TEditorSession FSession{FHost};
 
  public:
   // `dialogs` answers every question and dialog; null takes Qt's dialogs.
@@ -62,6 +91,7 @@ class TFormMain : public QMainWindow {
   bool Busy() const { return FBusy; }
   bool IsUnicode() const { return FIsUnicode; }
   const TOutlineDocument& Document() const { return FDoc; }
+  TEditorSession& Session() { return FSession; }
   TTreeView& Tree() { return FTree; }
   TTreeModel& Model() { return *FModel; }
   QString PanelText(int panel) const;
@@ -156,7 +186,7 @@ class TFormMain : public QMainWindow {
   QMenu* MnReopen = nullptr;
   TImageList ilMenu, ilTree;
   TZelReopen ZelReopen1;
-  TZelXMLTree ZelXMLTree1;
+  TZelXMLTree& ZelXMLTree1 = FSession.Component();
   TFindDialog* FindDialog1 = nullptr;
 
   // ActionList1, in the order of the command table.
@@ -205,9 +235,6 @@ class TFormMain : public QMainWindow {
   bool ModifyNode(TTreeNode* node, const std::string& text);
   // The tree's text colour, which goes with its font.
   QColor TreeColor() const;
-  // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new
-  // document and travels on.
-  void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   // The progress panel shown or hidden, with the Esc key that goes with it.
   void ShowProgressPanel(bool visible);
   // The feedback of a load, save or paste on `name`: busy cursor, progress panel; and its end.
@@ -218,26 +245,16 @@ class TFormMain : public QMainWindow {
   bool ReadPasted(const std::string& text, TTreeView& into);
   // What the stage messages of a paste name.
   static constexpr char kClipboardName[] = "Clipboard";
-  // Loads the document's file again, asking nothing.
-  void ReloadDocument();
-  // The outline of a recovery file as the modified document under its own file name; false
-  // when the user cancelled it (the file stays for later).
-  bool Recover(const std::string& file, const TRecoveryHeader& header);
-  // Says that the recovered document's file changed after the recovered changes were made,
-  // and has Save ask before it overwrites the file.
-  void CheckRecoveredFile(const TRecoveryHeader& header);
   // Recovery and disk watch at every idle cycle; the disk question comes once the window is
   // free to ask.
   void IdleChecks();
   bool CanAskAboutDisk() const;
   void CheckDisk();
-  // Asks before a save over a file that another program changed since the last load or save.
-  bool OverwriteConfirmed(const std::string& name);
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;
   // Every change to the outline goes through the document, which can undo it.
-  TOutlineDocument FDoc;
+  TOutlineDocument& FDoc = FSession.Document();
   TTreeView& FTree = FDoc.Tree();
   TTreeModel* FModel = nullptr;
   QShortcut* FEscape = nullptr;
