@@ -82,51 +82,32 @@ class TFormMain : public QMainWindow {
   // A file to open after the first show, as a recent file is opened.
   void SetStartFile(const std::string& fileName) { FStartFile = fileName; }
 
+  // The document's life; the window shows it.
+  TEditorSession& Session() { return FSession; }
   // Document state.
   const std::string& FileName() const { return FDoc.FileName(); }
   const std::string& ProcessFileName() const { return FProcessFileName; }
   bool Modified() const { return FDoc.Modified(); }
   void SetModified(bool value) { FDoc.SetModified(value); }
-  bool ReadOnly() const { return FDoc.ReadOnly(); }
   bool Busy() const { return FBusy; }
-  bool IsUnicode() const { return FIsUnicode; }
-  const TOutlineDocument& Document() const { return FDoc; }
-  TEditorSession& Session() { return FSession; }
   TTreeView& Tree() { return FTree; }
   TTreeModel& Model() { return *FModel; }
   QString PanelText(int panel) const;
   TFileDialog& OpenDialog() { return FOpenDialog; }
   TFileDialog& SaveDialog() { return FSaveDialog; }
 
-  // Lifecycle (Delphi-style handlers; Qt's events call them).
-  void FormCreate();
-  void FormShow();
-  void FormCloseQuery(bool& canClose);
-  void FormClose();
-  void ResetDocument();
-  bool QuerySaveChanges();
-
-  // File commands and their routines.
-  void FileNew1Execute();
-  void FileOpen1Accept();
+  // File commands and their routines, each a call into the session.
   void ZelReopen1ReopenMenuClick(const std::string& fileName);
-  void FileRevert1Execute();
   void FileSave1Execute();
   void FileSaveAs1BeforeExecute();
-  void FileSaveAs1Accept();
-  void FileCancel1Execute();
   void LoadFile(const std::string& name);
   void SaveFile(const std::string& name);
-  void AssignImages();
 
   // Keeps a recovery file in `folder` (the state folder) while the document has unsaved
   // changes, `delayMs` after the last change; call before the first show, which offers the
   // recovery files of editors that ended without saving, or says once why there are none
   // (a folder that is not private to the user).
   void EnableRecovery(const std::string& folder, int delayMs = 3000);
-  // Offers them one after the other; true when one was opened. A damaged one is reported
-  // (with the question whether to delete it) and the next offered.
-  bool OfferRecovery();
   // The end of the process on SIGTERM, SIGHUP or SIGINT: a running load or save stops, a
   // modified document goes to its recovery file, and the event loop ends with 128 + signal.
   void EndOnSignal(int signal);
@@ -134,44 +115,17 @@ class TFormMain : public QMainWindow {
   // Feedback of the tree document component.
   void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
   void ZelXMLTree1Progress(TZelXMLTree& sender, TZelXMLTreeStates state, uint16_t percent);
-  void ZelXMLTree1Pump();
-  // The stage's message with the percentage, and the progress bar, when the percentage moved.
-  void ShowProgress(TZelXMLTreeStates state, uint16_t percent);
-
   // Command states, caption and status bar; runs at every idle cycle.
   void FileNew1Update();
-  // Shows a failure's message in the "Error" box; the window goes on.
-  void ApplicationEvents1Exception(const QString& message);
-
-  // Node editing commands and the tree's questions.
-  void EditAdd1Execute();
-  void EditModify1Execute();
-  void EditDelete1Execute();
-  // Undo when `undo`, else Redo; the selection follows the node the step touched.
-  void EditUndo1Execute(bool undo);
-  void EditCut1Execute();
-  void EditCopy1Execute();
-  void EditPaste1Execute();
-  void EditDuplicate1Execute();
-  void TreeView1Edited(TTreeNode* node, const QString& text);
-  void TreeView1DblClick();
+  // The tree's questions, and a search with the dialog's direction, or toward the top when
+  // `down` is false.
   bool TreeView1DragOver(TTreeNode* dragged, TTreeNode* target);
   void TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target);
-
-  // Search, view and help commands.
-  void SearchFind1Execute();
-  // With the dialog's direction, or toward the top when `down` is false.
   void FindDialog1Find(bool down = true);
-  void ViewFont1Execute();
-  void ViewTooltipsExecute();
-  void HelpWebSite1Execute();
-  void HelpAbout1Execute();
-  QString GetTreeStatistic();
 
   // Components, named as the design names them.
   QToolBar* ToolBar1 = nullptr;
   QToolButton* OpenButton = nullptr;
-  QFrame* PnlTree = nullptr;
   TOutlineView* TreeView1 = nullptr;
   QFrame* PnlProgress = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
@@ -186,7 +140,6 @@ class TFormMain : public QMainWindow {
   QMenu* MnReopen = nullptr;
   TImageList ilMenu, ilTree;
   TZelReopen ZelReopen1;
-  TZelXMLTree& ZelXMLTree1 = FSession.Component();
   TFindDialog* FindDialog1 = nullptr;
 
   // ActionList1, in the order of the command table.
@@ -199,15 +152,59 @@ class TFormMain : public QMainWindow {
   // Placement and stored properties; made after the components it stores.
   std::unique_ptr<TQtFormStorage> FormStorage1;
 
-  // The longest time between two runs of queued messages during the last load or save.
-  qint64 LongestMessageGapMs() const { return FLongestGapMs; }
-
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
+  // Lifecycle (Delphi-style handlers; Qt's events call them).
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery(bool& canClose);
+  void FormClose();
+  void ResetDocument();
+  bool QuerySaveChanges();
+
+  // File commands.
+  void FileNew1Execute();
+  void FileOpen1Accept();
+  void FileRevert1Execute();
+  void FileSaveAs1Accept();
+  void FileCancel1Execute();
+  void AssignImages();
+  // Offers the recovery files of editors that ended without saving, one after the other; true
+  // when one was opened. A damaged one is reported (with the question whether to delete it)
+  // and the next offered.
+  bool OfferRecovery();
+
+  void ZelXMLTree1Pump();
+  // The stage's message with the percentage, and the progress bar, when the percentage moved.
+  void ShowProgress(TZelXMLTreeStates state, uint16_t percent);
+  // Shows a failure's message in the "Error" box; the window goes on.
+  void ApplicationEvents1Exception(const QString& message);
+
+  // Node editing commands and the tree's own editing.
+  void EditAdd1Execute();
+  void EditModify1Execute();
+  void EditDelete1Execute();
+  // Undo when `undo`, else Redo; the selection follows the node the step touched.
+  void EditUndo1Execute(bool undo);
+  void EditCut1Execute();
+  void EditCopy1Execute();
+  void EditPaste1Execute();
+  void EditDuplicate1Execute();
+  void TreeView1Edited(TTreeNode* node, const QString& text);
+  void TreeView1DblClick();
+
+  // Search, view and help commands.
+  void SearchFind1Execute();
+  void ViewFont1Execute();
+  void ViewTooltipsExecute();
+  void HelpWebSite1Execute();
+  void HelpAbout1Execute();
+  QString GetTreeStatistic();
+
   void CreateLayout();
   void CreateCommands();
   void CreateMenus();
@@ -255,6 +252,9 @@ class TFormMain : public QMainWindow {
   std::unique_ptr<IDialogs> FOwnDialogs;
   // Every change to the outline goes through the document, which can undo it.
   TOutlineDocument& FDoc = FSession.Document();
+  // The component of the session, by the name the design gives it.
+  TZelXMLTree& ZelXMLTree1 = FSession.Component();
+  QFrame* PnlTree = nullptr;
   TTreeView& FTree = FDoc.Tree();
   TTreeModel* FModel = nullptr;
   QShortcut* FEscape = nullptr;
@@ -278,6 +278,7 @@ class TFormMain : public QMainWindow {
   bool FCloseWhenStopped = false;
   std::string FStartFile;
   QElapsedTimer FPumpClock;
+  // The longest time between two runs of queued messages during the last load or save.
   qint64 FLongestGapMs = 0;
   uint32_t FPumpTick = 0;
   int FLastPercent = -1;
