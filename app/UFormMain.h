@@ -2,7 +2,8 @@
 // The main window: one document at a time, shown as an outline in TreeView1, with the file
 // commands, the processing feedback of loads and saves, and the recent-files list. Its parts
 // live in several files: UFormMain.cpp (layout and lifecycle), FormMainCommands.cpp (the
-// command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
+// command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile, which call
+// into the editor session), FormMainHost.cpp (the window as the session's host),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
 // FormMainClipboard.cpp (Undo, Redo and the clipboard commands),
