@@ -2,7 +2,7 @@
 // What an editor session needs from whoever shows it: the answers to its questions, the name
 // for a save of an untitled document, and the feedback of loads and saves. The window gives
 // these through its dialogs and its status bar, a tool through the console, a test from a
-// script. Everything but the questions has a default that does nothing.
+// script. Everything but the questions and the save name has a default that does nothing.
 
 #include <cstdint>
 #include <string>
