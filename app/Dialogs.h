@@ -8,23 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "editor/MessageCodes.h"
+
 class QWidget;
 
 namespace zel {
-
-// Message-box flags and answers in the platform's numbering.
-enum : unsigned {
-  MB_OK = 0x0,
-  MB_YESNOCANCEL = 0x3,
-  MB_YESNO = 0x4,
-  MB_RETRYCANCEL = 0x5,
-  MB_ICONERROR = 0x10,
-  MB_ICONQUESTION = 0x20,
-  MB_ICONEXCLAMATION = 0x30,
-  MB_ICONINFORMATION = 0x40,
-  MB_DEFBUTTON2 = 0x100,
-};
-enum : int { IDOK = 1, IDCANCEL = 2, IDRETRY = 4, IDYES = 6, IDNO = 7 };
 
 // The settings of an open or save dialog that outlive one use of it. File names and folders
 // are file-system bytes.

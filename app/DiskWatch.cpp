@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "editor/FileStamp.h"
+
 namespace zel {
 
 namespace {
@@ -27,7 +29,6 @@ TDiskWatch::TDiskWatch() {
 void TDiskWatch::Follow(const std::string& name) {
   if (name == FName) return;
   FName = name;
-  FRecorded = FReported = TFileStamp();
   FNoticed = false;
   FSettle.stop();
   if (!FWatcher.files().isEmpty()) FWatcher.removePaths(FWatcher.files());
@@ -38,33 +39,21 @@ void TDiskWatch::Follow(const std::string& name) {
   FWatcher.addPath(Path(name));
 }
 
-void TDiskWatch::Record(const std::string& name, const TFileStamp& stamp) {
+void TDiskWatch::Record(const std::string& name) {
   Follow(name);
-  FRecorded = FReported = stamp;
   FNoticed = false;
 }
 
-TDiskWatch::TChange TDiskWatch::Check() {
+void TDiskWatch::Take(bool rewatch) {
   FNoticed = false;
-  if (!FRecorded.Exists) return dcNone;  // never loaded or saved: nothing to compare with
-  const TFileStamp now = TFileStamp::Of(FName);
   // A file replaced by a rename is a new file: the watch moves to it.
-  if (now.Exists && FWatcher.files().isEmpty()) FWatcher.addPath(Path(FName));
-  if (now == FReported) return dcNone;
-  FReported = now;
-  return now.Exists ? dcChanged : dcDeleted;
+  if (rewatch && FWatcher.files().isEmpty() && TFileStamp::Of(FName).Exists)
+    FWatcher.addPath(Path(FName));
 }
 
 void TDiskWatch::Reported() {
   FSettle.stop();
   FNoticed = false;
-  if (FRecorded.Exists) FReported = TFileStamp::Of(FName);
-}
-
-bool TDiskWatch::ChangedSinceRecord(const std::string& name) const {
-  if (name != FName || !FRecorded.Exists) return false;
-  const TFileStamp now = TFileStamp::Of(name);
-  return now.Exists && !(now == FRecorded);
 }
 
 }  // namespace zel

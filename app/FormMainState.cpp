@@ -20,18 +20,8 @@ void TFormMain::FileNew1Update() {
   const TScopeExit done([this] { FUpdating = false; });
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
-  TCommandInput in;
-  in.FileName = FDoc.FileName();
-  in.Modified = Modified();
-  in.ReadOnly = FDoc.ReadOnly();
-  in.Busy = FBusy;
-  in.Selected = FTree.Selected();
-  in.NodeCount = FTree.Count();
-  in.Editing = FTree.IsEditing();
-  in.HasFindText = !FindDialog1->FindText().isEmpty();
-  in.CanUndo = FDoc.CanUndo();
-  in.CanRedo = FDoc.CanRedo();
-  in.ClipboardHasText = FClipboardHasText;
+  const TCommandInput in =
+      FSession.CommandInput(!FindDialog1->FindText().isEmpty(), FClipboardHasText);
   for (TCommand* command : ActionList1) command->SetEnabled(CommandEnabled(command->Id, in));
   // The history's captions name the step they take back or do again.
   const auto stepCaption = [](TCommand& command, const char* verb, const std::string& step) {

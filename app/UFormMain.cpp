@@ -57,16 +57,7 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
 
   FRecovery = std::make_unique<TRecovery>(
-      FDoc, [this] { return !ZelXMLTree1.IsBusy(); }, [this] { return FDiskWatch.Recorded(); });
-
-  ZelXMLTree1.SetTreeView(&FTree);
-  ZelXMLTree1.OnStateChange = [this](TZelXMLTree& s, TZelXMLTreeStates st) {
-    ZelXMLTree1StateChange(s, st);
-  };
-  ZelXMLTree1.OnProgress = [this](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
-    ZelXMLTree1Progress(s, st, p);
-  };
-  ZelXMLTree1.OnPump = [this](TZelXMLTree&) { ZelXMLTree1Pump(); };
+      FDoc, [this] { return !ZelXMLTree1.IsBusy(); }, [this] { return FSession.Stamp(); });
 
   // The command states follow every change without a timer: whenever the event loop is about
   // to wait, which is what "idle" means here.
@@ -86,7 +77,6 @@ TFormMain::~TFormMain() {
   SetErrorReporter(nullptr);
   ZelReopen1.SetReopenMenu(nullptr);
   ZelReopen1.SetDropDownMenu(nullptr);
-  ZelXMLTree1.SetTreeView(nullptr);
   // The view goes with the window; the model must stop listening before the outline goes.
   FTree.RemoveObserver(FModel);
 }
@@ -340,38 +330,11 @@ bool TFormMain::event(QEvent* event) {
 }
 
 void TFormMain::ResetDocument() {
-  FDoc.SetFileName(kUntitled);
-  SetModified(false);
-  FDoc.SetReadOnly(false);
-  FTree.BeginUpdate();
-  try {
-    TTreeNode* root = FDoc.Reset(ExtractFileName(FDoc.FileName()));
-    root->SetImageIndex(0);
-    root->SetSelectedIndex(0);
-    // What the commands act on is what the view highlights: the root, as after a load.
-    FTree.SetSelected(root);
-  } catch (...) {
-    FTree.EndUpdate();
-    throw;
-  }
-  FTree.EndUpdate();
+  FSession.Reset();
 }
 
 bool TFormMain::QuerySaveChanges() {
-  if (!Modified()) return false;
-  const QString text =
-      QString("\"%1\" has been modified.\r\rSave changes?").arg(FromCodePage(FDoc.FileName()));
-  switch (FDialogs->MessageBox(this, text, "Warning", MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
-    case IDYES:
-      FileSave1->Execute();
-      break;
-    case IDNO:
-      SetModified(false);
-      break;
-    default:
-      break;
-  }
-  return Modified();
+  return FSession.QuerySaveChanges();
 }
 
 void TFormMain::CreateFormStorage() {

@@ -2,7 +2,8 @@
 // The main window: one document at a time, shown as an outline in TreeView1, with the file
 // commands, the processing feedback of loads and saves, and the recent-files list. Its parts
 // live in several files: UFormMain.cpp (layout and lifecycle), FormMainCommands.cpp (the
-// command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile),
+// command table and menus), FormMainFile.cpp (file commands, LoadFile, SaveFile, which call
+// into the editor session), FormMainHost.cpp (the window as the session's host),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
 // FormMainClipboard.cpp (the clipboard commands),
@@ -25,7 +26,7 @@
 #include "app/Recovery.h"
 #include "app/ReopenMenu.h"
 #include "editor/Commands.h"
-#include "editor/OutlineDocument.h"
+#include "editor/EditorSession.h"
 #include "settings/ZelReopen.h"
 #include "treedoc/ZelXMLTree.h"
 
@@ -42,10 +43,39 @@ namespace zel {
 
 class TFindDialog;
 class TTreeModel;
-struct TRecoveryHeader;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
+
+  // The session's way out: the window's dialogs, status bar and progress panel
+  // (FormMainHost.cpp).
+  class THost : public IEditorHost {
+   public:
+    explicit THost(TFormMain& form) : F(form) {}
+    int MessageBox(const std::string& text, const std::string& arg, const std::string& caption,
+                   unsigned flags) override;
+    bool AskSaveName(std::string& name) override;
+    void Beep() override;
+    void BeginProcess(const std::string& name, bool saving) override;
+    void EndProcess() override;
+    void StateChange(TZelXMLTreeStates state) override;
+    void Progress(TZelXMLTreeStates state, uint16_t percent) override;
+    void Pump() override;
+    void ProcessCancelled() override;
+    void Status(const std::string& text) override;
+    void UpdateCommands() override;
+    void Remember(const std::string& file) override;
+    void Forget(const std::string& file) override;
+    void FileRecorded(const std::string& file) override;
+    void DiskReported() override;
+    void Saved(const std::string& file) override;
+
+   private:
+    TFormMain& F;
+  };
+  THost FHost{*this};
+  // The document's life: loads, saves, questions, the file as last loaded or saved.
+  TEditorSession FSession{FHost};
 
  public:
   // `dialogs` answers every question and dialog; null takes Qt's dialogs.
@@ -55,50 +85,32 @@ class TFormMain : public QMainWindow {
   // A file to open after the first show, as a recent file is opened.
   void SetStartFile(const std::string& fileName) { FStartFile = fileName; }
 
+  // The document's life; the window shows it.
+  TEditorSession& Session() { return FSession; }
   // Document state.
   const std::string& FileName() const { return FDoc.FileName(); }
   const std::string& ProcessFileName() const { return FProcessFileName; }
   bool Modified() const { return FDoc.Modified(); }
   void SetModified(bool value) { FDoc.SetModified(value); }
-  bool ReadOnly() const { return FDoc.ReadOnly(); }
   bool Busy() const { return FBusy; }
-  bool IsUnicode() const { return FIsUnicode; }
-  const TOutlineDocument& Document() const { return FDoc; }
   TTreeView& Tree() { return FTree; }
   TTreeModel& Model() { return *FModel; }
   QString PanelText(int panel) const;
   TFileDialog& OpenDialog() { return FOpenDialog; }
   TFileDialog& SaveDialog() { return FSaveDialog; }
 
-  // Lifecycle (Delphi-style handlers; Qt's events call them).
-  void FormCreate();
-  void FormShow();
-  void FormCloseQuery(bool& canClose);
-  void FormClose();
-  void ResetDocument();
-  bool QuerySaveChanges();
-
-  // File commands and their routines.
-  void FileNew1Execute();
-  void FileOpen1Accept();
+  // File commands and their routines, each a call into the session.
   void ZelReopen1ReopenMenuClick(const std::string& fileName);
-  void FileRevert1Execute();
   void FileSave1Execute();
   void FileSaveAs1BeforeExecute();
-  void FileSaveAs1Accept();
-  void FileCancel1Execute();
   void LoadFile(const std::string& name);
   void SaveFile(const std::string& name);
-  void AssignImages();
 
   // Keeps a recovery file in `folder` (the state folder) while the document has unsaved
   // changes, `delayMs` after the last change; call before the first show, which offers the
   // recovery files of editors that ended without saving, or says once why there are none
   // (a folder that is not private to the user).
   void EnableRecovery(const std::string& folder, int delayMs = 3000);
-  // Offers them one after the other; true when one was opened. A damaged one is reported
-  // (with the question whether to delete it) and the next offered.
-  bool OfferRecovery();
   // The end of the process on SIGTERM, SIGHUP or SIGINT: a running load or save stops, a
   // modified document goes to its recovery file, and the event loop ends with 128 + signal.
   void EndOnSignal(int signal);
@@ -106,41 +118,17 @@ class TFormMain : public QMainWindow {
   // Feedback of the tree document component.
   void ZelXMLTree1StateChange(TZelXMLTree& sender, TZelXMLTreeStates state);
   void ZelXMLTree1Progress(TZelXMLTree& sender, TZelXMLTreeStates state, uint16_t percent);
-  void ZelXMLTree1Pump();
-  // The stage's message with the percentage, and the progress bar, when the percentage moved.
-  void ShowProgress(TZelXMLTreeStates state, uint16_t percent);
-
   // Command states, caption and status bar; runs at every idle cycle.
   void FileNew1Update();
-  // Shows a failure's message in the "Error" box; the window goes on.
-  void ApplicationEvents1Exception(const QString& message);
-
-  // Node editing commands and the tree's questions.
-  void EditAdd1Execute();
-  void EditModify1Execute();
-  void EditDelete1Execute();
-  void EditCut1Execute();
-  void EditCopy1Execute();
-  void EditPaste1Execute();
-  void TreeView1Edited(TTreeNode* node, const QString& text);
-  void TreeView1DblClick();
+  // The tree's questions, and a search with the dialog's direction, or toward the top when
+  // `down` is false.
   bool TreeView1DragOver(TTreeNode* dragged, TTreeNode* target);
   void TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target);
-
-  // Search, view and help commands.
-  void SearchFind1Execute();
-  // With the dialog's direction, or toward the top when `down` is false.
   void FindDialog1Find(bool down = true);
-  void ViewFont1Execute();
-  void ViewTooltipsExecute();
-  void HelpWebSite1Execute();
-  void HelpAbout1Execute();
-  QString GetTreeStatistic();
 
   // Components, named as the design names them.
   QToolBar* ToolBar1 = nullptr;
   QToolButton* OpenButton = nullptr;
-  QFrame* PnlTree = nullptr;
   TOutlineView* TreeView1 = nullptr;
   QFrame* PnlProgress = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
@@ -155,7 +143,6 @@ class TFormMain : public QMainWindow {
   QMenu* MnReopen = nullptr;
   TImageList ilTree;
   TZelReopen ZelReopen1;
-  TZelXMLTree ZelXMLTree1;
   TFindDialog* FindDialog1 = nullptr;
 
   // The command of that id (Commands.h), named as in the command table ("FileSave1").
@@ -177,15 +164,56 @@ class TFormMain : public QMainWindow {
   // Placement and stored properties; made after the components it stores.
   std::unique_ptr<TQtFormStorage> FormStorage1;
 
-  // The longest time between two runs of queued messages during the last load or save.
-  qint64 LongestMessageGapMs() const { return FLongestGapMs; }
-
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
+  // Lifecycle (Delphi-style handlers; Qt's events call them).
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery(bool& canClose);
+  void FormClose();
+  void ResetDocument();
+  bool QuerySaveChanges();
+
+  // File commands.
+  void FileNew1Execute();
+  void FileOpen1Accept();
+  void FileRevert1Execute();
+  void FileSaveAs1Accept();
+  void FileCancel1Execute();
+  void AssignImages();
+  // Offers the recovery files of editors that ended without saving, one after the other; true
+  // when one was opened. A damaged one is reported (with the question whether to delete it)
+  // and the next offered.
+  bool OfferRecovery();
+
+  void ZelXMLTree1Pump();
+  // The stage's message with the percentage, and the progress bar, when the percentage moved.
+  void ShowProgress(TZelXMLTreeStates state, uint16_t percent);
+  // Shows a failure's message in the "Error" box; the window goes on.
+  void ApplicationEvents1Exception(const QString& message);
+
+  // Node editing commands and the tree's own editing.
+  void EditAdd1Execute();
+  void EditModify1Execute();
+  void EditDelete1Execute();
+  void EditCut1Execute();
+  void EditCopy1Execute();
+  void EditPaste1Execute();
+  void TreeView1Edited(TTreeNode* node, const QString& text);
+  void TreeView1DblClick();
+
+  // Search, view and help commands.
+  void SearchFind1Execute();
+  void ViewFont1Execute();
+  void ViewTooltipsExecute();
+  void HelpWebSite1Execute();
+  void HelpAbout1Execute();
+  QString GetTreeStatistic();
+
   void CreateLayout();
   void CreateCommands();
   void CreateMenus();
@@ -213,9 +241,6 @@ class TFormMain : public QMainWindow {
   bool ModifyNode(TTreeNode* node, const std::string& text);
   // The tree's text colour, which goes with its font.
   QColor TreeColor() const;
-  // LoadFile, then `afterLoad` when the load completed (not cancelled); a failure leaves a new
-  // document and travels on.
-  void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   // The progress panel shown or hidden, with the Esc key that goes with it.
   void ShowProgressPanel(bool visible);
   // The feedback of a load, save or paste on `name`: busy cursor, progress panel; and its end.
@@ -226,21 +251,11 @@ class TFormMain : public QMainWindow {
   bool ReadPasted(const std::string& text, TTreeView& into);
   // What the stage messages of a paste name.
   static constexpr char kClipboardName[] = "Clipboard";
-  // Loads the document's file again, asking nothing.
-  void ReloadDocument();
-  // The outline of a recovery file as the modified document under its own file name; false
-  // when the user cancelled it (the file stays for later).
-  bool Recover(const std::string& file, const TRecoveryHeader& header);
-  // Says that the recovered document's file changed after the recovered changes were made,
-  // and has Save ask before it overwrites the file.
-  void CheckRecoveredFile(const TRecoveryHeader& header);
   // Recovery and disk watch at every idle cycle; the disk question comes once the window is
   // free to ask.
   void IdleChecks();
   bool CanAskAboutDisk() const;
   void CheckDisk();
-  // Asks before a save over a file that another program changed since the last load or save.
-  bool OverwriteConfirmed(const std::string& name);
 
   // The command's document action, and what the window shows of it.
   void RunDocumentAction(TCommandId id);
@@ -263,7 +278,10 @@ class TFormMain : public QMainWindow {
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;
   // Every change to the outline goes through the document, which can undo it.
-  TOutlineDocument FDoc;
+  TOutlineDocument& FDoc = FSession.Document();
+  // The component of the session, by the name the design gives it.
+  TZelXMLTree& ZelXMLTree1 = FSession.Component();
+  QFrame* PnlTree = nullptr;
   TTreeView& FTree = FDoc.Tree();
   TTreeModel* FModel = nullptr;
   QShortcut* FEscape = nullptr;
@@ -287,6 +305,7 @@ class TFormMain : public QMainWindow {
   bool FCloseWhenStopped = false;
   std::string FStartFile;
   QElapsedTimer FPumpClock;
+  // The longest time between two runs of queued messages during the last load or save.
   qint64 FLongestGapMs = 0;
   uint32_t FPumpTick = 0;
   int FLastPercent = -1;

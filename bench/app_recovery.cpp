@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
       TTreeNode* root = form.Tree().GetFirstNode();
       root->SetText(kWrite, std::string(root->Text()) + "x");
       form.SetModified(true);
-      const unsigned long change = form.Document().Changes();
+      const unsigned long change = form.Session().Document().Changes();
       QElapsedTimer since;
       since.start();
       qint64 last = 0, longest = 0;

@@ -130,9 +130,9 @@ int main(int argc, char** argv) {
   });
   TGapProbe probe;
   // The load's gaps count from the moment the load begins.
-  const TZelXMLTree::TStateChangeEvent handler = form.ZelXMLTree1.OnStateChange;
+  const TZelXMLTree::TStateChangeEvent handler = form.Session().Component().OnStateChange;
   std::string stages;
-  form.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& sender, TZelXMLTreeStates state) {
+  form.Session().Component().OnStateChange = [&](TZelXMLTree& sender, TZelXMLTreeStates state) {
     if (state == zxtsLoading) probe.Restart();
     stages += Format(" %s %.2f s", ZelXMLTreeStateName(state), since.nsecsElapsed() / 1e9);
     handler(sender, state);

@@ -139,7 +139,7 @@ TEST_F(FormTest, OpenWhileModifiedAsksAfterTheDialogAndCancelKeepsEverything) {
 TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   Open(FDir.File("a.xml"), true);
   TFormMain& f = Form();
-  EXPECT_TRUE(f.ReadOnly());
+  EXPECT_TRUE(f.Session().ReadOnly());
   EXPECT_EQ(Panel(1), "Read Only");
   EXPECT_FALSE(f.Command(TCommandId::FileSave)->Enabled());
   EXPECT_FALSE(f.Command(TCommandId::EditAdd)->Enabled());
@@ -156,7 +156,7 @@ TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   Idle();
   EXPECT_TRUE(FDialogs.Errors().empty());
   EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
-  EXPECT_TRUE(f.ReadOnly());
+  EXPECT_TRUE(f.Session().ReadOnly());
   EXPECT_EQ(Panel(1), "Read Only");
 
   // A modified read-only document shows "Modified", and Yes to saving it saves nothing.
@@ -169,7 +169,7 @@ TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   FDialogs.Answers = {IDNO};
   f.Command(TCommandId::FileNew)->Action()->trigger();
   Idle();
-  EXPECT_FALSE(f.ReadOnly());
+  EXPECT_FALSE(f.Session().ReadOnly());
   EXPECT_TRUE(f.Command(TCommandId::FileSave)->Enabled());
 }
 
@@ -187,7 +187,7 @@ TEST_F(FormTest, TheCancelButtonDuringALargeLoadLeavesANewDocument) {
   EXPECT_EQ(f.FileName(), "Untitled.xml");
   EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
   EXPECT_FALSE(f.Modified());
-  EXPECT_FALSE(f.ReadOnly());
+  EXPECT_FALSE(f.Session().ReadOnly());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
   EXPECT_EQ(Panel(1), "");
   // Stopped while still reading: the status bar says so, as after any cancel.
@@ -205,7 +205,7 @@ TEST_F(FormTest, ACancelledLoadFromOpenReadOnlyLeavesAWritableDocument) {
   PressCancelDuringProcess();
   Open(big, true);
   EXPECT_EQ(Form().FileName(), "Untitled.xml");
-  EXPECT_FALSE(Form().ReadOnly());
+  EXPECT_FALSE(Form().Session().ReadOnly());
   EXPECT_TRUE(Form().Command(TCommandId::FileSave)->Enabled());
 }
 
@@ -222,12 +222,12 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
   std::vector<std::string> seen;
   int lastPercent = -1;
   bool panelShown = false;
-  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+  f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
     lastPercent = f.ProgressBar1->value();
     panelShown = panelShown || f.PnlProgress->isVisible();
   };
-  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+  f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
     seen.push_back(f.PanelText(2).toStdString());
     EXPECT_FALSE(f.Command(TCommandId::FileNew)->Enabled());
@@ -253,7 +253,7 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
   seen.clear();
   TTreeNode* first = f.Tree().GetFirstNode()->Item(0);
   bool changeable = false;
-  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+  f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
     changeable = changeable || f.Tree().CanEdit(first) ||
                  f.TreeView1DragOver(first, f.Tree().GetFirstNode()->Item(1));
@@ -269,11 +269,11 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
 TEST_F(FormTest, StageMessagesShowFileNamesWithPercentSignsAsTheyAre) {
   TFormMain& f = Form();
   std::vector<QString> seen;
-  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+  f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
     seen.push_back(f.PanelText(2));
   };
-  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+  f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
     seen.push_back(f.PanelText(2));
   };
@@ -366,7 +366,7 @@ TEST_F(FormTest, ReopenOfTheOpenDocumentLoadsItAgainAndTakesItOffTheList) {
   EXPECT_TRUE(FDialogs.Errors().empty());
   EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
-  EXPECT_FALSE(Form().ReadOnly());
+  EXPECT_FALSE(Form().Session().ReadOnly());
 
   // Another entry: the open document goes on top, the opened one comes off.
   Form().PUReopen->actions().at(0)->trigger();
@@ -378,7 +378,7 @@ TEST_F(FormTest, ReopenWhileBusyOnlyBeeps) {
   Open(FDir.File("a.xml"));
   Form().ZelReopen1.AddFile(FDir.File("b.xml"));
   bool clicked = false;
-  Form().ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+  Form().Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     Form().ZelXMLTree1StateChange(s, st);
     if (st == zxtsLoading && !clicked) {
       clicked = true;
@@ -515,7 +515,7 @@ TEST_F(FormTest, AFileOnTheCommandLineOpensAfterTheFirstShow) {
   QCoreApplication::processEvents();
   Idle();
   EXPECT_EQ(FForm->FileName(), FDir.File("b.xml"));
-  EXPECT_FALSE(FForm->ReadOnly());
+  EXPECT_FALSE(FForm->Session().ReadOnly());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [b.xml]");
 }
 
@@ -542,8 +542,8 @@ TEST_F(FormTest, ReopenAllOpensEveryEntryOnceAndEndsWithTheMostRecent) {
   WriteBytes(FDir.File("c.xml"), Catalog(1));
   for (const char* name : {"a.xml", "b.xml", "c.xml"}) f.ZelReopen1.AddFile(FDir.File(name));
   std::vector<std::string> opened;
-  const auto handler = f.ZelXMLTree1.OnStateChange;
-  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+  const auto handler = f.Session().Component().OnStateChange;
+  f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     if (st == zxtsLoading) opened.push_back(ExtractFileName(f.ProcessFileName()));
     handler(s, st);
   };

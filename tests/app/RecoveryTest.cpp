@@ -250,7 +250,8 @@ TEST_F(RecoveryTest, TheFirstWriteComesSoonHoweverChangesGoOn) {
   auto form = StartWindow({}, 200);
   // A change every few milliseconds, without a pause as long as the delay.
   RunUntil([&] {
-    form->Tree().GetFirstNode()->SetText(kWrite, "x" + std::to_string(form->Document().Changes()));
+    form->Tree().GetFirstNode()->SetText(
+        kWrite, "x" + std::to_string(form->Session().Document().Changes()));
     form->SetModified(true);
     return !FilesEndingIn(FState, ".recovery").empty();
   });

@@ -393,7 +393,7 @@ TEST_F(ToolsTest, StatusPanelsAreAsWideAsTheirTextsNeed) {
     return label.contentsRect().width() >= label.fontMetrics().horizontalAdvance(label.text());
   };
   std::vector<std::string> cut;
-  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+  f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
     f.StatusBar1->layout()->activate();
     if (!fits(1)) cut.push_back(f.PanelText(1).toStdString());

@@ -245,14 +245,14 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   std::vector<std::string> stages;
   std::string progress;
   bool panelShown = true, commandsOff = true;
-  f.ZelXMLTree1.OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
+  f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
     stages.push_back(f.PanelText(2).toStdString());
     panelShown = panelShown && f.PnlProgress->isVisible();
     commandsOff = commandsOff && !f.Command(TCommandId::EditPaste)->Enabled() &&
                   f.Command(TCommandId::FileCancel)->Enabled();
   };
-  f.ZelXMLTree1.OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
+  f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
     progress = f.PanelText(2).toStdString();
   };

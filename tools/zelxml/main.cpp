@@ -12,12 +12,12 @@
 
 #include "base/Exception.h"
 #include "bench/BenchUtil.h"
+#include "editor/EditorSession.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
 #include "platform/CodePage.h"
 #include "platform/LargePages.h"
-#include "treedoc/ZelXMLTree.h"
 
 using namespace zel;
 
@@ -31,6 +31,28 @@ int Usage() {
       stderr);
   return 2;
 }
+
+// The session's feedback on the console: with --events, each stage and percentage on standard
+// error. Nothing asks: a question (a file changed between the load and the save of convert)
+// goes on as the tool always has, overwriting.
+class TConsoleHost : public IEditorHost {
+ public:
+  explicit TConsoleHost(bool events) : FEvents(events) {}
+  int MessageBox(const std::string&, const std::string&, const std::string&,
+                 unsigned flags) override {
+    return (flags & 0xF) == MB_OK ? IDOK : IDYES;
+  }
+  bool AskSaveName(std::string&) override { return false; }
+  void StateChange(TZelXMLTreeStates state) override {
+    if (FEvents) std::fprintf(stderr, "state %s\n", ZelXMLTreeStateName(state));
+  }
+  void Progress(TZelXMLTreeStates state, uint16_t percent) override {
+    if (FEvents) std::fprintf(stderr, "progress %s %u\n", ZelXMLTreeStateName(state), percent);
+  }
+
+ private:
+  bool FEvents;
+};
 
 // Output that cannot be written (a full disk, a closed pipe) is a failure, not success.
 void CheckWritten(std::FILE* stream, const char* what) {
@@ -56,10 +78,10 @@ void PrintOutline(const TTreeView& tree) {
   CheckWritten(stdout, "the outline");
 }
 
-int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
+int Bench(TEditorSession& session, const std::string& file) {
   using bench::Seconds;
   auto start = bench::Clock::now();
-  component.LoadFromFile(file);
+  session.Load(file);
   const double load = Seconds(start);
   const long loadPeak = bench::PeakMB();
   char temp[] = "/tmp/zelxml-bench-XXXXXX";
@@ -71,7 +93,7 @@ int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
   close(fd);
   start = bench::Clock::now();
   try {
-    component.SaveToFile(temp);
+    session.SaveFile(temp);
   } catch (...) {
     unlink(temp);
     throw;
@@ -79,7 +101,7 @@ int Bench(TZelXMLTree& component, TTreeView& tree, const std::string& file) {
   const double save = Seconds(start);
   unlink(temp);
   std::printf("nodes %d\nload %.3f s\nsave %.3f s\npeak after load %ld MB\npeak %ld MB\n",
-              tree.Count(), load, save, loadPeak, bench::PeakMB());
+              session.Tree().Count(), load, save, loadPeak, bench::PeakMB());
   return 0;
 }
 
@@ -107,29 +129,20 @@ int main(int argc, char** argv) {
   const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
 
   const TBlockReserveHold oneShot;  // a run of the tool keeps no memory for later edits
-  TTreeView tree;
-  TZelXMLTree component;
-  component.SetTreeView(&tree);
-  if (events) {
-    component.OnStateChange = [](TZelXMLTree&, TZelXMLTreeStates state) {
-      std::fprintf(stderr, "state %s\n", ZelXMLTreeStateName(state));
-    };
-    component.OnProgress = [](TZelXMLTree&, TZelXMLTreeStates state, uint16_t percent) {
-      std::fprintf(stderr, "progress %s %u\n", ZelXMLTreeStateName(state), percent);
-    };
-  }
+  TConsoleHost host(events);
+  TEditorSession session(host);
   try {
     int result = -1;
     if (command == "outline" && rest.size() == 1) {
-      component.LoadFromFile(rest[0]);
-      PrintOutline(tree);
+      session.Load(rest[0]);
+      PrintOutline(session.Tree());
       result = 0;
     } else if (command == "convert" && rest.size() == 2) {
-      component.LoadFromFile(rest[0]);
-      component.SaveToFile(rest[1]);
+      session.Load(rest[0]);
+      session.SaveFile(rest[1]);
       result = 0;
     } else if (command == "bench" && rest.size() == 1) {
-      result = Bench(component, tree, rest[0]);
+      result = Bench(session, rest[0]);
     }
     if (events) CheckWritten(stderr, "the events");
     if (result >= 0) return result;

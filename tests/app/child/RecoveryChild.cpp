@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   QObject::connect(&changes, &QTimer::timeout, [&] {
     if (form.Busy() || (!file.empty() && form.FileName() != file)) return;
     Change(form, rng);
-    zel::test::WriteBytes(folder + "/expect-" + std::to_string(form.Document().Changes()),
+    zel::test::WriteBytes(folder + "/expect-" + std::to_string(form.Session().Document().Changes()),
                           zel::test::OutlineDump(form.Tree()));
     // Pauses longer than the recovery delay come often, so writes happen between changes.
     changes.start(int(rng() % 40));

@@ -1,0 +1,220 @@
+// The file commands of a session and the two routines through which every load and save passes.
+
+#include "editor/EditorSession.h"
+
+#include <sys/stat.h>
+
+#include "base/StrUtils.h"
+#include "base/UpdateGuard.h"
+#include "platform/FileApi.h"
+
+namespace zel {
+
+TEditorSession::TEditorSession(IEditorHost& host) : FHost(host) {
+  FComponent.SetTreeView(&FDoc.Tree());
+  FComponent.OnStateChange = [this](TZelXMLTree&, TZelXMLTreeStates state) {
+    FHost.StateChange(state);
+  };
+  FComponent.OnProgress = [this](TZelXMLTree&, TZelXMLTreeStates state, uint16_t percent) {
+    FHost.Progress(state, percent);
+  };
+  FComponent.OnPump = [this](TZelXMLTree&) { FHost.Pump(); };
+}
+
+TEditorSession::~TEditorSession() {
+  FComponent.SetTreeView(nullptr);
+}
+
+TFileStamp TEditorSession::Stamp() const {
+  return FStampName == FDoc.FileName() ? FRecorded : TFileStamp();
+}
+
+TCommandInput TEditorSession::CommandInput(bool hasFindText, bool clipboardHasText) const {
+  const TTreeView& tree = FDoc.Tree();
+  TCommandInput in;
+  in.FileName = FDoc.FileName();
+  in.Modified = FDoc.Modified();
+  in.ReadOnly = FDoc.ReadOnly();
+  in.Busy = FComponent.IsBusy();
+  in.Selected = tree.Selected();
+  in.NodeCount = tree.Count();
+  in.Editing = tree.IsEditing();
+  in.HasFindText = hasFindText;
+  in.CanUndo = FDoc.CanUndo();
+  in.CanRedo = FDoc.CanRedo();
+  in.ClipboardHasText = clipboardHasText;
+  return in;
+}
+
+bool TEditorSession::Allowed(TCommandId id) {
+  FHost.UpdateCommands();
+  return CommandEnabled(id, CommandInput());
+}
+
+void TEditorSession::RunNew() {
+  if (Allowed(TCommandId::FileNew)) New();
+}
+
+void TEditorSession::RunSaveAs() {
+  if (!Allowed(TCommandId::FileSaveAs)) return;
+  std::string name;
+  if (FHost.AskSaveName(name)) SaveAs(name);
+}
+
+bool TEditorSession::New() {
+  if (QuerySaveChanges()) return false;
+  if (FDoc.FileName() != kUntitled) FHost.Remember(FDoc.FileName());
+  Reset();
+  return true;
+}
+
+void TEditorSession::Reset() {
+  TTreeView& tree = FDoc.Tree();
+  FDoc.SetFileName(kUntitled);
+  SetModified(false);
+  FDoc.SetReadOnly(false);
+  TUpdateGuard<TTreeView> update(tree);
+  TTreeNode* root = FDoc.Reset(ExtractFileName(FDoc.FileName()));
+  root->SetImageIndex(0);
+  root->SetSelectedIndex(0);
+  // What the commands act on is what the view highlights: the root, as after a load.
+  tree.SetSelected(root);
+}
+
+bool TEditorSession::QuerySaveChanges() {
+  if (!Modified()) return false;
+  switch (FHost.MessageBox("\"%1\" has been modified.\r\rSave changes?", FDoc.FileName(), "Warning",
+                           MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDYES:
+      if (Allowed(TCommandId::FileSave)) Save();
+      break;
+    case IDNO:
+      SetModified(false);
+      break;
+    default:
+      break;
+  }
+  return Modified();
+}
+
+void TEditorSession::Open(const std::string& name, bool readOnly) {
+  RunNew();
+  if (Modified()) return;
+  // Only a completed load takes the box: a cancelled one left a new document.
+  LoadOrReset(name, [&] { FDoc.SetReadOnly(readOnly); });
+}
+
+void TEditorSession::Reopen(const std::string& fileName) {
+  // The component's own flag, not a copy taken at the last idle cycle: that one would refuse
+  // every entry after the first of Reopen All.
+  if (FComponent.IsBusy()) {
+    FHost.Beep();
+    return;
+  }
+  const std::string name = fileName;  // the entry goes as soon as the recent files change
+  if (!FileExists(name)) throw Exception(Format("\"%s\" doesn't exist.", name.c_str()));
+  RunNew();
+  if (Modified()) return;
+  LoadOrReset(name, [&] { FHost.Forget(name); });
+}
+
+void TEditorSession::LoadOrReset(const std::string& name, const std::function<void()>& afterLoad) {
+  try {
+    LoadFile(name);
+    if (FDoc.FileName() == name) afterLoad();
+  } catch (...) {
+    SetModified(false);
+    RunNew();
+    throw;
+  }
+}
+
+void TEditorSession::Revert() {
+  const int answer = Modified()
+                         ? FHost.MessageBox(
+                               "You are about to revert file content from disk which\rwill make "
+                               "you lose all modification you have made.\r\rAre you sure to "
+                               "continue?",
+                               "", "Warning", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2)
+                         : FHost.MessageBox("Revert file content from disk?", "", "Confirm",
+                                            MB_YESNO | MB_ICONQUESTION);
+  if (answer == IDYES) ReloadDocument();
+}
+
+void TEditorSession::ReloadDocument() {
+  const std::string name = FDoc.FileName();
+  SetModified(false);
+  RunNew();
+  LoadOrReset(name, [&] { FHost.Forget(name); });
+}
+
+void TEditorSession::Save() {
+  if (FDoc.FileName() != kUntitled)
+    SaveFile(FDoc.FileName());
+  else
+    RunSaveAs();
+}
+
+void TEditorSession::SaveAs(const std::string& name) {
+  if (FDoc.FileName() != kUntitled) FHost.Remember(FDoc.FileName());
+  SaveFile(name);
+}
+
+void TEditorSession::Cancel() {
+  if (FHost.MessageBox("Cancel current process?", "", "Confirm",
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+    FComponent.Abort();
+}
+
+void TEditorSession::LoadFile(const std::string& name) {
+  // A FIFO or a device would block the window on opening or feed it without end.
+  struct stat st {};
+  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw Exception(Format("\"%s\" is not a regular file.", name.c_str()));
+  Load(name);
+}
+
+void TEditorSession::Load(const std::string& name) {
+  TTreeView& tree = FDoc.Tree();
+  tree.BeginUpdate();
+  FHost.BeginProcess(name, false);
+  // Taken before reading: a change made while the load reads is noticed afterwards.
+  const TFileStamp onDisk = TFileStamp::Of(name);
+  const TScopeExit closing([&] {
+    tree.EndUpdate();
+    FHost.EndProcess();
+  });
+  FDoc.Load(FComponent, name);  // the history goes with the nodes the load replaces
+  if (FComponent.Cancelled()) {
+    FHost.ProcessCancelled();
+    SetModified(false);
+    RunNew();
+    return;
+  }
+  // No pass over the images: every node of a loaded outline is new, and a new node shows the
+  // image of its place, which is what the pass would give it.
+  FHost.Status("Assigning images...");
+  if (TTreeNode* root = tree.GetFirstNode()) {
+    tree.SetSelected(root);
+    root->Expand(false);
+  }
+  FDoc.SetFileName(name);
+  SetModified(false);
+  Record(name, onDisk);
+}
+
+void TEditorSession::SaveFile(const std::string& name) {
+  if (name == FDoc.FileName() && !OverwriteConfirmed(name)) return;
+  FHost.BeginProcess(name, true);
+  const TScopeExit closing([this] { FHost.EndProcess(); });
+  FComponent.SetTreeView(&FDoc.Tree());
+  FComponent.SaveToFile(name);
+  // A cancelled save keeps the document, its name and its modified flag: nothing is lost.
+  if (FComponent.Cancelled()) return;
+  FDoc.SetFileName(name);
+  SetModified(false);
+  Record(name, TFileStamp::Of(name));
+  FHost.Saved(name);
+}
+
+}  // namespace zel
