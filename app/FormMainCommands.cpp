@@ -106,17 +106,17 @@ void TFormMain::CreateCommands() {
     addAction(c->Action());  // shortcuts work wherever the focus is in the window
     connect(c->Action(), &QAction::triggered, this, [this, c] { Guarded([c] { c->Execute(); }); });
   }
-  FileNew1->OnUpdate = [this] { FileNew1Update(); };
+  Command(TCommandId::FileNew)->OnUpdate = [this] { FileNew1Update(); };
 
   // The button is the command's: its picture and hint too.
-  BitBtn1->setIcon(FileCancel1->Action()->icon());
-  BitBtn1->setToolTip(FileCancel1->Action()->toolTip());
-  BitBtn1->setStatusTip(FileCancel1->Action()->statusTip());
+  BitBtn1->setIcon(Command(TCommandId::FileCancel)->Action()->icon());
+  BitBtn1->setToolTip(Command(TCommandId::FileCancel)->Action()->toolTip());
+  BitBtn1->setStatusTip(Command(TCommandId::FileCancel)->Action()->statusTip());
   connect(BitBtn1, &QPushButton::clicked, this,
-          [this] { Guarded([this] { FileCancel1->Execute(); }); });
-  connect(FileCancel1->Action(), &QAction::changed, this,
-          [this] { BitBtn1->setEnabled(FileCancel1->Enabled()); });
-  BitBtn1->setEnabled(FileCancel1->Enabled());
+          [this] { Guarded([this] { Command(TCommandId::FileCancel)->Execute(); }); });
+  connect(Command(TCommandId::FileCancel)->Action(), &QAction::changed, this,
+          [this] { BitBtn1->setEnabled(Command(TCommandId::FileCancel)->Enabled()); });
+  BitBtn1->setEnabled(Command(TCommandId::FileCancel)->Enabled());
 }
 
 void TFormMain::RunDocumentAction(TCommandId id) {

@@ -89,7 +89,7 @@ void TFormMain::AssignImages() {
 }
 
 void TFormMain::EditAdd1Execute() {
-  const bool useDialog = EditUseDialog1->Checked();
+  const bool useDialog = Command(TCommandId::EditUseDialog)->Checked();
   std::string text = useDialog ? "" : "<NewNode>";
   if (useDialog && !FDialogs->ExecuteNode(this, text, TreeView1->font(), TreeColor())) return;
   if (!FDoc.Add(FTree.Selected(), std::move(text))) return;
@@ -101,7 +101,7 @@ void TFormMain::EditAdd1Execute() {
 void TFormMain::EditModify1Execute() {
   TTreeNode* node = FTree.Selected();
   if (node == nullptr) return;
-  if (!EditUseDialog1->Checked()) {
+  if (!Command(TCommandId::EditUseDialog)->Checked()) {
     FTree.EditText(node);
     return;
   }

@@ -56,7 +56,7 @@ void TFormMain::ViewFont1Execute() {
 }
 
 void TFormMain::ViewTooltipsExecute() {
-  FTree.SetToolTips(ViewTooltips->Checked());
+  FTree.SetToolTips(Command(TCommandId::ViewTooltips)->Checked());
 }
 
 void TFormMain::HelpWebSite1Execute() {

@@ -25,6 +25,8 @@ class TTreeModel : public QAbstractItemModel, public ITreeViewObserver {
     return static_cast<TTreeNode*>(index.internalPointer());
   }
   bool Suspended() const { return FSuspended; }
+  // The pictures the rows show, by image index.
+  const TImageList& Images() const { return FImages; }
   // 8-bit text in the system code page as the display shows it: on one line, each line break
   // (a file name or a pasted text can hold them) marked with a visible sign.
   static QString DisplayText(std::string_view text);

@@ -50,8 +50,8 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   FindDialog1 = new TFindDialog(this);
   FindDialog1->setObjectName("FindDialog1");
   // F3 and Shift+F3 also while the dialog has the focus.
-  FindDialog1->addAction(SearchFindNext1->Action());
-  FindDialog1->addAction(SearchFindPrevious1->Action());
+  FindDialog1->addAction(Command(TCommandId::SearchFindNext)->Action());
+  FindDialog1->addAction(Command(TCommandId::SearchFindPrevious)->Action());
   connect(FindDialog1, &TFindDialog::Find, this,
           [this] { Guarded([this] { FindDialog1Find(); }); });
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
@@ -146,6 +146,7 @@ void TFormMain::CreateLayout() {
   StatusBar1->setSizeGripEnabled(true);
   for (int i = 0; i < 3; ++i) {
     auto* label = new QLabel(StatusBar1);
+    label->setObjectName(QStringLiteral("StatusPanels%1").arg(i));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);  // stage messages quote file names
     if (i < 2) {
@@ -254,11 +255,11 @@ void TFormMain::FormShow() {
   FormStorage1->SetIniSection(RemoveLastWord(AppTitle) + " Window");
   FormStorage1->RestoreSettings();
   // The check mark shows the restored tooltip switch, so that its first click turns it off.
-  ViewTooltips->Action()->setChecked(FTree.ToolTips());
+  Command(TCommandId::ViewTooltips)->Action()->setChecked(FTree.ToolTips());
   ZelReopen1.LoadFromIni(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
   ZelReopen1.SaveOnChange(SettingsFileName, RemoveLastWord(AppTitle) + " Recent");
   KeepFormOnScreen(*this);
-  FileNew1->Execute();
+  Command(TCommandId::FileNew)->Execute();
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -291,11 +292,11 @@ void TFormMain::FormCloseQuery(bool& canClose) {
     // Cancel asks; this request is refused, and a new one comes once the process has stopped,
     // only if the answer stopped it: No keeps the window and the process going.
     canClose = false;
-    FileCancel1->Execute();
+    Command(TCommandId::FileCancel)->Execute();
     FCloseWhenStopped = FCloseWhenStopped || ZelXMLTree1.Cancelled();
     return;
   }
-  FileNew1->Execute();
+  Command(TCommandId::FileNew)->Execute();
   canClose = !Modified();
 }
 
@@ -343,7 +344,7 @@ void TFormMain::CreateFormStorage() {
                           [this](bool on) { FTree.SetToolTips(on); }, FindDialog1,
                           [this] { return FindDialog1->FindText(); },
                           [this](const QString& t) { FindDialog1->SetFindText(t); },
-                          EditUseDialog1->Action()});
+                          Command(TCommandId::EditUseDialog)->Action()});
 }
 
 }  // namespace zel

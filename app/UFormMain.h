@@ -87,17 +87,13 @@ class TFormMain : public QMainWindow {
 
   // The document's life; the window shows it.
   TEditorSession& Session() { return FSession; }
-  // Document state.
-  const std::string& FileName() const { return FDoc.FileName(); }
+  // The file of the load or save running or last run.
   const std::string& ProcessFileName() const { return FProcessFileName; }
-  bool Modified() const { return FDoc.Modified(); }
-  void SetModified(bool value) { FDoc.SetModified(value); }
   bool Busy() const { return FBusy; }
-  TTreeView& Tree() { return FTree; }
-  TTreeModel& Model() { return *FModel; }
-  QString PanelText(int panel) const;
   TFileDialog& OpenDialog() { return FOpenDialog; }
   TFileDialog& SaveDialog() { return FSaveDialog; }
+  // The recent files, newest first, as the reopen menus show them.
+  TZelReopen& RecentFiles() { return ZelReopen1; }
 
   // File commands and their routines, each a call into the session.
   void ZelReopen1ReopenMenuClick(const std::string& fileName);
@@ -126,29 +122,8 @@ class TFormMain : public QMainWindow {
   void TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target);
   void FindDialog1Find(bool down = true);
 
-  // Components, named as the design names them.
-  QToolBar* ToolBar1 = nullptr;
-  QToolButton* OpenButton = nullptr;
-  TOutlineView* TreeView1 = nullptr;
-  QFrame* PnlProgress = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
-  QPushButton* BitBtn1 = nullptr;
-  QStatusBar* StatusBar1 = nullptr;
-  QLabel* StatusPanels[3] = {};
-  // Their designed widths: the last one takes the rest of the bar.
-  static constexpr int kPanelWidths[3] = {100, 64, 50};
-  QMenuBar* MainMenu1 = nullptr;
-  QMenu* PopupMenu1 = nullptr;
-  QMenu* PUReopen = nullptr;
-  QMenu* MnReopen = nullptr;
-  TImageList ilTree;
-  TZelReopen ZelReopen1;
-  TFindDialog* FindDialog1 = nullptr;
-
   // The command of that id (Commands.h), named as in the command table ("FileSave1").
   TCommand* Command(TCommandId id) const { return FCommands[static_cast<size_t>(id)].get(); }
-  // ActionList1, in the order of the window's command table.
-  std::vector<TCommand*> ActionList1;
   // The window's side of a command: how it shows and where, and its handler where the command
   // needs the window. Without one the command's document action runs.
   struct TWindowRow {
@@ -161,8 +136,6 @@ class TFormMain : public QMainWindow {
   };
   // One row per command, in the order of the menus, the tool bar and the context menu.
   static std::span<const TWindowRow> WindowRows();
-  // Placement and stored properties; made after the components it stores.
-  std::unique_ptr<TQtFormStorage> FormStorage1;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -170,6 +143,38 @@ class TFormMain : public QMainWindow {
   bool event(QEvent* event) override;
 
  private:
+  // Components, named as the design names them; each widget's object name is its member's.
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* OpenButton = nullptr;
+  TOutlineView* TreeView1 = nullptr;
+  QFrame* PnlProgress = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  // "StatusPanels0" to "StatusPanels2".
+  QLabel* StatusPanels[3] = {};
+  // Their designed widths: the last one takes the rest of the bar.
+  static constexpr int kPanelWidths[3] = {100, 64, 50};
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QMenu* PUReopen = nullptr;
+  QMenu* MnReopen = nullptr;
+  TImageList ilTree;
+  TZelReopen ZelReopen1;
+  TFindDialog* FindDialog1 = nullptr;
+  // In the order of the window's command table.
+  std::vector<TCommand*> ActionList1;
+  // Placement and stored properties; made after the components it stores.
+  std::unique_ptr<TQtFormStorage> FormStorage1;
+
+  // Document state.
+  const std::string& FileName() const { return FDoc.FileName(); }
+  bool Modified() const { return FDoc.Modified(); }
+  void SetModified(bool value) { FDoc.SetModified(value); }
+  TTreeView& Tree() { return FTree; }
+  TTreeModel& Model() { return *FModel; }
+  QString PanelText(int panel) const;
+
   // Lifecycle (Delphi-style handlers; Qt's events call them).
   void FormCreate();
   void FormShow();
@@ -261,19 +266,6 @@ class TFormMain : public QMainWindow {
   void RunDocumentAction(TCommandId id);
 
   std::array<std::unique_ptr<TCommand>, kCommandCount> FCommands;
-  // The commands the window's own routines run by name.
-  const std::unique_ptr<TCommand>& Named(TCommandId id) {
-    return FCommands[static_cast<size_t>(id)];
-  }
-  using TNamed = const std::unique_ptr<TCommand>&;
-  TNamed FileNew1 = Named(TCommandId::FileNew);
-  TNamed FileSave1 = Named(TCommandId::FileSave);
-  TNamed FileSaveAs1 = Named(TCommandId::FileSaveAs);
-  TNamed FileCancel1 = Named(TCommandId::FileCancel);
-  TNamed EditUseDialog1 = Named(TCommandId::EditUseDialog);
-  TNamed SearchFindNext1 = Named(TCommandId::SearchFindNext);
-  TNamed SearchFindPrevious1 = Named(TCommandId::SearchFindPrevious);
-  TNamed ViewTooltips = Named(TCommandId::ViewTooltips);
 
   IDialogs* FDialogs;
   std::unique_ptr<IDialogs> FOwnDialogs;

@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
     TFormMain form(&dialogs);
     form.show();
     QCoreApplication::processEvents();
-    TTreeView& tree = form.Tree();
+    TTreeView& tree = form.Session().Tree();
+    auto* view = form.findChild<TOutlineView*>("TreeView1");
+    auto* find = form.findChild<TFindDialog*>("FindDialog1");
     TTreeNode* catalog = nullptr;
     const double build = Seconds([&] {
       tree.BeginUpdate();
@@ -103,11 +105,11 @@ int main(int argc, char** argv) {
     Report("in-place edit: open",
            Seconds([&] { form.Command(TCommandId::EditModify)->Action()->trigger(); }));
     Report("in-place edit: accept", Seconds([&] {
-             auto* editor = form.TreeView1->viewport()->findChild<QLineEdit*>();
+             auto* editor = view->viewport()->findChild<QLineEdit*>();
              if (editor != nullptr) {
                editor->setText("<title>changed</title>");
                QMetaObject::invokeMethod(editor, "editingFinished");
-               form.TreeView1->setFocus();
+               view->setFocus();
              }
            }));
     // Add, Delete, Undo and Redo; each command runs only when its state allows it.
@@ -150,16 +152,16 @@ int main(int argc, char** argv) {
     catalog->Expand(false);
     form.Command(TCommandId::EditUseDialog)->Action()->setChecked(false);
 
-    form.FindDialog1->SetFindText("<price>");
+    find->SetFindText("<price>");
     form.FileNew1Update();
     Report("Find Next (match 2 nodes on)",
            Seconds([&] { form.Command(TCommandId::SearchFindNext)->Action()->trigger(); }));
     // The whole outline to walk: the only match is the last node.
     catalog->Item(books - 1)->Item(1)->SetText(kWrite, "<last/>");
     tree.SetSelected(tree.GetFirstNode());
-    form.FindDialog1->SetFindText("<last/>");
+    find->SetFindText("<last/>");
     Report("Find Next over the whole outline", Seconds([&] { form.FindDialog1Find(); }));
-    form.SetModified(false);
+    form.Session().SetModified(false);
   }
   FinalizeZelApps();
   unlink((std::string(dir) + "/ZelApps.ini").c_str());

@@ -62,13 +62,14 @@ int main(int argc, char** argv) {
     form.EnableRecovery(state, delayMs);
     form.show();
     form.LoadFile(file);
-    std::printf("document %s\nnodes %d\ndelay %d ms\n", file.c_str(), form.Tree().Count(), delayMs);
+    std::printf("document %s\nnodes %d\ndelay %d ms\n", file.c_str(), form.Session().Tree().Count(),
+                delayMs);
 
     ino_t seen = 0;
     for (int round = 0; round < 3; ++round) {
-      TTreeNode* root = form.Tree().GetFirstNode();
+      TTreeNode* root = form.Session().Tree().GetFirstNode();
       root->SetText(kWrite, std::string(root->Text()) + "x");
-      form.SetModified(true);
+      form.Session().SetModified(true);
       const unsigned long change = form.Session().Document().Changes();
       QElapsedTimer since;
       since.start();
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
                   static_cast<long long>(complete.load()), static_cast<long long>(longest));
     }
     std::printf("peak %ld MB\n", bench::PeakMB());
-    form.SetModified(false);
+    form.Session().SetModified(false);
   }
   FinalizeZelApps();
   std::filesystem::remove_all(dir);

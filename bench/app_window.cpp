@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   form.show();
   app.exec();
   const qint64 loadGap = probe.Longest();
-  const int nodes = form.Tree().Count();
+  const int nodes = form.Session().Tree().Count();
 
   double saveSeconds = 0;
   QTimer::singleShot(0, &app, [&] {
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
   std::printf("load_gap %lld ms\nsave %.2f s\nsave_gap %lld ms\npeak %ld MB\n",
               static_cast<long long>(loadGap), saveSeconds, static_cast<long long>(probe.Longest()),
               PeakMB());
-  form.SetModified(false);
+  form.Session().SetModified(false);
   unlink(saved.c_str());
   if (generated) unlink(file.c_str());
   unlink((std::string(dir) + "/ZelApps.ini").c_str());

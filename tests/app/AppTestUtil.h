@@ -5,13 +5,22 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QFrame>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMetaObject>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <deque>
 #include <optional>
 
 #include "app/Dialogs.h"
+#include "app/FindDialog.h"
+#include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
 #include "platform/TestFiles.h"
@@ -113,6 +122,32 @@ class TScriptedDialogs : public IDialogs {
   }
 };
 
+// The window's part of that object name, found as a test of the running program finds it.
+template <class T>
+T* Part(const QObject& form, const QString& name) {
+  T* part = form.findChild<T*>(name);
+  if (part == nullptr) ADD_FAILURE() << "no part named " << name.toStdString();
+  return part;
+}
+// The status bar's panel `i` (0 position, 1 state, 2 messages).
+inline QLabel* StatusPanel(const QObject& form, int i) {
+  return Part<QLabel>(form, QStringLiteral("StatusPanels%1").arg(i));
+}
+inline QString PanelTextOf(const QObject& form, int i) {
+  return StatusPanel(form, i)->text();
+}
+// The model behind the outline view.
+inline TTreeModel& ModelOf(const QObject& form) {
+  return *qobject_cast<TTreeModel*>(Part<TOutlineView>(form, "TreeView1")->model());
+}
+// The window's commands in the order of its command table.
+inline std::vector<TCommand*> ActionList(const TFormMain& form) {
+  std::vector<TCommand*> out;
+  for (const TFormMain::TWindowRow& row : TFormMain::WindowRows())
+    out.push_back(form.Command(row.Id));
+  return out;
+}
+
 // A document with `books` elements of four lines each.
 inline std::string Catalog(int books) {
   std::string out = "<?xml version=\"1.0\"?>\n<catalog>\n";
@@ -132,7 +167,7 @@ class FormTest : public ::testing::Test {
   }
   ~FormTest() override {
     if (FForm) {
-      FForm->SetModified(false);
+      FForm->Session().SetModified(false);
       FForm->close();
     }
     FForm.reset();
@@ -158,16 +193,16 @@ class FormTest : public ::testing::Test {
     Idle();
   }
   std::string Caption() { return Form().windowTitle().toStdString(); }
-  std::string Panel(int i) { return Form().PanelText(i).toStdString(); }
-  const std::vector<std::string>& Recent() { return Form().ZelReopen1.Files(); }
+  std::string Panel(int i) { return PanelTextOf(Form(), i).toStdString(); }
+  const std::vector<std::string>& Recent() { return Form().RecentFiles().Files(); }
   // Marks the document modified, as an editing command does.
   void Edit() {
-    Form().SetModified(true);
+    Form().Session().SetModified(true);
     Idle();
   }
   // Presses Cancel as soon as the next load or save lets queued messages run.
   void PressCancelDuringProcess() {
-    QMetaObject::invokeMethod(Form().BitBtn1, "click", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(Part<QPushButton>(Form(), "BitBtn1"), "click", Qt::QueuedConnection);
   }
 
   TTempDir FDir;

@@ -44,7 +44,7 @@ TEST_F(DiskChangeTest, UnmodifiedDocumentAsksToReload) {
   const std::string a = FDir.File("a.xml");
   Open(a);
   FDialogs.Shown.clear();  // the open dialog
-  const int before = Form().Tree().Count();
+  const int before = Form().Session().Tree().Count();
   RunQuietly();
   EXPECT_TRUE(FDialogs.Shown.empty());  // its own load
 
@@ -56,8 +56,8 @@ TEST_F(DiskChangeTest, UnmodifiedDocumentAsksToReload) {
   ExpectBox(0, changed + "\rReload it?", "Confirm", MB_YESNO | MB_ICONQUESTION);
   RunQuietly();
   EXPECT_EQ(FDialogs.Shown.size(), 1u);
-  EXPECT_EQ(Form().Tree().Count(), before);
-  EXPECT_FALSE(Form().Modified());
+  EXPECT_EQ(Form().Session().Tree().Count(), before);
+  EXPECT_FALSE(Form().Session().Modified());
 
   // Saving over that change asks first; the editor's own save then asks nothing.
   FDialogs.Answers = {IDYES};
@@ -74,8 +74,8 @@ TEST_F(DiskChangeTest, UnmodifiedDocumentAsksToReload) {
   FDialogs.Answers = {IDYES};
   RunUntilShown(3);
   ExpectBox(2, changed + "\rReload it?", "Confirm", MB_YESNO | MB_ICONQUESTION);
-  EXPECT_GT(Form().Tree().Count(), before);
-  EXPECT_FALSE(Form().Modified());
+  EXPECT_GT(Form().Session().Tree().Count(), before);
+  EXPECT_FALSE(Form().Session().Modified());
   Edit();
   Form().FileSave1Execute();  // no question: the file is as the reload found it
   RunQuietly();
@@ -86,7 +86,7 @@ TEST_F(DiskChangeTest, UnmodifiedDocumentAsksToReload) {
   RunUntilShown(4);
   ExpectBox(3, "The file \"" + a + "\" was deleted or moved by another program.", "Warning",
             MB_OK | MB_ICONEXCLAMATION);
-  EXPECT_TRUE(Form().Modified());
+  EXPECT_TRUE(Form().Session().Modified());
   RunQuietly();
   EXPECT_EQ(FDialogs.Shown.size(), 4u);
 }
@@ -96,15 +96,15 @@ TEST_F(DiskChangeTest, ModifiedDocumentWarnsBeforeLosingChanges) {
   Open(a);
   FDialogs.Shown.clear();
   Edit();
-  const int before = Form().Tree().Count();
+  const int before = Form().Session().Tree().Count();
   Replace(a, Catalog(4));
   FDialogs.Answers = {IDNO};
   RunUntilShown(1);
   ExpectBox(
       0, "The file \"" + a + "\" was changed by another program.\rReload it and lose your changes?",
       "Warning", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
-  EXPECT_TRUE(Form().Modified());
-  EXPECT_EQ(Form().Tree().Count(), before);
+  EXPECT_TRUE(Form().Session().Modified());
+  EXPECT_EQ(Form().Session().Tree().Count(), before);
 
   // No to the overwrite question leaves the other program's file and the changes as they are.
   FDialogs.Answers = {IDNO};
@@ -114,15 +114,15 @@ TEST_F(DiskChangeTest, ModifiedDocumentWarnsBeforeLosingChanges) {
       "The file \"" + a + "\" was changed by another program since it was opened.\rOverwrite it?",
       "Warning", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
   EXPECT_EQ(ReadBytes(a), Catalog(4));
-  EXPECT_TRUE(Form().Modified());
+  EXPECT_TRUE(Form().Session().Modified());
 
   // A second change asks again; Yes gives the changes up for the file.
   WriteBytes(a, Catalog(6));
   FDialogs.Answers = {IDYES};
   RunUntilShown(3);
   EXPECT_EQ(FDialogs.Shown.size(), 3u);
-  EXPECT_FALSE(Form().Modified());
-  EXPECT_GT(Form().Tree().Count(), before);
+  EXPECT_FALSE(Form().Session().Modified());
+  EXPECT_GT(Form().Session().Tree().Count(), before);
   RunQuietly();
   EXPECT_EQ(FDialogs.Shown.size(), 3u);
 }

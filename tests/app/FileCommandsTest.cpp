@@ -33,12 +33,12 @@ std::vector<std::string> Outline(TTreeView& tree) {
 TEST_F(FormTest, StartsWithAnEmptyUntitledDocument) {
   TFormMain& f = Form();
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
-  EXPECT_EQ(f.FileName(), "Untitled.xml");
-  EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
-  EXPECT_EQ(f.Tree().GetFirstNode()->ImageIndex(), 0);
+  EXPECT_EQ(f.Session().FileName(), "Untitled.xml");
+  EXPECT_EQ(Outline(f.Session().Tree()), (Files{"Untitled.xml"}));
+  EXPECT_EQ(f.Session().Tree().GetFirstNode()->ImageIndex(), 0);
   EXPECT_EQ(Panel(0), "0: 0: 0");
   EXPECT_EQ(Panel(1), "");
-  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(f, "PnlProgress")->isVisible());
   EXPECT_FALSE(f.Command(TCommandId::FileRevert)->Enabled());
   EXPECT_FALSE(f.Command(TCommandId::FileCancel)->Enabled());
   EXPECT_TRUE(f.Command(TCommandId::FileSave)->Enabled());
@@ -54,9 +54,11 @@ TEST_F(FormTest, EveryResetSelectsAndHighlightsTheRoot) {
   TFormMain& f = Form();
   const auto rootIsSelected = [&](const char* after) {
     Idle();
-    TTreeNode* root = f.Tree().GetFirstNode();
-    EXPECT_EQ(f.Tree().Selected(), root) << after;
-    EXPECT_TRUE(f.TreeView1->selectionModel()->isSelected(f.Model().IndexOf(root))) << after;
+    TTreeNode* root = f.Session().Tree().GetFirstNode();
+    EXPECT_EQ(f.Session().Tree().Selected(), root) << after;
+    EXPECT_TRUE(
+        Part<TOutlineView>(f, "TreeView1")->selectionModel()->isSelected(ModelOf(f).IndexOf(root)))
+        << after;
     EXPECT_TRUE(f.Command(TCommandId::EditAdd)->Enabled()) << after;
   };
   rootIsSelected("start-up");
@@ -76,10 +78,10 @@ TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) 
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml]");
-  EXPECT_EQ(f.FileName(), FDir.File("a.xml"));
+  EXPECT_EQ(f.Session().FileName(), FDir.File("a.xml"));
   EXPECT_EQ(Panel(2), "Assigning images...");
   EXPECT_EQ(Panel(1), "");
-  const TTreeNode* root = f.Tree().GetFirstNode();
+  const TTreeNode* root = f.Session().Tree().GetFirstNode();
   EXPECT_EQ(root->Text(), "a.xml");
   EXPECT_TRUE(root->Selected());
   EXPECT_TRUE(root->Expanded());
@@ -91,11 +93,11 @@ TEST_F(FormTest, OpenShowsTheOutlineSelectsAndExpandsTheRootAndImagesEveryNode) 
   EXPECT_EQ(TreeImageOf(*catalog->Item(0)->Item(0), false), 3);
   EXPECT_EQ(TreeImageOf(*catalog->Item(0)->Item(0), true), 4);
   EXPECT_TRUE(f.Command(TCommandId::FileRevert)->Enabled());
-  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(f, "PnlProgress")->isVisible());
   // The view shows the root expanded and selected.
-  const QModelIndex top = f.Model().index(0, 0);
-  EXPECT_TRUE(f.TreeView1->isExpanded(top));
-  EXPECT_EQ(f.TreeView1->currentIndex(), top);
+  const QModelIndex top = ModelOf(f).index(0, 0);
+  EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->isExpanded(top));
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->currentIndex(), top);
   EXPECT_TRUE(FDialogs.Errors().empty());
 }
 
@@ -105,7 +107,7 @@ TEST_F(FormTest, NewOnANamedUnmodifiedDocumentAsksNothingAndListsIt) {
   Idle();
   EXPECT_EQ(FDialogs.Kinds(), (Files{"open"}));
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
-  EXPECT_EQ(Outline(Form().Tree()), (Files{"Untitled.xml"}));
+  EXPECT_EQ(Outline(Form().Session().Tree()), (Files{"Untitled.xml"}));
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
   EXPECT_FALSE(Form().Command(TCommandId::FileRevert)->Enabled());
 }
@@ -123,16 +125,16 @@ TEST_F(FormTest, OpenWhileModifiedAsksAfterTheDialogAndCancelKeepsEverything) {
             QString("\"%1\" has been modified.\r\rSave changes?").arg(FDir.File("a.xml").c_str()));
   EXPECT_EQ(q.Caption, "Warning");
   EXPECT_EQ(q.Flags, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
-  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
-  EXPECT_TRUE(Form().Modified());
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("a.xml"));
+  EXPECT_TRUE(Form().Session().Modified());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml*]");
   EXPECT_TRUE(Recent().empty());
 
   // No gives the changes up and opens the other file.
   FDialogs.Answers = {IDNO};
   Open(FDir.File("b.xml"));
-  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
-  EXPECT_FALSE(Form().Modified());
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("b.xml"));
+  EXPECT_FALSE(Form().Session().Modified());
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
 }
 
@@ -155,7 +157,7 @@ TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   f.Command(TCommandId::FileSaveAs)->Action()->trigger();
   Idle();
   EXPECT_TRUE(FDialogs.Errors().empty());
-  EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
+  EXPECT_EQ(f.Session().FileName(), FDir.File("copy.xml"));
   EXPECT_TRUE(f.Session().ReadOnly());
   EXPECT_EQ(Panel(1), "Read Only");
 
@@ -164,8 +166,8 @@ TEST_F(FormTest, OpenReadOnlyDisablesSavingUntilANewDocument) {
   EXPECT_EQ(Panel(1), "Modified");
   FDialogs.Answers = {IDYES};
   f.Command(TCommandId::FileNew)->Action()->trigger();
-  EXPECT_TRUE(f.Modified());
-  EXPECT_EQ(f.FileName(), FDir.File("copy.xml"));
+  EXPECT_TRUE(f.Session().Modified());
+  EXPECT_EQ(f.Session().FileName(), FDir.File("copy.xml"));
   FDialogs.Answers = {IDNO};
   f.Command(TCommandId::FileNew)->Action()->trigger();
   Idle();
@@ -184,15 +186,15 @@ TEST_F(FormTest, TheCancelButtonDuringALargeLoadLeavesANewDocument) {
   ASSERT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
   EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
-  EXPECT_EQ(f.FileName(), "Untitled.xml");
-  EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
-  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(f.Session().FileName(), "Untitled.xml");
+  EXPECT_EQ(Outline(f.Session().Tree()), (Files{"Untitled.xml"}));
+  EXPECT_FALSE(f.Session().Modified());
   EXPECT_FALSE(f.Session().ReadOnly());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
   EXPECT_EQ(Panel(1), "");
   // Stopped while still reading: the status bar says so, as after any cancel.
   EXPECT_EQ(Panel(2), "big.xml: Process cancelled");
-  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(f, "PnlProgress")->isVisible());
   EXPECT_FALSE(f.Command(TCommandId::FileCancel)->Enabled());
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_TRUE(FDialogs.Errors().empty());
@@ -204,7 +206,7 @@ TEST_F(FormTest, ACancelledLoadFromOpenReadOnlyLeavesAWritableDocument) {
   FDialogs.Answers = {IDYES};
   PressCancelDuringProcess();
   Open(big, true);
-  EXPECT_EQ(Form().FileName(), "Untitled.xml");
+  EXPECT_EQ(Form().Session().FileName(), "Untitled.xml");
   EXPECT_FALSE(Form().Session().ReadOnly());
   EXPECT_TRUE(Form().Command(TCommandId::FileSave)->Enabled());
 }
@@ -214,7 +216,7 @@ TEST_F(FormTest, AnsweringNoToCancelLetsTheLoadFinish) {
   PressCancelDuringProcess();
   Open(FDir.File("b.xml"));
   EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
-  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("b.xml"));
 }
 
 TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
@@ -224,39 +226,39 @@ TEST_F(FormTest, StagesAndProgressReachTheStatusBarDuringALoad) {
   bool panelShown = false;
   f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
-    lastPercent = f.ProgressBar1->value();
-    panelShown = panelShown || f.PnlProgress->isVisible();
+    lastPercent = Part<QProgressBar>(f, "ProgressBar1")->value();
+    panelShown = panelShown || Part<QFrame>(f, "PnlProgress")->isVisible();
   };
   f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
-    seen.push_back(f.PanelText(2).toStdString());
+    seen.push_back(PanelTextOf(f, 2).toStdString());
     EXPECT_FALSE(f.Command(TCommandId::FileNew)->Enabled());
     EXPECT_FALSE(f.Command(TCommandId::FileOpen)->Enabled());
     EXPECT_TRUE(f.Command(TCommandId::FileExit)->Enabled());
     EXPECT_TRUE(f.Command(TCommandId::FileCancel)->Enabled());
-    EXPECT_TRUE(f.BitBtn1->isEnabled());
-    EXPECT_FALSE(f.MnReopen->menuAction()->isEnabled());
+    EXPECT_TRUE(Part<QPushButton>(f, "BitBtn1")->isEnabled());
+    EXPECT_FALSE(Part<QMenu>(f, "MnReopen")->menuAction()->isEnabled());
     for (TCommand* c : {f.Command(TCommandId::EditAdd), f.Command(TCommandId::EditMoveDown),
                         f.Command(TCommandId::EditUseDialog), f.Command(TCommandId::SearchFind),
                         f.Command(TCommandId::ViewFont), f.Command(TCommandId::HelpAbout)})
       EXPECT_FALSE(c->Enabled()) << c->Action()->objectName().toStdString();
-    EXPECT_EQ(f.PanelText(0), "0: 0: 0");
+    EXPECT_EQ(PanelTextOf(f, 0), "0: 0: 0");
   };
   Open(FDir.File("b.xml"));
   EXPECT_EQ(seen,
             (Files{"b.xml: Loading file...", "b.xml: Building tree...", "b.xml: Process done"}));
   EXPECT_GT(lastPercent, 50);
   EXPECT_TRUE(panelShown);
-  EXPECT_TRUE(f.MnReopen->menuAction()->isEnabled());
+  EXPECT_TRUE(Part<QMenu>(f, "MnReopen")->menuAction()->isEnabled());
 
   // A save goes through its own stages, and the outline it walks takes no drop or edit.
   seen.clear();
-  TTreeNode* first = f.Tree().GetFirstNode()->Item(0);
+  TTreeNode* first = f.Session().Tree().GetFirstNode()->Item(0);
   bool changeable = false;
   f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
-    changeable = changeable || f.Tree().CanEdit(first) ||
-                 f.TreeView1DragOver(first, f.Tree().GetFirstNode()->Item(1));
+    changeable = changeable || f.Session().Tree().CanEdit(first) ||
+                 f.TreeView1DragOver(first, f.Session().Tree().GetFirstNode()->Item(1));
   };
   f.Command(TCommandId::FileSave)->Action()->trigger();
   EXPECT_FALSE(changeable);
@@ -271,17 +273,17 @@ TEST_F(FormTest, StageMessagesShowFileNamesWithPercentSignsAsTheyAre) {
   std::vector<QString> seen;
   f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
-    seen.push_back(f.PanelText(2));
+    seen.push_back(PanelTextOf(f, 2));
   };
   f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
-    seen.push_back(f.PanelText(2));
+    seen.push_back(PanelTextOf(f, 2));
   };
   for (const std::string name : {"h%2.xml", "%1%2%3.xml", "%%d%s%n.xml", "100%.xml"}) {
     WriteBytes(FDir.File(name), Catalog(40));
     seen.clear();
     Open(FDir.File(name));
-    ASSERT_EQ(f.FileName(), FDir.File(name));
+    ASSERT_EQ(f.Session().FileName(), FDir.File(name));
     f.Command(TCommandId::FileSave)->Action()->trigger();
     Idle();
     ASSERT_GT(seen.size(), 6u);
@@ -301,11 +303,11 @@ TEST_F(FormTest, ACancelledSaveKeepsTheDocumentAndTheFile) {
   Idle();
   EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
   EXPECT_EQ(ReadBytes(FDir.File("b.xml")), before);
-  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
-  EXPECT_TRUE(Form().Modified());
-  EXPECT_EQ(Outline(Form().Tree()).size(), 9u);
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("b.xml"));
+  EXPECT_TRUE(Form().Session().Modified());
+  EXPECT_EQ(Outline(Form().Session().Tree()).size(), 9u);
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [b.xml*]");
-  EXPECT_FALSE(Form().PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(Form(), "PnlProgress")->isVisible());
   EXPECT_TRUE(Recent().empty());
 }
 
@@ -318,10 +320,10 @@ TEST_F(FormTest, SaveAsUnderANewNameListsTheOldOneAndMovesBothDialogs) {
   Idle();
   TFormMain& f = Form();
   EXPECT_EQ(FDialogs.Shown.back().Text, QString::fromStdString(FDir.File("a.xml")));
-  EXPECT_EQ(f.FileName(), FDir.File("sub/new.XML"));
-  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(f.Session().FileName(), FDir.File("sub/new.XML"));
+  EXPECT_FALSE(f.Session().Modified());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [new.XML]");
-  EXPECT_EQ(f.Tree().GetFirstNode()->Text(), "new.XML");
+  EXPECT_EQ(f.Session().Tree().GetFirstNode()->Text(), "new.XML");
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_EQ(f.OpenDialog().InitialDir, FDir.File("sub/"));
   EXPECT_EQ(f.SaveDialog().InitialDir, FDir.File("sub/"));
@@ -344,39 +346,39 @@ TEST_F(FormTest, SaveAsUnderANewNameListsTheOldOneAndMovesBothDialogs) {
 
 TEST_F(FormTest, ReopenOfAMissingFileReportsItAndChangesNothing) {
   Open(FDir.File("a.xml"));
-  Form().ZelReopen1.AddFile(FDir.File("gone.xml"));
+  Form().RecentFiles().AddFile(FDir.File("gone.xml"));
   Edit();
-  Form().PUReopen->actions().at(0)->trigger();
+  Part<QMenu>(Form(), "PUReopen")->actions().at(0)->trigger();
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_EQ(FDialogs.Errors()[0],
             QString("\"%1\" doesn't exist.").arg(FDir.File("gone.xml").c_str()));
-  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
-  EXPECT_TRUE(Form().Modified());
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("a.xml"));
+  EXPECT_TRUE(Form().Session().Modified());
   EXPECT_EQ(Recent(), (Files{FDir.File("gone.xml")}));
 }
 
 TEST_F(FormTest, ReopenOfTheOpenDocumentLoadsItAgainAndTakesItOffTheList) {
   Open(FDir.File("b.xml"));
-  Form().ZelReopen1.AddFile(FDir.File("a.xml"));
-  Form().ZelReopen1.AddFile(FDir.File("b.xml"));
+  Form().RecentFiles().AddFile(FDir.File("a.xml"));
+  Form().RecentFiles().AddFile(FDir.File("b.xml"));
   // The Reopen submenu's first entry is the open document.
-  ASSERT_EQ(Form().MnReopen->actions().at(0)->text(), "&0. b.xml");
-  Form().MnReopen->actions().at(0)->trigger();
+  ASSERT_EQ(Part<QMenu>(Form(), "MnReopen")->actions().at(0)->text(), "&0. b.xml");
+  Part<QMenu>(Form(), "MnReopen")->actions().at(0)->trigger();
   Idle();
   EXPECT_TRUE(FDialogs.Errors().empty());
-  EXPECT_EQ(Form().FileName(), FDir.File("b.xml"));
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("b.xml"));
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_FALSE(Form().Session().ReadOnly());
 
   // Another entry: the open document goes on top, the opened one comes off.
-  Form().PUReopen->actions().at(0)->trigger();
-  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+  Part<QMenu>(Form(), "PUReopen")->actions().at(0)->trigger();
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("a.xml"));
   EXPECT_EQ(Recent(), (Files{FDir.File("b.xml")}));
 }
 
 TEST_F(FormTest, ReopenWhileBusyOnlyBeeps) {
   Open(FDir.File("a.xml"));
-  Form().ZelReopen1.AddFile(FDir.File("b.xml"));
+  Form().RecentFiles().AddFile(FDir.File("b.xml"));
   bool clicked = false;
   Form().Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     Form().ZelXMLTree1StateChange(s, st);
@@ -389,7 +391,7 @@ TEST_F(FormTest, ReopenWhileBusyOnlyBeeps) {
   Form().Command(TCommandId::FileRevert)->Execute();
   EXPECT_TRUE(clicked);
   EXPECT_EQ(FDialogs.Beeps, 1);
-  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("a.xml"));
 }
 
 TEST_F(FormTest, AFailingLoadLeavesANewDocumentAndTheMessage) {
@@ -398,14 +400,14 @@ TEST_F(FormTest, AFailingLoadLeavesANewDocumentAndTheMessage) {
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_NE(FDialogs.Errors()[0].indexOf("missing.xml"), -1);
   TFormMain& f = Form();
-  EXPECT_EQ(f.FileName(), "Untitled.xml");
-  EXPECT_EQ(Outline(f.Tree()), (Files{"Untitled.xml"}));
-  EXPECT_FALSE(f.Modified());
-  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_EQ(f.Session().FileName(), "Untitled.xml");
+  EXPECT_EQ(Outline(f.Session().Tree()), (Files{"Untitled.xml"}));
+  EXPECT_FALSE(f.Session().Modified());
+  EXPECT_FALSE(Part<QFrame>(f, "PnlProgress")->isVisible());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
   EXPECT_EQ(Recent(), (Files{FDir.File("a.xml")}));
   EXPECT_TRUE(f.Command(TCommandId::FileOpen)->Enabled());
-  EXPECT_EQ(f.TreeView1->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(FormTest, AFifoOrADeviceIsRefusedInsteadOfBlockingTheWindow) {
@@ -416,7 +418,7 @@ TEST_F(FormTest, AFifoOrADeviceIsRefusedInsteadOfBlockingTheWindow) {
   ASSERT_EQ(FDialogs.Errors().size(), 3u);
   EXPECT_EQ(FDialogs.Errors()[0],
             QString("\"%1\" is not a regular file.").arg(FDir.File("pipe.xml").c_str()));
-  EXPECT_EQ(Form().FileName(), "Untitled.xml");
+  EXPECT_EQ(Form().Session().FileName(), "Untitled.xml");
 }
 
 TEST_F(FormTest, AFailingSaveKeepsTheDocumentAndAbandonsTheNewThatAsked) {
@@ -427,15 +429,15 @@ TEST_F(FormTest, AFailingSaveKeepsTheDocumentAndAbandonsTheNewThatAsked) {
   FDialogs.Answers = {IDYES};
   Form().Command(TCommandId::FileNew)->Action()->trigger();
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
-  EXPECT_EQ(Form().FileName(), FDir.File("a.xml"));
-  EXPECT_TRUE(Form().Modified());
-  EXPECT_GT(Outline(Form().Tree()).size(), 1u);
-  EXPECT_FALSE(Form().PnlProgress->isVisible());
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("a.xml"));
+  EXPECT_TRUE(Form().Session().Modified());
+  EXPECT_GT(Outline(Form().Session().Tree()).size(), 1u);
+  EXPECT_FALSE(Part<QFrame>(Form(), "PnlProgress")->isVisible());
 }
 
 TEST_F(FormTest, RevertAsksAccordingToTheModifiedFlagAndReloads) {
   Open(FDir.File("a.xml"));
-  Form().ZelReopen1.AddFile(FDir.File("b.xml"));
+  Form().RecentFiles().AddFile(FDir.File("b.xml"));
   FDialogs.Answers = {IDNO};
   Form().Command(TCommandId::FileRevert)->Action()->trigger();
   EXPECT_EQ(FDialogs.Shown.back().Text, "Revert file content from disk?");
@@ -449,8 +451,8 @@ TEST_F(FormTest, RevertAsksAccordingToTheModifiedFlagAndReloads) {
   Idle();
   EXPECT_EQ(FDialogs.Shown.back().Caption, "Warning");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
-  EXPECT_EQ(Outline(Form().Tree()), (Files{"a.xml", "\t<changed />"}));
-  EXPECT_FALSE(Form().Modified());
+  EXPECT_EQ(Outline(Form().Session().Tree()), (Files{"a.xml", "\t<changed />"}));
+  EXPECT_FALSE(Form().Session().Modified());
   EXPECT_EQ(Recent(), (Files{FDir.File("b.xml")}));
 }
 
@@ -461,7 +463,7 @@ TEST_F(FormTest, ClosingAModifiedUntitledDocumentAndCancellingSaveAsKeepsTheWind
   FDialogs.FileAnswers.push_back(std::nullopt);
   EXPECT_FALSE(f.close());
   EXPECT_TRUE(f.isVisible());
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_EQ(FDialogs.Kinds(), (Files{"message", "save"}));
   EXPECT_EQ(FDialogs.Shown[1].Text, "Untitled.xml");
 
@@ -490,7 +492,7 @@ TEST_F(FormTest, ClosingWhileALoadRunsAndAnsweringNoKeepsTheWindowAndTheLoad) {
   EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
   QCoreApplication::processEvents();
   EXPECT_TRUE(f.isVisible());
-  EXPECT_EQ(f.FileName(), FDir.File("big.xml"));
+  EXPECT_EQ(f.Session().FileName(), FDir.File("big.xml"));
 }
 
 TEST_F(FormTest, TheRecentFilesSurviveARestart) {
@@ -502,19 +504,19 @@ TEST_F(FormTest, TheRecentFilesSurviveARestart) {
 
   Open(FDir.File("a.xml"));  // a second window over the same settings file
   EXPECT_EQ(Recent(), (Files{FDir.File("b.xml"), FDir.File("a.xml")}));
-  EXPECT_EQ(Form().PUReopen->actions().at(0)->text(), "0. b.xml");
-  EXPECT_TRUE(Form().MnReopen->menuAction()->isEnabled());
+  EXPECT_EQ(Part<QMenu>(Form(), "PUReopen")->actions().at(0)->text(), "0. b.xml");
+  EXPECT_TRUE(Part<QMenu>(Form(), "MnReopen")->menuAction()->isEnabled());
 }
 
 TEST_F(FormTest, AFileOnTheCommandLineOpensAfterTheFirstShow) {
   FForm = std::make_unique<TFormMain>(&FDialogs);
-  FForm->ZelReopen1.AddFile(FDir.File("b.xml"));
+  FForm->RecentFiles().AddFile(FDir.File("b.xml"));
   FForm->SetStartFile(FDir.File("b.xml"));
   FForm->show();
-  EXPECT_EQ(FForm->FileName(), "Untitled.xml");
+  EXPECT_EQ(FForm->Session().FileName(), "Untitled.xml");
   QCoreApplication::processEvents();
   Idle();
-  EXPECT_EQ(FForm->FileName(), FDir.File("b.xml"));
+  EXPECT_EQ(FForm->Session().FileName(), FDir.File("b.xml"));
   EXPECT_FALSE(FForm->Session().ReadOnly());
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [b.xml]");
 }
@@ -534,13 +536,13 @@ TEST_F(FormTest, EscDuringALoadPressesCancel) {
       Qt::QueuedConnection);
   Open(FDir.File("big.xml"));
   EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
-  EXPECT_EQ(f.FileName(), "Untitled.xml");
+  EXPECT_EQ(f.Session().FileName(), "Untitled.xml");
 }
 
 TEST_F(FormTest, ReopenAllOpensEveryEntryOnceAndEndsWithTheMostRecent) {
   TFormMain& f = Form();
   WriteBytes(FDir.File("c.xml"), Catalog(1));
-  for (const char* name : {"a.xml", "b.xml", "c.xml"}) f.ZelReopen1.AddFile(FDir.File(name));
+  for (const char* name : {"a.xml", "b.xml", "c.xml"}) f.RecentFiles().AddFile(FDir.File(name));
   std::vector<std::string> opened;
   const auto handler = f.Session().Component().OnStateChange;
   f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
@@ -548,9 +550,9 @@ TEST_F(FormTest, ReopenAllOpensEveryEntryOnceAndEndsWithTheMostRecent) {
     handler(s, st);
   };
   // "&Reopen All" follows the entries and the separator in the submenu.
-  f.MnReopen->actions().at(4)->trigger();
+  Part<QMenu>(f, "MnReopen")->actions().at(4)->trigger();
   EXPECT_EQ(opened, (Files{"a.xml", "b.xml", "c.xml"}));
-  EXPECT_EQ(f.FileName(), FDir.File("c.xml"));
+  EXPECT_EQ(f.Session().FileName(), FDir.File("c.xml"));
   EXPECT_EQ(Recent(), (Files{FDir.File("b.xml"), FDir.File("a.xml")}));
   EXPECT_TRUE(FDialogs.Errors().empty());
 }

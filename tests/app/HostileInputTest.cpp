@@ -25,14 +25,14 @@ class HostileInputTest : public FormTest {
     Open(name);
     const std::vector<QString> errors = FDialogs.Errors();
     if (errors.size() == errorsBefore) {
-      EXPECT_EQ(Form().FileName(), name);
+      EXPECT_EQ(Form().Session().FileName(), name);
       return QString();
     }
     EXPECT_EQ(errors.size(), errorsBefore + 1);
-    EXPECT_EQ(Form().FileName(), "Untitled.xml");
-    EXPECT_EQ(Form().Tree().Count(), 1);
-    EXPECT_FALSE(Form().Modified());
-    EXPECT_FALSE(Form().PnlProgress->isVisible());
+    EXPECT_EQ(Form().Session().FileName(), "Untitled.xml");
+    EXPECT_EQ(Form().Session().Tree().Count(), 1);
+    EXPECT_FALSE(Form().Session().Modified());
+    EXPECT_FALSE(Part<QFrame>(Form(), "PnlProgress")->isVisible());
     EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [Untitled.xml]");
     return errors.back();
   }
@@ -44,7 +44,7 @@ class HostileInputTest : public FormTest {
     EXPECT_EQ(FDialogs.Errors().size(), errorsBefore);
     EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [a.xml]");
     EXPECT_TRUE(Form().Command(TCommandId::FileOpen)->Enabled());
-    EXPECT_EQ(Form().TreeView1->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(Part<TOutlineView>(Form(), "TreeView1")->cursor().shape(), Qt::ArrowCursor);
   }
   std::string WriteFile(const std::string& name, const std::string& bytes) {
     WriteBytes(FDir.File(name), bytes);
@@ -64,7 +64,7 @@ TEST_F(HostileInputTest, BrokenFilesEndInAMessageAndAUsableWindow) {
   // A UTF-16 file cut inside its last character loads, that character replaced.
   EXPECT_EQ(OpenHostile(WriteFile("cut.xml", std::string("\xFF\xFE<\0a\0/\0>\0\r", 11))),
             QString());
-  EXPECT_EQ(Form().Tree().Count(), 3);
+  EXPECT_EQ(Form().Session().Tree().Count(), 3);
   ExpectUsable();
 }
 
@@ -74,18 +74,18 @@ TEST_F(HostileInputTest, AFileNameWithALineBreakIsShownMarkedAndNeverSaved) {
   const std::string name = WriteFile("evil\n<inject attr=\"x\">.xml", "<r><c>t</c></r>");
   EXPECT_EQ(OpenHostile(name), QString());
   TFormMain& f = Form();
-  ASSERT_EQ(f.Tree().RootCount(), 1);
-  EXPECT_EQ(f.Tree().GetFirstNode()->Text(), "evil\n<inject attr=\"x\">.xml");
+  ASSERT_EQ(f.Session().Tree().RootCount(), 1);
+  EXPECT_EQ(f.Session().Tree().GetFirstNode()->Text(), "evil\n<inject attr=\"x\">.xml");
   const QString shown = QString::fromUtf8("evil\u21B5<inject attr=\"x\">.xml");
-  EXPECT_EQ(f.Model().IndexOf(f.Tree().GetFirstNode()).data().toString(), shown);
+  EXPECT_EQ(ModelOf(f).IndexOf(f.Session().Tree().GetFirstNode()).data().toString(), shown);
   EXPECT_EQ(f.windowTitle(), "Zel XML Editor 1.0 - [" + shown + "]");
   Edit();
   f.Command(TCommandId::FileSave)->Action()->trigger();
   Idle();
   EXPECT_TRUE(FDialogs.Errors().empty());
   EXPECT_EQ(ReadBytes(name), "<r>\r\n\t<c>t</c>\r\n</r>\r\n");
-  EXPECT_FALSE(f.Modified());
-  EXPECT_EQ(f.Tree().RootCount(), 1);
+  EXPECT_FALSE(f.Session().Modified());
+  EXPECT_EQ(f.Session().Tree().RootCount(), 1);
 }
 
 TEST_F(HostileInputTest, FilesThatAreNoFilesAreRefusedAtOnce) {
@@ -120,10 +120,10 @@ TEST_F(HostileInputTest, DeepAndLongDocumentsLoad) {
   for (int i = 0; i < depth; ++i) xml += "<a>";
   for (int i = 0; i < depth; ++i) xml += "</a>";
   EXPECT_EQ(OpenHostile(WriteFile("deep.xml", xml)), QString());
-  EXPECT_EQ(Form().Tree().Count(), depth + 1);
+  EXPECT_EQ(Form().Session().Tree().Count(), depth + 1);
   xml = "<a>" + std::string(size_t{100} << 20, 'x') + "</a>";
   EXPECT_EQ(OpenHostile(WriteFile("long.xml", xml)), QString());
-  EXPECT_EQ(Form().Tree().Count(), 2);
+  EXPECT_EQ(Form().Session().Tree().Count(), 2);
   ExpectUsable();
 }
 
@@ -132,7 +132,7 @@ TEST_F(HostileInputTest, AFullDiskKeepsTheFileAndTheModifiedDocument) {
   Open(FDir.File("big.xml"));
   Edit();
   const std::string before = ReadBytes(FDir.File("big.xml"));
-  const int nodes = Form().Tree().Count();
+  const int nodes = Form().Session().Tree().Count();
   SetSafeFileWriteFault(2, ENOSPC);  // the disk fills up after the first megabyte
   Form().Command(TCommandId::FileSave)->Action()->trigger();
   SetSafeFileWriteFault(0, 0);
@@ -141,16 +141,16 @@ TEST_F(HostileInputTest, AFullDiskKeepsTheFileAndTheModifiedDocument) {
   EXPECT_EQ(FDialogs.Errors()[0], QString("Cannot write file \"%1\". No space left on device")
                                       .arg(FDir.File("big.xml").c_str()));
   EXPECT_EQ(ReadBytes(FDir.File("big.xml")), before);
-  EXPECT_EQ(Form().FileName(), FDir.File("big.xml"));
-  EXPECT_TRUE(Form().Modified());
-  EXPECT_EQ(Form().Tree().Count(), nodes);
+  EXPECT_EQ(Form().Session().FileName(), FDir.File("big.xml"));
+  EXPECT_TRUE(Form().Session().Modified());
+  EXPECT_EQ(Form().Session().Tree().Count(), nodes);
   EXPECT_EQ(Caption(), "Zel XML Editor 1.0 - [big.xml*]");
-  EXPECT_FALSE(Form().PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(Form(), "PnlProgress")->isVisible());
   // With room again the same command saves.
   Form().Command(TCommandId::FileSave)->Action()->trigger();
   Idle();
   EXPECT_EQ(FDialogs.Errors().size(), 1u);
-  EXPECT_FALSE(Form().Modified());
+  EXPECT_FALSE(Form().Session().Modified());
   EXPECT_NE(ReadBytes(FDir.File("big.xml")), before);
 }
 

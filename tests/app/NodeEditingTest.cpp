@@ -20,19 +20,21 @@ namespace {
 class EditingTest : public FormTest {
  protected:
   // a.xml: root "a.xml" > "<?xml ...?>", "<catalog>" > two books > a title each.
-  TTreeNode* Root() { return Form().Tree().GetFirstNode(); }
+  TTreeNode* Root() { return Form().Session().Tree().GetFirstNode(); }
   TTreeNode* Catalog() { return Root()->Item(1); }
   TTreeNode* Book(int i) { return Catalog()->Item(i); }
 
   void Select(TTreeNode* node) {
-    Form().Tree().SetSelected(node);
+    Form().Session().Tree().SetSelected(node);
     Idle();
   }
   void Run(TCommand& c) {
     c.Action()->trigger();
     Idle();
   }
-  QLineEdit* Editor() { return Form().TreeView1->viewport()->findChild<QLineEdit*>(); }
+  QLineEdit* Editor() {
+    return Part<TOutlineView>(Form(), "TreeView1")->viewport()->findChild<QLineEdit*>();
+  }
   // Types into the open in-place editor and ends it with `key` (Enter accepts, Esc cancels).
   void TypeInEditor(const QString& text, Qt::Key key) {
     QLineEdit* editor = Editor();
@@ -48,12 +50,12 @@ class EditingTest : public FormTest {
     Idle();
   }
   QPoint PointOf(TTreeNode* node) {
-    const QModelIndex i = Form().Model().IndexOf(node);
-    Form().TreeView1->scrollTo(i);
-    return Form().TreeView1->visualRect(i).center();
+    const QModelIndex i = ModelOf(Form()).IndexOf(node);
+    Part<TOutlineView>(Form(), "TreeView1")->scrollTo(i);
+    return Part<TOutlineView>(Form(), "TreeView1")->visualRect(i).center();
   }
   void Mouse(QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
-    QWidget* vp = Form().TreeView1->viewport();
+    QWidget* vp = Part<TOutlineView>(Form(), "TreeView1")->viewport();
     QMouseEvent e(type, pos, vp->mapToGlobal(pos), Qt::LeftButton, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(vp, &e);
   }
@@ -68,7 +70,7 @@ class EditingTest : public FormTest {
     Idle();
   }
   QPoint BelowTheLastNode() {
-    QTreeView* v = Form().TreeView1;
+    QTreeView* v = Part<TOutlineView>(Form(), "TreeView1");
     return QPoint(20, v->viewport()->height() - 3);
   }
 };
@@ -82,16 +84,16 @@ TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
   TTreeNode* added = Root()->Item(Root()->Count() - 1);
   EXPECT_EQ(added->Text(), "<NewNode>");
   EXPECT_TRUE(added->Selected());
-  EXPECT_FALSE(f.Tree().IsEditing()) << "Modify was still disabled for the root";
+  EXPECT_FALSE(f.Session().Tree().IsEditing()) << "Modify was still disabled for the root";
   EXPECT_EQ(Editor(), nullptr);
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_EQ(TreeImageOf(*added, false), 3) << "the images are assigned anew";
 
   Select(Book(0));
   Run(*f.Command(TCommandId::EditAdd));
   TTreeNode* child = Book(0)->Item(Book(0)->Count() - 1);
   EXPECT_EQ(child->Text(), "<NewNode>");
-  EXPECT_TRUE(f.Tree().IsEditing());
+  EXPECT_TRUE(f.Session().Tree().IsEditing());
   ASSERT_NE(Editor(), nullptr);
   EXPECT_EQ(Editor()->text(), "<NewNode>");
   // An open edit disables what would touch the node under it.
@@ -101,7 +103,7 @@ TEST_F(EditingTest, AddWithoutTheDialogOpensTheEditorExceptUnderTheRoot) {
   EXPECT_EQ(Panel(0), "0: 0: 0");
   TypeInEditor("<author/>", Qt::Key_Return);
   EXPECT_EQ(child->Text(), "<author/>");
-  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_FALSE(f.Session().Tree().IsEditing());
   EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled());
 }
 
@@ -114,19 +116,19 @@ TEST_F(EditingTest, AddAndModifyThroughTheDialogAcceptAnyText) {
   FDialogs.NodeAnswers = {std::nullopt, std::string(" no brackets ")};
   Run(*f.Command(TCommandId::EditAdd));  // cancelled
   EXPECT_EQ(Book(1)->Count(), 1);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   Run(*f.Command(TCommandId::EditAdd));
   ASSERT_EQ(Book(1)->Count(), 2);
   EXPECT_EQ(Book(1)->Item(1)->Text(), " no brackets ");
   EXPECT_TRUE(Book(1)->Item(1)->Selected());
   EXPECT_EQ(FDialogs.Shown.back().Text, "") << "Add starts from an empty text";
 
-  f.SetModified(false);
+  f.Session().SetModified(false);
   Select(Catalog());
   FDialogs.NodeAnswers = {std::string("<catalog>")};
   Run(*f.Command(TCommandId::EditModify));
   EXPECT_EQ(FDialogs.Shown.back().Text, "<catalog>");
-  EXPECT_TRUE(f.Modified()) << "also an unchanged text marks the document";
+  EXPECT_TRUE(f.Session().Modified()) << "also an unchanged text marks the document";
   EXPECT_EQ(Editor(), nullptr);
 }
 
@@ -142,24 +144,24 @@ TEST_F(EditingTest, InPlaceEditsFollowTheNodeTextRuleAndEscCancels) {
     EXPECT_EQ(title->Text(), old) << bad;
     ASSERT_FALSE(FDialogs.Errors().empty()) << bad;
     EXPECT_EQ(FDialogs.Errors().back(), QString("Invalid node text \"%1\"").arg(bad));
-    EXPECT_FALSE(f.Modified()) << bad;
+    EXPECT_FALSE(f.Session().Modified()) << bad;
     TypeInEditor(bad, Qt::Key_Escape);  // the editor came back on the rejected text
     EXPECT_EQ(title->Text(), old) << bad;
-    EXPECT_FALSE(f.Tree().IsEditing());
+    EXPECT_FALSE(f.Session().Tree().IsEditing());
   }
   EXPECT_EQ(FDialogs.Errors().size(), 4u) << "one message per rejected edit";
 
   Run(*f.Command(TCommandId::EditModify));
   TypeInEditor("<x>", Qt::Key_Escape);
   EXPECT_EQ(title->Text(), old);
-  EXPECT_FALSE(f.Modified());
-  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_FALSE(f.Session().Modified());
+  EXPECT_FALSE(f.Session().Tree().IsEditing());
   EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled());
 
   Run(*f.Command(TCommandId::EditModify));
   TypeInEditor("< >", Qt::Key_Return);
   EXPECT_EQ(title->Text(), "< >");
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_EQ(FDialogs.Errors().size(), 4u);
 }
 
@@ -171,7 +173,7 @@ TEST_F(EditingTest, ARejectedEditOpensAgainOnTheTypedText) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
   TTreeNode* title = Book(0)->Item(0);
   Select(title);
-  f.TreeView1->setFocus();
+  Part<TOutlineView>(f, "TreeView1")->setFocus();
   const auto type = [&](const QString& keys, Qt::Key end) {
     ASSERT_NE(Editor(), nullptr);
     QTest::keyClicks(Editor(), keys);
@@ -181,23 +183,23 @@ TEST_F(EditingTest, ARejectedEditOpensAgainOnTheTypedText) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Idle();
   };
-  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F2);
   ASSERT_NE(Editor(), nullptr);
   Editor()->selectAll();
   type("<name", Qt::Key_Return);
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_EQ(FDialogs.Errors()[0], "Invalid node text \"<name\"");
   ASSERT_NE(Editor(), nullptr) << "the editor is open again";
-  EXPECT_TRUE(f.Tree().IsEditing());
+  EXPECT_TRUE(f.Session().Tree().IsEditing());
   EXPECT_EQ(Editor()->text(), "<name");
   EXPECT_EQ(title->Text(), "<title>T0</title>");
   type(" id=\"1\">", Qt::Key_Return);  // mended where the typing stopped
   EXPECT_EQ(title->Text(), "<name id=\"1\">");
   EXPECT_EQ(Editor(), nullptr);
-  EXPECT_FALSE(f.Tree().IsEditing());
-  EXPECT_TRUE(f.Modified());
+  EXPECT_FALSE(f.Session().Tree().IsEditing());
+  EXPECT_TRUE(f.Session().Modified());
 
-  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F2);
   ASSERT_NE(Editor(), nullptr);
   Editor()->selectAll();
   type("broken", Qt::Key_Return);
@@ -205,9 +207,9 @@ TEST_F(EditingTest, ARejectedEditOpensAgainOnTheTypedText) {
   EXPECT_EQ(Editor()->text(), "broken");
   type("", Qt::Key_Escape);
   EXPECT_EQ(title->Text(), "<name id=\"1\">");
-  EXPECT_EQ(f.Model().IndexOf(title).data().toString(), "<name id=\"1\">");
+  EXPECT_EQ(ModelOf(f).IndexOf(title).data().toString(), "<name id=\"1\">");
   EXPECT_EQ(Editor(), nullptr);
-  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_FALSE(f.Session().Tree().IsEditing());
   EXPECT_EQ(FDialogs.Errors().size(), 2u);
 }
 
@@ -219,8 +221,8 @@ TEST_F(EditingTest, AModifyThatWouldBreakTheSaveIsRefusedOrAsked) {
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
   Select(Book(0));
-  f.TreeView1->setFocus();
-  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  Part<TOutlineView>(f, "TreeView1")->setFocus();
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F2);
   TypeInEditor("<book/>", Qt::Key_Return);
   ASSERT_EQ(FDialogs.Errors().size(), 1u);
   EXPECT_EQ(FDialogs.Errors()[0], "\"<book/>\" cannot hold child nodes.");
@@ -228,20 +230,20 @@ TEST_F(EditingTest, AModifyThatWouldBreakTheSaveIsRefusedOrAsked) {
   EXPECT_EQ(Editor()->text(), "<book/>");
   TypeInEditor("<book id=\"0\"/>", Qt::Key_Escape);
   EXPECT_EQ(Book(0)->Text(), "<book id=\"0\">");
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
 
   TTreeNode* declaration = Root()->Item(0);
   const std::string head(declaration->Text());
   Select(declaration);
   FDialogs.Answers = {IDNO};
-  QTest::keyClick(f.TreeView1, Qt::Key_F2);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F2);
   TypeInEditor("<other/>", Qt::Key_Return);
   ASSERT_EQ(FDialogs.Shown.back().Caption, "Confirm");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   EXPECT_EQ(declaration->Text(), head);
   EXPECT_EQ(Editor(), nullptr);
-  EXPECT_FALSE(f.Tree().IsEditing());
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Tree().IsEditing());
+  EXPECT_FALSE(f.Session().Modified());
   EXPECT_EQ(FDialogs.Errors().size(), 1u);
 
   f.Command(TCommandId::EditUseDialog)->Action()->setChecked(true);
@@ -252,7 +254,7 @@ TEST_F(EditingTest, AModifyThatWouldBreakTheSaveIsRefusedOrAsked) {
   EXPECT_EQ(FDialogs.Shown.back().Kind, "node");
   EXPECT_EQ(FDialogs.Shown.back().Text, "<!-- b -->") << "the dialog opens on the refused text";
   EXPECT_EQ(Book(1)->Text(), "<book id=\"1\">");
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled());
 }
 
@@ -261,12 +263,12 @@ TEST_F(EditingTest, ANewDocumentEndsAnOpenEditWithoutStoringIt) {
   TFormMain& f = Form();
   Select(Book(0)->Item(0));
   Run(*f.Command(TCommandId::EditModify));
-  ASSERT_TRUE(f.Tree().IsEditing());
+  ASSERT_TRUE(f.Session().Tree().IsEditing());
   Run(*f.Command(TCommandId::FileNew));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_FALSE(f.Tree().IsEditing());
+  EXPECT_FALSE(f.Session().Tree().IsEditing());
   EXPECT_EQ(Editor(), nullptr);
-  EXPECT_EQ(f.Tree().Count(), 1);
+  EXPECT_EQ(f.Session().Tree().Count(), 1);
   Open(FDir.File("a.xml"));
   Select(Book(0)->Item(0));
   EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled()) << "no edit is left open to disable it";
@@ -278,26 +280,26 @@ TEST_F(EditingTest, TextsOutsideTheCodePageRoundTripThroughTheEditor) {
   Select(title);
   Run(*Form().Command(TCommandId::EditModify));
   TypeInEditor(QString::fromUtf8("<caf\xc3\xa9>"), Qt::Key_Return);
-  EXPECT_EQ(Form().Model().data(Form().Model().IndexOf(title)).toString(),
+  EXPECT_EQ(ModelOf(Form()).data(ModelOf(Form()).IndexOf(title)).toString(),
             QString::fromUtf8("<caf\xc3\xa9>"));
 }
 
 TEST_F(EditingTest, NodesAtRootLevelNeverCollapseNorEditInPlace) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
-  const QModelIndex top = f.Model().index(0, 0);
+  const QModelIndex top = ModelOf(f).index(0, 0);
   Select(Root());
-  QTest::keyClick(f.TreeView1, Qt::Key_Left);
-  f.TreeView1->collapse(top);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_Left);
+  Part<TOutlineView>(f, "TreeView1")->collapse(top);
   EXPECT_TRUE(Root()->Expanded());
-  EXPECT_TRUE(f.TreeView1->isExpanded(top));
+  EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->isExpanded(top));
   // Below root level the same key collapses.
   Select(Catalog());
-  QTest::keyClick(f.TreeView1, Qt::Key_Left);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_Left);
   EXPECT_FALSE(Catalog()->Expanded());
-  EXPECT_FALSE(f.TreeView1->isExpanded(f.Model().IndexOf(Catalog())));
+  EXPECT_FALSE(Part<TOutlineView>(f, "TreeView1")->isExpanded(ModelOf(f).IndexOf(Catalog())));
   // The tree's own request to edit the root is refused too.
-  EXPECT_FALSE(f.Tree().EditText(Root()));
+  EXPECT_FALSE(f.Session().Tree().EditText(Root()));
   EXPECT_EQ(Editor(), nullptr);
 }
 
@@ -308,13 +310,15 @@ TEST_F(EditingTest, DoubleClickRunsModifyAndLeavesTheExpansion) {
   Select(Catalog());
   const bool expanded = Catalog()->Expanded();
   FDialogs.NodeAnswers = {std::nullopt};
-  QTest::mouseDClick(f.TreeView1->viewport(), Qt::LeftButton, {}, PointOf(Catalog()));
+  QTest::mouseDClick(Part<TOutlineView>(f, "TreeView1")->viewport(), Qt::LeftButton, {},
+                     PointOf(Catalog()));
   Idle();
   EXPECT_EQ(FDialogs.Kinds(), (std::vector<std::string>{"open", "node"}));
   EXPECT_EQ(Catalog()->Expanded(), expanded);
   // On the root Modify is disabled: a double click does nothing.
   Select(Root());
-  QTest::mouseDClick(f.TreeView1->viewport(), Qt::LeftButton, {}, PointOf(Root()));
+  QTest::mouseDClick(Part<TOutlineView>(f, "TreeView1")->viewport(), Qt::LeftButton, {},
+                     PointOf(Root()));
   Idle();
   EXPECT_EQ(FDialogs.Kinds().size(), 2u);
   EXPECT_TRUE(Root()->Expanded());
@@ -324,19 +328,19 @@ TEST_F(EditingTest, DeleteAsksWithNoAsDefaultAndRemovesTheSubtree) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
   Select(Book(0));
-  const int before = f.Tree().Count();
+  const int before = f.Session().Tree().Count();
   FDialogs.Answers = {IDNO, IDYES};
   Run(*f.Command(TCommandId::EditDelete));
-  EXPECT_EQ(f.Tree().Count(), before);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(f.Session().Tree().Count(), before);
+  EXPECT_FALSE(f.Session().Modified());
   const auto& q = FDialogs.Shown.back();
   EXPECT_EQ(q.Text, "Delete \"<book id=\"0\">\" and its children?");
   EXPECT_EQ(q.Caption, "Confirm");
   EXPECT_EQ(q.Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   Run(*f.Command(TCommandId::EditDelete));
-  EXPECT_EQ(f.Tree().Count(), before - 2);
+  EXPECT_EQ(f.Session().Tree().Count(), before - 2);
   EXPECT_EQ(Catalog()->Count(), 1);
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_EQ(Catalog()->Item(0)->Text(), "<book id=\"1\">");
 
   Select(Catalog()->Item(0)->Item(0));
@@ -378,11 +382,11 @@ TEST_F(EditingTest, MovesKeepTheSelectionAndTheImages) {
   EXPECT_TRUE(a->Parent()->Expanded());
   EXPECT_EQ(TreeImageOf(*a->Parent(), false), leafImage) << "moves do not reassign the images";
   EXPECT_EQ(leafImage, 3);
-  EXPECT_TRUE(f.TreeView1->isExpanded(f.Model().IndexOf(a->Parent())));
-  EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(a));
+  EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->isExpanded(ModelOf(f).IndexOf(a->Parent())));
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->currentIndex(), ModelOf(f).IndexOf(a));
   Run(*f.Command(TCommandId::EditPromote));  // in front of its former parent
   EXPECT_EQ(texts(), "<a /><b><c />");
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
 }
 
 TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
@@ -392,19 +396,22 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   Select(title);
   // Over its own parent the drop is refused and shows the no-drop cursor.
   Drag(title, PointOf(Book(0)), [&] {
-    EXPECT_TRUE(f.TreeView1->Dragging());
-    EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor);
+    EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->Dragging());
+    EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->viewport()->cursor().shape(),
+              Qt::ForbiddenCursor);
   });
   EXPECT_EQ(title->Parent(), Book(0));
-  EXPECT_FALSE(f.Modified());
-  EXPECT_FALSE(f.TreeView1->Dragging());
+  EXPECT_FALSE(f.Session().Modified());
+  EXPECT_FALSE(Part<TOutlineView>(f, "TreeView1")->Dragging());
 
   // On a descendant: accepted, nothing moves, the document counts as modified.
   Select(Catalog());
-  Drag(Catalog(), PointOf(title),
-       [&] { EXPECT_NE(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  Drag(Catalog(), PointOf(title), [&] {
+    EXPECT_NE(Part<TOutlineView>(f, "TreeView1")->viewport()->cursor().shape(),
+              Qt::ForbiddenCursor);
+  });
   EXPECT_EQ(Catalog()->Parent(), Root());
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
 
   // On another node: its last child.
   Select(title);
@@ -420,12 +427,12 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   TTreeNode* second = Root()->getNextSibling();
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->Text(), "<catalog>");
-  EXPECT_EQ(f.Tree().RootCount(), 2);
+  EXPECT_EQ(f.Session().Tree().RootCount(), 2);
   EXPECT_TRUE(f.Command(TCommandId::EditModify)->Enabled());
   EXPECT_EQ(Panel(0), "0: 2: 2");
-  EXPECT_FALSE(f.Tree().EditText(second));
+  EXPECT_FALSE(f.Session().Tree().EditText(second));
   second->Expand(false);
-  f.TreeView1->collapse(f.Model().IndexOf(second));
+  Part<TOutlineView>(f, "TreeView1")->collapse(ModelOf(f).IndexOf(second));
   EXPECT_TRUE(second->Expanded());
   Run(*f.Command(TCommandId::EditUseDialog));
   FDialogs.NodeAnswers = {std::string("<list>")};
@@ -433,11 +440,11 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   EXPECT_EQ(second->Text(), "<list>");
   // Nothing goes in front of the node that stands for the file, which the save leaves out.
   EXPECT_FALSE(f.Command(TCommandId::EditMoveUp)->Enabled());
-  EXPECT_FALSE(f.Tree().GetFirstNode()->Text() != "a.xml");
+  EXPECT_FALSE(f.Session().Tree().GetFirstNode()->Text() != "a.xml");
   EXPECT_EQ(Root()->Text(), "a.xml");
   FDialogs.Answers = {IDYES};
   Run(*f.Command(TCommandId::EditDelete));
-  EXPECT_EQ(f.Tree().RootCount(), 1);
+  EXPECT_EQ(f.Session().Tree().RootCount(), 1);
 }
 
 // A drag reaches every node: the view scrolls at its edges, frames the row a drop would land
@@ -451,25 +458,25 @@ TEST_F(EditingTest, DraggingScrollsHighlightsAndOpensTheTarget) {
   Select(Book(0));
   Book(0)->Expand(false);
   Select(title);
-  QTreeView* v = f.TreeView1;
+  QTreeView* v = Part<TOutlineView>(f, "TreeView1");
   const QPoint from = PointOf(title);
   Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
   Mouse(QEvent::MouseMove, PointOf(Book(1)), Qt::LeftButton);
-  ASSERT_TRUE(f.TreeView1->Dragging());
-  EXPECT_EQ(f.TreeView1->DropTarget(), f.Model().IndexOf(Book(1)));
+  ASSERT_TRUE(Part<TOutlineView>(f, "TreeView1")->Dragging());
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->DropTarget(), ModelOf(f).IndexOf(Book(1)));
   EXPECT_TRUE(QTest::qWaitFor([&] { return Book(1)->Expanded(); }, 10000)) << "opens on a rest";
   // Resting at the bottom edge scrolls down to the last book, which the drop then reaches.
   Mouse(QEvent::MouseMove, QPoint(40, v->viewport()->height() - 4), Qt::LeftButton);
   QScrollBar* bar = v->verticalScrollBar();
   EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }, 20000));
   TTreeNode* last = Book(29);
-  const QPoint onLast = v->visualRect(f.Model().IndexOf(last)).center();
+  const QPoint onLast = v->visualRect(ModelOf(f).IndexOf(last)).center();
   Mouse(QEvent::MouseMove, onLast, Qt::LeftButton);
-  EXPECT_EQ(f.TreeView1->DropTarget(), f.Model().IndexOf(last));
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->DropTarget(), ModelOf(f).IndexOf(last));
   Mouse(QEvent::MouseButtonRelease, onLast, Qt::NoButton);
   Idle();
   EXPECT_EQ(title->Parent(), last);
-  EXPECT_FALSE(f.TreeView1->DropTarget().isValid());
+  EXPECT_FALSE(Part<TOutlineView>(f, "TreeView1")->DropTarget().isValid());
 }
 
 // No gesture changes a read-only document, so closing it never asks to save.
@@ -488,14 +495,17 @@ TEST_F(EditingTest, AReadOnlyDocumentIsChangedByNothing) {
   }
   EXPECT_EQ(Catalog()->Item(1), Book(1));
   // The tree's own edit gesture (a click on the selected node's label) and a drop.
-  EXPECT_FALSE(f.Tree().EditText(Book(0)->Item(0)));
-  static_cast<QAbstractItemView*>(f.TreeView1)->edit(f.Model().IndexOf(Book(1)));
+  EXPECT_FALSE(f.Session().Tree().EditText(Book(0)->Item(0)));
+  static_cast<QAbstractItemView*>(Part<TOutlineView>(f, "TreeView1"))
+      ->edit(ModelOf(f).IndexOf(Book(1)));
   EXPECT_EQ(Editor(), nullptr);
   TTreeNode* title = Book(1)->Item(0);
-  Drag(title, PointOf(Book(0)),
-       [&] { EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  Drag(title, PointOf(Book(0)), [&] {
+    EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->viewport()->cursor().shape(),
+              Qt::ForbiddenCursor);
+  });
   EXPECT_EQ(title->Parent(), Book(1));
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   EXPECT_EQ(Panel(1), "Read Only");
   EXPECT_TRUE(f.close());
   EXPECT_TRUE(FDialogs.Shown.size() == 1 && FDialogs.Shown[0].Kind == "open");
@@ -531,7 +541,7 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
   TFormMain& f = Form();
   f.Command(TCommandId::EditUseDialog)->Action()->setChecked(true);
   int resets = 0;
-  QObject::connect(&f.Model(), &QAbstractItemModel::modelAboutToBeReset, [&] { ++resets; });
+  QObject::connect(&ModelOf(f), &QAbstractItemModel::modelAboutToBeReset, [&] { ++resets; });
   QApplication::clipboard()->clear();  // Paste takes only what Cut and Copy put there
   std::mt19937 rng(20);
   const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
@@ -561,7 +571,7 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
     };
     element(0);
     WriteBytes(FDir.File("p.xml"), xml);
-    f.SetModified(false);
+    f.Session().SetModified(false);
     Open(FDir.File("p.xml"));
     assign();
     resets = 0;
@@ -609,18 +619,18 @@ TEST_F(EditingTest, EveryEditShowsTheImagesOfTheAssignRule) {
       SCOPED_TRACE("round " + std::to_string(round) + " step " + std::to_string(step) + ": " + did);
       ASSERT_TRUE(FDialogs.Errors().empty());
       EXPECT_EQ(resets, 0) << "the view keeps its rows";
-      const QModelIndex current = f.Model().IndexOf(f.Tree().Selected());
-      EXPECT_EQ(f.TreeView1->currentIndex(), current);
+      const QModelIndex current = ModelOf(f).IndexOf(f.Session().Tree().Selected());
+      EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->currentIndex(), current);
       for (TTreeNode* n : nodes()) {
         ASSERT_EQ(expected.count(n), 1u) << n->Text();
         const TShown want = expected[n];
         EXPECT_EQ(TShown(TreeImageOf(*n, false), TreeImageOf(*n, true)), want) << n->Text();
-        const QModelIndex i = f.Model().IndexOf(n);
-        const QIcon shown = f.Model().data(i, Qt::DecorationRole).value<QIcon>();
+        const QModelIndex i = ModelOf(f).IndexOf(n);
+        const QIcon shown = ModelOf(f).data(i, Qt::DecorationRole).value<QIcon>();
         EXPECT_EQ(shown.cacheKey(),
-                  f.ilTree.Icon(n->Selected() ? want.second : want.first).cacheKey());
+                  ModelOf(f).Images().Icon(n->Selected() ? want.second : want.first).cacheKey());
         if (n->Count() > 0) {
-          EXPECT_EQ(f.TreeView1->isExpanded(i), n->Expanded()) << n->Text();
+          EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->isExpanded(i), n->Expanded()) << n->Text();
         }
       }
     }
@@ -635,35 +645,37 @@ TEST_F(EditingTest, OneLineElementsOpenUpAndCommentsRefuseChildren) {
   TFormMain& f = Form();
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-  f.TreeView1->setFocus();
+  Part<TOutlineView>(f, "TreeView1")->setFocus();
   TTreeNode* r = Root()->Item(0);
   TTreeNode* x = r->Item(1);
   Select(x);
-  QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::ControlModifier);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_E, Qt::ControlModifier);
   Idle();
   TTreeNode* leaf = r->Item(0);
   EXPECT_EQ(leaf->Text(), "<leaf>");
   ASSERT_EQ(leaf->Count(), 2);
   EXPECT_EQ(leaf->Item(0)->Text(), "text");
   EXPECT_EQ(leaf->Item(1), x);
-  QTest::keyClick(f.TreeView1, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_Z, Qt::ControlModifier);
   Idle();
   EXPECT_EQ(leaf->Text(), "<leaf>text</leaf>");
   EXPECT_EQ(leaf->Count(), 0);
   EXPECT_EQ(x->Parent(), r);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
 
   TTreeNode* comment = r->Item(2);
   TTreeNode* y = r->Item(3);
   Select(y);
   EXPECT_FALSE(f.Command(TCommandId::EditDemote)->Enabled());
-  QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::ControlModifier);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_E, Qt::ControlModifier);
   Idle();
-  Drag(y, PointOf(comment),
-       [&] { EXPECT_EQ(f.TreeView1->viewport()->cursor().shape(), Qt::ForbiddenCursor); });
+  Drag(y, PointOf(comment), [&] {
+    EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->viewport()->cursor().shape(),
+              Qt::ForbiddenCursor);
+  });
   EXPECT_EQ(y->Parent(), r);
   EXPECT_EQ(comment->Count(), 0);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   Select(comment);
   EXPECT_FALSE(f.Command(TCommandId::EditAdd)->Enabled());
 }

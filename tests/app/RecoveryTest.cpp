@@ -122,7 +122,7 @@ class RecoveryTest : public ::testing::Test {
     return out;
   }
   static void Close(std::unique_ptr<TFormMain>& form) {
-    form->SetModified(false);
+    form->Session().SetModified(false);
     form->close();
     form.reset();
   }
@@ -192,9 +192,9 @@ TEST_F(RecoveryTest, KilledEditorsAreOfferedTheirLastCompletedWrite) {
     EXPECT_EQ(FDialogs.Shown[0].Text.toStdString(),
               "The document \"" + name +
                   "\" has changes that were not saved when the editor last ended.\rRecover them?");
-    EXPECT_EQ(form->FileName(), name);
-    EXPECT_TRUE(form->Modified());
-    EXPECT_EQ(OutlineDump(form->Tree()), expected);
+    EXPECT_EQ(form->Session().FileName(), name);
+    EXPECT_TRUE(form->Session().Modified());
+    EXPECT_EQ(OutlineDump(form->Session().Tree()), expected);
     const auto left = FilesEndingIn(FState, ".recovery");
     EXPECT_EQ(std::count(left.begin(), left.end(), files.front()), 0);
     EXPECT_EQ(left.size(), files.size());  // the others, and the window's own
@@ -239,7 +239,7 @@ TEST_F(RecoveryTest, RecoveredDocumentKnowsWhetherItsFileChangedSince) {
     EXPECT_EQ(FDialogs.Answers.empty(), !c.Expected.empty()) << c.What;
     FDialogs.Answers.clear();
     if (c.Expected.empty())
-      EXPECT_FALSE(form->Modified()) << c.What;
+      EXPECT_FALSE(form->Session().Modified()) << c.What;
     else
       EXPECT_EQ(ReadBytes(doc), onDisk) << c.What;
     Close(form);
@@ -250,9 +250,9 @@ TEST_F(RecoveryTest, TheFirstWriteComesSoonHoweverChangesGoOn) {
   auto form = StartWindow({}, 200);
   // A change every few milliseconds, without a pause as long as the delay.
   RunUntil([&] {
-    form->Tree().GetFirstNode()->SetText(
+    form->Session().Tree().GetFirstNode()->SetText(
         kWrite, "x" + std::to_string(form->Session().Document().Changes()));
-    form->SetModified(true);
+    form->Session().SetModified(true);
     return !FilesEndingIn(FState, ".recovery").empty();
   });
   EXPECT_EQ(FilesEndingIn(FState, ".recovery").size(), 1u);
@@ -308,7 +308,7 @@ TEST_F(RecoveryTest, FolderAndFilesArePrivate) {
                                               "recovery folder \"" +
                                               folder + "\" has mode 0777; it must be 0700."});
   EXPECT_EQ(FDialogs.Shown[0].Caption, "Warning");
-  open->SetModified(true);
+  open->Session().SetModified(true);
   RunFor(100);
   EXPECT_TRUE(FilesEndingIn(FState, ".recovery").empty());
   Close(open);
@@ -321,7 +321,7 @@ TEST_F(RecoveryTest, FolderAndFilesArePrivate) {
   auto form = StartWindow({IDNO});
   EXPECT_FALSE(std::filesystem::exists(FDir.File("made1")));
   EXPECT_FALSE(std::filesystem::exists(FDir.File("made2")));
-  form->SetModified(true);
+  form->Session().SetModified(true);
   RunUntil([&] { return FilesEndingIn(FState, ".recovery").size() == 2; });
   for (const std::string& file : FilesEndingIn(FState, ".recovery")) {
     struct stat st {};
@@ -369,8 +369,8 @@ TEST_F(RecoveryTest, DamagedFilesAreReportedAndTheNextOffered) {
   EXPECT_TRUE(std::filesystem::exists(planted));
   EXPECT_TRUE(std::filesystem::exists(claims));
   EXPECT_FALSE(std::filesystem::exists(sound));  // recovered: now the window's own
-  EXPECT_EQ(form->FileName(), doc);
-  EXPECT_TRUE(form->Modified());
+  EXPECT_EQ(form->Session().FileName(), doc);
+  EXPECT_TRUE(form->Session().Modified());
   Close(form);
 }
 
@@ -382,10 +382,11 @@ TEST_F(RecoveryTest, RecoveryShowsItsProgressAndCanBeCancelled) {
   std::vector<bool> panel;
   FDialogs.WhileShown = [&](const QString& text) {
     if (shown == nullptr) return;
-    panel.push_back(shown->PnlProgress->isVisible());
+    panel.push_back(Part<QFrame>(*shown, "PnlProgress")->isVisible());
     // Cancel, pressed as soon as the recovery lets queued messages run.
     if (text.startsWith("The document"))
-      QMetaObject::invokeMethod(shown->BitBtn1, "click", Qt::QueuedConnection);
+      QMetaObject::invokeMethod(Part<QPushButton>(*shown, "BitBtn1"), "click",
+                                Qt::QueuedConnection);
   };
   FDialogs.Answers = {IDYES, IDYES};
   auto form = std::make_unique<TFormMain>(&FDialogs);
@@ -397,8 +398,8 @@ TEST_F(RecoveryTest, RecoveryShowsItsProgressAndCanBeCancelled) {
   EXPECT_TRUE(FDialogs.Answers.empty());
   EXPECT_EQ(Texts(), (std::vector<std::string>{Offer(doc), "Cancel current process?"}));
   EXPECT_EQ(panel, (std::vector<bool>{false, true}));
-  EXPECT_EQ(form->FileName(), "Untitled.xml");
-  EXPECT_FALSE(form->Modified());
+  EXPECT_EQ(form->Session().FileName(), "Untitled.xml");
+  EXPECT_FALSE(form->Session().Modified());
   EXPECT_TRUE(std::filesystem::exists(file));  // kept for later
   Close(form);
 }
@@ -406,15 +407,15 @@ TEST_F(RecoveryTest, RecoveryShowsItsProgressAndCanBeCancelled) {
 TEST_F(RecoveryTest, AHungWriterIsKilledAndTheNextWriteStartsAfresh) {
   auto form = StartWindow({});
   SetRecoveryWriterStall(1, 100);
-  form->Tree().GetFirstNode()->SetText(kWrite, "changed");
-  form->SetModified(true);
+  form->Session().Tree().GetFirstNode()->SetText(kWrite, "changed");
+  form->Session().SetModified(true);
   RunUntil([&] { return !FilesEndingIn(FState, ".recovery").empty(); });
   SetRecoveryWriterStall(0, 30000);
   const std::vector<std::string> files = FilesEndingIn(FState, ".recovery");
   ASSERT_EQ(files.size(), 1u);
   TTreeView tree;
   ASSERT_TRUE(ReadRecoveryFile(kWrite, files[0], tree));
-  EXPECT_EQ(OutlineDump(tree), OutlineDump(form->Tree()));
+  EXPECT_EQ(OutlineDump(tree), OutlineDump(form->Session().Tree()));
   Close(form);
 }
 

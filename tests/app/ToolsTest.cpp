@@ -30,19 +30,19 @@ namespace {
 
 class ToolsTest : public FormTest {
  protected:
-  TTreeNode* Root() { return Form().Tree().GetFirstNode(); }
+  TTreeNode* Root() { return Form().Session().Tree().GetFirstNode(); }
   void Select(TTreeNode* node) {
-    Form().Tree().SetSelected(node);
+    Form().Session().Tree().SetSelected(node);
     Idle();
   }
   // Types into the find dialog and presses its own Find Next button.
   void FindWithTheDialog(const QString& text) {
-    TFindDialog& d = *Form().FindDialog1;
+    TFindDialog& d = *Part<TFindDialog>(Form(), "FindDialog1");
     d.FindEdit->setText(text);
     d.FindNextBtn->click();
     Idle();
   }
-  std::string SelectedText() { return std::string(Form().Tree().Selected()->Text()); }
+  std::string SelectedText() { return std::string(Form().Session().Tree().Selected()->Text()); }
 };
 
 TEST_F(ToolsTest, FindRunsInDocumentOrderFromTheSelectionAndNeverWraps) {
@@ -50,17 +50,18 @@ TEST_F(ToolsTest, FindRunsInDocumentOrderFromTheSelectionAndNeverWraps) {
   TFormMain& f = Form();
   EXPECT_FALSE(f.Command(TCommandId::SearchFindNext)->Enabled()) << "no find text yet";
   f.Command(TCommandId::SearchFind)->Action()->trigger();
-  EXPECT_TRUE(f.FindDialog1->isVisible());
-  EXPECT_FALSE(f.FindDialog1->isModal());
+  EXPECT_TRUE(Part<TFindDialog>(f, "FindDialog1")->isVisible());
+  EXPECT_FALSE(Part<TFindDialog>(f, "FindDialog1")->isModal());
   FindWithTheDialog("t1</TITLE");  // letter case folded
   EXPECT_EQ(SelectedText(), "<title>T1</title>");
   EXPECT_EQ(FDialogs.Beeps, 1);
   EXPECT_TRUE(f.Command(TCommandId::SearchFindNext)->Enabled());
-  EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(f.Tree().Selected()));
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->currentIndex(),
+            ModelOf(f).IndexOf(f.Session().Tree().Selected()));
 
   // Find Next goes on from the match, also with the dialog closed, and stops at the end.
-  f.FindDialog1->FindEdit->setText("<title>");
-  f.FindDialog1->close();
+  Part<TFindDialog>(f, "FindDialog1")->FindEdit->setText("<title>");
+  Part<TFindDialog>(f, "FindDialog1")->close();
   f.Command(TCommandId::SearchFindNext)->Action()->trigger();
   EXPECT_EQ(SelectedText(), "<title>T2</title>");
   f.Command(TCommandId::SearchFindNext)->Action()->trigger();
@@ -74,7 +75,7 @@ TEST_F(ToolsTest, FindRunsInDocumentOrderFromTheSelectionAndNeverWraps) {
 TEST_F(ToolsTest, WholeWordMatchCaseAndUpReachingTheRoot) {
   Open(FDir.File("b.xml"));
   TFormMain& f = Form();
-  TFindDialog& d = *f.FindDialog1;
+  TFindDialog& d = *Part<TFindDialog>(f, "FindDialog1");
   f.Command(TCommandId::SearchFind)->Action()->trigger();
   d.WholeWordBox->setChecked(true);
   FindWithTheDialog("<title>");  // only part of a node text
@@ -93,9 +94,9 @@ TEST_F(ToolsTest, WholeWordMatchCaseAndUpReachingTheRoot) {
   d.UpBtn->setChecked(true);
   Select(Root()->Item(0));
   FindWithTheDialog(".XML");
-  EXPECT_EQ(f.Tree().Selected(), Root());
+  EXPECT_EQ(f.Session().Tree().Selected(), Root());
   FindWithTheDialog(".XML");
-  EXPECT_EQ(f.Tree().Selected(), Root());
+  EXPECT_EQ(f.Session().Tree().Selected(), Root());
   EXPECT_EQ(FDialogs.Shown.back().Text, "Text \".XML\" is not found.");
 }
 
@@ -109,9 +110,10 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   // Apply, then Cancel: what Apply did stays.
   FDialogs.FontApplied = std::make_pair(font, red);
   f.Command(TCommandId::ViewFont)->Action()->trigger();
-  EXPECT_EQ(f.TreeView1->font().pointSize(), 13);
-  EXPECT_TRUE(f.TreeView1->font().underline() && f.TreeView1->font().strikeOut());
-  EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), red);
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->font().pointSize(), 13);
+  EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->font().underline() &&
+              Part<TOutlineView>(f, "TreeView1")->font().strikeOut());
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->palette().color(QPalette::Text), red);
 
   FDialogs.FontApplied.reset();
   font.setPointSize(9);
@@ -120,9 +122,9 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
   f.Command(TCommandId::ViewFont)->Action()->trigger();
   EXPECT_EQ(FDialogs.Shown.back().Text, "DejaVu Sans Mono")
       << "the dialog opens on the tree's font";
-  EXPECT_EQ(f.TreeView1->font().pointSize(), 9);
-  EXPECT_FALSE(f.TreeView1->font().underline());
-  EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0, 0, 200));
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->font().pointSize(), 9);
+  EXPECT_FALSE(Part<TOutlineView>(f, "TreeView1")->font().underline());
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->palette().color(QPalette::Text), QColor(0, 0, 200));
 
   // The node dialog's memo takes the whole font, colour included.
   f.Command(TCommandId::EditUseDialog)->Action()->trigger();
@@ -134,14 +136,14 @@ TEST_F(ToolsTest, FontApplyAndOkSetTheTreeFontAndColour) {
 TEST_F(ToolsTest, TooltipsFlipTheCheckAndTheTreesTooltips) {
   Open(FDir.File("a.xml"));
   TFormMain& f = Form();
-  const QModelIndex top = f.Model().index(0, 0);
-  EXPECT_FALSE(f.Model().data(top, Qt::ToolTipRole).isValid());
+  const QModelIndex top = ModelOf(f).index(0, 0);
+  EXPECT_FALSE(ModelOf(f).data(top, Qt::ToolTipRole).isValid());
   f.Command(TCommandId::ViewTooltips)->Action()->trigger();
   EXPECT_TRUE(f.Command(TCommandId::ViewTooltips)->Checked());
-  EXPECT_TRUE(f.Tree().ToolTips());
-  EXPECT_EQ(f.Model().data(top, Qt::ToolTipRole).toString(), "a.xml");
+  EXPECT_TRUE(f.Session().Tree().ToolTips());
+  EXPECT_EQ(ModelOf(f).data(top, Qt::ToolTipRole).toString(), "a.xml");
   f.Command(TCommandId::ViewTooltips)->Action()->trigger();
-  EXPECT_FALSE(f.Tree().ToolTips());
+  EXPECT_FALSE(f.Session().Tree().ToolTips());
 }
 
 // A tooltip over a node only where the view cuts its text off, and its text as written; the
@@ -152,16 +154,17 @@ TEST_F(ToolsTest, TooltipsAndPanelsShowTextsAsWritten) {
   WriteBytes(FDir.File("<b>.xml"), "<catalog><title>Short</title>" + longTitle + "</catalog>");
   Open(FDir.File("<b>.xml"));
   TFormMain& f = Form();
-  EXPECT_EQ(f.StatusPanels[2]->textFormat(), Qt::PlainText);
+  EXPECT_EQ(StatusPanel(f, 2)->textFormat(), Qt::PlainText);
   f.Command(TCommandId::ViewTooltips)->Action()->trigger();
   const auto tipOver = [&](TTreeNode* node) {
     QToolTip::hideText();  // the tip fades out
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 10000));
-    const QModelIndex i = f.Model().IndexOf(node);
-    f.TreeView1->scrollTo(i);
-    const QPoint p = f.TreeView1->visualRect(i).center();
-    QHelpEvent e(QEvent::ToolTip, p, f.TreeView1->viewport()->mapToGlobal(p));
-    QCoreApplication::sendEvent(f.TreeView1->viewport(), &e);
+    const QModelIndex i = ModelOf(f).IndexOf(node);
+    Part<TOutlineView>(f, "TreeView1")->scrollTo(i);
+    const QPoint p = Part<TOutlineView>(f, "TreeView1")->visualRect(i).center();
+    QHelpEvent e(QEvent::ToolTip, p,
+                 Part<TOutlineView>(f, "TreeView1")->viewport()->mapToGlobal(p));
+    QCoreApplication::sendEvent(Part<TOutlineView>(f, "TreeView1")->viewport(), &e);
     if (!QToolTip::isVisible()) return QString();
     QTextDocument shown;
     shown.setHtml(QToolTip::text());
@@ -242,15 +245,15 @@ TEST_F(ToolsTest, DesktopKeys) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
   TTreeNode* catalog = Root()->Item(1);
   Select(catalog->Item(0));
-  f.TreeView1->setFocus();
+  Part<TOutlineView>(f, "TreeView1")->setFocus();
   FDialogs.Answers = {IDNO};
-  QTest::keyClick(f.TreeView1, Qt::Key_Delete);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_Delete);
   ASSERT_EQ(FDialogs.Shown.back().Text, "Delete \"<book id=\"0\">\" and its children?");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   // In the in-place editor Delete deletes characters.
   const size_t shown = FDialogs.Shown.size();
-  QTest::keyClick(f.TreeView1, Qt::Key_F2);
-  auto* editor = f.TreeView1->viewport()->findChild<QLineEdit*>();
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F2);
+  auto* editor = Part<TOutlineView>(f, "TreeView1")->viewport()->findChild<QLineEdit*>();
   ASSERT_NE(editor, nullptr);
   editor->setCursorPosition(0);
   QTest::keyClick(editor, Qt::Key_Delete);
@@ -259,26 +262,28 @@ TEST_F(ToolsTest, DesktopKeys) {
   EXPECT_EQ(FDialogs.Shown.size(), shown);
 
   FDialogs.FileAnswers = {std::nullopt};
-  QTest::keyClick(f.TreeView1, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_S,
+                  Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(FDialogs.Kinds().back(), "save");
 
   // F3 and Shift+F3 also from the find dialog.
   Select(Root());
   f.Command(TCommandId::SearchFind)->Action()->trigger();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(f.FindDialog1));
-  f.FindDialog1->FindEdit->setText("<title>");
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Part<TFindDialog>(f, "FindDialog1")));
+  Part<TFindDialog>(f, "FindDialog1")->FindEdit->setText("<title>");
   Idle();
-  QTest::keyClick(f.FindDialog1->FindEdit, Qt::Key_F3);
-  EXPECT_EQ(f.Tree().Selected(), catalog->Item(0)->Item(0));
+  QTest::keyClick(Part<TFindDialog>(f, "FindDialog1")->FindEdit, Qt::Key_F3);
+  EXPECT_EQ(f.Session().Tree().Selected(), catalog->Item(0)->Item(0));
   Select(catalog->Item(2));
-  QTest::keyClick(f.TreeView1, Qt::Key_F3, Qt::ShiftModifier);
-  EXPECT_EQ(f.Tree().Selected(), catalog->Item(1)->Item(0)) << "the previous match";
-  EXPECT_TRUE(f.FindDialog1->DownBtn->isChecked()) << "the dialog's direction stays";
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(f.Session().Tree().Selected(), catalog->Item(1)->Item(0)) << "the previous match";
+  EXPECT_TRUE(Part<TFindDialog>(f, "FindDialog1")->DownBtn->isChecked())
+      << "the dialog's direction stays";
 
-  f.FindDialog1->hide();
+  Part<TFindDialog>(f, "FindDialog1")->hide();
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-  QTest::keyClick(f.TreeView1, Qt::Key_Q, Qt::ControlModifier);
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(f.isVisible());
 }
 
@@ -286,9 +291,10 @@ TEST_F(ToolsTest, DesktopKeys) {
 TEST_F(ToolsTest, NoTwoItemsOfAMenuShareALetter) {
   TFormMain& f = Form();
   Idle();
-  std::vector<std::pair<QString, QList<QAction*>>> menus = {{"menu bar", f.MainMenu1->actions()},
-                                                            {"context", f.PopupMenu1->actions()}};
-  for (QAction* a : f.MainMenu1->actions())
+  std::vector<std::pair<QString, QList<QAction*>>> menus = {
+      {"menu bar", Part<QMenuBar>(f, "MainMenu1")->actions()},
+      {"context", Part<QMenu>(f, "PopupMenu1")->actions()}};
+  for (QAction* a : Part<QMenuBar>(f, "MainMenu1")->actions())
     if (a->menu()) menus.push_back({a->text(), a->menu()->actions()});
   for (const auto& [menu, items] : menus) {
     std::map<QString, QString> owner;
@@ -315,16 +321,16 @@ TEST_F(ToolsTest, MenusAndTheFindDialogByTheKeyboard) {
   TTreeNode* catalog = Root()->Item(1);
   TTreeNode* first = catalog->Item(0);
   Select(first);
-  f.TreeView1->setFocus();
-  QTest::keyClick(f.TreeView1, Qt::Key_W, Qt::ControlModifier);  // Move Down
+  Part<TOutlineView>(f, "TreeView1")->setFocus();
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_W, Qt::ControlModifier);  // Move Down
   Idle();
   ASSERT_EQ(catalog->Item(1), first);
   QMenu* edit = nullptr;
-  for (QAction* a : f.MainMenu1->actions())
+  for (QAction* a : Part<QMenuBar>(f, "MainMenu1")->actions())
     if (a->text() == "&Edit") edit = a->menu();
   ASSERT_NE(edit, nullptr);
   const auto editMenu = [&](Qt::Key letter) {
-    QTest::keyClick(f.TreeView1, Qt::Key_E, Qt::AltModifier);
+    QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_E, Qt::AltModifier);
     QCoreApplication::processEvents();
     ASSERT_TRUE(edit->isVisible());
     QTest::keyClick(edit, letter);
@@ -341,29 +347,39 @@ TEST_F(ToolsTest, MenusAndTheFindDialogByTheKeyboard) {
 
   // Shift+F10 opens the context menu at the selected row, where the Menu key opens it.
   Select(catalog->Item(2));
-  f.TreeView1->setFocus();
-  const QRect row = f.TreeView1->visualRect(f.Model().IndexOf(catalog->Item(2)));
-  QTest::keyClick(f.TreeView1, Qt::Key_F10, Qt::ShiftModifier);
-  ASSERT_TRUE(f.PopupMenu1->isVisible());
-  const QPoint at = f.TreeView1->viewport()->mapFromGlobal(f.PopupMenu1->pos());
+  Part<TOutlineView>(f, "TreeView1")->setFocus();
+  const QRect row =
+      Part<TOutlineView>(f, "TreeView1")->visualRect(ModelOf(f).IndexOf(catalog->Item(2)));
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_TRUE(Part<QMenu>(f, "PopupMenu1")->isVisible());
+  const QPoint at = Part<TOutlineView>(f, "TreeView1")
+                        ->viewport()
+                        ->mapFromGlobal(Part<QMenu>(f, "PopupMenu1")->pos());
   EXPECT_TRUE(row.adjusted(0, 0, 0, 1).contains(at)) << at.x() << "," << at.y();
-  f.PopupMenu1->hide();
-  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, f.TreeView1->rect().center(),
-                            f.TreeView1->mapToGlobal(f.TreeView1->rect().center()));
-  QCoreApplication::sendEvent(f.TreeView1, &menuKey);
-  ASSERT_TRUE(f.PopupMenu1->isVisible());
-  EXPECT_EQ(f.TreeView1->viewport()->mapFromGlobal(f.PopupMenu1->pos()), at);
-  f.PopupMenu1->hide();
+  Part<QMenu>(f, "PopupMenu1")->hide();
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard,
+                            Part<TOutlineView>(f, "TreeView1")->rect().center(),
+                            Part<TOutlineView>(f, "TreeView1")
+                                ->mapToGlobal(Part<TOutlineView>(f, "TreeView1")->rect().center()));
+  QCoreApplication::sendEvent(Part<TOutlineView>(f, "TreeView1"), &menuKey);
+  ASSERT_TRUE(Part<QMenu>(f, "PopupMenu1")->isVisible());
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")
+                ->viewport()
+                ->mapFromGlobal(Part<QMenu>(f, "PopupMenu1")->pos()),
+            at);
+  Part<QMenu>(f, "PopupMenu1")->hide();
 
   // Ctrl+F, the text, Enter: the dialog moves off the node it found.
   Select(Root());
-  QTest::keyClick(f.TreeView1, Qt::Key_F, Qt::ControlModifier);
-  TFindDialog& find = *f.FindDialog1;
+  QTest::keyClick(Part<TOutlineView>(f, "TreeView1"), Qt::Key_F, Qt::ControlModifier);
+  TFindDialog& find = *Part<TFindDialog>(f, "FindDialog1");
   ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
   QTest::keyClicks(find.FindEdit, "<title>T2");
   const auto foundRow = [&] {
-    const QRect r = f.TreeView1->visualRect(f.Model().IndexOf(f.Tree().Selected()));
-    return QRect(f.TreeView1->viewport()->mapToGlobal(r.topLeft()), r.size());
+    const QRect r = Part<TOutlineView>(f, "TreeView1")
+                        ->visualRect(ModelOf(f).IndexOf(f.Session().Tree().Selected()));
+    return QRect(Part<TOutlineView>(f, "TreeView1")->viewport()->mapToGlobal(r.topLeft()),
+                 r.size());
   };
   QTest::keyClick(find.FindEdit, Qt::Key_Return);
   Idle();
@@ -389,21 +405,21 @@ TEST_F(ToolsTest, StatusPanelsAreAsWideAsTheirTextsNeed) {
   font.setPointSize(12);
   f.setFont(font);
   const auto fits = [&](int panel) {
-    const QLabel& label = *f.StatusPanels[panel];
+    const QLabel& label = *StatusPanel(f, panel);
     return label.contentsRect().width() >= label.fontMetrics().horizontalAdvance(label.text());
   };
   std::vector<std::string> cut;
   f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
-    f.StatusBar1->layout()->activate();
-    if (!fits(1)) cut.push_back(f.PanelText(1).toStdString());
+    Part<QStatusBar>(f, "StatusBar1")->layout()->activate();
+    if (!fits(1)) cut.push_back(PanelTextOf(f, 1).toStdString());
   };
   WriteBytes(FDir.File("big.xml"), Catalog(20000));
   Open(FDir.File("big.xml"));
   Select(Root()->Item(1)->Item(19999));
-  f.StatusBar1->layout()->activate();
+  Part<QStatusBar>(f, "StatusBar1")->layout()->activate();
   EXPECT_EQ(Panel(0), "2: 20000: 40001");
-  EXPECT_TRUE(fits(0)) << f.StatusPanels[0]->width();
+  EXPECT_TRUE(fits(0)) << StatusPanel(f, 0)->width();
   Edit();
   EXPECT_TRUE(fits(1)) << Panel(1);
   f.Command(TCommandId::FileSave)->Action()->trigger();
@@ -412,7 +428,7 @@ TEST_F(ToolsTest, StatusPanelsAreAsWideAsTheirTextsNeed) {
   f.setFont(QFont(font.family(), 8));
   f.Command(TCommandId::FileNew)->Action()->trigger();
   Idle();
-  EXPECT_EQ(f.StatusPanels[0]->minimumWidth(), 100) << "the designed width for a new document";
+  EXPECT_EQ(StatusPanel(f, 0)->minimumWidth(), 100) << "the designed width for a new document";
 }
 
 // Two runs over one settings file: placement and the stored properties come back.
@@ -426,7 +442,7 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
     FDialogs.FontAnswer = std::make_pair(font, QColor(0x12, 0x34, 0x56));
     f.Command(TCommandId::ViewFont)->Action()->trigger();
     f.Command(TCommandId::ViewTooltips)->Action()->trigger();
-    f.FindDialog1->FindEdit->setText("<title>");
+    Part<TFindDialog>(f, "FindDialog1")->FindEdit->setText("<title>");
     f.Command(TCommandId::EditUseDialog)->Action()->trigger();
     ASSERT_TRUE(f.close());
     FForm.reset();
@@ -441,16 +457,17 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
 
   TFormMain& f = Form();
   EXPECT_EQ(f.normalGeometry().size(), QSize(520, 430));
-  EXPECT_EQ(f.TreeView1->font().family(), "DejaVu Sans Mono");
-  EXPECT_EQ(f.TreeView1->font().pointSize(), 12);
-  EXPECT_TRUE(f.TreeView1->font().bold());
-  EXPECT_EQ(f.TreeView1->palette().color(QPalette::Text), QColor(0x12, 0x34, 0x56));
-  EXPECT_TRUE(f.Tree().ToolTips());
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->font().family(), "DejaVu Sans Mono");
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->font().pointSize(), 12);
+  EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->font().bold());
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->palette().color(QPalette::Text),
+            QColor(0x12, 0x34, 0x56));
+  EXPECT_TRUE(f.Session().Tree().ToolTips());
   EXPECT_TRUE(f.Command(TCommandId::ViewTooltips)->Checked())
       << "the mark shows the restored switch";
   f.Command(TCommandId::ViewTooltips)->Action()->trigger();
-  EXPECT_FALSE(f.Tree().ToolTips()) << "so that the first click turns them off";
-  EXPECT_EQ(f.FindDialog1->FindText(), "<title>");
+  EXPECT_FALSE(f.Session().Tree().ToolTips()) << "so that the first click turns them off";
+  EXPECT_EQ(Part<TFindDialog>(f, "FindDialog1")->FindText(), "<title>");
   EXPECT_TRUE(f.Command(TCommandId::EditUseDialog)->Checked());
 }
 

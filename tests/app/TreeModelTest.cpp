@@ -87,21 +87,21 @@ TEST_F(TreeModelTest, DataServesImagesTooltipsAndCodePageText) {
 TEST_F(FormTest, TheViewKeepsExpansionAndSelectionThroughAReset) {
   Open(FDir.File("b.xml"));
   TFormMain& f = Form();
-  TTreeNode* catalog = f.Tree().GetFirstNode()->Item(1);
-  f.TreeView1->expand(f.Model().IndexOf(catalog));
+  TTreeNode* catalog = f.Session().Tree().GetFirstNode()->Item(1);
+  Part<TOutlineView>(f, "TreeView1")->expand(ModelOf(f).IndexOf(catalog));
   EXPECT_TRUE(catalog->Expanded());  // the view's expansion reaches the outline
   TTreeNode* book = catalog->Item(2);
-  f.TreeView1->setCurrentIndex(f.Model().IndexOf(book));
-  EXPECT_EQ(f.Tree().Selected(), book);
+  Part<TOutlineView>(f, "TreeView1")->setCurrentIndex(ModelOf(f).IndexOf(book));
+  EXPECT_EQ(f.Session().Tree().Selected(), book);
   Idle();
   EXPECT_EQ(Panel(0), "2: 3: 7");  // level 2, third child, seven nodes before it
 
-  f.Tree().BeginUpdate();  // a load or New resets the view
-  f.Tree().EndUpdate();
-  EXPECT_TRUE(f.TreeView1->isExpanded(f.Model().IndexOf(catalog)));
-  EXPECT_EQ(f.TreeView1->currentIndex(), f.Model().IndexOf(book));
+  f.Session().Tree().BeginUpdate();  // a load or New resets the view
+  f.Session().Tree().EndUpdate();
+  EXPECT_TRUE(Part<TOutlineView>(f, "TreeView1")->isExpanded(ModelOf(f).IndexOf(catalog)));
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->currentIndex(), ModelOf(f).IndexOf(book));
   catalog->Collapse(false);  // and the outline's reaches the view
-  EXPECT_FALSE(f.TreeView1->isExpanded(f.Model().IndexOf(catalog)));
+  EXPECT_FALSE(Part<TOutlineView>(f, "TreeView1")->isExpanded(ModelOf(f).IndexOf(catalog)));
 }
 
 TEST_F(FormTest, IdleRunsChangeNothingTheSecondTime) {
@@ -109,7 +109,7 @@ TEST_F(FormTest, IdleRunsChangeNothingTheSecondTime) {
   TFormMain& f = Form();
   int changes = 0;
   QObject listening;  // the counting ends with this test, before the window closes
-  for (TCommand* c : f.ActionList1)
+  for (TCommand* c : ActionList(f))
     QObject::connect(c->Action(), &QAction::changed, &listening, [&] { ++changes; });
   QObject::connect(&f, &QWidget::windowTitleChanged, &listening, [&] { ++changes; });
   Idle();
@@ -122,13 +122,13 @@ TEST_F(FormTest, IdleRunsChangeNothingTheSecondTime) {
 TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
   TFormMain& f = Form();
   QStringList file;
-  for (QAction* a : f.MainMenu1->actions().at(0)->menu()->actions())
+  for (QAction* a : Part<QMenuBar>(f, "MainMenu1")->actions().at(0)->menu()->actions())
     file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"Ne&w", "-", "&Open...", "Reopen", "Revert", "-", "&Save",
                                "Save &As...", "-", "E&xit"}));
   EXPECT_EQ(f.Command(TCommandId::FileOpen)->Action()->toolTip(), "Open");
   EXPECT_EQ(f.Command(TCommandId::FileOpen)->Action()->statusTip(), "Opens an existing file");
-  EXPECT_EQ(f.MnReopen->menuAction()->statusTip(), "Reopen recent files");
+  EXPECT_EQ(Part<QMenu>(f, "MnReopen")->menuAction()->statusTip(), "Reopen recent files");
   // Every shortcut of the table is one the toolkit understood.
   const std::map<QString, QString> shortcuts{{"FileNew1", "Ctrl+N"},
                                              {"FileOpen1", "Ctrl+O"},
@@ -152,7 +152,7 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
                                              {"SearchFindNext1", "F3"},
                                              {"SearchFindPrevious1", "Shift+F3"}};
   int withShortcut = 0;
-  for (TCommand* c : f.ActionList1) {
+  for (TCommand* c : ActionList(f)) {
     const auto it = shortcuts.find(c->Action()->objectName());
     if (it == shortcuts.end()) {
       EXPECT_TRUE(c->Action()->shortcut().isEmpty()) << c->Action()->objectName().toStdString();
@@ -164,11 +164,11 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
     EXPECT_FALSE(c->Action()->toolTip().isEmpty() || c->Action()->statusTip().isEmpty());
   }
   EXPECT_EQ(withShortcut, 21);
-  EXPECT_EQ(f.ActionList1.size(), 28u);
+  EXPECT_EQ(ActionList(f).size(), 28u);
   // The Cancel button is its command's: picture and hint.
-  EXPECT_FALSE(f.BitBtn1->icon().isNull());
-  EXPECT_EQ(f.BitBtn1->toolTip(), "Cancel");
-  EXPECT_EQ(f.BitBtn1->statusTip(), "Cancel current process");
+  EXPECT_FALSE(Part<QPushButton>(f, "BitBtn1")->icon().isNull());
+  EXPECT_EQ(Part<QPushButton>(f, "BitBtn1")->toolTip(), "Cancel");
+  EXPECT_EQ(Part<QPushButton>(f, "BitBtn1")->statusTip(), "Cancel current process");
 }
 
 // Every menu, the tool bar and the context menu, as the command table places the commands: a
@@ -182,7 +182,7 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
     return out;
   };
   QStringList menus;
-  for (QAction* m : f.MainMenu1->actions())
+  for (QAction* m : Part<QMenuBar>(f, "MainMenu1")->actions())
     menus << m->text() + ": " + names(m->menu()->actions()).join(' ');
   EXPECT_EQ(menus,
             (QStringList{"&File: FileNew1 - FileOpen1 Reopen FileRevert1 - FileSave1 FileSaveAs1 - "
@@ -192,12 +192,13 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
                          "EditMoveDown1 EditPromote1 EditDemote1 - EditUseDialog1",
                          "&Search: SearchFind1 SearchFindNext1 SearchFindPrevious1",
                          "&View: ViewFont1 ViewTooltips", "&Help: HelpWebSite1 - HelpAbout1"}));
-  EXPECT_EQ(names(f.PopupMenu1->actions()).join(' '),
+  EXPECT_EQ(names(Part<QMenu>(f, "PopupMenu1")->actions()).join(' '),
             "EditCut1 EditCopy1 EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - "
             "EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1");
   QStringList tools;
-  for (QAction* a : f.ToolBar1->actions()) {
-    const auto* button = qobject_cast<QToolButton*>(f.ToolBar1->widgetForAction(a));
+  for (QAction* a : Part<QToolBar>(f, "ToolBar1")->actions()) {
+    const auto* button =
+        qobject_cast<QToolButton*>(Part<QToolBar>(f, "ToolBar1")->widgetForAction(a));
     tools << (a->isSeparator() ? "-" : button ? button->defaultAction()->objectName() : "?");
   }
   EXPECT_EQ(tools.join(' '),
@@ -215,14 +216,16 @@ TEST_F(FormTest, ToolButtonsAtTheDesignWidth) {
   f.resize(396, 298);
   QCoreApplication::processEvents();
   int buttons = 0;
-  for (QAction* a : f.ToolBar1->actions()) {
+  for (QAction* a : Part<QToolBar>(f, "ToolBar1")->actions()) {
     if (a->isSeparator()) continue;
-    QWidget* w = f.ToolBar1->widgetForAction(a);
+    QWidget* w = Part<QToolBar>(f, "ToolBar1")->widgetForAction(a);
     ASSERT_NE(w, nullptr);
-    const QIcon icon = w == f.OpenButton ? f.OpenButton->defaultAction()->icon() : a->icon();
+    const QIcon icon = w == Part<QToolButton>(f, "OpenButton")
+                           ? Part<QToolButton>(f, "OpenButton")->defaultAction()->icon()
+                           : a->icon();
     const std::string name = a->objectName().toStdString();
     EXPECT_TRUE(w->isVisible()) << name;
-    EXPECT_LE(w->geometry().right(), f.ToolBar1->contentsRect().right()) << name;
+    EXPECT_LE(w->geometry().right(), Part<QToolBar>(f, "ToolBar1")->contentsRect().right()) << name;
     for (const qreal scale : {1.0, 2.0}) {
       const QImage on = icon.pixmap(QSize(16, 16), scale, QIcon::Normal).toImage();
       const QImage off = icon.pixmap(QSize(16, 16), scale, QIcon::Disabled).toImage();
@@ -232,7 +235,8 @@ TEST_F(FormTest, ToolButtonsAtTheDesignWidth) {
     ++buttons;
   }
   EXPECT_EQ(buttons, 16);
-  const auto* overflow = f.ToolBar1->findChild<QToolButton*>("qt_toolbar_ext_button");
+  const auto* overflow =
+      Part<QToolBar>(f, "ToolBar1")->findChild<QToolButton*>("qt_toolbar_ext_button");
   EXPECT_TRUE(overflow == nullptr || !overflow->isVisible());
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 class UndoClipboardTest : public FormTest {
  protected:
-  TTreeNode* R() { return Form().Tree().GetFirstNode()->Item(0); }
+  TTreeNode* R() { return Form().Session().Tree().GetFirstNode()->Item(0); }
   // The children of <r>, and theirs in brackets.
   std::string Texts(const TTreeNode* n = nullptr) {
     n = n ? n : R();
@@ -23,11 +23,11 @@ class UndoClipboardTest : public FormTest {
     return out;
   }
   void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
-    QTest::keyClick(Form().TreeView1, key, mods);
+    QTest::keyClick(Part<TOutlineView>(Form(), "TreeView1"), key, mods);
     Idle();
   }
   void Select(TTreeNode* node) {
-    Form().Tree().SetSelected(node);
+    Form().Session().Tree().SetSelected(node);
     Idle();
   }
   QString Text(TCommand& c) { return c.Action()->text().remove('&'); }
@@ -36,7 +36,7 @@ class UndoClipboardTest : public FormTest {
     Open(FDir.File("m.xml"));
     Form().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
-    Form().TreeView1->setFocus();
+    Part<TOutlineView>(Form(), "TreeView1")->setFocus();
   }
 };
 
@@ -49,7 +49,7 @@ TEST_F(UndoClipboardTest, UndoAndRedoTakeEveryEditBackToTheLoad) {
   Press(Qt::Key_W);  // Move Down
   EXPECT_EQ(Texts(), "<b>[<b1 />]<a /><c />");
   EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Move Down");
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_NE(Caption().find('*'), std::string::npos);
   Select(R()->Item(0));
   FDialogs.Answers = {IDYES};
@@ -59,24 +59,25 @@ TEST_F(UndoClipboardTest, UndoAndRedoTakeEveryEditBackToTheLoad) {
 
   Press(Qt::Key_Z);
   EXPECT_EQ(Texts(), "<b>[<b1 />]<a /><c />");
-  EXPECT_EQ(f.Tree().Selected(), R()->Item(0)) << "the selection follows the restored node";
-  EXPECT_EQ(f.TreeView1->currentIndex().data().toString(), "<b>");
+  EXPECT_EQ(f.Session().Tree().Selected(), R()->Item(0))
+      << "the selection follows the restored node";
+  EXPECT_EQ(Part<TOutlineView>(f, "TreeView1")->currentIndex().data().toString(), "<b>");
   EXPECT_EQ(Text(*f.Command(TCommandId::EditRedo)), "Redo Delete");
   Press(Qt::Key_Z);
   EXPECT_EQ(Texts(), loaded);
-  EXPECT_FALSE(f.Modified()) << "back at the loaded state";
+  EXPECT_FALSE(f.Session().Modified()) << "back at the loaded state";
   EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled());
   Press(Qt::Key_Y);
   Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(Texts(), "<a /><c />");
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
 
   // A save marks the clean state; Revert clears the history.
   f.Command(TCommandId::FileSave)->Execute();
   Idle();
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   Press(Qt::Key_Z);
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   FDialogs.Answers = {IDYES};
   f.Command(TCommandId::FileRevert)->Execute();
   Idle();
@@ -95,22 +96,22 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->text(), "<a x=\"1\">\r\n\t<a1>t</a1>\r\n</a>\r\n");
   EXPECT_EQ(data->data("application/xml"), data->text().toUtf8());
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
 
   Select(R()->Item(1));
   Press(Qt::Key_V);  // after the selected node, at its level
   EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<b /><a x=\"1\">[<a1>t</a1>]");
-  EXPECT_EQ(f.Tree().Selected(), R()->Item(2));
+  EXPECT_EQ(f.Session().Tree().Selected(), R()->Item(2));
   Press(Qt::Key_Z);  // one step takes the paste back
   EXPECT_EQ(Texts(), "<a x=\"1\">[<a1>t</a1>]<b />");
 
   // Text from anywhere, several top-level nodes, under the root as first children.
   QApplication::clipboard()->setText("<p/><!-- note --><q>z</q>");
   Idle();
-  Select(f.Tree().GetFirstNode());
+  Select(f.Session().Tree().GetFirstNode());
   FDialogs.Answers = {IDYES};  // more than one root element
   Press(Qt::Key_Insert, Qt::ShiftModifier);
-  const TTreeNode* root = f.Tree().GetFirstNode();
+  const TTreeNode* root = f.Session().Tree().GetFirstNode();
   ASSERT_GE(root->Count(), 3);
   EXPECT_EQ(std::string(root->Item(0)->Text()) + std::string(root->Item(1)->Text()) +
                 std::string(root->Item(2)->Text()),
@@ -155,7 +156,7 @@ TEST_F(UndoClipboardTest, CutCopyPasteAndDuplicateGoThroughTheClipboard) {
 TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
   OpenActive("<?xml version=\"1.0\"?>\n<r><a/></r>\n");
   TFormMain& f = Form();
-  TTreeNode* root = f.Tree().GetFirstNode();
+  TTreeNode* root = f.Session().Tree().GetFirstNode();
   const QString question =
       "The document will have more than one root element and will not be well-formed. Go on?";
   QApplication::clipboard()->setText(
@@ -170,7 +171,7 @@ TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
   EXPECT_EQ(FDialogs.Shown.back().Caption, "Confirm");
   EXPECT_EQ(FDialogs.Shown.back().Flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   EXPECT_EQ(root->Count(), 2);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   FDialogs.Answers = {IDYES};
   Press(Qt::Key_V);
   EXPECT_EQ(root->Count(), 4) << "the clipboard's declaration stays out";
@@ -183,7 +184,7 @@ TEST_F(UndoClipboardTest, PastesAndAddsKeepTheFileWellFormedOrAskFirst) {
   Press(Qt::Key_Insert);
   EXPECT_EQ(FDialogs.Shown.back().Text, question);
   EXPECT_EQ(root->Count(), 2);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   QApplication::clipboard()->setText("<!-- n -->words");
   Idle();
   FDialogs.Answers = {IDNO};
@@ -213,24 +214,24 @@ TEST_F(UndoClipboardTest, AnUnchangedModifyIsAStepUndoTakesBack) {
   TFormMain& f = Form();
   Select(R()->Item(0));
   Press(Qt::Key_F2, Qt::NoModifier);
-  auto* editor = f.TreeView1->viewport()->findChild<QLineEdit*>();
+  auto* editor = Part<TOutlineView>(f, "TreeView1")->viewport()->findChild<QLineEdit*>();
   ASSERT_NE(editor, nullptr);
   QTest::keyClick(editor, Qt::Key_Return);
   QCoreApplication::processEvents();
   Idle();
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Modify");
   Press(Qt::Key_Z);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
   EXPECT_EQ(R()->Item(0)->Text(), "<a />");
 
   f.Command(TCommandId::EditUseDialog)->Action()->trigger();
   FDialogs.NodeAnswers = {std::string("<a />")};
   Press(Qt::Key_F2, Qt::NoModifier);
-  EXPECT_TRUE(f.Modified());
+  EXPECT_TRUE(f.Session().Modified());
   EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Modify");
   Press(Qt::Key_Z);
-  EXPECT_FALSE(f.Modified());
+  EXPECT_FALSE(f.Session().Modified());
 }
 
 // A paste reads as a load does: its stages and progress in the status bar, the commands off
@@ -247,14 +248,14 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   bool panelShown = true, commandsOff = true;
   f.Session().Component().OnStateChange = [&](TZelXMLTree& s, TZelXMLTreeStates st) {
     f.ZelXMLTree1StateChange(s, st);
-    stages.push_back(f.PanelText(2).toStdString());
-    panelShown = panelShown && f.PnlProgress->isVisible();
+    stages.push_back(PanelTextOf(f, 2).toStdString());
+    panelShown = panelShown && Part<QFrame>(f, "PnlProgress")->isVisible();
     commandsOff = commandsOff && !f.Command(TCommandId::EditPaste)->Enabled() &&
                   f.Command(TCommandId::FileCancel)->Enabled();
   };
   f.Session().Component().OnProgress = [&](TZelXMLTree& s, TZelXMLTreeStates st, uint16_t p) {
     f.ZelXMLTree1Progress(s, st, p);
-    progress = f.PanelText(2).toStdString();
+    progress = PanelTextOf(f, 2).toStdString();
   };
   Select(R()->Item(0));
   Press(Qt::Key_V);
@@ -264,7 +265,7 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   EXPECT_EQ(progress, "Clipboard: Building tree... (100%)");
   EXPECT_TRUE(panelShown);
   EXPECT_TRUE(commandsOff);
-  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(f, "PnlProgress")->isVisible());
   ASSERT_EQ(R()->Count(), 2);
   EXPECT_EQ(R()->Item(1)->Text(), "<list>");
   EXPECT_EQ(R()->Item(1)->Count(), 3000);
@@ -277,9 +278,9 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   EXPECT_EQ(FDialogs.Shown.back().Text, "Cancel current process?");
   EXPECT_EQ(R()->Count(), 2) << "nothing pasted";
   EXPECT_EQ(Panel(2), "Clipboard: Process cancelled");
-  EXPECT_FALSE(f.PnlProgress->isVisible());
+  EXPECT_FALSE(Part<QFrame>(f, "PnlProgress")->isVisible());
   EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Paste");
-  EXPECT_EQ(f.FileName(), FDir.File("m.xml")) << "the document stays";
+  EXPECT_EQ(f.Session().FileName(), FDir.File("m.xml")) << "the document stays";
   EXPECT_TRUE(FDialogs.Errors().empty());
 }
 

@@ -45,7 +45,7 @@ std::string RandomText(std::mt19937& rng) {
 }
 
 void Change(zel::TFormMain& form, std::mt19937& rng) {
-  zel::TTreeView& tree = form.Tree();
+  zel::TTreeView& tree = form.Session().Tree();
   zel::TTreeNode* node = tree.Item(int(rng() % unsigned(tree.Count())));
   switch (rng() % 4) {
     case 0:
@@ -61,7 +61,7 @@ void Change(zel::TFormMain& form, std::mt19937& rng) {
       if (node->HasChildren()) node->SetExpanded(!node->Expanded());
       break;
   }
-  form.SetModified(true);
+  form.Session().SetModified(true);
 }
 
 }  // namespace
@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
   form.show();
   QTimer changes;
   QObject::connect(&changes, &QTimer::timeout, [&] {
-    if (form.Busy() || (!file.empty() && form.FileName() != file)) return;
+    if (form.Busy() || (!file.empty() && form.Session().FileName() != file)) return;
     Change(form, rng);
     zel::test::WriteBytes(folder + "/expect-" + std::to_string(form.Session().Document().Changes()),
-                          zel::test::OutlineDump(form.Tree()));
+                          zel::test::OutlineDump(form.Session().Tree()));
     // Pauses longer than the recovery delay come often, so writes happen between changes.
     changes.start(int(rng() % 40));
   });

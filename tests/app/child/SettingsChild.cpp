@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   bool opened = false;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (!opened && form.FileName() == file) {
+    if (!opened && form.Session().FileName() == file) {
       zel::test::WriteBytes(file + ".open", "");
       opened = true;
     }
