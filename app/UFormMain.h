@@ -167,12 +167,7 @@ class TFormMain : public QMainWindow {
   // Placement and stored properties; made after the components it stores.
   std::unique_ptr<TQtFormStorage> FormStorage1;
 
-  // Document state.
-  const std::string& FileName() const { return FDoc.FileName(); }
   bool Modified() const { return FDoc.Modified(); }
-  void SetModified(bool value) { FDoc.SetModified(value); }
-  TTreeView& Tree() { return FTree; }
-  TTreeModel& Model() { return *FModel; }
   QString PanelText(int panel) const;
 
   // Lifecycle (Delphi-style handlers; Qt's events call them).
