@@ -1,4 +1,4 @@
-// zelxml: the editor's load and save from the command line, for scripts, checks and timing.
+// zelxml: the editor's load, edits and save from the command line, for scripts, checks and timing.
 
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 #include "platform/BlockAllocator.h"
 #include "platform/CodePage.h"
 #include "platform/LargePages.h"
+#include "tools/zelxml/EditOps.h"
 
 using namespace zel;
 
@@ -27,7 +28,10 @@ int Usage() {
   std::fputs(
       "usage: zelxml [--events] [--codepage N] outline FILE\n"
       "       zelxml [--events] [--codepage N] convert IN OUT\n"
-      "       zelxml [--events] [--codepage N] bench FILE\n",
+      "       zelxml [--events] [--codepage N] bench FILE\n"
+      "       zelxml [--events] [--codepage N] edit IN OUT OP...\n"
+      "  OP: set N TEXT | add N TEXT | delete N | up N | down N | promote N | demote N |\n"
+      "      duplicate N | undo | redo    (N: the node's line in the outline, the root's 0)\n",
       stderr);
   return 2;
 }
@@ -139,6 +143,13 @@ int main(int argc, char** argv) {
       result = 0;
     } else if (command == "convert" && rest.size() == 2) {
       session.Load(rest[0]);
+      session.SaveFile(rest[1]);
+      result = 0;
+    } else if (command == "edit" && rest.size() >= 3) {
+      // Every op is read before the load and run before the save: a failing one writes nothing.
+      const auto ops = ParseEditOps({rest.begin() + 2, rest.end()});
+      session.Load(rest[0]);
+      RunEditOps(session, ops);
       session.SaveFile(rest[1]);
       result = 0;
     } else if (command == "bench" && rest.size() == 1) {
