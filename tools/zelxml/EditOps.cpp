@@ -67,7 +67,7 @@ bool Run(TEditorSession& session, const TEditOp& op) {
     }
     case EditAdd:
       // The window's Add with its text asked for first: one step, the text placed as it stands.
-      doc.Add(node, op.Text);
+      if (!doc.Add(node, op.Text)) return false;
       break;
     default:
       row.Act(doc);
