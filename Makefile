@@ -17,7 +17,7 @@ ZEL_WERROR ?= OFF
 PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev libgl-dev libxml2-utils libxml2-dev time \
             clang libclang-rt-14-dev xvfb xauth x11-utils xdotool imagemagick \
-            qt6-svg-dev openbox libpugixml-dev clang-format clang-tidy
+            qt6-svg-dev openbox libpugixml-dev clang-format clang-tidy libre2-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "base/Exception.h"
 #include "bench/BenchUtil.h"
 #include "editor/EditorSession.h"
+#include "editor/FindAll.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
@@ -29,6 +31,7 @@ int Usage() {
       "usage: zelxml [--events] [--codepage N] outline FILE\n"
       "       zelxml [--events] [--codepage N] convert IN OUT\n"
       "       zelxml [--events] [--codepage N] bench FILE\n"
+      "       zelxml [--events] [--codepage N] find [--regex] [--case] [--word] FILE PATTERN\n"
       "       zelxml [--events] [--codepage N] edit IN OUT OP...\n"
       "  OP: set N TEXT | add N TEXT | delete N | up N | down N | promote N | demote N |\n"
       "      duplicate N | undo | redo    (N: the node's line in the outline, the root's 0)\n",
@@ -109,6 +112,48 @@ int Bench(TEditorSession& session, const std::string& file) {
   return 0;
 }
 
+// find: each node whose text matches, as INDEX, PATH and TEXT; 1 when none does, 2 (after a
+// message) for a pattern that does not compile, -1 for a usage error.
+int Find(TEditorSession& session, const std::vector<std::string>& rest) {
+  TFindAllOptions options;
+  size_t i = 0;
+  for (; i < rest.size() && rest[i].starts_with("--"); ++i) {
+    if (rest[i] == "--regex")
+      options.Regex = true;
+    else if (rest[i] == "--case")
+      options.MatchCase = true;
+    else if (rest[i] == "--word")
+      options.WholeWord = true;
+    else
+      return -1;
+  }
+  if (rest.size() - i != 2) return -1;
+  std::unique_ptr<TNodeTextQuery> query;
+  try {
+    query = std::make_unique<TNodeTextQuery>(rest[i + 1], options);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
+    return 2;
+  }
+  session.Load(rest[i]);
+  const std::vector<TFoundNode> found = FindAllNodeText(session.Tree(), *query);
+  const std::vector<std::string> paths = NodePaths(session.Tree(), found);
+  std::string out;
+  for (size_t k = 0; k < found.size(); ++k) {
+    out.append(std::to_string(found[k].Index)).append(1, '\t').append(paths[k]).append(1, '\t');
+    out.append(found[k].Node->Text()).append(1, '\n');
+    if (out.size() > (1 << 20)) {
+      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+        CheckWritten(stdout, "the matches");
+      out.clear();
+    }
+  }
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+    CheckWritten(stdout, "the matches");
+  CheckWritten(stdout, "the matches");
+  return found.empty() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,6 +199,8 @@ int main(int argc, char** argv) {
       result = 0;
     } else if (command == "bench" && rest.size() == 1) {
       result = Bench(session, rest[0]);
+    } else if (command == "find") {
+      result = Find(session, rest);
     }
     if (events) CheckWritten(stderr, "the events");
     if (result >= 0) return result;

@@ -1,0 +1,42 @@
+#include "editor/TextMatch.h"
+
+#include <algorithm>
+
+namespace zel {
+
+namespace {
+
+char Fold(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+bool TTextMatch::FoldedEqual::operator()(char a, char b) const {
+  return Fold(a) == Fold(b);
+}
+
+size_t TTextMatch::FoldedHash::operator()(char c) const {
+  return std::hash<char>()(Fold(c));
+}
+
+TTextMatch::TTextMatch(std::string_view pattern, bool matchCase, bool wholeWord)
+    : FPattern(pattern),
+      FMatchCase(matchCase),
+      FWholeWord(wholeWord),
+      FSearcher(
+          matchCase
+              ? decltype(FSearcher)(std::in_place_type<TExact>, pattern.begin(), pattern.end())
+              : decltype(FSearcher)(std::in_place_type<TFolded>, pattern.begin(), pattern.end())) {}
+
+bool TTextMatch::operator()(std::string_view text) const {
+  if (FWholeWord) {
+    return FMatchCase ? text == FPattern : std::ranges::equal(text, FPattern, FoldedEqual());
+  }
+  if (FPattern.empty()) return true;
+  return std::visit(
+      [&](const auto& searcher) { return searcher(text.begin(), text.end()).first != text.end(); },
+      FSearcher);
+}
+
+}  // namespace zel
