@@ -202,10 +202,14 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
   // Where this scan stood in the subset, before its markup: a scan that fails makes them
   // known to fail, so that no later scan reads on from them (each starts further on).
   FSubsetMarks.clear();
+  // A comment of the subset that holds "</": kept whole when the declaration closes, but a
+  // declaration that fails anyway ends at its first '>', as if the comment had failed it (a
+  // save rewrites closing tags, so text read as one would not hold the comment's "-->" again).
+  bool commentHeldCloseTag = false;
   const auto fail = [&](std::string_view open = {}) {
     if (!FSubsetMarks.empty() && FFailedSubsetMarks.empty()) FFailedSubsetMarks.resize(n);
     for (const size_t m : FSubsetMarks) FFailedSubsetMarks[m] = true;
-    closers = open;
+    closers = commentHeldCloseTag ? std::string_view() : open;
     return npos;
   };
   bool inSubset = false;
@@ -246,14 +250,13 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
     if (c != '<') return fail();
     if (!FFailedSubsetMarks.empty() && FFailedSubsetMarks[i]) return fail();
     // Past a million places a scan keeps no more of them: the read budget still holds.
-    if (FSubsetMarks.size() < kMaxSubsetMarks) FSubsetMarks.push_back(i);
+    // Past such a comment a failure is the comment's, not the place's: no marks.
+    if (FSubsetMarks.size() < kMaxSubsetMarks && !commentHeldCloseTag) FSubsetMarks.push_back(i);
     if (t.compare(i, 4, "<!--") == 0) {
-      // Its end counts before a closing tag only: a save rewrites closing tags, so one that
-      // held "-->" would not hold it any more.
       const size_t e = FSubsetCommentEnd.From(i + 4);
       const size_t closing = FSubsetCloseTag.From(i + 4);
       if (e == npos) return fail(closing == npos ? "-->]" : "");
-      if (e > closing) return fail();
+      if (e > closing) commentHeldCloseTag = true;
       i = e + 3;
       continue;
     }
