@@ -7,6 +7,8 @@ FUZZ_BUILD ?= build-fuzz
 RELEASE_BUILD ?= build-release
 # Seconds each fuzz target runs: briefly in `make test`, longer in `make fuzz`.
 FUZZ_SECONDS ?= 600
+# The most inputs each fuzz target tries (-1: as many as the time allows; `make test` bounds it).
+FUZZ_RUNS ?= -1
 # Whether the load target also checks that a save and reload keep the outline.
 FUZZ_ROUNDTRIP ?= 1
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -64,7 +66,7 @@ screenshot: build
 	tools/screenshot $(BUILD)/app/ZelXMLEditor docs
 
 test: build
-	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30 FUZZ_RUNS=20000
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # A failing test runs once more: the signal test of the recovery once failed here under the
@@ -88,7 +90,7 @@ test-tsan: deps
 # The fuzz targets: clang with libFuzzer and the sanitizers, each run for FUZZ_SECONDS.
 fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_CXX_COMPILER=clang++ -DZEL_FUZZ=ON -DZEL_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	  -DCMAKE_CXX_COMPILER=clang++ -DZEL_FUZZ=ON -DZEL_FUZZ_SECONDS=$(FUZZ_SECONDS) -DZEL_FUZZ_RUNS=$(FUZZ_RUNS) \
 	  -DZEL_FUZZ_ROUNDTRIP=$(FUZZ_ROUNDTRIP) -DZEL_WERROR=$(ZEL_WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
