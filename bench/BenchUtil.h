@@ -66,4 +66,11 @@ inline void AddBook(TTreeView& tree, TTreeNode* parent, int i) {
   tree.AddChild(kWrite, book, "<available/>");
 }
 
+// The outline of a catalog file of `books` books: the file's node, <catalog> and the books.
+inline void AddCatalog(TTreeView& tree, int books) {
+  TTreeNode* root = tree.AddChild(kWrite, nullptr, "catalog.xml");
+  TTreeNode* catalog = tree.AddChild(kWrite, root, "<catalog>");
+  for (int i = 0; i < books; ++i) AddBook(tree, catalog, i);
+}
+
 }  // namespace zel::bench

@@ -36,9 +36,8 @@ std::string IdleCycle(const zel::TTreeView& tree) {
 int main() {
   using namespace zel;
   TTreeView tree;
-  TTreeNode* root = tree.AddChild(kWrite, nullptr, "catalog.xml");
-  TTreeNode* catalog = tree.AddChild(kWrite, root, "<catalog>");
-  for (int i = 0; i < kBooks; ++i) bench::AddBook(tree, catalog, i);
+  bench::AddCatalog(tree, kBooks);
+  TTreeNode* root = tree.GetFirstNode();
   std::printf("nodes: %d\n", tree.Count());
 
   TTreeNode* middle = tree.Item(tree.Count() / 2);

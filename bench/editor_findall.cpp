@@ -13,7 +13,6 @@ namespace {
 
 using zel::bench::Clock;
 using zel::bench::Ms;
-using zel::test::kWrite;
 
 constexpr int kBooks = 600000;  // five nodes each
 
@@ -30,9 +29,7 @@ void Run(const zel::TTreeView& tree, const char* what, const std::string& patter
 int main() {
   using namespace zel;
   TTreeView tree;
-  TTreeNode* root = tree.AddChild(kWrite, nullptr, "catalog.xml");
-  TTreeNode* catalog = tree.AddChild(kWrite, root, "<catalog>");
-  for (int i = 0; i < kBooks; ++i) bench::AddBook(tree, catalog, i);
+  bench::AddCatalog(tree, kBooks);
   std::printf("nodes: %d\n", tree.Count());
 
   Run(tree, "plain \"title\"", "title", {});
