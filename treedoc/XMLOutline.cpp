@@ -29,8 +29,12 @@ bool IsMultiLineSectionText(std::string_view text) {
   if (!StartsWith(text, "<")) return text.find("<![CDATA[") != std::string_view::npos;
   // An element kept as it was read, whose whitespace is data (the test may look beyond its
   // start tag: the load and the save take it the same way).
-  return text.size() > 1 && text[1] != '/' && text[1] != '!' &&
-         DeclaresSpacePreserve(text.substr(1));
+  if (text.size() < 2 || text[1] == '/' || text[1] == '!') return false;
+  if (DeclaresSpacePreserve(text.substr(1))) return true;
+  // Line breaks in its start tag are marks in the outline (the reader saw blanks there).
+  return text.find(kLineBreakMark) != std::string_view::npos &&
+         text.find("xml:space") != std::string_view::npos &&
+         DeclaresSpacePreserve(std::string_view(SectionTextForFile(text)).substr(1));
 }
 
 std::string SectionTextForFile(std::string_view text) {

@@ -210,14 +210,21 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   // Where its broken instructions end: each is closed with a '?' before its '>', as one
   // outside is, so that no "?>" a save writes further on can end it when read again.
   std::vector<size_t> rawQuestionMarks;
+  // The blanks after the '<' of the closing tag that ends it, left out: "< /t>" is a closing
+  // tag to the reader, and the save, which looks for "</", would close the element again.
+  size_t rawCutFrom = npos, rawCutTo = npos;
   std::string rawCopy;
   const auto rawText = [&](size_t end) -> std::string_view {
-    if (rawQuestionMarks.empty()) return t.substr(rawStart, end - rawStart);
+    if (rawQuestionMarks.empty() && rawCutFrom == npos) return t.substr(rawStart, end - rawStart);
     rawCopy.clear();
     size_t at = rawStart;
     for (const size_t q : rawQuestionMarks) {
       rawCopy.append(t.substr(at, q - at)).push_back('?');
       at = q;
+    }
+    if (rawCutFrom != npos && rawCutFrom >= at && rawCutTo <= end) {
+      rawCopy.append(t.substr(at, rawCutFrom - at));
+      at = rawCutTo;
     }
     return rawCopy.append(t.substr(at, end - at));
   };
@@ -356,7 +363,9 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else if (declaration) {
       emit(TXmlToken::Instruction, d);
     } else if (d.front() == '/') {
+      if (rawDepth == 1 && m > a + 1) rawCutFrom = a + 1, rawCutTo = m;
       emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
+      rawCutFrom = rawCutTo = npos;
     } else if (d.back() == '/') {
       std::string closedValue;
       emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
