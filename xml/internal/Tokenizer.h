@@ -199,7 +199,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   // never closes is closed by them (their length is bounded by the text's).
   std::string rawNames;
   std::vector<size_t> rawNameStarts;
-  // The end of a comment or CDATA section in it that never closes.
+  // The end of a comment or CDATA section in it that never closes, and where its '<' stands.
   std::string_view rawOpenSection;
   size_t rawOpenSectionAt = npos;
   const auto openRaw = [&](std::string_view tag) {
@@ -305,7 +305,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t stop = end == npos ? len : end;
       run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
       ++runPieces;
-      if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = lt;
+      if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = a;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
@@ -316,7 +316,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t end = scan.CommentEnd(start);
       const size_t stop = end == npos ? len : end;
       emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
-      if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = lt;
+      if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = a;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
