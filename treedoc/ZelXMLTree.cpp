@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/StrUtils.h"
 #include "base/StringList.h"
@@ -10,6 +12,7 @@
 #include "outline/OutlineBuilder.h"
 #include "outline/StagedNodes.h"
 #include "outline/TreeView.h"
+#include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
@@ -213,7 +216,78 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
     tree.Clear(key);
     staged.MoveTo(key, tree);
   }
+  if (!FCancelled && FSettle) SettleReading(fileName);
   SetState(FCancelled ? zxtsCanceled : zxtsDone);
+}
+
+namespace {
+
+// Collects a text up to a size: past it, Over() and nothing more is kept.
+class TBoundedSink final : public TTextSink {
+ public:
+  TBoundedSink(std::string& out, size_t limit) : FOut(out), FLimit(limit) {}
+  void Write(std::string_view text) override {
+    Put(text.size(), [&] { FOut.append(text); });
+  }
+  void WriteRepeated(char c, size_t count) override {
+    Put(count, [&] { FOut.append(count, c); });
+  }
+  bool Over() const { return FOver; }
+
+ private:
+  template <typename F>
+  void Put(size_t size, F&& append) {
+    if (FOver || FOut.size() + size > FLimit)
+      FOver = true;
+    else
+      append();
+  }
+  std::string& FOut;
+  size_t FLimit;
+  bool FOver = false;
+};
+
+bool SameOutline(const TTreeView& a, const TTreeView& b) {
+  if (a.Count() != b.Count()) return false;
+  std::vector<std::pair<int, std::string_view>> nodes;
+  nodes.reserve(static_cast<size_t>(a.Count()));
+  WalkInDocumentOrder(a, [&](const TTreeNode& n, int level) {
+    nodes.emplace_back(level, n.Text());
+    return true;
+  });
+  size_t i = 0;
+  return WalkInDocumentOrder(b, [&](const TTreeNode& n, int level) {
+    return i < nodes.size() && nodes[i++] == std::make_pair(level, n.Text());
+  });
+}
+
+}  // namespace
+
+// Broken markup can read differently once saved: the save writes each node on its own line,
+// which moves what a tolerant rule looked at. The reading kept is then the one the save gives,
+// so that what the user sees is what every later save reads back. Costs a save and a read of
+// the document (a few milliseconds at this size), so only documents of a bounded saved size
+// are read again.
+void TZelXMLTree::SettleReading(const std::string& fileName) {
+  constexpr size_t kSettleLimit = size_t{1} << 20;
+  std::string saved;
+  TBoundedSink sink(saved, kSettleLimit);
+  if (!BuildXMLText(*FTreeView, sink, TProgress{nullptr, [&] { return sink.Over(); }})) return;
+  TTreeView again;
+  TZelXMLTree reader;
+  reader.FSettle = false;  // its reading is the one a save would give
+  reader.OnPump = [this](TZelXMLTree& inner) {
+    if (!Pump()) inner.Abort();
+  };
+  reader.SetTreeView(&again);
+  try {
+    reader.LoadFromBytes(fileName, saved);
+  } catch (const Exception&) {
+    return;  // a save that does not read back at all is not a reading to keep
+  }
+  if (FCancelled || reader.Cancelled() || SameOutline(*FTreeView, again)) return;
+  reader.SetTreeView(FTreeView);
+  reader.LoadFromBytes(fileName, std::move(saved));
 }
 
 void TZelXMLTree::SaveToFile(const std::string& fileName) {

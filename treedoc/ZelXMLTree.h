@@ -89,6 +89,7 @@ class TZelXMLTree {
   // Busy from zxtsLoading on while `stages` run; a cancelled load leaves the tree empty.
   void RunLoad(const std::function<void()>& stages);
   void LoadOutline(const std::string& fileName, std::string* bytes);
+  void SettleReading(const std::string& fileName);
   // What the stages hand down: percentages to OnProgress with Abort checked after each; or,
   // in the stages without percentages, OnPump raised before Abort is checked.
   TProgress Counted() {
@@ -113,6 +114,7 @@ class TZelXMLTree {
   bool FCancelled = false;
   bool FIsBusy = false;
   bool FIsUnicode = false;
+  bool FSettle = true;  // a load reads a broken document again from its save
   TTreeView* FTreeView = nullptr;
 };
 
