@@ -25,6 +25,12 @@ struct TFindAllOptions {
   bool WholeWord = false;
 };
 
+// A regular expression over node texts, by the encoding of the ANSI code page. Throws
+// Exception for one that does not compile, naming the position. Without `capture` its groups
+// are not kept, which only asking whether a text matches needs.
+std::unique_ptr<re2::RE2> CompileNodeTextRegex(const std::string& pattern, bool matchCase,
+                                               bool capture);
+
 class TNodeTextQuery {
  public:
   // Throws Exception for a regular expression that does not compile, naming the position.
