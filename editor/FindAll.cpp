@@ -102,6 +102,14 @@ std::vector<TFoundNode> FindAllNodeText(const TTreeView& tree, const TNodeTextQu
   return found;
 }
 
+TTreeNode* FindNextNode(TTreeNode* from, const TNodeTextQuery& query, bool down) {
+  if (!from) return nullptr;
+  for (TTreeNode* n = down ? from->GetNext() : from->GetPrev(); n;
+       n = down ? n->GetNext() : n->GetPrev())
+    if (query.Matches(n->Text())) return n;
+  return nullptr;
+}
+
 std::string NodePath(const TTreeNode& node) {
   std::vector<std::pair<TStep, int>> steps;
   for (const TTreeNode* a = &node; a && !a->IsFirstNode(); a = a->Parent()) {

@@ -56,6 +56,10 @@ struct TFoundNode {
 // The matching nodes, in document order, in one pass over the tree.
 std::vector<TFoundNode> FindAllNodeText(const TTreeView& tree, const TNodeTextQuery& query);
 
+// Find Next by a query: the first node after `from` (down) or before it that matches; null
+// when none does or `from` is null. Never wraps.
+TTreeNode* FindNextNode(TTreeNode* from, const TNodeTextQuery& query, bool down);
+
 // XPath-like: `/catalog[1]/book[3]/title[1]`; an element's step counts its same-named element
 // siblings, `comment()[k]`, `text()[k]` and `processing-instruction()[k]` count their kind, and
 // the declaration, DOCTYPE and other markup XPath has no node for are `node()[k]` among all
