@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <algorithm>
 
 #include "app/ExceptionGuard.h"
 #include "app/FindDialog.h"
@@ -56,8 +57,14 @@ void TFormMain::FindDialog1FindAll() {
     found = FindAllNodeText(FTree, query);
   }
   Results->ShowFound(std::move(found));
+  ShowResults();
+}
+
+void TFormMain::ShowResults() {
+  if (!Results->isHidden()) return;
   Results->show();
-  Results->raise();
+  // A third of the window: the outline stays the larger part.
+  resizeDocks({Results}, {std::max(100, height() / 3)}, Qt::Vertical);
 }
 
 void TFormMain::ResultsNodeChosen(TTreeNode* node) {
@@ -107,7 +114,7 @@ void TFormMain::FindDialog1ReplaceAll() {
     ApplyTexts(std::move(plan.Changes), "Replace All");
   }
   Results->SetHeader(TResultsPane::ReplacedText(plan.Replacements, nodes, plan.Skipped));
-  Results->show();
+  ShowResults();
 }
 
 void TFormMain::EditCopyXPath1Execute() {
@@ -116,7 +123,10 @@ void TFormMain::EditCopyXPath1Execute() {
 }
 
 void TFormMain::ViewResults1Execute() {
-  Results->setVisible(Command(TCommandId::ViewResults)->Checked());
+  if (Command(TCommandId::ViewResults)->Checked())
+    ShowResults();
+  else
+    Results->hide();
 }
 
 }  // namespace zel

@@ -52,8 +52,8 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   FList->verticalHeader()->setDefaultSectionSize(FList->fontMetrics().height() + 4);
   FList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   FList->horizontalHeader()->setStretchLastSection(false);
-  FList->horizontalHeader()->resizeSection(TResultsModel::kText, 220);
-  FList->horizontalHeader()->resizeSection(TResultsModel::kPath, 260);
+  FList->horizontalHeader()->resizeSection(TResultsModel::kText, 260);
+  FList->horizontalHeader()->resizeSection(TResultsModel::kPath, 240);
   FList->horizontalHeader()->resizeSection(TResultsModel::kRow, 60);
   column->addWidget(FList, 1);
   setWidget(body);

@@ -221,6 +221,7 @@ class TFormMain : public QMainWindow {
   // Find All, Replace and the Results pane (FormMainSearch.cpp).
   void CreateResults();
   void FindDialog1FindAll();
+  void ShowResults();
   void FindDialog1Replace();
   void FindDialog1ReplaceAll();
   void ResultsNodeChosen(TTreeNode* node);
