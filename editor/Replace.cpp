@@ -6,6 +6,7 @@
 #include "base/StrUtils.h"
 #include "editor/NodeText.h"
 #include "editor/PlacementRules.h"
+#include "editor/SubtreeText.h"
 #include "editor/TextMatch.h"
 
 namespace zel {
@@ -72,31 +73,98 @@ bool MayReplaceText(const TTreeNode& node, std::string_view text) {
 
 namespace {
 
-void PlanNode(TReplacePlan& plan, TTreeNode* node, const TTextReplacer& replacer) {
-  if (node->IsFirstNode()) return;
-  std::string text;
-  const size_t n = replacer.Replace(node->Text(), text);
-  if (n == 0 || text == node->Text()) return;
-  if (!MayReplaceText(*node, text)) {
-    ++plan.Skipped;
-    return;
+// The text as it stands in a file: a start tag with its closing tag, a declaration or DOCTYPE
+// in front of an element, anything else inside one.
+std::string InPlace(std::string_view text) {
+  switch (NodeKindOf(text)) {
+    case TNodeKind::nkDeclaration:
+    case TNodeKind::nkDoctype:
+      return std::string(text) + "<r/>";
+    case TNodeKind::nkStartTag: {
+      size_t end = 1;
+      while (end < text.size() && !IsBlank(text[end]) && text[end] != '/' && text[end] != '>')
+        ++end;
+      return std::string(text) + "</" + std::string(text.substr(1, end - 1)) + ">";
+    }
+    default:
+      return std::string(text);
   }
-  plan.Replacements += n;
-  plan.Changes.push_back({node, std::move(text)});
 }
+
+bool StandsWellFormed(std::string_view text) {
+  return IsWellFormedText(InPlace(text));
+}
+
+// Whether the new texts all parse well-formed where they stand, in one parse: declarations
+// and DOCTYPEs, which cannot stand inside an element, apart.
+bool AllStandWellFormed(const std::vector<TTextChange>& changes) {
+  std::string inside;
+  for (const TTextChange& c : changes) {
+    const TNodeKind kind = NodeKindOf(c.Text);
+    if (kind == TNodeKind::nkDeclaration || kind == TNodeKind::nkDoctype) {
+      if (!StandsWellFormed(c.Text)) return false;
+      continue;
+    }
+    inside.append("<r>").append(InPlace(c.Text)).append("</r>");
+  }
+  return inside.empty() || IsWellFormedText(inside);
+}
+
+class TPlanner {
+ public:
+  explicit TPlanner(const TTextReplacer& replacer) : FReplacer(replacer) {}
+
+  void Node(TTreeNode* node) {
+    if (node->IsFirstNode()) return;
+    std::string text;
+    const size_t n = FReplacer.Replace(node->Text(), text);
+    if (n == 0 || text == node->Text()) return;
+    if (!MayReplaceText(*node, text)) {
+      ++FPlan.Skipped;
+      return;
+    }
+    FPlan.Replacements += n;
+    FPlan.Changes.push_back({node, std::move(text)});
+    FCounts.push_back(n);
+  }
+
+  // Most batches parse whole at once. Else each new text on its own: one that breaks the
+  // file where the old one did not is left out (an old text that does not parse alone, such as
+  // one naming an entity of the DOCTYPE, cannot tell).
+  TReplacePlan Done() {
+    if (AllStandWellFormed(FPlan.Changes)) return std::move(FPlan);
+    TReplacePlan kept;
+    kept.Skipped = FPlan.Skipped;
+    for (size_t i = 0; i < FPlan.Changes.size(); ++i) {
+      TTextChange& c = FPlan.Changes[i];
+      if (!StandsWellFormed(c.Text) && StandsWellFormed(c.Node->Text())) {
+        ++kept.Skipped;
+        continue;
+      }
+      kept.Replacements += FCounts[i];
+      kept.Changes.push_back(std::move(c));
+    }
+    return kept;
+  }
+
+ private:
+  const TTextReplacer& FReplacer;
+  TReplacePlan FPlan;
+  std::vector<size_t> FCounts;
+};
 
 }  // namespace
 
 TReplacePlan PlanReplace(const std::vector<TTreeNode*>& nodes, const TTextReplacer& replacer) {
-  TReplacePlan plan;
-  for (TTreeNode* n : nodes) PlanNode(plan, n, replacer);
-  return plan;
+  TPlanner planner(replacer);
+  for (TTreeNode* n : nodes) planner.Node(n);
+  return planner.Done();
 }
 
 TReplacePlan PlanReplaceAll(const TTreeView& tree, const TTextReplacer& replacer) {
-  TReplacePlan plan;
-  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) PlanNode(plan, n, replacer);
-  return plan;
+  TPlanner planner(replacer);
+  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) planner.Node(n);
+  return planner.Done();
 }
 
 }  // namespace zel

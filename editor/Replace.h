@@ -45,10 +45,12 @@ bool MayReplaceText(const TTreeNode& node, std::string_view text);
 struct TReplacePlan {
   std::vector<TTextChange> Changes;
   size_t Replacements = 0;  // in the changed nodes
-  size_t Skipped = 0;       // nodes whose replaced text MayReplaceText refused
+  size_t Skipped = 0;       // nodes whose replaced text would break them
 };
 // The new texts of `nodes` (each once), leaving out the first node, which holds the file's
-// name. Linear in their texts.
+// name, the texts MayReplaceText refuses and those that would no longer parse well-formed in
+// their place (XML's rules for the kind: names, quotes, entities, "--" in a comment ...) where
+// the old one did. Linear in their texts.
 TReplacePlan PlanReplace(const std::vector<TTreeNode*>& nodes, const TTextReplacer& replacer);
 // The same over every node of the tree, in document order.
 TReplacePlan PlanReplaceAll(const TTreeView& tree, const TTextReplacer& replacer);

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "EditSequence.h"
 #include "base/Exception.h"
 #include "editor/Replace.h"
 #include "tests/outline/TreeViewTestUtil.h"
@@ -96,6 +98,56 @@ TEST(ReplaceTest, BatchSkipsBrokenTextsAndIsOneUndoStep) {
   EXPECT_FALSE(doc.SetTexts({}, "Replace All"));
   doc.SetReadOnly(true);
   EXPECT_FALSE(doc.SetTexts(std::move(plan.Changes), "Replace All"));
+}
+
+// Any replacement, plain or by expression, over an outline of every kind of node: a save that
+// was well-formed stays so, and one undo gives back the outline.
+TEST(ReplaceTest, ReplaceAllNeverBreaksAWellFormedSaveAndUndoesAsOneStep) {
+  static const char* const kFind[] = {"<", ">", "/", "1", "e", "l",      "x",  "\"", "-",
+                                      "?", "!", " ", "=", "t", "CDATA[", "]]", "--", "a="};
+  static const char* const kWith[] = {"",    "<", ">", "/", "a",  "<e>",   "--",   "?>", "\"",
+                                      "]]>", "&", " ", "'", "x1", "</l1>", "<!--", "/>"};
+  static const char* const kRegex[] = {"[0-9]+", "<(/?)([a-z])", "x|t", "^<",     ">$",
+                                       "(.)(.)", "\\s",          ".$",  "^(.*)$", "[\"']"};
+  static const char* const kRewrite[] = {"\\1\\2", "<\\1", "", "\\0\\0", "&", "<", "]]>", "\\1"};
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    std::mt19937 rng(seed);
+    const auto pick = [&](size_t n) { return size_t(rng() % n); };
+    TOutlineDocument doc;
+    TTreeView& tree = doc.Tree();
+    TTreeNode* file = tree.AddChild(test::kWrite, nullptr, "f.xml");
+    if (pick(2)) tree.AddChild(test::kWrite, file, test::KindText(9, 0));
+    if (pick(2)) tree.AddChild(test::kWrite, file, test::KindText(8, 0));
+    std::vector<TTreeNode*> parents{tree.AddChild(test::kWrite, file, "<d a=\"1\">")};
+    for (int i = 0; i < 30; ++i) {
+      TTreeNode* n = tree.AddChild(test::kWrite, parents[pick(parents.size())],
+                                   test::KindText(unsigned(pick(8)), i));
+      if (HoldsChildren(n->Text())) parents.push_back(n);
+    }
+    const std::string loaded = test::OutlineState(tree);
+    ASSERT_TRUE(test::SavesWellFormed(tree)) << seed;
+    for (int round = 0; round < 4; ++round) {
+      const bool regex = pick(2);
+      const std::string find =
+          regex ? kRegex[pick(std::size(kRegex))] : kFind[pick(std::size(kFind))];
+      const std::string with =
+          regex ? kRewrite[pick(std::size(kRewrite))] : kWith[pick(std::size(kWith))];
+      const std::string before = test::OutlineState(tree);
+      TReplacePlan plan;
+      try {
+        plan = PlanReplaceAll(tree, TTextReplacer(find, with, {regex, bool(pick(2)), false}));
+      } catch (const Exception&) {
+        continue;  // \\2 without a second group
+      }
+      doc.SetTexts(std::move(plan.Changes), "Replace All");
+      ASSERT_TRUE(test::SavesWellFormed(tree))
+          << "seed " << seed << ": " << find << " -> " << with << "\n"
+          << before << "became\n"
+          << test::OutlineState(tree);
+    }
+    while (doc.CanUndo()) doc.Undo();
+    EXPECT_EQ(test::OutlineState(tree), loaded) << seed;
+  }
 }
 
 }  // namespace
