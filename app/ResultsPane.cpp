@@ -89,9 +89,11 @@ QString TResultsPane::MatchesText(size_t count) {
 QString TResultsPane::ReplacedText(size_t replacements, size_t nodes, size_t skipped) {
   QString text = Counted(replacements, "replacement", "replacements") + " in " +
                  Counted(nodes, "node", "nodes");
-  if (skipped > 0)
+  if (skipped == 1)
+    text += "; 1 node left as it was, where the new text would not be valid";
+  else if (skipped > 1)
     text += "; " + Counted(skipped, "node", "nodes") +
-            " left as they were, where the new text would not be valid";
+            " left as they were, where the new texts would not be valid";
   return text;
 }
 

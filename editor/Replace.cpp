@@ -2,6 +2,9 @@
 
 #include <re2/re2.h>
 
+#include <algorithm>
+#include <span>
+
 #include "base/Exception.h"
 #include "base/StrUtils.h"
 #include "editor/NodeText.h"
@@ -97,7 +100,7 @@ bool StandsWellFormed(std::string_view text) {
 
 // Whether the new texts all parse well-formed where they stand, in one parse: declarations
 // and DOCTYPEs, which cannot stand inside an element, apart.
-bool AllStandWellFormed(const std::vector<TTextChange>& changes) {
+bool AllStandWellFormed(std::span<const TTextChange> changes) {
   std::string inside;
   for (const TTextChange& c : changes) {
     const TNodeKind kind = NodeKindOf(c.Text);
@@ -128,21 +131,28 @@ class TPlanner {
     FCounts.push_back(n);
   }
 
-  // Most batches parse whole at once. Else each new text on its own: one that breaks the
-  // file where the old one did not is left out (an old text that does not parse alone, such as
-  // one naming an entity of the DOCTYPE, cannot tell).
+  // The new texts parse a run at a time; only in a run that fails, each on its own: one that
+  // breaks the file where the old one did not is left out (an old text that does not parse
+  // alone, such as one naming an entity of the DOCTYPE, cannot tell). A few broken texts cost
+  // a few runs, not a parse per text.
   TReplacePlan Done() {
-    if (AllStandWellFormed(FPlan.Changes)) return std::move(FPlan);
+    constexpr size_t kRun = 256;
+    const std::span<const TTextChange> all(FPlan.Changes);
     TReplacePlan kept;
     kept.Skipped = FPlan.Skipped;
-    for (size_t i = 0; i < FPlan.Changes.size(); ++i) {
-      TTextChange& c = FPlan.Changes[i];
-      if (!StandsWellFormed(c.Text) && StandsWellFormed(c.Node->Text())) {
-        ++kept.Skipped;
-        continue;
+    kept.Changes.reserve(all.size());
+    for (size_t from = 0; from < all.size(); from += kRun) {
+      const size_t to = std::min(all.size(), from + kRun);
+      const bool whole = AllStandWellFormed(all.subspan(from, to - from));
+      for (size_t i = from; i < to; ++i) {
+        TTextChange& c = FPlan.Changes[i];
+        if (!whole && !StandsWellFormed(c.Text) && StandsWellFormed(c.Node->Text())) {
+          ++kept.Skipped;
+          continue;
+        }
+        kept.Replacements += FCounts[i];
+        kept.Changes.push_back(std::move(c));
       }
-      kept.Replacements += FCounts[i];
-      kept.Changes.push_back(std::move(c));
     }
     return kept;
   }

@@ -116,7 +116,7 @@ TEST_F(FindAllTest, ReplaceAllIsOneUndoStepAndMayKeepToTheResults) {
   Click(Dialog().ReplaceAllBtn, "^<(title)>", "\\1");
   EXPECT_EQ(Header(),
             "0 replacements in 0 nodes; 3 nodes left as they were, where the new "
-            "text would not be valid");
+            "texts would not be valid");
 
   // In results only: the nodes the pane lists, which stay listed.
   Click(Dialog().FindAllBtn, "T[12]<");
