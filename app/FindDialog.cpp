@@ -26,6 +26,16 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
 
   MatchCaseBox = new QCheckBox("Match &case", this);
   WholeWordBox = new QCheckBox("&Whole word", this);
+  RegexBox = new QCheckBox("Regular e&xpression", this);
+  RegexBox->setObjectName("RegexBox");
+  ReplaceEdit = new QLineEdit(this);
+  ReplaceEdit->setObjectName("ReplaceEdit");
+  auto* replaceLabel = new QLabel("Re&place with:", this);
+  replaceLabel->setBuddy(ReplaceEdit);
+  InResultsBox = new QCheckBox("In re&sults only", this);
+  InResultsBox->setObjectName("InResultsBox");
+  InResultsBox->setToolTip("Replace All changes only the nodes the Results pane lists");
+  InResultsBox->setEnabled(false);
 
   auto* direction = new QGroupBox("Direction", this);
   UpBtn = new QRadioButton("&Up", direction);
@@ -40,26 +50,45 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   FindNextBtn->setEnabled(false);
   CancelBtn = new QPushButton("Cancel", this);
   CancelBtn->setAutoDefault(false);
+  const auto button = [this](const char* caption, const char* name) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    b->setEnabled(false);
+    return b;
+  };
+  FindAllBtn = button("Find &All", "FindAllBtn");
+  ReplaceBtn = button("&Replace", "ReplaceBtn");
+  ReplaceAllBtn = button("Replace A&ll", "ReplaceAllBtn");
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(label, 0, 0);
   grid->addWidget(FindEdit, 0, 1, 1, 2);
-  auto* options = new QVBoxLayout;
-  options->addWidget(WholeWordBox);
-  options->addWidget(MatchCaseBox);
-  options->addStretch();
-  grid->addLayout(options, 1, 0, 1, 2);
-  grid->addWidget(direction, 1, 2);
+  grid->addWidget(replaceLabel, 1, 0);
+  grid->addWidget(ReplaceEdit, 1, 1, 1, 2);
+  auto* options = new QGridLayout;
+  options->addWidget(WholeWordBox, 0, 0);
+  options->addWidget(MatchCaseBox, 1, 0);
+  options->addWidget(RegexBox, 0, 1);
+  options->addWidget(InResultsBox, 1, 1);
+  options->setRowStretch(2, 1);
+  grid->addLayout(options, 2, 0, 1, 2);
+  grid->addWidget(direction, 2, 2);
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(FindNextBtn);
+  buttons->addWidget(FindAllBtn);
+  buttons->addWidget(ReplaceBtn);
+  buttons->addWidget(ReplaceAllBtn);
   buttons->addWidget(CancelBtn);
   buttons->addStretch();
-  grid->addLayout(buttons, 0, 3, 2, 1);
+  grid->addLayout(buttons, 0, 3, 3, 1);
 
   // An empty text finds nothing worth finding.
-  connect(FindEdit, &QLineEdit::textChanged, this,
-          [this](const QString& text) { FindNextBtn->setEnabled(!text.isEmpty()); });
+  connect(FindEdit, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
   connect(FindNextBtn, &QPushButton::clicked, this, &TFindDialog::Find);
+  connect(FindAllBtn, &QPushButton::clicked, this, &TFindDialog::FindAll);
+  connect(ReplaceBtn, &QPushButton::clicked, this, &TFindDialog::Replace);
+  connect(ReplaceAllBtn, &QPushButton::clicked, this, &TFindDialog::ReplaceAll);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -77,6 +106,36 @@ std::string TFindDialog::Pattern() const {
 
 TFindOptions TFindDialog::Options() const {
   return {DownBtn->isChecked(), MatchCaseBox->isChecked(), WholeWordBox->isChecked()};
+}
+
+TFindAllOptions TFindDialog::QueryOptions() const {
+  return {RegexBox->isChecked(), MatchCaseBox->isChecked(), WholeWordBox->isChecked()};
+}
+
+std::string TFindDialog::Replacement() const {
+  return ToCodePage(ReplaceEdit->text());
+}
+
+void TFindDialog::SetResultsAvailable(bool available) {
+  if (InResultsBox->isEnabled() != available) InResultsBox->setEnabled(available);
+}
+
+bool TFindDialog::InResultsOnly() const {
+  return InResultsBox->isEnabled() && InResultsBox->isChecked();
+}
+
+void TFindDialog::SetReplaceAllowed(bool allowed) {
+  if (FReplaceAllowed == allowed) return;
+  FReplaceAllowed = allowed;
+  UpdateButtons();
+}
+
+void TFindDialog::UpdateButtons() {
+  const bool text = !FindEdit->text().isEmpty();
+  FindNextBtn->setEnabled(text);
+  FindAllBtn->setEnabled(text);
+  ReplaceBtn->setEnabled(text && FReplaceAllowed);
+  ReplaceAllBtn->setEnabled(text && FReplaceAllowed);
 }
 
 void TFindDialog::Execute() {

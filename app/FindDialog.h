@@ -1,10 +1,12 @@
 #pragma once
 // The modeless find dialog: find text, direction (Down at start), Match case, Whole word and
-// its own Find Next button. It keeps its text and options while the program runs.
+// its own Find Next button; Find All, a regular expression instead of the plain text, and the
+// text to replace matches with. It keeps its texts and options while the program runs.
 
 #include <QDialog>
 #include <string>
 
+#include "editor/FindAll.h"
 #include "editor/TreeSearch.h"
 
 class QCheckBox;
@@ -25,6 +27,14 @@ class TFindDialog : public QDialog {
   // The find text as node texts hold it.
   std::string Pattern() const;
   TFindOptions Options() const;
+  // Plain or regular expression, for Find All and Replace.
+  TFindAllOptions QueryOptions() const;
+  std::string Replacement() const;
+  // Replace All only in the nodes the Results pane lists: offered while it lists some.
+  void SetResultsAvailable(bool available);
+  bool InResultsOnly() const;
+  // Replace and Replace All change the document: not while it cannot be changed.
+  void SetReplaceAllowed(bool allowed);
   // Shows the dialog without blocking the window, or brings it forward.
   void Execute();
   // Moves the shown dialog above or below `area` (global coordinates) when it covers it, to
@@ -41,10 +51,23 @@ class TFindDialog : public QDialog {
   QCheckBox* WholeWordBox;
   QPushButton* FindNextBtn;
   QPushButton* CancelBtn;
+  QCheckBox* RegexBox;
+  QPushButton* FindAllBtn;
+  QLineEdit* ReplaceEdit;
+  QCheckBox* InResultsBox;
+  QPushButton* ReplaceBtn;
+  QPushButton* ReplaceAllBtn;
 
  signals:
   // The dialog's Find Next button was pressed.
   void Find();
+  void FindAll();
+  void Replace();
+  void ReplaceAll();
+
+ private:
+  void UpdateButtons();
+  bool FReplaceAllowed = true;
 };
 
 }  // namespace zel

@@ -33,6 +33,7 @@ void TFormMain::FileNew1Update() {
   stepCaption(*Command(TCommandId::EditRedo), "Re&do", FDoc.RedoName());
   const bool reopen = ReopenEnabled(in);
   if (MnReopen->menuAction()->isEnabled() != reopen) MnReopen->menuAction()->setEnabled(reopen);
+  UpdateSearchParts(in);
 
   SetPanel(0, QString::fromStdString(
                   NodePositionText(in.Selected, CommandEnabled(TCommandId::EditModify, in))));

@@ -10,6 +10,7 @@
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "app/UZelApps.h"
+#include "editor/FindAll.h"
 #include "editor/TreeSearch.h"
 #include "editor/TreeStatistic.h"
 
@@ -22,7 +23,12 @@ void TFormMain::SearchFind1Execute() {
 void TFormMain::FindDialog1Find(bool down) {
   TFindOptions options = FindDialog1->Options();
   options.Down = options.Down && down;
-  TTreeNode* found = FindNodeText(FTree.Selected(), FindDialog1->Pattern(), options);
+  TTreeNode* found =
+      FindDialog1->QueryOptions().Regex
+          ? FindNextNode(FTree.Selected(),
+                         TNodeTextQuery(FindDialog1->Pattern(), FindDialog1->QueryOptions()),
+                         options.Down)
+          : FindNodeText(FTree.Selected(), FindDialog1->Pattern(), options);
   if (found == nullptr) {
     FDialogs->MessageBox(this, TFindDialog::NotFoundMessage(FindDialog1->FindText()), "Information",
                          MB_OK | MB_ICONINFORMATION);

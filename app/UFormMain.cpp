@@ -20,6 +20,7 @@
 #include "app/NodeTextCodec.h"
 #include "app/OutlineView.h"
 #include "app/QtDialogs.h"
+#include "app/ResultsPane.h"
 #include "app/TreeModel.h"
 #include "app/UZelApps.h"
 #include "base/StrUtils.h"
@@ -54,6 +55,7 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   FindDialog1->addAction(Command(TCommandId::SearchFindPrevious)->Action());
   connect(FindDialog1, &TFindDialog::Find, this,
           [this] { Guarded([this] { FindDialog1Find(); }); });
+  CreateResults();
   SetErrorReporter([this](const QString& message) { ApplicationEvents1Exception(message); });
 
   FRecovery = std::make_unique<TRecovery>(
@@ -79,6 +81,7 @@ TFormMain::~TFormMain() {
   ZelReopen1.SetDropDownMenu(nullptr);
   // The view goes with the window; the model must stop listening before the outline goes.
   FTree.RemoveObserver(FModel);
+  delete Results;
 }
 
 void TFormMain::CreateLayout() {

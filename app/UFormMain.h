@@ -7,8 +7,9 @@
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
 // FormMainClipboard.cpp (the clipboard commands),
-// FormMainTools.cpp (search, view and help commands), FormMainRecovery.cpp (the recovery file
-// and changes made on disk by other programs).
+// FormMainTools.cpp (search, view and help commands), FormMainSearch.cpp (Find All, the Results
+// pane, Replace and Copy XPath), FormMainRecovery.cpp (the recovery file and changes made on
+// disk by other programs).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -42,6 +43,7 @@ class QToolButton;
 namespace zel {
 
 class TFindDialog;
+class TResultsPane;
 class TTreeModel;
 
 class TFormMain : public QMainWindow {
@@ -162,6 +164,8 @@ class TFormMain : public QMainWindow {
   TImageList ilTree;
   TZelReopen ZelReopen1;
   TFindDialog* FindDialog1 = nullptr;
+  // Under the outline, hidden until Find All lists something.
+  TResultsPane* Results = nullptr;
   // In the order of the window's command table.
   std::vector<TCommand*> ActionList1;
   // Placement and stored properties; made after the components it stores.
@@ -213,6 +217,20 @@ class TFormMain : public QMainWindow {
   void HelpWebSite1Execute();
   void HelpAbout1Execute();
   QString GetTreeStatistic();
+
+  // Find All, Replace and the Results pane (FormMainSearch.cpp).
+  void CreateResults();
+  void FindDialog1FindAll();
+  void ShowResults();
+  void FindDialog1Replace();
+  void FindDialog1ReplaceAll();
+  void ResultsNodeChosen(TTreeNode* node);
+  void EditCopyXPath1Execute();
+  void ViewResults1Execute();
+  // The pane's check mark and what the find dialog offers, at every idle cycle.
+  void UpdateSearchParts(const TCommandInput& in);
+  // The new texts as one step named `name`, the Results pane keeping its rows.
+  bool ApplyTexts(std::vector<TTextChange> changes, const char* name);
 
   void CreateLayout();
   void CreateCommands();

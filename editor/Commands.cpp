@@ -29,6 +29,9 @@ bool Named(TIn in) {
 bool MarkupSelected(TIn in) {
   return !in.Busy && in.Selected && !in.Selected->IsFirstNode() && !in.Editing;
 }
+bool NodeSelected(TIn in) {
+  return !in.Busy && in.Selected;
+}
 bool NodeChangeable(TIn in) {
   return !in.ReadOnly && MarkupSelected(in);
 }
@@ -103,6 +106,7 @@ constexpr TCommandRow kRows[] = {
      kAfterImages},
     {EditCut, "EditCut1", "Edit", NodeChangeable},
     {EditCopy, "EditCopy1", "Edit", MarkupSelected},
+    {EditCopyXPath, "EditCopyXPath1", "Edit", NodeSelected},
     {EditPaste, "EditPaste1", "Edit", MayPaste},
     // The copy takes the images of what it copies.
     {EditDuplicate, "EditDuplicate1", "Edit", NodeChangeable,
@@ -129,6 +133,7 @@ constexpr TCommandRow kRows[] = {
     {SearchFindPrevious, "SearchFindPrevious1", "Search", MayFindNext},
     {ViewFont, "ViewFont1", "View", Idle},
     {ViewTooltips, "ViewTooltips", "View", Idle},
+    {ViewResults, "ViewResults1", "View", Idle},
     {HelpWebSite, "HelpWebSite1", "Help", Idle},
     {HelpAbout, "HelpAbout1", "Help", Idle},
 };

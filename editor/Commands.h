@@ -26,6 +26,7 @@ enum class TCommandId : uint8_t {
   EditRedo,
   EditCut,
   EditCopy,
+  EditCopyXPath,
   EditPaste,
   EditDuplicate,
   EditAdd,
@@ -41,6 +42,7 @@ enum class TCommandId : uint8_t {
   SearchFindPrevious,
   ViewFont,
   ViewTooltips,
+  ViewResults,
   HelpWebSite,
   HelpAbout,
   Count  // not a command

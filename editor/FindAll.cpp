@@ -15,27 +15,6 @@ namespace zel {
 
 namespace {
 
-std::unique_ptr<re2::RE2> CompileRegex(const std::string& pattern, bool matchCase) {
-  re2::RE2::Options options;
-  options.set_log_errors(false);
-  options.set_case_sensitive(matchCase);
-  options.set_never_capture(true);  // only whether a text matches counts, not the groups
-  // The node texts are in the ANSI code page: only in UTF-8 is a character more than a byte.
-  options.set_encoding(GetACP() == CP_UTF8 ? re2::RE2::Options::EncodingUTF8
-                                           : re2::RE2::Options::EncodingLatin1);
-  auto regex = std::make_unique<re2::RE2>(pattern, options);
-  if (regex->ok()) return regex;
-  // RE2 names the failure and the piece of the pattern it failed at.
-  const std::string& arg = regex->error_arg();
-  std::string what = regex->error();
-  if (!arg.empty() && what.ends_with(": " + arg)) what.resize(what.size() - arg.size() - 2);
-  const size_t at = arg.empty() ? std::string::npos : pattern.find(arg);
-  if (at == std::string::npos)
-    throw Exception(Format("Invalid regular expression \"%s\": %s", pattern.c_str(), what.c_str()));
-  throw Exception(Format("Invalid regular expression \"%s\": %s at position %zu (\"%s\")",
-                         pattern.c_str(), what.c_str(), at + 1, arg.c_str()));
-}
-
 // What a node is counted under among its siblings; `All`: among all of them.
 struct TStep {
   std::string_view Name;
@@ -77,10 +56,32 @@ void AppendStep(std::string& out, const TStep& step, int position) {
 
 }  // namespace
 
+std::unique_ptr<re2::RE2> CompileNodeTextRegex(const std::string& pattern, bool matchCase,
+                                               bool capture) {
+  re2::RE2::Options options;
+  options.set_log_errors(false);
+  options.set_case_sensitive(matchCase);
+  options.set_never_capture(!capture);
+  // The node texts are in the ANSI code page: only in UTF-8 is a character more than a byte.
+  options.set_encoding(GetACP() == CP_UTF8 ? re2::RE2::Options::EncodingUTF8
+                                           : re2::RE2::Options::EncodingLatin1);
+  auto regex = std::make_unique<re2::RE2>(pattern, options);
+  if (regex->ok()) return regex;
+  // RE2 names the failure and the piece of the pattern it failed at.
+  const std::string& arg = regex->error_arg();
+  std::string what = regex->error();
+  if (!arg.empty() && what.ends_with(": " + arg)) what.resize(what.size() - arg.size() - 2);
+  const size_t at = arg.empty() ? std::string::npos : pattern.find(arg);
+  if (at == std::string::npos)
+    throw Exception(Format("Invalid regular expression \"%s\": %s", pattern.c_str(), what.c_str()));
+  throw Exception(Format("Invalid regular expression \"%s\": %s at position %zu (\"%s\")",
+                         pattern.c_str(), what.c_str(), at + 1, arg.c_str()));
+}
+
 TNodeTextQuery::TNodeTextQuery(std::string pattern, const TFindAllOptions& options)
     : FPattern(std::move(pattern)), FWholeWord(options.WholeWord) {
   if (options.Regex)
-    FRegex = CompileRegex(FPattern, options.MatchCase);
+    FRegex = CompileNodeTextRegex(FPattern, options.MatchCase, false);
   else
     FPlain = std::make_unique<TTextMatch>(FPattern, options.MatchCase, options.WholeWord);
 }
@@ -99,6 +100,14 @@ std::vector<TFoundNode> FindAllNodeText(const TTreeView& tree, const TNodeTextQu
   for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext(), ++index)
     if (query.Matches(n->Text())) found.push_back({n, index});
   return found;
+}
+
+TTreeNode* FindNextNode(TTreeNode* from, const TNodeTextQuery& query, bool down) {
+  if (!from) return nullptr;
+  for (TTreeNode* n = down ? from->GetNext() : from->GetPrev(); n;
+       n = down ? n->GetNext() : n->GetPrev())
+    if (query.Matches(n->Text())) return n;
+  return nullptr;
 }
 
 std::string NodePath(const TTreeNode& node) {

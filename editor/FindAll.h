@@ -25,6 +25,12 @@ struct TFindAllOptions {
   bool WholeWord = false;
 };
 
+// A regular expression over node texts, by the encoding of the ANSI code page. Throws
+// Exception for one that does not compile, naming the position. Without `capture` its groups
+// are not kept, which only asking whether a text matches needs.
+std::unique_ptr<re2::RE2> CompileNodeTextRegex(const std::string& pattern, bool matchCase,
+                                               bool capture);
+
 class TNodeTextQuery {
  public:
   // Throws Exception for a regular expression that does not compile, naming the position.
@@ -49,6 +55,10 @@ struct TFoundNode {
 };
 // The matching nodes, in document order, in one pass over the tree.
 std::vector<TFoundNode> FindAllNodeText(const TTreeView& tree, const TNodeTextQuery& query);
+
+// Find Next by a query: the first node after `from` (down) or before it that matches; null
+// when none does or `from` is null. Never wraps.
+TTreeNode* FindNextNode(TTreeNode* from, const TNodeTextQuery& query, bool down);
 
 // XPath-like: `/catalog[1]/book[3]/title[1]`; an element's step counts its same-named element
 // siblings, `comment()[k]`, `text()[k]` and `processing-instruction()[k]` count their kind, and

@@ -96,6 +96,35 @@ class TTextStep : public TEditStep {
   std::string FOther;
 };
 
+// Many texts at once. A large batch reaches the display as one reset, not as a change per node.
+class TTextsStep : public TEditStep {
+ public:
+  static constexpr size_t kQuietBatch = 256;
+  TTextsStep(TTreeWriteKey key, const char* name, std::vector<TTextChange> changes)
+      : TEditStep(key, name), FChanges(std::move(changes)) {}
+  void Swap() {
+    if (FChanges.empty()) return;
+    std::optional<TUpdateGuard<TTreeView>> quiet;
+    if (FChanges.size() > kQuietBatch) quiet.emplace(*FChanges.front().Node->TreeView());
+    for (TTextChange& c : FChanges) {
+      std::string now(c.Node->Text());
+      c.Node->SetText(Key, c.Text);
+      c.Text = std::move(now);
+    }
+  }
+
+ private:
+  TTreeNode* DoUndo() override {
+    Swap();
+    return nullptr;
+  }
+  TTreeNode* DoRedo() override {
+    Swap();
+    return nullptr;
+  }
+  std::vector<TTextChange> FChanges;
+};
+
 class TMoveStep : public TEditStep {
  public:
   TMoveStep(TTreeWriteKey key, const char* name, TTreeNode* node, TPlace from, TPlace to)
@@ -291,6 +320,16 @@ bool TOutlineDocument::SetText(TTreeNode* node, const std::string& text, const c
   std::string old(node->Text());
   node->SetText(Key(), text);
   Push(std::make_unique<TTextStep>(Key(), name, node, std::move(old)));
+  return true;
+}
+
+bool TOutlineDocument::SetTexts(std::vector<TTextChange> changes, const char* name) {
+  FDeclined = false;
+  if (FReadOnly || changes.empty()) return false;
+  for ([[maybe_unused]] const TTextChange& c : changes) ZEL_ASSERT(c.Node->TreeView() == &FTree);
+  auto step = std::make_unique<TTextsStep>(Key(), name, std::move(changes));
+  step->Swap();
+  Push(std::move(step));
   return true;
 }
 

@@ -20,6 +20,12 @@ namespace zel {
 class TEditStep;
 class TZelXMLTree;
 
+// A node's new text, one of a batch.
+struct TTextChange {
+  TTreeNode* Node;
+  std::string Text;
+};
+
 class TOutlineDocument {
  public:
   static constexpr size_t kHistoryLimit = 1000;
@@ -65,6 +71,10 @@ class TOutlineDocument {
   // that cannot hold the node's children or stand in the node's place.
   TTreeNode* Add(TTreeNode* parent, const std::string& text);
   bool SetText(TTreeNode* node, const std::string& text, const char* name = "Modify");
+  // New texts for nodes of the outline, each node once, as one step named `name`. The caller
+  // has checked the texts (Replace.h does); the placement rules are not asked. False, changing
+  // nothing, for an empty batch.
+  bool SetTexts(std::vector<TTextChange> changes, const char* name);
   bool Delete(TTreeNode* node, const char* name = "Delete");
   bool MoveUp(TTreeNode* node);
   bool MoveDown(TTreeNode* node);

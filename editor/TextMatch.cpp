@@ -39,4 +39,13 @@ bool TTextMatch::operator()(std::string_view text) const {
       FSearcher);
 }
 
+size_t TTextMatch::Find(std::string_view text, size_t from) const {
+  if (from > text.size()) return std::string_view::npos;
+  const auto begin = text.begin() + static_cast<std::ptrdiff_t>(from);
+  const auto at = std::visit(
+      [&](const auto& searcher) { return searcher(begin, text.end()).first; }, FSearcher);
+  return at == text.end() && !FPattern.empty() ? std::string_view::npos
+                                               : static_cast<size_t>(at - text.begin());
+}
+
 }  // namespace zel

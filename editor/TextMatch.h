@@ -17,6 +17,9 @@ class TTextMatch {
   TTextMatch& operator=(const TTextMatch&) = delete;
 
   bool operator()(std::string_view text) const;
+  // Where the pattern next occurs in `text` from `from` on, by the rule's case folding; npos
+  // when it does not. Whole word plays no part here.
+  size_t Find(std::string_view text, size_t from) const;
 
  private:
   struct FoldedEqual {

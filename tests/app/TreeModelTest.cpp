@@ -139,6 +139,7 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
                                              {"EditRedo1", "Ctrl+Y; Ctrl+Shift+Z"},
                                              {"EditCut1", "Ctrl+X; Shift+Del"},
                                              {"EditCopy1", "Ctrl+C"},
+                                             {"EditCopyXPath1", "Ctrl+Shift+C"},
                                              {"EditPaste1", "Ctrl+V; Shift+Ins"},
                                              {"EditDuplicate1", "Ctrl+D"},
                                              {"EditAdd1", "Ctrl+Ins"},
@@ -163,8 +164,8 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
     EXPECT_FALSE(c->Action()->icon().isNull());
     EXPECT_FALSE(c->Action()->toolTip().isEmpty() || c->Action()->statusTip().isEmpty());
   }
-  EXPECT_EQ(withShortcut, 21);
-  EXPECT_EQ(ActionList(f).size(), 28u);
+  EXPECT_EQ(withShortcut, 22);
+  EXPECT_EQ(ActionList(f).size(), 30u);
   // The Cancel button is its command's: picture and hint.
   EXPECT_FALSE(Part<QPushButton>(f, "BitBtn1")->icon().isNull());
   EXPECT_EQ(Part<QPushButton>(f, "BitBtn1")->toolTip(), "Cancel");
@@ -185,16 +186,17 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
   for (QAction* m : Part<QMenuBar>(f, "MainMenu1")->actions())
     menus << m->text() + ": " + names(m->menu()->actions()).join(' ');
   EXPECT_EQ(menus,
-            (QStringList{"&File: FileNew1 - FileOpen1 Reopen FileRevert1 - FileSave1 FileSaveAs1 - "
-                         "FileExit1",
-                         "&Edit: EditUndo1 EditRedo1 - EditCut1 EditCopy1 EditPaste1 "
-                         "EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - EditMoveUp1 "
-                         "EditMoveDown1 EditPromote1 EditDemote1 - EditUseDialog1",
-                         "&Search: SearchFind1 SearchFindNext1 SearchFindPrevious1",
-                         "&View: ViewFont1 ViewTooltips", "&Help: HelpWebSite1 - HelpAbout1"}));
+            (QStringList{
+                "&File: FileNew1 - FileOpen1 Reopen FileRevert1 - FileSave1 FileSaveAs1 - "
+                "FileExit1",
+                "&Edit: EditUndo1 EditRedo1 - EditCut1 EditCopy1 EditCopyXPath1 "
+                "EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - EditMoveUp1 "
+                "EditMoveDown1 EditPromote1 EditDemote1 - EditUseDialog1",
+                "&Search: SearchFind1 SearchFindNext1 SearchFindPrevious1",
+                "&View: ViewFont1 ViewTooltips ViewResults1", "&Help: HelpWebSite1 - HelpAbout1"}));
   EXPECT_EQ(names(Part<QMenu>(f, "PopupMenu1")->actions()).join(' '),
-            "EditCut1 EditCopy1 EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - "
-            "EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1");
+            "EditCut1 EditCopy1 EditCopyXPath1 EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 "
+            "EditDelete1 - EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1");
   QStringList tools;
   for (QAction* a : Part<QToolBar>(f, "ToolBar1")->actions()) {
     const auto* button =
@@ -206,7 +208,8 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
             "- EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1 - SearchFind1 SearchFindNext1 - "
             "ViewFont1 - HelpAbout1");
   EXPECT_TRUE(f.Command(TCommandId::EditUseDialog)->Action()->isCheckable() &&
-              f.Command(TCommandId::ViewTooltips)->Action()->isCheckable());
+              f.Command(TCommandId::ViewTooltips)->Action()->isCheckable() &&
+              f.Command(TCommandId::ViewResults)->Action()->isCheckable());
 }
 
 // At the window's design width every tool button shows, none in the overflow menu; each picture

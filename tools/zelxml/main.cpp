@@ -15,6 +15,7 @@
 #include "bench/BenchUtil.h"
 #include "editor/EditorSession.h"
 #include "editor/FindAll.h"
+#include "editor/Replace.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
@@ -32,6 +33,8 @@ int Usage() {
       "       zelxml [--events] [--codepage N] convert IN OUT\n"
       "       zelxml [--events] [--codepage N] bench FILE\n"
       "       zelxml [--events] [--codepage N] find [--regex] [--case] [--word] FILE PATTERN\n"
+      "       zelxml [--events] [--codepage N] replace [--regex] [--case] [--word] IN OUT\n"
+      "              PATTERN REPLACEMENT\n"
       "       zelxml [--events] [--codepage N] edit IN OUT OP...\n"
       "  OP: set N TEXT | add N TEXT | delete N | up N | down N | promote N | demote N |\n"
       "      duplicate N | undo | redo    (N: the node's line in the outline, the root's 0)\n",
@@ -112,12 +115,10 @@ int Bench(TEditorSession& session, const std::string& file) {
   return 0;
 }
 
-// find: each node whose text matches, as INDEX, PATH and TEXT; 1 when none does, 2 (after a
-// message) for a pattern that does not compile, -1 for a usage error.
-int Find(TEditorSession& session, const std::vector<std::string>& rest) {
-  TFindAllOptions options;
-  size_t i = 0;
-  for (; i < rest.size() && rest[i].starts_with("--"); ++i) {
+// The options of find and replace in front of their arguments; false for an unknown one. `i`
+// ends at the first argument.
+bool ReadFindOptions(const std::vector<std::string>& rest, size_t& i, TFindAllOptions& options) {
+  for (i = 0; i < rest.size() && rest[i].starts_with("--"); ++i) {
     if (rest[i] == "--regex")
       options.Regex = true;
     else if (rest[i] == "--case")
@@ -125,9 +126,17 @@ int Find(TEditorSession& session, const std::vector<std::string>& rest) {
     else if (rest[i] == "--word")
       options.WholeWord = true;
     else
-      return -1;
+      return false;
   }
-  if (rest.size() - i != 2) return -1;
+  return true;
+}
+
+// find: each node whose text matches, as INDEX, PATH and TEXT; 1 when none does, 2 (after a
+// message) for a pattern that does not compile, -1 for a usage error.
+int Find(TEditorSession& session, const std::vector<std::string>& rest) {
+  TFindAllOptions options;
+  size_t i = 0;
+  if (!ReadFindOptions(rest, i, options) || rest.size() - i != 2) return -1;
   std::unique_ptr<TNodeTextQuery> query;
   try {
     query = std::make_unique<TNodeTextQuery>(rest[i + 1], options);
@@ -152,6 +161,30 @@ int Find(TEditorSession& session, const std::vector<std::string>& rest) {
     CheckWritten(stdout, "the matches");
   CheckWritten(stdout, "the matches");
   return found.empty() ? 1 : 0;
+}
+
+// replace: Replace All as the window runs it, one step, then the save as convert does it; the
+// counts on standard output. 1 when nothing was replaced (OUT is written all the same), 2 for a
+// pattern or replacement that does not compile.
+int Replace(TEditorSession& session, const std::vector<std::string>& rest) {
+  TFindAllOptions options;
+  size_t i = 0;
+  if (!ReadFindOptions(rest, i, options) || rest.size() - i != 4) return -1;
+  std::unique_ptr<TTextReplacer> replacer;
+  try {
+    replacer = std::make_unique<TTextReplacer>(rest[i + 2], rest[i + 3], options);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
+    return 2;
+  }
+  session.Load(rest[i]);
+  TReplacePlan plan = PlanReplaceAll(session.Tree(), *replacer);
+  const size_t nodes = plan.Changes.size();
+  session.Document().SetTexts(std::move(plan.Changes), "Replace All");
+  session.SaveFile(rest[i + 1]);
+  std::printf("replacements %zu nodes %zu skipped %zu\n", plan.Replacements, nodes, plan.Skipped);
+  CheckWritten(stdout, "the count");
+  return nodes == 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -201,6 +234,8 @@ int main(int argc, char** argv) {
       result = Bench(session, rest[0]);
     } else if (command == "find") {
       result = Find(session, rest);
+    } else if (command == "replace") {
+      result = Replace(session, rest);
     }
     if (events) CheckWritten(stderr, "the events");
     if (result >= 0) return result;

@@ -1,0 +1,82 @@
+// Find All, Replace All and its Undo in the window, offscreen, on a generated catalog of about
+// a million nodes: Find All by the dialog's button until the Results pane has painted its
+// first rows and its last (whose paths come in one pass), then Replace All over nearly every
+// node and the Undo that takes it back, each until the window has painted again.
+//   bench_app_findall [MEGABYTES | FILE]   (default: a generated 35 MB catalog)
+// Prints "key value" lines for bench/run-bench.
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "GeneratedCatalog.h"
+#include "app/FindDialog.h"
+#include "app/UFormMain.h"
+#include "app/UZelApps.h"
+
+using namespace zel;
+
+namespace {
+
+// The work and the paint after it.
+double Seconds(const std::function<void()>& f) {
+  QElapsedTimer t;
+  t.start();
+  f();
+  QApplication::processEvents();
+  return t.nsecsElapsed() / 1e9;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  char dir[] = "/tmp/zel-findall-bench-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return 1;
+  const std::string given = argc > 1 ? argv[1] : "35";
+  const std::string file = bench::DocumentArg(given, dir);
+  bench::WindowBenchEnvironment(dir);
+  InitializeZelApps();
+  QApplication app(argc, argv);
+  {
+    TFormMain form;
+    form.show();
+    QApplication::processEvents();
+    form.LoadFile(file);
+    form.FileNew1Update();
+    QApplication::processEvents();
+    form.Command(TCommandId::SearchFind)->Action()->trigger();
+    auto* dialog = form.findChild<TFindDialog*>("FindDialog1");
+    auto* list = form.findChild<QTableView*>("ResultsList");
+    auto* header = form.findChild<QLabel*>("ResultsHeader");
+    dialog->FindEdit->setText("<");
+    const double found = Seconds([&] { dialog->FindAllBtn->click(); });
+    const int rows = list->model()->rowCount();
+    const double last = Seconds([&] { list->scrollToBottom(); });
+    dialog->FindEdit->setText("e");
+    dialog->ReplaceEdit->setText("E");
+    dialog->MatchCaseBox->setChecked(true);
+    const double replaced = Seconds([&] { dialog->ReplaceAllBtn->click(); });
+    const std::string report = header->text().toStdString();
+    form.FileNew1Update();
+    const double undone = Seconds([&] { form.Command(TCommandId::EditUndo)->Action()->trigger(); });
+    std::printf("nodes %d\nfind_all_rows %d\nfind_all %.2f s\nlast_rows %.2f s\n",
+                form.Session().Tree().Count(), rows, found, last);
+    std::printf("replace_all %.2f s (%s)\nundo %.2f s\n", replaced, report.c_str(), undone);
+    form.Session().SetModified(false);
+  }
+  if (file != given) unlink(file.c_str());
+  unlink((std::string(dir) + "/ZelApps.ini").c_str());
+  rmdir(dir);
+  return 0;
+}
