@@ -63,7 +63,7 @@ void TTokenLines::EmitPendingOpen() {
   if (!FOpenPending) return;
   FOpenPending = false;
   FOpenLine.push_back('>');
-  Emit(FOpen.size() - 1, FOpenLine);
+  Emit(FOpen.size() - 1, FOpenLine, FOpenSpan);
 }
 
 // Writes the waiting text; an element's empty value is no line.
@@ -82,7 +82,7 @@ void TTokenLines::FlushText() {
   } else {
     FLine.append(FText);
   }
-  Emit(ContentLevel(), FLine);
+  Emit(ContentLevel(), FLine, FTextSpan);
 }
 
 void TTokenLines::PrepareForChild() {
@@ -98,6 +98,8 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   if (joins) {
     FText.push_back(' ');
     FText.append(text);
+    FTextSpan = FTextSpan.Through(FTokenSpan);
+    FTextSpan.Exact = false;
     return;
   }
   if (FOpen.back().HasChildren) {
@@ -107,6 +109,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
     FTextIsValue = true;
     FTextKind = kind;
     FText.assign(text);
+    FTextSpan = FTokenSpan;
     return;
   } else {
     // CDATA cannot join other text: both become texts of their own.
@@ -116,6 +119,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   FTextIsValue = false;
   FTextKind = kind;
   FText.assign(text);
+  FTextSpan = FTokenSpan;
 }
 
 bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
@@ -123,21 +127,22 @@ bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
          xmlread::JoinsAcrossIgnoredClose(FTextKind, FRunEndsWithText, kind, text);
 }
 
-void TTokenLines::Close() {
+void TTokenLines::Close(bool byToken) {
   const TOpen& e = FOpen.back();
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
   if (empty) {
     FHasText = false;
     FOpenPending = false;
     FOpenLine.append(" />");
-    Emit(FOpen.size() - 1, FOpenLine);
+    // Never closed, its start tag would take in what follows it.
+    Emit(FOpen.size() - 1, FOpenLine, byToken ? FOpenSpan.Through(FTokenSpan) : TSourceSpan{});
   } else {
     FlushText();
     EmitPendingOpen();
     FLine.assign("</");
     FLine.append(std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin));
     FLine.push_back('>');
-    Emit(FOpen.size() - 1, FLine);
+    Emit(FOpen.size() - 1, FLine, byToken ? FTokenSpan : TSourceSpan{});
   }
   FNames.resize(e.NameBegin);
   FOpen.pop_back();
@@ -163,6 +168,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FNames.append(name.substr(0, name.find('>')));
       FOpen.push_back(TOpen{begin, FNames.size(), false, xmlread::IsDeclarationName(name)});
       FOpenPending = true;
+      FOpenSpan = FTokenSpan;
       break;
     }
     case TXmlToken::EmptyTag:
@@ -170,17 +176,19 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FLine.clear();
       AppendTagLine(FLine, text);
       FLine.append(" />");
-      Emit(ContentLevel(), FLine);
+      Emit(ContentLevel(), FLine, FTokenSpan);
       break;
     case TXmlToken::CloseTag:
       if (xmlread::ClosesInnermost(atDocument, FOpen.back().Declaration))
-        Close();
+        Close(true);
       else
         FAfterIgnoredClose = true;
       break;
     case TXmlToken::Text:
       if (afterIgnoredClose && JoinsRun(kValueText, text)) {
         FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueText, text);
+        FTextSpan = FTextSpan.Through(FTokenSpan);
+        FTextSpan.Exact = false;
         break;
       }
       AddText(text, kValueText, afterIgnoredClose);
@@ -192,10 +200,13 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       // It waits, as a text does, for a text that may join it.
       if (afterIgnoredClose && JoinsRun(kValueRun, text)) {
         FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueRun, text);
+        FTextSpan = FTextSpan.Through(FTokenSpan);
+        FTextSpan.Exact = false;
       } else {
         PrepareForChild();
         FHasText = true;
         FText.assign(text);
+        FTextSpan = FTokenSpan;
         FRunEndsWithText = xmlread::RunEndsWithText(text);
       }
       FOpen.back().HasChildren = true;
@@ -207,7 +218,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FLine.assign("<!--");
       AppendUnmarked(FLine, text);
       FLine.append("-->");
-      Emit(ContentLevel(), FLine);
+      Emit(ContentLevel(), FLine, FTokenSpan);
       break;
     case TXmlToken::Instruction:
       PrepareForChild();
@@ -217,17 +228,17 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       else
         FLine.append(text);  // a declaration <!NAME ...>, cleaned
       FLine.push_back('>');
-      Emit(ContentLevel(), FLine);
+      Emit(ContentLevel(), FLine, FTokenSpan);
       break;
   }
 }
 
 void TTokenLines::Finish() {
-  while (FOpen.size() > 1) Close();
+  while (FOpen.size() > 1) Close(false);
   // The document's own value is never written; its texts among nodes are.
   if (!HasNodes()) return;
   FlushText();
-  Emit(0, "</root>");
+  Emit(0, "</root>", TSourceSpan{});
 }
 
 }  // namespace zel

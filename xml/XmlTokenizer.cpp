@@ -296,6 +296,11 @@ size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink) {
   return Tokenize(text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); });
 }
 
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span) {
+  return Tokenize(
+      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, &span);
+}
+
 void TokenizeXML(TStringList& L) {
   const std::string text = L.Text();
   L.Clear();

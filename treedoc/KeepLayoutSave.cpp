@@ -1,0 +1,175 @@
+#include "treedoc/KeepLayoutSave.h"
+
+#include <string_view>
+#include <vector>
+
+#include "base/TextSink.h"
+#include "outline/TreeView.h"
+#include "outline/TreeWalk.h"
+#include "treedoc/SourceLayout.h"
+#include "treedoc/XMLOutline.h"
+#include "treedoc/XMLSave.h"
+
+namespace zel {
+
+namespace {
+
+using TNodeSource = TSourceLayout::TNodeSource;
+
+bool HadChildren(const TNodeSource& r) {
+  return (r.Flags & TSourceLayout::kHadChildren) != 0;
+}
+
+// The record of n when n is as it was read, in its place, with its texts' hashes.
+bool SameAsRead(const TNodeSource& r, const TTreeNode& n) {
+  return r.Parent == n.Parent() && r.Hash == TSourceLayout::HashOf(n.Text()) &&
+         HadChildren(r) == (n.GetFirstChild() != nullptr);
+}
+
+// Every node as it was read, in the order read, and none more.
+bool Unchanged(const TTreeView& tree, const TSourceLayout& layout) {
+  if (static_cast<size_t>(tree.Count()) != layout.Count()) return false;
+  size_t k = 0;
+  return WalkInDocumentOrder(tree, [&](const TTreeNode& n, int) {
+    size_t index = 0;
+    const TNodeSource* r = layout.Find(&n, index);
+    // The root holds the file's name, which a save as changes.
+    const bool same = r && index == k && (k == 0 ? r->Parent == n.Parent() : SameAsRead(*r, n));
+    ++k;
+    return same;
+  });
+}
+
+bool StartsWithByteOrderMark(std::string_view t) {
+  return t.starts_with("\xFF\xFE") || t.starts_with("\xFE\xFF") || t.starts_with("\xEF\xBB\xBF");
+}
+
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+class TKeptWriter {
+ public:
+  TKeptWriter(const TSourceLayout& layout, TTextSink& out) : FLayout(layout), FOut(out) {}
+
+  void Node(const TTreeNode& n, int level, bool atRoot) {
+    while (static_cast<int>(FOpen.size()) >= level) CloseLast();
+    size_t index = 0;
+    const TNodeSource* r = FLayout.Find(&n, index);
+    const bool parentPlaced = atRoot || (!FOpen.empty() && FOpen.back().Placed);
+    // In the place it was read at, under a parent in its own: its blanks fit there.
+    const bool placed = r && index > 0 && r->Parent == n.Parent() && parentPlaced;
+    const bool copied = placed && (r->Flags & TSourceLayout::kOwn) && SameAsRead(*r, n);
+    if (copied) {
+      if (r->Flags & TSourceLayout::kLead)
+        Put(FLayout.Slice(r->Begin - r->Lead, r->Lead));
+      else
+        NewLine(level);
+      Put(FLayout.Slice(r->Begin, r->Length));
+    } else {
+      const std::string_view lead = placed && (r->Flags & TSourceLayout::kLead)
+                                        ? FLayout.Slice(r->Begin - r->Lead, r->Lead)
+                                        : std::string_view();
+      // A line of its own, as the indented save gives it: text beside other text would join it.
+      if (HasLineBreak(lead) && FWritten)
+        Put(lead);
+      else if (!FWritten && StartsWithByteOrderMark(n.Text()))
+        Put(FLayout.LineEnd());  // else the file would read back as Unicode text
+      else
+        NewLine(level);
+      if (IsMultiLineSectionText(n.Text()))
+        Put(SectionTextForFile(n.Text()));
+      else
+        Put(n.Text());
+      if (NeedsInlineClosing(n)) Put(ClosingTagOf(n.Text()));
+    }
+    if (n.GetFirstChild() != nullptr) FOpen.push_back(TOpen{&n, placed ? r : nullptr, copied});
+  }
+
+  void Finish() {
+    while (!FOpen.empty()) CloseLast();
+    if (FLayout.TailIsBlank())
+      Put(FLayout.Tail());
+    else
+      Put(FLayout.LineEnd());
+  }
+
+ private:
+  struct TOpen {
+    const TTreeNode* Node;
+    const TNodeSource* Placed;  // its record, when it stands where it was read
+    bool Copied;
+  };
+
+  void Put(std::string_view s) {
+    if (s.empty()) return;
+    FOut.Write(s);
+    FWritten = true;
+  }
+  void NewLine(int level) {
+    if (FWritten) FOut.Write(FLayout.LineEnd());
+    const size_t depth = IndentLevel(static_cast<size_t>(level));
+    for (size_t i = 1; i < depth; ++i) FOut.Write(FLayout.IndentUnit());
+  }
+
+  void CloseLast() {
+    const TOpen e = FOpen.back();
+    FOpen.pop_back();
+    const std::string_view text = e.Node->Text();
+    if (text.empty() || text[0] != '<') return;  // text nodes have no tag to close
+    const int level = static_cast<int>(FOpen.size()) + 1;
+    const TNodeSource* r = e.Placed;
+    if (r && (r->Flags & TSourceLayout::kClose)) {
+      if (r->Flags & TSourceLayout::kCloseLead)
+        Put(FLayout.Slice(r->CloseBegin - r->CloseLead, r->CloseLead));
+      else
+        NewLine(level);
+      // A renamed start tag gets its closing tag renamed.
+      if (e.Copied)
+        Put(FLayout.Slice(r->CloseBegin, r->CloseLength));
+      else
+        Put(ClosingTagOf(text));
+      return;
+    }
+    NewLine(level);
+    Put(ClosingTagOf(text));
+  }
+
+  const TSourceLayout& FLayout;
+  TTextSink& FOut;
+  std::vector<TOpen> FOpen;  // the node at position i stands at level i + 1
+  bool FWritten = false;
+};
+
+}  // namespace
+
+TKeptSave BuildKeptText(const TTreeView& tree, const TSourceLayout& layout, TTextSink& out,
+                        const TProgress& progress) {
+  const size_t total = static_cast<size_t>(tree.Count());
+  if (Unchanged(tree, layout)) {
+    out.Write(layout.Bytes);
+    progress.Percent(PercentOf(total, total));
+    return progress.Stopped() ? TKeptSave::Stopped : TKeptSave::Written;
+  }
+  if (!layout.Spans) return TKeptSave::Indented;
+  TKeptWriter writer(layout, out);
+  size_t counter = 0;
+  int shift = 0;  // later root-level nodes are written as further children of the first root
+  bool first = true;
+  const bool done = WalkInDocumentOrder(tree, [&](const TTreeNode& n, int depth) {
+    if (first) {  // the root holds the file name and is never written
+      first = false;
+      return true;
+    }
+    ++counter;
+    progress.Percent(PercentOf(counter, total));
+    if (depth == 0) shift = 1;
+    writer.Node(n, depth + shift, depth == 1);
+    return !progress.Stopped();
+  });
+  if (!done) return TKeptSave::Stopped;
+  writer.Finish();
+  return TKeptSave::Written;
+}
+
+}  // namespace zel
