@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "base/StrUtils.h"
 
 namespace zel {
 
@@ -28,16 +27,29 @@ uint64_t TSourceLayout::HashOf(std::string_view text) {
 
 bool TSourceLayout::BlankGap(size_t from, size_t to) const {
   if (from > to || to > Bytes.size()) return false;
-  for (size_t i = from; i < to; ++i)
-    if (!IsBlank(Bytes[i])) return false;
+  // XML's whitespace only: the reader trims any control character too, which copied would
+  // break the document.
+  for (size_t i = from; i < to; ++i) {
+    const char c = Bytes[i];
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+  }
+  return true;
+}
+
+bool TSourceLayout::Copyable(size_t from, size_t to) const {
+  if (from > to || to > Bytes.size() || !FitsIn32(to - from)) return false;
+  // A control character the reader trimmed away would break the document once copied.
+  for (size_t i = from; i < to; ++i) {
+    const auto c = static_cast<unsigned char>(Bytes[i]);
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
+  }
   return true;
 }
 
 void TSourceLayout::Add(const TTreeNode* node, const TTreeNode* parent, std::string_view text,
                         const TSourceSpan& span) {
   TNodeSource r{node, parent, HashOf(text), 0, 0, 0, 0, 0, 0, 0};
-  if (Spans && span.Known() && span.Exact && span.End <= Bytes.size() &&
-      FitsIn32(span.End - span.Begin)) {
+  if (Spans && span.Known() && span.Exact && Copyable(span.Begin, span.End)) {
     r.Begin = span.Begin;
     r.Length = static_cast<uint32_t>(span.End - span.Begin);
     r.Flags |= kOwn;
@@ -52,9 +64,7 @@ void TSourceLayout::Add(const TTreeNode* node, const TTreeNode* parent, std::str
 
 void TSourceLayout::SetClose(size_t index, const TSourceSpan& span) {
   TNodeSource& r = FRecords[index];
-  if (!Spans || !span.Known() || !span.Exact || span.End > Bytes.size() ||
-      !FitsIn32(span.End - span.Begin))
-    return;
+  if (!Spans || !span.Known() || !span.Exact || !Copyable(span.Begin, span.End)) return;
   r.CloseBegin = span.Begin;
   r.CloseLength = static_cast<uint32_t>(span.End - span.Begin);
   r.Flags |= kClose;

@@ -65,6 +65,7 @@ class TSourceLayout {
 
  private:
   bool BlankGap(size_t from, size_t to) const;
+  bool Copyable(size_t from, size_t to) const;
   void FindIndentUnit();
 
   std::vector<TNodeSource> FRecords;

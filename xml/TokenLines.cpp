@@ -127,22 +127,27 @@ bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
          xmlread::JoinsAcrossIgnoredClose(FTextKind, FRunEndsWithText, kind, text);
 }
 
-void TTokenLines::Close(bool byToken) {
+void TTokenLines::Close(bool byToken, std::string_view closing) {
   const TOpen& e = FOpen.back();
+  // A closing tag of another name is written with the element's: its own bytes are not it.
+  const std::string_view name =
+      std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin);
+  TSourceSpan closeSpan = byToken ? FTokenSpan : TSourceSpan{};
+  closeSpan.Exact = closeSpan.Exact && closing == name;
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
   if (empty) {
     FHasText = false;
     FOpenPending = false;
     FOpenLine.append(" />");
     // Never closed, its start tag would take in what follows it.
-    Emit(FOpen.size() - 1, FOpenLine, byToken ? FOpenSpan.Through(FTokenSpan) : TSourceSpan{});
+    Emit(FOpen.size() - 1, FOpenLine, FOpenSpan.Through(closeSpan));
   } else {
     FlushText();
     EmitPendingOpen();
     FLine.assign("</");
-    FLine.append(std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin));
+    FLine.append(name);
     FLine.push_back('>');
-    Emit(FOpen.size() - 1, FLine, byToken ? FTokenSpan : TSourceSpan{});
+    Emit(FOpen.size() - 1, FLine, closeSpan);
   }
   FNames.resize(e.NameBegin);
   FOpen.pop_back();
@@ -180,7 +185,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       break;
     case TXmlToken::CloseTag:
       if (xmlread::ClosesInnermost(atDocument, FOpen.back().Declaration))
-        Close(true);
+        Close(true, text);
       else
         FAfterIgnoredClose = true;
       break;
@@ -234,7 +239,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
 }
 
 void TTokenLines::Finish() {
-  while (FOpen.size() > 1) Close(false);
+  while (FOpen.size() > 1) Close(false, {});
   // The document's own value is never written; its texts among nodes are.
   if (!HasNodes()) return;
   FlushText();

@@ -58,8 +58,8 @@ class TTokenLines {
   void FlushText();
   void PrepareForChild();
   void AddText(std::string_view text, uint8_t kind, bool joinToLastText);
-  // byToken: a closing tag closes it, not the end of the text.
-  void Close(bool byToken);
+  // byToken: the closing tag `closing` closes it, not the end of the text.
+  void Close(bool byToken, std::string_view closing);
 
   TXmlLineSink& FSink;
   std::vector<TOpen> FOpen;  // the document, then the open elements

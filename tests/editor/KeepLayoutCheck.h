@@ -158,6 +158,12 @@ inline std::string CheckKeepLayout(const std::string& bytes,
     return ReadWhole(scratch);
   };
   if (kept() != bytes) return "read and saved, the bytes changed:\n" + bytes + "\n---\n" + kept();
+  // Without the root, whose text a save changes.
+  const auto state = [&] {
+    const std::string all = OutlineState(tree);
+    return all.substr(all.find('\n') + 1);
+  };
+  const std::string read = state();
   doc.SetConfirm([&](const std::string&) { return pick(4) == 0; });
   const auto anyNode = [&]() -> TTreeNode* {
     return tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
@@ -196,6 +202,8 @@ inline std::string CheckKeepLayout(const std::string& bytes,
     std::string indented, keptData, indentedData;
     BuildXMLText(tree, indented);
     const std::string saved = kept();
+    // An outline as it was read gives the bytes read, broken or not.
+    if (saved == bytes && state() == read) continue;
     if (!CanonicalNoBlanks(indented, indentedData)) continue;
     if (!CanonicalNoBlanks(saved, keptData))
       return "after step " + std::to_string(i) + " the kept save is broken:\n" + saved +

@@ -108,6 +108,12 @@ inline std::string_view Escape(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
+// Whether a start, empty or closing tag (or the XML declaration), '<' to '>', stands as XML
+// writes it: a name right after "<", "</" or "<?", then attributes, each a blank, a name, '='
+// and a quoted value without '<'; a closing tag holds only its name and blanks. The reader
+// takes others apart and the save writes them mended, so their own bytes cannot stand in.
+bool IsStrictTag(std::string_view tag);
+
 // Both look at the markup's first character m, the one after '<' and its blanks.
 bool IsCDataStart(std::string_view t, size_t m);
 // True when the processing instruction at m has the target exactly "xml".
@@ -338,7 +344,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
       const size_t start = lt + kCDataOpen.size();
       const size_t end = scan.CDataEnd(start);
       const size_t stop = end == npos ? len : end;
-      runPiece(a, end == npos ? len : end + kSectionEndLength, end != npos);
+      runPiece(a, end == npos ? len : end + kSectionEndLength, end != npos && m == a + 1);
       run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
       ++runPieces;
       if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = lt;
@@ -351,7 +357,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
       const size_t start = lt + kCommentOpen.size();
       const size_t end = scan.CommentEnd(start);
       const size_t stop = end == npos ? len : end;
-      place(a, end == npos ? len : end + kSectionEndLength, end != npos);
+      place(a, end == npos ? len : end + kSectionEndLength, end != npos && m == a + 1);
       emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
       if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = lt;
       from = end == npos ? len : end + kSectionEndLength;
@@ -376,7 +382,9 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
     }
     text(from, a);
     from = b + 1;
-    place(a, b + 1, true);
+    // Blanks after '<' are no XML; the token is read without them.
+    place(a, b + 1,
+          m == a + 1 && (instruction || declaration || IsStrictTag(t.substr(a, b + 1 - a))));
     if (instruction) {
       // Its line breaks are kept, marked as a section's; a broken one (no "?>") stays on one
       // line, as a tag does, and is closed: a "?>" that a save writes after it (a closing tag
