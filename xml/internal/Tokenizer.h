@@ -344,7 +344,9 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
       const size_t start = lt + kCDataOpen.size();
       const size_t end = scan.CDataEnd(start);
       const size_t stop = end == npos ? len : end;
-      runPiece(a, end == npos ? len : end + kSectionEndLength, end != npos && m == a + 1);
+      // The reader takes the mark in any case; the save writes it in capitals.
+      runPiece(a, end == npos ? len : end + kSectionEndLength,
+               end != npos && t.compare(a, kCDataOpen.size(), kCDataOpen) == 0);
       run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
       ++runPieces;
       if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = lt;
