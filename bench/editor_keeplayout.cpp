@@ -30,12 +30,12 @@ int Measure(const std::string& in, const std::string& out, bool keep) {
   auto t = bench::Clock::now();
   component.LoadFromFile(in);
   const double load = bench::Seconds(t);
-  std::printf("load, layout %s: %.2f s, peak %ld MB, %d nodes\n", keep ? "kept" : "not kept",
-              load, bench::PeakMB(), doc.Tree().Count());
+  std::printf("load, layout %s: %.2f s, peak %ld MB, %d nodes\n", keep ? "kept" : "not kept", load,
+              bench::PeakMB(), doc.Tree().Count());
   t = bench::Clock::now();
   component.SaveToFile(out);
-  std::printf("  save %s: %.2f s\n", keep ? "unedited, layout kept" : "indented",
-              bench::Seconds(t));
+  std::printf("  save %s: %.2f s, peak %ld MB\n", keep ? "unedited, layout kept" : "indented",
+              bench::Seconds(t), bench::PeakMB());
   if (keep) {
     TTreeNode* middle = doc.Tree().Item(doc.Tree().Count() / 2);
     doc.SetText(middle, std::string(middle->Text()) + " ");

@@ -20,22 +20,27 @@ bool HadChildren(const TNodeSource& r) {
   return (r.Flags & TSourceLayout::kHadChildren) != 0;
 }
 
-// The record of n when n is as it was read, in its place, with its texts' hashes.
-bool SameAsRead(const TNodeSource& r, const TTreeNode& n) {
-  return r.Parent == n.Parent() && r.Hash == TSourceLayout::HashOf(n.Text()) &&
+// Whether n, under the parent of record `parent`, is as its record says it was read: its text
+// (by its hash) and whether it has children.
+bool SameAsRead(const TNodeSource& r, const TTreeNode& n, uint32_t parent) {
+  return r.Parent == parent && r.Hash == TSourceLayout::HashOf(n.Text()) &&
          HadChildren(r) == (n.GetFirstChild() != nullptr);
 }
 
 // Every node as it was read, in the order read, and none more.
 bool Unchanged(const TTreeView& tree, const TSourceLayout& layout) {
   if (static_cast<size_t>(tree.Count()) != layout.Count()) return false;
-  size_t k = 0;
-  return WalkInDocumentOrder(tree, [&](const TTreeNode& n, int) {
-    size_t index = 0;
-    const TNodeSource* r = layout.Find(&n, index);
+  uint32_t k = 0;
+  std::vector<uint32_t> atDepth;  // the record of the last node at each depth
+  return WalkInDocumentOrder(tree, [&](const TTreeNode& n, int depth) {
+    // Records are in document order: the walk reads them one after the other.
+    const TNodeSource& r = layout.Record(k);
+    const auto d = static_cast<size_t>(depth);
+    const uint32_t parent = d == 0 ? TSourceLayout::kNoParent : atDepth[d - 1];
     // The root holds the file's name, which a save as changes.
-    const bool same = r && index == k && (k == 0 ? r->Parent == n.Parent() : SameAsRead(*r, n));
-    ++k;
+    const bool same = r.Node == &n && (k == 0 ? depth == 0 : SameAsRead(r, n, parent));
+    atDepth.resize(d + 1);
+    atDepth[d] = k++;
     return same;
   });
 }
@@ -54,12 +59,21 @@ class TKeptWriter {
 
   void Node(const TTreeNode& n, int level, bool atRoot) {
     while (static_cast<int>(FOpen.size()) >= level) CloseLast();
-    size_t index = 0;
-    const TNodeSource* r = FLayout.Find(&n, index);
-    const bool parentPlaced = atRoot || (!FOpen.empty() && FOpen.back().Placed);
+    // Where nothing changed, the next record is the node's: the walk reads them in order.
+    size_t index = FNext;
+    const TNodeSource* r = index < FLayout.Count() && FLayout.Record(index).Node == &n
+                               ? &FLayout.Record(index)
+                               : FLayout.Find(&n, index);
+    if (r) FNext = index + 1;
+    // The parent's record when the parent stands where it was read.
+    uint32_t parent = TSourceLayout::kNoParent;
+    if (atRoot && FLayout.Count() > 0 && n.Parent() == FLayout.Record(0).Node)
+      parent = 0;
+    else if (!atRoot && !FOpen.empty() && FOpen.back().Placed)
+      parent = FOpen.back().Index;
     // In the place it was read at, under a parent in its own: its blanks fit there.
-    const bool placed = r && index > 0 && r->Parent == n.Parent() && parentPlaced;
-    const bool copied = placed && (r->Flags & TSourceLayout::kOwn) && SameAsRead(*r, n);
+    const bool placed = r && index > 0 && parent != TSourceLayout::kNoParent && r->Parent == parent;
+    const bool copied = placed && (r->Flags & TSourceLayout::kOwn) && SameAsRead(*r, n, parent);
     if (copied) {
       if (r->Flags & TSourceLayout::kLead)
         Put(FLayout.Slice(r->Begin - r->Lead, r->Lead));
@@ -83,7 +97,8 @@ class TKeptWriter {
         Put(n.Text());
       if (NeedsInlineClosing(n)) Put(ClosingTagOf(n.Text()));
     }
-    if (n.GetFirstChild() != nullptr) FOpen.push_back(TOpen{&n, placed ? r : nullptr, copied});
+    if (n.GetFirstChild() != nullptr)
+      FOpen.push_back(TOpen{&n, placed ? r : nullptr, static_cast<uint32_t>(index), copied});
   }
 
   void Finish() {
@@ -98,6 +113,7 @@ class TKeptWriter {
   struct TOpen {
     const TTreeNode* Node;
     const TNodeSource* Placed;  // its record, when it stands where it was read
+    uint32_t Index;             // that record's
     bool Copied;
   };
 
@@ -139,6 +155,7 @@ class TKeptWriter {
   TTextSink& FOut;
   std::vector<TOpen> FOpen;  // the node at position i stands at level i + 1
   bool FWritten = false;
+  size_t FNext = 1;  // the record after the last one found
 };
 
 }  // namespace

@@ -42,9 +42,10 @@ TSourceSpan TLayoutCapture::Place(const TSourceSpan& inText) {
 void TLayoutCapture::Node(const TTreeNode* node, int level, std::string_view text,
                           const TSourceSpan& span) {
   const size_t index = FLayout.Count();
-  FLayout.Add(node, node->Parent(), text, span);
   const auto at = static_cast<size_t>(std::max(level, 0));
-  if (at > 0 && at <= FAtLevel.size()) FLayout.SetHadChildren(FAtLevel[at - 1]);
+  const bool child = at > 0 && at <= FAtLevel.size();
+  FLayout.Add(node, child ? FAtLevel[at - 1] : TSourceLayout::kNoParent, text, span);
+  if (child) FLayout.SetHadChildren(FAtLevel[at - 1]);
   FAtLevel.resize(at + 1);
   FAtLevel[at] = static_cast<uint32_t>(index);
 }

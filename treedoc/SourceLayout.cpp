@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-
 namespace zel {
 
 namespace {
@@ -18,6 +17,9 @@ size_t Slot(const TTreeNode* node, size_t mask) {
 bool FitsIn32(size_t n) {
   return n <= UINT32_MAX;
 }
+
+constexpr uint64_t kBeginLimit = uint64_t{1} << 48, kCloseBeginLimit = uint64_t{1} << 40,
+                   kCloseLengthLimit = uint64_t{1} << 24;
 
 }  // namespace
 
@@ -46,17 +48,23 @@ bool TSourceLayout::Copyable(size_t from, size_t to) const {
   return true;
 }
 
-void TSourceLayout::Add(const TTreeNode* node, const TTreeNode* parent, std::string_view text,
+void TSourceLayout::Reserve() {
+  // A node takes a dozen bytes of markup and more; a file of smaller ones grows the list.
+  FRecords.reserve(Bytes.size() / 16 + 64);
+}
+
+void TSourceLayout::Add(const TTreeNode* node, uint32_t parent, std::string_view text,
                         const TSourceSpan& span) {
-  TNodeSource r{node, parent, HashOf(text), 0, 0, 0, 0, 0, 0, 0};
-  if (Spans && span.Known() && span.Exact && Copyable(span.Begin, span.End)) {
+  TNodeSource r{node, HashOf(text), 0, 0, 0, 0, parent, 0, 0, 0};
+  if (Spans && span.Known() && span.Exact && span.End < kBeginLimit &&
+      Copyable(span.Begin, span.End)) {
     r.Begin = span.Begin;
     r.Length = static_cast<uint32_t>(span.End - span.Begin);
-    r.Flags |= kOwn;
-    if (span.Lead <= span.Begin && FitsIn32(span.Begin - span.Lead) &&
+    r.Flags = kOwn;
+    if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
         BlankGap(span.Lead, span.Begin)) {
-      r.Lead = static_cast<uint32_t>(span.Begin - span.Lead);
-      r.Flags |= kLead;
+      r.Lead = static_cast<uint16_t>(span.Begin - span.Lead);
+      r.Flags = r.Flags | kLead;
     }
   }
   FRecords.push_back(r);
@@ -64,14 +72,16 @@ void TSourceLayout::Add(const TTreeNode* node, const TTreeNode* parent, std::str
 
 void TSourceLayout::SetClose(size_t index, const TSourceSpan& span) {
   TNodeSource& r = FRecords[index];
-  if (!Spans || !span.Known() || !span.Exact || !Copyable(span.Begin, span.End)) return;
+  if (!Spans || !span.Known() || !span.Exact || span.Begin >= kCloseBeginLimit ||
+      span.End - span.Begin >= kCloseLengthLimit || !Copyable(span.Begin, span.End))
+    return;
   r.CloseBegin = span.Begin;
-  r.CloseLength = static_cast<uint32_t>(span.End - span.Begin);
-  r.Flags |= kClose;
-  if (span.Lead <= span.Begin && FitsIn32(span.Begin - span.Lead) &&
+  r.CloseLength = span.End - span.Begin;
+  r.Flags = r.Flags | kClose;
+  if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
       BlankGap(span.Lead, span.Begin)) {
-    r.CloseLead = static_cast<uint32_t>(span.Begin - span.Lead);
-    r.Flags |= kCloseLead;
+    r.CloseLead = static_cast<uint16_t>(span.Begin - span.Lead);
+    r.Flags = r.Flags | kCloseLead;
   }
 }
 
@@ -79,7 +89,7 @@ void TSourceLayout::Finish(size_t tailBegin) {
   FTail = std::min(tailBegin, Bytes.size());
   FTailBlank = BlankGap(FTail, Bytes.size());
   size_t size = 16;
-  while (size < FRecords.size() * 2) size *= 2;
+  while (size < FRecords.size() + FRecords.size() / 3) size *= 2;
   FTable.assign(size, 0);
   const size_t mask = size - 1;
   for (size_t i = 0; i < FRecords.size(); ++i) {
@@ -122,9 +132,9 @@ void TSourceLayout::FindIndentUnit() {
     return true;
   };
   for (const TNodeSource& r : FRecords) {
-    size_t at = 0;
-    const TNodeSource* parent = r.Parent ? Find(r.Parent, at) : nullptr;
-    if (!parent || at == 0) continue;  // the root's children stand at the left
+    // The root's children stand at the left.
+    if (r.Parent == kNoParent || r.Parent == 0) continue;
+    const TNodeSource* parent = &FRecords[r.Parent];
     std::string_view mine, theirs;
     if (!indentOf(r, mine) || !indentOf(*parent, theirs)) continue;
     if (mine.size() > theirs.size() && mine.starts_with(theirs)) {

@@ -26,13 +26,17 @@ class TSourceLayout {
     kCloseLead = 8,    // CloseLead blanks before that
     kHadChildren = 16  // it had children when read
   };
+  static constexpr uint32_t kNoParent = UINT32_MAX;
+  // 48 bytes a node: places that do not fit (a file past 1 TB, blanks past 64 KB) count as
+  // unknown, and the node is written anew.
   struct TNodeSource {
     const TTreeNode* Node;
-    const TTreeNode* Parent;
     uint64_t Hash;
-    uint64_t Begin, CloseBegin;
-    uint32_t Length, Lead, CloseLength, CloseLead;
-    uint8_t Flags;
+    uint64_t Begin : 48, Flags : 8;
+    uint64_t CloseBegin : 40, CloseLength : 24;
+    uint32_t Parent;  // the parent's record, kNoParent for the root
+    uint32_t Length;
+    uint16_t Lead, CloseLead;
   };
 
   static uint64_t HashOf(std::string_view text);
@@ -41,9 +45,11 @@ class TSourceLayout {
   std::string Bytes;
   bool Spans = false;
 
-  // Adds a node's record, in document order; the first is the root.
-  void Add(const TTreeNode* node, const TTreeNode* parent, std::string_view text,
-           const TSourceSpan& span);
+  // Room for the records of a file of Bytes' size, reserved (not yet used) so that the
+  // records are never copied to grow.
+  void Reserve();
+  // Adds a node's record, in document order; the first is the root. parent: its record.
+  void Add(const TTreeNode* node, uint32_t parent, std::string_view text, const TSourceSpan& span);
   // The closing tag of the record at index.
   void SetClose(size_t index, const TSourceSpan& span);
   void SetHadChildren(size_t index) { FRecords[index].Flags |= kHadChildren; }
@@ -51,6 +57,7 @@ class TSourceLayout {
   void Finish(size_t tailBegin);
 
   size_t Count() const { return FRecords.size(); }
+  const TNodeSource& Record(size_t index) const { return FRecords[index]; }
   // The record of node and its index, or null.
   const TNodeSource* Find(const TTreeNode* node, size_t& index) const;
   std::string_view Slice(uint64_t begin, size_t length) const {

@@ -214,6 +214,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     if (layout) {
       layout->Bytes = std::move(kept.Bytes);
       layout->Spans = kept.EightBit;
+      layout->Reserve();
     }
     blank = std::all_of(text.begin(), text.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
