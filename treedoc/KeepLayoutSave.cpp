@@ -92,7 +92,7 @@ class TKeptWriter {
       else
         NewLine(level);
       if (IsMultiLineSectionText(n.Text()))
-        Put(SectionTextForFile(n.Text()));
+        PutLines(SectionTextForFile(n.Text()));
       else
         Put(n.Text());
       if (NeedsInlineClosing(n)) Put(ClosingTagOf(n.Text()));
@@ -121,6 +121,15 @@ class TKeptWriter {
     if (s.empty()) return;
     FOut.Write(s);
     FWritten = true;
+  }
+  // Lines broken by CR LF, as the file breaks its lines.
+  void PutLines(std::string_view s) {
+    if (FLayout.LineEnd() == "\r\n") return Put(s);
+    for (size_t br; (br = s.find("\r\n")) != std::string_view::npos; s.remove_prefix(br + 2)) {
+      Put(s.substr(0, br));
+      FOut.Write(FLayout.LineEnd());
+    }
+    Put(s);
   }
   void NewLine(int level) {
     if (FWritten) FOut.Write(FLayout.LineEnd());
