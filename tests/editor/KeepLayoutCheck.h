@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/Exception.h"
 #include "editor/OutlineDocument.h"
@@ -170,7 +171,7 @@ inline std::string CheckKeepLayout(const std::string& bytes,
   };
   for (int i = 0; i < steps; ++i) {
     TTreeNode* n = anyNode();
-    switch (pick(9)) {
+    switch (pick(13)) {
       case 0:
         doc.Add(n, KindText(pick(8), i));
         break;
@@ -194,6 +195,24 @@ inline std::string CheckKeepLayout(const std::string& bytes,
         break;
       case 7:
         doc.Duplicate(n);
+        break;
+      case 8:
+        doc.Drop(n, anyNode());
+        break;
+      case 9: {
+        // The children reversed, as a sort may leave them.
+        if (!n || !n->GetFirstChild()) break;
+        std::vector<TTreeNode*> order;
+        for (TTreeNode* c = n->GetLastChild(); c; c = c->getPrevSibling()) order.push_back(c);
+        doc.Arrange(n, order, "Sort");
+        break;
+      }
+      case 10:
+        // A copy of a node with its subtree, pasted anywhere.
+        if (n) doc.Insert({n}, anyNode(), nullptr);
+        break;
+      case 11:
+        doc.Redo();
         break;
       default:
         doc.Undo();
