@@ -29,8 +29,10 @@ int TOutlineRewrite::LevelOf(int writerLevel) const {
 
 void TOutlineRewrite::AddNode(int level, std::string_view text, const TSourceSpan& span) {
   FOut.AddNode(level, text);
-  FOut.NodeSpan(span);
-  FLastSpan = span;
+  if (FSpans) {
+    FOut.NodeSpan(span);
+    FLastSpan = span;
+  }
   FTrail.Node();
   ++FNodes;
 }
@@ -54,7 +56,7 @@ void TOutlineRewrite::Line(size_t writerLevel, std::string_view text) {
       FHasPending = false;
       FOut.AppendToLast(FPendingText);
       FOut.AppendToLast(next);
-      FOut.NodeSpan(FLastSpan.Through(FPendingSpan).Through(FLineSpan));
+      if (FSpans) FOut.NodeSpan(FLastSpan.Through(FPendingSpan).Through(FLineSpan));
       FTrail.Drop();
       FTrail.Drop();
       FPrevLevel = level;
@@ -80,7 +82,7 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
     return;
   }
   if (StartsWith(s, "</")) {
-    FOut.CloseSpan(LevelOf(level), FLineSpan);
+    if (FSpans) FOut.CloseSpan(LevelOf(level), FLineSpan);
     FTrail.Drop();
     FPrevLevel = level;
     FPrevOpened = false;

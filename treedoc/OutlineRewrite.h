@@ -57,7 +57,10 @@ class TOutlineRewrite final : public TXmlLineSink {
  public:
   explicit TOutlineRewrite(TOutlineNodeSink& out) : FOut(out) {}
   void Line(size_t level, std::string_view text) override;
-  void LineSpan(const TSourceSpan& span) override { FLineSpan = span; }
+  void LineSpan(const TSourceSpan& span) override {
+    FSpans = true;
+    FLineSpan = span;
+  }
   // Ends the input: settles a text line still waiting for the line after it.
   void Finish();
   size_t LineCount() const { return FLines; }
@@ -90,6 +93,7 @@ class TOutlineRewrite final : public TXmlLineSink {
   int FPendingLevel = 0;
   int FPendingOutlineLevel = 0;
   std::string FScratch;
+  bool FSpans = false;  // lines come with their places, which go on to the nodes
   TSourceSpan FLineSpan, FLastSpan, FPendingSpan;
 };
 

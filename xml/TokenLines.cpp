@@ -133,7 +133,7 @@ void TTokenLines::Close(bool byToken, std::string_view closing) {
   const std::string_view name =
       std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin);
   TSourceSpan closeSpan = byToken ? FTokenSpan : TSourceSpan{};
-  closeSpan.Exact = closeSpan.Exact && closing == name;
+  if (FSpans) closeSpan.Exact = closeSpan.Exact && closing == name;
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
   if (empty) {
     FHasText = false;

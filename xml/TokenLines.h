@@ -31,7 +31,10 @@ class TTokenLines {
   explicit TTokenLines(TXmlLineSink& sink);
   void Token(TXmlToken kind, std::string_view text);
   // Where the next token was read, for the sink's LineSpan.
-  void SetSpan(const TSourceSpan& span) { FTokenSpan = span; }
+  void SetSpan(const TSourceSpan& span) {
+    FSpans = true;
+    FTokenSpan = span;
+  }
   // Closes what is still open. The document's own opening line is never given; its closing
   // line is, when it holds any node.
   void Finish();
@@ -47,7 +50,7 @@ class TTokenLines {
   };
   size_t ContentLevel() const { return FOpen.size(); }
   void Emit(size_t level, std::string_view text, const TSourceSpan& span) {
-    FSink.LineSpan(span);
+    if (FSpans) FSink.LineSpan(span);
     FSink.Line(level, text);
   }
   void EmitPendingOpen();
@@ -75,6 +78,7 @@ class TTokenLines {
   std::string FText;
   bool FAfterIgnoredClose = false;
   std::string FLine;
+  bool FSpans = false;  // places are given: the sink hears of them
   TSourceSpan FTokenSpan, FOpenSpan, FTextSpan;
 };
 

@@ -16,7 +16,7 @@ TEST(KeepLayout, RandomLayoutsAndEditsKeepBytesAndData) {
   SetACPOverride(CP_UTF8);
   zeltest::TempDir dir;
   const std::string scratch = dir.Path() + "/saved.xml";
-  for (unsigned seed = 0; seed < 400; ++seed) {
+  for (unsigned seed = 0; seed < 300; ++seed) {
     std::mt19937 random(seed);
     const auto pick = [&](unsigned n) { return unsigned(random() % n); };
     const std::string bytes = test::GeneratedLayout(pick);

@@ -385,8 +385,9 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
     text(from, a);
     from = b + 1;
     // Blanks after '<' are no XML; the token is read without them.
-    place(a, b + 1,
-          m == a + 1 && (instruction || declaration || IsStrictTag(t.substr(a, b + 1 - a))));
+    if (span)
+      place(a, b + 1,
+            m == a + 1 && (instruction || declaration || IsStrictTag(t.substr(a, b + 1 - a))));
     if (instruction) {
       // Its line breaks are kept, marked as a section's; a broken one (no "?>") stays on one
       // line, as a tag does, and is closed: a "?>" that a save writes after it (a closing tag
