@@ -397,7 +397,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
       std::string cleaned, closing;
       if (!closed) pi = closing.assign(Clean(pi, cleaned)).append("?");
       if (!closed && rawDepth > 0) rawQuestionMarks.push_back(b);
-      at.Exact = closed;
+      at.Exact = at.Exact && closed;
       emit(TXmlToken::Instruction, Escape(pi, scratch));
       continue;
     }
@@ -418,14 +418,14 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
     } else if (d.back() == '/') {
       std::string closedValue;
       const std::string_view tag = CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue);
-      at.Exact = tag.data() != closedValue.data();
+      at.Exact = at.Exact && tag.data() != closedValue.data();
       emit(TXmlToken::EmptyTag, tag);
     } else {
       // Decided on the tag as it is written once its open value is closed. (The XML
       // declaration, which holds the rest of the document, is read as markup.)
       std::string closedValue;
       const std::string_view tag = CloseOpenValue(d, closedValue);
-      at.Exact = tag.data() != closedValue.data();
+      at.Exact = at.Exact && tag.data() != closedValue.data();
       if (rawDepth == 0 && !tag.starts_with('?') && DeclaresSpacePreserve(tag)) {
         rawStart = a;
         rawQuestionMarks.clear();
