@@ -30,7 +30,10 @@ size_t TLayoutCapture::RawOffset(size_t inText) {
 }
 
 TSourceSpan TLayoutCapture::Place(const TSourceSpan& inText) {
-  if (!FLayout.Spans || !inText.Known()) return {};
+  // The walk goes forward only: a place before the last one's end is not known.
+  if (!FLayout.Spans || !inText.Known() || inText.Begin < FTextEnd || inText.End < inText.Begin)
+    return {};
+  FTextEnd = inText.End;
   TSourceSpan raw = inText;
   raw.Begin = RawOffset(inText.Begin);
   raw.End = std::max(raw.Begin, RawOffset(inText.End));
