@@ -221,20 +221,25 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     constexpr size_t kDropBytes = size_t{4} << 20;
     const char* dropped = text.data();
     const char* const end = text.data() + text.size();
-    TSourceSpan span;
-    TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+    const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
-      if (places) lines.SetSpan(places->Place(span));
       lines.Token(kind, s);
       if (s.data() >= dropped + kDropBytes && s.data() < end) {
         dropped = DropReadPages(dropped, s.data());
       }
-    });
+    };
     try {
-      if (places)
+      if (places) {
+        TSourceSpan span;
+        TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+          lines.SetSpan(places->Place(span));
+          token(kind, s);
+        });
         ReadXmlTokens(text, sink, span);
-      else
+      } else {
+        TXmlTokenSinkOf sink(token);
         ReadXmlTokens(text, sink);
+      }
     } catch (const TReadStopped&) {
       return;
     }

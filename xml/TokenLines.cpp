@@ -53,6 +53,13 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
   return name;
 }
 
+// The place of two texts the reader joined: not theirs alone.
+TSourceSpan Joined(const TSourceSpan& first, const TSourceSpan& second) {
+  TSourceSpan both = first.Through(second);
+  both.Exact = false;
+  return both;
+}
+
 }  // namespace
 
 TTokenLines::TTokenLines(TXmlLineSink& sink) : FSink(sink) {
@@ -98,8 +105,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   if (joins) {
     FText.push_back(' ');
     FText.append(text);
-    FTextSpan = FTextSpan.Through(FTokenSpan);
-    FTextSpan.Exact = false;
+    if (FSpans) FTextSpan = Joined(FTextSpan, FTokenSpan);
     return;
   }
   if (FOpen.back().HasChildren) {
@@ -109,7 +115,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
     FTextIsValue = true;
     FTextKind = kind;
     FText.assign(text);
-    FTextSpan = FTokenSpan;
+    if (FSpans) FTextSpan = FTokenSpan;
     return;
   } else {
     // CDATA cannot join other text: both become texts of their own.
@@ -119,7 +125,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   FTextIsValue = false;
   FTextKind = kind;
   FText.assign(text);
-  FTextSpan = FTokenSpan;
+  if (FSpans) FTextSpan = FTokenSpan;
 }
 
 bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
@@ -173,7 +179,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FNames.append(name.substr(0, name.find('>')));
       FOpen.push_back(TOpen{begin, FNames.size(), false, xmlread::IsDeclarationName(name)});
       FOpenPending = true;
-      FOpenSpan = FTokenSpan;
+      if (FSpans) FOpenSpan = FTokenSpan;
       break;
     }
     case TXmlToken::EmptyTag:
@@ -192,8 +198,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
     case TXmlToken::Text:
       if (afterIgnoredClose && JoinsRun(kValueText, text)) {
         FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueText, text);
-        FTextSpan = FTextSpan.Through(FTokenSpan);
-        FTextSpan.Exact = false;
+        if (FSpans) FTextSpan = Joined(FTextSpan, FTokenSpan);
         break;
       }
       AddText(text, kValueText, afterIgnoredClose);
@@ -205,13 +210,12 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       // It waits, as a text does, for a text that may join it.
       if (afterIgnoredClose && JoinsRun(kValueRun, text)) {
         FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueRun, text);
-        FTextSpan = FTextSpan.Through(FTokenSpan);
-        FTextSpan.Exact = false;
+        if (FSpans) FTextSpan = Joined(FTextSpan, FTokenSpan);
       } else {
         PrepareForChild();
         FHasText = true;
         FText.assign(text);
-        FTextSpan = FTokenSpan;
+        if (FSpans) FTextSpan = FTokenSpan;
         FRunEndsWithText = xmlread::RunEndsWithText(text);
       }
       FOpen.back().HasChildren = true;
