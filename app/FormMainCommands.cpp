@@ -37,6 +37,8 @@ std::span<const TFormMain::TWindowRow> TFormMain::WindowRows() {
          f.FileSaveAs1BeforeExecute();
          if (f.FDialogs->ExecuteSave(&f, f.FSaveDialog)) f.FileSaveAs1Accept();
        }},
+      {FileKeepLayout, "Keep Layout", "Keep Layout|Save unchanged nodes exactly as they were read",
+       "", nullptr, kMenu | kCheck, nullptr},
       {FileExit, "E&xit", "Exit|Quits the application", "Ctrl+Q", "exit", kMenu | kMenuBreak,
        [](F f) { f.close(); }},
       {FileCancel, "Cancel", "Cancel|Cancel current process", "", "cancel", 0,

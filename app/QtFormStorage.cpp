@@ -50,6 +50,7 @@ TQtFormStorage::TQtFormStorage(QWidget& window, const TStoredParts& parts)
   AddTreeViewComponent(owner, "TreeView1", parts.TreeView, parts.ToolTips, parts.SetToolTips);
   AddFindDialogComponent(owner, "FindDialog1", parts.FindDialog, parts.FindText, parts.SetFindText);
   AddActionComponent(owner, "EditUseDialog1", parts.UseDialog);
+  if (parts.KeepLayout) AddActionComponent(owner, "FileKeepLayout1", parts.KeepLayout);
   SetStoredProps(MainWindowStoredProps());
   Loaded();
   if (gStores++ == 0) SetProfileLockWaiting(KeepAnswering);

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's settings store on Qt: a TFormStorage over the window's placement and the
-// four stored properties (TreeView1.Font, TreeView1.ToolTips, FindDialog1.FindText,
-// EditUseDialog1.Checked), inactive, so the window calls RestoreSettings and SaveSettings.
+// stored properties (TreeView1.Font, TreeView1.ToolTips, FindDialog1.FindText,
+// EditUseDialog1.Checked, FileKeepLayout1.Checked), inactive, so the window calls RestoreSettings
+// and SaveSettings.
 
 #include <QString>
 #include <functional>
@@ -29,6 +30,7 @@ struct TStoredParts {
   std::function<QString()> FindText;
   std::function<void(const QString&)> SetFindText;
   QAction* UseDialog = nullptr;
+  QAction* KeepLayout = nullptr;  // none: not stored
 };
 
 namespace detail {

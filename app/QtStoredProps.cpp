@@ -31,8 +31,9 @@ TQtFont& FontOf(TPersistent& o) {
 }  // namespace
 
 const std::vector<std::string>& MainWindowStoredProps() {
-  static const std::vector<std::string> entries = {
-      "TreeView1.Font", "TreeView1.ToolTips", "FindDialog1.FindText", "EditUseDialog1.Checked"};
+  static const std::vector<std::string> entries = {"TreeView1.Font", "TreeView1.ToolTips",
+                                                   "FindDialog1.FindText", "EditUseDialog1.Checked",
+                                                   "FileKeepLayout1.Checked"};
   return entries;
 }
 

@@ -98,6 +98,7 @@ constexpr TCommandRow kRows[] = {
     {FileRevert, "FileRevert1", "File", Named},
     {FileSave, "FileSave1", "File", Changeable},
     {FileSaveAs, "FileSaveAs1", "File", Idle},
+    {FileKeepLayout, "FileKeepLayout1", "File", Idle},
     {FileExit, "FileExit1", "File", Always},
     {FileCancel, "FileCancel1", "File", Busy},
     {EditUndo, "EditUndo1", "Edit", MayUndo, [](TOutlineDocument& d) { return d.Undo(); },

@@ -20,6 +20,7 @@ enum class TCommandId : uint8_t {
   FileRevert,
   FileSave,
   FileSaveAs,
+  FileKeepLayout,
   FileExit,
   FileCancel,
   EditUndo,

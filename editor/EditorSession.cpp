@@ -70,6 +70,7 @@ bool TEditorSession::New() {
 
 void TEditorSession::Reset() {
   TTreeView& tree = FDoc.Tree();
+  FComponent.ForgetLayout();  // the nodes it was read into go
   FDoc.SetFileName(kUntitled);
   SetModified(false);
   FDoc.SetReadOnly(false);
@@ -184,6 +185,7 @@ void TEditorSession::Load(const std::string& name) {
     tree.EndUpdate();
     FHost.EndProcess();
   });
+  FComponent.SetKeepLayout(FKeepLayout);
   FDoc.Load(FComponent, name);  // the history goes with the nodes the load replaces
   if (FComponent.Cancelled()) {
     FHost.ProcessCancelled();
@@ -208,6 +210,7 @@ void TEditorSession::SaveFile(const std::string& name) {
   FHost.BeginProcess(name, true);
   const TScopeExit closing([this] { FHost.EndProcess(); });
   FComponent.SetTreeView(&FDoc.Tree());
+  FComponent.SetKeepLayout(FKeepLayout);
   FComponent.SaveToFile(name);
   // A cancelled save keeps the document, its name and its modified flag: nothing is lost.
   if (FComponent.Cancelled()) return;

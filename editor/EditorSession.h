@@ -41,6 +41,11 @@ class TEditorSession {
   // the document has no such file.
   TFileStamp Stamp() const;
 
+  // Whether loads keep what the save needs to write unchanged nodes as they were read, and
+  // saves do so; off, a save writes the indented form.
+  bool KeepLayout() const { return FKeepLayout; }
+  void SetKeepLayout(bool on) { FKeepLayout = on; }
+
   // What the commands' states are made of now, with what only the window knows.
   TCommandInput CommandInput(bool hasFindText = false, bool clipboardHasText = false) const;
   // The commands' states now, with what only the window knows.
@@ -108,6 +113,7 @@ class TEditorSession {
   // The file the stamps are of; they count only while it is the document's.
   std::string FStampName;
   TFileStamp FRecorded, FReported;
+  bool FKeepLayout = false;
 };
 
 }  // namespace zel

@@ -175,10 +175,16 @@ bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProg
   return true;
 }
 
+void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
+  if (!kept) return;
+  kept->Bytes = bytes;
+  kept->EightBit = kind.EightBit();
+}
+
 }  // namespace
 
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
-                  bool& isUnicode) {
+                  bool& isUnicode, TReadBytes* kept) {
   const auto refused = [&](const std::string& reason) {
     // The text-file reader's own words, as for any file it cannot open, and why.
     return ELoadFile(
@@ -217,14 +223,17 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
   isUnicode = kind.Unicode;
   // A NUL is reported even when the read stopped after it.
   if (kind.EightBit()) CheckEightBitText(fileName, text);
-  return !stopped && TextOfBytes(fileName, kind, progress, text);
+  if (stopped) return false;
+  Keep(kept, kind, text);
+  return TextOfBytes(fileName, kind, progress, text);
 }
 
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
-                     bool& isUnicode) {
+                     bool& isUnicode, TReadBytes* kept) {
   const TTextKind kind = KindOf(name, text);
   isUnicode = kind.Unicode;
   if (kind.EightBit()) CheckEightBitText(name, text);
+  Keep(kept, kind, text);
   return TextOfBytes(name, kind, progress, text);
 }
 

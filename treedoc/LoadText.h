@@ -21,15 +21,22 @@ class ELoadFile : public Exception {
   using Exception::Exception;
 };
 
+// The bytes as read, for a load that keeps them; EightBit: the text is these bytes with
+// every line end made CR LF.
+struct TReadBytes {
+  std::string Bytes;
+  bool EightBit = false;
+};
+
 // Raises the load's errors: the file cannot be read (ELoadFile), holds a NUL, does not
 // decode, holds characters the code page cannot hold (EZelXMLTree). False when the progress
-// stopped the read.
+// stopped the read. With kept, a copy of the bytes read goes there.
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
-                  bool& isUnicode);
+                  bool& isUnicode, TReadBytes* kept = nullptr);
 // The same for bytes already in memory, given in text and replaced by the text; name stands
 // for the file name in the messages.
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
-                     bool& isUnicode);
+                     bool& isUnicode, TReadBytes* kept = nullptr);
 
 // Decoded lines of a file's bytes: from the encoding, or from the one its byte-order mark
 // names when encoding is "".

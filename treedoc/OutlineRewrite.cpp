@@ -27,15 +27,19 @@ int TOutlineRewrite::LevelOf(int writerLevel) const {
   return d > 0 ? d : 0;
 }
 
-void TOutlineRewrite::AddNode(int level, std::string_view text) {
+void TOutlineRewrite::AddNode(int level, std::string_view text, const TSourceSpan& span) {
   FOut.AddNode(level, text);
+  if (FSpans) {
+    FOut.NodeSpan(span);
+    FLastSpan = span;
+  }
   FTrail.Node();
   ++FNodes;
 }
 
 void TOutlineRewrite::SettlePendingAsNode() {
   FHasPending = false;
-  AddNode(FPendingOutlineLevel, FPendingText);
+  AddNode(FPendingOutlineLevel, FPendingText, FPendingSpan);
   FPrevLevel = FPendingLevel;
   FPrevOpened = false;
 }
@@ -52,6 +56,7 @@ void TOutlineRewrite::Line(size_t writerLevel, std::string_view text) {
       FHasPending = false;
       FOut.AppendToLast(FPendingText);
       FOut.AppendToLast(next);
+      if (FSpans) FOut.NodeSpan(FLastSpan.Through(FPendingSpan).Through(FLineSpan));
       FTrail.Drop();
       FTrail.Drop();
       FPrevLevel = level;
@@ -70,12 +75,14 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   if (s.empty() || (s[0] != '<' && !IsMultiLineSectionText(s))) {
     FHasPending = true;
     FPendingText.assign(s);  // the line's view lives only for this call
+    FPendingSpan = FLineSpan;
     FPendingLevel = level;
     FPendingOutlineLevel = LevelOf(level);
     FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && FNodes > 0;
     return;
   }
   if (StartsWith(s, "</")) {
+    if (FSpans) FOut.CloseSpan(LevelOf(level), FLineSpan);
     FTrail.Drop();
     FPrevLevel = level;
     FPrevOpened = false;
@@ -91,13 +98,17 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
     if (head.ends_with(" /")) head.remove_suffix(2);
     FScratch.assign(head);
     // An open value would take in the end written after it once the file is read again.
-    if (const char quote = OpenValueQuote(head)) FScratch.push_back(quote);
+    TSourceSpan span = FLineSpan;
+    if (const char quote = OpenValueQuote(head)) {
+      FScratch.push_back(quote);
+      span.Exact = false;
+    }
     FScratch.push_back(' ');
     FScratch.push_back(s[1]);
     FScratch.push_back('>');
     FDeclaration = true;
     FPrevOpened = false;  // what it holds stands beside it, a text too
-    AddNode(kTopWriterLevel, FScratch);
+    AddNode(kTopWriterLevel, FScratch, span);
     return;
   }
   if (!IsMultiLineSectionText(s)) {
@@ -111,10 +122,12 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
       while (end > 0 && IsBlank(s[end - 1])) --end;
       FScratch.assign(s.substr(0, end)).push_back(quote);
       FScratch.append(s.substr(end));
-      AddNode(LevelOf(level), FScratch);
+      TSourceSpan mended = FLineSpan;
+      mended.Exact = false;
+      AddNode(LevelOf(level), FScratch, mended);
       return;
     }
-    AddNode(LevelOf(level), s);
+    AddNode(LevelOf(level), s, FLineSpan);
     return;
   }
   // A section keeps its blanks: only the writer's indentation goes; its line breaks become
@@ -122,7 +135,7 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   FPrevOpened = false;
   FScratch.clear();
   AppendMarked(FScratch, TrimLeftView(text), TSectionMarks::smBreaks);
-  AddNode(LevelOf(level), FScratch);
+  AddNode(LevelOf(level), FScratch, FLineSpan);
 }
 
 void TOutlineRewrite::Finish() {

@@ -22,6 +22,10 @@ class TOutlineNodeSink {
  public:
   virtual void AddNode(int level, std::string_view text) = 0;
   virtual void AppendToLast(std::string_view text) = 0;
+  // Where the last node was read, once its text is whole (see TSourceSpan).
+  virtual void NodeSpan(const TSourceSpan& /*span*/) {}
+  // Where the closing tag of the last node at the level was read.
+  virtual void CloseSpan(int /*level*/, const TSourceSpan& /*span*/) {}
 
  protected:
   ~TOutlineNodeSink() = default;
@@ -53,6 +57,10 @@ class TOutlineRewrite final : public TXmlLineSink {
  public:
   explicit TOutlineRewrite(TOutlineNodeSink& out) : FOut(out) {}
   void Line(size_t level, std::string_view text) override;
+  void LineSpan(const TSourceSpan& span) override {
+    FSpans = true;
+    FLineSpan = span;
+  }
   // Ends the input: settles a text line still waiting for the line after it.
   void Finish();
   size_t LineCount() const { return FLines; }
@@ -61,7 +69,7 @@ class TOutlineRewrite final : public TXmlLineSink {
 
  private:
   void ProcessLine(std::string_view text, int level);
-  void AddNode(int level, std::string_view text);
+  void AddNode(int level, std::string_view text, const TSourceSpan& span);
   void SettlePendingAsNode();
   int LevelOf(int writerLevel) const;
 
@@ -85,6 +93,8 @@ class TOutlineRewrite final : public TXmlLineSink {
   int FPendingLevel = 0;
   int FPendingOutlineLevel = 0;
   std::string FScratch;
+  bool FSpans = false;  // lines come with their places, which go on to the nodes
+  TSourceSpan FLineSpan, FLastSpan, FPendingSpan;
 };
 
 template <typename Report>

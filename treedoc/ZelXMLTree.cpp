@@ -16,9 +16,12 @@
 #include "platform/BlockAllocator.h"
 #include "platform/FileRead.h"
 #include "platform/SafeFile.h"
+#include "treedoc/KeepLayoutSave.h"
+#include "treedoc/LayoutCapture.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/LoadText.h"
 #include "treedoc/OutlineRewrite.h"
+#include "treedoc/SourceLayout.h"
 #include "treedoc/XMLSave.h"
 #include "xml/TokenLines.h"
 #include "xml/XmlToken.h"
@@ -58,16 +61,27 @@ void TZelXMLTree::SetState(TZelXMLTreeStates state) {
   if (OnStateChange) OnStateChange(*this, state);
 }
 
+TZelXMLTree::TZelXMLTree() = default;
+
+TZelXMLTree::~TZelXMLTree() {
+  FTreeView = nullptr;
+}
+
+void TZelXMLTree::ForgetLayout() {
+  FLayout.reset();
+}
+
 void TZelXMLTree::LoadFromFile(const std::string& fileName) {
-  Load(fileName, nullptr);
+  Load(fileName, nullptr, true);
 }
 
 void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
-  Load(name, &bytes);
+  Load(name, &bytes, true);
 }
 
 void TZelXMLTree::LoadWith(const std::function<void(const TProgress& progress)>& read) {
   RunLoad([&] {
+    FLayout.reset();
     if (!FCancelled) SetState(zxtsBuildTree);
     if (!FCancelled) read(Counted());
     SetState(FCancelled ? zxtsCanceled : zxtsDone);
@@ -83,14 +97,15 @@ void TZelXMLTree::LoadFromBytesInto(TTreeView& into, const std::string& name, st
     FTreeView = linked;
     FIsUnicode = unicode;
   });
-  Load(name, &bytes);
+  Load(name, &bytes, false);
 }
 
-void TZelXMLTree::Load(const std::string& fileName, std::string* bytes) {
+void TZelXMLTree::Load(const std::string& fileName, std::string* bytes, bool document) {
   const TBlockReserveHold growing;  // the memory kept for edits is filled after the load
   RunLoad([&] {
     if (!bytes) CheckRegularFile(fileName);  // a FIFO or device would block or never end
-    LoadOutline(fileName, bytes);
+    if (document) FLayout.reset();
+    LoadOutline(fileName, bytes, document && FKeepLayout);
   });
 }
 
@@ -118,8 +133,13 @@ struct TReadStopped {};
 // where the tree would have been built.
 class TStagedOutline final : public TOutlineNodeSink {
  public:
-  TStagedOutline(TTreeView& tree, const std::string& fileName) : FNodes(tree), FBuilder(FNodes) {
-    Guarded([&] { FBuilder.AddNode(0, ExtractFileName(fileName)); });
+  TStagedOutline(TTreeView& tree, const std::string& fileName, TLayoutCapture* capture)
+      : FNodes(tree), FBuilder(FNodes), FCapture(capture) {
+    Guarded([&] {
+      const std::string name = ExtractFileName(fileName);
+      TTreeNode* root = FBuilder.AddNode(0, name);
+      if (FCapture) FCapture->Node(root, 0, name, {});
+    });
   }
   void AddNode(int level, std::string_view text) override {
     Flush();
@@ -128,6 +148,12 @@ class TStagedOutline final : public TOutlineNodeSink {
     FLast.assign(text);
   }
   void AppendToLast(std::string_view text) override { FLast.append(text); }
+  void NodeSpan(const TSourceSpan& span) override { FLastSpan = span; }
+  void CloseSpan(int level, const TSourceSpan& span) override {
+    if (!FCapture) return;
+    Flush();
+    FCapture->Close(level, span);
+  }
   // The tree takes what was staged; then a staging error is raised.
   void MoveTo(TTreeWriteKey key, TTreeView& tree) {
     Flush();
@@ -139,7 +165,10 @@ class TStagedOutline final : public TOutlineNodeSink {
   void Flush() {
     if (!FHasLast) return;
     FHasLast = false;
-    Guarded([&] { FBuilder.AddNode(FLastLevel, FLast); });
+    Guarded([&] {
+      TTreeNode* node = FBuilder.AddNode(FLastLevel, FLast);
+      if (FCapture) FCapture->Node(node, FLastLevel, FLast, FLastSpan);
+    });
   }
   template <typename F>
   void Guarded(F&& f) {
@@ -152,8 +181,10 @@ class TStagedOutline final : public TOutlineNodeSink {
   }
   TTreeView::TStagedNodes FNodes;
   TOutlineBuilderOf<TTreeView::TStagedNodes> FBuilder;
+  TLayoutCapture* FCapture;
   std::exception_ptr FError;
   bool FHasLast = false;
+  TSourceSpan FLastSpan;
   int FLastLevel = 0;
   std::string FLast;
 };
@@ -162,8 +193,15 @@ class TStagedOutline final : public TOutlineNodeSink {
 
 // One read of the file, its tokens straight to the writer's lines, those straight to outline
 // nodes staged for the tree; the tree takes them once the percentages have been given.
-void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
-  TStagedOutline staged(*FTreeView, fileName);
+void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, bool capture) {
+  // With the capture, the file's bytes and where each node stands in them.
+  std::unique_ptr<TSourceLayout> layout;
+  std::unique_ptr<TLayoutCapture> places;
+  if (capture) {
+    layout = std::make_unique<TSourceLayout>();
+    places = std::make_unique<TLayoutCapture>(*layout);
+  }
+  TStagedOutline staged(*FTreeView, fileName, places.get());
   TOutlineRewrite rewrite(staged);
   TTokenLines lines(rewrite);
   size_t tokens = 0;
@@ -171,23 +209,40 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
   {
     std::string text = bytes ? std::move(*bytes) : std::string();
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
-    if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode)
-                : ReadLoadText(fileName, Silent(), text, FIsUnicode)))
+    TReadBytes kept;
+    TReadBytes* const keep = layout ? &kept : nullptr;
+    if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode, keep)
+                : ReadLoadText(fileName, Silent(), text, FIsUnicode, keep)))
       return;
+    if (layout) {
+      layout->Bytes = std::move(kept.Bytes);
+      layout->Spans = kept.EightBit;
+      layout->Reserve();
+    }
     blank = std::all_of(text.begin(), text.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
     const char* dropped = text.data();
     const char* const end = text.data() + text.size();
-    TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+    const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
       lines.Token(kind, s);
       if (s.data() >= dropped + kDropBytes && s.data() < end) {
         dropped = DropReadPages(dropped, s.data());
       }
-    });
+    };
     try {
-      ReadXmlTokens(text, sink);
+      if (places) {
+        TSourceSpan span;
+        TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+          lines.SetSpan(places->Place(span));
+          token(kind, s);
+        });
+        ReadXmlTokens(text, sink, span);
+      } else {
+        TXmlTokenSinkOf sink(token);
+        ReadXmlTokens(text, sink);
+      }
     } catch (const TReadStopped&) {
       return;
     }
@@ -215,8 +270,13 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes) {
     const TTreeWriteKey key{};
     tree.Clear(key);
     staged.MoveTo(key, tree);
+    if (places && !FCancelled) {
+      places->Finish();
+      FLayout = std::move(layout);
+    }
   }
-  if (!FCancelled && FSettle) SettleReading(fileName);
+  // A layout kept gives an unedited save the bytes read, which read back as they did.
+  if (!FCancelled && FSettle && !FLayout) SettleReading(fileName);
   SetState(FCancelled ? zxtsCanceled : zxtsDone);
 }
 
@@ -299,7 +359,10 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   SetState(zxtsAligning);
   // Lines go to the file as they are made; the target is replaced only on Commit.
   TSafeFileWriter file(fileName);
-  BuildXMLText(*FTreeView, file, Counted());
+  const TKeptSave kept = FKeepLayout && FLayout
+                             ? BuildKeptText(*FTreeView, *FLayout, file, Counted())
+                             : TKeptSave::Indented;
+  if (kept == TKeptSave::Indented) BuildXMLText(*FTreeView, file, Counted());
   if (!FCancelled) {
     SetState(zxtsWriting);
     file.Commit([this] { Pump(); });  // the bytes are all written: Abort no longer stops it

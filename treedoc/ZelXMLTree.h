@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/Exception.h"
@@ -14,6 +15,7 @@ namespace zel {
 
 class TTreeView;
 class TStringList;
+class TSourceLayout;
 
 enum TZelXMLTreeStates : uint8_t {
   zxtsCanceled,
@@ -39,8 +41,8 @@ class TZelXMLTree {
       std::function<void(TZelXMLTree& Sender, TZelXMLTreeStates State, uint16_t PercentProgress)>;
   using TPumpEvent = std::function<void(TZelXMLTree& Sender)>;
 
-  TZelXMLTree() = default;
-  ~TZelXMLTree() { FTreeView = nullptr; }
+  TZelXMLTree();
+  ~TZelXMLTree();
   TZelXMLTree(const TZelXMLTree&) = delete;
   TZelXMLTree& operator=(const TZelXMLTree&) = delete;
 
@@ -78,6 +80,15 @@ class TZelXMLTree {
   // completely on disk.
   void SaveToFile(const std::string& fileName);
 
+  // On, a load into the linked tree view keeps the file's bytes and where each node was read
+  // from, and a save writes the nodes that are as they were read with those bytes, and only
+  // the rest anew in the document's own line end and indentation. Off, a save writes the
+  // indented form.
+  bool KeepLayout() const { return FKeepLayout; }
+  void SetKeepLayout(bool on) { FKeepLayout = on; }
+  // Drops what the last load kept of the file, once its nodes are gone.
+  void ForgetLayout();
+
  private:
   void CheckReady() const;
   void CheckNotBusy() const;
@@ -85,10 +96,11 @@ class TZelXMLTree {
   void Progress(uint16_t percent) {
     if (OnProgress) OnProgress(*this, FState, percent);
   }
-  void Load(const std::string& fileName, std::string* bytes);
+  // document: into the linked tree view, the document's own (not a paste's scratch tree).
+  void Load(const std::string& fileName, std::string* bytes, bool document);
   // Busy from zxtsLoading on while `stages` run; a cancelled load leaves the tree empty.
   void RunLoad(const std::function<void()>& stages);
-  void LoadOutline(const std::string& fileName, std::string* bytes);
+  void LoadOutline(const std::string& fileName, std::string* bytes, bool capture);
   void SettleReading(const std::string& fileName);
   // What the stages hand down: percentages to OnProgress with Abort checked after each; or,
   // in the stages without percentages, OnPump raised before Abort is checked.
@@ -115,7 +127,9 @@ class TZelXMLTree {
   bool FIsBusy = false;
   bool FIsUnicode = false;
   bool FSettle = true;  // a load reads a broken document again from its save
+  bool FKeepLayout = false;
   TTreeView* FTreeView = nullptr;
+  std::unique_ptr<TSourceLayout> FLayout;
 };
 
 }  // namespace zel

@@ -53,6 +53,13 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
   return name;
 }
 
+// The place of two texts the reader joined: not theirs alone.
+TSourceSpan Joined(const TSourceSpan& first, const TSourceSpan& second) {
+  TSourceSpan both = first.Through(second);
+  both.Exact = false;
+  return both;
+}
+
 }  // namespace
 
 TTokenLines::TTokenLines(TXmlLineSink& sink) : FSink(sink) {
@@ -63,7 +70,7 @@ void TTokenLines::EmitPendingOpen() {
   if (!FOpenPending) return;
   FOpenPending = false;
   FOpenLine.push_back('>');
-  Emit(FOpen.size() - 1, FOpenLine);
+  Emit(FOpen.size() - 1, FOpenLine, FOpenSpan);
 }
 
 // Writes the waiting text; an element's empty value is no line.
@@ -82,7 +89,7 @@ void TTokenLines::FlushText() {
   } else {
     FLine.append(FText);
   }
-  Emit(ContentLevel(), FLine);
+  Emit(ContentLevel(), FLine, FTextSpan);
 }
 
 void TTokenLines::PrepareForChild() {
@@ -98,6 +105,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   if (joins) {
     FText.push_back(' ');
     FText.append(text);
+    if (FSpans) FTextSpan = Joined(FTextSpan, FTokenSpan);
     return;
   }
   if (FOpen.back().HasChildren) {
@@ -107,6 +115,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
     FTextIsValue = true;
     FTextKind = kind;
     FText.assign(text);
+    if (FSpans) FTextSpan = FTokenSpan;
     return;
   } else {
     // CDATA cannot join other text: both become texts of their own.
@@ -116,6 +125,7 @@ void TTokenLines::AddText(std::string_view text, uint8_t kind, bool joinToLastTe
   FTextIsValue = false;
   FTextKind = kind;
   FText.assign(text);
+  if (FSpans) FTextSpan = FTokenSpan;
 }
 
 bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
@@ -123,21 +133,27 @@ bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
          xmlread::JoinsAcrossIgnoredClose(FTextKind, FRunEndsWithText, kind, text);
 }
 
-void TTokenLines::Close() {
+void TTokenLines::Close(bool byToken, std::string_view closing) {
   const TOpen& e = FOpen.back();
+  // A closing tag of another name is written with the element's: its own bytes are not it.
+  const std::string_view name =
+      std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin);
+  TSourceSpan closeSpan = byToken ? FTokenSpan : TSourceSpan{};
+  if (FSpans) closeSpan.Exact = closeSpan.Exact && closing == name;
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
   if (empty) {
     FHasText = false;
     FOpenPending = false;
     FOpenLine.append(" />");
-    Emit(FOpen.size() - 1, FOpenLine);
+    // Never closed, its start tag would take in what follows it.
+    Emit(FOpen.size() - 1, FOpenLine, FOpenSpan.Through(closeSpan));
   } else {
     FlushText();
     EmitPendingOpen();
     FLine.assign("</");
-    FLine.append(std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin));
+    FLine.append(name);
     FLine.push_back('>');
-    Emit(FOpen.size() - 1, FLine);
+    Emit(FOpen.size() - 1, FLine, closeSpan);
   }
   FNames.resize(e.NameBegin);
   FOpen.pop_back();
@@ -163,6 +179,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FNames.append(name.substr(0, name.find('>')));
       FOpen.push_back(TOpen{begin, FNames.size(), false, xmlread::IsDeclarationName(name)});
       FOpenPending = true;
+      if (FSpans) FOpenSpan = FTokenSpan;
       break;
     }
     case TXmlToken::EmptyTag:
@@ -170,17 +187,18 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FLine.clear();
       AppendTagLine(FLine, text);
       FLine.append(" />");
-      Emit(ContentLevel(), FLine);
+      Emit(ContentLevel(), FLine, FTokenSpan);
       break;
     case TXmlToken::CloseTag:
       if (xmlread::ClosesInnermost(atDocument, FOpen.back().Declaration))
-        Close();
+        Close(true, text);
       else
         FAfterIgnoredClose = true;
       break;
     case TXmlToken::Text:
       if (afterIgnoredClose && JoinsRun(kValueText, text)) {
         FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueText, text);
+        if (FSpans) FTextSpan = Joined(FTextSpan, FTokenSpan);
         break;
       }
       AddText(text, kValueText, afterIgnoredClose);
@@ -192,10 +210,12 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       // It waits, as a text does, for a text that may join it.
       if (afterIgnoredClose && JoinsRun(kValueRun, text)) {
         FRunEndsWithText = xmlread::JoinRun(FText, FTextKind, kValueRun, text);
+        if (FSpans) FTextSpan = Joined(FTextSpan, FTokenSpan);
       } else {
         PrepareForChild();
         FHasText = true;
         FText.assign(text);
+        if (FSpans) FTextSpan = FTokenSpan;
         FRunEndsWithText = xmlread::RunEndsWithText(text);
       }
       FOpen.back().HasChildren = true;
@@ -207,7 +227,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FLine.assign("<!--");
       AppendUnmarked(FLine, text);
       FLine.append("-->");
-      Emit(ContentLevel(), FLine);
+      Emit(ContentLevel(), FLine, FTokenSpan);
       break;
     case TXmlToken::Instruction:
       PrepareForChild();
@@ -217,17 +237,17 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       else
         FLine.append(text);  // a declaration <!NAME ...>, cleaned
       FLine.push_back('>');
-      Emit(ContentLevel(), FLine);
+      Emit(ContentLevel(), FLine, FTokenSpan);
       break;
   }
 }
 
 void TTokenLines::Finish() {
-  while (FOpen.size() > 1) Close();
+  while (FOpen.size() > 1) Close(false, {});
   // The document's own value is never written; its texts among nodes are.
   if (!HasNodes()) return;
   FlushText();
-  Emit(0, "</root>");
+  Emit(0, "</root>", TSourceSpan{});
 }
 
 }  // namespace zel

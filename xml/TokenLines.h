@@ -18,6 +18,9 @@ class TXmlLineSink {
  public:
   // level: the writer's indentation (the document's own children at 1); text: the line after it.
   virtual void Line(size_t level, std::string_view text) = 0;
+  // Where the next line was read (TTokenLines::SetSpan): its tokens, from the first to the
+  // last; unknown for the lines no token ends.
+  virtual void LineSpan(const TSourceSpan& /*span*/) {}
 
  protected:
   ~TXmlLineSink() = default;
@@ -27,6 +30,11 @@ class TTokenLines {
  public:
   explicit TTokenLines(TXmlLineSink& sink);
   void Token(TXmlToken kind, std::string_view text);
+  // Where the next token was read, for the sink's LineSpan.
+  void SetSpan(const TSourceSpan& span) {
+    FSpans = true;
+    FTokenSpan = span;
+  }
   // Closes what is still open. The document's own opening line is never given; its closing
   // line is, when it holds any node.
   void Finish();
@@ -41,7 +49,10 @@ class TTokenLines {
     bool Declaration;  // "?xml": no closing tag ends it
   };
   size_t ContentLevel() const { return FOpen.size(); }
-  void Emit(size_t level, std::string_view text) { FSink.Line(level, text); }
+  void Emit(size_t level, std::string_view text, const TSourceSpan& span) {
+    if (FSpans) FSink.LineSpan(span);
+    FSink.Line(level, text);
+  }
   void EmitPendingOpen();
   // Whether a text or run joins the waiting text or run: nothing but an ignored closing tag
   // stood between them and both touch it with text. A save writes no tag there, so the two
@@ -50,7 +61,8 @@ class TTokenLines {
   void FlushText();
   void PrepareForChild();
   void AddText(std::string_view text, uint8_t kind, bool joinToLastText);
-  void Close();
+  // byToken: the closing tag `closing` closes it, not the end of the text.
+  void Close(bool byToken, std::string_view closing);
 
   TXmlLineSink& FSink;
   std::vector<TOpen> FOpen;  // the document, then the open elements
@@ -66,6 +78,8 @@ class TTokenLines {
   std::string FText;
   bool FAfterIgnoredClose = false;
   std::string FLine;
+  bool FSpans = false;  // places are given: the sink hears of them
+  TSourceSpan FTokenSpan, FOpenSpan, FTextSpan;
 };
 
 }  // namespace zel

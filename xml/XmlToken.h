@@ -2,6 +2,7 @@
 // The tokens the reader cuts a text into, and the way to have them handed out one at a time.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -43,5 +44,27 @@ class TXmlTokenSinkOf final : public TXmlTokenSink {
 // Cuts text into tokens for sink, in document order. Returns the number of characters the
 // scans read (a small multiple of the text's length).
 size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink);
+
+// Where a token (or a line made of tokens) was read: the characters [Begin, End) of the text.
+// Exact when reading those characters where the token stood gives the token again: false
+// where the reader joined it with text around dropped markup, or mended what never ended.
+// Lead, where a reader sets it, is where the blanks before it start: the end of the token
+// before it.
+struct TSourceSpan {
+  static constexpr size_t kNone = SIZE_MAX;
+  size_t Begin = kNone;
+  size_t End = kNone;
+  bool Exact = false;
+  size_t Lead = kNone;
+  bool Known() const { return Begin != kNone; }
+  // From the start of this span to the end of `later`, exact when both are.
+  TSourceSpan Through(const TSourceSpan& later) const {
+    if (!Known() || !later.Known()) return {};
+    return {Begin, later.End, Exact && later.Exact, Lead};
+  }
+};
+
+// The same, with span set to each token's place before the sink hears of it.
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span);
 
 }  // namespace zel

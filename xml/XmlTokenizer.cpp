@@ -1,6 +1,7 @@
 #include "xml/internal/Tokenizer.h"
 
 #include <array>
+#include <cctype>
 
 #include "base/StringList.h"
 
@@ -292,8 +293,69 @@ size_t TScanner::ScanDeclaration(size_t a, std::string_view& closers) {
 
 }  // namespace xmltok
 
+namespace xmltok {
+
+namespace {
+
+bool IsNameByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 0x80 || std::isalnum(u) || c == '_' || c == ':' || c == '-' || c == '.';
+}
+
+bool IsXmlSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+bool IsStrictTag(std::string_view s) {
+  if (s.size() < 3 || s.front() != '<' || s.back() != '>') return false;
+  const size_t last = s.size() - 1;
+  size_t i = 1;
+  const bool closing = s[i] == '/', declaration = s[i] == '?';
+  if (closing || declaration) ++i;
+  const auto name = [&] {
+    const size_t from = i;
+    while (i < last && IsNameByte(s[i])) ++i;
+    return i > from && !std::isdigit(static_cast<unsigned char>(s[from])) && s[from] != '-' &&
+           s[from] != '.';
+  };
+  const auto blanks = [&] {
+    const size_t from = i;
+    while (i < last && IsXmlSpace(s[i])) ++i;
+    return i > from;
+  };
+  if (!name()) return false;
+  if (closing) {
+    blanks();
+    return i == last;
+  }
+  while (true) {
+    const bool blank = blanks();
+    if (i == last) return !declaration;
+    if (s[i] == '/' || s[i] == '?') return i + 1 == last && (s[i] == '?') == declaration;
+    if (!blank || !name()) return false;
+    blanks();
+    if (i == last || s[i] != '=') return false;
+    ++i;
+    blanks();
+    if (i == last || (s[i] != '"' && s[i] != '\'')) return false;
+    const size_t close = s.find(s[i], i + 1);
+    if (close == std::string_view::npos || close >= last) return false;
+    if (s.substr(i + 1, close - i - 1).find('<') != std::string_view::npos) return false;
+    i = close + 1;
+  }
+}
+
+}  // namespace xmltok
+
 size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink) {
   return Tokenize(text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); });
+}
+
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span) {
+  return Tokenize(
+      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, &span);
 }
 
 void TokenizeXML(TStringList& L) {

@@ -471,5 +471,30 @@ TEST_F(ToolsTest, TheWindowComesBackAsTheUserLeftIt) {
   EXPECT_TRUE(f.Command(TCommandId::EditUseDialog)->Checked());
 }
 
+// Keep Layout: a checkable File item right after Save As, off at first, kept in the settings
+// file, and the session saves the way it says.
+TEST_F(ToolsTest, KeepLayoutIsAStoredSwitchTheSessionFollows) {
+  {
+    TFormMain& f = Form();
+    QAction* keep = f.Command(TCommandId::FileKeepLayout)->Action();
+    EXPECT_TRUE(keep->isCheckable());
+    EXPECT_FALSE(keep->isChecked());
+    EXPECT_EQ(keep->text(), "Keep Layout");
+    EXPECT_EQ(keep->statusTip(), "Save unchanged nodes exactly as they were read");
+    const QList<QAction*> file = Part<QMenuBar>(f, "MainMenu1")->actions().at(0)->menu()->actions();
+    EXPECT_EQ(file.indexOf(keep), file.indexOf(f.Command(TCommandId::FileSaveAs)->Action()) + 1);
+    EXPECT_FALSE(f.Session().KeepLayout());
+    keep->trigger();
+    EXPECT_TRUE(f.Session().KeepLayout());
+    ASSERT_TRUE(f.close());
+    FForm.reset();
+  }
+  EXPECT_NE(ReadBytes(FDir.File("ZelApps.ini")).find("FileKeepLayout1_Checked=True"),
+            std::string::npos);
+  TFormMain& f = Form();
+  EXPECT_TRUE(f.Command(TCommandId::FileKeepLayout)->Checked());
+  EXPECT_TRUE(f.Session().KeepLayout());
+}
+
 }  // namespace
 }  // namespace zel::test

@@ -125,7 +125,7 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
   for (QAction* a : Part<QMenuBar>(f, "MainMenu1")->actions().at(0)->menu()->actions())
     file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"Ne&w", "-", "&Open...", "Reopen", "Revert", "-", "&Save",
-                               "Save &As...", "-", "E&xit"}));
+                               "Save &As...", "Keep Layout", "-", "E&xit"}));
   EXPECT_EQ(f.Command(TCommandId::FileOpen)->Action()->toolTip(), "Open");
   EXPECT_EQ(f.Command(TCommandId::FileOpen)->Action()->statusTip(), "Opens an existing file");
   EXPECT_EQ(Part<QMenu>(f, "MnReopen")->menuAction()->statusTip(), "Reopen recent files");
@@ -165,7 +165,7 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
     EXPECT_FALSE(c->Action()->toolTip().isEmpty() || c->Action()->statusTip().isEmpty());
   }
   EXPECT_EQ(withShortcut, 22);
-  EXPECT_EQ(ActionList(f).size(), 30u);
+  EXPECT_EQ(ActionList(f).size(), 31u);
   // The Cancel button is its command's: picture and hint.
   EXPECT_FALSE(Part<QPushButton>(f, "BitBtn1")->icon().isNull());
   EXPECT_EQ(Part<QPushButton>(f, "BitBtn1")->toolTip(), "Cancel");
@@ -187,8 +187,8 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
     menus << m->text() + ": " + names(m->menu()->actions()).join(' ');
   EXPECT_EQ(menus,
             (QStringList{
-                "&File: FileNew1 - FileOpen1 Reopen FileRevert1 - FileSave1 FileSaveAs1 - "
-                "FileExit1",
+                "&File: FileNew1 - FileOpen1 Reopen FileRevert1 - FileSave1 FileSaveAs1 "
+                "FileKeepLayout1 - FileExit1",
                 "&Edit: EditUndo1 EditRedo1 - EditCut1 EditCopy1 EditCopyXPath1 "
                 "EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - EditMoveUp1 "
                 "EditMoveDown1 EditPromote1 EditDemote1 - EditUseDialog1",

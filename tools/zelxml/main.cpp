@@ -30,12 +30,12 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: zelxml [--events] [--codepage N] outline FILE\n"
-      "       zelxml [--events] [--codepage N] convert IN OUT\n"
+      "       zelxml [--events] [--codepage N] convert [--keep-layout] IN OUT\n"
       "       zelxml [--events] [--codepage N] bench FILE\n"
       "       zelxml [--events] [--codepage N] find [--regex] [--case] [--word] FILE PATTERN\n"
       "       zelxml [--events] [--codepage N] replace [--regex] [--case] [--word] IN OUT\n"
       "              PATTERN REPLACEMENT\n"
-      "       zelxml [--events] [--codepage N] edit IN OUT OP...\n"
+      "       zelxml [--events] [--codepage N] edit [--keep-layout] IN OUT OP...\n"
       "  OP: set N TEXT | add N TEXT | delete N | up N | down N | promote N | demote N |\n"
       "      duplicate N | undo | redo    (N: the node's line in the outline, the root's 0)\n",
       stderr);
@@ -208,11 +208,16 @@ int main(int argc, char** argv) {
   }
   if (i >= args.size()) return Usage();
   const std::string command = args[i++];
+  // Unchanged nodes are written as they were read.
+  const bool keepLayout =
+      (command == "convert" || command == "edit") && i < args.size() && args[i] == "--keep-layout";
+  if (keepLayout) ++i;
   const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
 
   const TBlockReserveHold oneShot;  // a run of the tool keeps no memory for later edits
   TConsoleHost host(events);
   TEditorSession session(host);
+  session.SetKeepLayout(keepLayout);
   try {
     int result = -1;
     if (command == "outline" && rest.size() == 1) {

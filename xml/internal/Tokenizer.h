@@ -108,6 +108,12 @@ inline std::string_view Escape(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
+// Whether a start, empty or closing tag (or the XML declaration), '<' to '>', stands as XML
+// writes it: a name right after "<", "</" or "<?", then attributes, each a blank, a name, '='
+// and a quoted value without '<'; a closing tag holds only its name and blanks. The reader
+// takes others apart and the save writes them mended, so their own bytes cannot stand in.
+bool IsStrictTag(std::string_view tag);
+
 // Both look at the markup's first character m, the one after '<' and its blanks.
 bool IsCDataStart(std::string_view t, size_t m);
 // True when the processing instruction at m has the target exactly "xml".
@@ -181,9 +187,10 @@ class TScanner {
 }  // namespace xmltok
 
 // Cuts t into tokens, calling sink(TXmlToken, std::string_view) for each; the view is valid
-// during the call only. Returns the number of characters the scans read.
+// during the call only. With span, each token's place is set there before the call. Returns
+// the number of characters the scans read.
 template <typename Sink>
-size_t Tokenize(std::string_view t, Sink&& sink) {
+size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
   using namespace xmltok;
   static constexpr std::string_view kCDataOpen = "<![CDATA[", kCDataClose = "]]>",
                                     kCommentOpen = "<!--";
@@ -228,15 +235,30 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     return rawCopy.append(t.substr(at, end - at));
   };
+  // The place of the token about to be emitted; dropped: markup was dropped since the last
+  // token, which may read differently where the next one is copied.
+  TSourceSpan at;
+  bool dropped = false;
+  const auto place = [&](size_t begin, size_t end, bool exact) {
+    if (span) at = TSourceSpan{begin, end, exact, TSourceSpan::kNone};
+  };
   const auto emit = [&](TXmlToken kind, std::string_view s) {
     if (rawDepth == 0) {
+      if (span) {
+        *span = at;
+        span->Exact = span->Exact && !dropped;
+        dropped = false;
+      }
       sink(kind, s);
     } else if (kind == TXmlToken::OpenTag && !s.starts_with('?')) {
       openRaw(s);
     } else if (kind == TXmlToken::CloseTag) {
       rawNames.resize(rawNameStarts.back());
       rawNameStarts.pop_back();
-      if (--rawDepth == 0) sink(TXmlToken::Run, Escape(rawText(from), scratch));
+      if (--rawDepth == 0) {
+        if (span) *span = TSourceSpan{rawStart, from, rawQuestionMarks.empty(), TSourceSpan::kNone};
+        sink(TXmlToken::Run, Escape(rawText(from), scratch));
+      }
     }
   };
   // Text and CDATA sections with nothing between them are one text of the document: they are
@@ -244,8 +266,17 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
   // pieces as they read; the last one is always a section.
   std::string run;
   size_t runPieces = 0;
+  TSourceSpan runAt;  // from its first piece to its last
+  const auto runPiece = [&](size_t begin, size_t end, bool exact) {
+    if (!span) return;
+    if (runPieces == 0) runAt = TSourceSpan{begin, end, exact, TSourceSpan::kNone};
+    runAt.End = end;
+    runAt.Exact = runAt.Exact && exact;
+  };
   const auto flushRun = [&] {
     if (runPieces == 0) return;
+    const TSourceSpan next = at;  // a text that follows keeps its own
+    at = runAt;
     if (runPieces == 1) {  // a section alone is the CDATA token it always was
       const std::string_view c = std::string_view(run).substr(
           kCDataOpen.size(), run.size() - kCDataOpen.size() - kCDataClose.size());
@@ -253,16 +284,31 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     } else {
       emit(TXmlToken::Run, Escape(run, scratch));
     }
+    at = next;
     run.clear();
     runPieces = 0;
   };
   // The texts around dropped '<'s and "<>", gathered: they are one text once saved and read
   // back.
   std::string joined;
+  size_t joinedFrom = 0;
+  const auto join = [&](size_t from, size_t to) {
+    if (joined.empty()) joinedFrom = from;
+    dropped = true;
+    joined.append(t.substr(from, to - from)).push_back(' ');
+  };
   // The text up to `to`; cdataFollows: a CDATA section starts at `to`.
   const auto text = [&](size_t from, size_t to, bool cdataFollows = false) {
     std::string_view r = t.substr(from, to - from);
-    if (!joined.empty()) r = joined.append(r);
+    const bool wasJoined = !joined.empty();
+    if (span) {
+      // Its place without the blanks around it, which the reader trims.
+      size_t b = wasJoined ? joinedFrom : from, e = to;
+      while (b < e && IsBlank(t[b])) ++b;
+      while (e > b && IsBlank(t[e - 1])) --e;
+      at = TSourceSpan{b, e, !wasJoined, TSourceSpan::kNone};
+    }
+    if (wasJoined) r = joined.append(r);
     if (runPieces == 0 && !cdataFollows) {  // the common case: a text among tags
       r = TrimView(r);
       if (!r.empty()) emit(TXmlToken::Text, Clean(r, scratch));
@@ -271,6 +317,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     }
     const bool touchesNext = cdataFollows && !r.empty() && !IsBlank(r.back());
     if (runPieces > 0 && !r.empty() && !IsBlank(r.front())) {  // it touches the section before
+      runPiece(at.Begin, at.End, at.Exact);
       run.append(Clean(TrimView(r), scratch));
       ++runPieces;
       joined.clear();
@@ -280,6 +327,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     if (!(cdataFollows && r.empty())) flushRun();  // "]]><![CDATA[" goes on with the run
     r = TrimView(r);
     if (touchesNext) {
+      runPiece(at.Begin, at.End, at.Exact);
       run.append(Clean(r, scratch));
       ++runPieces;
     } else if (!r.empty()) {
@@ -303,6 +351,9 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t start = lt + kCDataOpen.size();
       const size_t end = scan.CDataEnd(start);
       const size_t stop = end == npos ? len : end;
+      // The reader takes the mark in any case; the save writes it in capitals.
+      runPiece(a, end == npos ? len : end + kSectionEndLength,
+               end != npos && t.compare(a, kCDataOpen.size(), kCDataOpen) == 0);
       run.append(kCDataOpen).append(t.substr(start, stop - start)).append(kCDataClose);
       ++runPieces;
       if (end == npos && rawDepth > 0) rawOpenSection = kCDataClose, rawOpenSectionAt = a;
@@ -315,6 +366,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       const size_t start = lt + kCommentOpen.size();
       const size_t end = scan.CommentEnd(start);
       const size_t stop = end == npos ? len : end;
+      place(a, end == npos ? len : end + kSectionEndLength, end != npos && m == a + 1);
       emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
       if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = a;
       from = end == npos ? len : end + kSectionEndLength;
@@ -328,17 +380,21 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
                                    : scan.TagEnd(lt);
     if (b == npos) {
       // No end at all: the '<' is dropped and keeps its texts apart as a space.
-      joined.append(t.substr(from, a - from)).push_back(' ');
+      join(from, a);
       from = a + 1;
       continue;
     }
     if (!(instruction || declaration) && TrimView(t.substr(a + 1, b - a - 1)).empty()) {
-      joined.append(t.substr(from, a - from)).push_back(' ');  // "<>" gives no token
+      join(from, a);  // "<>" gives no token
       from = b + 1;
       continue;
     }
     text(from, a);
     from = b + 1;
+    // Blanks after '<' are no XML; the token is read without them.
+    if (span)
+      place(a, b + 1,
+            m == a + 1 && (instruction || declaration || IsStrictTag(t.substr(a, b + 1 - a))));
     if (instruction) {
       // Its line breaks are kept, marked as a section's; a broken one (no "?>") stays on one
       // line, as a tag does, and is closed: a "?>" that a save writes after it (a closing tag
@@ -348,6 +404,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       std::string cleaned, closing;
       if (!closed) pi = closing.assign(Clean(pi, cleaned)).append("?");
       if (!closed && rawDepth > 0) rawQuestionMarks.push_back(b);
+      at.Exact = at.Exact && closed;
       emit(TXmlToken::Instruction, Escape(pi, scratch));
       continue;
     }
@@ -356,6 +413,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     if (declaration && fellBack) {
       // A broken one is closed where it ended, so that a save, which writes what follows on
       // lines of its own, cannot make it end further on when read again.
+      at.Exact = false;
       std::string mended = "<" + std::string(d) + ">";
       const std::string_view closers = DeclarationClosers(mended);
       emit(TXmlToken::Instruction,
@@ -368,12 +426,15 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
       rawCutFrom = rawCutTo = npos;
     } else if (d.back() == '/') {
       std::string closedValue;
-      emit(TXmlToken::EmptyTag, CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue));
+      const std::string_view tag = CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue);
+      at.Exact = at.Exact && tag.data() != closedValue.data();
+      emit(TXmlToken::EmptyTag, tag);
     } else {
       // Decided on the tag as it is written once its open value is closed. (The XML
       // declaration, which holds the rest of the document, is read as markup.)
       std::string closedValue;
       const std::string_view tag = CloseOpenValue(d, closedValue);
+      at.Exact = at.Exact && tag.data() != closedValue.data();
       if (rawDepth == 0 && !tag.starts_with('?') && DeclaresSpacePreserve(tag)) {
         rawStart = a;
         rawQuestionMarks.clear();
@@ -402,6 +463,7 @@ size_t Tokenize(std::string_view t, Sink&& sink) {
     while (!run.empty() && IsBlank(run.back())) run.pop_back();
     run.append(rawOpenSection);
     run = Escape(run, scratch);
+    if (span) *span = TSourceSpan{rawStart, len, false, TSourceSpan::kNone};
     for (; rawDepth > 0; --rawDepth) {
       run.append("</").append(std::string_view(rawNames).substr(rawNameStarts.back())).append(">");
       rawNames.resize(rawNameStarts.back());

@@ -1,0 +1,81 @@
+// Keep Layout on the generated catalog of about 100 MB: the load with the layout kept against
+// the plain load (time, peak memory, each in a process of its own), and the Keep Layout save,
+// unedited and after one edit in the middle, against the indented save.
+//   bench_editor_keeplayout [MEGABYTES]
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "GeneratedCatalog.h"
+#include "bench/BenchUtil.h"
+#include "editor/OutlineDocument.h"
+#include "outline/TreeView.h"
+#include "platform/LargePages.h"
+#include "treedoc/ZelXMLTree.h"
+
+using namespace zel;
+
+namespace {
+
+// One load, and with the layout kept its saves: printed on one line each.
+int Measure(const std::string& in, const std::string& out, bool keep) {
+  TOutlineDocument doc;
+  TZelXMLTree component;
+  component.SetTreeView(&doc.Tree());
+  component.SetKeepLayout(keep);
+  auto t = bench::Clock::now();
+  component.LoadFromFile(in);
+  const double load = bench::Seconds(t);
+  std::printf("load, layout %s: %.2f s, peak %ld MB, %d nodes\n", keep ? "kept" : "not kept", load,
+              bench::PeakMB(), doc.Tree().Count());
+  t = bench::Clock::now();
+  component.SaveToFile(out);
+  std::printf("  save %s: %.2f s, peak %ld MB\n", keep ? "unedited, layout kept" : "indented",
+              bench::Seconds(t), bench::PeakMB());
+  if (keep) {
+    TTreeNode* middle = doc.Tree().Item(doc.Tree().Count() / 2);
+    doc.SetText(middle, std::string(middle->Text()) + " ");
+    t = bench::Clock::now();
+    component.SaveToFile(out);
+    std::printf("  save after one edit, layout kept: %.2f s, peak %ld MB\n", bench::Seconds(t),
+                bench::PeakMB());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  UseLargePages(argv);
+  if (argc == 5) return Measure(argv[2], argv[3], std::string(argv[4]) == "kept");
+  const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
+  char dir[] = "/tmp/zel-bench-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return 1;
+  const std::string in = std::string(dir) + "/big.xml", out = std::string(dir) + "/saved.xml";
+  {
+    const std::string text = bench::GenerateCatalog(megabytes * 1000 * 1000);
+    FILE* f = std::fopen(in.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  std::printf("document %zu MB\n", megabytes);
+  std::fflush(stdout);
+  // Each in a process of its own, so that each peak is its own.
+  for (const char* mode : {"plain", "kept"}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      execl("/proc/self/exe", argv[0], "-", in.c_str(), out.c_str(), mode, nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+  unlink(in.c_str());
+  unlink(out.c_str());
+  rmdir(dir);
+  return 0;
+}

@@ -1,0 +1,48 @@
+// Keep Layout on any input: the first byte says how many of the next bytes choose the edits,
+// the rest is the document. Read and saved with the layout kept, it gives its bytes back; after
+// the edits its save holds the data of the indented save; all undone, the bytes again.
+
+#include <libxml/parser.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "FuzzUtil.h"
+#include "platform/CodePage.h"
+#include "tests/editor/KeepLayoutCheck.h"
+
+namespace {
+
+void Quiet(void*, const char*, ...) {}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  zel::SetACPOverride(zel::CP_UTF8);
+  xmlSetGenericErrorFunc(nullptr, Quiet);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const size_t choices = std::min<size_t>(data[0], size - 1);
+  const uint8_t* choice = data + 1;
+  size_t at = 0;
+  const auto pick = [&](unsigned n) {
+    unsigned v = 0;
+    for (int i = 0; i < 2 && at < choices; ++i) v = v << 8 | choice[at++];
+    return v % n;
+  };
+  const std::string bytes(reinterpret_cast<const char*>(data) + 1 + choices, size - 1 - choices);
+  static const std::string scratch = zelfuzz::ScratchFile("keep-saved");
+  const std::string failure =
+      zel::test::CheckKeepLayout(bytes, pick, int(std::min<size_t>(choices / 4 + 1, 16)), scratch);
+  if (!failure.empty()) {
+    std::fprintf(stderr, "%s\n", failure.c_str());
+    std::abort();
+  }
+  return 0;
+}

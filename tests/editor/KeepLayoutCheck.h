@@ -1,0 +1,239 @@
+#pragma once
+// The Keep Layout property, shared by a test and a fuzz target: a document loaded with the
+// layout kept saves to the bytes it was read from; after any edits, its save holds the same
+// data as the indented save of the same outline (and is well-formed whenever that one is);
+// undoing every edit gives the bytes read again. Free of any test framework: it reports the
+// first difference as text.
+
+#include <libxml/c14n.h>
+#include <libxml/parser.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/Exception.h"
+#include "editor/OutlineDocument.h"
+#include "tests/editor/EditSequence.h"
+#include "treedoc/XMLSave.h"
+#include "treedoc/ZelXMLTree.h"
+
+namespace zel::test {
+
+// libxml2's canonical form of the bytes without any whitespace (the outline trims text and
+// joins its lines, a kept layout does not); false when they are not well-formed.
+inline bool CanonicalNoBlanks(const std::string& bytes, std::string& out) {
+  xmlDocPtr doc =
+      xmlReadMemory(bytes.data(), int(bytes.size()), "in.xml", nullptr,
+                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA);
+  if (!doc) return false;
+  xmlChar* c14n = nullptr;
+  const int n = xmlC14NDocDumpMemory(doc, nullptr, XML_C14N_1_0, nullptr, 1, &c14n);
+  xmlFreeDoc(doc);
+  if (n < 0) return false;
+  out.clear();
+  for (int i = 0; i < n; ++i)
+    if (c14n[i] != ' ' && c14n[i] != '\t' && c14n[i] != '\n' && c14n[i] != '\r')
+      out.push_back(char(c14n[i]));
+  xmlFree(c14n);
+  return true;
+}
+
+inline std::string ReadWhole(const std::string& path) {
+  std::string out;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    std::fclose(f);
+  }
+  return out;
+}
+
+// A document in a layout pick chooses: line ends (LF, CR LF, CR or mixed), indentation (TAB,
+// spaces or none), blank lines, trailing blanks, comments, multi-line text, tags and attributes,
+// either quote, both empty forms, a declaration and DOCTYPE or none, a final line end or none,
+// and now and then a byte-order mark and UTF-16.
+inline std::string GeneratedLayout(const std::function<unsigned(unsigned)>& pick) {
+  static const char* const kEnds[] = {"\n", "\r\n", "\r"};
+  static const char* const kUnits[] = {"\t", "  ", "    ", ""};
+  const unsigned endKind = pick(4);  // 3: mixed
+  const std::string unit = kUnits[pick(4)];
+  std::string out;
+  const auto end = [&] {
+    if (pick(6) == 0) out += pick(2) ? " " : "\t ";
+    out += kEnds[endKind < 3 ? endKind : pick(3)];
+    if (pick(8) == 0) out += kEnds[endKind < 3 ? endKind : pick(3)];  // a blank line
+  };
+  const auto indent = [&](int level) {
+    for (int i = 0; i < level; ++i) out += unit;
+  };
+  if (pick(2)) {
+    out += pick(2) ? "<?xml version=\"1.0\"?>" : "<?xml version='1.0' encoding=\"UTF-8\" ?>";
+    end();
+  }
+  if (pick(3) == 0) {
+    out += pick(2) ? "<!DOCTYPE r>" : "<!DOCTYPE r [\n  <!ELEMENT r ANY>\n]>";
+    end();
+  }
+  if (pick(3) == 0) {
+    out += "<!-- head\n  comment -->";
+    end();
+  }
+  int made = 0;
+  const std::function<void(int)> element = [&](int level) {
+    const std::string name = "e" + std::to_string(made++);
+    indent(level);
+    out += "<" + name;
+    if (pick(2)) out += pick(2) ? " a='1'" : " a=\"x y\"  b=\"2\"";
+    if (pick(6) == 0) out += "\n" + std::string(size_t(level) + 1, ' ') + "c=\"3\"";
+    const unsigned form = level > 3 ? pick(3) : pick(5);
+    if (form == 0) {
+      out += pick(2) ? "/>" : "></" + name + ">";
+    } else if (form == 1) {
+      out += ">" + std::string(pick(2) ? "text" : "a &amp; b") + "</" + name + ">";
+    } else if (form == 2) {
+      out += ">two\n" + std::string(pick(2) ? "  " : "") + "lines</" + name + ">";
+    } else {
+      out += ">";
+      for (unsigned k = 1 + pick(4); k-- > 0;) {
+        end();
+        switch (pick(6)) {
+          case 0:
+            indent(level + 1);
+            out += pick(2) ? "<!-- c -->" : "<!-- c\n  d -->";
+            break;
+          case 1:
+            indent(level + 1);
+            out += pick(2) ? "words here" : "<![CDATA[x < y]]>";
+            break;
+          case 2:
+            indent(level + 1);
+            out += "<?pi data?>";
+            break;
+          default:
+            element(level + 1);
+            break;
+        }
+      }
+      end();
+      indent(level);
+      out += "</" + name + ">";
+    }
+  };
+  element(0);
+  if (pick(3)) end();
+  if (pick(8) == 0) {
+    // UTF-16 with a byte-order mark: every character here is ASCII.
+    const bool big = pick(2);
+    std::string wide = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : out) {
+      if (big) wide.push_back('\0');
+      wide.push_back(c);
+      if (!big) wide.push_back('\0');
+    }
+    return wide;
+  }
+  if (pick(8) == 0) return "\xEF\xBB\xBF" + out;
+  return out;
+}
+
+// Loads bytes with the layout kept (scratch: a file name to save to), plays `steps` edits chosen
+// by pick, and returns an empty string when the property holds.
+inline std::string CheckKeepLayout(const std::string& bytes,
+                                   const std::function<unsigned(unsigned)>& pick, int steps,
+                                   const std::string& scratch) {
+  TOutlineDocument doc;
+  TTreeView& tree = doc.Tree();
+  TZelXMLTree component;
+  component.SetTreeView(&tree);
+  component.SetKeepLayout(true);
+  try {
+    component.LoadFromBytes("in.xml", bytes);
+  } catch (const Exception&) {
+    return "";  // what the editor does not load it does not save
+  }
+  const auto kept = [&] {
+    component.SaveToFile(scratch);
+    return ReadWhole(scratch);
+  };
+  if (kept() != bytes) return "read and saved, the bytes changed:\n" + bytes + "\n---\n" + kept();
+  // Without the root, whose text a save changes.
+  const auto state = [&] {
+    const std::string all = OutlineState(tree);
+    return all.substr(all.find('\n') + 1);
+  };
+  const std::string read = state();
+  doc.SetConfirm([&](const std::string&) { return pick(4) == 0; });
+  const auto anyNode = [&]() -> TTreeNode* {
+    return tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
+  };
+  for (int i = 0; i < steps; ++i) {
+    TTreeNode* n = anyNode();
+    switch (pick(13)) {
+      case 0:
+        doc.Add(n, KindText(pick(8), i));
+        break;
+      case 1:
+        if (n) doc.SetText(n, SameKindText(*n, i));
+        break;
+      case 2:
+        doc.Delete(n);
+        break;
+      case 3:
+        doc.MoveUp(n);
+        break;
+      case 4:
+        doc.MoveDown(n);
+        break;
+      case 5:
+        doc.Promote(n);
+        break;
+      case 6:
+        doc.Demote(n);
+        break;
+      case 7:
+        doc.Duplicate(n);
+        break;
+      case 8:
+        doc.Drop(n, anyNode());
+        break;
+      case 9: {
+        // The children reversed, as a sort may leave them.
+        if (!n || !n->GetFirstChild()) break;
+        std::vector<TTreeNode*> order;
+        for (TTreeNode* c = n->GetLastChild(); c; c = c->getPrevSibling()) order.push_back(c);
+        doc.Arrange(n, order, "Sort");
+        break;
+      }
+      case 10:
+        // A copy of a node with its subtree, pasted anywhere.
+        if (n) doc.Insert({n}, anyNode(), nullptr);
+        break;
+      case 11:
+        doc.Redo();
+        break;
+      default:
+        doc.Undo();
+        break;
+    }
+    std::string indented, keptData, indentedData;
+    BuildXMLText(tree, indented);
+    const std::string saved = kept();
+    // An outline as it was read gives the bytes read, broken or not.
+    if (saved == bytes && state() == read) continue;
+    if (!CanonicalNoBlanks(indented, indentedData)) continue;
+    if (!CanonicalNoBlanks(saved, keptData))
+      return "after step " + std::to_string(i) + " the kept save is broken:\n" + saved +
+             "\n--- read\n" + bytes + "\n--- indented\n" + indented;
+    if (keptData != indentedData)
+      return "after step " + std::to_string(i) + " the data differ:\n" + saved + "\n--- read\n" +
+             bytes + "\n--- indented\n" + indented;
+  }
+  while (doc.UndoCount() > 0) doc.Undo();
+  if (kept() != bytes) return "all undone, the bytes changed:\n" + bytes + "\n---\n" + kept();
+  return "";
+}
+
+}  // namespace zel::test

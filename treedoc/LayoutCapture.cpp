@@ -1,0 +1,61 @@
+#include "treedoc/LayoutCapture.h"
+
+#include <algorithm>
+
+#include "outline/TreeView.h"
+
+namespace zel {
+
+size_t TLayoutCapture::RawOffset(size_t inText) {
+  const std::string_view raw = FLayout.Bytes;
+  while (FText < inText && FRaw < raw.size()) {
+    // Each kind of break is searched for again only once passed: linear in the bytes.
+    if (!FBreakKnown || FNextCr < FRaw) FNextCr = std::min(raw.find('\r', FRaw), raw.size());
+    if (!FBreakKnown || FNextLf < FRaw) FNextLf = std::min(raw.find('\n', FRaw), raw.size());
+    FBreakKnown = true;
+    const size_t plain = std::min(FNextCr, FNextLf) - FRaw;
+    if (inText - FText <= plain) {
+      FRaw += inText - FText;
+      FText = inText;
+      break;
+    }
+    FRaw += plain;
+    FText += plain;
+    if (FRaw == raw.size()) break;
+    // Every line end is CR LF in the text, whatever it is in the file.
+    FRaw += raw.compare(FRaw, 2, "\r\n") == 0 ? 2 : 1;
+    FText += 2;
+  }
+  return FRaw;
+}
+
+TSourceSpan TLayoutCapture::Place(const TSourceSpan& inText) {
+  // The walk goes forward only: a place before the last one's end is not known.
+  if (!FLayout.Spans || !inText.Known() || inText.Begin < FTextEnd || inText.End < inText.Begin)
+    return {};
+  FTextEnd = inText.End;
+  TSourceSpan raw = inText;
+  raw.Begin = RawOffset(inText.Begin);
+  raw.End = std::max(raw.Begin, RawOffset(inText.End));
+  raw.Lead = std::min(FLastEnd, raw.Begin);
+  FLastEnd = std::max(FLastEnd, raw.End);
+  return raw;
+}
+
+void TLayoutCapture::Node(const TTreeNode* node, int level, std::string_view text,
+                          const TSourceSpan& span) {
+  const size_t index = FLayout.Count();
+  const auto at = static_cast<size_t>(std::max(level, 0));
+  const bool child = at > 0 && at <= FAtLevel.size();
+  FLayout.Add(node, child ? FAtLevel[at - 1] : TSourceLayout::kNoParent, text, span);
+  if (child) FLayout.SetHadChildren(FAtLevel[at - 1]);
+  FAtLevel.resize(at + 1);
+  FAtLevel[at] = static_cast<uint32_t>(index);
+}
+
+void TLayoutCapture::Close(int level, const TSourceSpan& span) {
+  const auto at = static_cast<size_t>(level);
+  if (level >= 0 && at < FAtLevel.size()) FLayout.SetClose(FAtLevel[at], span);
+}
+
+}  // namespace zel

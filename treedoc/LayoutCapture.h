@@ -1,0 +1,42 @@
+#pragma once
+// Fills a TSourceLayout during a load: takes the places the tokenizer gives in the load's
+// text back to the bytes of the file (an 8-bit file's line ends became CR LF), and makes each
+// staged node's record, in document order.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "treedoc/SourceLayout.h"
+#include "xml/XmlToken.h"
+
+namespace zel {
+
+class TLayoutCapture {
+ public:
+  // The layout's Bytes and Spans are set.
+  explicit TLayoutCapture(TSourceLayout& layout) : FLayout(layout) {}
+  // The place in the file of a token at `inText` of the load's text, with the blanks before
+  // it; places are asked for in document order. Unknown when the layout has no spans.
+  TSourceSpan Place(const TSourceSpan& inText);
+  // The record of a staged node at level (the root at 0).
+  void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span);
+  // The closing tag of the last node at level.
+  void Close(int level, const TSourceSpan& span);
+  void Finish() { FLayout.Finish(FLastEnd); }
+
+ private:
+  size_t RawOffset(size_t inText);
+
+  TSourceLayout& FLayout;
+  std::vector<uint32_t> FAtLevel;  // the record of the last node at each level
+  // The walk from the text to the bytes: text offset FText is byte FRaw.
+  size_t FText = 0, FRaw = 0;
+  size_t FNextCr = 0, FNextLf = 0;  // the first of each at or after FRaw, or the size
+  bool FBreakKnown = false;
+  size_t FLastEnd = 0;  // the end of the last token in the bytes
+  size_t FTextEnd = 0;  // and in the text
+};
+
+}  // namespace zel

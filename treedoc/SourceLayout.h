@@ -1,0 +1,87 @@
+#pragma once
+// What a load keeps of a file for a save that writes the nodes the user left alone as they
+// were read: the file's bytes, and for each node what it was then (its text's hash, its
+// parent, whether it had children) and, where the file is 8-bit text, where its markup, the
+// blanks before it and its closing tag stand in those bytes. Nodes are found by address: undo
+// keeps a node's identity, so a node brought back finds its record again.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml/XmlToken.h"
+
+namespace zel {
+
+class TTreeNode;
+
+class TSourceLayout {
+ public:
+  enum : uint8_t {
+    kOwn = 1,          // Begin/Length hold the node's own markup
+    kLead = 2,         // Lead blanks before it
+    kClose = 4,        // CloseBegin/CloseLength hold its closing tag
+    kCloseLead = 8,    // CloseLead blanks before that
+    kHadChildren = 16  // it had children when read
+  };
+  static constexpr uint32_t kNoParent = UINT32_MAX;
+  // 48 bytes a node: places that do not fit (a file past 1 TB, blanks past 64 KB) count as
+  // unknown, and the node is written anew.
+  struct TNodeSource {
+    const TTreeNode* Node;
+    uint64_t Hash;
+    uint64_t Begin : 48, Flags : 8;
+    uint64_t CloseBegin : 40, CloseLength : 24;
+    uint32_t Parent;  // the parent's record, kNoParent for the root
+    uint32_t Length;
+    uint16_t Lead, CloseLead;
+  };
+
+  static uint64_t HashOf(std::string_view text);
+
+  // The file as read; Spans: where nodes stand in it is known.
+  std::string Bytes;
+  bool Spans = false;
+
+  // Room for the records of a file of Bytes' size, reserved (not yet used) so that the
+  // records are never copied to grow.
+  void Reserve();
+  // Adds a node's record, in document order; the first is the root. parent: its record.
+  void Add(const TTreeNode* node, uint32_t parent, std::string_view text, const TSourceSpan& span);
+  // The closing tag of the record at index.
+  void SetClose(size_t index, const TSourceSpan& span);
+  void SetHadChildren(size_t index) { FRecords[index].Flags |= kHadChildren; }
+  // Where the bytes after the last token start; the style of new lines from the records.
+  void Finish(size_t tailBegin);
+
+  size_t Count() const { return FRecords.size(); }
+  const TNodeSource& Record(size_t index) const { return FRecords[index]; }
+  // The record of node and its index, or null.
+  const TNodeSource* Find(const TTreeNode* node, size_t& index) const;
+  std::string_view Slice(uint64_t begin, size_t length) const {
+    return std::string_view(Bytes).substr(begin, length);
+  }
+  std::string_view Tail() const { return std::string_view(Bytes).substr(FTail); }
+  bool TailIsBlank() const { return FTailBlank; }
+  // The file's first line end, CR LF where it has none; the step of indentation from a parent's
+  // line to its children's, a TAB where the file shows none.
+  const std::string& LineEnd() const { return FLineEnd; }
+  const std::string& IndentUnit() const { return FIndent; }
+
+ private:
+  bool BlankGap(size_t from, size_t to) const;
+  bool Copyable(size_t from, size_t to) const;
+  void FindIndentUnit();
+
+  std::vector<TNodeSource> FRecords;
+  // Open addressing over the records by node address; entries are index + 1, 0 is free.
+  std::vector<uint32_t> FTable;
+  size_t FTail = 0;
+  bool FTailBlank = true;
+  std::string FLineEnd = "\r\n";
+  std::string FIndent = "\t";
+};
+
+}  // namespace zel
