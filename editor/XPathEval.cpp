@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -237,7 +238,11 @@ xmlDocPtr Parse(const std::string& text, TParse& parse) {
   // No entity is ever replaced nor any DTD loaded. Without entity declarations the limits on
   // depth and text sizes go; with them they stay, as they bound what entities can expand to.
   int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
-  if (text.find("<!ENTITY") == std::string::npos) options |= XML_PARSE_HUGE;
+  constexpr std::string_view kEntity = "<!ENTITY";
+  if (!::memmem(text.data(), text.size(), kEntity.data(), kEntity.size()))
+    options |= XML_PARSE_HUGE;
+  else
+    xmlParserMaxDepth = UINT_MAX;  // depth is no expansion: no limit either way
   xmlCtxtUseOptions(ctxt, options);
   parse.Main = ctxt;
   gParse = &parse;

@@ -49,7 +49,7 @@ class XPathTest : public ::testing::Test {
   void SetUp() override {
     LoadOutline(tree,
                 "books.xml\n <?xml version=\"1.0\" ?>\n <catalog>\n  <book id=\"1\">\n"
-                "   <title>XML</title>\n   <price>40</price>\n  <!-- one -->\n"
+                "   <title>XML</title>\n   <price>40</price>\n  <!-- one\\n two -->\n"
                 "  <book id=\"2\">\n   <title>Basics</title>\n   <?pi x?>\n   text\n"
                 "   <![CDATA[x]]>\n   <price>20</price>\n  <note />\n");
   }
@@ -64,7 +64,8 @@ TEST_F(XPathTest, SelectedNodesAreTheOutlineNodesThatShowThem) {
   EXPECT_EQ(Indexes(tree, "//book[2]/text()"), (V{10, 11})) << "no node for indentation";
   EXPECT_EQ(Indexes(tree, "//book[2]/text()[2]"), V{11});
   EXPECT_EQ(Indexes(tree, "/catalog/node()[2]"), V{6});
-  EXPECT_EQ(Indexes(tree, "//comment() | //processing-instruction()"), (V{6, 9}));
+  EXPECT_EQ(Indexes(tree, "//comment() | //processing-instruction()"), (V{6, 9}))
+      << "a comment of two lines";
   EXPECT_EQ(Indexes(tree, "//title | //book | //book/@id"), (V{3, 4, 7, 8}))
       << "each node once, in document order";
   EXPECT_EQ(Indexes(tree, "/"), V{0}) << "the document: the file's node";

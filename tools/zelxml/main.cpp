@@ -15,6 +15,7 @@
 #include "bench/BenchUtil.h"
 #include "editor/EditorSession.h"
 #include "editor/FindAll.h"
+#include "editor/XPath.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
@@ -32,6 +33,7 @@ int Usage() {
       "       zelxml [--events] [--codepage N] convert IN OUT\n"
       "       zelxml [--events] [--codepage N] bench FILE\n"
       "       zelxml [--events] [--codepage N] find [--regex] [--case] [--word] FILE PATTERN\n"
+      "       zelxml [--events] [--codepage N] find --xpath FILE EXPRESSION\n"
       "       zelxml [--events] [--codepage N] edit IN OUT OP...\n"
       "  OP: set N TEXT | add N TEXT | delete N | up N | down N | promote N | demote N |\n"
       "      duplicate N | undo | redo    (N: the node's line in the outline, the root's 0)\n",
@@ -112,9 +114,49 @@ int Bench(TEditorSession& session, const std::string& file) {
   return 0;
 }
 
+// The nodes found, as INDEX, PATH and TEXT.
+void PrintFound(const TTreeView& tree, const std::vector<TFoundNode>& found) {
+  const std::vector<std::string> paths = NodePaths(tree, found);
+  std::string out;
+  for (size_t k = 0; k < found.size(); ++k) {
+    out.append(std::to_string(found[k].Index)).append(1, '\t').append(paths[k]).append(1, '\t');
+    out.append(found[k].Node->Text()).append(1, '\n');
+    if (out.size() > (1 << 20)) {
+      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+        CheckWritten(stdout, "the matches");
+      out.clear();
+    }
+  }
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+    CheckWritten(stdout, "the matches");
+  CheckWritten(stdout, "the matches");
+}
+
+// find --xpath: the nodes selected, or the value of a number, string or boolean; 1 for an
+// empty node-set, 2 (after a message) for an expression that is not valid or a document that
+// is not well-formed.
+int FindXPath(TEditorSession& session, const std::string& file, const std::string& expression) {
+  session.Load(file);
+  TXPathResult result;
+  try {
+    result = EvaluateXPath(session.Tree(), expression);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
+    return 2;
+  }
+  if (!result.IsNodeSet) {
+    std::printf("%s\n", result.Value.c_str());
+    CheckWritten(stdout, "the value");
+    return 0;
+  }
+  PrintFound(session.Tree(), result.Nodes);
+  return result.Nodes.empty() ? 1 : 0;
+}
+
 // find: each node whose text matches, as INDEX, PATH and TEXT; 1 when none does, 2 (after a
 // message) for a pattern that does not compile, -1 for a usage error.
 int Find(TEditorSession& session, const std::vector<std::string>& rest) {
+  if (rest.size() == 3 && rest[0] == "--xpath") return FindXPath(session, rest[1], rest[2]);
   TFindAllOptions options;
   size_t i = 0;
   for (; i < rest.size() && rest[i].starts_with("--"); ++i) {
@@ -137,20 +179,7 @@ int Find(TEditorSession& session, const std::vector<std::string>& rest) {
   }
   session.Load(rest[i]);
   const std::vector<TFoundNode> found = FindAllNodeText(session.Tree(), *query);
-  const std::vector<std::string> paths = NodePaths(session.Tree(), found);
-  std::string out;
-  for (size_t k = 0; k < found.size(); ++k) {
-    out.append(std::to_string(found[k].Index)).append(1, '\t').append(paths[k]).append(1, '\t');
-    out.append(found[k].Node->Text()).append(1, '\n');
-    if (out.size() > (1 << 20)) {
-      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
-        CheckWritten(stdout, "the matches");
-      out.clear();
-    }
-  }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
-    CheckWritten(stdout, "the matches");
-  CheckWritten(stdout, "the matches");
+  PrintFound(session.Tree(), found);
   return found.empty() ? 1 : 0;
 }
 
