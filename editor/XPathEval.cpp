@@ -91,8 +91,9 @@ struct TTextSpan {
 // callbacks find it here.
 struct TParse {
   xmlParserCtxtPtr Main = nullptr;  // entity texts are parsed in contexts of their own
-  int LastLine = 1;                 // where the last event of Main ended
-  std::vector<TTextSpan> Texts;     // a text node's _private holds its index + 1
+  const TLineMap* Map = nullptr;
+  int LastLine = 1;              // where the last event of Main ended
+  std::vector<TTextSpan> Texts;  // a text node's _private holds its index + 1
   // The first fatal error, else the first error.
   bool Failed = false, Fatal = false;
   int ErrorLine = 0;
@@ -164,7 +165,28 @@ bool IsBlankChar(xmlChar c) {
 // Characters come in pieces, each ending where the parser stands. A piece read from the text
 // holds its line breaks; one from a reference (`&#10;`) moves no line: so the line of a
 // character is the piece's first line plus the breaks before it, but never past its last.
+bool IsBlankChar(xmlChar c);
+
+// Blank text that runs from one node's line to another's and is whole (it starts no text and
+// the next tag ends it): the save's line break and indentation, never made a node at all.
+bool IsWholeSeparator(const xmlChar* ch, int len) {
+  xmlParserCtxtPtr c = gParse->Main;
+  // The parser stands at the piece or just after it.
+  const xmlChar* cur = c->input->cur;
+  const xmlChar next = cur == ch ? ch[len] : *cur;
+  // After a section it stays until the walk drops it: the parser joins adjacent sections.
+  if (next != '<' || LastAdded(c, XML_TEXT_NODE) || LastAdded(c, XML_CDATA_SECTION_NODE) ||
+      !std::all_of(ch, ch + len, IsBlankChar))
+    return false;
+  const uint32_t from = gParse->Map->At(gParse->LastLine);
+  return from == kNoNode || from != gParse->Map->At(c->input->line);
+}
+
 void OnCharacters(void* ctx, const xmlChar* ch, int len) {
+  if (IsMain(ctx) && IsWholeSeparator(ch, len)) {
+    gParse->LastLine = gParse->Main->input->line;
+    return;
+  }
   xmlSAX2Characters(ctx, ch, len);
   if (!IsMain(ctx)) return;
   xmlParserCtxtPtr c = gParse->Main;
@@ -220,7 +242,7 @@ int ReadText(void* context, char* buffer, int len) {
   return static_cast<int>(n);
 }
 
-xmlDocPtr Parse(const std::string& text, TParse& parse) {
+xmlDocPtr Parse(const std::string& text, const TLineMap& map, TParse& parse) {
   xmlSAXHandler sax;
   xmlSAXVersion(&sax, 2);
   sax.startElementNs = OnStartElement;
@@ -237,7 +259,9 @@ xmlDocPtr Parse(const std::string& text, TParse& parse) {
   if (!ctxt) return nullptr;
   // No entity is ever replaced nor any DTD loaded. Without entity declarations the limits on
   // depth and text sizes go; with them they stay, as they bound what entities can expand to.
-  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
+  // Short texts are kept in their nodes (the walk only unlinks nodes, it changes no text).
+  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES |
+                XML_PARSE_COMPACT;
   constexpr std::string_view kEntity = "<!ENTITY";
   if (!::memmem(text.data(), text.size(), kEntity.data(), kEntity.size()))
     options |= XML_PARSE_HUGE;
@@ -245,6 +269,7 @@ xmlDocPtr Parse(const std::string& text, TParse& parse) {
     xmlParserMaxDepth = UINT_MAX;  // depth is no expansion: no limit either way
   xmlCtxtUseOptions(ctxt, options);
   parse.Main = ctxt;
+  parse.Map = &map;
   gParse = &parse;
   xmlParseDocument(ctxt);
   xmlDocPtr doc = ctxt->myDoc;
@@ -408,7 +433,7 @@ std::string Query(const TTreeView& tree, const std::string& expression,
   TLineMap map;
   BuildText(tree, text, map);
   TParse parse;
-  xmlDocPtr doc = Parse(text, parse);
+  xmlDocPtr doc = Parse(text, map, parse);
   if (!doc) return Message(mkError, NotWellFormed(tree, map, parse));
   std::string().swap(text);
 
