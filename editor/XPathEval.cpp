@@ -54,9 +54,9 @@ struct TLineMap {
   size_t Lines() const { return NodeOf.size() - 1; }
 };
 
-// The lines of the file a node's text takes.
+// The lines of the file a node's text takes: a section's marks become line breaks.
 size_t OwnLines(std::string_view text) {
-  if (!IsMultiLineSectionText(text)) return 1;
+  if (!IsMultiLineSectionText(text)) return 1 + size_t(std::count(text.begin(), text.end(), '\n'));
   const std::string lines = SectionTextForFile(text);
   return 1 + size_t(std::count(lines.begin(), lines.end(), '\n'));
 }
