@@ -78,6 +78,29 @@ std::string FromUtf8(const std::string& text) {
   return GetACP() == CP_UTF8 ? text : WideToMultiByte(GetACP(), MultiByteToWide(CP_UTF8, text));
 }
 
+// libxml2 reads the step after a lone '/' only when it starts with an ASCII letter (or '_',
+// '.', '@', '*'): a name in another script gets its axis spelled out, which means the same.
+std::string WithChildAxis(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  char quote = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    out.push_back(c);
+    if (quote) {
+      if (c == quote) quote = 0;
+      continue;
+    }
+    if (c == '\'' || c == '"') quote = c;
+    if (c != '/' || (i > 0 && utf8[i - 1] == '/') || (i + 1 < utf8.size() && utf8[i + 1] == '/'))
+      continue;
+    size_t next = i + 1;
+    while (next < utf8.size() && IsBlank(utf8[next])) ++next;
+    if (next < utf8.size() && static_cast<unsigned char>(utf8[next]) >= 0x80) out += "child::";
+  }
+  return out;
+}
+
 // The first error of the expression, with where it stands.
 struct TXPathError {
   bool Set = false;
@@ -112,7 +135,7 @@ std::string Query(const TTreeView& tree, const std::string& expression,
   Prepare(doc, map, parse, namespaces);
   namespaces.AddDefault(ToUtf8(options.DefaultPrefix));
 
-  const std::string utf8 = ToUtf8(expression);
+  const std::string utf8 = WithChildAxis(ToUtf8(expression));
   xmlXPathCompExprPtr comp =
       xmlXPathCtxtCompile(ctx, reinterpret_cast<const xmlChar*>(utf8.c_str()));
   if (!comp)
