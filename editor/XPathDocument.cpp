@@ -161,7 +161,10 @@ void OnParseError(void*, xmlErrorPtr error) {
   if (gParse->Failed && (gParse->Fatal || !fatal)) return;  // one message, however many errors
   gParse->Failed = true;
   gParse->Fatal = fatal;
-  gParse->ErrorLine = error->line;
+  // An entity's text is parsed in a context of its own, its lines its own: the reference's
+  // line tells the node.
+  const bool main = error->ctxt == gParse->Main || !gParse->Main || !gParse->Main->input;
+  gParse->ErrorLine = main ? error->line : gParse->Main->input->line;
   gParse->Error = error->message ? TrimRight(error->message) : "unknown error";
 }
 
