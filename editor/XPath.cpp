@@ -38,6 +38,12 @@ TXPathJob::TXPathJob(const TTreeView& tree, std::string expression, const TXPath
     if (::getppid() != parent) ::_exit(2);
     for (const int sig : {SIGTERM, SIGHUP, SIGINT, SIGPIPE}) ::signal(sig, SIG_DFL);
     ::close(fds[0]);
+    // Short of memory, the system ends the query before the editor.
+    const int adj = ::open("/proc/self/oom_score_adj", O_WRONLY | O_CLOEXEC);
+    if (adj >= 0) {
+      [[maybe_unused]] const ssize_t written = ::write(adj, "1000", 4);
+      ::close(adj);
+    }
     ::_exit(xpath::RunQuery(fds[1], tree, FExpression, options));
   }
   ::close(fds[1]);
