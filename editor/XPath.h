@@ -43,7 +43,7 @@ class TXPathJob {
   // Reads what has come and returns true once the query has finished, waiting at most
   // timeoutMs (0: not at all; negative: until it finishes).
   bool Wait(int timeoutMs);
-  // Ends the query at once and reaps its process; Result then throws.
+  // Ends the query at once; its process is reaped as soon as it is gone. Result then throws.
   void Cancel();
   bool Finished() const { return FDone; }
   // A descriptor that becomes readable whenever Wait has something to read, for an event
@@ -55,7 +55,10 @@ class TXPathJob {
   TXPathResult Result() const;
 
  private:
-  void Reap(bool kill);
+  // How the process ends: it has (the pipe closed), it is about to (the result is whole), or
+  // it is made to.
+  enum class TEnd { Exited, Ending, Kill };
+  void Reap(TEnd end);
   bool MessageComplete() const;
 
   const TTreeView& FTree;
