@@ -130,7 +130,8 @@ void TFormMain::FindDialog1ReplaceAll() {
 }
 
 void TFormMain::EditCopyXPath1Execute() {
-  if (const TTreeNode* node = FTree.Selected())
+  // Disabled where XPath has no node: the declaration, the DOCTYPE.
+  if (const TTreeNode* node = FTree.Selected(); node && HasNodePath(*node))
     QApplication::clipboard()->setText(FromCodePage(NodePath(*node)));
 }
 

@@ -18,7 +18,7 @@ namespace zel {
 struct TXPathOptions {
   // The prefix that names the document's default namespace in the expression (unprefixed
   // names in XPath 1.0 are in no namespace). Empty: none.
-  std::string DefaultPrefix = "d";
+  std::string DefaultPrefix = kXPathDefaultPrefix;
 };
 
 struct TXPathResult {

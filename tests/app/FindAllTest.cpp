@@ -103,6 +103,10 @@ TEST_F(FindAllTest, ListsTheMatchesAndTheirRowsChooseNodes) {
   QTest::keyClick(Part<TOutlineView>(Form(), "TreeView1"), Qt::Key_C,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), "/catalog[1]/book[4]/title[1]");
+  Tree().SetSelected(Tree().GetFirstNode()->Item(0));
+  Idle();
+  EXPECT_FALSE(Form().Command(TCommandId::EditCopyXPath)->Enabled())
+      << "XPath has no node for the declaration";
 }
 
 // XPath: the query runs beside the event loop, its nodes or value come to the pane and its
