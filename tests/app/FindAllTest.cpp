@@ -117,6 +117,7 @@ TEST_F(FindAllTest, XPathQueriesComeToThePaneAndStopAtEscOrAChange) {
   EXPECT_FALSE(Dialog().RegexBox->isEnabled());
   EXPECT_FALSE(Dialog().ReplaceAllBtn->isEnabled());
   Click(Dialog().FindAllBtn, "//book[@id > 0]/title");
+  EXPECT_FALSE(Form().Command(TCommandId::SearchFindNext)->Enabled()) << "no text to find";
   AwaitQuery();
   EXPECT_EQ(Header(), "2 matches");
   ASSERT_EQ(List().model()->rowCount(), 2);
