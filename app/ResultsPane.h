@@ -32,7 +32,6 @@ class TResultsPane : public QDockWidget {
   // Empties the list and starts the query, whose nodes or value the pane shows when it ends.
   // Throws Exception when it cannot start.
   void RunXPath(const std::string& expression);
-  bool XPathRunning() const { return FXPath->Running(); }
   void CancelXPath() { FXPath->Cancel(); }
 
   // "1 match", "1,000,000 matches", "No matches".
