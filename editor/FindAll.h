@@ -70,7 +70,8 @@ inline constexpr char kXPathDefaultPrefix[] = "d";
 // (a CDATA section and an entity reference part a text; characters after a text's characters
 // join it). The first node (the file) is "/". Empty for a node XPath has no node for: the XML
 // declaration, the DOCTYPE and its internal subset, a text of entity references alone. Costs
-// the nodes before it in the document.
+// the siblings before the node and before each ancestor; where the node or an ancestor
+// declares a namespace, the nodes before it in the document.
 std::string NodePath(const TTreeNode& node);
 // Whether NodePath gives a path, from the node and its ancestors alone.
 bool HasNodePath(const TTreeNode& node);

@@ -366,15 +366,39 @@ class TPathWalk {
 std::string NodePath(const TTreeNode& node) {
   const TTreeView* tree = node.TreeView();
   if (!tree) return {};
+  std::vector<const TTreeNode*> chain;
+  bool declared = false;
+  for (const TTreeNode* a = &node; a; a = a->Parent()) {
+    chain.push_back(a);
+    const std::string_view text = a->Text();
+    if (!declared && IsElement(text))
+      ForEachDeclaration(text, TagNameEnd(text),
+                         [&](std::string_view, std::string_view) { declared = true; });
+  }
   TPathWalk walk(*tree);
-  std::string path;
-  WalkInDocumentOrder(*tree, [&](const TTreeNode& n, int level) {
-    const bool named = walk.Visit(n, size_t(level));
-    if (&n != &node) return true;
-    if (named) path = walk.Path();
-    return false;
-  });
-  return path;
+  if (declared) {
+    // The names may depend on any declaration before the node.
+    std::string path;
+    WalkInDocumentOrder(*tree, [&](const TTreeNode& n, int level) {
+      const bool named = walk.Visit(n, size_t(level));
+      if (&n != &node) return true;
+      if (named) path = walk.Path();
+      return false;
+    });
+    return path;
+  }
+  // No namespace in scope: the node's path needs only the siblings before it and before each
+  // of its ancestors, whose names only their own declarations give a namespace.
+  bool named = false;
+  size_t level = 0;
+  for (auto a = chain.rbegin(); a != chain.rend(); ++a, ++level) {
+    const TTreeNode* s = level == 0 ? tree->GetFirstNode() : (*(a - 1))->GetFirstChild();
+    for (; s; s = s->getNextSibling()) {
+      named = walk.Visit(*s, level);
+      if (s == *a) break;
+    }
+  }
+  return named ? walk.Path() : std::string();
 }
 
 bool HasNodePath(const TTreeNode& node) {

@@ -134,58 +134,67 @@ TEST_F(XPathTest, CancelEndsALongQueryAtOnceAndLeavesNoProcess) {
 // where every node the path of Copy XPath names is the one node the path selects, and the
 // nodes XPath has none for get no path.
 TEST_F(XPathTest, TheNodePathOfEveryNodeSelectsThatNode) {
-  std::mt19937 random(7);
-  std::string outline =
-      "gen.xml\n <?xml version=\"1.0\"?>\n <!DOCTYPE \xc3\xa9r [<!ENTITY e \"x\">]>\n"
-      " <!-- top -->\n <\xc3\xa9r xmlns=\"urn:r\" xmlns:p=\"urn:p\">\n";
-  const char* names[] = {"a", "b", "p:a"};
-  const char* declarations[] = {
-      "", "", "", " xmlns=\"urn:x\"", " xmlns=\"\"", " xmlns:p=\"urn:q\"", " xmlns=\"urn:p\""};
-  const char* texts[] = {"t", "t&e;u", "t<![CDATA[s]]>u", "&e;"};
-  std::vector<bool> lastWasText(2, false);
-  int depth = 1;
-  for (int i = 0; i < 200; ++i) {
-    const int kind = int(random() % 7);
-    const std::string indent(size_t(depth) + 1, ' ');
-    const std::string declared = declarations[random() % 7];
-    bool text = false;
-    if (kind <= 1 && depth < 6) {
-      outline +=
-          indent + "<" + names[random() % 3] + declared + " k=\"" + std::to_string(i) + "\">\n";
-      lastWasText[size_t(depth)] = false;
-      ++depth;
-      lastWasText.resize(size_t(depth) + 1, false);
-      lastWasText[size_t(depth)] = false;
-      continue;
-    } else if (kind == 2) {
-      const std::string name = names[random() % 3];
-      outline += indent + "<" + name + declared + ">v" + std::to_string(i) + "</" + name + ">\n";
-    } else if (kind == 3 && !lastWasText[size_t(depth)]) {
-      outline += indent + texts[random() % 4] + std::to_string(i) + "\n";
-      text = true;
-    } else if (kind == 4) {
-      outline += indent + (i % 2 ? "<!-- c -->\n" : "<?pi x?>\n");
-    } else if (kind == 5) {
-      outline += indent + "<![CDATA[s]]>\n";
-    } else {
-      if (kind == 6 && depth > 1) --depth;
-      continue;
+  // Also without a namespace on the root: the nodes whose ancestors declare none.
+  for (const bool spaced : {true, false}) {
+    std::mt19937 random(7);
+    std::string outline =
+        "gen.xml\n <?xml version=\"1.0\"?>\n <!DOCTYPE \xc3\xa9r [<!ENTITY e \"x\">]>\n"
+        " <!-- top -->\n <\xc3\xa9r" +
+        std::string(spaced ? " xmlns=\"urn:r\" xmlns:p=\"urn:p\"" : "") + ">\n";
+    const char* names[] = {"a", "b", spaced ? "p:a" : "a"};
+    const char* declarations[] = {
+        "", "", "", " xmlns=\"urn:x\"", " xmlns=\"\"", " xmlns:p=\"urn:q\"", " xmlns=\"urn:p\""};
+    const char* texts[] = {"t", "t&e;u", "t<![CDATA[s]]>u", "&e;"};
+    std::vector<bool> lastWasText(2, false);
+    int depth = 1;
+    for (int i = 0; i < 200; ++i) {
+      const int kind = int(random() % 7);
+      const std::string indent(size_t(depth) + 1, ' ');
+      const std::string declared = declarations[random() % 7];
+      bool text = false;
+      if (kind <= 1 && depth < 6) {
+        outline +=
+            indent + "<" + names[random() % 3] + declared + " k=\"" + std::to_string(i) + "\">\n";
+        lastWasText[size_t(depth)] = false;
+        ++depth;
+        lastWasText.resize(size_t(depth) + 1, false);
+        lastWasText[size_t(depth)] = false;
+        continue;
+      } else if (kind == 2) {
+        const std::string name = names[random() % 3];
+        outline += indent + "<" + name + declared + ">v" + std::to_string(i) + "</" + name + ">\n";
+      } else if (kind == 3 && !lastWasText[size_t(depth)]) {
+        outline += indent + texts[random() % 4] + std::to_string(i) + "\n";
+        text = true;
+      } else if (kind == 4) {
+        outline += indent + (i % 2 ? "<!-- c -->\n" : "<?pi x?>\n");
+      } else if (kind == 5) {
+        outline += indent + "<![CDATA[s]]>\n";
+      } else {
+        if (kind == 6 && depth > 1) --depth;
+        continue;
+      }
+      lastWasText[size_t(depth)] = text;
     }
-    lastWasText[size_t(depth)] = text;
-  }
-  LoadOutline(tree, outline);
-  int checked = 0;
-  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) {
-    const std::string path = NodePath(*n);
-    EXPECT_EQ(HasNodePath(*n), !path.empty()) << n->Text();
-    if (n->Text().starts_with("<?xml") || n->Text().starts_with("<!DOCTYPE")) {
-      EXPECT_EQ(path, "") << "XPath has no node for " << n->Text();
-      continue;
+    LoadOutline(tree, outline);
+    std::vector<TFoundNode> all;
+    for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext())
+      all.push_back({n, int(all.size())});
+    const std::vector<std::string> paths = NodePaths(tree, all);
+    int checked = 0;
+    for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) {
+      const std::string path = NodePath(*n);
+      EXPECT_EQ(path, paths[size_t(n->AbsoluteIndex())]) << "one node or all in one pass";
+      EXPECT_EQ(HasNodePath(*n), !path.empty()) << n->Text();
+      if (n->Text().starts_with("<?xml") || n->Text().starts_with("<!DOCTYPE")) {
+        EXPECT_EQ(path, "") << "XPath has no node for " << n->Text();
+        continue;
+      }
+      EXPECT_EQ(Indexes(tree, path), V{n->AbsoluteIndex()}) << path << " " << n->Text();
+      ++checked;
     }
-    EXPECT_EQ(Indexes(tree, path), V{n->AbsoluteIndex()}) << path << " " << n->Text();
-    ++checked;
+    EXPECT_GT(checked, 100);
   }
-  EXPECT_GT(checked, 100);
 }
 
 }  // namespace
