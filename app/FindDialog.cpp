@@ -36,6 +36,9 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   InResultsBox->setObjectName("InResultsBox");
   InResultsBox->setToolTip("Replace All changes only the nodes the Results pane lists");
   InResultsBox->setEnabled(false);
+  XPathBox = new QCheckBox("XPat&h", this);
+  XPathBox->setObjectName("XPathBox");
+  XPathBox->setToolTip("Find All by an XPath 1.0 expression; d: names the default namespace");
 
   auto* direction = new QGroupBox("Direction", this);
   UpBtn = new QRadioButton("&Up", direction);
@@ -71,7 +74,8 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   options->addWidget(MatchCaseBox, 1, 0);
   options->addWidget(RegexBox, 0, 1);
   options->addWidget(InResultsBox, 1, 1);
-  options->setRowStretch(2, 1);
+  options->addWidget(XPathBox, 2, 0);
+  options->setRowStretch(3, 1);
   grid->addLayout(options, 2, 0, 1, 2);
   grid->addWidget(direction, 2, 2);
   auto* buttons = new QVBoxLayout;
@@ -85,6 +89,7 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
 
   // An empty text finds nothing worth finding.
   connect(FindEdit, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
+  connect(XPathBox, &QCheckBox::toggled, this, [this] { UpdateButtons(); });
   connect(FindNextBtn, &QPushButton::clicked, this, &TFindDialog::Find);
   connect(FindAllBtn, &QPushButton::clicked, this, &TFindDialog::FindAll);
   connect(ReplaceBtn, &QPushButton::clicked, this, &TFindDialog::Replace);
@@ -117,7 +122,9 @@ std::string TFindDialog::Replacement() const {
 }
 
 void TFindDialog::SetResultsAvailable(bool available) {
-  if (InResultsBox->isEnabled() != available) InResultsBox->setEnabled(available);
+  if (FResultsAvailable == available) return;
+  FResultsAvailable = available;
+  UpdateButtons();
 }
 
 bool TFindDialog::InResultsOnly() const {
@@ -130,12 +137,29 @@ void TFindDialog::SetReplaceAllowed(bool allowed) {
   UpdateButtons();
 }
 
+bool TFindDialog::XPathMode() const {
+  return XPathBox->isChecked();
+}
+
 void TFindDialog::UpdateButtons() {
-  const bool text = !FindEdit->text().isEmpty();
-  FindNextBtn->setEnabled(text);
+  const bool text = !FindEdit->text().isEmpty(), xpath = XPathMode();
+  FindNextBtn->setEnabled(text && !xpath);
+  FindNextBtn->setDefault(!xpath);  // Enter runs the query in XPath mode
+  FindAllBtn->setDefault(xpath);
   FindAllBtn->setEnabled(text);
-  ReplaceBtn->setEnabled(text && FReplaceAllowed);
-  ReplaceAllBtn->setEnabled(text && FReplaceAllowed);
+  ReplaceBtn->setEnabled(text && FReplaceAllowed && !xpath);
+  ReplaceAllBtn->setEnabled(text && FReplaceAllowed && !xpath);
+  for (QWidget* w : {static_cast<QWidget*>(MatchCaseBox), static_cast<QWidget*>(WholeWordBox),
+                     static_cast<QWidget*>(RegexBox), static_cast<QWidget*>(ReplaceEdit)})
+    w->setEnabled(!xpath);
+  InResultsBox->setEnabled(FResultsAvailable && !xpath);
+}
+
+void TFindDialog::reject() {
+  if (FQueryRunning)
+    emit CancelQuery();
+  else
+    QDialog::reject();
 }
 
 void TFindDialog::Execute() {

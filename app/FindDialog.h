@@ -1,7 +1,9 @@
 #pragma once
 // The modeless find dialog: find text, direction (Down at start), Match case, Whole word and
 // its own Find Next button; Find All, a regular expression instead of the plain text, and the
-// text to replace matches with. It keeps its texts and options while the program runs.
+// text to replace matches with; or, with XPath, Find All by an XPath expression, which the
+// text options and Replace do not apply to. It keeps its texts and options while the program
+// runs.
 
 #include <QDialog>
 #include <string>
@@ -35,6 +37,11 @@ class TFindDialog : public QDialog {
   bool InResultsOnly() const;
   // Replace and Replace All change the document: not while it cannot be changed.
   void SetReplaceAllowed(bool allowed);
+  // The find text is an XPath expression, for Find All.
+  bool XPathMode() const;
+  // While Find All's query runs, Esc and Cancel stop it rather than close the dialog.
+  void SetQueryRunning(bool running) { FQueryRunning = running; }
+  void reject() override;
   // Shows the dialog without blocking the window, or brings it forward.
   void Execute();
   // Moves the shown dialog above or below `area` (global coordinates) when it covers it, to
@@ -57,6 +64,7 @@ class TFindDialog : public QDialog {
   QCheckBox* InResultsBox;
   QPushButton* ReplaceBtn;
   QPushButton* ReplaceAllBtn;
+  QCheckBox* XPathBox;
 
  signals:
   // The dialog's Find Next button was pressed.
@@ -64,10 +72,13 @@ class TFindDialog : public QDialog {
   void FindAll();
   void Replace();
   void ReplaceAll();
+  void CancelQuery();
 
  private:
   void UpdateButtons();
   bool FReplaceAllowed = true;
+  bool FResultsAvailable = false;
+  bool FQueryRunning = false;
 };
 
 }  // namespace zel

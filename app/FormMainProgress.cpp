@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/ResultsPane.h"
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
 #include "base/StrUtils.h"
@@ -73,6 +74,8 @@ void TFormMain::ShowProgressPanel(bool visible) {
 }
 
 void TFormMain::BeginProcess(const std::string& name) {
+  // Esc is the process's now; a load or paste would stop the query anyway.
+  if (Results) Results->CancelXPath();
   TreeView1->setCursor(Qt::WaitCursor);
   ProgressBar1->setMaximum(100);
   ProgressBar1->setValue(0);

@@ -1,4 +1,5 @@
-// Find All and its Results pane, Replace and Replace All from the find dialog, and Copy XPath.
+// Find All and its Results pane, by text or by XPath, Replace and Replace All from the find
+// dialog, and Copy XPath.
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,6 +33,10 @@ void TFormMain::CreateResults() {
   addDockWidget(Qt::BottomDockWidgetArea, Results);
   Results->hide();
   connect(Results, &TResultsPane::NodeChosen, this, &TFormMain::ResultsNodeChosen);
+  connect(Results, &TResultsPane::XPathFailed, this,
+          [this](const QString& message) { ApplicationEvents1Exception(message); });
+  connect(Results, &TResultsPane::XPathRunningChanged, FindDialog1, &TFindDialog::SetQueryRunning);
+  connect(FindDialog1, &TFindDialog::CancelQuery, Results, &TResultsPane::CancelXPath);
   connect(FindDialog1, &TFindDialog::FindAll, this,
           [this] { Guarded([this] { FindDialog1FindAll(); }); });
   connect(FindDialog1, &TFindDialog::Replace, this,
@@ -49,6 +54,13 @@ void TFormMain::UpdateSearchParts(const TCommandInput& in) {
 
 void TFormMain::FindDialog1FindAll() {
   if (ZelXMLTree1.IsBusy()) return;
+  if (FindDialog1->XPathMode()) {
+    // Beside the event loop: the pane shows it running, and its answer when it comes.
+    Results->RunXPath(FindDialog1->Pattern());
+    ShowResults();
+    return;
+  }
+  Results->CancelXPath();  // its answer would replace these
   // A bad expression throws before the pane changes, naming where it fails.
   const TNodeTextQuery query(FindDialog1->Pattern(), FindDialog1->QueryOptions());
   std::vector<TFoundNode> found;
@@ -118,7 +130,8 @@ void TFormMain::FindDialog1ReplaceAll() {
 }
 
 void TFormMain::EditCopyXPath1Execute() {
-  if (const TTreeNode* node = FTree.Selected())
+  // Disabled where XPath has no node: the declaration, the DOCTYPE.
+  if (const TTreeNode* node = FTree.Selected(); node && HasNodePath(*node))
     QApplication::clipboard()->setText(FromCodePage(NodePath(*node)));
 }
 

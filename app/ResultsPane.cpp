@@ -1,11 +1,16 @@
 #include "app/ResultsPane.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ExceptionGuard.h"
+#include "app/NodeTextCodec.h"
 
 namespace zel {
 
@@ -25,7 +30,9 @@ QString Counted(size_t n, const char* one, const char* many) {
 }  // namespace
 
 TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
-    : QDockWidget("Results", parent), FModel(new TResultsModel(tree, this)) {
+    : QDockWidget("Results", parent),
+      FModel(new TResultsModel(tree, this)),
+      FXPath(new TXPathRun(tree, this)) {
   setObjectName("Results");
   setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
@@ -36,7 +43,14 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   FHeader = new QLabel(body);
   FHeader->setObjectName("ResultsHeader");
   FHeader->setTextFormat(Qt::PlainText);
-  column->addWidget(FHeader);
+  FCancel = new QPushButton("Cancel", body);
+  FCancel->setObjectName("ResultsCancel");
+  FCancel->setToolTip("Stop the XPath query (Esc)");
+  FCancel->hide();
+  auto* top = new QHBoxLayout;
+  top->addWidget(FHeader, 1);
+  top->addWidget(FCancel);
+  column->addLayout(top);
   FList = new QTableView(body);
   FList->setObjectName("ResultsList");
   FList->setModel(FModel);
@@ -65,6 +79,58 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   connect(FList, &QAbstractItemView::clicked, this, choose);
   connect(FModel, &TResultsModel::Outdated, this,
           [this] { SetHeader("The outline has changed: Find All again to list the matches."); });
+
+  // Esc anywhere in the window while a query runs, and only then.
+  FEscape = new QShortcut(QKeySequence(Qt::Key_Escape), parent ? parent : this);
+  FEscape->setEnabled(false);
+  FTicker = new QTimer(this);
+  FTicker->setInterval(500);
+  connect(FTicker, &QTimer::timeout, this, [this] { ShowRunning(); });
+  connect(FCancel, &QPushButton::clicked, this, [this] { CancelXPath(); });
+  connect(FEscape, &QShortcut::activated, this, [this] { CancelXPath(); });
+  connect(FXPath, &TXPathRun::Done, this, [this](const TXPathResult& result) {
+    Running(false);
+    if (result.IsNodeSet) {
+      ShowFound(result.Nodes);
+    } else {
+      SetHeader(FromCodePage(FXPath->Expression()) + " = " + FromCodePage(result.Value));
+    }
+  });
+  connect(FXPath, &TXPathRun::Failed, this, [this](const QString& message) {
+    Running(false);
+    SetHeader("The XPath query failed.");
+    emit XPathFailed(message);
+  });
+  connect(FXPath, &TXPathRun::Stopped, this, [this](const QString& why) {
+    Running(false);
+    SetHeader(why);
+  });
+}
+
+void TResultsPane::RunXPath(const std::string& expression) {
+  FXPath->Start(expression);
+  FModel->Clear();
+  FSince.start();
+  Running(true);
+}
+
+void TResultsPane::Running(bool running) {
+  FCancel->setVisible(running);
+  FEscape->setEnabled(running);
+  if (running) {
+    FTicker->start();
+    ShowRunning();
+  } else {
+    FTicker->stop();
+  }
+  emit XPathRunningChanged(running);
+}
+
+void TResultsPane::ShowRunning() {
+  const qint64 seconds = FSince.elapsed() / 1000;
+  QString text = "Running the XPath query " + FromCodePage(FXPath->Expression()) + " ...";
+  if (seconds > 0) text += QString(" %1 s").arg(seconds);
+  SetHeader(text);
 }
 
 void TResultsPane::ShowFound(std::vector<TFoundNode> found) {

@@ -44,5 +44,11 @@ int main() {
   const std::vector<std::string> paths = NodePaths(tree, found);
   std::printf("paths of %zu hits: %.1f ms (last %s)\n", paths.size(), Ms(start),
               paths.empty() ? "" : paths.back().c_str());
+  // Copy XPath on the last node: the walk from the first.
+  if (!found.empty()) {
+    const auto one = Clock::now();
+    const std::string path = NodePath(*found.back().Node);
+    std::printf("path of the last hit: %.1f ms (%s)\n", Ms(one), path.c_str());
+  }
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "editor/Commands.h"
 
+#include "editor/FindAll.h"
 #include "editor/OutlineDocument.h"
 #include "editor/PlacementRules.h"
 
@@ -29,8 +30,9 @@ bool Named(TIn in) {
 bool MarkupSelected(TIn in) {
   return !in.Busy && in.Selected && !in.Selected->IsFirstNode() && !in.Editing;
 }
-bool NodeSelected(TIn in) {
-  return !in.Busy && in.Selected;
+// XPath has no node for the declaration and the DOCTYPE: no path to copy.
+bool PathSelected(TIn in) {
+  return !in.Busy && in.Selected && HasNodePath(*in.Selected);
 }
 bool NodeChangeable(TIn in) {
   return !in.ReadOnly && MarkupSelected(in);
@@ -107,7 +109,7 @@ constexpr TCommandRow kRows[] = {
      kAfterImages},
     {EditCut, "EditCut1", "Edit", NodeChangeable},
     {EditCopy, "EditCopy1", "Edit", MarkupSelected},
-    {EditCopyXPath, "EditCopyXPath1", "Edit", NodeSelected},
+    {EditCopyXPath, "EditCopyXPath1", "Edit", PathSelected},
     {EditPaste, "EditPaste1", "Edit", MayPaste},
     // The copy takes the images of what it copies.
     {EditDuplicate, "EditDuplicate1", "Edit", NodeChangeable,

@@ -1,7 +1,7 @@
 #pragma once
 // Find All over the node texts: every node that matches, in document order, by the rules of
-// Find Next (match case, whole word) or by a regular expression; and the path that names a
-// node for display.
+// Find Next (match case, whole word) or by a regular expression; and the XPath that names a
+// node (NodePath.cpp).
 
 #include <memory>
 #include <string>
@@ -60,12 +60,21 @@ std::vector<TFoundNode> FindAllNodeText(const TTreeView& tree, const TNodeTextQu
 // when none does or `from` is null. Never wraps.
 TTreeNode* FindNextNode(TTreeNode* from, const TNodeTextQuery& query, bool down);
 
-// XPath-like: `/catalog[1]/book[3]/title[1]`; an element's step counts its same-named element
-// siblings, `comment()[k]`, `text()[k]` and `processing-instruction()[k]` count their kind, and
-// the declaration, DOCTYPE and other markup XPath has no node for are `node()[k]` among all
-// siblings. The first node (the file) is not a step: its path is "/". Costs the preceding
-// siblings of the node and its ancestors.
+// The prefix by which XPath queries name the document's first default namespace.
+inline constexpr char kXPathDefaultPrefix[] = "d";
+// The XPath of a node, which an XPath query selects it by: `/catalog[1]/d:book[3]/title[1]`.
+// An element's step counts its siblings of the same name and namespace and is named by the
+// prefix as written where the query knows it by that (each prefix by its first declaration in
+// the document), the default namespace by `d:`, or else by `*[local-name() = ...]`;
+// `comment()[k]`, `processing-instruction()[k]` and `text()[k]` count their kind as XPath does
+// (a CDATA section and an entity reference part a text; characters after a text's characters
+// join it). The first node (the file) is "/". Empty for a node XPath has no node for: the XML
+// declaration, the DOCTYPE and its internal subset, a text of entity references alone. Costs
+// the siblings before the node and before each ancestor; where the node or an ancestor
+// declares a namespace, the nodes before it in the document.
 std::string NodePath(const TTreeNode& node);
+// Whether NodePath gives a path, from the node and its ancestors alone.
+bool HasNodePath(const TTreeNode& node);
 // The paths of the nodes found, in one pass over the tree: linear however many.
 std::vector<std::string> NodePaths(const TTreeView& tree, const std::vector<TFoundNode>& found);
 

@@ -1,6 +1,7 @@
 // Find All into the Results pane, Replace and Replace All from the find dialog, and Copy XPath,
 // driven as a user drives them: the dialog's buttons, the pane's rows, the keys.
 
+#include <sys/wait.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <chrono>
 
 #include "tests/app/AppTestUtil.h"
 
@@ -37,6 +39,8 @@ class FindAllTest : public FormTest {
   }
   TTreeView& Tree() { return Form().Session().Tree(); }
   std::string Selected() { return std::string(Tree().Selected()->Text()); }
+  // Until the pane no longer says a query runs.
+  void AwaitQuery() { QTRY_VERIFY_WITH_TIMEOUT(!Header().startsWith("Running"), 10000); }
 };
 
 TEST_F(FindAllTest, ListsTheMatchesAndTheirRowsChooseNodes) {
@@ -99,6 +103,60 @@ TEST_F(FindAllTest, ListsTheMatchesAndTheirRowsChooseNodes) {
   QTest::keyClick(Part<TOutlineView>(Form(), "TreeView1"), Qt::Key_C,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), "/catalog[1]/book[4]/title[1]");
+  Tree().SetSelected(Tree().GetFirstNode()->Item(0));
+  Idle();
+  EXPECT_FALSE(Form().Command(TCommandId::EditCopyXPath)->Enabled())
+      << "XPath has no node for the declaration";
+}
+
+// XPath: the query runs beside the event loop, its nodes or value come to the pane and its
+// failure to the error box; a long one stops at Esc at once, its process gone, and a change to
+// the outline stops it too.
+TEST_F(FindAllTest, XPathQueriesComeToThePaneAndStopAtEscOrAChange) {
+  Dialog().XPathBox->setChecked(true);
+  EXPECT_FALSE(Dialog().RegexBox->isEnabled());
+  EXPECT_FALSE(Dialog().ReplaceAllBtn->isEnabled());
+  Click(Dialog().FindAllBtn, "//book[@id > 0]/title");
+  EXPECT_FALSE(Form().Command(TCommandId::SearchFindNext)->Enabled()) << "no text to find";
+  AwaitQuery();
+  EXPECT_EQ(Header(), "2 matches");
+  ASSERT_EQ(List().model()->rowCount(), 2);
+  EXPECT_EQ(Cell(0, 1), "/catalog[1]/book[2]/title[1]");
+  Click(Dialog().FindAllBtn, "count(//book)");
+  AwaitQuery();
+  EXPECT_EQ(Header(), "count(//book) = 3");
+  EXPECT_EQ(List().model()->rowCount(), 0);
+  Click(Dialog().FindAllBtn, "//book[");
+  AwaitQuery();
+  ASSERT_EQ(FDialogs.Errors().size(), 1u);
+  EXPECT_EQ(FDialogs.Errors()[0],
+            "Invalid XPath expression \"//book[\": Invalid expression at position 8");
+
+  WriteBytes(FDir.File("big.xml"), Catalog(20000));
+  Open(FDir.File("big.xml"));
+  const QString slow = "count(//title[count(following::title) = count(preceding::title)])";
+  Click(Dialog().FindAllBtn, slow);
+  QTest::qWait(100);
+  ASSERT_TRUE(Header().startsWith("Running")) << Header().toStdString();
+  const auto start = std::chrono::steady_clock::now();
+  QTest::keyClick(&Dialog(), Qt::Key_Escape);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  EXPECT_EQ(Header(), "The XPath query was cancelled.");
+  EXPECT_TRUE(Dialog().isVisible()) << "Esc stopped the query, not the dialog";
+  // Soon no child at all, not even one to reap (looked at without reaping it).
+  siginfo_t info{};
+  int left = 0;
+  for (int i = 0; i < 200 && (left = ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT)) == 0;
+       ++i)
+    QTest::qWait(10);
+  EXPECT_EQ(left, -1);
+
+  Click(Dialog().FindAllBtn, slow);
+  Tree().SetSelected(Tree().GetFirstNode()->Item(1)->Item(0));
+  Idle();
+  Form().Command(TCommandId::EditDuplicate)->Action()->trigger();
+  AwaitQuery();
+  EXPECT_TRUE(Header().startsWith("The outline changed while the XPath query ran"));
 }
 
 TEST_F(FindAllTest, ReplaceAllIsOneUndoStepAndMayKeepToTheResults) {

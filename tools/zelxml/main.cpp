@@ -16,6 +16,7 @@
 #include "editor/EditorSession.h"
 #include "editor/FindAll.h"
 #include "editor/Replace.h"
+#include "editor/XPath.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
 #include "platform/BlockAllocator.h"
@@ -33,6 +34,7 @@ int Usage() {
       "       zelxml [--events] [--codepage N] convert [--keep-layout] IN OUT\n"
       "       zelxml [--events] [--codepage N] bench FILE\n"
       "       zelxml [--events] [--codepage N] find [--regex] [--case] [--word] FILE PATTERN\n"
+      "       zelxml [--events] [--codepage N] find --xpath FILE EXPRESSION\n"
       "       zelxml [--events] [--codepage N] replace [--regex] [--case] [--word] IN OUT\n"
       "              PATTERN REPLACEMENT\n"
       "       zelxml [--events] [--codepage N] edit [--keep-layout] IN OUT OP...\n"
@@ -115,38 +117,9 @@ int Bench(TEditorSession& session, const std::string& file) {
   return 0;
 }
 
-// The options of find and replace in front of their arguments; false for an unknown one. `i`
-// ends at the first argument.
-bool ReadFindOptions(const std::vector<std::string>& rest, size_t& i, TFindAllOptions& options) {
-  for (i = 0; i < rest.size() && rest[i].starts_with("--"); ++i) {
-    if (rest[i] == "--regex")
-      options.Regex = true;
-    else if (rest[i] == "--case")
-      options.MatchCase = true;
-    else if (rest[i] == "--word")
-      options.WholeWord = true;
-    else
-      return false;
-  }
-  return true;
-}
-
-// find: each node whose text matches, as INDEX, PATH and TEXT; 1 when none does, 2 (after a
-// message) for a pattern that does not compile, -1 for a usage error.
-int Find(TEditorSession& session, const std::vector<std::string>& rest) {
-  TFindAllOptions options;
-  size_t i = 0;
-  if (!ReadFindOptions(rest, i, options) || rest.size() - i != 2) return -1;
-  std::unique_ptr<TNodeTextQuery> query;
-  try {
-    query = std::make_unique<TNodeTextQuery>(rest[i + 1], options);
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
-    return 2;
-  }
-  session.Load(rest[i]);
-  const std::vector<TFoundNode> found = FindAllNodeText(session.Tree(), *query);
-  const std::vector<std::string> paths = NodePaths(session.Tree(), found);
+// The nodes found, as INDEX, PATH and TEXT.
+void PrintFound(const TTreeView& tree, const std::vector<TFoundNode>& found) {
+  const std::vector<std::string> paths = NodePaths(tree, found);
   std::string out;
   for (size_t k = 0; k < found.size(); ++k) {
     out.append(std::to_string(found[k].Index)).append(1, '\t').append(paths[k]).append(1, '\t');
@@ -160,6 +133,70 @@ int Find(TEditorSession& session, const std::vector<std::string>& rest) {
   if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
     CheckWritten(stdout, "the matches");
   CheckWritten(stdout, "the matches");
+}
+
+// The options of find and replace in front of their arguments; false for an unknown one (or
+// --xpath where `xpath` is null). `i` ends at the first argument.
+bool ReadFindOptions(const std::vector<std::string>& rest, size_t& i, TFindAllOptions& options,
+                     bool* xpath = nullptr) {
+  for (i = 0; i < rest.size() && rest[i].starts_with("--"); ++i) {
+    if (rest[i] == "--regex")
+      options.Regex = true;
+    else if (rest[i] == "--case")
+      options.MatchCase = true;
+    else if (rest[i] == "--word")
+      options.WholeWord = true;
+    else if (rest[i] == "--xpath" && xpath)
+      *xpath = true;
+    else
+      return false;
+  }
+  return true;
+}
+
+// find --xpath: the nodes selected, or the value of a number, string or boolean; 1 for an
+// empty node-set, 2 (after a message) for an expression that is not valid or a document that
+// is not well-formed.
+int FindXPath(TEditorSession& session, const std::string& file, const std::string& expression) {
+  session.Load(file);
+  TXPathResult result;
+  try {
+    result = EvaluateXPath(session.Tree(), expression);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
+    return 2;
+  }
+  if (!result.IsNodeSet) {
+    std::printf("%s\n", result.Value.c_str());
+    CheckWritten(stdout, "the value");
+    return 0;
+  }
+  PrintFound(session.Tree(), result.Nodes);
+  return result.Nodes.empty() ? 1 : 0;
+}
+
+// find: each node whose text matches, as INDEX, PATH and TEXT; 1 when none does, 2 (after a
+// message) for a pattern that does not compile, -1 for a usage error.
+int Find(TEditorSession& session, const std::vector<std::string>& rest) {
+  TFindAllOptions options;
+  bool xpath = false;
+  size_t i = 0;
+  if (!ReadFindOptions(rest, i, options, &xpath) || rest.size() - i != 2) return -1;
+  if (xpath) {
+    // The text options mean nothing to an XPath expression.
+    if (options.Regex || options.MatchCase || options.WholeWord) return -1;
+    return FindXPath(session, rest[i], rest[i + 1]);
+  }
+  std::unique_ptr<TNodeTextQuery> query;
+  try {
+    query = std::make_unique<TNodeTextQuery>(rest[i + 1], options);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "zelxml: %s\n", e.Message().c_str());
+    return 2;
+  }
+  session.Load(rest[i]);
+  const std::vector<TFoundNode> found = FindAllNodeText(session.Tree(), *query);
+  PrintFound(session.Tree(), found);
   return found.empty() ? 1 : 0;
 }
 
