@@ -32,6 +32,10 @@ void TFormMain::CreateResults() {
   addDockWidget(Qt::BottomDockWidgetArea, Results);
   Results->hide();
   connect(Results, &TResultsPane::NodeChosen, this, &TFormMain::ResultsNodeChosen);
+  connect(Results, &TResultsPane::AllChosen, this, [this] {
+    TWaitCursor wait;
+    SelectNodes(Results->Model().Nodes());
+  });
   connect(FindDialog1, &TFindDialog::FindAll, this,
           [this] { Guarded([this] { FindDialog1FindAll(); }); });
   connect(FindDialog1, &TFindDialog::Replace, this,

@@ -20,8 +20,8 @@ void TFormMain::FileNew1Update() {
   const TScopeExit done([this] { FUpdating = false; });
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
-  const TCommandInput in =
-      FSession.CommandInput(!FindDialog1->FindText().isEmpty(), FClipboardHasText);
+  TCommandInput in = FSession.CommandInput(!FindDialog1->FindText().isEmpty(), FClipboardHasText);
+  if (!ChosenNodes().Empty()) in.Selection = &ChosenNodes();
   for (TCommand* command : ActionList1) command->SetEnabled(CommandEnabled(command->Id, in));
   // The history's captions name the step they take back or do again.
   const auto stepCaption = [](TCommand& command, const char* verb, const std::string& step) {

@@ -65,7 +65,17 @@ TTreeNode* TOutlineView::NodeAt(const QPoint& pos) const {
 }
 
 void TOutlineView::mousePressEvent(QMouseEvent* event) {
-  QTreeView::mousePressEvent(event);
+  // A plain press on one of several selected rows may start dragging them all: the selection
+  // waits for the release to become that row alone.
+  const QModelIndex at = indexAt(event->position().toPoint());
+  const QItemSelection selection = selectionModel()->selection();
+  FPressedInSelection = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+                        at.isValid() && selectionModel()->isSelected(at) &&
+                        (selection.size() > 1 || selection.front().height() > 1);
+  if (FPressedInSelection)
+    FPressedRow = at;
+  else
+    QTreeView::mousePressEvent(event);
   FDragged = nullptr;
   if (event->button() != Qt::LeftButton) return;
   FPressPos = event->position().toPoint();
@@ -124,9 +134,13 @@ void TOutlineView::AutoScroll() {
 void TOutlineView::mouseReleaseEvent(QMouseEvent* event) {
   if (!FDragging) {
     FDragged = nullptr;
+    if (FPressedInSelection && FPressedRow.isValid())
+      selectionModel()->setCurrentIndex(FPressedRow, QItemSelectionModel::ClearAndSelect);
+    FPressedInSelection = false;
     QTreeView::mouseReleaseEvent(event);
     return;
   }
+  FPressedInSelection = false;
   TTreeNode* dragged = FDragged;
   TTreeNode* target = NodeAt(event->position().toPoint());
   // Asked again: the release may come at a point that no move reported.

@@ -64,6 +64,8 @@ class TOutlineView : public QTreeView {
   QPoint FPressPos, FDragPos;
   bool FDragging = false;
   QPersistentModelIndex FDropTarget;
+  bool FPressedInSelection = false;
+  QPersistentModelIndex FPressedRow;
   int FScrollDirection = 0;  // -1 up, 1 down, while the pointer rests near an edge
   QTimer FScrollTimer, FExpandTimer;
 };

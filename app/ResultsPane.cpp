@@ -1,7 +1,9 @@
 #include "app/ResultsPane.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -36,7 +38,13 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   FHeader = new QLabel(body);
   FHeader->setObjectName("ResultsHeader");
   FHeader->setTextFormat(Qt::PlainText);
-  column->addWidget(FHeader);
+  FSelectAll = new QPushButton("Select Results", body);
+  FSelectAll->setObjectName("ResultsSelect");
+  FSelectAll->setToolTip("Select every listed node in the outline");
+  auto* top = new QHBoxLayout;
+  top->addWidget(FHeader, 1);
+  top->addWidget(FSelectAll);
+  column->addLayout(top);
   FList = new QTableView(body);
   FList->setObjectName("ResultsList");
   FList->setModel(FModel);
@@ -63,6 +71,9 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   };
   connect(FList, &QAbstractItemView::activated, this, choose);
   connect(FList, &QAbstractItemView::clicked, this, choose);
+  connect(FSelectAll, &QPushButton::clicked, this, [this] {
+    if (!FModel->Empty()) Guarded([&] { emit AllChosen(); });
+  });
   connect(FModel, &TResultsModel::Outdated, this,
           [this] { SetHeader("The outline has changed: Find All again to list the matches."); });
 }

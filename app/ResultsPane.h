@@ -1,12 +1,14 @@
 #pragma once
 // The Results pane under the outline: a header that counts what the last Find All or Replace
-// All did, and the list of the nodes found. Enter or a click on a row asks for its node.
+// All did, and the list of the nodes found. Enter or a click on a row asks for its node; Select
+// Results asks for all of them, as the outline's selection.
 
 #include <QDockWidget>
 
 #include "app/ResultsModel.h"
 
 class QLabel;
+class QPushButton;
 class QTableView;
 
 namespace zel {
@@ -30,9 +32,11 @@ class TResultsPane : public QDockWidget {
 
  signals:
   void NodeChosen(TTreeNode* node);
+  void AllChosen();
 
  private:
   QLabel* FHeader;
+  QPushButton* FSelectAll;
   QTableView* FList;
   TResultsModel* FModel;
 };
