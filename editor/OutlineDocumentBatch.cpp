@@ -171,7 +171,11 @@ TTreeNode* TOutlineDocument::Uncomment(const TNodeSelection& nodes) {
       scratch.Delete(Key(), clip->GetFirstChild());
     if (!clip || !clip->GetFirstChild())
       return Refuse("The comment \"" + std::string(n->Text()) + "\" does not hold XML.");
-    TTreeNode* made = InsertFrom(scratch, clip, n->Parent(), n, "Uncomment");
+    // Copied in: the scratch outline's storage is small, and adopting it would keep a block
+    // of it for every comment.
+    std::vector<const TTreeNode*> parts;
+    for (const TTreeNode* c = clip->GetFirstChild(); c; c = c->getNextSibling()) parts.push_back(c);
+    TTreeNode* made = Insert(parts, n->Parent(), n, "Uncomment");
     if (!first) first = made;
     return made && Delete(n, "Uncomment");
   });

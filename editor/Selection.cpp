@@ -26,6 +26,13 @@ std::vector<TTreeNode*> ByWalk(const TTreeView& tree,
   return out;
 }
 
+// Where the node's subtree ends in document order: the position of the node after it.
+int SubtreeEnd(const TTreeView& tree, const TTreeNode* node) {
+  for (const TTreeNode* n = node; n; n = n->Parent())
+    if (n->getNextSibling()) return n->getNextSibling()->AbsoluteIndex();
+  return tree.Count();
+}
+
 }  // namespace
 
 TNodeSelection::TNodeSelection(const TTreeView& tree, std::vector<TTreeNode*> nodes) {
@@ -34,27 +41,28 @@ TNodeSelection::TNodeSelection(const TTreeView& tree, std::vector<TTreeNode*> no
     FNodes = std::move(nodes);
     return;
   }
-  const std::unordered_set<const TTreeNode*> listed(nodes.begin(), nodes.end());
-  // Up the parent chains while they stay short; a deep outline is walked once instead.
-  const size_t budget = size_t(tree.Count()) + nodes.size();
+  // Positions cost the depths: when those add up to several walks over the outline, it is
+  // walked once instead.
+  const size_t budget = 4 * size_t(tree.Count()) + 16 * nodes.size();
   size_t steps = 0;
-  std::vector<std::pair<int, TTreeNode*>> kept;
-  kept.reserve(listed.size());
-  for (TTreeNode* n : nodes) {
-    bool under = false;
-    for (const TTreeNode* p = n->Parent(); p && !under; p = p->Parent()) {
-      under = listed.count(p) != 0;
+  for (const TTreeNode* n : nodes)
+    for (const TTreeNode* p = n; p; p = p->Parent())
       if (++steps > budget) {
-        FNodes = ByWalk(tree, listed);
+        FNodes = ByWalk(tree, std::unordered_set<const TTreeNode*>(nodes.begin(), nodes.end()));
         return;
       }
-    }
-    if (!under) kept.emplace_back(n->AbsoluteIndex(), n);
+  std::vector<std::pair<int, TTreeNode*>> placed;
+  placed.reserve(nodes.size());
+  for (TTreeNode* n : nodes) placed.emplace_back(n->AbsoluteIndex(), n);
+  std::sort(placed.begin(), placed.end());
+  // In document order a listed ancestor comes first, and its subtree runs on without a gap.
+  FNodes.reserve(placed.size());
+  int end = -1;
+  for (const auto& [at, n] : placed) {
+    if (at < end) continue;
+    FNodes.push_back(n);
+    end = SubtreeEnd(tree, n);
   }
-  std::sort(kept.begin(), kept.end());
-  kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
-  FNodes.reserve(kept.size());
-  for (const auto& [at, n] : kept) FNodes.push_back(n);
 }
 
 }  // namespace zel
