@@ -3,6 +3,8 @@
 // selection made from a list of nodes at once.
 
 #include <QItemSelectionModel>
+#include <algorithm>
+#include <utility>
 
 #include "app/TreeModel.h"
 #include "app/UFormMain.h"
@@ -34,12 +36,22 @@ const TNodeSelection& TFormMain::ChosenNodes() {
 
 void TFormMain::SelectNodes(const std::vector<TTreeNode*>& nodes) {
   if (nodes.empty() || FModel->Suspended()) return;
-  // One range for each run of siblings side by side, not one call per row.
+  // One range for each run of siblings side by side, not one call per row: the nodes by parent
+  // and row, so that a parent's children make one range whatever lies between them.
+  std::vector<std::pair<const TTreeNode*, int>> rows;
+  rows.reserve(nodes.size());
+  for (TTreeNode* n : nodes) rows.emplace_back(n->Parent(), n->Index());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   QItemSelection selection;
-  for (size_t i = 0; i < nodes.size();) {
+  for (size_t i = 0; i < rows.size();) {
     size_t j = i;
-    while (j + 1 < nodes.size() && nodes[j + 1] == nodes[j]->getNextSibling()) ++j;
-    selection.append(QItemSelectionRange(FModel->IndexOf(nodes[i]), FModel->IndexOf(nodes[j])));
+    while (j + 1 < rows.size() && rows[j + 1].first == rows[i].first &&
+           rows[j + 1].second == rows[j].second + 1)
+      ++j;
+    const QModelIndex parent = FModel->IndexOf(const_cast<TTreeNode*>(rows[i].first));
+    selection.append(QItemSelectionRange(FModel->index(rows[i].second, 0, parent),
+                                         FModel->index(rows[j].second, 0, parent)));
     i = j + 1;
   }
   QItemSelectionModel& model = *TreeView1->selectionModel();

@@ -227,6 +227,14 @@ bool TOutlineView::viewportEvent(QEvent* event) {
   return true;
 }
 
+// The rows of a selection of many ranges are looked up one range at a time, each lookup a
+// search of the laid-out rows: past a few ranges the whole view repaints instead.
+QRegion TOutlineView::visualRegionForSelection(const QItemSelection& selection) const {
+  constexpr qsizetype kLookedUpRanges = 64;
+  if (selection.size() > kLookedUpRanges) return viewport()->rect();
+  return QTreeView::visualRegionForSelection(selection);
+}
+
 TOutlineEditDelegate::TOutlineEditDelegate(TOutlineView* view)
     : QStyledItemDelegate(view), FView(view) {}
 

@@ -48,6 +48,7 @@ class TOutlineView : public QTreeView {
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  QRegion visualRegionForSelection(const QItemSelection& selection) const override;
 
  private:
   TTreeNode* NodeAt(const QPoint& pos) const;

@@ -99,6 +99,17 @@ TEST_F(FindAllTest, ListsTheMatchesAndTheirRowsChooseNodes) {
   QTest::keyClick(Part<TOutlineView>(Form(), "TreeView1"), Qt::Key_C,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), "/catalog[1]/book[4]/title[1]");
+
+  // Select Results makes every listed node the outline's selection: Delete asks once for all.
+  Click(Dialog().FindAllBtn, "<book");
+  ASSERT_EQ(List().model()->rowCount(), 4);
+  Part<QPushButton>(Form(), "ResultsSelect")->click();
+  Idle();
+  EXPECT_EQ(Selected(), "<book id=\"0\">");
+  FDialogs.Answers = {IDNO};
+  Form().Command(TCommandId::EditDelete)->Action()->trigger();
+  ASSERT_FALSE(FDialogs.Shown.empty());
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Delete 4 nodes?");
 }
 
 TEST_F(FindAllTest, ReplaceAllIsOneUndoStepAndMayKeepToTheResults) {
