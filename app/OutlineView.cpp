@@ -181,6 +181,17 @@ void TOutlineView::keyPressEvent(QKeyEvent* event) {
     EndDrag();
     return;
   }
+  // Ctrl+A: the current node and its siblings, not every row of the view.
+  if (event->matches(QKeySequence::SelectAll) && selectionMode() == ExtendedSelection) {
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) {
+      const QModelIndex parent = current.parent();
+      const QModelIndex last = model()->index(model()->rowCount(parent) - 1, 0, parent);
+      selectionModel()->select(QItemSelection(model()->index(0, 0, parent), last),
+                               QItemSelectionModel::ClearAndSelect);
+    }
+    return;
+  }
   // Shift+F10 is the Menu key of keyboards without one.
   if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
     QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());

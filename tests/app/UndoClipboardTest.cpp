@@ -284,7 +284,7 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   EXPECT_TRUE(FDialogs.Errors().empty());
 }
 
-// Rows chosen with Shift+Down go as one: one question naming their count, one step to undo;
+// Rows chosen with Shift+Down or Ctrl+A go as one: one question naming their count, one step;
 // Ctrl+/ turns them into comments, and Uncomment turns the comments back.
 TEST_F(UndoClipboardTest, SeveralSelectedNodesGoAsOneStep) {
   OpenActive("<r><a/><b/><c/><d/></r>\n");
@@ -302,6 +302,12 @@ TEST_F(UndoClipboardTest, SeveralSelectedNodesGoAsOneStep) {
   Press(Qt::Key_Z);
   EXPECT_EQ(Texts(), loaded);
   EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled()) << "one step";
+  // Ctrl+A takes the current node's siblings.
+  Select(R()->Item(1));
+  Press(Qt::Key_A);
+  FDialogs.Answers = {IDNO};
+  Press(Qt::Key_Delete, Qt::NoModifier);
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Delete 4 nodes?");
 
   Select(R()->Item(1));
   Press(Qt::Key_Down, Qt::ShiftModifier);
