@@ -90,9 +90,10 @@ void TOutlineView::mouseMoveEvent(QMouseEvent* event) {
     FDragging = true;
     viewport()->setCursor(Qt::DragMoveCursor);
   }
-  // While dragging, the view's own selection must not follow the pointer.
+  // While dragging, the view's own selection must not follow the pointer, nor before a drag
+  // of the selection starts.
   if (!FDragging) {
-    QTreeView::mouseMoveEvent(event);
+    if (!FPressedInSelection) QTreeView::mouseMoveEvent(event);
     return;
   }
   DragMovedTo(pos);
