@@ -148,9 +148,14 @@ TTreeNode* TOutlineDocument::Comment(const TNodeSelection& nodes) {
     if (n->IsFirstNode()) return false;
     TTreeView scratch;
     const TTreeNode* comment = scratch.AddChild(Key(), nullptr, CommentOutText(*n));
-    TTreeNode* made = Insert({comment}, n->Parent(), n, "Comment");
+    // The node goes first: a declaration's comment then stands first in its place, where
+    // nothing may come in front of the declaration itself.
+    TTreeNode* parent = n->Parent();
+    TTreeNode* next = n->getNextSibling();
+    if (!Delete(n, "Comment")) return false;
+    TTreeNode* made = Insert({comment}, parent, next, "Comment");
     if (!first) first = made;
-    return made && Delete(n, "Comment");
+    return made != nullptr;
   });
   return done ? first : nullptr;
 }
