@@ -16,7 +16,13 @@ namespace zel {
 void TFormMain::EditCopy1Execute() {
   const TTreeNode* node = FTree.Selected();
   if (!node) return;
-  const QString text = FromCodePage(SubtreeXMLText(*node));
+  // Several subtrees one after the other, in document order.
+  std::string xml;
+  if (ChosenNodes().Empty())
+    xml = SubtreeXMLText(*node);
+  else
+    for (const TTreeNode* n : ChosenNodes().Nodes()) xml += SubtreeXMLText(*n);
+  const QString text = FromCodePage(xml);
   auto* data = new QMimeData;
   data->setText(text);
   data->setData("application/xml", text.toUtf8());
@@ -27,7 +33,10 @@ void TFormMain::EditCut1Execute() {
   TTreeNode* node = FTree.Selected();
   if (!node) return;
   EditCopy1Execute();
-  FDoc.Delete(node, "Cut");
+  if (ChosenNodes().Empty())
+    FDoc.Delete(node, "Cut");
+  else
+    FDoc.Delete(ChosenNodes(), "Cut");
   AssignImages();
 }
 

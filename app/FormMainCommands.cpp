@@ -9,6 +9,7 @@
 
 #include "app/ExceptionGuard.h"
 #include "app/UFormMain.h"
+#include "base/Exception.h"
 
 namespace zel {
 
@@ -70,6 +71,10 @@ std::span<const TFormMain::TWindowRow> TFormMain::WindowRows() {
        nullptr},
       {EditDemote, "D&emote", "Demote|Demote selected node", "Ctrl+E", "demote", edit | kTool,
        nullptr},
+      {EditComment, "Co&mment", "Comment|Turn the selected nodes into comments", "Ctrl+/",
+       "comment", editBreak, [](F f) { f.RunSayingWhy(EditComment); }},
+      {EditUncomment, "Unc&omment", "Uncomment|Turn the selected comments back into nodes", "",
+       "uncomment", edit, [](F f) { f.RunSayingWhy(EditUncomment); }},
       {EditUseDialog, "Use Dialog", "Use Dialog|Enable or disable using dialog for editing", "",
        nullptr, kMenu | kMenuBreak | kCheck, nullptr},
       {SearchFind, "&Find...", "Find|Finds the specified text", "Ctrl+F", "find",
@@ -127,11 +132,16 @@ void TFormMain::CreateCommands() {
 
 void TFormMain::RunDocumentAction(TCommandId id) {
   const TCommandRow& row = CommandRow(id);
-  TTreeNode* node = row.Act(FDoc);
+  TTreeNode* node = row.Act(FDoc, ChosenNodes());
   if (row.After & kAfterImages) AssignImages();
   if (!node) return;
   if (row.After & kAfterSelect) FTree.SetSelected(node);
   node->MakeVisible();
+}
+
+void TFormMain::RunSayingWhy(TCommandId id) {
+  RunDocumentAction(id);
+  if (FDoc.Declined() && !FDoc.Refusal().empty()) throw Exception(FDoc.Refusal());
 }
 
 void TFormMain::CreateMenus() {

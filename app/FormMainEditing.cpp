@@ -118,8 +118,11 @@ void TFormMain::EditModify1Execute() {
 void TFormMain::EditDelete1Execute() {
   TTreeNode* node = FTree.Selected();
   if (node == nullptr) return;
-  if (FDialogs->MessageBox(this, FromCodePage(DeleteQuestion(*node)), "Confirm",
-                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+  const size_t many = ChosenNodes().Size();
+  const QString question = many > 1 ? QString("Delete %1 nodes?").arg(qulonglong(many))
+                                    : FromCodePage(DeleteQuestion(*node));
+  if (FDialogs->MessageBox(this, question, "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+      IDYES)
     RunDocumentAction(TCommandId::EditDelete);
 }
 
@@ -144,14 +147,28 @@ void TFormMain::TreeView1DblClick() {
   if (modify.Enabled()) modify.Execute();
 }
 
+const TNodeSelection* TFormMain::DraggedNodes(TTreeNode* dragged) {
+  const TNodeSelection& chosen = ChosenNodes();
+  if (chosen.Empty() || !TreeView1->selectionModel()->isSelected(FModel->IndexOf(dragged)))
+    return nullptr;
+  return &chosen;
+}
+
 bool TFormMain::TreeView1DragOver(TTreeNode* dragged, TTreeNode* target) {
   // Nothing lands while a save walks the outline.
-  return !FDoc.ReadOnly() && !FBusy && CanDropNode(dragged, target);
+  if (FDoc.ReadOnly() || FBusy) return false;
+  // A selected node takes the whole selection along.
+  const TNodeSelection* many = DraggedNodes(dragged);
+  if (!many) return CanDropNode(dragged, target);
+  for (const TTreeNode* n : many->Nodes())
+    if (!CanDropNode(n, target)) return false;
+  return true;
 }
 
 void TFormMain::TreeView1DragDrop(TTreeNode* dragged, TTreeNode* target) {
   if (!TreeView1DragOver(dragged, target)) return;
-  Changed(FDoc.Drop(dragged, target));
+  const TNodeSelection* many = DraggedNodes(dragged);
+  Changed(many ? FDoc.Drop(*many, target) : FDoc.Drop(dragged, target));
 }
 
 }  // namespace zel

@@ -37,6 +37,10 @@ void TFormMain::CreateResults() {
           [this](const QString& message) { ApplicationEvents1Exception(message); });
   connect(Results, &TResultsPane::XPathRunningChanged, FindDialog1, &TFindDialog::SetQueryRunning);
   connect(FindDialog1, &TFindDialog::CancelQuery, Results, &TResultsPane::CancelXPath);
+  connect(Results, &TResultsPane::AllChosen, this, [this] {
+    TWaitCursor wait;
+    SelectNodes(Results->Model().Nodes());
+  });
   connect(FindDialog1, &TFindDialog::FindAll, this,
           [this] { Guarded([this] { FindDialog1FindAll(); }); });
   connect(FindDialog1, &TFindDialog::Replace, this,

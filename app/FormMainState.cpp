@@ -21,8 +21,9 @@ void TFormMain::FileNew1Update() {
   FBusy = ZelXMLTree1.IsBusy();
   FIsUnicode = ZelXMLTree1.IsUnicode();
   // An XPath expression is no text to find the next match of.
-  const TCommandInput in = FSession.CommandInput(
+  TCommandInput in = FSession.CommandInput(
       !FindDialog1->FindText().isEmpty() && !FindDialog1->XPathMode(), FClipboardHasText);
+  if (!ChosenNodes().Empty()) in.Selection = &ChosenNodes();
   for (TCommand* command : ActionList1) command->SetEnabled(CommandEnabled(command->Id, in));
   // The history's captions name the step they take back or do again.
   const auto stepCaption = [](TCommand& command, const char* verb, const std::string& step) {

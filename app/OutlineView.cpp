@@ -65,7 +65,17 @@ TTreeNode* TOutlineView::NodeAt(const QPoint& pos) const {
 }
 
 void TOutlineView::mousePressEvent(QMouseEvent* event) {
-  QTreeView::mousePressEvent(event);
+  // A plain press on one of several selected rows may start dragging them all: the selection
+  // waits for the release to become that row alone.
+  const QModelIndex at = indexAt(event->position().toPoint());
+  const QItemSelection selection = selectionModel()->selection();
+  FPressedInSelection = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+                        at.isValid() && selectionModel()->isSelected(at) &&
+                        (selection.size() > 1 || selection.front().height() > 1);
+  if (FPressedInSelection)
+    FPressedRow = at;
+  else
+    QTreeView::mousePressEvent(event);
   FDragged = nullptr;
   if (event->button() != Qt::LeftButton) return;
   FPressPos = event->position().toPoint();
@@ -80,9 +90,10 @@ void TOutlineView::mouseMoveEvent(QMouseEvent* event) {
     FDragging = true;
     viewport()->setCursor(Qt::DragMoveCursor);
   }
-  // While dragging, the view's own selection must not follow the pointer.
+  // While dragging, the view's own selection must not follow the pointer, nor before a drag
+  // of the selection starts.
   if (!FDragging) {
-    QTreeView::mouseMoveEvent(event);
+    if (!FPressedInSelection) QTreeView::mouseMoveEvent(event);
     return;
   }
   DragMovedTo(pos);
@@ -124,9 +135,13 @@ void TOutlineView::AutoScroll() {
 void TOutlineView::mouseReleaseEvent(QMouseEvent* event) {
   if (!FDragging) {
     FDragged = nullptr;
+    if (FPressedInSelection && FPressedRow.isValid())
+      selectionModel()->setCurrentIndex(FPressedRow, QItemSelectionModel::ClearAndSelect);
+    FPressedInSelection = false;
     QTreeView::mouseReleaseEvent(event);
     return;
   }
+  FPressedInSelection = false;
   TTreeNode* dragged = FDragged;
   TTreeNode* target = NodeAt(event->position().toPoint());
   // Asked again: the release may come at a point that no move reported.
@@ -165,6 +180,17 @@ void TOutlineView::mouseDoubleClickEvent(QMouseEvent* event) {
 void TOutlineView::keyPressEvent(QKeyEvent* event) {
   if (FDragging && event->key() == Qt::Key_Escape) {
     EndDrag();
+    return;
+  }
+  // Ctrl+A: the current node and its siblings, not every row of the view.
+  if (event->matches(QKeySequence::SelectAll) && selectionMode() == ExtendedSelection) {
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) {
+      const QModelIndex parent = current.parent();
+      const QModelIndex last = model()->index(model()->rowCount(parent) - 1, 0, parent);
+      selectionModel()->select(QItemSelection(model()->index(0, 0, parent), last),
+                               QItemSelectionModel::ClearAndSelect);
+    }
     return;
   }
   // Shift+F10 is the Menu key of keyboards without one.
@@ -211,6 +237,14 @@ bool TOutlineView::viewportEvent(QEvent* event) {
                      "<p style='white-space:pre'>" + tip.toHtmlEscaped() + "</p>", viewport(),
                      visualRect(index));
   return true;
+}
+
+// The rows of a selection of many ranges are looked up one range at a time, each lookup a
+// search of the laid-out rows: past a few ranges the whole view repaints instead.
+QRegion TOutlineView::visualRegionForSelection(const QItemSelection& selection) const {
+  constexpr qsizetype kLookedUpRanges = 64;
+  if (selection.size() > kLookedUpRanges) return viewport()->rect();
+  return QTreeView::visualRegionForSelection(selection);
 }
 
 TOutlineEditDelegate::TOutlineEditDelegate(TOutlineView* view)

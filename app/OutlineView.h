@@ -48,6 +48,7 @@ class TOutlineView : public QTreeView {
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  QRegion visualRegionForSelection(const QItemSelection& selection) const override;
 
  private:
   TTreeNode* NodeAt(const QPoint& pos) const;
@@ -64,6 +65,8 @@ class TOutlineView : public QTreeView {
   QPoint FPressPos, FDragPos;
   bool FDragging = false;
   QPersistentModelIndex FDropTarget;
+  bool FPressedInSelection = false;
+  QPersistentModelIndex FPressedRow;
   int FScrollDirection = 0;  // -1 up, 1 down, while the pointer rests near an edge
   QTimer FScrollTimer, FExpandTimer;
 };

@@ -47,8 +47,12 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   FCancel->setObjectName("ResultsCancel");
   FCancel->setToolTip("Stop the XPath query (Esc)");
   FCancel->hide();
+  FSelectAll = new QPushButton("Select Results", body);
+  FSelectAll->setObjectName("ResultsSelect");
+  FSelectAll->setToolTip("Select every listed node in the outline");
   auto* top = new QHBoxLayout;
   top->addWidget(FHeader, 1);
+  top->addWidget(FSelectAll);
   top->addWidget(FCancel);
   column->addLayout(top);
   FList = new QTableView(body);
@@ -77,6 +81,9 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   };
   connect(FList, &QAbstractItemView::activated, this, choose);
   connect(FList, &QAbstractItemView::clicked, this, choose);
+  connect(FSelectAll, &QPushButton::clicked, this, [this] {
+    if (!FModel->Empty()) Guarded([&] { emit AllChosen(); });
+  });
   connect(FModel, &TResultsModel::Outdated, this,
           [this] { SetHeader("The outline has changed: Find All again to list the matches."); });
 

@@ -1,8 +1,8 @@
 #pragma once
 // The Results pane under the outline: a header that counts what the last Find All or Replace
-// All did, and the list of the nodes found. Enter or a click on a row asks for its node. It
-// runs Find All's XPath queries too: while one runs, its header says so, and its Cancel button
-// or Esc stops it.
+// All did, and the list of the nodes found. Enter or a click on a row asks for its node; Select
+// Results asks for all of them, as the outline's selection. It runs Find All's XPath queries
+// too: while one runs, its header says so, and its Cancel button or Esc stops it.
 
 #include <QDockWidget>
 #include <QElapsedTimer>
@@ -45,9 +45,12 @@ class TResultsPane : public QDockWidget {
   void XPathFailed(const QString& message);
   // A query started or ended.
   void XPathRunningChanged(bool running);
+  // Select Results: every listed node, as the outline's selection.
+  void AllChosen();
 
  private:
   QLabel* FHeader;
+  QPushButton* FSelectAll;
   QTableView* FList;
   TResultsModel* FModel;
   TXPathRun* FXPath;

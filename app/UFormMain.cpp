@@ -47,6 +47,7 @@ TFormMain::TFormMain(IDialogs* dialogs, QWidget* parent)
   CreateMenus();
   CreateToolBar();
   ConnectTree();
+  ConnectSelection();
   ConnectEditing();
   FindDialog1 = new TFindDialog(this);
   FindDialog1->setObjectName("FindDialog1");

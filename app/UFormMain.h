@@ -6,7 +6,8 @@
 // into the editor session), FormMainHost.cpp (the window as the session's host),
 // FormMainProgress.cpp (stage and progress feedback), FormMainState.cpp (command states,
 // hints and errors), FormMainEditing.cpp (node editing commands and the tree's own editing),
-// FormMainClipboard.cpp (the clipboard commands),
+// FormMainClipboard.cpp (the clipboard commands), FormMainSelection.cpp (a selection of many
+// nodes),
 // FormMainTools.cpp (search, view and help commands), FormMainSearch.cpp (Find All, the Results
 // pane, Replace and Copy XPath), FormMainRecovery.cpp (the recovery file and changes made on
 // disk by other programs).
@@ -275,8 +276,23 @@ class TFormMain : public QMainWindow {
   bool CanAskAboutDisk() const;
   void CheckDisk();
 
+  // The nodes the commands on many nodes work on: the outline's selected rows when there are
+  // several, else none (the current node alone). Kept until the selection or the outline
+  // changes (FormMainSelection.cpp).
+  const TNodeSelection& ChosenNodes();
+  // Selects the nodes (in document order) in the outline, the first one current.
+  void SelectNodes(const std::vector<TTreeNode*>& nodes);
+  void ConnectSelection();
+  // The selection when `dragged` is one of several selected nodes, else null.
+  const TNodeSelection* DraggedNodes(TTreeNode* dragged);
+  TNodeSelection FChosen;
+  bool FChosenStale = true;
+  unsigned long FChosenAt = 0;
+
   // The command's document action, and what the window shows of it.
   void RunDocumentAction(TCommandId id);
+  // The same, and the document's reason in the error box when it refused.
+  void RunSayingWhy(TCommandId id);
 
   std::array<std::unique_ptr<TCommand>, kCommandCount> FCommands;
 

@@ -1,9 +1,10 @@
 // Find All, Replace All and its Undo in the window, offscreen, on a generated catalog of about
 // a million nodes: Find All by the dialog's button until the Results pane has painted its
 // first rows and its last (whose paths come in one pass), then Replace All over nearly every
-// node and the Undo that takes it back, each until the window has painted again; then Find
-// All by XPath until its rows are listed, with the longest the event loop waited meanwhile
-// (a 5 ms timer), and how soon Esc stops a long query.
+// node and the Undo that takes it back, each until the window has painted again; Select
+// Results, which makes every listed node the outline's selection, with the command states
+// that follow it; then Find All by XPath until its rows are listed, with the longest the event
+// loop waited meanwhile (a 5 ms timer), and how soon Esc stops a long query.
 //   bench_app_findall [MEGABYTES | FILE]   (default: a generated 35 MB catalog)
 // Prints "key value" lines for bench/run-bench.
 
@@ -66,6 +67,12 @@ int main(int argc, char** argv) {
     const double found = Seconds([&] { dialog->FindAllBtn->click(); });
     const int rows = list->model()->rowCount();
     const double last = Seconds([&] { list->scrollToBottom(); });
+    auto* select = form.findChild<QPushButton*>("ResultsSelect");
+    const double selected = Seconds([&] { select->click(); });
+    const double states = Seconds([&] { form.FileNew1Update(); });
+    const double idle = Seconds([&] { form.FileNew1Update(); });
+    std::printf("select_results %.2f s\nstates_after %.2f s\nstates_idle %.3f s\n", selected,
+                states, idle);
     dialog->FindEdit->setText("e");
     dialog->ReplaceEdit->setText("E");
     dialog->MatchCaseBox->setChecked(true);

@@ -1,11 +1,12 @@
 #pragma once
 // What the main window's command rules look at, the enabled state of its commands by name, the
-// node-position and file-state panels and the caption. Only the selected node, its siblings,
-// its cached indices and the node count are looked at, so this runs at every idle cycle. The
+// node-position and file-state panels and the caption. Only the selected nodes, their
+// siblings, cached indices and the node count are looked at, so this runs at every idle cycle. The
 // rules themselves are the rows of Commands.h.
 
 #include <string>
 
+#include "editor/Selection.h"
 #include "outline/TreeView.h"
 
 namespace zel {
@@ -17,8 +18,11 @@ struct TCommandInput {
   std::string FileName;  // kUntitled for a new document
   bool Modified = false;
   bool ReadOnly = false;
-  bool Busy = false;  // a load or save runs
-  const TTreeNode* Selected = nullptr;
+  bool Busy = false;                    // a load or save runs
+  const TTreeNode* Selected = nullptr;  // the current node
+  // Several nodes chosen together, or null: then the current node alone. The commands on the
+  // selection follow their one-node rule for each of its nodes.
+  const TNodeSelection* Selection = nullptr;
   int NodeCount = 0;
   bool Editing = false;  // an in-place edit is open
   bool HasFindText = false;

@@ -78,6 +78,36 @@ bool MayDemote(TIn in) {
   return prev && MayGainChild(*prev) &&
          (prev->IsFirstNode() || MayStandInside(in.Selected->Text()));
 }
+// A one-node rule asked of every node of the selection, each in turn as the current one.
+template <bool (*Rule)(TIn)>
+bool Each(TIn in) {
+  if (!in.Selection || in.Selection->Size() <= 1) return Rule(in);
+  TCommandInput one = in;
+  one.Selection = nullptr;
+  for (const TTreeNode* n : in.Selection->Nodes()) {
+    one.Selected = n;
+    if (!Rule(one)) return false;
+  }
+  return true;
+}
+// Nodes side by side become the last children of the node before the first of them.
+bool MayDemoteEach(TIn in) {
+  if (!in.Selection || in.Selection->Size() <= 1) return MayDemote(in);
+  if (!Changeable(in)) return false;
+  const TNodeSelection& s = *in.Selection;
+  const TTreeNode* target = nullptr;
+  for (size_t i = 0; i < s.Size(); ++i) {
+    if (!s.FollowsSibling(i)) {
+      target = s[i]->getPrevSibling();
+      if (!target || !MayGainChild(*target)) return false;
+    }
+    if (!target->IsFirstNode() && !MayStandInside(s[i]->Text())) return false;
+  }
+  return true;
+}
+bool MayUncomment(TIn in) {
+  return NodeChangeable(in) && NodeKindOf(in.Selected->Text()) == TNodeKind::nkComment;
+}
 bool MayFind(TIn in) {
   return !in.Busy && in.Selected && in.NodeCount > 1 && !in.Editing;
 }
@@ -85,8 +115,9 @@ bool MayFindNext(TIn in) {
   return MayFind(in) && in.HasFindText;
 }
 
-TTreeNode* Selected(TOutlineDocument& doc) {
-  return doc.Tree().Selected();
+// The nodes a command works on: the selection, else the current node.
+TNodeSelection Chosen(TOutlineDocument& doc, const TNodeSelection& nodes) {
+  return nodes.Empty() ? TNodeSelection(doc.Tree(), {doc.Tree().Selected()}) : nodes;
 }
 TTreeNode* Moved(TOutlineDocument& doc, bool stepMade) {
   MarkAccepted(doc, stepMade);
@@ -94,6 +125,8 @@ TTreeNode* Moved(TOutlineDocument& doc, bool stepMade) {
 }
 
 using enum TCommandId;
+using D = TOutlineDocument&;
+using S = const TNodeSelection&;
 constexpr TCommandRow kRows[] = {
     {FileNew, "FileNew1", "File", Idle},
     {FileOpen, "FileOpen1", "File", Idle},
@@ -103,33 +136,36 @@ constexpr TCommandRow kRows[] = {
     {FileKeepLayout, "FileKeepLayout1", "File", Idle},
     {FileExit, "FileExit1", "File", Always},
     {FileCancel, "FileCancel1", "File", Busy},
-    {EditUndo, "EditUndo1", "Edit", MayUndo, [](TOutlineDocument& d) { return d.Undo(); },
-     kAfterImages},
-    {EditRedo, "EditRedo1", "Edit", MayRedo, [](TOutlineDocument& d) { return d.Redo(); },
-     kAfterImages},
-    {EditCut, "EditCut1", "Edit", NodeChangeable},
-    {EditCopy, "EditCopy1", "Edit", MarkupSelected},
+    {EditUndo, "EditUndo1", "Edit", MayUndo, [](D d, S) { return d.Undo(); }, kAfterImages},
+    {EditRedo, "EditRedo1", "Edit", MayRedo, [](D d, S) { return d.Redo(); }, kAfterImages},
+    {EditCut, "EditCut1", "Edit", Each<NodeChangeable>},
+    {EditCopy, "EditCopy1", "Edit", Each<MarkupSelected>},
     {EditCopyXPath, "EditCopyXPath1", "Edit", PathSelected},
     {EditPaste, "EditPaste1", "Edit", MayPaste},
     // The copy takes the images of what it copies.
-    {EditDuplicate, "EditDuplicate1", "Edit", NodeChangeable,
-     [](TOutlineDocument& d) { return d.Duplicate(Selected(d)); }, kAfterSelect},
+    {EditDuplicate, "EditDuplicate1", "Edit", Each<NodeChangeable>,
+     [](D d, S s) { return d.Duplicate(Chosen(d, s)); }, kAfterSelect},
     {EditAdd, "EditAdd1", "Edit", MayAdd},
     {EditModify, "EditModify1", "Edit", NodeChangeable},
-    {EditDelete, "EditDelete1", "Edit", NodeChangeable,
-     [](TOutlineDocument& d) -> TTreeNode* {
-       d.Delete(Selected(d));
+    {EditDelete, "EditDelete1", "Edit", Each<NodeChangeable>,
+     [](D d, S s) -> TTreeNode* {
+       d.Delete(Chosen(d, s));
        return nullptr;
      },
      kAfterImages},
-    {EditMoveUp, "EditMoveUp1", "Edit", MayMoveUp,
-     [](TOutlineDocument& d) { return Moved(d, d.MoveUp(Selected(d))); }},
-    {EditMoveDown, "EditMoveDown1", "Edit", MayMoveDown,
-     [](TOutlineDocument& d) { return Moved(d, d.MoveDown(Selected(d))); }},
-    {EditPromote, "EditPromote1", "Edit", MayPromote,
-     [](TOutlineDocument& d) { return Moved(d, d.Promote(Selected(d))); }},
-    {EditDemote, "EditDemote1", "Edit", MayDemote,
-     [](TOutlineDocument& d) { return Moved(d, d.Demote(Selected(d))); }},
+    {EditMoveUp, "EditMoveUp1", "Edit", Each<MayMoveUp>,
+     [](D d, S s) { return Moved(d, d.MoveUp(Chosen(d, s))); }},
+    {EditMoveDown, "EditMoveDown1", "Edit", Each<MayMoveDown>,
+     [](D d, S s) { return Moved(d, d.MoveDown(Chosen(d, s))); }},
+    {EditPromote, "EditPromote1", "Edit", Each<MayPromote>,
+     [](D d, S s) { return Moved(d, d.Promote(Chosen(d, s))); }},
+    {EditDemote, "EditDemote1", "Edit", MayDemoteEach,
+     [](D d, S s) { return Moved(d, d.Demote(Chosen(d, s))); }},
+    // The comments and the uncommented nodes take the images of their places.
+    {EditComment, "EditComment1", "Edit", Each<NodeChangeable>,
+     [](D d, S s) { return d.Comment(Chosen(d, s)); }, kAfterImages | kAfterSelect},
+    {EditUncomment, "EditUncomment1", "Edit", Each<MayUncomment>,
+     [](D d, S s) { return d.Uncomment(Chosen(d, s)); }, kAfterImages | kAfterSelect},
     {EditUseDialog, "EditUseDialog1", "Edit", Idle},
     {SearchFind, "SearchFind1", "Search", MayFind},
     {SearchFindNext, "SearchFindNext1", "Search", MayFindNext},

@@ -37,6 +37,8 @@ enum class TCommandId : uint8_t {
   EditMoveDown,
   EditPromote,
   EditDemote,
+  EditComment,
+  EditUncomment,
   EditUseDialog,
   SearchFind,
   SearchFindNext,
@@ -61,9 +63,9 @@ struct TCommandRow {
   const char* Name;      // "FileNew1"
   const char* Category;  // the menu it belongs to: "File"
   bool (*Enabled)(const TCommandInput& in);
-  // The change to the document and its selected node, with its undo step; the node to show, or
-  // null. Null where the window acts.
-  TTreeNode* (*Act)(TOutlineDocument& doc) = nullptr;
+  // The change to the document and the nodes it works on (the selection, else the current
+  // node), with its undo step; the node to show, or null. Null where the window acts.
+  TTreeNode* (*Act)(TOutlineDocument& doc, const TNodeSelection& nodes) = nullptr;
   unsigned After = 0;
 };
 

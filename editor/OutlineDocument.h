@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/RecoveryFile.h"
+#include "editor/Selection.h"
 #include "outline/TreeView.h"
 
 namespace zel {
@@ -101,6 +102,26 @@ class TOutlineDocument {
   // A copy of the node's subtree right after it.
   TTreeNode* Duplicate(TTreeNode* node);
 
+  // The operations on many nodes, each as one step and all or nothing: a node refused refuses
+  // them all, and a question asked for one is asked once. One node alone is the operation on
+  // that node. Each node moves as it would alone, in document order (Move Down from the last),
+  // so that the nodes keep their order and side by side stay side by side.
+  bool Delete(const TNodeSelection& nodes, const char* name = "Delete");
+  bool MoveUp(const TNodeSelection& nodes);
+  bool MoveDown(const TNodeSelection& nodes);
+  bool Promote(const TNodeSelection& nodes);
+  bool Demote(const TNodeSelection& nodes);
+  // Last children of `target` in their order; a target inside a dragged subtree moves nothing.
+  bool Drop(const TNodeSelection& dragged, TTreeNode* target);
+  // The first copy.
+  TTreeNode* Duplicate(const TNodeSelection& nodes);
+  // Each subtree in its place becomes one comment holding its XML text (CommentOutText,
+  // SubtreeText.h). Returns the first comment.
+  TTreeNode* Comment(const TNodeSelection& nodes);
+  // Each comment in its place becomes the nodes its text holds; refused, with why, when one
+  // holds no XML or is no comment. Returns the first new node.
+  TTreeNode* Uncomment(const TNodeSelection& nodes);
+
   bool CanUndo() const { return !FUndo.empty() && !FReadOnly; }
   bool CanRedo() const { return !FRedo.empty() && !FReadOnly; }
   // The name of the step Undo or Redo takes; empty when there is none.
@@ -153,6 +174,12 @@ class TOutlineDocument {
   TTreeNode* Place(std::vector<TTreeNode*> nodes, TTreeNode* parent, TTreeNode* before,
                    const char* name);
 
+  // Runs `op` on each node (from the last when `backwards`), collecting the steps into one; on
+  // a refusal the steps made so far are undone.
+  bool Batch(const TNodeSelection& nodes, bool backwards,
+             const std::function<bool(TTreeNode*)>& op);
+  void TakeBack(std::vector<std::unique_ptr<TEditStep>>& steps);
+
   TTreeView FTree;
   std::string FFileName;
   bool FReadOnly = false;
@@ -167,6 +194,8 @@ class TOutlineDocument {
   bool FDeclined = false;
   std::string FRefusal;
   std::vector<std::unique_ptr<TEditStep>> FOpening;
+  // Where Push puts the steps while a batch runs.
+  std::vector<std::unique_ptr<TEditStep>>* FBatch = nullptr;
 };
 
 }  // namespace zel

@@ -23,6 +23,44 @@ std::string SubtreeXMLText(const TTreeNode& node) {
 
 namespace {
 
+// Whether the blanks after the hyphen at `i` lead to another hyphen or to the end: there a
+// comment may not have the hyphens meet, nor end in one.
+bool HyphenMeets(std::string_view text, size_t i) {
+  size_t j = i + 1;
+  while (j < text.size() && text[j] == ' ') ++j;
+  return j == text.size() || text[j] == '-';
+}
+
+}  // namespace
+
+std::string CommentOutText(const TTreeNode& node) {
+  std::string text = SubtreeXMLText(node);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  std::string out = "<!--";
+  out.reserve(text.size() + 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] == '-' && HyphenMeets(text, i)) out += ' ';
+  }
+  return out + "-->";
+}
+
+std::optional<std::string> UncommentedText(std::string_view comment) {
+  if (comment.size() < 7 || !comment.starts_with("<!--") || !comment.ends_with("-->"))
+    return std::nullopt;
+  const std::string_view inner = comment.substr(4, comment.size() - 7);
+  std::string out;
+  out.reserve(inner.size());
+  for (size_t i = 0; i < inner.size(); ++i) {
+    out += inner[i];
+    if (inner[i] == '-' && i + 1 < inner.size() && inner[i + 1] == ' ' && HyphenMeets(inner, i))
+      ++i;
+  }
+  return out;
+}
+
+namespace {
+
 // The reader keeps a text that stands alone for the document itself, which has no node for it;
 // a CDATA section alone is what a copied CDATA node gives.
 bool IsLoneCData(std::string_view text) {

@@ -1,6 +1,6 @@
-// Any sequence of edits on any outline: undoing every step gives back the outline it started
-// from exactly, and redoing every step the edited one. The input's bytes choose the outline and
-// the edits.
+// Any sequence of edits on any outline, on one node or on a selection of several, and batches
+// of new texts: undoing every step gives back the outline it started from exactly, and redoing
+// every step the edited one. The input's bytes choose the outline and the edits.
 
 #include <algorithm>
 #include <cstdint>

@@ -107,6 +107,17 @@ TEST_F(FindAllTest, ListsTheMatchesAndTheirRowsChooseNodes) {
   Idle();
   EXPECT_FALSE(Form().Command(TCommandId::EditCopyXPath)->Enabled())
       << "XPath has no node for the declaration";
+
+  // Select Results makes every listed node the outline's selection: Delete asks once for all.
+  Click(Dialog().FindAllBtn, "<book");
+  ASSERT_EQ(List().model()->rowCount(), 4);
+  Part<QPushButton>(Form(), "ResultsSelect")->click();
+  Idle();
+  EXPECT_EQ(Selected(), "<book id=\"0\">");
+  FDialogs.Answers = {IDNO};
+  Form().Command(TCommandId::EditDelete)->Action()->trigger();
+  ASSERT_FALSE(FDialogs.Shown.empty());
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Delete 4 nodes?");
 }
 
 // XPath: the query runs beside the event loop, its nodes or value come to the pane and its

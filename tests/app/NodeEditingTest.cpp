@@ -447,6 +447,28 @@ TEST_F(EditingTest, DragsHonourTheParentRuleAndBothMoveModes) {
   EXPECT_EQ(f.Session().Tree().RootCount(), 1);
 }
 
+// A node dragged among several selected ones takes them all along, in their order, as one step.
+TEST_F(EditingTest, ADragOfASelectedNodeMovesTheWholeSelection) {
+  Open(FDir.File("a.xml"));
+  TFormMain& f = Form();
+  TTreeNode* first = Book(0)->Item(0);
+  TTreeNode* second = Book(1)->Item(0);
+  first->MakeVisible();
+  second->MakeVisible();
+  Select(second);
+  QTest::mouseClick(Part<TOutlineView>(f, "TreeView1")->viewport(), Qt::LeftButton,
+                    Qt::ControlModifier, PointOf(first));
+  Idle();
+  Drag(second, PointOf(Catalog()));
+  ASSERT_EQ(Catalog()->Count(), 4);
+  EXPECT_EQ(Catalog()->Item(2), first);
+  EXPECT_EQ(Catalog()->Item(3), second);
+  Run(*f.Command(TCommandId::EditUndo));
+  EXPECT_EQ(first->Parent(), Book(0));
+  EXPECT_EQ(second->Parent(), Book(1));
+  EXPECT_FALSE(f.Session().Modified()) << "one step took both back";
+}
+
 // A drag reaches every node: the view scrolls at its edges, frames the row a drop would land
 // on, and opens a collapsed node the pointer rests on.
 TEST_F(EditingTest, DraggingScrollsHighlightsAndOpensTheTarget) {

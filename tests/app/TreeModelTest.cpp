@@ -149,6 +149,7 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
                                              {"EditMoveDown1", "Ctrl+W"},
                                              {"EditPromote1", "Ctrl+R"},
                                              {"EditDemote1", "Ctrl+E"},
+                                             {"EditComment1", "Ctrl+/"},
                                              {"SearchFind1", "Ctrl+F"},
                                              {"SearchFindNext1", "F3"},
                                              {"SearchFindPrevious1", "Shift+F3"}};
@@ -164,8 +165,8 @@ TEST_F(FormTest, MenusAndShortcutsAsDesigned) {
     EXPECT_FALSE(c->Action()->icon().isNull());
     EXPECT_FALSE(c->Action()->toolTip().isEmpty() || c->Action()->statusTip().isEmpty());
   }
-  EXPECT_EQ(withShortcut, 22);
-  EXPECT_EQ(ActionList(f).size(), 31u);
+  EXPECT_EQ(withShortcut, 23);
+  EXPECT_EQ(ActionList(f).size(), 33u);
   // The Cancel button is its command's: picture and hint.
   EXPECT_FALSE(Part<QPushButton>(f, "BitBtn1")->icon().isNull());
   EXPECT_EQ(Part<QPushButton>(f, "BitBtn1")->toolTip(), "Cancel");
@@ -191,12 +192,14 @@ TEST_F(FormTest, MenusToolBarAndContextMenuAsDesigned) {
                 "FileKeepLayout1 - FileExit1",
                 "&Edit: EditUndo1 EditRedo1 - EditCut1 EditCopy1 EditCopyXPath1 "
                 "EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 EditDelete1 - EditMoveUp1 "
-                "EditMoveDown1 EditPromote1 EditDemote1 - EditUseDialog1",
+                "EditMoveDown1 EditPromote1 EditDemote1 - EditComment1 EditUncomment1 - "
+                "EditUseDialog1",
                 "&Search: SearchFind1 SearchFindNext1 SearchFindPrevious1",
                 "&View: ViewFont1 ViewTooltips ViewResults1", "&Help: HelpWebSite1 - HelpAbout1"}));
   EXPECT_EQ(names(Part<QMenu>(f, "PopupMenu1")->actions()).join(' '),
             "EditCut1 EditCopy1 EditCopyXPath1 EditPaste1 EditDuplicate1 - EditAdd1 EditModify1 "
-            "EditDelete1 - EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1");
+            "EditDelete1 - EditMoveUp1 EditMoveDown1 EditPromote1 EditDemote1 - EditComment1 "
+            "EditUncomment1");
   QStringList tools;
   for (QAction* a : Part<QToolBar>(f, "ToolBar1")->actions()) {
     const auto* button =

@@ -284,5 +284,46 @@ TEST_F(UndoClipboardTest, APasteShowsTheLoadsProgressAndCanBeCancelled) {
   EXPECT_TRUE(FDialogs.Errors().empty());
 }
 
+// Rows chosen with Shift+Down or Ctrl+A go as one: one question naming their count, one step;
+// Ctrl+/ turns them into comments, and Uncomment turns the comments back.
+TEST_F(UndoClipboardTest, SeveralSelectedNodesGoAsOneStep) {
+  OpenActive("<r><a/><b/><c/><d/></r>\n");
+  TFormMain& f = Form();
+  const std::string loaded = Texts();
+  Select(R()->Item(0));
+  Press(Qt::Key_Down, Qt::ShiftModifier);
+  Press(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(f.Session().Tree().Selected(), R()->Item(2)) << "the current node moved along";
+  FDialogs.Answers = {IDYES};
+  Press(Qt::Key_Delete, Qt::NoModifier);
+  ASSERT_FALSE(FDialogs.Shown.empty());
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Delete 3 nodes?");
+  EXPECT_EQ(Texts(), "<d />");
+  Press(Qt::Key_Z);
+  EXPECT_EQ(Texts(), loaded);
+  EXPECT_FALSE(f.Command(TCommandId::EditUndo)->Enabled()) << "one step";
+  // Ctrl+A takes the current node's siblings.
+  Select(R()->Item(1));
+  Press(Qt::Key_A);
+  FDialogs.Answers = {IDNO};
+  Press(Qt::Key_Delete, Qt::NoModifier);
+  EXPECT_EQ(FDialogs.Shown.back().Text, "Delete 4 nodes?");
+
+  Select(R()->Item(1));
+  Press(Qt::Key_Down, Qt::ShiftModifier);
+  Press(Qt::Key_Slash);
+  EXPECT_EQ(Texts(), "<a /><!--<b />--><!--<c />--><d />");
+  EXPECT_EQ(Text(*f.Command(TCommandId::EditUndo)), "Undo Comment");
+  Press(Qt::Key_Z);
+  EXPECT_EQ(Texts(), loaded);
+  Select(R()->Item(3));
+  Press(Qt::Key_Slash);
+  Select(R()->Item(3));
+  f.Command(TCommandId::EditUncomment)->Execute();
+  Idle();
+  EXPECT_EQ(Texts(), loaded);
+  EXPECT_TRUE(FDialogs.Errors().empty());
+}
+
 }  // namespace
 }  // namespace zel::test

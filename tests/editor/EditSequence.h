@@ -3,7 +3,8 @@
 // undone step by step, gives back the outline it started from exactly (texts, structure, the
 // expanded and "has children" flags), and redone gives back the edited one. Along the way, an
 // edit never turns a well-formed save into a broken one, unless the user said yes to a first-
-// level question or deleted or replaced the root element; an edit refused changes nothing. Free of
+// level question or deleted, replaced or commented out the root element; an edit refused changes
+// nothing. The edits work on one node or on a random selection of several. Free of
 // any test framework: it reports the first difference as text.
 
 #include <libxml/parser.h>
@@ -210,7 +211,7 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
     bool excused = false;
     bool replayed = false;
     // Copies double what they copy: past a size only the other edits run.
-    switch (pick(tree.Count() > 500 ? 8 : 14)) {
+    switch (pick(tree.Count() > 500 ? 8 : 16)) {
       case 0:
         doc.Add(n, KindText(pick(10), i));
         break;
@@ -295,7 +296,66 @@ inline std::string CheckEditSequence(const std::function<unsigned(unsigned)>& pi
         doc.Arrange(n, order, "Sort");
         break;
       }
-      case 12:
+      case 12: {
+        // Several nodes at once, given in any order, some under others.
+        // Uncomment mostly on comments holding markup, which an earlier Comment made.
+        const unsigned op = pick(9);
+        std::vector<TTreeNode*> chosen, comments;
+        for (TTreeNode* c = tree.GetFirstNode(); op == 8 && c; c = c->GetNext())
+          if (NodeKindOf(c->Text()) == TNodeKind::nkComment &&
+              c->Text().find('<', 4) != std::string_view::npos && pick(3))
+            comments.push_back(c);
+        for (unsigned k = pick(6) + 1; k-- > 0;) chosen.push_back(anyNode());
+        if (op == 8 && pick(4)) chosen = comments;
+        const TNodeSelection nodes(tree, chosen);
+        for (const TTreeNode* c : nodes.Nodes())
+          excused = excused || (IsFirstLevel(c->Parent()) && !c->IsFirstNode());
+        switch (op) {
+          case 0:
+            doc.Delete(nodes);
+            break;
+          case 1:
+            doc.MoveUp(nodes);
+            break;
+          case 2:
+            doc.MoveDown(nodes);
+            break;
+          case 3:
+            doc.Promote(nodes);
+            break;
+          case 4:
+            doc.Demote(nodes);
+            break;
+          case 5:
+            doc.Drop(nodes, pick(4) ? anyNode() : nullptr);
+            break;
+          case 6:
+            doc.Duplicate(nodes);
+            break;
+          case 7:
+            doc.Comment(nodes);
+            break;
+          default:
+            doc.Uncomment(nodes);
+            break;
+        }
+        break;
+      }
+      case 13: {
+        // Replace All: new texts of the nodes' own kinds, each node once.
+        std::vector<TTextChange> changes;
+        std::vector<TTreeNode*> seen;
+        for (unsigned k = pick(8) + 1; k-- > 0;) {
+          TTreeNode* c = anyNode();
+          if (!c || c->IsFirstNode() || std::find(seen.begin(), seen.end(), c) != seen.end())
+            continue;
+          seen.push_back(c);
+          changes.push_back({c, SameKindText(*c, int(pick(4)))});
+        }
+        doc.SetTexts(std::move(changes), "Replace All");
+        break;
+      }
+      case 14:
         for (unsigned k = pick(3); k-- > 0;) doc.Undo();
         replayed = true;
         break;

@@ -1,4 +1,5 @@
-// The document's undo history: the property over random edits, and the history's bounds.
+// The document's undo history: the property over random edits, and the history's bounds; a
+// subtree commented out and back.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "EditSequence.h"
+#include "editor/SubtreeText.h"
 #include "tests/outline/TreeViewTestUtil.h"
 
 namespace zel {
@@ -96,6 +98,48 @@ TEST(OutlineDocumentTest, HistoryHoldsAtMostTheNodeLimit) {
   EXPECT_EQ(doc.UndoCount(), 1u);
   doc.Undo();
   EXPECT_EQ(test::OutlineState(tree), states.back());
+}
+
+// A subtree becomes a well-formed comment holding its save text exactly, whatever its hyphens
+// and blanks; Comment and Uncomment on several nodes are one step each and give the nodes back.
+TEST(OutlineDocumentTest, CommentHoldsTheSubtreeAndUncommentGivesItBack) {
+  std::mt19937 rng(5);
+  TTreeView tree;
+  TTreeNode* parent = tree.AddChild(kWrite, nullptr, "<p>");
+  for (int i = 0; i < 500; ++i) {
+    std::string body;
+    for (size_t k = rng() % 12; k-- > 0;) body += "- a"[rng() % 3];
+    TTreeNode* node = tree.AddChild(kWrite, parent, "<?p " + body + "?>");
+    const std::string comment = CommentOutText(*node);
+    std::string text = SubtreeXMLText(*node);
+    while (text.ends_with('\n') || text.ends_with('\r')) text.pop_back();
+    EXPECT_TRUE(IsWellFormedText(comment)) << comment;
+    EXPECT_EQ(UncommentedText(comment), text) << comment;
+  }
+
+  TOutlineDocument doc;
+  ReadXMLText("<r><a k=\"x--y\"><?p a--b -?><b>- -</b><![CDATA[--]]></a><!-- plain --><c/></r>",
+              doc.Tree());
+  const std::string original = test::OutlineState(doc.Tree());
+  TTreeNode* r = doc.Tree().GetFirstNode()->GetFirstChild();
+  ASSERT_EQ(r->Count(), 3);
+  TTreeNode* plain = r->Item(1);
+  ASSERT_TRUE(doc.Comment(TNodeSelection(doc.Tree(), {r->Item(2), r->Item(0)})));
+  EXPECT_EQ(doc.UndoCount(), 1u);
+  EXPECT_EQ(r->Count(), 3);
+  const std::string commented = test::OutlineState(doc.Tree());
+  // A comment that holds no XML refuses the whole batch.
+  EXPECT_FALSE(doc.Uncomment(TNodeSelection(doc.Tree(), {r->Item(0), plain})));
+  EXPECT_TRUE(doc.Declined());
+  EXPECT_NE(doc.Refusal().find("does not hold XML"), std::string::npos) << doc.Refusal();
+  EXPECT_EQ(test::OutlineState(doc.Tree()), commented);
+  ASSERT_TRUE(doc.Uncomment(TNodeSelection(doc.Tree(), {r->Item(0), r->Item(2)})));
+  EXPECT_EQ(test::OutlineState(doc.Tree()), original);
+  EXPECT_EQ(doc.UndoCount(), 2u);
+  doc.Undo();
+  EXPECT_EQ(test::OutlineState(doc.Tree()), commented);
+  doc.Undo();
+  EXPECT_EQ(test::OutlineState(doc.Tree()), original);
 }
 
 // Texts replaced, copied, pasted and freed over a long session: the text storage stays within

@@ -70,7 +70,7 @@ bool Run(TEditorSession& session, const TEditOp& op) {
       if (!doc.Add(node, op.Text)) return false;
       break;
     default:
-      row.Act(doc);
+      row.Act(doc, TNodeSelection());
       break;
   }
   return !doc.Declined();
