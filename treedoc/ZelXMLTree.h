@@ -86,6 +86,8 @@ class TZelXMLTree {
   // indented form.
   bool KeepLayout() const { return FKeepLayout; }
   void SetKeepLayout(bool on) { FKeepLayout = on; }
+  // Whether the last load into the linked tree view kept the file's layout.
+  bool HasLayout() const { return FLayout != nullptr; }
   // Drops what the last load kept of the file, once its nodes are gone.
   void ForgetLayout();
 
