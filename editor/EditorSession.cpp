@@ -71,7 +71,7 @@ bool TEditorSession::New() {
 void TEditorSession::Reset() {
   TTreeView& tree = FDoc.Tree();
   FComponent.ForgetLayout();  // the nodes it was read into go
-  FLayoutPending = false;
+  FLayoutPending = FChangesTold = false;
   FDoc.SetFileName(kUntitled);
   SetModified(false);
   FDoc.SetReadOnly(false);
@@ -230,7 +230,7 @@ void TEditorSession::Load(const std::string& name) {
     FHost.EndProcess();
   });
   FComponent.SetKeepLayout(FKeepLayout);
-  FLayoutPending = false;
+  FLayoutPending = FChangesTold = false;
   FDoc.Load(FComponent, name);  // the history goes with the nodes the load replaces
   if (FComponent.Cancelled()) {
     FHost.ProcessCancelled();
@@ -266,7 +266,16 @@ void TEditorSession::SaveFile(const std::string& name) {
     FHost.Saved(name);
   }
   // After the process has ended, so that its last stage does not cover it.
-  if (FLayoutPending && FKeepLayout) FHost.Notice(kSavedIndented);
+  if (FLayoutPending && FKeepLayout) {
+    FHost.Notice(kSavedIndented);
+  } else if (const size_t changed = FComponent.ChangedTexts();
+             changed > 0 && !FChangesTold && !(FKeepLayout && FComponent.HasLayout())) {
+    FChangesTold = true;
+    FHost.Notice(
+        Format("Saved in the indented form: %zu text%s lost line breaks or blanks; Keep "
+               "Layout keeps them",
+               changed, changed == 1 ? "" : "s"));
+  }
 }
 
 }  // namespace zel

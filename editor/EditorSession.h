@@ -120,6 +120,8 @@ class TEditorSession {
   bool FKeepLayout = false;
   // Keep Layout was turned on while the document had changes read without it.
   bool FLayoutPending = false;
+  // The user learnt what the indented form changed in the document's texts.
+  bool FChangesTold = false;
 };
 
 }  // namespace zel

@@ -195,6 +195,23 @@ TEST_F(EditorSessionTest, KeepLayoutTurnedOnAfterALoadReadsAgainOrSaysTheSavesAr
   EXPECT_TRUE(FHost.Asked.empty());
 }
 
+TEST_F(EditorSessionTest, TheFirstIndentedSaveSaysHowManyTextsLostLineBreaksOrBlanks) {
+  // Changed: a broken line, blanks at the ends, a tab, blank whole content; kept: the
+  // blanks between elements and a text read as it stands.
+  WriteBytes(A, "<a>\n  <p>one\ntwo</p>\n  <q> x </q><r>y\tz</r><t>\n</t><u>as is</u>\n</a>\n");
+  FSession.Open(A, false);
+  FSession.Save();
+  ASSERT_EQ(FHost.Notices.size(), 1u);
+  EXPECT_EQ(FHost.Notices[0],
+            "Saved in the indented form: 4 texts lost line breaks or blanks; Keep Layout keeps "
+            "them");
+  FSession.Save();  // once per document
+  EXPECT_EQ(FHost.Notices.size(), 1u);
+  FSession.Open(A, false);  // the saved form: nothing more to lose
+  FSession.Save();
+  EXPECT_EQ(FHost.Notices.size(), 1u);
+}
+
 TEST_F(EditorSessionTest, AFileChangedOnDiskAsksBeforeItIsOverwrittenOrReloaded) {
   FSession.Open(A, false);
   FSession.SetModified(true);
