@@ -35,6 +35,7 @@ class TLayoutCapture {
   size_t FText = 0, FRaw = 0;
   size_t FNextCr = 0, FNextLf = 0;  // the first of each at or after FRaw, or the size
   bool FBreakKnown = false;
+  bool FStarted = false;
   size_t FLastEnd = 0;  // the end of the last token in the bytes
   size_t FTextEnd = 0;  // and in the text
 };

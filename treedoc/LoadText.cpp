@@ -181,6 +181,18 @@ void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
   kept->EightBit = kind.EightBit();
 }
 
+// UTF-8 read in the UTF-8 code page can be its own bytes after the mark with the line ends
+// made CR LF: unless the decoding changed more (blanks that start or end lines, a declared
+// encoding), where nodes stand in the bytes is known as in 8-bit text. Checked once, on a copy.
+void KeepPlacesOfUtf8(TReadBytes* kept, const TTextKind& kind, const std::string& text) {
+  constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  if (!kept || !kind.Unicode || GetACP() != CP_UTF8 || !kept->Bytes.starts_with(kMark)) return;
+  std::string body = kept->Bytes.substr(kMark.size());
+  bool stopped = false;
+  EndLinesWithCrLf(body, TProgress{}, stopped);
+  kept->EightBit = body == text;
+}
+
 }  // namespace
 
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
@@ -225,7 +237,9 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
   if (kind.EightBit()) CheckEightBitText(fileName, text);
   if (stopped) return false;
   Keep(kept, kind, text);
-  return TextOfBytes(fileName, kind, progress, text);
+  if (!TextOfBytes(fileName, kind, progress, text)) return false;
+  KeepPlacesOfUtf8(kept, kind, text);
+  return true;
 }
 
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
@@ -234,7 +248,9 @@ bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::st
   isUnicode = kind.Unicode;
   if (kind.EightBit()) CheckEightBitText(name, text);
   Keep(kept, kind, text);
-  return TextOfBytes(name, kind, progress, text);
+  if (!TextOfBytes(name, kind, progress, text)) return false;
+  KeepPlacesOfUtf8(kept, kind, text);
+  return true;
 }
 
 }  // namespace zel
