@@ -11,6 +11,11 @@ size_t TLayoutCapture::RawOffset(size_t inText) {
   if (!FStarted) {  // the text starts after a byte-order mark, which the save writes first
     FStarted = true;
     FRaw = FLastEnd = raw.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    FTrimmed.Bytes = raw.substr(FRaw);
+  }
+  if (!FTrimmed.Text.empty()) {  // checked whole at load: the walk cannot fail
+    FTrimmed.To(inText);
+    return kUtf8Mark.size() + FTrimmed.InBytes;
   }
   while (FText < inText && FRaw < raw.size()) {
     // Each kind of break is searched for again only once passed: linear in the bytes.

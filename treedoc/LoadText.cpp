@@ -14,6 +14,8 @@
 #include "treedoc/DeclaredEncoding.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
+#include "treedoc/SourceLayout.h"
+#include "treedoc/TrimmedWalk.h"
 
 namespace zel {
 
@@ -181,16 +183,13 @@ void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
   kept->EightBit = kind.EightBit();
 }
 
-// UTF-8 read in the UTF-8 code page can be its own bytes after the mark with the line ends
-// made CR LF: unless the decoding changed more (blanks that start or end lines, a declared
-// encoding), where nodes stand in the bytes is known as in 8-bit text. Checked once, on a copy.
+// UTF-8 read in the UTF-8 code page is its own bytes after the mark with the line ends made
+// CR LF and lines trimmed: unless the decoding changed more (a declared encoding), where nodes
+// stand in the bytes is known. Checked once, walking both.
 void KeepPlacesOfUtf8(TReadBytes* kept, const TTextKind& kind, const std::string& text) {
-  constexpr std::string_view kMark = "\xEF\xBB\xBF";
-  if (!kept || !kind.Unicode || GetACP() != CP_UTF8 || !kept->Bytes.starts_with(kMark)) return;
-  std::string body = kept->Bytes.substr(kMark.size());
-  bool stopped = false;
-  EndLinesWithCrLf(body, TProgress{}, stopped);
-  kept->EightBit = body == text;
+  if (!kept || !kind.Unicode || GetACP() != CP_UTF8 || !kept->Bytes.starts_with(kUtf8Mark)) return;
+  TTrimmedWalk walk{text, std::string_view(kept->Bytes).substr(kUtf8Mark.size())};
+  kept->EightBit = walk.Whole();
 }
 
 }  // namespace

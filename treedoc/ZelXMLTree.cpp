@@ -222,6 +222,10 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
       layout->Spans = kept.EightBit;
       layout->Reserve();
     }
+    // The walk from such a text to the bytes reads the text behind the tokens: it stays whole.
+    const bool trimmed =
+        layout && layout->Spans && std::string_view(layout->Bytes).starts_with(kUtf8Mark);
+    if (trimmed) places->SetTrimmedText(text);
     blank = std::all_of(text.begin(), text.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
@@ -230,7 +234,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
       lines.Token(kind, s);
-      if (s.data() >= dropped + kDropBytes && s.data() < end) {
+      if (!trimmed && s.data() >= dropped + kDropBytes && s.data() < end) {
         dropped = DropReadPages(dropped, s.data());
       }
     };
