@@ -345,7 +345,7 @@ bool TFormMain::QuerySaveChanges() {
 void TFormMain::CreateFormStorage() {
   // The session saves the way the stored switch says, from the settings on.
   connect(Command(TCommandId::FileKeepLayout)->Action(), &QAction::toggled, this,
-          [this](bool on) { FSession.SetKeepLayout(on); });
+          [this](bool on) { Guarded([&] { FSession.SetKeepLayout(on); }); });
   FormStorage1 = std::make_unique<TQtFormStorage>(
       *this, TStoredParts{TreeView1, [this] { return FTree.ToolTips(); },
                           [this](bool on) { FTree.SetToolTips(on); }, FindDialog1,

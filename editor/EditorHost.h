@@ -37,6 +37,8 @@ class IEditorHost {
   virtual void ProcessCancelled() {}
   // A message for the status line.
   virtual void Status(const std::string& /*text*/) {}
+  // Something the user should learn once, without a question: how a save was written.
+  virtual void Notice(const std::string& text) { Status(text); }
   // A command is about to be checked against the states: they may have changed since shown.
   virtual void UpdateCommands() {}
 

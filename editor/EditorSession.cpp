@@ -71,6 +71,7 @@ bool TEditorSession::New() {
 void TEditorSession::Reset() {
   TTreeView& tree = FDoc.Tree();
   FComponent.ForgetLayout();  // the nodes it was read into go
+  FLayoutPending = FChangesTold = false;
   FDoc.SetFileName(kUntitled);
   SetModified(false);
   FDoc.SetReadOnly(false);
@@ -149,6 +150,49 @@ void TEditorSession::ReloadDocument() {
   LoadOrReset(name, [&] { FHost.Forget(name); });
 }
 
+namespace {
+
+constexpr const char* kLayoutPending =
+    "Keep Layout takes effect when the file is next opened: until then saves write the indented "
+    "form";
+constexpr const char* kSavedIndented =
+    "Saved in the indented form: Keep Layout takes effect when the file is next opened";
+
+}  // namespace
+
+void TEditorSession::SetKeepLayout(bool on) {
+  const bool turnedOn = on && !FKeepLayout;
+  FKeepLayout = on;
+  if (!on) FLayoutPending = false;
+  if (!turnedOn || FComponent.IsBusy() || FComponent.HasLayout() || FDoc.FileName() == kUntitled ||
+      !FileExists(FDoc.FileName()))
+    return;
+  if (!Modified()) {
+    ReloadWithLayout();
+    return;
+  }
+  FLayoutPending = true;
+  FHost.Notice(kLayoutPending);
+}
+
+void TEditorSession::ReloadWithLayout() {
+  TTreeView& tree = FDoc.Tree();
+  std::vector<bool> expanded;
+  expanded.reserve(size_t(tree.Count()));
+  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext()) expanded.push_back(n->Expanded());
+  const int selected = tree.Selected() ? tree.Selected()->AbsoluteIndex() : -1;
+  const bool readOnly = FDoc.ReadOnly();
+  ReloadDocument();
+  if (FDoc.ReadOnly() != readOnly) FDoc.SetReadOnly(readOnly);
+  // A broken document may read otherwise with the layout: then the view starts afresh.
+  if (size_t(tree.Count()) != expanded.size()) return;
+  TUpdateGuard<TTreeView> update(tree);
+  size_t i = 0;
+  for (TTreeNode* n = tree.GetFirstNode(); n; n = n->GetNext(), ++i)
+    if (n->Expanded() != expanded[i]) n->SetExpanded(expanded[i]);
+  if (selected >= 0) tree.SetSelected(tree.Item(selected));
+}
+
 void TEditorSession::Save() {
   if (FDoc.FileName() != kUntitled)
     SaveFile(FDoc.FileName());
@@ -186,6 +230,7 @@ void TEditorSession::Load(const std::string& name) {
     FHost.EndProcess();
   });
   FComponent.SetKeepLayout(FKeepLayout);
+  FLayoutPending = FChangesTold = false;
   FDoc.Load(FComponent, name);  // the history goes with the nodes the load replaces
   if (FComponent.Cancelled()) {
     FHost.ProcessCancelled();
@@ -207,17 +252,30 @@ void TEditorSession::Load(const std::string& name) {
 
 void TEditorSession::SaveFile(const std::string& name) {
   if (name == FDoc.FileName() && !OverwriteConfirmed(name)) return;
-  FHost.BeginProcess(name, true);
-  const TScopeExit closing([this] { FHost.EndProcess(); });
-  FComponent.SetTreeView(&FDoc.Tree());
-  FComponent.SetKeepLayout(FKeepLayout);
-  FComponent.SaveToFile(name);
-  // A cancelled save keeps the document, its name and its modified flag: nothing is lost.
-  if (FComponent.Cancelled()) return;
-  FDoc.SetFileName(name);
-  SetModified(false);
-  Record(name, TFileStamp::Of(name));
-  FHost.Saved(name);
+  {
+    FHost.BeginProcess(name, true);
+    const TScopeExit closing([this] { FHost.EndProcess(); });
+    FComponent.SetTreeView(&FDoc.Tree());
+    FComponent.SetKeepLayout(FKeepLayout);
+    FComponent.SaveToFile(name);
+    // A cancelled save keeps the document, its name and its modified flag: nothing is lost.
+    if (FComponent.Cancelled()) return;
+    FDoc.SetFileName(name);
+    SetModified(false);
+    Record(name, TFileStamp::Of(name));
+    FHost.Saved(name);
+  }
+  // After the process has ended, so that its last stage does not cover it.
+  if (FLayoutPending && FKeepLayout) {
+    FHost.Notice(kSavedIndented);
+  } else if (const size_t changed = FComponent.ChangedTexts();
+             changed > 0 && !FChangesTold && !(FKeepLayout && FComponent.HasLayout())) {
+    FChangesTold = true;
+    FHost.Notice(
+        Format("Saved in the indented form: %zu text%s lost line breaks or blanks; Keep "
+               "Layout keeps them",
+               changed, changed == 1 ? "" : "s"));
+  }
 }
 
 }  // namespace zel

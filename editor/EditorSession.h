@@ -42,9 +42,11 @@ class TEditorSession {
   TFileStamp Stamp() const;
 
   // Whether loads keep what the save needs to write unchanged nodes as they were read, and
-  // saves do so; off, a save writes the indented form.
+  // saves do so; off, a save writes the indented form. Turned on for an unmodified document
+  // read without it, the file is read again (selection and expansion kept); for a modified one
+  // the host is told, and each save tells again, that the save is the indented form.
   bool KeepLayout() const { return FKeepLayout; }
-  void SetKeepLayout(bool on) { FKeepLayout = on; }
+  void SetKeepLayout(bool on);
 
   // What the commands' states are made of now, with what only the window knows.
   TCommandInput CommandInput(bool hasFindText = false, bool clipboardHasText = false) const;
@@ -102,6 +104,8 @@ class TEditorSession {
   // LoadFile, then `afterLoad` when the load completed; a failure leaves a new document.
   void LoadOrReset(const std::string& name, const std::function<void()>& afterLoad);
   void ReloadDocument();
+  // Reads the unmodified document's file again with the layout, keeping what the view shows.
+  void ReloadWithLayout();
   void Record(const std::string& name, const TFileStamp& stamp);
   void DiskReported();
   bool OverwriteConfirmed(const std::string& name);
@@ -114,6 +118,10 @@ class TEditorSession {
   std::string FStampName;
   TFileStamp FRecorded, FReported;
   bool FKeepLayout = false;
+  // Keep Layout was turned on while the document had changes read without it.
+  bool FLayoutPending = false;
+  // The user learnt what the indented form changed in the document's texts.
+  bool FChangesTold = false;
 };
 
 }  // namespace zel

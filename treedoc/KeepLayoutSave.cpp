@@ -178,6 +178,7 @@ TKeptSave BuildKeptText(const TTreeView& tree, const TSourceLayout& layout, TTex
     return progress.Stopped() ? TKeptSave::Stopped : TKeptSave::Written;
   }
   if (!layout.Spans) return TKeptSave::Indented;
+  if (std::string_view(layout.Bytes).starts_with(kUtf8Mark)) out.Write(kUtf8Mark);
   TKeptWriter writer(layout, out);
   size_t counter = 0;
   int shift = 0;  // later root-level nodes are written as further children of the first root

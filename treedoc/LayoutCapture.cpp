@@ -8,6 +8,15 @@ namespace zel {
 
 size_t TLayoutCapture::RawOffset(size_t inText) {
   const std::string_view raw = FLayout.Bytes;
+  if (!FStarted) {  // the text starts after a byte-order mark, which the save writes first
+    FStarted = true;
+    FRaw = FLastEnd = raw.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    FTrimmed.Bytes = raw.substr(FRaw);
+  }
+  if (!FTrimmed.Text.empty()) {  // checked whole at load: the walk cannot fail
+    FTrimmed.To(inText);
+    return kUtf8Mark.size() + FTrimmed.InBytes;
+  }
   while (FText < inText && FRaw < raw.size()) {
     // Each kind of break is searched for again only once passed: linear in the bytes.
     if (!FBreakKnown || FNextCr < FRaw) FNextCr = std::min(raw.find('\r', FRaw), raw.size());

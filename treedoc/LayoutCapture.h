@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "treedoc/SourceLayout.h"
+#include "treedoc/TrimmedWalk.h"
 #include "xml/XmlToken.h"
 
 namespace zel {
@@ -20,6 +21,9 @@ class TLayoutCapture {
   // The place in the file of a token at `inText` of the load's text, with the blanks before
   // it; places are asked for in document order. Unknown when the layout has no spans.
   TSourceSpan Place(const TSourceSpan& inText);
+  // The load's text, where the file is UTF-8 with a byte-order mark: its lines were trimmed,
+  // so the walk to the bytes looks at both. It outlives the places asked for.
+  void SetTrimmedText(std::string_view text) { FTrimmed.Text = text; }
   // The record of a staged node at level (the root at 0).
   void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span);
   // The closing tag of the last node at level.
@@ -35,6 +39,8 @@ class TLayoutCapture {
   size_t FText = 0, FRaw = 0;
   size_t FNextCr = 0, FNextLf = 0;  // the first of each at or after FRaw, or the size
   bool FBreakKnown = false;
+  bool FStarted = false;
+  TTrimmedWalk FTrimmed;
   size_t FLastEnd = 0;  // the end of the last token in the bytes
   size_t FTextEnd = 0;  // and in the text
 };

@@ -14,6 +14,8 @@
 #include "treedoc/DeclaredEncoding.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
+#include "treedoc/SourceLayout.h"
+#include "treedoc/TrimmedWalk.h"
 
 namespace zel {
 
@@ -181,6 +183,15 @@ void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
   kept->EightBit = kind.EightBit();
 }
 
+// UTF-8 read in the UTF-8 code page is its own bytes after the mark with the line ends made
+// CR LF and lines trimmed: unless the decoding changed more (a declared encoding), where nodes
+// stand in the bytes is known. Checked once, walking both.
+void KeepPlacesOfUtf8(TReadBytes* kept, const TTextKind& kind, const std::string& text) {
+  if (!kept || !kind.Unicode || GetACP() != CP_UTF8 || !kept->Bytes.starts_with(kUtf8Mark)) return;
+  TTrimmedWalk walk{text, std::string_view(kept->Bytes).substr(kUtf8Mark.size())};
+  kept->EightBit = walk.Whole();
+}
+
 }  // namespace
 
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
@@ -225,7 +236,9 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
   if (kind.EightBit()) CheckEightBitText(fileName, text);
   if (stopped) return false;
   Keep(kept, kind, text);
-  return TextOfBytes(fileName, kind, progress, text);
+  if (!TextOfBytes(fileName, kind, progress, text)) return false;
+  KeepPlacesOfUtf8(kept, kind, text);
+  return true;
 }
 
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
@@ -234,7 +247,9 @@ bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::st
   isUnicode = kind.Unicode;
   if (kind.EightBit()) CheckEightBitText(name, text);
   Keep(kept, kind, text);
-  return TextOfBytes(name, kind, progress, text);
+  if (!TextOfBytes(name, kind, progress, text)) return false;
+  KeepPlacesOfUtf8(kept, kind, text);
+  return true;
 }
 
 }  // namespace zel

@@ -21,8 +21,8 @@ class ELoadFile : public Exception {
   using Exception::Exception;
 };
 
-// The bytes as read, for a load that keeps them; EightBit: the text is these bytes with
-// every line end made CR LF.
+// The bytes as read, for a load that keeps them; EightBit: the text is these bytes (after a
+// UTF-8 byte-order mark) with every line end made CR LF.
 struct TReadBytes {
   std::string Bytes;
   bool EightBit = false;

@@ -17,6 +17,9 @@ namespace zel {
 
 class TTreeNode;
 
+// Bytes that start with it are UTF-8 text whose places are counted after it.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 class TSourceLayout {
  public:
   enum : uint8_t {

@@ -69,6 +69,7 @@ TZelXMLTree::~TZelXMLTree() {
 
 void TZelXMLTree::ForgetLayout() {
   FLayout.reset();
+  FChangedTexts = 0;
 }
 
 void TZelXMLTree::LoadFromFile(const std::string& fileName) {
@@ -82,6 +83,7 @@ void TZelXMLTree::LoadFromBytes(const std::string& name, std::string bytes) {
 void TZelXMLTree::LoadWith(const std::function<void(const TProgress& progress)>& read) {
   RunLoad([&] {
     FLayout.reset();
+    FChangedTexts = 0;
     if (!FCancelled) SetState(zxtsBuildTree);
     if (!FCancelled) read(Counted());
     SetState(FCancelled ? zxtsCanceled : zxtsDone);
@@ -104,8 +106,8 @@ void TZelXMLTree::Load(const std::string& fileName, std::string* bytes, bool doc
   const TBlockReserveHold growing;  // the memory kept for edits is filled after the load
   RunLoad([&] {
     if (!bytes) CheckRegularFile(fileName);  // a FIFO or device would block or never end
-    if (document) FLayout.reset();
-    LoadOutline(fileName, bytes, document && FKeepLayout);
+    if (document) FLayout.reset(), FChangedTexts = 0;
+    LoadOutline(fileName, bytes, document, document && FKeepLayout);
   });
 }
 
@@ -193,7 +195,8 @@ class TStagedOutline final : public TOutlineNodeSink {
 
 // One read of the file, its tokens straight to the writer's lines, those straight to outline
 // nodes staged for the tree; the tree takes them once the percentages have been given.
-void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, bool capture) {
+void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, bool document,
+                              bool capture) {
   // With the capture, the file's bytes and where each node stands in them.
   std::unique_ptr<TSourceLayout> layout;
   std::unique_ptr<TLayoutCapture> places;
@@ -204,7 +207,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
   TStagedOutline staged(*FTreeView, fileName, places.get());
   TOutlineRewrite rewrite(staged);
   TTokenLines lines(rewrite);
-  size_t tokens = 0;
+  size_t tokens = 0, changedTexts = 0;
   bool blank = true;
   {
     std::string text = bytes ? std::move(*bytes) : std::string();
@@ -219,6 +222,10 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
       layout->Spans = kept.EightBit;
       layout->Reserve();
     }
+    // The walk from such a text to the bytes reads the text behind the tokens: it stays whole.
+    const bool trimmed =
+        layout && layout->Spans && std::string_view(layout->Bytes).starts_with(kUtf8Mark);
+    if (trimmed) places->SetTrimmedText(text);
     blank = std::all_of(text.begin(), text.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
@@ -227,7 +234,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
       lines.Token(kind, s);
-      if (s.data() >= dropped + kDropBytes && s.data() < end) {
+      if (!trimmed && s.data() >= dropped + kDropBytes && s.data() < end) {
         dropped = DropReadPages(dropped, s.data());
       }
     };
@@ -238,10 +245,10 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
           lines.SetSpan(places->Place(span));
           token(kind, s);
         });
-        ReadXmlTokens(text, sink, span);
+        ReadXmlTokens(text, sink, span, &changedTexts);
       } else {
         TXmlTokenSinkOf sink(token);
-        ReadXmlTokens(text, sink);
+        ReadXmlTokens(text, sink, document ? &changedTexts : nullptr);
       }
     } catch (const TReadStopped&) {
       return;
@@ -274,6 +281,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
       places->Finish();
       FLayout = std::move(layout);
     }
+    if (document && !FCancelled) FChangedTexts = changedTexts;
   }
   // A layout kept gives an unedited save the bytes read, which read back as they did.
   if (!FCancelled && FSettle && !FLayout) SettleReading(fileName);

@@ -86,7 +86,13 @@ class TZelXMLTree {
   // indented form.
   bool KeepLayout() const { return FKeepLayout; }
   void SetKeepLayout(bool on) { FKeepLayout = on; }
-  // Drops what the last load kept of the file, once its nodes are gone.
+  // Whether the last load into the linked tree view kept the file's layout.
+  bool HasLayout() const { return FLayout != nullptr; }
+  // How many texts of the file the last load into the linked tree view read otherwise than
+  // they stand (line breaks and tabs made spaces, blanks at their ends or blank content
+  // dropped): what the indented form does not keep.
+  size_t ChangedTexts() const { return FChangedTexts; }
+  // Drops what the last load kept of the file and learnt of it, once its nodes are gone.
   void ForgetLayout();
 
  private:
@@ -100,7 +106,7 @@ class TZelXMLTree {
   void Load(const std::string& fileName, std::string* bytes, bool document);
   // Busy from zxtsLoading on while `stages` run; a cancelled load leaves the tree empty.
   void RunLoad(const std::function<void()>& stages);
-  void LoadOutline(const std::string& fileName, std::string* bytes, bool capture);
+  void LoadOutline(const std::string& fileName, std::string* bytes, bool document, bool capture);
   void SettleReading(const std::string& fileName);
   // What the stages hand down: percentages to OnProgress with Abort checked after each; or,
   // in the stages without percentages, OnPump raised before Abort is checked.
@@ -130,6 +136,7 @@ class TZelXMLTree {
   bool FKeepLayout = false;
   TTreeView* FTreeView = nullptr;
   std::unique_ptr<TSourceLayout> FLayout;
+  size_t FChangedTexts = 0;
 };
 
 }  // namespace zel

@@ -42,8 +42,10 @@ class TXmlTokenSinkOf final : public TXmlTokenSink {
 };
 
 // Cuts text into tokens for sink, in document order. Returns the number of characters the
-// scans read (a small multiple of the text's length).
-size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink);
+// scans read (a small multiple of the text's length). With changedTexts, adds the number of
+// texts the tokens hold otherwise than the text does: a line break or a tab in them became a
+// space, the blanks at their ends went, or blanks that were an element's whole content went.
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, size_t* changedTexts = nullptr);
 
 // Where a token (or a line made of tokens) was read: the characters [Begin, End) of the text.
 // Exact when reading those characters where the token stood gives the token again: false
@@ -65,6 +67,7 @@ struct TSourceSpan {
 };
 
 // The same, with span set to each token's place before the sink hears of it.
-size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span);
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span,
+                     size_t* changedTexts = nullptr);
 
 }  // namespace zel

@@ -349,13 +349,17 @@ bool IsStrictTag(std::string_view s) {
 
 }  // namespace xmltok
 
-size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink) {
-  return Tokenize(text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); });
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, size_t* changedTexts) {
+  return Tokenize(
+      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, nullptr,
+      changedTexts);
 }
 
-size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span) {
+size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span,
+                     size_t* changedTexts) {
   return Tokenize(
-      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, &span);
+      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, &span,
+      changedTexts);
 }
 
 void TokenizeXML(TStringList& L) {

@@ -63,6 +63,8 @@ class TScriptedHost : public IEditorHost {
   void ProcessCancelled() override { Events.push_back("cancelled"); }
   void Remember(const std::string& file) override { Remembered.push_back(file); }
   void Forget(const std::string& file) override { Forgotten.push_back(file); }
+  void Notice(const std::string& text) override { Notices.push_back(text); }
+  std::vector<std::string> Notices;
 };
 
 class EditorSessionTest : public ::testing::Test {
@@ -158,6 +160,56 @@ TEST_F(EditorSessionTest, OpenSaveSaveAsRevertAndTheModifiedMark) {
   FHost.Answers = {IDYES};
   EXPECT_FALSE(FSession.New());
   EXPECT_EQ(FSession.FileName(), A);
+}
+
+TEST_F(EditorSessionTest, KeepLayoutTurnedOnAfterALoadReadsAgainOrSaysTheSavesAreIndented) {
+  const std::string laidOut = "<a>\n\t<b>x</b>   <c/>\n</a>\n";
+  WriteBytes(A, laidOut);
+  FSession.Open(A, false);
+  TTreeView& tree = FSession.Tree();
+  tree.Item(1)->Expand(false);
+  tree.SetSelected(tree.Item(2));
+  // Unmodified: read again, without a question, with the view as it was.
+  FSession.SetKeepLayout(true);
+  EXPECT_TRUE(FHost.Asked.empty());
+  EXPECT_TRUE(FHost.Notices.empty());
+  EXPECT_TRUE(tree.Item(1)->Expanded());
+  EXPECT_EQ(tree.Selected(), tree.Item(2));
+  EXPECT_FALSE(FSession.Modified());
+  FSession.Save();
+  EXPECT_EQ(ReadBytes(A), laidOut);
+
+  // Modified: said now and after each save, which writes the indented form.
+  FSession.SetKeepLayout(false);
+  FSession.Open(A, false);
+  ASSERT_TRUE(FSession.Document().SetText(tree.Item(2), "<b>y</b>"));
+  FSession.SetKeepLayout(true);
+  ASSERT_EQ(FHost.Notices.size(), 1u);
+  EXPECT_NE(FHost.Notices[0].find("Keep Layout takes effect when the file is next opened"),
+            std::string::npos);
+  EXPECT_TRUE(FSession.Modified());
+  FSession.Save();
+  ASSERT_EQ(FHost.Notices.size(), 2u);
+  EXPECT_NE(FHost.Notices[1].find("indented form"), std::string::npos);
+  EXPECT_EQ(ReadBytes(A).find("   <c"), std::string::npos) << ReadBytes(A);
+  EXPECT_TRUE(FHost.Asked.empty());
+}
+
+TEST_F(EditorSessionTest, TheFirstIndentedSaveSaysHowManyTextsLostLineBreaksOrBlanks) {
+  // Changed: a broken line, blanks at the ends, a tab, blank whole content; kept: the
+  // blanks between elements and a text read as it stands.
+  WriteBytes(A, "<a>\n  <p>one\ntwo</p>\n  <q> x </q><r>y\tz</r><t>\n</t><u>as is</u>\n</a>\n");
+  FSession.Open(A, false);
+  FSession.Save();
+  ASSERT_EQ(FHost.Notices.size(), 1u);
+  EXPECT_EQ(FHost.Notices[0],
+            "Saved in the indented form: 4 texts lost line breaks or blanks; Keep Layout keeps "
+            "them");
+  FSession.Save();  // once per document
+  EXPECT_EQ(FHost.Notices.size(), 1u);
+  FSession.Open(A, false);  // the saved form: nothing more to lose
+  FSession.Save();
+  EXPECT_EQ(FHost.Notices.size(), 1u);
 }
 
 TEST_F(EditorSessionTest, AFileChangedOnDiskAsksBeforeItIsOverwrittenOrReloaded) {

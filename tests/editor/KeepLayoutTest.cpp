@@ -26,3 +26,21 @@ TEST(KeepLayout, RandomLayoutsAndEditsKeepBytesAndData) {
   }
   SetACPOverride(0);
 }
+
+TEST(KeepLayout, AnEditedUtf8FileWithAByteOrderMarkKeepsTheMarkAndItsLines) {
+  SetACPOverride(CP_UTF8);
+  zeltest::TempDir dir;
+  const std::string saved = dir.Path() + "/saved.xml";
+  TOutlineDocument doc;
+  TZelXMLTree component;
+  component.SetTreeView(&doc.Tree());
+  component.SetKeepLayout(true);
+  component.LoadFromBytes("in.xml",
+                          "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <c/>\n</a>\n");
+  ASSERT_TRUE(doc.SetText(doc.Tree().Item(3), "<d>\xE2\x82\xAC</d>"));
+  component.SaveToFile(saved);
+  EXPECT_EQ(
+      test::ReadWhole(saved),
+      "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <d>\xE2\x82\xAC</d>\n</a>\n");
+  SetACPOverride(0);
+}

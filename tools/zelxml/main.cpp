@@ -61,6 +61,7 @@ class TConsoleHost : public IEditorHost {
   void Progress(TZelXMLTreeStates state, uint16_t percent) override {
     if (FEvents) std::fprintf(stderr, "progress %s %u\n", ZelXMLTreeStateName(state), percent);
   }
+  void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 
  private:
   bool FEvents;

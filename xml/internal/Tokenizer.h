@@ -187,10 +187,12 @@ class TScanner {
 }  // namespace xmltok
 
 // Cuts t into tokens, calling sink(TXmlToken, std::string_view) for each; the view is valid
-// during the call only. With span, each token's place is set there before the call. Returns
-// the number of characters the scans read.
+// during the call only. With span, each token's place is set there before the call. With
+// changed, it counts the texts read otherwise than they stand (see ReadXmlTokens). Returns the
+// number of characters the scans read.
 template <typename Sink>
-size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
+size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
+                size_t* changed = nullptr) {
   using namespace xmltok;
   static constexpr std::string_view kCDataOpen = "<![CDATA[", kCDataClose = "]]>",
                                     kCommentOpen = "<!--";
@@ -239,6 +241,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
   // token, which may read differently where the next one is copied.
   TSourceSpan at;
   bool dropped = false;
+  size_t openEnd = npos;  // where the start tag just emitted ends, while nothing followed it
   const auto place = [&](size_t begin, size_t end, bool exact) {
     if (span) at = TSourceSpan{begin, end, exact, TSourceSpan::kNone};
   };
@@ -249,6 +252,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
         span->Exact = span->Exact && !dropped;
         dropped = false;
       }
+      openEnd = kind == TXmlToken::OpenTag ? from : npos;
       sink(kind, s);
     } else if (kind == TXmlToken::OpenTag && !s.starts_with('?')) {
       openRaw(s);
@@ -310,8 +314,14 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
     }
     if (wasJoined) r = joined.append(r);
     if (runPieces == 0 && !cdataFollows) {  // the common case: a text among tags
+      const size_t raw = r.size();
       r = TrimView(r);
-      if (!r.empty()) emit(TXmlToken::Text, Clean(r, scratch));
+      if (!r.empty()) {
+        const std::string_view cleaned = Clean(r, scratch);
+        // Cleaning copies only where a line break or a tab becomes a space.
+        if (changed && (r.size() != raw || cleaned.data() == scratch.data())) ++*changed;
+        emit(TXmlToken::Text, cleaned);
+      }
       joined.clear();
       return;
     }
@@ -421,6 +431,8 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr) {
     } else if (declaration) {
       emit(TXmlToken::Instruction, d);
     } else if (d.front() == '/') {
+      // Blanks that were an element's whole content go.
+      if (changed && rawDepth == 0 && openEnd != npos && a > openEnd) ++*changed;
       if (rawDepth == 1 && m > a + 1) rawCutFrom = a + 1, rawCutTo = m;
       emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
       rawCutFrom = rawCutTo = npos;
