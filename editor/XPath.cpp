@@ -10,8 +10,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/Exception.h"
 #include "base/StrUtils.h"
@@ -26,12 +29,40 @@ void WaitFor(pid_t pid, int* status) {
   }
 }
 
+// The threads that wait for ended queries. Each is joined before the next fork: a thread that
+// is ending at the fork may hold an allocator's lock, which the copy would then wait for.
+class TReapers {
+ public:
+  ~TReapers() { JoinAll(); }
+  void Add(std::thread thread) {
+    const std::lock_guard<std::mutex> hold(FLock);
+    FThreads.push_back(std::move(thread));
+  }
+  void JoinAll() {
+    std::vector<std::thread> threads;
+    {
+      const std::lock_guard<std::mutex> hold(FLock);
+      threads.swap(FThreads);
+    }
+    for (std::thread& t : threads) t.join();
+  }
+
+ private:
+  std::mutex FLock;
+  std::vector<std::thread> FThreads;
+};
+
+TReapers& Reapers() {
+  static TReapers reapers;
+  return reapers;
+}
+
 // A process on its way out gives its memory back first, tens of milliseconds a gigabyte: a
 // thread waits for it, so that neither a Cancel nor a result waits.
 void ReapLater(pid_t pid) {
   if (::waitpid(pid, nullptr, WNOHANG) != 0) return;
   try {
-    std::thread([pid] { WaitFor(pid, nullptr); }).detach();
+    Reapers().Add(std::thread([pid] { WaitFor(pid, nullptr); }));
   } catch (const std::system_error&) {
     WaitFor(pid, nullptr);
   }
@@ -44,6 +75,7 @@ TXPathJob::TXPathJob(const TTreeView& tree, std::string expression, const TXPath
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0)
     throw Exception(Format("The XPath query cannot start: %s", std::strerror(errno)));
+  Reapers().JoinAll();
   const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) {
