@@ -50,6 +50,7 @@ bool IsMain(void* ctx) {
 }
 
 void Mark(xmlNodePtr node, int line) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): libxml2's spare field holds the line itself
   if (node && !node->_private) node->_private = reinterpret_cast<void*>(intptr_t{line});
 }
 
@@ -139,6 +140,7 @@ void OnCharacters(void* ctx, const xmlChar* ch, int len) {
   if (!text) return;
   if (!text->_private) {
     gParse->Texts.push_back({from, to, 0, 0});
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the spare field holds the span's number
     text->_private = reinterpret_cast<void*>(gParse->Texts.size());
   }
   TTextSpan& span = gParse->Texts[reinterpret_cast<size_t>(text->_private) - 1];
@@ -181,7 +183,7 @@ struct TReader {
 int ReadText(void* context, char* buffer, int len) {
   auto* reader = static_cast<TReader*>(context);
   const size_t n = std::min(size_t(len), reader->Text.size() - reader->At);
-  std::memcpy(buffer, reader->Text.data() + reader->At, n);
+  std::copy_n(reader->Text.data() + reader->At, n, buffer);
   reader->At += n;
   return static_cast<int>(n);
 }
