@@ -180,19 +180,8 @@ TKeptSave BuildKeptText(const TTreeView& tree, const TSourceLayout& layout, TTex
   if (!layout.Spans) return TKeptSave::Indented;
   if (std::string_view(layout.Bytes).starts_with(kUtf8Mark)) out.Write(kUtf8Mark);
   TKeptWriter writer(layout, out);
-  size_t counter = 0;
-  int shift = 0;  // later root-level nodes are written as further children of the first root
-  bool first = true;
-  const bool done = WalkInDocumentOrder(tree, [&](const TTreeNode& n, int depth) {
-    if (first) {  // the root holds the file name and is never written
-      first = false;
-      return true;
-    }
-    ++counter;
-    progress.Percent(PercentOf(counter, total));
-    if (depth == 0) shift = 1;
-    writer.Node(n, depth + shift, depth == 1);
-    return !progress.Stopped();
+  const bool done = WalkSavedNodes(tree, progress, [&](const TTreeNode& n, int level, size_t) {
+    writer.Node(n, level, n.Parent() != nullptr && n.Parent()->Parent() == nullptr);
   });
   if (!done) return TKeptSave::Stopped;
   writer.Finish();

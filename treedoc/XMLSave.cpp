@@ -62,36 +62,24 @@ bool NeedsInlineClosing(const TTreeNode& node) {
 }
 
 bool BuildXMLText(const TTreeView& tree, TTextSink& out, const TProgress& progress) {
-  const size_t total = static_cast<size_t>(tree.Count());
-  size_t counter = 0;
   // Nodes whose lines are written and whose closing lines are still due, outermost first;
   // the node at position i stands at level i + 1.
   std::vector<const TTreeNode*> open;
-  int shift = 0;  // later root-level nodes are written as further children of the first root
-  bool first = true;
-  const bool done = WalkInDocumentOrder(tree, [&](const TTreeNode& n, int depth) {
-    if (first) {  // the root holds the file name and is never written
-      first = false;
-      return true;
-    }
-    ++counter;
-    progress.Percent(PercentOf(counter, total));
-    // A file that began with these bytes would read back as Unicode text: an empty first
-    // line keeps them text (the reader ignores it).
-    if (counter == 1 && StartsWithByteOrderMark(n.Text())) out.Write("\r\n");
-    if (depth == 0) shift = 1;
-    const int level = depth + shift;
-    while (static_cast<int>(open.size()) >= level) {
-      AppendClosingLine(out, *open.back(), static_cast<int>(open.size()));
-      open.pop_back();
-    }
-    AppendIndent(out, level);
-    AppendNodeText(out, n.Text());
-    if (NeedsInlineClosing(n)) out.Write(ClosingTagOf(n.Text()));
-    out.Write("\r\n");
-    if (n.GetFirstChild() != nullptr) open.push_back(&n);
-    return !progress.Stopped();
-  });
+  const bool done =
+      WalkSavedNodes(tree, progress, [&](const TTreeNode& n, int level, size_t index) {
+        // A file that began with these bytes would read back as Unicode text: an empty first
+        // line keeps them text (the reader ignores it).
+        if (index == 1 && StartsWithByteOrderMark(n.Text())) out.Write("\r\n");
+        while (static_cast<int>(open.size()) >= level) {
+          AppendClosingLine(out, *open.back(), static_cast<int>(open.size()));
+          open.pop_back();
+        }
+        AppendIndent(out, level);
+        AppendNodeText(out, n.Text());
+        if (NeedsInlineClosing(n)) out.Write(ClosingTagOf(n.Text()));
+        out.Write("\r\n");
+        if (n.GetFirstChild() != nullptr) open.push_back(&n);
+      });
   if (!done) return false;
   while (!open.empty()) {
     AppendClosingLine(out, *open.back(), static_cast<int>(open.size()));
