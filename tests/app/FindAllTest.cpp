@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <chrono>
 
 #include "tests/app/AppTestUtil.h"
 
@@ -40,7 +39,7 @@ class FindAllTest : public FormTest {
   TTreeView& Tree() { return Form().Session().Tree(); }
   std::string Selected() { return std::string(Tree().Selected()->Text()); }
   // Until the pane no longer says a query runs.
-  void AwaitQuery() { QTRY_VERIFY_WITH_TIMEOUT(!Header().startsWith("Running"), 10000); }
+  void AwaitQuery() { QTRY_VERIFY_WITH_TIMEOUT(!Header().startsWith("Running"), 60000); }
 };
 
 TEST_F(FindAllTest, ListsTheMatchesAndTheirRowsChooseNodes) {
@@ -149,15 +148,15 @@ TEST_F(FindAllTest, XPathQueriesComeToThePaneAndStopAtEscOrAChange) {
   Click(Dialog().FindAllBtn, slow);
   QTest::qWait(100);
   ASSERT_TRUE(Header().startsWith("Running")) << Header().toStdString();
-  const auto start = std::chrono::steady_clock::now();
+  // How soon Esc stops it is measured in bench_app_findall: here, that it does at once.
   QTest::keyClick(&Dialog(), Qt::Key_Escape);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
   EXPECT_EQ(Header(), "The XPath query was cancelled.");
   EXPECT_TRUE(Dialog().isVisible()) << "Esc stopped the query, not the dialog";
-  // Soon no child at all, not even one to reap (looked at without reaping it).
+  // Then no child at all, not even one to reap (looked at without reaping it); the bound only
+  // keeps a broken reap from hanging the suite.
   siginfo_t info{};
   int left = 0;
-  for (int i = 0; i < 200 && (left = ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT)) == 0;
+  for (int i = 0; i < 6000 && (left = ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT)) == 0;
        ++i)
     QTest::qWait(10);
   EXPECT_EQ(left, -1);
