@@ -8,13 +8,13 @@
 #include <libxml/c14n.h>
 #include <libxml/parser.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "base/Exception.h"
 #include "editor/OutlineDocument.h"
+#include "platform/FileRead.h"
 #include "tests/editor/EditSequence.h"
 #include "treedoc/XMLSave.h"
 #include "treedoc/ZelXMLTree.h"
@@ -38,17 +38,6 @@ inline bool CanonicalNoBlanks(const std::string& bytes, std::string& out) {
       out.push_back(char(c14n[i]));
   xmlFree(c14n);
   return true;
-}
-
-inline std::string ReadWhole(const std::string& path) {
-  std::string out;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    std::fclose(f);
-  }
-  return out;
 }
 
 // A document in a layout pick chooses: line ends (LF, CR LF, CR or mixed), indentation (TAB,
@@ -156,7 +145,7 @@ inline std::string CheckKeepLayout(const std::string& bytes,
   }
   const auto kept = [&] {
     component.SaveToFile(scratch);
-    return ReadWhole(scratch);
+    return ReadFileBytes(scratch);
   };
   if (kept() != bytes) return "read and saved, the bytes changed:\n" + bytes + "\n---\n" + kept();
   // Without the root, whose text a save changes.

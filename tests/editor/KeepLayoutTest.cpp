@@ -40,7 +40,7 @@ TEST(KeepLayout, AnEditedUtf8FileWithAByteOrderMarkKeepsTheMarkAndItsLines) {
   ASSERT_TRUE(doc.SetText(doc.Tree().Item(3), "<d>\xE2\x82\xAC</d>"));
   component.SaveToFile(saved);
   EXPECT_EQ(
-      test::ReadWhole(saved),
+      ReadFileBytes(saved),
       "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <d>\xE2\x82\xAC</d>\n</a>\n");
   SetACPOverride(0);
 }
