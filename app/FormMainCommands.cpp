@@ -134,6 +134,12 @@ void TFormMain::RunDocumentAction(TCommandId id) {
   const TCommandRow& row = CommandRow(id);
   TTreeNode* node = row.Act(FDoc, ChosenNodes());
   if (row.After & kAfterImages) AssignImages();
+  // An undone or redone step over many nodes chooses them all again, as they were chosen.
+  const bool replay = id == TCommandId::EditUndo || id == TCommandId::EditRedo;
+  if (replay && !FDoc.ReplayedNodes().empty()) {
+    SelectNodes(FDoc.ReplayedNodes());
+    return;
+  }
   if (!node) return;
   if (row.After & kAfterSelect) FTree.SetSelected(node);
   node->MakeVisible();

@@ -41,6 +41,7 @@ void TOutlineDocument::SetModified(bool value) {
 }
 
 void TOutlineDocument::Push(std::unique_ptr<TEditStep> step) {
+  FReplayed.clear();
   if (!FOpening.empty()) {
     FOpening.push_back(std::move(step));
     step = std::make_unique<TCompoundStep>(std::move(FOpening));
@@ -359,6 +360,11 @@ TTreeNode* TOutlineDocument::Replay(bool undo) {
   std::unique_ptr<TEditStep> step = std::move(from.back());
   from.pop_back();
   TTreeNode* focus = undo ? step->Undo() : step->Redo();
+  std::vector<TTreeNode*> touched;
+  for (TTreeNode* n : step->Touched())
+    if (n) touched.push_back(n);
+  FReplayed = touched.size() < 2 ? std::vector<TTreeNode*>()
+                                 : TNodeSelection(FTree, std::move(touched)).Nodes();
   ++FChanges;
   (undo ? FRedo : FUndo).push_back(std::move(step));
   ZEL_ASSERT(HistoryHolds(FUndo.size(), FRedo.size(), FClean));
@@ -367,6 +373,7 @@ TTreeNode* TOutlineDocument::Replay(bool undo) {
 }
 
 void TOutlineDocument::ClearHistory() {
+  FReplayed.clear();
   FRedo.clear();
   FUndo.clear();
   FClean = 0;

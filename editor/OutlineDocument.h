@@ -130,6 +130,9 @@ class TOutlineDocument {
   // Each returns the node the step touched, selected, or null when nothing was done.
   TTreeNode* Undo() { return Replay(true); }
   TTreeNode* Redo() { return Replay(false); }
+  // The nodes the last Undo or Redo of a step over many nodes gave back or moved, to be chosen
+  // together again; empty after a step over one node. Valid until the outline changes.
+  const std::vector<TTreeNode*>& ReplayedNodes() const { return FReplayed; }
   // Forgets every step; the present state becomes the clean one. Comes before a new outline.
   void ClearHistory();
   size_t UndoCount() const { return FUndo.size(); }
@@ -196,6 +199,7 @@ class TOutlineDocument {
   std::vector<std::unique_ptr<TEditStep>> FOpening;
   // Where Push puts the steps while a batch runs.
   std::vector<std::unique_ptr<TEditStep>>* FBatch = nullptr;
+  std::vector<TTreeNode*> FReplayed;
 };
 
 }  // namespace zel

@@ -65,6 +65,9 @@ class TEditStep {
     Restore(Key, After);
     return focus;
   }
+  // The nodes each part of the last Undo or Redo touched, in document order, when the step
+  // worked on many nodes (so that they can be chosen together again); else empty.
+  virtual std::vector<TTreeNode*> Touched() const { return {}; }
   const char* Name;
   TFlagList Before, After;
   // Given by the document that made the step.
@@ -221,22 +224,25 @@ class TCompoundStep : public TEditStep {
  public:
   explicit TCompoundStep(std::vector<std::unique_ptr<TEditStep>> steps, TTreeView* quiet = nullptr)
       : TEditStep(steps.back()->Key, steps.back()->Name), FSteps(std::move(steps)), FQuiet(quiet) {}
+  std::vector<TTreeNode*> Touched() const override { return FTouched; }
 
  private:
   TTreeNode* DoUndo() override {
     std::optional<TUpdateGuard<TTreeView>> quiet;
     if (FQuiet) quiet.emplace(*FQuiet);
-    TTreeNode* focus = FSteps.back()->Undo();
-    for (size_t i = FSteps.size() - 1; i-- > 0;) FSteps[i]->Undo();
-    return focus;
+    FTouched.assign(FSteps.size(), nullptr);
+    for (size_t i = FSteps.size(); i-- > 0;) FTouched[i] = FSteps[i]->Undo();
+    return FTouched.back();
   }
   TTreeNode* DoRedo() override {
     std::optional<TUpdateGuard<TTreeView>> quiet;
     if (FQuiet) quiet.emplace(*FQuiet);
-    for (size_t i = 0; i + 1 < FSteps.size(); ++i) FSteps[i]->Redo();
-    return FSteps.back()->Redo();
+    FTouched.assign(FSteps.size(), nullptr);
+    for (size_t i = 0; i < FSteps.size(); ++i) FTouched[i] = FSteps[i]->Redo();
+    return FTouched.back();
   }
   std::vector<std::unique_ptr<TEditStep>> FSteps;
+  std::vector<TTreeNode*> FTouched;
   TTreeView* FQuiet;
 };
 

@@ -142,6 +142,30 @@ TEST(OutlineDocumentTest, CommentHoldsTheSubtreeAndUncommentGivesItBack) {
   EXPECT_EQ(test::OutlineState(doc.Tree()), original);
 }
 
+// Undo and Redo of a step over many nodes name the nodes it gave back or moved, in document
+// order, so that the window chooses them together again; a one-node step names none.
+TEST(OutlineDocumentTest, ReplayNamesTheNodesOfAManyNodeStep) {
+  TOutlineDocument doc;
+  ReadXMLText("<r><a/><b/><c/><d/></r>", doc.Tree());
+  TTreeNode* r = doc.Tree().GetFirstNode()->GetFirstChild();
+  TTreeNode *a = r->Item(0), *c = r->Item(2), *d = r->Item(3);
+  ASSERT_TRUE(doc.Delete(TNodeSelection(doc.Tree(), {d, a})));
+  doc.Undo();
+  EXPECT_EQ(doc.ReplayedNodes(), (std::vector<TTreeNode*>{a, d}));
+  doc.Redo();
+  EXPECT_TRUE(doc.ReplayedNodes().empty());  // deleted nodes are not there to choose
+  doc.Undo();
+  ASSERT_TRUE(doc.MoveUp(TNodeSelection(doc.Tree(), {c, d})));
+  doc.Undo();
+  EXPECT_EQ(doc.ReplayedNodes(), (std::vector<TTreeNode*>{c, d}));
+  doc.Redo();
+  EXPECT_EQ(doc.ReplayedNodes(), (std::vector<TTreeNode*>{c, d}));
+  ASSERT_TRUE(doc.Delete(a));
+  EXPECT_TRUE(doc.ReplayedNodes().empty());
+  doc.Undo();
+  EXPECT_TRUE(doc.ReplayedNodes().empty());
+}
+
 // Texts replaced, copied, pasted and freed over a long session: the text storage stays within
 // a constant factor of the live texts (plus a fixed allowance), and every text stays intact
 // when the live ones are moved together, those kept by the history included.
