@@ -169,10 +169,12 @@ class TKeptWriter {
 
 }  // namespace
 
-TKeptSave BuildKeptText(const TTreeView& tree, const TSourceLayout& layout, TTextSink& out,
+TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
                         const TProgress& progress) {
   const size_t total = static_cast<size_t>(tree.Count());
-  if (Unchanged(tree, layout)) {
+  // A tree edited and edited back is looked at node by node.
+  if (layout.KnownAsRead(tree) || Unchanged(tree, layout)) {
+    layout.NoteAsRead(tree);
     out.Write(layout.Bytes);
     progress.Percent(PercentOf(total, total));
     return progress.Stopped() ? TKeptSave::Stopped : TKeptSave::Written;

@@ -16,6 +16,7 @@
 namespace zel {
 
 class TTreeNode;
+class TTreeView;
 
 // Bytes that start with it are UTF-8 text whose places are counted after it.
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
@@ -72,6 +73,10 @@ class TSourceLayout {
   // line to its children's, a TAB where the file shows none.
   const std::string& LineEnd() const { return FLineEnd; }
   const std::string& IndentUnit() const { return FIndent; }
+  // Whether the tree's nodes are known to be as read without a look at them: its edit count
+  // (TTreeView::Edits) is the one they were last seen as read at.
+  bool KnownAsRead(const TTreeView& tree) const;
+  void NoteAsRead(const TTreeView& tree);
 
  private:
   bool BlankGap(size_t from, size_t to) const;
@@ -85,6 +90,8 @@ class TSourceLayout {
   bool FTailBlank = true;
   std::string FLineEnd = "\r\n";
   std::string FIndent = "\t";
+  const TTreeView* FAsReadTree = nullptr;
+  uint64_t FAsReadAt = 0;
 };
 
 }  // namespace zel

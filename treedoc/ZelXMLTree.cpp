@@ -279,6 +279,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     staged.MoveTo(key, tree);
     if (places && !FCancelled) {
       places->Finish();
+      layout->NoteAsRead(tree);
       FLayout = std::move(layout);
     }
     if (document && !FCancelled) FChangedTexts = changedTexts;
@@ -374,8 +375,11 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   if (!FCancelled) {
     SetState(zxtsWriting);
     file.Commit([this] { Pump(); });  // the bytes are all written: Abort no longer stops it
+    // The root's text, the file's name, is no part of what the layout compares.
+    const bool asRead = FLayout && FLayout->KnownAsRead(*FTreeView);
     if (TTreeNode* root = FTreeView->GetFirstNode())
       root->SetText(TTreeWriteKey(), ExtractFileName(fileName));
+    if (asRead) FLayout->NoteAsRead(*FTreeView);
     FState = zxtsDone;
   } else {
     FState = zxtsCanceled;
