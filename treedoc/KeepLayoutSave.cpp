@@ -55,7 +55,11 @@ bool HasLineBreak(std::string_view s) {
 
 class TKeptWriter {
  public:
-  TKeptWriter(const TSourceLayout& layout, TTextSink& out) : FLayout(layout), FOut(out) {}
+  // The text starts after a byte-order mark, which comes first.
+  TKeptWriter(const TSourceLayout& layout, TTextSink& out)
+      : FLayout(layout),
+        FOut(out),
+        FAfter(std::string_view(layout.Bytes).starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0) {}
 
   void Node(const TTreeNode& n, int level, bool atRoot) {
     while (static_cast<int>(FOpen.size()) >= level) CloseLast();
@@ -73,19 +77,24 @@ class TKeptWriter {
       parent = FOpen.back().Index;
     // In the place it was read at, under a parent in its own: its blanks fit there.
     const bool placed = r && index > 0 && parent != TSourceLayout::kNoParent && r->Parent == parent;
-    const bool copied = placed && (r->Flags & TSourceLayout::kOwn) && SameAsRead(*r, n, parent);
+    // An element whose children all went keeps its start and closing tags as read.
+    const bool emptied = placed && n.GetFirstChild() == nullptr && HadChildren(*r) &&
+                         (r->Flags & TSourceLayout::kClose) &&
+                         r->Hash == TSourceLayout::HashOf(n.Text());
+    const bool copied =
+        placed && (r->Flags & TSourceLayout::kOwn) && (emptied || SameAsRead(*r, n, parent));
+    std::string_view lead;
+    const bool hasLead =
+        placed && (r->Flags & TSourceLayout::kLead) && LeadOf(r->Begin - r->Lead, r->Lead, lead);
     if (copied) {
-      if (r->Flags & TSourceLayout::kLead)
-        Put(FLayout.Slice(r->Begin - r->Lead, r->Lead));
+      if (hasLead)
+        Put(lead);
       else
         NewLine(level);
       Put(FLayout.Slice(r->Begin, r->Length));
     } else {
-      const std::string_view lead = placed && (r->Flags & TSourceLayout::kLead)
-                                        ? FLayout.Slice(r->Begin - r->Lead, r->Lead)
-                                        : std::string_view();
       // A line of its own, as the indented save gives it: text beside other text would join it.
-      if (HasLineBreak(lead) && FWritten)
+      if (hasLead && (HasLineBreak(lead) || FAtLineStart) && FWritten)
         Put(lead);
       else if (!FWritten && StartsWithByteOrderMark(n.Text()))
         Put(FLayout.LineEnd());  // else the file would read back as Unicode text
@@ -97,16 +106,23 @@ class TKeptWriter {
         Put(n.Text());
       if (NeedsInlineClosing(n)) Put(ClosingTagOf(n.Text()));
     }
-    if (n.GetFirstChild() != nullptr)
+    // In its place, what follows it in the file may follow it again.
+    FAfter = placed && (r->Flags & TSourceLayout::kOwn) ? r->Begin + r->Length : kNowhere;
+    if (n.GetFirstChild() != nullptr || (copied && emptied))
       FOpen.push_back(TOpen{&n, placed ? r : nullptr, static_cast<uint32_t>(index), copied});
   }
 
   void Finish() {
     while (!FOpen.empty()) CloseLast();
-    if (FLayout.TailIsBlank())
-      Put(FLayout.Tail());
-    else
-      Put(FLayout.LineEnd());
+    const std::string_view tail = FLayout.Tail();
+    if (FLayout.TailIsBlank()) {
+      std::string_view lead;
+      LeadOf(FLayout.Bytes.size() - tail.size(), tail.size(), lead);
+      Put(lead);
+    } else {
+      EndLine();
+      if (!FAtLineStart) Put(FLayout.LineEnd());
+    }
   }
 
  private:
@@ -121,6 +137,7 @@ class TKeptWriter {
     if (s.empty()) return;
     FOut.Write(s);
     FWritten = true;
+    FAtLineStart = false;
   }
   // Lines broken by CR LF, as the file breaks its lines.
   void PutLines(std::string_view s) {
@@ -131,8 +148,41 @@ class TKeptWriter {
     }
     Put(s);
   }
+  // The blanks read before a token at `begin`: all of them when the token read before them
+  // was the last one written, or what stood between them shared its line; else, once that
+  // one's line is ended as read, the ones after their first line break (the rest of their
+  // line, and the end of the line before, went with what stood there). False when they hold
+  // no line break.
+  bool LeadOf(uint64_t begin, size_t length, std::string_view& lead) {
+    lead = FLayout.Slice(begin, length);
+    if (begin == FAfter) return true;
+    if (FAfter != kNowhere && FAfter < begin &&
+        !HasLineBreak(FLayout.Slice(FAfter, begin - FAfter)))
+      return true;
+    EndLine();
+    const size_t br = lead.find_first_of("\r\n");
+    if (br == std::string_view::npos) return false;
+    lead.remove_prefix(FAtLineStart ? br + LineBreakLength(lead, br) : br);
+    return true;
+  }
+  static size_t LineBreakLength(std::string_view s, size_t at) {
+    return s.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+  }
+  // The last token written, where it stands where it was read and only blanks follow it on its
+  // line: the rest of its line as read, its line end included.
+  void EndLine() {
+    if (FAfter == kNowhere) return;
+    const std::string_view rest = FLayout.Slice(FAfter, FLayout.Bytes.size());
+    FAfter = kNowhere;
+    const size_t end = rest.find_first_not_of(" \t");
+    if (end == std::string_view::npos || (rest[end] != '\r' && rest[end] != '\n')) return;
+    Put(rest.substr(0, end + LineBreakLength(rest, end)));
+    FAtLineStart = true;
+  }
   void NewLine(int level) {
-    if (FWritten) FOut.Write(FLayout.LineEnd());
+    EndLine();
+    if (FWritten && !FAtLineStart) FOut.Write(FLayout.LineEnd());
+    FAtLineStart = false;
     const size_t depth = IndentLevel(static_cast<size_t>(level));
     for (size_t i = 1; i < depth; ++i) FOut.Write(FLayout.IndentUnit());
   }
@@ -145,8 +195,10 @@ class TKeptWriter {
     const int level = static_cast<int>(FOpen.size()) + 1;
     const TNodeSource* r = e.Placed;
     if (r && (r->Flags & TSourceLayout::kClose)) {
-      if (r->Flags & TSourceLayout::kCloseLead)
-        Put(FLayout.Slice(r->CloseBegin - r->CloseLead, r->CloseLead));
+      std::string_view lead;
+      if ((r->Flags & TSourceLayout::kCloseLead) &&
+          LeadOf(r->CloseBegin - r->CloseLead, r->CloseLead, lead))
+        Put(lead);
       else
         NewLine(level);
       // A renamed start tag gets its closing tag renamed.
@@ -154,6 +206,7 @@ class TKeptWriter {
         Put(FLayout.Slice(r->CloseBegin, r->CloseLength));
       else
         Put(ClosingTagOf(text));
+      FAfter = r->CloseBegin + r->CloseLength;
       return;
     }
     NewLine(level);
@@ -165,6 +218,11 @@ class TKeptWriter {
   std::vector<TOpen> FOpen;  // the node at position i stands at level i + 1
   bool FWritten = false;
   size_t FNext = 1;  // the record after the last one found
+  static constexpr uint64_t kNowhere = UINT64_MAX;
+  // Where the last token written ends in the bytes, when it stands where it was read.
+  uint64_t FAfter;
+  // The last thing written is a line end copied from the bytes.
+  bool FAtLineStart = false;
 };
 
 }  // namespace

@@ -2,14 +2,15 @@
 // The Keep Layout property, shared by a test and a fuzz target: a document loaded with the
 // layout kept saves to the bytes it was read from; after any edits, its save holds the same
 // data as the indented save of the same outline (and is well-formed whenever that one is);
-// undoing every edit gives the bytes read again. Free of any test framework: it reports the
-// first difference as text.
+// undoing every edit gives the bytes read again; one node deleted takes its own lines only.
+// Free of any test framework: it reports the first difference as text.
 
 #include <libxml/c14n.h>
 #include <libxml/parser.h>
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Exception.h"
@@ -128,6 +129,29 @@ inline std::string GeneratedLayout(const std::function<unsigned(unsigned)>& pick
   return out;
 }
 
+// Whether `after` is `before` less one run of bytes that is whole lines (any line end) or lies
+// within one line.
+inline bool CutIsLines(std::string_view before, std::string_view after) {
+  if (after.size() >= before.size()) return false;
+  const size_t cut = before.size() - after.size();
+  size_t p = 0, q = 0;
+  while (p < after.size() && before[p] == after[p]) ++p;
+  while (q < after.size() && before[before.size() - 1 - q] == after[after.size() - 1 - q]) ++q;
+  if (p + q < after.size()) return false;
+  const auto lineStart = [&](size_t i) {
+    return i == 0 || i == before.size() || before[i - 1] == '\n' ||
+           (before[i - 1] == '\r' && before[i] != '\n');
+  };
+  if (before.substr(p, cut).find_first_of("\r\n") == std::string_view::npos) return true;
+  for (size_t i = after.size() - q; i <= p; ++i)
+    if (lineStart(i) && lineStart(i + cut)) return true;
+  return false;
+}
+
+inline bool Utf16(std::string_view bytes) {
+  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
 // Loads bytes with the layout kept (scratch: a file name to save to), plays `steps` edits chosen
 // by pick, and returns an empty string when the property holds.
 inline std::string CheckKeepLayout(const std::string& bytes,
@@ -154,6 +178,14 @@ inline std::string CheckKeepLayout(const std::string& bytes,
     return all.substr(all.find('\n') + 1);
   };
   const std::string read = state();
+  // A node below the document's element, deleted, takes its lines or its piece of a line.
+  if (TTreeNode* n = tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
+      n && n->Level() >= 2 && !Utf16(bytes) && doc.Delete(n)) {
+    const std::string saved = kept();
+    if (!CutIsLines(bytes, saved))
+      return "one node deleted, more changed:\n" + saved + "\n--- read\n" + bytes;
+    doc.Undo();
+  }
   doc.SetConfirm([&](const std::string&) { return pick(4) == 0; });
   const auto anyNode = [&]() -> TTreeNode* {
     return tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
