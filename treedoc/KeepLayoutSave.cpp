@@ -6,6 +6,7 @@
 #include "base/TextSink.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
+#include "treedoc/EncodingSink.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
@@ -56,10 +57,9 @@ bool HasLineBreak(std::string_view s) {
 class TKeptWriter {
  public:
   // The text starts after a byte-order mark, which comes first.
-  TKeptWriter(const TSourceLayout& layout, TTextSink& out)
-      : FLayout(layout),
-        FOut(out),
-        FAfter(std::string_view(layout.Bytes).starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0) {}
+  // encoder: where the text is converted to a decoded file's encoding, or null.
+  TKeptWriter(const TSourceLayout& layout, TTextSink& out, TEncodingSink* encoder)
+      : FLayout(layout), FOut(out), FEncoder(encoder), FAfter(layout.TextStart()) {}
 
   void Node(const TTreeNode& n, int level, bool atRoot) {
     while (static_cast<int>(FOpen.size()) >= level) CloseLast();
@@ -215,6 +215,7 @@ class TKeptWriter {
 
   const TSourceLayout& FLayout;
   TTextSink& FOut;
+  TEncodingSink* FEncoder;
   std::vector<TOpen> FOpen;  // the node at position i stands at level i + 1
   bool FWritten = false;
   size_t FNext = 1;  // the record after the last one found
@@ -227,8 +228,10 @@ class TKeptWriter {
 
 }  // namespace
 
-TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
-                        const TProgress& progress) {
+namespace {
+
+TKeptSave WriteKept(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
+                    TEncodingSink* encoder, const TProgress& progress) {
   const size_t total = static_cast<size_t>(tree.Count());
   // A tree edited and edited back is looked at node by node.
   if (layout.KnownAsRead(tree) || Unchanged(tree, layout)) {
@@ -238,14 +241,28 @@ TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink&
     return progress.Stopped() ? TKeptSave::Stopped : TKeptSave::Written;
   }
   if (!layout.Spans) return TKeptSave::Indented;
-  if (std::string_view(layout.Bytes).starts_with(kUtf8Mark)) out.Write(kUtf8Mark);
-  TKeptWriter writer(layout, out);
+  if (layout.TextStart() > 0) out.Write(kUtf8Mark);
+  TKeptWriter writer(layout, out, encoder);
   const bool done = WalkSavedNodes(tree, progress, [&](const TTreeNode& n, int level, size_t) {
     writer.Node(n, level, n.Parent() != nullptr && n.Parent()->Parent() == nullptr);
   });
   if (!done) return TKeptSave::Stopped;
   writer.Finish();
   return TKeptSave::Written;
+}
+
+}  // namespace
+
+TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
+                        const TProgress& progress) {
+  if (!layout.Decoded()) return WriteKept(tree, layout, out, nullptr, progress);
+  // The characters read, converted back as they go: the file's bytes when nothing changed.
+  TEncodingSink encoder(out, layout.CodePage, layout.Encoding);
+  if (!encoder.Valid()) return TKeptSave::Indented;
+  out.Write(layout.Mark);
+  const TKeptSave kept = WriteKept(tree, layout, encoder, &encoder, progress);
+  if (kept == TKeptSave::Written) encoder.Finish();
+  return kept;
 }
 
 }  // namespace zel

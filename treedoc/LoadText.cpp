@@ -8,14 +8,17 @@
 
 #include "base/StrUtils.h"
 #include "base/StringList.h"
+#include "base/TextSink.h"
 #include "base/UpdateGuard.h"
 #include "platform/CodePage.h"
 #include "platform/FileRead.h"
 #include "treedoc/DeclaredEncoding.h"
+#include "treedoc/EncodingSink.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/TrimmedWalk.h"
+#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -117,8 +120,12 @@ void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopp
 
 }  // namespace
 
-void DecodeLines(const std::string& fileName, const std::string& encoding, std::string_view b,
-                 TStringList& lines) {
+namespace {
+
+// The characters of a file's bytes: from the encoding, or from the one its byte-order mark
+// names when encoding is "".
+std::u16string DecodedText(const std::string& fileName, const std::string& encoding,
+                           std::string_view b) {
   std::u16string text;
   if (!encoding.empty()) {
     text = DecodeForeign(fileName, encoding, b);
@@ -136,6 +143,10 @@ void DecodeLines(const std::string& fileName, const std::string& encoding, std::
     }
     if (cut) text.push_back(u'\uFFFD');
   }
+  return text;
+}
+
+void LinesOfDecoded(const std::string& fileName, std::u16string_view text, TStringList& lines) {
   lines.Clear();
   TUpdateGuard filling(lines);
   const unsigned codePage = GetACP();
@@ -145,7 +156,36 @@ void DecodeLines(const std::string& fileName, const std::string& encoding, std::
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
 }
 
+}  // namespace
+
+void DecodeLines(const std::string& fileName, const std::string& encoding, std::string_view b,
+                 TStringList& lines) {
+  LinesOfDecoded(fileName, DecodedText(fileName, encoding, b), lines);
+}
+
 namespace {
+
+constexpr std::string_view kDeclarationStart = "<?xml", kDeclarationEnd = "?>";
+
+bool StartsWithDeclaration(std::string_view text) {
+  return text.starts_with(kDeclarationStart) && text.size() > kDeclarationStart.size() &&
+         (IsBlank(text[kDeclarationStart.size()]) || text[kDeclarationStart.size()] == '?');
+}
+
+// Where the text names the encoding of its declaration anew, against the characters it was
+// read from.
+TTextSwap DeclarationSwap(std::string_view text, std::string_view read) {
+  if (!StartsWithDeclaration(text) || !StartsWithDeclaration(read)) return {};
+  text = text.substr(0, text.find(kDeclarationEnd));
+  read = read.substr(0, read.find(kDeclarationEnd));
+  size_t tb = 0, te = 0, rb = 0, re = 0;
+  if (!FindPseudoAttribute(text, "encoding", tb, te)) return {};
+  if (FindPseudoAttribute(read, "encoding", rb, re)) return {tb, te - tb, rb, re - rb};
+  // Added after the version: ` encoding="..."`.
+  constexpr size_t kAdded = std::string_view(" encoding=\"").size();
+  if (tb < kAdded || !FindPseudoAttribute(read, "version", rb, re)) return {};
+  return {tb - kAdded, te + 1 - (tb - kAdded), re + 1, 0};
+}
 
 // How the bytes are to be read: as Unicode (a byte-order mark), in the encoding their XML
 // declaration names, or else as 8-bit text. The first few kilobytes tell.
@@ -162,18 +202,63 @@ TTextKind KindOf(const std::string& fileName, std::string_view head) {
   return kind;
 }
 
+// UTF-8 with a mark in the UTF-8 code page: its text is read from its own bytes.
+bool ReadInItsOwnBytes(const TTextKind& kind, const std::string& bytes) {
+  return kind.Unicode && GetACP() == CP_UTF8 && bytes.starts_with(kUtf8Mark);
+}
+
+// Any other decoded file keeps its characters, where they encode to its bytes again and the
+// text is a reading of them: the save converts them back.
+void KeepDecoded(TReadBytes& kept, const TTextKind& kind, std::u16string_view decoded,
+                 const std::string& text) {
+  if (ReadInItsOwnBytes(kind, kept.Bytes)) return;
+  const unsigned codePage = GetACP();
+  bool lossy = false;
+  std::string read = WideToMultiByte(codePage, decoded, &lossy);
+  if (lossy) return;
+  std::string mark, encoding = kind.Encoding;
+  if (kind.Unicode) {
+    const std::string_view b = kept.Bytes;
+    mark = b.starts_with(kUtf8Mark) ? kUtf8Mark : b.substr(0, 2);
+    encoding = b.starts_with(kUtf8Mark)    ? "UTF-8"
+               : b.starts_with("\xFE\xFF") ? "UTF-16BE"
+                                           : "UTF-16LE";
+  }
+  const TTextSwap swap = DeclarationSwap(text, read);
+  if (!TTrimmedWalk{text, read, swap}.Whole()) return;
+  std::string again = mark;
+  try {
+    TStringSink sink(again);
+    TEncodingSink encoder(sink, codePage, encoding);
+    if (!encoder.Valid()) return;
+    encoder.Write(read);
+    encoder.Finish();
+  } catch (const Exception&) {
+    return;
+  }
+  if (again != kept.Bytes) return;
+  kept.Bytes = std::move(read);
+  kept.EightBit = true;
+  kept.Encoding = std::move(encoding);
+  kept.Mark = std::move(mark);
+  kept.CodePage = codePage;
+  kept.Swap = swap;
+}
+
 // Turns checked bytes into the text: line ends for 8-bit text, else decoded and converted.
 // False when stopped.
 bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProgress& progress,
-                 std::string& text) {
+                 std::string& text, TReadBytes* kept) {
   if (kind.EightBit()) {
     bool stopped = false;
     EndLinesWithCrLf(text, progress, stopped);
     return !stopped;
   }
   TStringList lines;
-  DecodeLines(fileName, kind.Encoding, text, lines);
+  const std::u16string decoded = DecodedText(fileName, kind.Encoding, text);
+  LinesOfDecoded(fileName, decoded, lines);
   text = lines.Text();
+  if (kept) KeepDecoded(*kept, kind, decoded, text);
   return true;
 }
 
@@ -184,12 +269,14 @@ void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
 }
 
 // UTF-8 read in the UTF-8 code page is its own bytes after the mark with the line ends made
-// CR LF and lines trimmed: unless the decoding changed more (a declared encoding), where nodes
-// stand in the bytes is known. Checked once, walking both.
+// CR LF, lines trimmed and the declaration's encoding named anew: unless the decoding changed
+// more, where nodes stand in the bytes is known. Checked once, walking both.
 void KeepPlacesOfUtf8(TReadBytes* kept, const TTextKind& kind, const std::string& text) {
-  if (!kept || !kind.Unicode || GetACP() != CP_UTF8 || !kept->Bytes.starts_with(kUtf8Mark)) return;
-  TTrimmedWalk walk{text, std::string_view(kept->Bytes).substr(kUtf8Mark.size())};
+  if (!kept || !ReadInItsOwnBytes(kind, kept->Bytes)) return;
+  const std::string_view bytes = std::string_view(kept->Bytes).substr(kUtf8Mark.size());
+  TTrimmedWalk walk{text, bytes, DeclarationSwap(text, bytes)};
   kept->EightBit = walk.Whole();
+  if (kept->EightBit) kept->Swap = DeclarationSwap(text, bytes);
 }
 
 }  // namespace
@@ -236,7 +323,7 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
   if (kind.EightBit()) CheckEightBitText(fileName, text);
   if (stopped) return false;
   Keep(kept, kind, text);
-  if (!TextOfBytes(fileName, kind, progress, text)) return false;
+  if (!TextOfBytes(fileName, kind, progress, text, kept)) return false;
   KeepPlacesOfUtf8(kept, kind, text);
   return true;
 }
@@ -247,7 +334,7 @@ bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::st
   isUnicode = kind.Unicode;
   if (kind.EightBit()) CheckEightBitText(name, text);
   Keep(kept, kind, text);
-  if (!TextOfBytes(name, kind, progress, text)) return false;
+  if (!TextOfBytes(name, kind, progress, text, kept)) return false;
   KeepPlacesOfUtf8(kept, kind, text);
   return true;
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "treedoc/TrimmedWalk.h"
 #include "xml/XmlToken.h"
 
 namespace zel {
@@ -48,6 +49,17 @@ class TSourceLayout {
   // The file as read; Spans: where nodes stand in it is known.
   std::string Bytes;
   bool Spans = false;
+  // A decoded file's Bytes are its characters in CodePage, which the save converts back to
+  // Encoding after the Mark (its byte-order mark, or none).
+  std::string Encoding, Mark;
+  unsigned CodePage = 0;
+  // Where the load's text names the declaration's encoding anew (places after TextStart).
+  TTextSwap Swap;
+  bool Decoded() const { return !Encoding.empty(); }
+  // Where the text starts in Bytes: after a UTF-8 byte-order mark kept there.
+  size_t TextStart() const {
+    return !Decoded() && std::string_view(Bytes).starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+  }
 
   // Room for the records of a file of Bytes' size, reserved (not yet used) so that the
   // records are never copied to grow.

@@ -148,10 +148,6 @@ inline bool CutIsLines(std::string_view before, std::string_view after) {
   return false;
 }
 
-inline bool Utf16(std::string_view bytes) {
-  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
-}
-
 // Loads bytes with the layout kept (scratch: a file name to save to), plays `steps` edits chosen
 // by pick, and returns an empty string when the property holds.
 inline std::string CheckKeepLayout(const std::string& bytes,
@@ -180,7 +176,7 @@ inline std::string CheckKeepLayout(const std::string& bytes,
   const std::string read = state();
   // A node below the document's element, deleted, takes its lines or its piece of a line.
   if (TTreeNode* n = tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
-      n && n->Level() >= 2 && !Utf16(bytes) && doc.Delete(n)) {
+      n && n->Level() >= 2 && doc.Delete(n)) {
     const std::string saved = kept();
     if (!CutIsLines(bytes, saved))
       return "one node deleted, more changed:\n" + saved + "\n--- read\n" + bytes;
