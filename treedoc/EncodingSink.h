@@ -29,15 +29,20 @@ class TEncodingSink final : public TTextSink {
   // for a character the encoding cannot hold, here or on any write, naming the node.
   void Finish();
 
-  // Whether the encoding holds every character of text (in the code page).
-  static bool Holds(unsigned codePage, const std::string& encoding, std::string_view text);
+  // A node's text written anew as the encoding can hold it: each character it cannot hold as
+  // a character reference where XML takes one (text, attribute values). Raises EZelXMLTree
+  // naming the node for one anywhere else (a name, a comment, an instruction, CDATA).
+  std::string Fitted(std::string_view text);
 
  private:
+  bool Holds(std::string_view character);
   void Convert(bool last);
   [[noreturn]] void Unconvertible() const;
 
   TTextSink& FOut;
-  iconv_t FCd;
+  unsigned FCodePage;
+  iconv_t FCd, FCheck;
+  bool FUnicode;  // the encoding holds every character
   std::string FEncoding;
   std::string FIn;  // text not yet converted: a character may be cut at a piece's end
   std::string FBuffer;

@@ -6,10 +6,12 @@
 #include "base/TextSink.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
+#include "platform/CodePage.h"
 #include "treedoc/EncodingSink.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
+#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -101,9 +103,9 @@ class TKeptWriter {
       else
         NewLine(level);
       if (IsMultiLineSectionText(n.Text()))
-        PutLines(SectionTextForFile(n.Text()));
+        PutLines(ForFile(SectionTextForFile(n.Text())));
       else
-        Put(n.Text());
+        Put(ForFile(n.Text()));
       if (NeedsInlineClosing(n)) Put(ClosingTagOf(n.Text()));
     }
     // In its place, what follows it in the file may follow it again.
@@ -148,6 +150,25 @@ class TKeptWriter {
     }
     Put(s);
   }
+  // A text written anew, as a decoded file's encoding holds it: its declaration names the
+  // encoding the file names, not the code page the load named there.
+  std::string ForFile(std::string_view text) {
+    if (!FEncoder) return std::string(text);
+    std::string out(text);
+    size_t b = 0, e = 0;
+    const TTextSwap& swap = FLayout.Swap;
+    if (swap.Any() && text.starts_with("<?xml ") &&
+        FindPseudoAttribute(text.substr(0, text.find("?>")), "encoding", b, e) &&
+        text.substr(b, e - b) == CharsetNameOf(FLayout.CodePage)) {
+      constexpr std::string_view kAdded = " encoding=\"";
+      if (swap.BytesLength != 0)
+        out.replace(b, e - b, FLayout.Slice(swap.Bytes, swap.BytesLength));
+      else if (b >= kAdded.size() && text.substr(b - kAdded.size(), kAdded.size()) == kAdded)
+        out.erase(b - kAdded.size(), e + 1 - (b - kAdded.size()));
+    }
+    return FEncoder->Fitted(out);
+  }
+
   // The blanks read before a token at `begin`: all of them when the token read before them
   // was the last one written, or what stood between them shared its line; else, once that
   // one's line is ended as read, the ones after their first line break (the rest of their
@@ -251,11 +272,29 @@ TKeptSave WriteKept(const TTreeView& tree, TSourceLayout& layout, TTextSink& out
   return TKeptSave::Written;
 }
 
+// Whether a file that only its declaration says the encoding of still says it: its first node
+// names the encoding as the load showed it, or as the file did.
+bool NamesItsEncoding(const TTreeView& tree, const TSourceLayout& layout) {
+  if (!layout.Mark.empty()) return true;
+  const TTreeNode* root = tree.GetFirstNode();
+  const TTreeNode* first = root ? root->GetFirstChild() : nullptr;
+  if (!first || !first->Text().starts_with("<?xml ")) return false;
+  const std::string_view text = first->Text().substr(0, first->Text().find("?>"));
+  size_t b = 0, e = 0;
+  if (!FindPseudoAttribute(text, "encoding", b, e)) return false;
+  const std::string_view name = text.substr(b, e - b);
+  return name == CharsetNameOf(layout.CodePage) ||
+         (layout.Swap.BytesLength != 0 &&
+          name == layout.Slice(layout.Swap.Bytes, layout.Swap.BytesLength));
+}
+
 }  // namespace
 
 TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
                         const TProgress& progress) {
   if (!layout.Decoded()) return WriteKept(tree, layout, out, nullptr, progress);
+  // Else the file would not read back in its encoding.
+  if (!NamesItsEncoding(tree, layout)) return TKeptSave::Indented;
   // The characters read, converted back as they go: the file's bytes when nothing changed.
   TEncodingSink encoder(out, layout.CodePage, layout.Encoding);
   if (!encoder.Valid()) return TKeptSave::Indented;

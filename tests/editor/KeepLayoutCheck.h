@@ -5,6 +5,7 @@
 // undoing every edit gives the bytes read again; one node deleted takes its own lines only.
 // Free of any test framework: it reports the first difference as text.
 
+#include <iconv.h>
 #include <libxml/c14n.h>
 #include <libxml/parser.h>
 
@@ -15,6 +16,7 @@
 
 #include "base/Exception.h"
 #include "editor/OutlineDocument.h"
+#include "platform/CodePage.h"
 #include "platform/FileRead.h"
 #include "tests/editor/EditSequence.h"
 #include "treedoc/XMLSave.h"
@@ -41,10 +43,34 @@ inline bool CanonicalNoBlanks(const std::string& bytes, std::string& out) {
   return true;
 }
 
+// Text in another encoding (every character here it holds).
+inline std::string Encoded(std::string_view text, const char* encoding,
+                           const char* from = "UTF-8") {
+  iconv_t cd = iconv_open(encoding, from);
+  std::string out(4 * text.size() + 16, '\0');
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size(), outLeft = out.size();
+  char* to = out.data();
+  iconv(cd, &in, &inLeft, &to, &outLeft);
+  iconv_close(cd);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+// The characters of bytes in the encodings GeneratedLayout gives, as UTF-8.
+inline std::string AsUtf8(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  if (bytes.starts_with("\xFF\xFE")) return Encoded(bytes.substr(2), "UTF-8", "UTF-16LE");
+  if (bytes.starts_with("\xFE\xFF")) return Encoded(bytes.substr(2), "UTF-8", "UTF-16BE");
+  if (bytes.starts_with("<\0?\0"sv)) return Encoded(bytes, "UTF-8", "UTF-16LE");
+  if (bytes.starts_with("Lo\xA7\x94")) return Encoded(bytes, "UTF-8", "IBM037");
+  return std::string(bytes);
+}
+
 // A document in a layout pick chooses: line ends (LF, CR LF, CR or mixed), indentation (TAB,
 // spaces or none), blank lines, trailing blanks, comments, multi-line text, tags and attributes,
 // either quote, both empty forms, a declaration and DOCTYPE or none, a final line end or none,
-// and now and then a byte-order mark and UTF-16.
+// and now and then a byte-order mark and UTF-16, or UTF-16 or EBCDIC the declaration names.
 inline std::string GeneratedLayout(const std::function<unsigned(unsigned)>& pick) {
   static const char* const kEnds[] = {"\n", "\r\n", "\r"};
   static const char* const kUnits[] = {"\t", "  ", "    ", ""};
@@ -82,7 +108,11 @@ inline std::string GeneratedLayout(const std::function<unsigned(unsigned)>& pick
     if (form == 0) {
       out += pick(2) ? "/>" : "></" + name + ">";
     } else if (form == 1) {
-      out += ">" + std::string(pick(2) ? "text" : "a &amp; b") + "</" + name + ">";
+      out += ">" +
+             std::string(pick(2)   ? "text"
+                         : pick(2) ? "a &amp; b"
+                                   : "caf\xC3\xA9") +
+             "</" + name + ">";
     } else if (form == 2) {
       out += ">two\n" + std::string(pick(2) ? "  " : "") + "lines</" + name + ">";
     } else {
@@ -114,18 +144,21 @@ inline std::string GeneratedLayout(const std::function<unsigned(unsigned)>& pick
   };
   element(0);
   if (pick(3)) end();
-  if (pick(8) == 0) {
-    // UTF-16 with a byte-order mark: every character here is ASCII.
-    const bool big = pick(2);
-    std::string wide = big ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char c : out) {
-      if (big) wide.push_back('\0');
-      wide.push_back(c);
-      if (!big) wide.push_back('\0');
-    }
-    return wide;
-  }
+  if (pick(8) == 0)  // UTF-16 with a byte-order mark
+    return pick(2) ? "\xFE\xFF" + Encoded(out, "UTF-16BE") : "\xFF\xFE" + Encoded(out, "UTF-16LE");
   if (pick(8) == 0) return "\xEF\xBB\xBF" + out;
+  if (pick(8) == 0) {
+    // An encoding the declaration names and the reader decodes: UTF-16 without a mark, or
+    // EBCDIC.
+    const char* const encoding = pick(2) ? "UTF-16LE" : "IBM037";
+    const std::string declaration =
+        "<?xml version=\"1.0\" encoding=\"" + std::string(encoding) + "\"?>";
+    if (out.starts_with("<?xml"))
+      out.replace(0, out.find("?>") + 2, declaration);
+    else
+      out.insert(0, declaration + "\n");
+    return Encoded(out, encoding);
+  }
   return out;
 }
 
@@ -178,7 +211,7 @@ inline std::string CheckKeepLayout(const std::string& bytes,
   if (TTreeNode* n = tree.Count() ? tree.Item(int(pick(unsigned(tree.Count())))) : nullptr;
       n && n->Level() >= 2 && doc.Delete(n)) {
     const std::string saved = kept();
-    if (!CutIsLines(bytes, saved))
+    if (!CutIsLines(AsUtf8(bytes), AsUtf8(saved)))
       return "one node deleted, more changed:\n" + saved + "\n--- read\n" + bytes;
     doc.Undo();
   }
@@ -188,7 +221,7 @@ inline std::string CheckKeepLayout(const std::string& bytes,
   };
   for (int i = 0; i < steps; ++i) {
     TTreeNode* n = anyNode();
-    switch (pick(13)) {
+    switch (pick(14)) {
       case 0:
         doc.Add(n, KindText(pick(8), i));
         break;
@@ -230,6 +263,13 @@ inline std::string CheckKeepLayout(const std::string& bytes,
         break;
       case 11:
         doc.Redo();
+        break;
+      case 12:
+        // A character EBCDIC does not hold, where a reference stands for it.
+        if (n && n->Level() >= 2) {
+          const std::string euro = WideToMultiByte(GetACP(), u"\u20AC");
+          doc.SetText(n, "<t v=\"" + euro + "\">" + euro + "</t>");
+        }
         break;
       default:
         doc.Undo();
