@@ -1,5 +1,6 @@
 #include "treedoc/KeepLayoutSave.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -257,7 +258,14 @@ TKeptSave WriteKept(const TTreeView& tree, TSourceLayout& layout, TTextSink& out
   // A tree edited and edited back is looked at node by node.
   if (layout.KnownAsRead(tree) || Unchanged(tree, layout)) {
     layout.NoteAsRead(tree);
-    out.Write(layout.Bytes);
+    // In pieces, the percentages going with them: a stop is noticed within one.
+    constexpr size_t kPiece = size_t{1} << 20;
+    const std::string_view bytes = layout.Bytes;
+    for (size_t at = 0; at < bytes.size(); at += kPiece) {
+      out.Write(bytes.substr(at, kPiece));
+      progress.Percent(PercentOf(std::min(at + kPiece, bytes.size()), bytes.size()));
+      if (progress.Stopped()) return TKeptSave::Stopped;
+    }
     progress.Percent(PercentOf(total, total));
     return progress.Stopped() ? TKeptSave::Stopped : TKeptSave::Written;
   }
