@@ -207,36 +207,54 @@ bool ReadInItsOwnBytes(const TTextKind& kind, const std::string& bytes) {
   return kind.Unicode && GetACP() == CP_UTF8 && bytes.starts_with(kUtf8Mark);
 }
 
-// Any other decoded file keeps its characters, where they encode to its bytes again and the
-// text is a reading of them: the save converts them back.
+// Whether what is written is the bytes, without keeping a copy of what is written.
+class TSameBytes final : public TTextSink {
+ public:
+  explicit TSameBytes(std::string_view bytes) : FBytes(bytes) {}
+  void Write(std::string_view text) override {
+    FSame = FSame && FBytes.substr(FAt, text.size()) == text;
+    FAt += text.size();
+  }
+  void WriteRepeated(char c, size_t count) override { Write(std::string(count, c)); }
+  bool Same() const { return FSame && FAt == FBytes.size(); }
+
+ private:
+  std::string_view FBytes;
+  size_t FAt = 0;
+  bool FSame = true;
+};
+
+// A decoded file keeps its bytes (taken from raw), or, where its characters encode to them
+// again and the text is a reading of them, those characters: the save converts them back.
 void KeepDecoded(TReadBytes& kept, const TTextKind& kind, std::u16string_view decoded,
-                 const std::string& text) {
-  if (ReadInItsOwnBytes(kind, kept.Bytes)) return;
+                 const std::string& text, std::string& raw) {
+  const auto asRead = [&] { kept.Bytes = std::move(raw); };
+  if (ReadInItsOwnBytes(kind, raw)) return asRead();
   const unsigned codePage = GetACP();
   bool lossy = false;
   std::string read = WideToMultiByte(codePage, decoded, &lossy);
-  if (lossy) return;
+  if (lossy) return asRead();
   std::string mark, encoding = kind.Encoding;
   if (kind.Unicode) {
-    const std::string_view b = kept.Bytes;
+    const std::string_view b = raw;
     mark = b.starts_with(kUtf8Mark) ? kUtf8Mark : b.substr(0, 2);
     encoding = b.starts_with(kUtf8Mark)    ? "UTF-8"
                : b.starts_with("\xFE\xFF") ? "UTF-16BE"
                                            : "UTF-16LE";
   }
   const TTextSwap swap = DeclarationSwap(text, read);
-  if (!TTrimmedWalk{text, read, swap}.Whole()) return;
-  std::string again = mark;
+  if (!std::string_view(raw).starts_with(mark) || !TTrimmedWalk{text, read, swap}.Whole())
+    return asRead();
   try {
-    TStringSink sink(again);
-    TEncodingSink encoder(sink, codePage, encoding);
-    if (!encoder.Valid()) return;
+    TSameBytes same(std::string_view(raw).substr(mark.size()));
+    TEncodingSink encoder(same, codePage, encoding);
+    if (!encoder.Valid()) return asRead();
     encoder.Write(read);
     encoder.Finish();
+    if (!same.Same()) return asRead();
   } catch (const Exception&) {
-    return;
+    return asRead();
   }
-  if (again != kept.Bytes) return;
   kept.Bytes = std::move(read);
   kept.EightBit = true;
   kept.Encoding = std::move(encoding);
@@ -257,15 +275,17 @@ bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProg
   TStringList lines;
   const std::u16string decoded = DecodedText(fileName, kind.Encoding, text);
   LinesOfDecoded(fileName, decoded, lines);
-  text = lines.Text();
-  if (kept) KeepDecoded(*kept, kind, decoded, text);
+  std::string loaded = lines.Text();
+  if (kept) KeepDecoded(*kept, kind, decoded, loaded, text);
+  text = std::move(loaded);
   return true;
 }
 
+// 8-bit bytes are kept as read; decoded ones when they have been decoded (KeepDecoded).
 void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
-  if (!kept) return;
+  if (!kept || !kind.EightBit()) return;
   kept->Bytes = bytes;
-  kept->EightBit = kind.EightBit();
+  kept->EightBit = true;
 }
 
 // UTF-8 read in the UTF-8 code page is its own bytes after the mark with the line ends made
