@@ -7,12 +7,11 @@
 #include "base/TextSink.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
-#include "platform/CodePage.h"
 #include "treedoc/EncodingSink.h"
+#include "treedoc/KeptDeclaration.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
-#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -151,23 +150,9 @@ class TKeptWriter {
     }
     Put(s);
   }
-  // A text written anew, as a decoded file's encoding holds it: its declaration names the
-  // encoding the file names, not the code page the load named there.
+  // A text written anew, as a decoded file's encoding holds it.
   std::string ForFile(std::string_view text) {
-    if (!FEncoder) return std::string(text);
-    std::string out(text);
-    size_t b = 0, e = 0;
-    const TTextSwap& swap = FLayout.Swap;
-    if (swap.Any() && text.starts_with("<?xml ") &&
-        FindPseudoAttribute(text.substr(0, text.find("?>")), "encoding", b, e) &&
-        text.substr(b, e - b) == CharsetNameOf(FLayout.CodePage)) {
-      constexpr std::string_view kAdded = " encoding=\"";
-      if (swap.BytesLength != 0)
-        out.replace(b, e - b, FLayout.Slice(swap.Bytes, swap.BytesLength));
-      else if (b >= kAdded.size() && text.substr(b - kAdded.size(), kAdded.size()) == kAdded)
-        out.erase(b - kAdded.size(), e + 1 - (b - kAdded.size()));
-    }
-    return FEncoder->Fitted(out);
+    return FEncoder ? FEncoder->Fitted(DeclarationForFile(text, FLayout)) : std::string(text);
   }
 
   // The blanks read before a token at `begin`: all of them when the token read before them
@@ -278,22 +263,6 @@ TKeptSave WriteKept(const TTreeView& tree, TSourceLayout& layout, TTextSink& out
   if (!done) return TKeptSave::Stopped;
   writer.Finish();
   return TKeptSave::Written;
-}
-
-// Whether a file that only its declaration says the encoding of still says it: its first node
-// names the encoding as the load showed it, or as the file did.
-bool NamesItsEncoding(const TTreeView& tree, const TSourceLayout& layout) {
-  if (!layout.Mark.empty()) return true;
-  const TTreeNode* root = tree.GetFirstNode();
-  const TTreeNode* first = root ? root->GetFirstChild() : nullptr;
-  if (!first || !first->Text().starts_with("<?xml ")) return false;
-  const std::string_view text = first->Text().substr(0, first->Text().find("?>"));
-  size_t b = 0, e = 0;
-  if (!FindPseudoAttribute(text, "encoding", b, e)) return false;
-  const std::string_view name = text.substr(b, e - b);
-  return name == CharsetNameOf(layout.CodePage) ||
-         (layout.Swap.BytesLength != 0 &&
-          name == layout.Slice(layout.Swap.Bytes, layout.Swap.BytesLength));
 }
 
 }  // namespace

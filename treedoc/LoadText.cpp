@@ -14,11 +14,11 @@
 #include "platform/FileRead.h"
 #include "treedoc/DeclaredEncoding.h"
 #include "treedoc/EncodingSink.h"
+#include "treedoc/KeptDeclaration.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/TrimmedWalk.h"
-#include "xml/MorXMLTree.h"
 
 namespace zel {
 
@@ -164,28 +164,6 @@ void DecodeLines(const std::string& fileName, const std::string& encoding, std::
 }
 
 namespace {
-
-constexpr std::string_view kDeclarationStart = "<?xml", kDeclarationEnd = "?>";
-
-bool StartsWithDeclaration(std::string_view text) {
-  return text.starts_with(kDeclarationStart) && text.size() > kDeclarationStart.size() &&
-         (IsBlank(text[kDeclarationStart.size()]) || text[kDeclarationStart.size()] == '?');
-}
-
-// Where the text names the encoding of its declaration anew, against the characters it was
-// read from.
-TTextSwap DeclarationSwap(std::string_view text, std::string_view read) {
-  if (!StartsWithDeclaration(text) || !StartsWithDeclaration(read)) return {};
-  text = text.substr(0, text.find(kDeclarationEnd));
-  read = read.substr(0, read.find(kDeclarationEnd));
-  size_t tb = 0, te = 0, rb = 0, re = 0;
-  if (!FindPseudoAttribute(text, "encoding", tb, te)) return {};
-  if (FindPseudoAttribute(read, "encoding", rb, re)) return {tb, te - tb, rb, re - rb};
-  // Added after the version: ` encoding="..."`.
-  constexpr size_t kAdded = std::string_view(" encoding=\"").size();
-  if (tb < kAdded || !FindPseudoAttribute(read, "version", rb, re)) return {};
-  return {tb - kAdded, te + 1 - (tb - kAdded), re + 1, 0};
-}
 
 // How the bytes are to be read: as Unicode (a byte-order mark), in the encoding their XML
 // declaration names, or else as 8-bit text. The first few kilobytes tell.
