@@ -156,16 +156,23 @@ class TKeptWriter {
   }
 
   // The blanks read before a token at `begin`: all of them when the token read before them
-  // was the last one written, or what stood between them shared its line; else, once that
-  // one's line is ended as read, the ones after their first line break (the rest of their
-  // line, and the end of the line before, went with what stood there). False when they hold
-  // no line break.
+  // was the last one written, or what stood between them shared its line; the blanks before
+  // what went when these hold no line break; else, once that one's line is ended as read, the
+  // ones after their first line break (the rest of their line, and the end of the line
+  // before, went with what stood there). False when they hold no line break.
   bool LeadOf(uint64_t begin, size_t length, std::string_view& lead) {
     lead = FLayout.Slice(begin, length);
     if (begin == FAfter) return true;
-    if (FAfter != kNowhere && FAfter < begin &&
-        !HasLineBreak(FLayout.Slice(FAfter, begin - FAfter)))
-      return true;
+    if (FAfter != kNowhere && FAfter < begin) {
+      const std::string_view gone = FLayout.Slice(FAfter, begin - FAfter);
+      if (!HasLineBreak(gone)) return true;
+      // On the line where what went ended: the blanks before what went stand in for these.
+      if (!HasLineBreak(lead)) {
+        lead = gone.substr(0, std::min(gone.find_first_not_of(" \t\r\n"), gone.size()));
+        FAfter = kNowhere;
+        return true;
+      }
+    }
     EndLine();
     const size_t br = lead.find_first_of("\r\n");
     if (br == std::string_view::npos) return false;
@@ -237,12 +244,11 @@ class TKeptWriter {
 
 namespace {
 
-TKeptSave WriteKept(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
+// asRead: every node is as read.
+TKeptSave WriteKept(const TTreeView& tree, const TSourceLayout& layout, bool asRead, TTextSink& out,
                     TEncodingSink* encoder, const TProgress& progress) {
   const size_t total = static_cast<size_t>(tree.Count());
-  // A tree edited and edited back is looked at node by node.
-  if (layout.KnownAsRead(tree) || Unchanged(tree, layout)) {
-    layout.NoteAsRead(tree);
+  if (asRead) {
     // In pieces, the percentages going with them: a stop is noticed within one.
     constexpr size_t kPiece = size_t{1} << 20;
     const std::string_view bytes = layout.Bytes;
@@ -269,14 +275,17 @@ TKeptSave WriteKept(const TTreeView& tree, TSourceLayout& layout, TTextSink& out
 
 TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
                         const TProgress& progress) {
-  if (!layout.Decoded()) return WriteKept(tree, layout, out, nullptr, progress);
+  // A tree edited and edited back is looked at node by node.
+  const bool asRead = layout.KnownAsRead(tree) || Unchanged(tree, layout);
+  if (asRead) layout.NoteAsRead(tree);
+  if (!layout.Decoded()) return WriteKept(tree, layout, asRead, out, nullptr, progress);
   // Else the file would not read back in its encoding.
-  if (!NamesItsEncoding(tree, layout)) return TKeptSave::Indented;
+  if (!asRead && !NamesItsEncoding(tree, layout)) return TKeptSave::Indented;
   // The characters read, converted back as they go: the file's bytes when nothing changed.
   TEncodingSink encoder(out, layout.CodePage, layout.Encoding);
   if (!encoder.Valid()) return TKeptSave::Indented;
   out.Write(layout.Mark);
-  const TKeptSave kept = WriteKept(tree, layout, encoder, &encoder, progress);
+  const TKeptSave kept = WriteKept(tree, layout, asRead, encoder, &encoder, progress);
   if (kept == TKeptSave::Written) encoder.Finish();
   return kept;
 }

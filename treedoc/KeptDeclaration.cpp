@@ -55,7 +55,8 @@ bool NamesItsEncoding(const TTreeView& tree, const TSourceLayout& layout) {
   if (!first || !StartsWithDeclaration(first->Text())) return false;
   const std::string_view text = first->Text().substr(0, first->Text().find(kDeclarationEnd));
   size_t b = 0, e = 0;
-  if (!FindPseudoAttribute(text, "encoding", b, e)) return false;
+  // Naming none, as the file did.
+  if (!FindPseudoAttribute(text, "encoding", b, e)) return layout.Swap.BytesLength == 0;
   const std::string_view name = text.substr(b, e - b);
   return name == CharsetNameOf(layout.CodePage) ||
          (layout.Swap.BytesLength != 0 &&

@@ -21,7 +21,8 @@ TTextSwap DeclarationSwap(std::string_view text, std::string_view read);
 std::string DeclarationForFile(std::string_view text, const TSourceLayout& layout);
 
 // Whether a file that only its declaration says the encoding of still says it: its first node
-// names the encoding as the load showed it, or as the file did.
+// is a declaration naming the encoding as the load showed it, or as the file did (or none,
+// where the file named none).
 bool NamesItsEncoding(const TTreeView& tree, const TSourceLayout& layout);
 
 }  // namespace zel
