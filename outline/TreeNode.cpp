@@ -19,6 +19,7 @@ TTreeNode* NextInSubtree(TTreeNode* node, const TTreeNode* top) {
 void TTreeNode::SetText(TTreeWriteKey, std::string_view text) {
   if (text == Text()) return;
   FOwner->FPool->SetText(*this, text);
+  ++FOwner->FEdits;
   FOwner->CompactTextsIfWasteful();
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeTextChanged(this); });
 }

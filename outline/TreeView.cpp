@@ -125,6 +125,7 @@ void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
   ZEL_ASSERT(!node->FParent && (!before || before->FParent == parent));
   FAbsCursor = nullptr;
+  ++FEdits;
   if (FPositionsValid) {
     if (before) {
       // Right if `before` was, else at or past the mark: either way the mark holds.
@@ -161,6 +162,7 @@ void TTreeView::Unlink(TTreeNode* node) {
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
   TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
   FAbsCursor = nullptr;
+  ++FEdits;
   DropCursor(node, node->FPrevSibling ? node->FPrevSibling : node->FNextSibling);
   if (FPositionsValid) {
     if (node->FNextSibling) StaleFrom(parent, node->FIndex);

@@ -10,6 +10,7 @@
 // with AddChild from empty is numbered in one pass when first asked, so a build stays linear.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -204,6 +205,10 @@ class TTreeView {
   void Attach(TTreeWriteKey key, TTreeNode* node, TTreeNode* parent, TTreeNode* before);
   void FreeDetached(TTreeWriteKey key, TTreeNode* node);
   unsigned Generation() const { return FGeneration; }
+  // Counts every change of a node's text and of the tree's shape (a node linked or unlinked,
+  // all nodes replaced): a holder that saw the same count saw the same outline. A change made
+  // and taken back counts twice.
+  uint64_t Edits() const { return FEdits; }
   // A detached copy of `node`'s subtree (texts, images, expanded flags), possibly of another tree.
   TTreeNode* CopySubtree(TTreeWriteKey key, const TTreeNode& node);
   // Takes every node of `source` without copying one: the children of `parent` (a node of
@@ -246,6 +251,7 @@ class TTreeView {
   TTreeNode* FDetached = nullptr;
   size_t FDetachedCount = 0;
   unsigned FGeneration = 0;
+  uint64_t FEdits = 0;
   void PushDetached(TTreeNode* top, int size);
   // New nodes hold images of generation 0, which is never the tree's.
   unsigned FImageGeneration = 1;

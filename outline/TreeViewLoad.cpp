@@ -79,6 +79,7 @@ void TTreeView::TakeNodes(TTreeWriteKey, TStagedNodes& staged) {
   FItemCursors = {};
   FAbsCursor = nullptr;
   FChangedWhileSuspended = true;
+  ++FEdits;
 }
 
 }  // namespace zel

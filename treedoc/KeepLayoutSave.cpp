@@ -1,11 +1,14 @@
 #include "treedoc/KeepLayoutSave.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "base/TextSink.h"
 #include "outline/TreeView.h"
 #include "outline/TreeWalk.h"
+#include "treedoc/EncodingSink.h"
+#include "treedoc/KeptDeclaration.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/XMLOutline.h"
 #include "treedoc/XMLSave.h"
@@ -55,7 +58,10 @@ bool HasLineBreak(std::string_view s) {
 
 class TKeptWriter {
  public:
-  TKeptWriter(const TSourceLayout& layout, TTextSink& out) : FLayout(layout), FOut(out) {}
+  // The text starts after a byte-order mark, which comes first.
+  // encoder: where the text is converted to a decoded file's encoding, or null.
+  TKeptWriter(const TSourceLayout& layout, TTextSink& out, TEncodingSink* encoder)
+      : FLayout(layout), FOut(out), FEncoder(encoder), FAfter(layout.TextStart()) {}
 
   void Node(const TTreeNode& n, int level, bool atRoot) {
     while (static_cast<int>(FOpen.size()) >= level) CloseLast();
@@ -73,40 +79,52 @@ class TKeptWriter {
       parent = FOpen.back().Index;
     // In the place it was read at, under a parent in its own: its blanks fit there.
     const bool placed = r && index > 0 && parent != TSourceLayout::kNoParent && r->Parent == parent;
-    const bool copied = placed && (r->Flags & TSourceLayout::kOwn) && SameAsRead(*r, n, parent);
+    // An element whose children all went keeps its start and closing tags as read.
+    const bool emptied = placed && n.GetFirstChild() == nullptr && HadChildren(*r) &&
+                         (r->Flags & TSourceLayout::kClose) &&
+                         r->Hash == TSourceLayout::HashOf(n.Text());
+    const bool copied =
+        placed && (r->Flags & TSourceLayout::kOwn) && (emptied || SameAsRead(*r, n, parent));
+    std::string_view lead;
+    const bool hasLead =
+        placed && (r->Flags & TSourceLayout::kLead) && LeadOf(r->Begin - r->Lead, r->Lead, lead);
     if (copied) {
-      if (r->Flags & TSourceLayout::kLead)
-        Put(FLayout.Slice(r->Begin - r->Lead, r->Lead));
+      if (hasLead)
+        Put(lead);
       else
         NewLine(level);
       Put(FLayout.Slice(r->Begin, r->Length));
     } else {
-      const std::string_view lead = placed && (r->Flags & TSourceLayout::kLead)
-                                        ? FLayout.Slice(r->Begin - r->Lead, r->Lead)
-                                        : std::string_view();
       // A line of its own, as the indented save gives it: text beside other text would join it.
-      if (HasLineBreak(lead) && FWritten)
+      if (hasLead && (HasLineBreak(lead) || FAtLineStart) && FWritten)
         Put(lead);
       else if (!FWritten && StartsWithByteOrderMark(n.Text()))
         Put(FLayout.LineEnd());  // else the file would read back as Unicode text
       else
         NewLine(level);
       if (IsMultiLineSectionText(n.Text()))
-        PutLines(SectionTextForFile(n.Text()));
+        PutLines(ForFile(SectionTextForFile(n.Text())));
       else
-        Put(n.Text());
+        Put(ForFile(n.Text()));
       if (NeedsInlineClosing(n)) Put(ClosingTagOf(n.Text()));
     }
-    if (n.GetFirstChild() != nullptr)
+    // In its place, what follows it in the file may follow it again.
+    FAfter = placed && (r->Flags & TSourceLayout::kOwn) ? r->Begin + r->Length : kNowhere;
+    if (n.GetFirstChild() != nullptr || (copied && emptied))
       FOpen.push_back(TOpen{&n, placed ? r : nullptr, static_cast<uint32_t>(index), copied});
   }
 
   void Finish() {
     while (!FOpen.empty()) CloseLast();
-    if (FLayout.TailIsBlank())
-      Put(FLayout.Tail());
-    else
-      Put(FLayout.LineEnd());
+    const std::string_view tail = FLayout.Tail();
+    if (FLayout.TailIsBlank()) {
+      std::string_view lead;
+      LeadOf(FLayout.Bytes.size() - tail.size(), tail.size(), lead);
+      Put(lead);
+    } else {
+      EndLine();
+      if (!FAtLineStart) Put(FLayout.LineEnd());
+    }
   }
 
  private:
@@ -121,6 +139,7 @@ class TKeptWriter {
     if (s.empty()) return;
     FOut.Write(s);
     FWritten = true;
+    FAtLineStart = false;
   }
   // Lines broken by CR LF, as the file breaks its lines.
   void PutLines(std::string_view s) {
@@ -131,8 +150,53 @@ class TKeptWriter {
     }
     Put(s);
   }
+  // A text written anew, as a decoded file's encoding holds it.
+  std::string ForFile(std::string_view text) {
+    return FEncoder ? FEncoder->Fitted(DeclarationForFile(text, FLayout)) : std::string(text);
+  }
+
+  // The blanks read before a token at `begin`: all of them when the token read before them
+  // was the last one written, or what stood between them shared its line; the blanks before
+  // what went when these hold no line break; else, once that one's line is ended as read, the
+  // ones after their first line break (the rest of their line, and the end of the line
+  // before, went with what stood there). False when they hold no line break.
+  bool LeadOf(uint64_t begin, size_t length, std::string_view& lead) {
+    lead = FLayout.Slice(begin, length);
+    if (begin == FAfter) return true;
+    if (FAfter != kNowhere && FAfter < begin) {
+      const std::string_view gone = FLayout.Slice(FAfter, begin - FAfter);
+      if (!HasLineBreak(gone)) return true;
+      // On the line where what went ended: the blanks before what went stand in for these.
+      if (!HasLineBreak(lead)) {
+        lead = gone.substr(0, std::min(gone.find_first_not_of(" \t\r\n"), gone.size()));
+        FAfter = kNowhere;
+        return true;
+      }
+    }
+    EndLine();
+    const size_t br = lead.find_first_of("\r\n");
+    if (br == std::string_view::npos) return false;
+    lead.remove_prefix(FAtLineStart ? br + LineBreakLength(lead, br) : br);
+    return true;
+  }
+  static size_t LineBreakLength(std::string_view s, size_t at) {
+    return s.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+  }
+  // The last token written, where it stands where it was read and only blanks follow it on its
+  // line: the rest of its line as read, its line end included.
+  void EndLine() {
+    if (FAfter == kNowhere) return;
+    const std::string_view rest = FLayout.Slice(FAfter, FLayout.Bytes.size());
+    FAfter = kNowhere;
+    const size_t end = rest.find_first_not_of(" \t");
+    if (end == std::string_view::npos || (rest[end] != '\r' && rest[end] != '\n')) return;
+    Put(rest.substr(0, end + LineBreakLength(rest, end)));
+    FAtLineStart = true;
+  }
   void NewLine(int level) {
-    if (FWritten) FOut.Write(FLayout.LineEnd());
+    EndLine();
+    if (FWritten && !FAtLineStart) FOut.Write(FLayout.LineEnd());
+    FAtLineStart = false;
     const size_t depth = IndentLevel(static_cast<size_t>(level));
     for (size_t i = 1; i < depth; ++i) FOut.Write(FLayout.IndentUnit());
   }
@@ -145,8 +209,10 @@ class TKeptWriter {
     const int level = static_cast<int>(FOpen.size()) + 1;
     const TNodeSource* r = e.Placed;
     if (r && (r->Flags & TSourceLayout::kClose)) {
-      if (r->Flags & TSourceLayout::kCloseLead)
-        Put(FLayout.Slice(r->CloseBegin - r->CloseLead, r->CloseLead));
+      std::string_view lead;
+      if ((r->Flags & TSourceLayout::kCloseLead) &&
+          LeadOf(r->CloseBegin - r->CloseLead, r->CloseLead, lead))
+        Put(lead);
       else
         NewLine(level);
       // A renamed start tag gets its closing tag renamed.
@@ -154,6 +220,7 @@ class TKeptWriter {
         Put(FLayout.Slice(r->CloseBegin, r->CloseLength));
       else
         Put(ClosingTagOf(text));
+      FAfter = r->CloseBegin + r->CloseLength;
       return;
     }
     NewLine(level);
@@ -162,30 +229,65 @@ class TKeptWriter {
 
   const TSourceLayout& FLayout;
   TTextSink& FOut;
+  TEncodingSink* FEncoder;
   std::vector<TOpen> FOpen;  // the node at position i stands at level i + 1
   bool FWritten = false;
   size_t FNext = 1;  // the record after the last one found
+  static constexpr uint64_t kNowhere = UINT64_MAX;
+  // Where the last token written ends in the bytes, when it stands where it was read.
+  uint64_t FAfter;
+  // The last thing written is a line end copied from the bytes.
+  bool FAtLineStart = false;
 };
 
 }  // namespace
 
-TKeptSave BuildKeptText(const TTreeView& tree, const TSourceLayout& layout, TTextSink& out,
-                        const TProgress& progress) {
+namespace {
+
+// asRead: every node is as read.
+TKeptSave WriteKept(const TTreeView& tree, const TSourceLayout& layout, bool asRead, TTextSink& out,
+                    TEncodingSink* encoder, const TProgress& progress) {
   const size_t total = static_cast<size_t>(tree.Count());
-  if (Unchanged(tree, layout)) {
-    out.Write(layout.Bytes);
+  if (asRead) {
+    // In pieces, the percentages going with them: a stop is noticed within one.
+    constexpr size_t kPiece = size_t{1} << 20;
+    const std::string_view bytes = layout.Bytes;
+    for (size_t at = 0; at < bytes.size(); at += kPiece) {
+      out.Write(bytes.substr(at, kPiece));
+      progress.Percent(PercentOf(std::min(at + kPiece, bytes.size()), bytes.size()));
+      if (progress.Stopped()) return TKeptSave::Stopped;
+    }
     progress.Percent(PercentOf(total, total));
     return progress.Stopped() ? TKeptSave::Stopped : TKeptSave::Written;
   }
   if (!layout.Spans) return TKeptSave::Indented;
-  if (std::string_view(layout.Bytes).starts_with(kUtf8Mark)) out.Write(kUtf8Mark);
-  TKeptWriter writer(layout, out);
+  if (layout.TextStart() > 0) out.Write(kUtf8Mark);
+  TKeptWriter writer(layout, out, encoder);
   const bool done = WalkSavedNodes(tree, progress, [&](const TTreeNode& n, int level, size_t) {
     writer.Node(n, level, n.Parent() != nullptr && n.Parent()->Parent() == nullptr);
   });
   if (!done) return TKeptSave::Stopped;
   writer.Finish();
   return TKeptSave::Written;
+}
+
+}  // namespace
+
+TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
+                        const TProgress& progress) {
+  // A tree edited and edited back is looked at node by node.
+  const bool asRead = layout.KnownAsRead(tree) || Unchanged(tree, layout);
+  if (asRead) layout.NoteAsRead(tree);
+  if (!layout.Decoded()) return WriteKept(tree, layout, asRead, out, nullptr, progress);
+  // Else the file would not read back in its encoding.
+  if (!asRead && !NamesItsEncoding(tree, layout)) return TKeptSave::Indented;
+  // The characters read, converted back as they go: the file's bytes when nothing changed.
+  TEncodingSink encoder(out, layout.CodePage, layout.Encoding);
+  if (!encoder.Valid()) return TKeptSave::Indented;
+  out.Write(layout.Mark);
+  const TKeptSave kept = WriteKept(tree, layout, asRead, encoder, &encoder, progress);
+  if (kept == TKeptSave::Written) encoder.Finish();
+  return kept;
 }
 
 }  // namespace zel

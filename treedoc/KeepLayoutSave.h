@@ -3,7 +3,7 @@
 // parent, same place among the levels, children as before) are written with the bytes they
 // were read from, the blanks before them included; the rest as the indented save writes them,
 // in the file's own line end and indentation step. An outline that is as it was read gives the
-// file's bytes back.
+// file's bytes back. The layout learns the tree's edit count when its nodes are found as read.
 
 #include "base/Progress.h"
 
@@ -21,7 +21,7 @@ enum class TKeptSave {
   Indented
 };
 
-TKeptSave BuildKeptText(const TTreeView& tree, const TSourceLayout& layout, TTextSink& out,
+TKeptSave BuildKeptText(const TTreeView& tree, TSourceLayout& layout, TTextSink& out,
                         const TProgress& progress = {});
 
 }  // namespace zel

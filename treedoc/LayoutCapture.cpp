@@ -10,12 +10,13 @@ size_t TLayoutCapture::RawOffset(size_t inText) {
   const std::string_view raw = FLayout.Bytes;
   if (!FStarted) {  // the text starts after a byte-order mark, which the save writes first
     FStarted = true;
-    FRaw = FLastEnd = raw.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    FRaw = FLastEnd = FLayout.TextStart();
     FTrimmed.Bytes = raw.substr(FRaw);
+    FTrimmed.Swap = FLayout.Swap;
   }
   if (!FTrimmed.Text.empty()) {  // checked whole at load: the walk cannot fail
     FTrimmed.To(inText);
-    return kUtf8Mark.size() + FTrimmed.InBytes;
+    return FLayout.TextStart() + FTrimmed.InBytes;
   }
   while (FText < inText && FRaw < raw.size()) {
     // Each kind of break is searched for again only once passed: linear in the bytes.

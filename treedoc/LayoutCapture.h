@@ -21,8 +21,9 @@ class TLayoutCapture {
   // The place in the file of a token at `inText` of the load's text, with the blanks before
   // it; places are asked for in document order. Unknown when the layout has no spans.
   TSourceSpan Place(const TSourceSpan& inText);
-  // The load's text, where the file is UTF-8 with a byte-order mark: its lines were trimmed,
-  // so the walk to the bytes looks at both. It outlives the places asked for.
+  // The load's text, where the file was read as Unicode text is (UTF-8 with a byte-order
+  // mark, or a decoded file whose characters the layout keeps): its lines were trimmed, so
+  // the walk to the bytes looks at both. It outlives the places asked for.
   void SetTrimmedText(std::string_view text) { FTrimmed.Text = text; }
   // The record of a staged node at level (the root at 0).
   void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span);

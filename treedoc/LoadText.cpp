@@ -8,10 +8,13 @@
 
 #include "base/StrUtils.h"
 #include "base/StringList.h"
+#include "base/TextSink.h"
 #include "base/UpdateGuard.h"
 #include "platform/CodePage.h"
 #include "platform/FileRead.h"
 #include "treedoc/DeclaredEncoding.h"
+#include "treedoc/EncodingSink.h"
+#include "treedoc/KeptDeclaration.h"
 #include "treedoc/LoadChecks.h"
 #include "treedoc/SectionLineTrim.h"
 #include "treedoc/SourceLayout.h"
@@ -117,8 +120,12 @@ void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopp
 
 }  // namespace
 
-void DecodeLines(const std::string& fileName, const std::string& encoding, std::string_view b,
-                 TStringList& lines) {
+namespace {
+
+// The characters of a file's bytes: from the encoding, or from the one its byte-order mark
+// names when encoding is "".
+std::u16string DecodedText(const std::string& fileName, const std::string& encoding,
+                           std::string_view b) {
   std::u16string text;
   if (!encoding.empty()) {
     text = DecodeForeign(fileName, encoding, b);
@@ -136,6 +143,10 @@ void DecodeLines(const std::string& fileName, const std::string& encoding, std::
     }
     if (cut) text.push_back(u'\uFFFD');
   }
+  return text;
+}
+
+void LinesOfDecoded(const std::string& fileName, std::u16string_view text, TStringList& lines) {
   lines.Clear();
   TUpdateGuard filling(lines);
   const unsigned codePage = GetACP();
@@ -143,6 +154,13 @@ void DecodeLines(const std::string& fileName, const std::string& encoding, std::
   AddUnicodeText(fileName, codePage, trim, text, lines);
   // The text is no longer in the encoding the file named.
   SetDeclaredEncoding(lines, CharsetNameOf(codePage));
+}
+
+}  // namespace
+
+void DecodeLines(const std::string& fileName, const std::string& encoding, std::string_view b,
+                 TStringList& lines) {
+  LinesOfDecoded(fileName, DecodedText(fileName, encoding, b), lines);
 }
 
 namespace {
@@ -162,34 +180,101 @@ TTextKind KindOf(const std::string& fileName, std::string_view head) {
   return kind;
 }
 
+// UTF-8 with a mark in the UTF-8 code page: its text is read from its own bytes.
+bool ReadInItsOwnBytes(const TTextKind& kind, const std::string& bytes) {
+  return kind.Unicode && GetACP() == CP_UTF8 && bytes.starts_with(kUtf8Mark);
+}
+
+// Whether what is written is the bytes, without keeping a copy of what is written.
+class TSameBytes final : public TTextSink {
+ public:
+  explicit TSameBytes(std::string_view bytes) : FBytes(bytes) {}
+  void Write(std::string_view text) override {
+    FSame = FSame && FBytes.substr(FAt, text.size()) == text;
+    FAt += text.size();
+  }
+  void WriteRepeated(char c, size_t count) override { Write(std::string(count, c)); }
+  bool Same() const { return FSame && FAt == FBytes.size(); }
+
+ private:
+  std::string_view FBytes;
+  size_t FAt = 0;
+  bool FSame = true;
+};
+
+// A decoded file keeps its bytes (taken from raw), or, where its characters encode to them
+// again and the text is a reading of them, those characters: the save converts them back.
+void KeepDecoded(TReadBytes& kept, const TTextKind& kind, std::u16string_view decoded,
+                 const std::string& text, std::string& raw) {
+  const auto asRead = [&] { kept.Bytes = std::move(raw); };
+  if (ReadInItsOwnBytes(kind, raw)) return asRead();
+  const unsigned codePage = GetACP();
+  bool lossy = false;
+  std::string read = WideToMultiByte(codePage, decoded, &lossy);
+  if (lossy) return asRead();
+  std::string mark, encoding = kind.Encoding;
+  if (kind.Unicode) {
+    const std::string_view b = raw;
+    mark = b.starts_with(kUtf8Mark) ? kUtf8Mark : b.substr(0, 2);
+    encoding = b.starts_with(kUtf8Mark)    ? "UTF-8"
+               : b.starts_with("\xFE\xFF") ? "UTF-16BE"
+                                           : "UTF-16LE";
+  }
+  const TTextSwap swap = DeclarationSwap(text, read);
+  if (!std::string_view(raw).starts_with(mark) || !TTrimmedWalk{text, read, swap}.Whole())
+    return asRead();
+  try {
+    TSameBytes same(std::string_view(raw).substr(mark.size()));
+    TEncodingSink encoder(same, codePage, encoding);
+    if (!encoder.Valid()) return asRead();
+    encoder.Write(read);
+    encoder.Finish();
+    if (!same.Same()) return asRead();
+  } catch (const Exception&) {
+    return asRead();
+  }
+  kept.Bytes = std::move(read);
+  kept.EightBit = true;
+  kept.Encoding = std::move(encoding);
+  kept.Mark = std::move(mark);
+  kept.CodePage = codePage;
+  kept.Swap = swap;
+}
+
 // Turns checked bytes into the text: line ends for 8-bit text, else decoded and converted.
 // False when stopped.
 bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProgress& progress,
-                 std::string& text) {
+                 std::string& text, TReadBytes* kept) {
   if (kind.EightBit()) {
     bool stopped = false;
     EndLinesWithCrLf(text, progress, stopped);
     return !stopped;
   }
   TStringList lines;
-  DecodeLines(fileName, kind.Encoding, text, lines);
-  text = lines.Text();
+  const std::u16string decoded = DecodedText(fileName, kind.Encoding, text);
+  LinesOfDecoded(fileName, decoded, lines);
+  std::string loaded = lines.Text();
+  if (kept) KeepDecoded(*kept, kind, decoded, loaded, text);
+  text = std::move(loaded);
   return true;
 }
 
+// 8-bit bytes are kept as read; decoded ones when they have been decoded (KeepDecoded).
 void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
-  if (!kept) return;
+  if (!kept || !kind.EightBit()) return;
   kept->Bytes = bytes;
-  kept->EightBit = kind.EightBit();
+  kept->EightBit = true;
 }
 
 // UTF-8 read in the UTF-8 code page is its own bytes after the mark with the line ends made
-// CR LF and lines trimmed: unless the decoding changed more (a declared encoding), where nodes
-// stand in the bytes is known. Checked once, walking both.
+// CR LF, lines trimmed and the declaration's encoding named anew: unless the decoding changed
+// more, where nodes stand in the bytes is known. Checked once, walking both.
 void KeepPlacesOfUtf8(TReadBytes* kept, const TTextKind& kind, const std::string& text) {
-  if (!kept || !kind.Unicode || GetACP() != CP_UTF8 || !kept->Bytes.starts_with(kUtf8Mark)) return;
-  TTrimmedWalk walk{text, std::string_view(kept->Bytes).substr(kUtf8Mark.size())};
+  if (!kept || !ReadInItsOwnBytes(kind, kept->Bytes)) return;
+  const std::string_view bytes = std::string_view(kept->Bytes).substr(kUtf8Mark.size());
+  TTrimmedWalk walk{text, bytes, DeclarationSwap(text, bytes)};
   kept->EightBit = walk.Whole();
+  if (kept->EightBit) kept->Swap = DeclarationSwap(text, bytes);
 }
 
 }  // namespace
@@ -236,7 +321,7 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
   if (kind.EightBit()) CheckEightBitText(fileName, text);
   if (stopped) return false;
   Keep(kept, kind, text);
-  if (!TextOfBytes(fileName, kind, progress, text)) return false;
+  if (!TextOfBytes(fileName, kind, progress, text, kept)) return false;
   KeepPlacesOfUtf8(kept, kind, text);
   return true;
 }
@@ -247,7 +332,7 @@ bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::st
   isUnicode = kind.Unicode;
   if (kind.EightBit()) CheckEightBitText(name, text);
   Keep(kept, kind, text);
-  if (!TextOfBytes(name, kind, progress, text)) return false;
+  if (!TextOfBytes(name, kind, progress, text, kept)) return false;
   KeepPlacesOfUtf8(kept, kind, text);
   return true;
 }

@@ -10,6 +10,7 @@
 
 #include "base/Exception.h"
 #include "base/Progress.h"
+#include "treedoc/TrimmedWalk.h"
 
 namespace zel {
 
@@ -22,10 +23,15 @@ class ELoadFile : public Exception {
 };
 
 // The bytes as read, for a load that keeps them; EightBit: the text is these bytes (after a
-// UTF-8 byte-order mark) with every line end made CR LF.
+// UTF-8 byte-order mark) with every line end made CR LF, or read from them as Unicode text is.
+// A decoded file whose places are known keeps instead its characters in the code page, its
+// line ends, blanks and declaration as read: the file is Mark, then those in Encoding.
 struct TReadBytes {
   std::string Bytes;
   bool EightBit = false;
+  std::string Encoding, Mark;
+  unsigned CodePage = 0;
+  TTextSwap Swap;
 };
 
 // Raises the load's errors: the file cannot be read (ELoadFile), holds a NUL, does not

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "outline/TreeView.h"
+
 namespace zel {
 
 namespace {
@@ -114,6 +116,15 @@ const TSourceLayout::TNodeSource* TSourceLayout::Find(const TTreeNode* node, siz
     }
   }
   return nullptr;
+}
+
+bool TSourceLayout::KnownAsRead(const TTreeView& tree) const {
+  return &tree == FAsReadTree && tree.Edits() == FAsReadAt;
+}
+
+void TSourceLayout::NoteAsRead(const TTreeView& tree) {
+  FAsReadTree = &tree;
+  FAsReadAt = tree.Edits();
 }
 
 void TSourceLayout::FindIndentUnit() {

@@ -11,11 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "treedoc/TrimmedWalk.h"
 #include "xml/XmlToken.h"
 
 namespace zel {
 
 class TTreeNode;
+class TTreeView;
 
 // Bytes that start with it are UTF-8 text whose places are counted after it.
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
@@ -47,6 +49,17 @@ class TSourceLayout {
   // The file as read; Spans: where nodes stand in it is known.
   std::string Bytes;
   bool Spans = false;
+  // A decoded file's Bytes are its characters in CodePage, which the save converts back to
+  // Encoding after the Mark (its byte-order mark, or none).
+  std::string Encoding, Mark;
+  unsigned CodePage = 0;
+  // Where the load's text names the declaration's encoding anew (places after TextStart).
+  TTextSwap Swap;
+  bool Decoded() const { return !Encoding.empty(); }
+  // Where the text starts in Bytes: after a UTF-8 byte-order mark kept there.
+  size_t TextStart() const {
+    return !Decoded() && std::string_view(Bytes).starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+  }
 
   // Room for the records of a file of Bytes' size, reserved (not yet used) so that the
   // records are never copied to grow.
@@ -72,6 +85,10 @@ class TSourceLayout {
   // line to its children's, a TAB where the file shows none.
   const std::string& LineEnd() const { return FLineEnd; }
   const std::string& IndentUnit() const { return FIndent; }
+  // Whether the tree's nodes are known to be as read without a look at them: its edit count
+  // (TTreeView::Edits) is the one they were last seen as read at.
+  bool KnownAsRead(const TTreeView& tree) const;
+  void NoteAsRead(const TTreeView& tree);
 
  private:
   bool BlankGap(size_t from, size_t to) const;
@@ -85,6 +102,8 @@ class TSourceLayout {
   bool FTailBlank = true;
   std::string FLineEnd = "\r\n";
   std::string FIndent = "\t";
+  const TTreeView* FAsReadTree = nullptr;
+  uint64_t FAsReadAt = 0;
 };
 
 }  // namespace zel

@@ -220,11 +220,16 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     if (layout) {
       layout->Bytes = std::move(kept.Bytes);
       layout->Spans = kept.EightBit;
+      layout->Encoding = std::move(kept.Encoding);
+      layout->Mark = std::move(kept.Mark);
+      layout->CodePage = kept.CodePage;
+      layout->Swap = kept.Swap;
       layout->Reserve();
     }
     // The walk from such a text to the bytes reads the text behind the tokens: it stays whole.
     const bool trimmed =
-        layout && layout->Spans && std::string_view(layout->Bytes).starts_with(kUtf8Mark);
+        layout && layout->Spans &&
+        (layout->Decoded() || std::string_view(layout->Bytes).starts_with(kUtf8Mark));
     if (trimmed) places->SetTrimmedText(text);
     blank = std::all_of(text.begin(), text.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
@@ -279,6 +284,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     staged.MoveTo(key, tree);
     if (places && !FCancelled) {
       places->Finish();
+      layout->NoteAsRead(tree);
       FLayout = std::move(layout);
     }
     if (document && !FCancelled) FChangedTexts = changedTexts;
@@ -374,8 +380,11 @@ void TZelXMLTree::SaveToFile(const std::string& fileName) {
   if (!FCancelled) {
     SetState(zxtsWriting);
     file.Commit([this] { Pump(); });  // the bytes are all written: Abort no longer stops it
+    // The root's text, the file's name, is no part of what the layout compares.
+    const bool asRead = FLayout && FLayout->KnownAsRead(*FTreeView);
     if (TTreeNode* root = FTreeView->GetFirstNode())
       root->SetText(TTreeWriteKey(), ExtractFileName(fileName));
+    if (asRead) FLayout->NoteAsRead(*FTreeView);
     FState = zxtsDone;
   } else {
     FState = zxtsCanceled;

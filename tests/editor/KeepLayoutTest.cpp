@@ -13,10 +13,11 @@
 using namespace zel;
 
 TEST(KeepLayout, RandomLayoutsAndEditsKeepBytesAndData) {
-  SetACPOverride(CP_UTF8);
   zeltest::TempDir dir;
   const std::string scratch = dir.Path() + "/saved.xml";
   for (unsigned seed = 0; seed < 300; ++seed) {
+    // Now and then a code page other than the file's: Unicode files are converted both ways.
+    SetACPOverride(seed % 5 == 4 ? CP_WINDOWS_1252 : CP_UTF8);
     std::mt19937 random(seed);
     const auto pick = [&](unsigned n) { return unsigned(random() % n); };
     const std::string bytes = test::GeneratedLayout(pick);
@@ -42,5 +43,34 @@ TEST(KeepLayout, AnEditedUtf8FileWithAByteOrderMarkKeepsTheMarkAndItsLines) {
   EXPECT_EQ(
       ReadFileBytes(saved),
       "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <d>\xE2\x82\xAC</d>\n</a>\n");
+  SetACPOverride(0);
+}
+
+TEST(KeepLayout, ACharacterTheEncodingCannotHoldIsAReferenceInTextAndStopsTheSaveElsewhere) {
+  SetACPOverride(CP_UTF8);
+  zeltest::TempDir dir;
+  const std::string saved = dir.Path() + "/saved.xml";
+  TOutlineDocument doc;
+  TZelXMLTree component;
+  component.SetTreeView(&doc.Tree());
+  component.SetKeepLayout(true);
+  const auto ebcdic = [](const std::string& text) { return test::Encoded(text, "IBM037"); };
+  component.LoadFromBytes("in.xml", ebcdic("<?xml version=\"1.0\" encoding=\"IBM037\"?>\n"
+                                           "<a>\n  <b x='1'>t</b>\n  <!-- c -->\n</a>\n"));
+  ASSERT_TRUE(doc.SetText(doc.Tree().Item(3), "<b x=\"\xE2\x82\xAC\">\xE2\x82\xAC</b>"));
+  component.SaveToFile(saved);
+  const std::string first = ebcdic(
+      "<?xml version=\"1.0\" encoding=\"IBM037\"?>\n"
+      "<a>\n  <b x=\"&#8364;\">&#8364;</b>\n  <!-- c -->\n</a>\n");
+  EXPECT_EQ(ReadFileBytes(saved), first);
+  // In a comment no reference stands for it: the file stays as it was.
+  ASSERT_TRUE(doc.SetText(doc.Tree().Item(4), "<!-- \xE2\x82\xAC -->"));
+  try {
+    component.SaveToFile(saved);
+    ADD_FAILURE() << "saved";
+  } catch (const EZelXMLTree& e) {
+    EXPECT_NE(std::string(e.what()).find("<!-- \xE2\x82\xAC -->"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFileBytes(saved), first);
   SetACPOverride(0);
 }
