@@ -38,12 +38,18 @@ class TForwardFind {
   size_t From(size_t pos) {
     if (FFrom != npos && pos >= FFrom && (FHit == npos || pos <= FHit)) return FHit;
     FFrom = pos;
-    FHit = pos >= FText.size() ? npos : FText.find(FNeedle, pos);
+    FHit = pos >= FText.size() ? npos : Find(pos);
     if (pos < FText.size()) *FRead += (FHit == npos ? FText.size() : FHit) - pos;
     return FHit;
   }
 
  private:
+  // One character is one memchr; string_view::find would compare each hit once more.
+  size_t Find(size_t pos) const {
+    if (FNeedle.size() != 1) return FText.find(FNeedle, pos);
+    const void* hit = std::memchr(FText.data() + pos, FNeedle[0], FText.size() - pos);
+    return hit ? size_t(static_cast<const char*>(hit) - FText.data()) : npos;
+  }
   std::string_view FText;
   std::string_view FNeedle;
   size_t* FRead;
