@@ -90,15 +90,17 @@ void TTokenLines::FlushText() {
   FHasText = false;
   if (FTextIsValue && FText.empty()) return;
   EmitPendingOpen();
+  if (FTextKind != kValueCData && FTextKind != kValueRun) {
+    Emit(ContentLevel(), FText, FTextSpan);  // a text is its line
+    return;
+  }
   FLine.clear();
   if (FTextKind == kValueCData) {
     FLine.append("<![CDATA[");
     AppendUnmarked(FLine, FText);
     FLine.append("]]>");
-  } else if (FTextKind == kValueRun) {
-    AppendUnmarked(FLine, FText);
   } else {
-    FLine.append(FText);
+    AppendUnmarked(FLine, FText);
   }
   Emit(ContentLevel(), FLine, FTextSpan);
 }
