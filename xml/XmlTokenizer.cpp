@@ -1,7 +1,6 @@
 #include "xml/internal/Tokenizer.h"
 
 #include <array>
-#include <cctype>
 
 #include "base/StringList.h"
 
@@ -297,9 +296,17 @@ namespace xmltok {
 
 namespace {
 
+// A table, not isalnum: that asks the locale once per character of every tag.
+constexpr auto kNameBytes = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[size_t(c)] = c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                   (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '-' || c == '.';
+  return t;
+}();
+
 bool IsNameByte(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u >= 0x80 || std::isalnum(u) || c == '_' || c == ':' || c == '-' || c == '.';
+  return kNameBytes[static_cast<unsigned char>(c)];
 }
 
 bool IsXmlSpace(char c) {
@@ -317,8 +324,7 @@ bool IsStrictTag(std::string_view s) {
   const auto name = [&] {
     const size_t from = i;
     while (i < last && IsNameByte(s[i])) ++i;
-    return i > from && !std::isdigit(static_cast<unsigned char>(s[from])) && s[from] != '-' &&
-           s[from] != '.';
+    return i > from && !(s[from] >= '0' && s[from] <= '9') && s[from] != '-' && s[from] != '.';
   };
   const auto blanks = [&] {
     const size_t from = i;
