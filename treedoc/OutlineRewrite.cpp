@@ -65,6 +65,25 @@ void TOutlineRewrite::TagLine(size_t writerLevel, std::string_view text) {
     AddNode(LevelOf(level), text, FLineSpan);
 }
 
+void TOutlineRewrite::Pend(std::string_view s, int level) {
+  FHasPending = true;
+  FPendingText.assign(s);  // the line's view lives only for this call
+  FPendingSpan = FLineSpan;
+  FPendingLevel = level;
+  FPendingOutlineLevel = LevelOf(level);
+  FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && FNodes > 0;
+}
+
+void TOutlineRewrite::TextLine(size_t writerLevel, std::string_view text) {
+  ++FLines;
+  const int level = ClampedLevel(writerLevel);
+  if (FHasPending) SettlePendingAsNode();  // a text is no closing line
+  FTrail.Pass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
+  // Without a '<' it holds no CDATA section: it is no section's line.
+  Pend(text, level);
+}
+
 void TOutlineRewrite::Line(size_t writerLevel, std::string_view text) {
   ++FLines;
   const int level = ClampedLevel(writerLevel);
@@ -92,12 +111,7 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
   std::string_view s = TrimView(text);
   if (s.empty() || (s[0] != '<' && !IsMultiLineSectionText(s))) {
-    FHasPending = true;
-    FPendingText.assign(s);  // the line's view lives only for this call
-    FPendingSpan = FLineSpan;
-    FPendingLevel = level;
-    FPendingOutlineLevel = LevelOf(level);
-    FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && FNodes > 0;
+    Pend(s, level);
     return;
   }
   if (StartsWith(s, "</")) {

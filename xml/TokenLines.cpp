@@ -91,7 +91,9 @@ void TTokenLines::FlushText() {
   if (FTextIsValue && FText.empty()) return;
   EmitPendingOpen();
   if (FTextKind != kValueCData && FTextKind != kValueRun) {
-    Emit(ContentLevel(), FText, FTextSpan);  // a text is its line
+    // A text is its line.
+    if (FSpans) FSink.LineSpan(FTextSpan);
+    FSink.TextLine(ContentLevel(), FText);
     return;
   }
   FLine.clear();

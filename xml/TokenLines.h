@@ -22,6 +22,9 @@ class TXmlLineSink {
   // '/', its attributes, '>' or " />"; every value closes (the reader closes an open one). A
   // sink may skip what it would find out about such a line.
   virtual void TagLine(size_t level, std::string_view text) { Line(level, text); }
+  // A plain text, as Line: neither blanks at its ends nor a '<' (the reader drops every '<'
+  // that starts no markup), not empty.
+  virtual void TextLine(size_t level, std::string_view text) { Line(level, text); }
   // Where the next line was read (TTokenLines::SetSpan): its tokens, from the first to the
   // last; unknown for the lines no token ends.
   virtual void LineSpan(const TSourceSpan& /*span*/) {}

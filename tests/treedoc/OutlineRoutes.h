@@ -1,8 +1,8 @@
 #pragma once
 // A document's outline through the load's line maker and rewrite, written out as one string:
 // every node with its level, text and place, the closing tags' places, the counts and the
-// percentages. With tagLines false, the rewrite hears every line through Line alone and so
-// looks at each one whole: the two must give the same string.
+// percentages. With tagLines false, the rewrite hears every line through Line alone (no
+// TagLine, no TextLine) and so looks at each one whole: the two must give the same string.
 
 #include <string>
 #include <string_view>
@@ -31,7 +31,7 @@ inline std::string OutlineByRoute(std::string_view text, bool tagLines) {
       S.append("\nclose ").append(std::to_string(level)).append(Of(span));
     }
   } out;
-  // Hands on the lines only through Line: TagLine stays the sink's default.
+  // Hands on the lines only through Line: TagLine and TextLine stay the sink's defaults.
   struct TLinesOnly final : TXmlLineSink {
     TOutlineRewrite& To;
     explicit TLinesOnly(TOutlineRewrite& to) : To(to) {}
