@@ -96,6 +96,7 @@ size_t TScanner::InstructionEnd(size_t a) {
 }
 
 size_t TScanner::TagEnd(size_t a) {
+  FTagValuesClosed = false;
   if (!FTagScanFailed) {
     const size_t b = ScanTag(a);
     if (b != npos) return b;
@@ -149,7 +150,10 @@ size_t TScanner::ScanTag(size_t a) {
   size_t i = a + 1;
   for (; i < n && !IsBlank(t[i]); ++i) {
     ++FRead;
-    if (t[i] == '>') return i;
+    if (t[i] == '>') {
+      FTagValuesClosed = true;
+      return i;
+    }
     if (t[i] == '<') return FGt.From(a + 1);
   }
   bool afterEquals = false;
@@ -162,7 +166,10 @@ size_t TScanner::ScanTag(size_t a) {
     }
     FRead += j - i + 1;
     const char c = t[j];
-    if (c == '>') return j;
+    if (c == '>') {
+      FTagValuesClosed = true;  // each value after an '=' found its closing quote
+      return j;
+    }
     if (c == '<') return FGt.From(a + 1);
     i = j + 1;
     if (c == '=') {

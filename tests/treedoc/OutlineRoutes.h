@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "treedoc/OutlineRewrite.h"
+#include "xml/MorXMLTree.h"
 #include "xml/TokenLines.h"
 #include "xml/XmlToken.h"
 
@@ -43,6 +44,10 @@ inline std::string OutlineByRoute(std::string_view text, bool tagLines) {
   TTokenLines lines(tagLines ? static_cast<TXmlLineSink&>(rewrite) : linesOnly);
   TSourceSpan span;
   TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+    // What the short ways rely on: the reader leaves no value of a tag open.
+    if (tagLines && (kind == TXmlToken::OpenTag || kind == TXmlToken::EmptyTag) &&
+        OpenValueQuote(s) != 0)
+      out.S.append("\nan open value in the tag ").append(s);
     lines.SetSpan(span);
     lines.Token(kind, s);
   });

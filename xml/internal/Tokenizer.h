@@ -174,6 +174,9 @@ class TScanner {
   // '>'. The '<' bound keeps the decision local: a save writes every node on a line of its
   // own, so what it writes further on (closing tags) cannot change it.
   size_t TagEnd(size_t a);
+  // Whether the last TagEnd paired every value of its tag: the tag holds no open value, as
+  // OpenValueQuote reads it (the scan pairs them the same way).
+  bool TagValuesClosed() const { return FTagValuesClosed; }
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
   // (closed on its line and before the next '<') and in the markup declarations of a bracketed
   // internal subset; comments, processing instructions and tags in the subset are skipped
@@ -203,6 +206,7 @@ class TScanner {
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
   bool FTagScanFailed = false;
+  bool FTagValuesClosed = false;
   size_t FDeclRead = 0;  // what the declarations' scans have read
   // The places in subsets from which a scan is known to fail.
   // (One bit for each character of the text, made when a scan first fails.)
@@ -445,6 +449,8 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       continue;
     }
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
+    // (Cleaning changes only blanks: the scan's pairing of the values holds for it.)
+    const bool valuesClosed = !(instruction || declaration) && scan.TagValuesClosed();
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
     if (declaration && fellBack) {
       // A broken one is closed where it ended, so that a save, which writes what follows on
@@ -464,14 +470,15 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       rawCutFrom = rawCutTo = npos;
     } else if (d.back() == '/') {
       std::string closedValue;
-      const std::string_view tag = CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue);
+      const std::string_view trimmed = TrimView(d.substr(0, d.size() - 1));
+      const std::string_view tag = valuesClosed ? trimmed : CloseOpenValue(trimmed, closedValue);
       at.Exact = at.Exact && tag.data() != closedValue.data();
       emit(TXmlToken::EmptyTag, tag);
     } else {
       // Decided on the tag as it is written once its open value is closed. (The XML
       // declaration, which holds the rest of the document, is read as markup.)
       std::string closedValue;
-      const std::string_view tag = CloseOpenValue(d, closedValue);
+      const std::string_view tag = valuesClosed ? d : CloseOpenValue(d, closedValue);
       at.Exact = at.Exact && tag.data() != closedValue.data();
       if (rawDepth == 0 && !tag.starts_with('?') && DeclaresSpacePreserve(tag)) {
         rawStart = a;
