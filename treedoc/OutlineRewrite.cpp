@@ -44,11 +44,49 @@ void TOutlineRewrite::SettlePendingAsNode() {
   FPrevOpened = false;
 }
 
+int TOutlineRewrite::ClampedLevel(size_t writerLevel) {
+  // Deeper than any outline can be: taken as the deepest level an int holds.
+  return writerLevel > static_cast<size_t>(INT_MAX - 1) ? INT_MAX - 1
+                                                        : static_cast<int>(writerLevel);
+}
+
+void TOutlineRewrite::TagLine(size_t writerLevel, std::string_view text) {
+  ++FLines;
+  const int level = ClampedLevel(writerLevel);
+  // A tag is no closing line: a waiting text is a node of its own.
+  if (FHasPending) SettlePendingAsNode();
+  FTrail.Pass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
+  FPrevLevel = level;
+  FPrevOpened = true;
+  if (IsMultiLineSectionText(text))
+    SectionNode(text, level);
+  else
+    AddNode(LevelOf(level), text, FLineSpan);
+}
+
+void TOutlineRewrite::Pend(std::string_view s, int level) {
+  FHasPending = true;
+  FPendingText.assign(s);  // the line's view lives only for this call
+  FPendingSpan = FLineSpan;
+  FPendingLevel = level;
+  FPendingOutlineLevel = LevelOf(level);
+  FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && FNodes > 0;
+}
+
+void TOutlineRewrite::TextLine(size_t writerLevel, std::string_view text) {
+  ++FLines;
+  const int level = ClampedLevel(writerLevel);
+  if (FHasPending) SettlePendingAsNode();  // a text is no closing line
+  FTrail.Pass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
+  // Without a '<' it holds no CDATA section: it is no section's line.
+  Pend(text, level);
+}
+
 void TOutlineRewrite::Line(size_t writerLevel, std::string_view text) {
   ++FLines;
-  // Deeper than any outline can be: taken as the deepest level an int holds.
-  const int level =
-      writerLevel > static_cast<size_t>(INT_MAX - 1) ? INT_MAX - 1 : static_cast<int>(writerLevel);
+  const int level = ClampedLevel(writerLevel);
   if (FHasPending) {
     const std::string_view next = TrimView(text);
     if (FPendingAfterOpening && level == FPendingLevel - 1 && StartsWith(next, "</")) {
@@ -73,12 +111,7 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
   if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
   std::string_view s = TrimView(text);
   if (s.empty() || (s[0] != '<' && !IsMultiLineSectionText(s))) {
-    FHasPending = true;
-    FPendingText.assign(s);  // the line's view lives only for this call
-    FPendingSpan = FLineSpan;
-    FPendingLevel = level;
-    FPendingOutlineLevel = LevelOf(level);
-    FPendingAfterOpening = FPrevOpened && FPrevLevel == level - 1 && FNodes > 0;
+    Pend(s, level);
     return;
   }
   if (StartsWith(s, "</")) {
@@ -130,6 +163,10 @@ void TOutlineRewrite::ProcessLine(std::string_view text, int level) {
     AddNode(LevelOf(level), s, FLineSpan);
     return;
   }
+  SectionNode(text, level);
+}
+
+void TOutlineRewrite::SectionNode(std::string_view text, int level) {
   // A section keeps its blanks: only the writer's indentation goes; its line breaks become
   // marks.
   FPrevOpened = false;

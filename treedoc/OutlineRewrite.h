@@ -57,6 +57,11 @@ class TOutlineRewrite final : public TXmlLineSink {
  public:
   explicit TOutlineRewrite(TOutlineNodeSink& out) : FOut(out) {}
   void Line(size_t level, std::string_view text) override;
+  // Gives what Line gives for such a line, without looking for what it cannot hold: blanks at
+  // its ends, a closing tag, the XML declaration, an open value.
+  void TagLine(size_t level, std::string_view text) override;
+  // And for a text line: it waits for the next line without a look for a section in it.
+  void TextLine(size_t level, std::string_view text) override;
   void LineSpan(const TSourceSpan& span) override {
     FSpans = true;
     FLineSpan = span;
@@ -69,8 +74,13 @@ class TOutlineRewrite final : public TXmlLineSink {
 
  private:
   void ProcessLine(std::string_view text, int level);
+  // The node of a section's line (a comment, CDATA, an instruction, an element kept as read).
+  void SectionNode(std::string_view text, int level);
+  static int ClampedLevel(size_t writerLevel);
   void AddNode(int level, std::string_view text, const TSourceSpan& span);
   void SettlePendingAsNode();
+  // The text line s waits for the line after it.
+  void Pend(std::string_view s, int level);
   int LevelOf(int writerLevel) const;
 
   TOutlineNodeSink& FOut;

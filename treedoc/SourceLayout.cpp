@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <functional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "outline/TreeView.h"
 
 namespace zel {
@@ -16,12 +20,20 @@ size_t Slot(const TTreeNode* node, size_t mask) {
   return static_cast<size_t>(x >> 17) & mask;
 }
 
+#if defined(__SSE2__)
+__m128i Load16(const char* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+#endif
+
 bool FitsIn32(size_t n) {
   return n <= UINT32_MAX;
 }
 
-constexpr uint64_t kBeginLimit = uint64_t{1} << 48, kCloseBeginLimit = uint64_t{1} << 40,
+constexpr uint64_t kBeginLimit = uint64_t{1} << 32, kCloseBeginLimit = uint64_t{1} << 32,
                    kCloseLengthLimit = uint64_t{1} << 24;
+
+static_assert(sizeof(TSourceLayout::TNodeSource) == 40);
 
 }  // namespace
 
@@ -33,7 +45,18 @@ bool TSourceLayout::BlankGap(size_t from, size_t to) const {
   if (from > to || to > Bytes.size()) return false;
   // XML's whitespace only: the reader trims any control character too, which copied would
   // break the document.
-  for (size_t i = from; i < to; ++i) {
+  size_t i = from;
+#if defined(__SSE2__)
+  for (; i + 16 <= to; i += 16) {
+    const __m128i w = Load16(Bytes.data() + i);
+    const __m128i blank = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(w, _mm_set1_epi8('\t'))),
+        _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('\r')),
+                     _mm_cmpeq_epi8(w, _mm_set1_epi8('\n'))));
+    if (_mm_movemask_epi8(blank) != 0xFFFF) return false;
+  }
+#endif
+  for (; i < to; ++i) {
     const char c = Bytes[i];
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
   }
@@ -43,7 +66,19 @@ bool TSourceLayout::BlankGap(size_t from, size_t to) const {
 bool TSourceLayout::Copyable(size_t from, size_t to) const {
   if (from > to || to > Bytes.size() || !FitsIn32(to - from)) return false;
   // A control character the reader trimmed away would break the document once copied.
-  for (size_t i = from; i < to; ++i) {
+  size_t i = from;
+#if defined(__SSE2__)
+  for (; i + 16 <= to; i += 16) {
+    const __m128i w = Load16(Bytes.data() + i);
+    // Below 0x20, as unsigned bytes: the minimum with 0x1F is the byte itself.
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(w, _mm_set1_epi8(0x1F)), w);
+    const __m128i allowed = _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('\t')),
+                                         _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('\r')),
+                                                      _mm_cmpeq_epi8(w, _mm_set1_epi8('\n'))));
+    if (_mm_movemask_epi8(_mm_andnot_si128(allowed, control)) != 0) return false;
+  }
+#endif
+  for (; i < to; ++i) {
     const auto c = static_cast<unsigned char>(Bytes[i]);
     if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
   }
@@ -57,10 +92,10 @@ void TSourceLayout::Reserve() {
 
 void TSourceLayout::Add(const TTreeNode* node, uint32_t parent, std::string_view text,
                         const TSourceSpan& span) {
-  TNodeSource r{node, HashOf(text), 0, 0, 0, 0, parent, 0, 0, 0};
+  TNodeSource r{node, HashOf(text), 0, 0, 0, parent, 0, 0, 0, 0};
   if (Spans && span.Known() && span.Exact && span.End < kBeginLimit &&
       Copyable(span.Begin, span.End)) {
-    r.Begin = span.Begin;
+    r.Begin = static_cast<uint32_t>(span.Begin);
     r.Length = static_cast<uint32_t>(span.End - span.Begin);
     r.Flags = kOwn;
     if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
@@ -77,8 +112,8 @@ void TSourceLayout::SetClose(size_t index, const TSourceSpan& span) {
   if (!Spans || !span.Known() || !span.Exact || span.Begin >= kCloseBeginLimit ||
       span.End - span.Begin >= kCloseLengthLimit || !Copyable(span.Begin, span.End))
     return;
-  r.CloseBegin = span.Begin;
-  r.CloseLength = span.End - span.Begin;
+  r.CloseBegin = static_cast<uint32_t>(span.Begin);
+  r.CloseLength = static_cast<uint32_t>(span.End - span.Begin);
   r.Flags = r.Flags | kClose;
   if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
       BlankGap(span.Lead, span.Begin)) {

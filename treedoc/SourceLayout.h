@@ -32,16 +32,17 @@ class TSourceLayout {
     kHadChildren = 16  // it had children when read
   };
   static constexpr uint32_t kNoParent = UINT32_MAX;
-  // 48 bytes a node: places that do not fit (a file past 1 TB, blanks past 64 KB) count as
-  // unknown, and the node is written anew.
+  // 40 bytes a node: places that do not fit (past the first 4 GB of a file, blanks past
+  // 64 KB, a closing tag past 16 MB) count as unknown, and the node is written anew.
   struct TNodeSource {
     const TTreeNode* Node;
     uint64_t Hash;
-    uint64_t Begin : 48, Flags : 8;
-    uint64_t CloseBegin : 40, CloseLength : 24;
-    uint32_t Parent;  // the parent's record, kNoParent for the root
+    uint32_t Begin;
     uint32_t Length;
+    uint32_t CloseBegin;
+    uint32_t Parent;  // the parent's record, kNoParent for the root
     uint16_t Lead, CloseLead;
+    uint32_t CloseLength : 24, Flags : 8;
   };
 
   static uint64_t HashOf(std::string_view text);

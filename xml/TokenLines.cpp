@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/StrUtils.h"
 #include "xml/SectionMarks.h"
 #include "xml/internal/ReadRules.h"
 
@@ -66,11 +67,21 @@ TTokenLines::TTokenLines(TXmlLineSink& sink) : FSink(sink) {
   FOpen.push_back(TOpen{0, 0, false, false});
 }
 
+void TTokenLines::EmitTag(size_t level, std::string_view text, const TSourceSpan& span) {
+  if (FSpans) FSink.LineSpan(span);
+  // Only a name as the reader gives one makes the line a tag line of the kind TagLine takes.
+  const char c = text.size() > 1 ? text[1] : '?';
+  if (c == '?' || c == '!' || c == '/' || IsBlank(c))
+    FSink.Line(level, text);
+  else
+    FSink.TagLine(level, text);
+}
+
 void TTokenLines::EmitPendingOpen() {
   if (!FOpenPending) return;
   FOpenPending = false;
   FOpenLine.push_back('>');
-  Emit(FOpen.size() - 1, FOpenLine, FOpenSpan);
+  EmitTag(FOpen.size() - 1, FOpenLine, FOpenSpan);
 }
 
 // Writes the waiting text; an element's empty value is no line.
@@ -79,15 +90,19 @@ void TTokenLines::FlushText() {
   FHasText = false;
   if (FTextIsValue && FText.empty()) return;
   EmitPendingOpen();
+  if (FTextKind != kValueCData && FTextKind != kValueRun) {
+    // A text is its line.
+    if (FSpans) FSink.LineSpan(FTextSpan);
+    FSink.TextLine(ContentLevel(), FText);
+    return;
+  }
   FLine.clear();
   if (FTextKind == kValueCData) {
     FLine.append("<![CDATA[");
     AppendUnmarked(FLine, FText);
     FLine.append("]]>");
-  } else if (FTextKind == kValueRun) {
-    AppendUnmarked(FLine, FText);
   } else {
-    FLine.append(FText);
+    AppendUnmarked(FLine, FText);
   }
   Emit(ContentLevel(), FLine, FTextSpan);
 }
@@ -146,7 +161,7 @@ void TTokenLines::Close(bool byToken, std::string_view closing) {
     FOpenPending = false;
     FOpenLine.append(" />");
     // Never closed, its start tag would take in what follows it.
-    Emit(FOpen.size() - 1, FOpenLine, FOpenSpan.Through(closeSpan));
+    EmitTag(FOpen.size() - 1, FOpenLine, FOpenSpan.Through(closeSpan));
   } else {
     FlushText();
     EmitPendingOpen();
@@ -187,7 +202,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       FLine.clear();
       AppendTagLine(FLine, text);
       FLine.append(" />");
-      Emit(ContentLevel(), FLine, FTokenSpan);
+      EmitTag(ContentLevel(), FLine, FTokenSpan);
       break;
     case TXmlToken::CloseTag:
       if (xmlread::ClosesInnermost(atDocument, FOpen.back().Declaration))

@@ -18,6 +18,13 @@ class TXmlLineSink {
  public:
   // level: the writer's indentation (the document's own children at 1); text: the line after it.
   virtual void Line(size_t level, std::string_view text) = 0;
+  // An element's start or empty tag, as Line: '<', a name that does not start with '?', '!' or
+  // '/', its attributes, '>' or " />"; every value closes (the reader closes an open one). A
+  // sink may skip what it would find out about such a line.
+  virtual void TagLine(size_t level, std::string_view text) { Line(level, text); }
+  // A plain text, as Line: neither blanks at its ends nor a '<' (the reader drops every '<'
+  // that starts no markup), not empty.
+  virtual void TextLine(size_t level, std::string_view text) { Line(level, text); }
   // Where the next line was read (TTokenLines::SetSpan): its tokens, from the first to the
   // last; unknown for the lines no token ends.
   virtual void LineSpan(const TSourceSpan& /*span*/) {}
@@ -53,6 +60,8 @@ class TTokenLines {
     if (FSpans) FSink.LineSpan(span);
     FSink.Line(level, text);
   }
+  // A line of an element's start or empty tag, name at text[1].
+  void EmitTag(size_t level, std::string_view text, const TSourceSpan& span);
   void EmitPendingOpen();
   // Whether a text or run joins the waiting text or run: nothing but an ignored closing tag
   // stood between them and both touch it with text. A save writes no tag there, so the two

@@ -61,8 +61,10 @@ size_t NextTagAttribute(std::string_view t, size_t pos, std::string_view& name,
   constexpr size_t npos = std::string_view::npos;
   const size_t eq = t.find('=', pos);
   if (eq == npos) return npos;
-  const size_t q1 = t.find_first_of("\"'", eq);
-  if (q1 == npos) return npos;
+  // A loop, not find_first_of: that asks memchr once per character of the tag.
+  size_t q1 = eq;
+  while (q1 < t.size() && t[q1] != '"' && t[q1] != '\'') ++q1;
+  if (q1 == t.size()) return npos;
   const size_t q2 = t.find(t[q1], q1 + 1);
   if (q2 == npos) {
     if (openQuote) *openQuote = t[q1];

@@ -1,7 +1,6 @@
 #include "xml/internal/Tokenizer.h"
 
 #include <array>
-#include <cctype>
 
 #include "base/StringList.h"
 
@@ -97,6 +96,7 @@ size_t TScanner::InstructionEnd(size_t a) {
 }
 
 size_t TScanner::TagEnd(size_t a) {
+  FTagValuesClosed = false;
   if (!FTagScanFailed) {
     const size_t b = ScanTag(a);
     if (b != npos) return b;
@@ -150,7 +150,10 @@ size_t TScanner::ScanTag(size_t a) {
   size_t i = a + 1;
   for (; i < n && !IsBlank(t[i]); ++i) {
     ++FRead;
-    if (t[i] == '>') return i;
+    if (t[i] == '>') {
+      FTagValuesClosed = true;
+      return i;
+    }
     if (t[i] == '<') return FGt.From(a + 1);
   }
   bool afterEquals = false;
@@ -163,7 +166,10 @@ size_t TScanner::ScanTag(size_t a) {
     }
     FRead += j - i + 1;
     const char c = t[j];
-    if (c == '>') return j;
+    if (c == '>') {
+      FTagValuesClosed = true;  // each value after an '=' found its closing quote
+      return j;
+    }
     if (c == '<') return FGt.From(a + 1);
     i = j + 1;
     if (c == '=') {
@@ -297,9 +303,17 @@ namespace xmltok {
 
 namespace {
 
+// A table, not isalnum: that asks the locale once per character of every tag.
+constexpr auto kNameBytes = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[size_t(c)] = c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                   (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '-' || c == '.';
+  return t;
+}();
+
 bool IsNameByte(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u >= 0x80 || std::isalnum(u) || c == '_' || c == ':' || c == '-' || c == '.';
+  return kNameBytes[static_cast<unsigned char>(c)];
 }
 
 bool IsXmlSpace(char c) {
@@ -317,8 +331,7 @@ bool IsStrictTag(std::string_view s) {
   const auto name = [&] {
     const size_t from = i;
     while (i < last && IsNameByte(s[i])) ++i;
-    return i > from && !std::isdigit(static_cast<unsigned char>(s[from])) && s[from] != '-' &&
-           s[from] != '.';
+    return i > from && !(s[from] >= '0' && s[from] <= '9') && s[from] != '-' && s[from] != '.';
   };
   const auto blanks = [&] {
     const size_t from = i;

@@ -17,7 +17,9 @@ namespace zel::xmlread {
 // The name of the element a tag's text t opens: up to the first blank of any kind, as one that
 // ended it would be trimmed away once the tag is saved and read again.
 inline std::string_view TagName(std::string_view t) {
-  return t.substr(0, size_t(std::find_if(t.begin(), t.end(), IsBlank) - t.begin()));
+  size_t n = 0;
+  while (n < t.size() && !IsBlank(t[n])) ++n;
+  return t.substr(0, n);
 }
 
 // The XML declaration's name; no closing tag ends it.

@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/StrUtils.h"
 #include "xml/MorXMLTree.h"
 #include "xml/SectionMarks.h"
@@ -38,12 +42,18 @@ class TForwardFind {
   size_t From(size_t pos) {
     if (FFrom != npos && pos >= FFrom && (FHit == npos || pos <= FHit)) return FHit;
     FFrom = pos;
-    FHit = pos >= FText.size() ? npos : FText.find(FNeedle, pos);
+    FHit = pos >= FText.size() ? npos : Find(pos);
     if (pos < FText.size()) *FRead += (FHit == npos ? FText.size() : FHit) - pos;
     return FHit;
   }
 
  private:
+  // One character is one memchr; string_view::find would compare each hit once more.
+  size_t Find(size_t pos) const {
+    if (FNeedle.size() != 1) return FText.find(FNeedle, pos);
+    const void* hit = std::memchr(FText.data() + pos, FNeedle[0], FText.size() - pos);
+    return hit ? size_t(static_cast<const char*>(hit) - FText.data()) : npos;
+  }
   std::string_view FText;
   std::string_view FNeedle;
   size_t* FRead;
@@ -60,16 +70,32 @@ struct TQuoteFinds {
   }
 };
 
-// Eight characters at a time (find_first_of would ask memchr once per character).
+// Sixteen characters at a time where SSE2 is there (every x86-64), else eight in a word
+// (find_first_of would ask memchr once per character).
 inline bool HasAnyOf(std::string_view s, char a, char b, char c = '\r') {
+  const char* p = s.data();
+  size_t n = s.size();
+#if defined(__SSE2__)
+  if (n >= 16) {
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+    const auto any = [&](const char* at) {
+      const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, va), _mm_cmpeq_epi8(w, vb)),
+                                       _mm_cmpeq_epi8(w, vc));
+      return _mm_movemask_epi8(hit) != 0;
+    };
+    for (; n >= 16; p += 16, n -= 16)
+      if (any(p)) return true;
+    // The last sixteen, which overlap those already looked at.
+    return n > 0 && any(p + n - 16);
+  }
+#endif
   constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
   // Whether a byte of x is zero.
   const auto hasZero = [](uint64_t x) { return ((x - kOnes) & ~x & kHighs) != 0; };
   const uint64_t wa = kOnes * static_cast<unsigned char>(a),
                  wb = kOnes * static_cast<unsigned char>(b),
                  wc = kOnes * static_cast<unsigned char>(c);
-  const char* p = s.data();
-  size_t n = s.size();
   for (; n >= 8; p += 8, n -= 8) {
     uint64_t w;
     std::memcpy(&w, p, 8);
@@ -148,6 +174,9 @@ class TScanner {
   // '>'. The '<' bound keeps the decision local: a save writes every node on a line of its
   // own, so what it writes further on (closing tags) cannot change it.
   size_t TagEnd(size_t a);
+  // Whether the last TagEnd paired every value of its tag: the tag holds no open value, as
+  // OpenValueQuote reads it (the scan pairs them the same way).
+  bool TagValuesClosed() const { return FTagValuesClosed; }
   // The '>' that ends a declaration <!NAME ...> at a: quotes count in the declaration itself
   // (closed on its line and before the next '<') and in the markup declarations of a bracketed
   // internal subset; comments, processing instructions and tags in the subset are skipped
@@ -177,6 +206,7 @@ class TScanner {
   // Once a scan of a kind has run to the end of the text without closing, later ones of that
   // kind would read the same stretch again: they take the fallback at once.
   bool FTagScanFailed = false;
+  bool FTagValuesClosed = false;
   size_t FDeclRead = 0;  // what the declarations' scans have read
   // The places in subsets from which a scan is known to fail.
   // (One bit for each character of the text, made when a scan first fails.)
@@ -419,6 +449,8 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       continue;
     }
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
+    // (Cleaning changes only blanks: the scan's pairing of the values holds for it.)
+    const bool valuesClosed = !(instruction || declaration) && scan.TagValuesClosed();
     const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
     if (declaration && fellBack) {
       // A broken one is closed where it ended, so that a save, which writes what follows on
@@ -438,14 +470,15 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       rawCutFrom = rawCutTo = npos;
     } else if (d.back() == '/') {
       std::string closedValue;
-      const std::string_view tag = CloseOpenValue(TrimView(d.substr(0, d.size() - 1)), closedValue);
+      const std::string_view trimmed = TrimView(d.substr(0, d.size() - 1));
+      const std::string_view tag = valuesClosed ? trimmed : CloseOpenValue(trimmed, closedValue);
       at.Exact = at.Exact && tag.data() != closedValue.data();
       emit(TXmlToken::EmptyTag, tag);
     } else {
       // Decided on the tag as it is written once its open value is closed. (The XML
       // declaration, which holds the rest of the document, is read as markup.)
       std::string closedValue;
-      const std::string_view tag = CloseOpenValue(d, closedValue);
+      const std::string_view tag = valuesClosed ? d : CloseOpenValue(d, closedValue);
       at.Exact = at.Exact && tag.data() != closedValue.data();
       if (rawDepth == 0 && !tag.starts_with('?') && DeclaresSpacePreserve(tag)) {
         rawStart = a;
