@@ -93,7 +93,11 @@ class TKeptWriter {
         Put(lead);
       else
         NewLine(level);
-      Put(FLayout.Slice(r->Begin, r->Length));
+      // The file's first node: its declaration, which may have to name the encoding.
+      if (index == 1)
+        Put(DeclarationAsRead(FLayout, r->Begin, r->Length));
+      else
+        Put(FLayout.Slice(r->Begin, r->Length));
     } else {
       // A line of its own, as the indented save gives it: text beside other text would join it.
       if (hasLead && (HasLineBreak(lead) || FAtLineStart) && FWritten)

@@ -17,6 +17,12 @@ bool StartsWithDeclaration(std::string_view text) {
          (IsBlank(text[kDeclarationStart.size()]) || text[kDeclarationStart.size()] == '?');
 }
 
+// The file names no encoding, and its bytes are not Unicode, which a reader tells by them.
+bool NeedsItsEncodingNamed(const TSourceLayout& layout) {
+  return layout.Decoded() && layout.Mark.empty() && layout.Swap.BytesLength == 0 &&
+         !layout.Encoding.starts_with("UTF-");
+}
+
 }  // namespace
 
 TTextSwap DeclarationSwap(std::string_view text, std::string_view read) {
@@ -43,8 +49,19 @@ std::string DeclarationForFile(std::string_view text, const TSourceLayout& layou
   constexpr std::string_view kAdded = " encoding=\"";
   if (swap.BytesLength != 0)
     out.replace(b, e - b, layout.Slice(layout.TextStart() + swap.Bytes, swap.BytesLength));
+  else if (NeedsItsEncodingNamed(layout))
+    out.replace(b, e - b, layout.Encoding);
   else if (b >= kAdded.size() && text.substr(b - kAdded.size(), kAdded.size()) == kAdded)
     out.erase(b - kAdded.size(), e + 1 - (b - kAdded.size()));
+  return out;
+}
+
+std::string DeclarationAsRead(const TSourceLayout& layout, size_t begin, size_t length) {
+  std::string out(layout.Slice(begin, length));
+  const size_t at = layout.TextStart() + layout.Swap.Bytes;
+  if (NeedsItsEncodingNamed(layout) && layout.Swap.Any() && begin == layout.TextStart() &&
+      at < begin + out.size() && StartsWithDeclaration(out))
+    out.insert(at - begin, " encoding=\"" + layout.Encoding + "\"");
   return out;
 }
 
@@ -56,7 +73,8 @@ bool NamesItsEncoding(const TTreeView& tree, const TSourceLayout& layout) {
   const std::string_view text = first->Text().substr(0, first->Text().find(kDeclarationEnd));
   size_t b = 0, e = 0;
   // Naming none, as the file did.
-  if (!FindPseudoAttribute(text, "encoding", b, e)) return layout.Swap.BytesLength == 0;
+  if (!FindPseudoAttribute(text, "encoding", b, e))
+    return layout.Swap.BytesLength == 0 && !NeedsItsEncodingNamed(layout);
   const std::string_view name = text.substr(b, e - b);
   return name == CharsetNameOf(layout.CodePage) ||
          (layout.Swap.BytesLength != 0 &&

@@ -17,12 +17,18 @@ class TTreeView;
 TTextSwap DeclarationSwap(std::string_view text, std::string_view read);
 
 // A declaration written anew for the file: the encoding the load named there goes back to the
-// file's own. Any other text as it is.
+// file's own, or where the file named none and needs one, its encoding. Any other text as it
+// is.
 std::string DeclarationForFile(std::string_view text, const TSourceLayout& layout);
+
+// The declaration as read, at begin in the layout's bytes, naming the file's encoding where
+// the file named none and its first bytes do not tell it (EBCDIC): else once edited, no other
+// reader knows it. Any other text as read.
+std::string DeclarationAsRead(const TSourceLayout& layout, size_t begin, size_t length);
 
 // Whether a file that only its declaration says the encoding of still says it: its first node
 // is a declaration naming the encoding as the load showed it, or as the file did (or none,
-// where the file named none).
+// where the file named none and its first bytes tell it).
 bool NamesItsEncoding(const TTreeView& tree, const TSourceLayout& layout);
 
 }  // namespace zel
