@@ -74,3 +74,24 @@ TEST(KeepLayout, ACharacterTheEncodingCannotHoldIsAReferenceInTextAndStopsTheSav
   EXPECT_EQ(ReadFileBytes(saved), first);
   SetACPOverride(0);
 }
+
+TEST(KeepLayout, AnEditedEbcdicFileNamingNoEncodingNamesItWhereOthersReadIt) {
+  SetACPOverride(CP_WINDOWS_1252);
+  zeltest::TempDir dir;
+  const std::string saved = dir.Path() + "/saved.xml";
+  TOutlineDocument doc;
+  TZelXMLTree component;
+  component.SetTreeView(&doc.Tree());
+  component.SetKeepLayout(true);
+  const auto ebcdic = [](const std::string& text) { return test::Encoded(text, "IBM037"); };
+  component.LoadFromBytes("in.xml",
+                          ebcdic("<?xml version='1.0' ?>\n<a>\n  <b>[t]</b>\n  <c/>\n</a>\n"));
+  ASSERT_TRUE(doc.SetText(doc.Tree().Item(4), "<d/>"));
+  component.SaveToFile(saved);
+  const std::string bytes = ReadFileBytes(saved);
+  EXPECT_EQ(bytes, ebcdic("<?xml version='1.0' encoding=\"IBM037\" ?>\n<a>\n  <b>[t]</b>\n  "
+                          "<d/>\n</a>\n"));
+  std::string data;
+  EXPECT_TRUE(test::CanonicalNoBlanks(bytes, data)) << bytes;
+  SetACPOverride(0);
+}
