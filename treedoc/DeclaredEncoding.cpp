@@ -87,7 +87,14 @@ std::string DeclaredName(std::string_view text) {
   text = text.substr(0, text.find("?>"));
   size_t begin = 0, end = 0;
   if (!FindPseudoAttribute(text, "encoding", begin, end)) return "";
-  return std::string(text.substr(begin, end - begin));
+  const std::string_view name = text.substr(begin, end - begin);
+  // Only a name as XML spells one ([A-Za-z][A-Za-z0-9._-]*) names an encoding: iconv would take
+  // "'UTF-7" for UTF-7, where the reader and the save see no encoding named at all.
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (name.empty() || !letter(name[0])) return "";
+  for (const char c : name)
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return "";
+  return std::string(name);
 }
 
 bool IsStateful(const std::string& name) {

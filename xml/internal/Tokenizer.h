@@ -290,7 +290,10 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       rawNames.resize(rawNameStarts.back());
       rawNameStarts.pop_back();
       if (--rawDepth == 0) {
-        if (span) *span = TSourceSpan{rawStart, from, rawQuestionMarks.empty(), TSourceSpan::kNone};
+        // Marks added or blanks cut (a spaced closing tag) leave a run its bytes do not give.
+        if (span)
+          *span = TSourceSpan{rawStart, from, rawQuestionMarks.empty() && rawCutFrom == npos,
+                              TSourceSpan::kNone};
         sink(TXmlToken::Run, Escape(rawText(from), scratch));
       }
     }
