@@ -89,7 +89,10 @@ class TKeptWriter {
     const bool hasLead =
         placed && (r->Flags & TSourceLayout::kLead) && LeadOf(r->Begin - r->Lead, r->Lead, lead);
     if (copied) {
-      if (hasLead)
+      // The declaration stands first in a file: what stood before it (junk taken out) goes.
+      const bool first = !FWritten && IsDeclarationLine(n.Text());
+      if (first) FAfter = kNowhere;
+      if (hasLead && !first)
         Put(lead);
       else
         NewLine(level);
