@@ -12,6 +12,31 @@
 
 using namespace zel;
 
+namespace {
+
+// A document read with Keep Layout under a code page, and the file it saves to; the code page
+// goes back to the system's however the test ends.
+struct TKept {
+  explicit TKept(unsigned codePage) {
+    SetACPOverride(codePage);
+    component.SetTreeView(&doc.Tree());
+    component.SetKeepLayout(true);
+  }
+  ~TKept() { SetACPOverride(0); }
+  TKept(const TKept&) = delete;
+  TKept& operator=(const TKept&) = delete;
+  zeltest::TempDir dir;
+  const std::string saved = dir.Path() + "/saved.xml";
+  TOutlineDocument doc;
+  TZelXMLTree component;
+};
+
+std::string Ebcdic(const std::string& text) {
+  return test::Encoded(text, "IBM037");
+}
+
+}  // namespace
+
 TEST(KeepLayout, RandomLayoutsAndEditsKeepBytesAndData) {
   zeltest::TempDir dir;
   const std::string scratch = dir.Path() + "/saved.xml";
@@ -29,69 +54,46 @@ TEST(KeepLayout, RandomLayoutsAndEditsKeepBytesAndData) {
 }
 
 TEST(KeepLayout, AnEditedUtf8FileWithAByteOrderMarkKeepsTheMarkAndItsLines) {
-  SetACPOverride(CP_UTF8);
-  zeltest::TempDir dir;
-  const std::string saved = dir.Path() + "/saved.xml";
-  TOutlineDocument doc;
-  TZelXMLTree component;
-  component.SetTreeView(&doc.Tree());
-  component.SetKeepLayout(true);
-  component.LoadFromBytes("in.xml",
-                          "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <c/>\n</a>\n");
-  ASSERT_TRUE(doc.SetText(doc.Tree().Item(3), "<d>\xE2\x82\xAC</d>"));
-  component.SaveToFile(saved);
+  TKept k(CP_UTF8);
+  k.component.LoadFromBytes(
+      "in.xml", "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <c/>\n</a>\n");
+  ASSERT_TRUE(k.doc.SetText(k.doc.Tree().Item(3), "<d>\xE2\x82\xAC</d>"));
+  k.component.SaveToFile(k.saved);
   EXPECT_EQ(
-      ReadFileBytes(saved),
+      ReadFileBytes(k.saved),
       "\xEF\xBB\xBF<a>\n    <b  x='1'>\xC3\xA9t\xC3\xA9</b>  \n  <d>\xE2\x82\xAC</d>\n</a>\n");
-  SetACPOverride(0);
 }
 
 TEST(KeepLayout, ACharacterTheEncodingCannotHoldIsAReferenceInTextAndStopsTheSaveElsewhere) {
-  SetACPOverride(CP_UTF8);
-  zeltest::TempDir dir;
-  const std::string saved = dir.Path() + "/saved.xml";
-  TOutlineDocument doc;
-  TZelXMLTree component;
-  component.SetTreeView(&doc.Tree());
-  component.SetKeepLayout(true);
-  const auto ebcdic = [](const std::string& text) { return test::Encoded(text, "IBM037"); };
-  component.LoadFromBytes("in.xml", ebcdic("<?xml version=\"1.0\" encoding=\"IBM037\"?>\n"
-                                           "<a>\n  <b x='1'>t</b>\n  <!-- c -->\n</a>\n"));
-  ASSERT_TRUE(doc.SetText(doc.Tree().Item(3), "<b x=\"\xE2\x82\xAC\">\xE2\x82\xAC</b>"));
-  component.SaveToFile(saved);
-  const std::string first = ebcdic(
+  TKept k(CP_UTF8);
+  k.component.LoadFromBytes("in.xml", Ebcdic("<?xml version=\"1.0\" encoding=\"IBM037\"?>\n"
+                                             "<a>\n  <b x='1'>t</b>\n  <!-- c -->\n</a>\n"));
+  ASSERT_TRUE(k.doc.SetText(k.doc.Tree().Item(3), "<b x=\"\xE2\x82\xAC\">\xE2\x82\xAC</b>"));
+  k.component.SaveToFile(k.saved);
+  const std::string first = Ebcdic(
       "<?xml version=\"1.0\" encoding=\"IBM037\"?>\n"
       "<a>\n  <b x=\"&#8364;\">&#8364;</b>\n  <!-- c -->\n</a>\n");
-  EXPECT_EQ(ReadFileBytes(saved), first);
+  EXPECT_EQ(ReadFileBytes(k.saved), first);
   // In a comment no reference stands for it: the file stays as it was.
-  ASSERT_TRUE(doc.SetText(doc.Tree().Item(4), "<!-- \xE2\x82\xAC -->"));
+  ASSERT_TRUE(k.doc.SetText(k.doc.Tree().Item(4), "<!-- \xE2\x82\xAC -->"));
   try {
-    component.SaveToFile(saved);
+    k.component.SaveToFile(k.saved);
     ADD_FAILURE() << "saved";
   } catch (const EZelXMLTree& e) {
     EXPECT_NE(std::string(e.what()).find("<!-- \xE2\x82\xAC -->"), std::string::npos) << e.what();
   }
-  EXPECT_EQ(ReadFileBytes(saved), first);
-  SetACPOverride(0);
+  EXPECT_EQ(ReadFileBytes(k.saved), first);
 }
 
 TEST(KeepLayout, AnEditedEbcdicFileNamingNoEncodingNamesItWhereOthersReadIt) {
-  SetACPOverride(CP_WINDOWS_1252);
-  zeltest::TempDir dir;
-  const std::string saved = dir.Path() + "/saved.xml";
-  TOutlineDocument doc;
-  TZelXMLTree component;
-  component.SetTreeView(&doc.Tree());
-  component.SetKeepLayout(true);
-  const auto ebcdic = [](const std::string& text) { return test::Encoded(text, "IBM037"); };
-  component.LoadFromBytes("in.xml",
-                          ebcdic("<?xml version='1.0' ?>\n<a>\n  <b>[t]</b>\n  <c/>\n</a>\n"));
-  ASSERT_TRUE(doc.SetText(doc.Tree().Item(4), "<d/>"));
-  component.SaveToFile(saved);
-  const std::string bytes = ReadFileBytes(saved);
-  EXPECT_EQ(bytes, ebcdic("<?xml version='1.0' encoding=\"IBM037\" ?>\n<a>\n  <b>[t]</b>\n  "
+  TKept k(CP_WINDOWS_1252);
+  k.component.LoadFromBytes("in.xml",
+                            Ebcdic("<?xml version='1.0' ?>\n<a>\n  <b>[t]</b>\n  <c/>\n</a>\n"));
+  ASSERT_TRUE(k.doc.SetText(k.doc.Tree().Item(4), "<d/>"));
+  k.component.SaveToFile(k.saved);
+  const std::string bytes = ReadFileBytes(k.saved);
+  EXPECT_EQ(bytes, Ebcdic("<?xml version='1.0' encoding=\"IBM037\" ?>\n<a>\n  <b>[t]</b>\n  "
                           "<d/>\n</a>\n"));
   std::string data;
   EXPECT_TRUE(test::CanonicalNoBlanks(bytes, data)) << bytes;
-  SetACPOverride(0);
 }
