@@ -50,6 +50,10 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   FSelectAll = new QPushButton("Select Results", body);
   FSelectAll->setObjectName("ResultsSelect");
   FSelectAll->setToolTip("Select every listed node in the outline");
+  // Outside a dialog a push button takes only Space: Return and Enter should click it too.
+  FSelectAll->setAutoDefault(true);
+  FSelectAll->setEnabled(false);
+  FCancel->setAutoDefault(true);
   auto* top = new QHBoxLayout;
   top->addWidget(FHeader, 1);
   top->addWidget(FSelectAll);
@@ -84,6 +88,8 @@ TResultsPane::TResultsPane(TTreeView& tree, QWidget* parent)
   connect(FSelectAll, &QPushButton::clicked, this, [this] {
     if (!FModel->Empty()) Guarded([&] { emit AllChosen(); });
   });
+  connect(FModel, &QAbstractItemModel::modelReset, this,
+          [this] { FSelectAll->setEnabled(!FModel->Empty()); });
   connect(FModel, &TResultsModel::Outdated, this,
           [this] { SetHeader("The outline has changed: Find All again to list the matches."); });
 
