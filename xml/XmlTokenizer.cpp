@@ -73,7 +73,20 @@ bool IsXmlDeclaration(std::string_view t, size_t m) {
   return IsBlank(c) || c == '?' || c == '>';
 }
 
-TScanner::TScanner(std::string_view t)
+void AppendCrLfLines(std::string& out, std::string_view s) {
+  out.reserve(out.size() + s.size() + s.size() / 8);
+  size_t from = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c != '\r' && c != '\n') continue;
+    out.append(s.substr(from, i - from)).append("\r\n");
+    if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    from = i + 1;
+  }
+  out.append(s.substr(from));
+}
+
+TScanner::TScanner(std::string_view t, bool lineEndsAsRead)
     : FText(t),
       FLt(t, "<", &FRead),
       FGt(t, ">", &FRead),
@@ -84,7 +97,7 @@ TScanner::TScanner(std::string_view t)
       FDeclQuotes(t, &FRead),
       FTagLt(t, "<", &FRead),
       FDeclLt(t, "<", &FRead),
-      FDeclBreak(t, "\n", &FRead),
+      FDeclBreak(t, "\n", &FRead, lineEndsAsRead ? '\r' : '\0'),
       FSubsetCommentEnd(t, "-->", &FRead),
       FSubsetInstructionEnd(t, "?>", &FRead),
       FSubsetGt(t, ">", &FRead),
@@ -373,6 +386,13 @@ size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& sp
   return Tokenize(
       text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, &span,
       changedTexts);
+}
+
+size_t ReadXmlTokensAsRead(std::string_view text, TXmlTokenSink& sink, TSourceSpan* span,
+                           size_t* changedTexts) {
+  return Tokenize(
+      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, span,
+      changedTexts, true);
 }
 
 void TokenizeXML(TStringList& L) {
