@@ -121,8 +121,7 @@ void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopp
 
 // What EndLinesWithCrLf asks of the progress, asked without moving a byte: for a load that
 // reads the line ends as they are. The bytes end in a line end afterwards (a LF added).
-void AskAsLineEndsMoved(std::string& bytes, const TProgress& progress, bool& stopped,
-                        bool& added) {
+void AskAsLineEndsMoved(std::string& bytes, const TProgress& progress, bool& stopped, bool& added) {
   const size_t n = bytes.size();
   if (n == 0) return;
   constexpr size_t kPumpBytes = size_t{4} << 20;

@@ -46,8 +46,7 @@ struct TLineEndsAsRead {
 // decode, holds characters the code page cannot hold (EZelXMLTree). False when the progress
 // stopped the read. With kept, a copy of the bytes read goes there.
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
-                  bool& isUnicode, TReadBytes* kept = nullptr,
-                  TLineEndsAsRead* asRead = nullptr);
+                  bool& isUnicode, TReadBytes* kept = nullptr, TLineEndsAsRead* asRead = nullptr);
 // The same for bytes already in memory, given in text and replaced by the text; name stands
 // for the file name in the messages.
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
