@@ -161,11 +161,10 @@ struct TTokenText {
   bool AsRead = false;
   std::string Lines;  // a piece with its line ends made CR LF
   std::string_view Clean(std::string_view s, std::string& scratch) {
-    if (AsRead && HasAnyOf(s, '\r', '\n', '\t')) {
-      scratch = CleanTagText(CrLfLines(s, Lines));
-      return scratch;
-    }
-    return xmltok::Clean(s, scratch);
+    if (!AsRead) return xmltok::Clean(s, scratch);
+    if (!HasAnyOf(s, '\r', '\n', '\t')) return TrimView(s);  // one look, as Clean's
+    scratch = CleanTagText(CrLfLines(s, Lines));
+    return scratch;
   }
   std::string_view Escape(std::string_view s, std::string& scratch) {
     if (AsRead && HasAnyOf(s, '\r', '\n', '\n')) {
