@@ -107,6 +107,15 @@ class TOutlineRewrite final : public TXmlLineSink {
   TSourceSpan FLineSpan, FLastSpan, FPendingSpan;
 };
 
+// PercentOf without floating point, for the millions a replay gives: the same value (to
+// nearest, ties to even), the quotient being exact where both counts are below 2^40.
+inline uint16_t TrailPercent(size_t part, size_t whole) {
+  constexpr size_t kExact = size_t{1} << 40;
+  if (whole == 0 || part >= kExact || whole >= kExact) return PercentOf(part, whole);
+  const size_t scaled = part * 100, q = scaled / whole, twice = 2 * (scaled - q * whole);
+  return static_cast<uint16_t>(q + (twice > whole || (twice == whole && q % 2 == 1)));
+}
+
 template <typename Report>
 void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
   size_t nodes = 0, left = lineCount;
@@ -119,7 +128,7 @@ void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
         --left;
         break;
       default:
-        if (!report(PercentOf(nodes, left))) return;
+        if (!report(TrailPercent(nodes, left))) return;
     }
   }
 }
