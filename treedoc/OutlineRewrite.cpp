@@ -65,6 +65,33 @@ void TOutlineRewrite::TagLine(size_t writerLevel, std::string_view text) {
     AddNode(LevelOf(level), text, FLineSpan);
 }
 
+void TOutlineRewrite::ElementLine(size_t writerLevel, std::string_view tag, std::string_view text,
+                                  std::string_view close, const TSourceSpan* spans) {
+  // A section's line, or levels past what an int holds, take the lines one by one.
+  if (writerLevel + 1 >= static_cast<size_t>(INT_MAX - 1) || IsMultiLineSectionText(tag))
+    return TXmlLineSink::ElementLine(writerLevel, tag, text, close, spans);
+  // What TagLine does with its line, then the text line and the closing line: the text waits
+  // after the opening line, and the closing line joins both to it.
+  if (spans) LineSpan(spans[0]);
+  const int level = static_cast<int>(writerLevel);
+  FLines += 3;
+  if (FHasPending) SettlePendingAsNode();
+  FTrail.Pass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
+  AddNode(LevelOf(level), tag, FLineSpan);
+  FTrail.Pass();
+  FOut.AppendToLast(text);
+  FOut.AppendToLast(close);
+  if (spans) {
+    FLineSpan = spans[2];
+    FOut.NodeSpan(FLastSpan.Through(spans[1]).Through(spans[2]));
+  }
+  FTrail.Drop();
+  FTrail.Drop();
+  FPrevLevel = level;
+  FPrevOpened = false;
+}
+
 void TOutlineRewrite::Pend(std::string_view s, int level) {
   FHasPending = true;
   FPendingText.assign(s);  // the line's view lives only for this call

@@ -62,6 +62,9 @@ class TOutlineRewrite final : public TXmlLineSink {
   void TagLine(size_t level, std::string_view text) override;
   // And for a text line: it waits for the next line without a look for a section in it.
   void TextLine(size_t level, std::string_view text) override;
+  // The element's node made at once, as its three lines make it.
+  void ElementLine(size_t level, std::string_view tag, std::string_view text,
+                   std::string_view close, const TSourceSpan* spans) override;
   void LineSpan(const TSourceSpan& span) override {
     FSpans = true;
     FLineSpan = span;
