@@ -366,9 +366,11 @@ bool IsStrictTag(std::string_view s) {
     ++i;
     blanks();
     if (i == last || (s[i] != '"' && s[i] != '\'')) return false;
-    const size_t close = s.find(s[i], i + 1);
-    if (close == std::string_view::npos || close >= last) return false;
-    if (s.substr(i + 1, close - i - 1).find('<') != std::string_view::npos) return false;
+    // One look at each character of the value for its closing quote and a '<'.
+    const char quote = s[i];
+    size_t close = i + 1;
+    while (close < last && s[close] != quote && s[close] != '<') ++close;
+    if (close >= last || s[close] != quote) return false;
     i = close + 1;
   }
 }
