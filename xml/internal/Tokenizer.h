@@ -63,19 +63,29 @@ class TForwardFind {
       pos += 16;
     }
 #endif
-    const void* hit = std::memchr(p + pos, FNeedle[0], FText.size() - pos);
-    size_t at = hit ? size_t(static_cast<const char*>(hit) - p) : npos;
-    // The other character only before that hit: each character is still read once.
-    if (FOr != 0) {
-      const void* other = std::memchr(p + pos, FOr, (hit ? at : FText.size()) - pos);
-      if (other) at = size_t(static_cast<const char*>(other) - p);
+    if (FOr == 0) {
+      const void* hit = std::memchr(p + pos, FNeedle[0], FText.size() - pos);
+      return hit ? size_t(static_cast<const char*>(hit) - p) : npos;
     }
-    return at;
+    // The needle's next place is kept apart from the answer, which the other character may
+    // give before it, and the other character is looked for only up to it: each character is
+    // still read once.
+    if (FNeedleAt == npos || pos < FNeedleFrom || FNeedleAt < pos) {
+      FNeedleFrom = pos;
+      const void* hit = std::memchr(p + pos, FNeedle[0], FText.size() - pos);
+      FNeedleAt = hit ? size_t(static_cast<const char*>(hit) - p) : FText.size();
+      *FRead += FNeedleAt - pos;  // read past the answer, which From counts
+    }
+    const void* other = std::memchr(p + pos, FOr, FNeedleAt - pos);
+    if (other) return size_t(static_cast<const char*>(other) - p);
+    return FNeedleAt == FText.size() ? npos : FNeedleAt;
   }
   std::string_view FText;
   std::string_view FNeedle;
   size_t* FRead;
   char FOr;
+  // With FOr: the needle's first place at or after FNeedleFrom (the size when none).
+  mutable size_t FNeedleFrom = 0, FNeedleAt = npos;
   size_t FFrom = npos;
   size_t FHit = npos;
 };
