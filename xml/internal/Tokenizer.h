@@ -40,7 +40,8 @@ class TForwardFind {
   // orChar: a one-character needle's search stops at this character too.
   TForwardFind(std::string_view text, std::string_view needle, size_t* read, char orChar = 0)
       : FText(text), FNeedle(needle), FRead(read), FOr(orChar) {}
-  size_t From(size_t pos) {
+  // Inlined: the tokenizer asks it several times per token.
+  [[gnu::always_inline]] size_t From(size_t pos) {
     if (FFrom != npos && pos >= FFrom && (FHit == npos || pos <= FHit)) return FHit;
     FFrom = pos;
     FHit = pos >= FText.size() ? npos : Find(pos);
