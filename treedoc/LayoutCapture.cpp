@@ -45,8 +45,13 @@ TSourceSpan TLayoutCapture::Place(const TSourceSpan& inText) {
     return {};
   FTextEnd = inText.End;
   TSourceSpan raw = inText;
-  raw.Begin = RawOffset(inText.Begin);
-  raw.End = std::max(raw.Begin, RawOffset(inText.End));
+  if (FAsRead) {
+    raw.Begin = std::min(inText.Begin, FSize);
+    raw.End = std::max(raw.Begin, std::min(inText.End, FSize));
+  } else {
+    raw.Begin = RawOffset(inText.Begin);
+    raw.End = std::max(raw.Begin, RawOffset(inText.End));
+  }
   raw.Lead = std::min(FLastEnd, raw.Begin);
   FLastEnd = std::max(FLastEnd, raw.End);
   return raw;

@@ -1,7 +1,7 @@
 #pragma once
 // Fills a TSourceLayout during a load: takes the places the tokenizer gives in the load's
-// text back to the bytes of the file (an 8-bit file's line ends became CR LF), and makes each
-// staged node's record, in document order.
+// text back to the bytes of the file (where the load made an 8-bit file's line ends CR LF, or
+// trimmed a Unicode file's lines), and makes each staged node's record, in document order.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +25,12 @@ class TLayoutCapture {
   // mark, or a decoded file whose characters the layout keeps): its lines were trimmed, so
   // the walk to the bytes looks at both. It outlives the places asked for.
   void SetTrimmedText(std::string_view text) { FTrimmed.Text = text; }
+  // The places asked for are the bytes' own already (the load read the line ends as they
+  // are); those past size, in a line end added after the bytes, are at their end.
+  void SetPlacesAsRead(size_t size) {
+    FAsRead = true;
+    FSize = size;
+  }
   // The record of a staged node at level (the root at 0).
   void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span);
   // The closing tag of the last node at level.
@@ -42,6 +48,8 @@ class TLayoutCapture {
   bool FBreakKnown = false;
   bool FStarted = false;
   TTrimmedWalk FTrimmed;
+  bool FAsRead = false;
+  size_t FSize = 0;
   size_t FLastEnd = 0;  // the end of the last token in the bytes
   size_t FTextEnd = 0;  // and in the text
 };

@@ -3,6 +3,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -116,6 +117,43 @@ void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopp
   }
   while (pumps > 0)
     if (!pumpAgain()) return;
+}
+
+// What EndLinesWithCrLf asks of the progress, asked without moving a byte: for a load that
+// reads the line ends as they are. The bytes end in a line end afterwards (a LF added).
+void AskAsLineEndsMoved(std::string& bytes, const TProgress& progress, bool& stopped, bool& added) {
+  const size_t n = bytes.size();
+  if (n == 0) return;
+  constexpr size_t kPumpBytes = size_t{4} << 20;
+  const char* p = bytes.data();
+  const char* const end = p + n;
+  // Whether a line end is not CR LF: only then does the text move (and the progress hear).
+  bool lone = false;
+  for (const char* q = p; !lone && (q = static_cast<const char*>(std::memchr(q, '\n', end - q)));
+       ++q)
+    lone = q == p || q[-1] != '\r';
+  for (const char* q = p; !lone && (q = static_cast<const char*>(std::memchr(q, '\r', end - q)));
+       ++q)
+    lone = q + 1 == end || q[1] != '\n';
+  added = p[n - 1] != '\n' && p[n - 1] != '\r';
+  if (lone) {
+    // Once for the first LF at or past each next 4 MB (a line ends after it), and once for
+    // the end when the last line has no LF: the first LF past the mark, searched from there.
+    size_t pumps = 0, nextPump = kPumpBytes, at = 0;
+    while (true) {
+      const size_t from = std::max(at, nextPump - 1);
+      if (from >= n) break;
+      const void* lf = std::memchr(p + from, '\n', n - from);
+      if (!lf) break;
+      ++pumps;
+      nextPump += kPumpBytes;
+      at = size_t(static_cast<const char*>(lf) - p) + 1;
+    }
+    if (p[n - 1] != '\n' && n + 1 >= nextPump) ++pumps;
+    for (; pumps > 0; --pumps)
+      if ((stopped = progress.Stopped())) return;
+  }
+  if (added) bytes.push_back('\n');  // within the reserve the read made
 }
 
 }  // namespace
@@ -244,10 +282,15 @@ void KeepDecoded(TReadBytes& kept, const TTextKind& kind, std::u16string_view de
 // Turns checked bytes into the text: line ends for 8-bit text, else decoded and converted.
 // False when stopped.
 bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProgress& progress,
-                 std::string& text, TReadBytes* kept) {
+                 std::string& text, TReadBytes* kept, TLineEndsAsRead* asRead) {
   if (kind.EightBit()) {
     bool stopped = false;
-    EndLinesWithCrLf(text, progress, stopped);
+    if (asRead) {
+      asRead->AsRead = true;
+      AskAsLineEndsMoved(text, progress, stopped, asRead->Added);
+    } else {
+      EndLinesWithCrLf(text, progress, stopped);
+    }
     return !stopped;
   }
   TStringList lines;
@@ -260,9 +303,10 @@ bool TextOfBytes(const std::string& fileName, const TTextKind& kind, const TProg
 }
 
 // 8-bit bytes are kept as read; decoded ones when they have been decoded (KeepDecoded).
-void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes) {
+// With the line ends read as they are, the text is the bytes: no copy.
+void Keep(TReadBytes* kept, const TTextKind& kind, const std::string& bytes, bool asRead) {
   if (!kept || !kind.EightBit()) return;
-  kept->Bytes = bytes;
+  if (!asRead) kept->Bytes = bytes;
   kept->EightBit = true;
 }
 
@@ -280,7 +324,7 @@ void KeepPlacesOfUtf8(TReadBytes* kept, const TTextKind& kind, const std::string
 }  // namespace
 
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
-                  bool& isUnicode, TReadBytes* kept) {
+                  bool& isUnicode, TReadBytes* kept, TLineEndsAsRead* asRead) {
   const auto refused = [&](const std::string& reason) {
     // The text-file reader's own words, as for any file it cannot open, and why.
     return ELoadFile(
@@ -320,19 +364,19 @@ bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::s
   // A NUL is reported even when the read stopped after it.
   if (kind.EightBit()) CheckEightBitText(fileName, text);
   if (stopped) return false;
-  Keep(kept, kind, text);
-  if (!TextOfBytes(fileName, kind, progress, text, kept)) return false;
+  Keep(kept, kind, text, asRead != nullptr);
+  if (!TextOfBytes(fileName, kind, progress, text, kept, asRead)) return false;
   KeepPlacesOfUtf8(kept, kind, text);
   return true;
 }
 
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
-                     bool& isUnicode, TReadBytes* kept) {
+                     bool& isUnicode, TReadBytes* kept, TLineEndsAsRead* asRead) {
   const TTextKind kind = KindOf(name, text);
   isUnicode = kind.Unicode;
   if (kind.EightBit()) CheckEightBitText(name, text);
-  Keep(kept, kind, text);
-  if (!TextOfBytes(name, kind, progress, text, kept)) return false;
+  Keep(kept, kind, text, asRead != nullptr);
+  if (!TextOfBytes(name, kind, progress, text, kept, asRead)) return false;
   KeepPlacesOfUtf8(kept, kind, text);
   return true;
 }

@@ -34,15 +34,24 @@ struct TReadBytes {
   TTextSwap Swap;
 };
 
+// For a load that reads an 8-bit text's line ends as they are (ReadXmlTokensAsRead): AsRead,
+// the text is the bytes, a LF added where they end without a line end (Added), and a kept
+// copy of them is left to the caller (Bytes stays empty: the text is they).
+struct TLineEndsAsRead {
+  bool AsRead = false;
+  bool Added = false;
+};
+
 // Raises the load's errors: the file cannot be read (ELoadFile), holds a NUL, does not
 // decode, holds characters the code page cannot hold (EZelXMLTree). False when the progress
 // stopped the read. With kept, a copy of the bytes read goes there.
 bool ReadLoadText(const std::string& fileName, const TProgress& progress, std::string& text,
-                  bool& isUnicode, TReadBytes* kept = nullptr);
+                  bool& isUnicode, TReadBytes* kept = nullptr, TLineEndsAsRead* asRead = nullptr);
 // The same for bytes already in memory, given in text and replaced by the text; name stands
 // for the file name in the messages.
 bool LoadTextOfBytes(const std::string& name, const TProgress& progress, std::string& text,
-                     bool& isUnicode, TReadBytes* kept = nullptr);
+                     bool& isUnicode, TReadBytes* kept = nullptr,
+                     TLineEndsAsRead* asRead = nullptr);
 
 // Decoded lines of a file's bytes: from the encoding, or from the one its byte-order mark
 // names when encoding is "".

@@ -20,6 +20,12 @@ std::string_view TrimLeftView(std::string_view s) {
   return s.substr(b);
 }
 
+// IsMultiLineSectionText for a tag line as TagLine takes it: such a line is a section's only
+// as an element whose whitespace is data, which names xml:space. One search rules out most.
+bool IsSectionTagLine(std::string_view text) {
+  return text.find("xml:space") != std::string_view::npos && IsMultiLineSectionText(text);
+}
+
 }  // namespace
 
 int TOutlineRewrite::LevelOf(int writerLevel) const {
@@ -59,10 +65,37 @@ void TOutlineRewrite::TagLine(size_t writerLevel, std::string_view text) {
   if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
   FPrevLevel = level;
   FPrevOpened = true;
-  if (IsMultiLineSectionText(text))
+  if (IsSectionTagLine(text))
     SectionNode(text, level);
   else
     AddNode(LevelOf(level), text, FLineSpan);
+}
+
+void TOutlineRewrite::ElementLine(size_t writerLevel, std::string_view tag, std::string_view text,
+                                  std::string_view close, const TSourceSpan* spans) {
+  // A section's line, or levels past what an int holds, take the lines one by one.
+  if (writerLevel + 1 >= static_cast<size_t>(INT_MAX - 1) || IsSectionTagLine(tag))
+    return TXmlLineSink::ElementLine(writerLevel, tag, text, close, spans);
+  // What TagLine does with its line, then the text line and the closing line: the text waits
+  // after the opening line, and the closing line joins both to it.
+  if (spans) LineSpan(spans[0]);
+  const int level = static_cast<int>(writerLevel);
+  FLines += 3;
+  if (FHasPending) SettlePendingAsNode();
+  FTrail.Pass();
+  if (FDeclaration && level <= kTopWriterLevel) FDeclaration = false;
+  AddNode(LevelOf(level), tag, FLineSpan);
+  FTrail.Pass();
+  FOut.AppendToLast(text);
+  FOut.AppendToLast(close);
+  if (spans) {
+    FLineSpan = spans[2];
+    FOut.NodeSpan(FLastSpan.Through(spans[1]).Through(spans[2]));
+  }
+  FTrail.Drop();
+  FTrail.Drop();
+  FPrevLevel = level;
+  FPrevOpened = false;
 }
 
 void TOutlineRewrite::Pend(std::string_view s, int level) {

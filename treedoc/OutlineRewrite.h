@@ -62,6 +62,9 @@ class TOutlineRewrite final : public TXmlLineSink {
   void TagLine(size_t level, std::string_view text) override;
   // And for a text line: it waits for the next line without a look for a section in it.
   void TextLine(size_t level, std::string_view text) override;
+  // The element's node made at once, as its three lines make it.
+  void ElementLine(size_t level, std::string_view tag, std::string_view text,
+                   std::string_view close, const TSourceSpan* spans) override;
   void LineSpan(const TSourceSpan& span) override {
     FSpans = true;
     FLineSpan = span;
@@ -107,6 +110,15 @@ class TOutlineRewrite final : public TXmlLineSink {
   TSourceSpan FLineSpan, FLastSpan, FPendingSpan;
 };
 
+// PercentOf without floating point, for the millions a replay gives: the same value (to
+// nearest, ties to even), the quotient being exact where both counts are below 2^40.
+inline uint16_t TrailPercent(size_t part, size_t whole) {
+  constexpr size_t kExact = size_t{1} << 40;
+  if (whole == 0 || part >= kExact || whole >= kExact) return PercentOf(part, whole);
+  const size_t scaled = part * 100, q = scaled / whole, twice = 2 * (scaled - q * whole);
+  return static_cast<uint16_t>(q + (twice > whole || (twice == whole && q % 2 == 1)));
+}
+
 template <typename Report>
 void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
   size_t nodes = 0, left = lineCount;
@@ -119,7 +131,7 @@ void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
         --left;
         break;
       default:
-        if (!report(PercentOf(nodes, left))) return;
+        if (!report(TrailPercent(nodes, left))) return;
     }
   }
 }

@@ -214,11 +214,13 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
     TReadBytes kept;
     TReadBytes* const keep = layout ? &kept : nullptr;
-    if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode, keep)
-                : ReadLoadText(fileName, Silent(), text, FIsUnicode, keep)))
+    TLineEndsAsRead lineEnds;  // an 8-bit text is read with its own line ends
+    if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode, keep, &lineEnds)
+                : ReadLoadText(fileName, Silent(), text, FIsUnicode, keep, &lineEnds)))
       return;
     if (layout) {
-      layout->Bytes = std::move(kept.Bytes);
+      // Read with its own line ends, the text is the bytes the layout keeps: one copy.
+      layout->Bytes = lineEnds.AsRead ? std::move(text) : std::move(kept.Bytes);
       layout->Spans = kept.EightBit;
       layout->Encoding = std::move(kept.Encoding);
       layout->Mark = std::move(kept.Mark);
@@ -226,23 +228,29 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
       layout->Swap = kept.Swap;
       layout->Reserve();
     }
+    const std::string_view read =
+        layout && lineEnds.AsRead ? std::string_view(layout->Bytes) : std::string_view(text);
+    if (places && lineEnds.AsRead) places->SetPlacesAsRead(read.size() - lineEnds.Added);
     // The walk from such a text to the bytes reads the text behind the tokens: it stays whole.
     const bool trimmed =
         layout && layout->Spans &&
         (layout->Decoded() || std::string_view(layout->Bytes).starts_with(kUtf8Mark));
     if (trimmed) places->SetTrimmedText(text);
-    blank = std::all_of(text.begin(), text.end(), IsBlank);
+    // So do the bytes the layout keeps.
+    const bool keepPages = trimmed || (layout && lineEnds.AsRead);
+    blank = std::all_of(read.begin(), read.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
-    const char* dropped = text.data();
-    const char* const end = text.data() + text.size();
+    const char* dropped = read.data();
+    const char* const end = read.data() + read.size();
     const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
       lines.Token(kind, s);
-      if (!trimmed && s.data() >= dropped + kDropBytes && s.data() < end) {
+      if (!keepPages && s.data() >= dropped + kDropBytes && s.data() < end) {
         dropped = DropReadPages(dropped, s.data());
       }
     };
+    size_t* const changed = document || places ? &changedTexts : nullptr;
     try {
       if (places) {
         TSourceSpan span;
@@ -250,14 +258,22 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
           lines.SetSpan(places->Place(span));
           token(kind, s);
         });
-        ReadXmlTokens(text, sink, span, &changedTexts);
+        if (lineEnds.AsRead)
+          ReadXmlTokensAsRead(read, sink, &span, changed);
+        else
+          ReadXmlTokens(read, sink, span, changed);
       } else {
         TXmlTokenSinkOf sink(token);
-        ReadXmlTokens(text, sink, document ? &changedTexts : nullptr);
+        if (lineEnds.AsRead)
+          ReadXmlTokensAsRead(read, sink, nullptr, changed);
+        else
+          ReadXmlTokens(read, sink, changed);
       }
     } catch (const TReadStopped&) {
       return;
     }
+    // The line end added for the tokenizer is no byte of the file.
+    if (layout && lineEnds.Added) layout->Bytes.pop_back();
   }
   if (tokens == 0) NoMarkup(fileName, blank, FIsUnicode);
   lines.Finish();

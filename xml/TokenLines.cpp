@@ -67,14 +67,18 @@ TTokenLines::TTokenLines(TXmlLineSink& sink) : FSink(sink) {
   FOpen.push_back(TOpen{0, 0, false, false});
 }
 
+// Only a name as the reader gives one makes the line a tag line of the kind TagLine takes.
+bool TTokenLines::IsTagLine(std::string_view text) {
+  const char c = text.size() > 1 ? text[1] : '?';
+  return !(c == '?' || c == '!' || c == '/' || IsBlank(c));
+}
+
 void TTokenLines::EmitTag(size_t level, std::string_view text, const TSourceSpan& span) {
   if (FSpans) FSink.LineSpan(span);
-  // Only a name as the reader gives one makes the line a tag line of the kind TagLine takes.
-  const char c = text.size() > 1 ? text[1] : '?';
-  if (c == '?' || c == '!' || c == '/' || IsBlank(c))
-    FSink.Line(level, text);
-  else
+  if (IsTagLine(text))
     FSink.TagLine(level, text);
+  else
+    FSink.Line(level, text);
 }
 
 void TTokenLines::EmitPendingOpen() {
@@ -156,7 +160,20 @@ void TTokenLines::Close(bool byToken, std::string_view closing) {
   TSourceSpan closeSpan = byToken ? FTokenSpan : TSourceSpan{};
   if (FSpans) closeSpan.Exact = closeSpan.Exact && closing == name;
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
-  if (empty) {
+  // The common element, a tag and its text: its three lines go out in one call.
+  const bool oneText = !e.HasChildren && FOpenPending && FHasText && FTextIsValue &&
+                       !FText.empty() && FTextKind != kValueCData && FTextKind != kValueRun &&
+                       IsTagLine(FOpenLine);
+  if (oneText) {
+    FHasText = false;
+    FOpenPending = false;
+    FOpenLine.push_back('>');
+    FLine.assign("</");
+    FLine.append(name);
+    FLine.push_back('>');
+    const TSourceSpan spans[3] = {FOpenSpan, FTextSpan, closeSpan};
+    FSink.ElementLine(FOpen.size() - 1, FOpenLine, FText, FLine, FSpans ? spans : nullptr);
+  } else if (empty) {
     FHasText = false;
     FOpenPending = false;
     FOpenLine.append(" />");

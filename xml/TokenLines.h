@@ -28,6 +28,18 @@ class TXmlLineSink {
   // Where the next line was read (TTokenLines::SetSpan): its tokens, from the first to the
   // last; unknown for the lines no token ends.
   virtual void LineSpan(const TSourceSpan& /*span*/) {}
+  // An element whose whole content is one plain text: its tag line (as TagLine), the text (as
+  // TextLine, one level deeper) and its closing line, in one call; spans: the three lines'
+  // places, or null when places are not given. A sink may make the element's node at once.
+  virtual void ElementLine(size_t level, std::string_view tag, std::string_view text,
+                           std::string_view close, const TSourceSpan* spans) {
+    if (spans) LineSpan(spans[0]);
+    TagLine(level, tag);
+    if (spans) LineSpan(spans[1]);
+    TextLine(level + 1, text);
+    if (spans) LineSpan(spans[2]);
+    Line(level, close);
+  }
 
  protected:
   ~TXmlLineSink() = default;
@@ -60,6 +72,8 @@ class TTokenLines {
     if (FSpans) FSink.LineSpan(span);
     FSink.Line(level, text);
   }
+  // Whether a line of an element's start or empty tag is one TagLine takes.
+  static bool IsTagLine(std::string_view text);
   // A line of an element's start or empty tag, name at text[1].
   void EmitTag(size_t level, std::string_view text, const TSourceSpan& span);
   void EmitPendingOpen();

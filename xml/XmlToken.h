@@ -70,4 +70,10 @@ struct TSourceSpan {
 size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& span,
                      size_t* changedTexts = nullptr);
 
+// The same for a text whose line ends are a file's own (CR LF, a lone CR or a lone LF) and
+// that ends in one: the tokens of that text with every line end made CR LF, each place in the
+// text as given. With span, as above.
+size_t ReadXmlTokensAsRead(std::string_view text, TXmlTokenSink& sink, TSourceSpan* span,
+                           size_t* changedTexts = nullptr);
+
 }  // namespace zel

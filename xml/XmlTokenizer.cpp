@@ -73,7 +73,20 @@ bool IsXmlDeclaration(std::string_view t, size_t m) {
   return IsBlank(c) || c == '?' || c == '>';
 }
 
-TScanner::TScanner(std::string_view t)
+void AppendCrLfLines(std::string& out, std::string_view s) {
+  out.reserve(out.size() + s.size() + s.size() / 8);
+  size_t from = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c != '\r' && c != '\n') continue;
+    out.append(s.substr(from, i - from)).append("\r\n");
+    if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    from = i + 1;
+  }
+  out.append(s.substr(from));
+}
+
+TScanner::TScanner(std::string_view t, bool lineEndsAsRead)
     : FText(t),
       FLt(t, "<", &FRead),
       FGt(t, ">", &FRead),
@@ -84,7 +97,7 @@ TScanner::TScanner(std::string_view t)
       FDeclQuotes(t, &FRead),
       FTagLt(t, "<", &FRead),
       FDeclLt(t, "<", &FRead),
-      FDeclBreak(t, "\n", &FRead),
+      FDeclBreak(t, "\n", &FRead, lineEndsAsRead ? '\r' : '\0'),
       FSubsetCommentEnd(t, "-->", &FRead),
       FSubsetInstructionEnd(t, "?>", &FRead),
       FSubsetGt(t, ">", &FRead),
@@ -353,9 +366,11 @@ bool IsStrictTag(std::string_view s) {
     ++i;
     blanks();
     if (i == last || (s[i] != '"' && s[i] != '\'')) return false;
-    const size_t close = s.find(s[i], i + 1);
-    if (close == std::string_view::npos || close >= last) return false;
-    if (s.substr(i + 1, close - i - 1).find('<') != std::string_view::npos) return false;
+    // One look at each character of the value for its closing quote and a '<'.
+    const char quote = s[i];
+    size_t close = i + 1;
+    while (close < last && s[close] != quote && s[close] != '<') ++close;
+    if (close >= last || s[close] != quote) return false;
     i = close + 1;
   }
 }
@@ -373,6 +388,13 @@ size_t ReadXmlTokens(std::string_view text, TXmlTokenSink& sink, TSourceSpan& sp
   return Tokenize(
       text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, &span,
       changedTexts);
+}
+
+size_t ReadXmlTokensAsRead(std::string_view text, TXmlTokenSink& sink, TSourceSpan* span,
+                           size_t* changedTexts) {
+  return Tokenize(
+      text, [&sink](TXmlToken kind, std::string_view s) { sink.Token(kind, s); }, span,
+      changedTexts, true);
 }
 
 void TokenizeXML(TStringList& L) {

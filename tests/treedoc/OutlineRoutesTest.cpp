@@ -80,3 +80,16 @@ TEST(OutlineRoutes, RandomBrokenDocumentsReadTheSameBothWays) {
     if (HasFatalFailure()) return;
   }
 }
+
+TEST(OutlineRoutes, TheReplayedPercentagesArePercentOf) {
+  // Every pair of small counts (ties included), then random ones up to a billion lines.
+  for (size_t whole = 0; whole <= 1500; ++whole)
+    for (size_t part = 0; part <= 1500; ++part)
+      ASSERT_EQ(zel::TrailPercent(part, whole), zel::PercentOf(part, whole))
+          << part << "/" << whole;
+  std::mt19937_64 random(3);
+  for (int i = 0; i < 1000000; ++i) {
+    const size_t whole = random() % 1000000000, part = random() % (whole + 1);
+    ASSERT_EQ(zel::TrailPercent(part, whole), zel::PercentOf(part, whole)) << part << "/" << whole;
+  }
+}

@@ -14,9 +14,11 @@ using V = std::vector<std::string>;
 
 namespace {
 
-// The characters the tokenizer's scans read for text, per character of the text.
-double ReadPerChar(const std::string& text) {
-  const size_t read = Tokenize(text, [](TXmlToken, std::string_view) {});
+// The characters the tokenizer's scans read for text, per character of the text; asRead: its
+// line ends are a file's own (CR, LF or CR LF).
+double ReadPerChar(const std::string& text, bool asRead = false) {
+  const size_t read = Tokenize(
+      text, [](TXmlToken, std::string_view) {}, nullptr, nullptr, asRead);
   return static_cast<double>(read) / static_cast<double>(text.size());
 }
 
@@ -65,6 +67,14 @@ TEST(Hostile, UnterminatedMarkupIsReadOnce) {
     EXPECT_LT(ReadPerChar(Repeat(piece, n) + ">"), 6.0) << piece;
     EXPECT_LT(ReadPerChar(">" + Repeat(piece, n) + "'\"]"), 6.0) << piece;
   }
+}
+
+TEST(Hostile, LiteralsOnLinesEndedByALoneCrAreReadOnce) {
+  // Each literal of a declaration ends on its line: the search for the line's end must not
+  // read on to the one LF at the very end again for every literal.
+  const std::string literals = Repeat("'a'\r", 200000);
+  EXPECT_LT(ReadPerChar("<!x " + literals + ">\n", true), 6.0);
+  EXPECT_LT(ReadPerChar("<!x " + literals + "<\n", true), 6.0);
 }
 
 TEST(Hostile, UnterminatedMarkupKeepsItsRules) {

@@ -37,9 +37,11 @@ constexpr size_t npos = std::string_view::npos;
 // Each search adds the stretch it read to *read.
 class TForwardFind {
  public:
-  TForwardFind(std::string_view text, std::string_view needle, size_t* read)
-      : FText(text), FNeedle(needle), FRead(read) {}
-  size_t From(size_t pos) {
+  // orChar: a one-character needle's search stops at this character too.
+  TForwardFind(std::string_view text, std::string_view needle, size_t* read, char orChar = 0)
+      : FText(text), FNeedle(needle), FRead(read), FOr(orChar) {}
+  // Inlined: the tokenizer asks it several times per token.
+  [[gnu::always_inline]] size_t From(size_t pos) {
     if (FFrom != npos && pos >= FFrom && (FHit == npos || pos <= FHit)) return FHit;
     FFrom = pos;
     FHit = pos >= FText.size() ? npos : Find(pos);
@@ -51,12 +53,40 @@ class TForwardFind {
   // One character is one memchr; string_view::find would compare each hit once more.
   size_t Find(size_t pos) const {
     if (FNeedle.size() != 1) return FText.find(FNeedle, pos);
-    const void* hit = std::memchr(FText.data() + pos, FNeedle[0], FText.size() - pos);
-    return hit ? size_t(static_cast<const char*>(hit) - FText.data()) : npos;
+    const char* const p = FText.data();
+#if defined(__SSE2__)
+    // Most hits are near (the next tag's '<', a value's quote): sixteen characters are
+    // looked at before memchr is called.
+    if (FOr == 0 && pos + 16 <= FText.size()) {
+      const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pos));
+      const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(w, _mm_set1_epi8(FNeedle[0])));
+      if (hits != 0) return pos + size_t(__builtin_ctz(unsigned(hits)));
+      pos += 16;
+    }
+#endif
+    if (FOr == 0) {
+      const void* hit = std::memchr(p + pos, FNeedle[0], FText.size() - pos);
+      return hit ? size_t(static_cast<const char*>(hit) - p) : npos;
+    }
+    // The needle's next place is kept apart from the answer, which the other character may
+    // give before it, and the other character is looked for only up to it: each character is
+    // still read once.
+    if (FNeedleAt == npos || pos < FNeedleFrom || FNeedleAt < pos) {
+      FNeedleFrom = pos;
+      const void* hit = std::memchr(p + pos, FNeedle[0], FText.size() - pos);
+      FNeedleAt = hit ? size_t(static_cast<const char*>(hit) - p) : FText.size();
+      *FRead += FNeedleAt - pos;  // read past the answer, which From counts
+    }
+    const void* other = std::memchr(p + pos, FOr, FNeedleAt - pos);
+    if (other) return size_t(static_cast<const char*>(other) - p);
+    return FNeedleAt == FText.size() ? npos : FNeedleAt;
   }
   std::string_view FText;
   std::string_view FNeedle;
   size_t* FRead;
+  char FOr;
+  // With FOr: the needle's first place at or after FNeedleFrom (the size when none).
+  mutable size_t FNeedleFrom = 0, FNeedleAt = npos;
   size_t FFrom = npos;
   size_t FHit = npos;
 };
@@ -110,6 +140,19 @@ inline bool HasCleanableChars(std::string_view s) {
   return HasAnyOf(s, '\r', '\t');
 }
 
+// Appends s with each of its line ends (CR LF, a lone CR, a lone LF) made CR LF.
+void AppendCrLfLines(std::string& out, std::string_view s);
+
+// A text whose line ends are the file's own, as the text with every line end made CR LF
+// holds it: s itself when it holds none. A piece never ends between a CR and its LF (pieces
+// end at markup or after trimmed blanks), so its line ends are the whole text's.
+inline std::string_view CrLfLines(std::string_view s, std::string& scratch) {
+  if (!HasAnyOf(s, '\r', '\n', '\n')) return s;
+  scratch.clear();
+  AppendCrLfLines(scratch, s);
+  return scratch;
+}
+
 // CleanTagText without a copy when nothing but trimming is needed.
 inline std::string_view Clean(std::string_view s, std::string& scratch) {
   if (!HasCleanableChars(s)) return TrimView(s);
@@ -134,6 +177,27 @@ inline std::string_view Escape(std::string_view s, std::string& scratch) {
   return scratch;
 }
 
+// Clean and Escape for a text that may keep the file's own line ends: asRead says it does.
+struct TTokenText {
+  bool AsRead = false;
+  std::string Lines;  // a piece with its line ends made CR LF
+  std::string_view Clean(std::string_view s, std::string& scratch) {
+    if (!AsRead) return xmltok::Clean(s, scratch);
+    if (!HasAnyOf(s, '\r', '\n', '\t')) return TrimView(s);  // one look, as Clean's
+    scratch = CleanTagText(CrLfLines(s, Lines));
+    return scratch;
+  }
+  std::string_view Escape(std::string_view s, std::string& scratch) {
+    if (AsRead && HasAnyOf(s, '\r', '\n', '\n')) {
+      const std::string_view lines = CrLfLines(s, Lines);
+      scratch.clear();
+      AppendMarked(scratch, lines, TSectionMarks::smBreaksAndTabs);
+      return scratch;
+    }
+    return xmltok::Escape(s, scratch);
+  }
+};
+
 // Whether a start, empty or closing tag (or the XML declaration), '<' to '>', stands as XML
 // writes it: a name right after "<", "</" or "<?", then attributes, each a blank, a name, '='
 // and a quoted value without '<'; a closing tag holds only its name and blanks. The reader
@@ -153,7 +217,8 @@ std::string_view DeclarationClosers(std::string_view declaration);
 // All scans of one text.
 class TScanner {
  public:
-  explicit TScanner(std::string_view t);
+  // lineEndsAsRead: a line of t may end in a lone CR or LF too.
+  explicit TScanner(std::string_view t, bool lineEndsAsRead = false);
   TScanner(const TScanner&) = delete;
   TScanner& operator=(const TScanner&) = delete;
   // How many characters the scans have read so far: a measure of the work, which stays
@@ -218,16 +283,19 @@ class TScanner {
 
 // Cuts t into tokens, calling sink(TXmlToken, std::string_view) for each; the view is valid
 // during the call only. With span, each token's place is set there before the call. With
-// changed, it counts the texts read otherwise than they stand (see ReadXmlTokens). Returns the
-// number of characters the scans read.
+// changed, it counts the texts read otherwise than they stand (see ReadXmlTokens). With
+// lineEndsAsRead, t's line ends may be CR LF, CR or LF: the tokens are those of t with every
+// line end made CR LF, the places t's own; t must then end in a line end. Returns the number
+// of characters the scans read.
 template <typename Sink>
 size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
-                size_t* changed = nullptr) {
+                size_t* changed = nullptr, bool lineEndsAsRead = false) {
   using namespace xmltok;
   static constexpr std::string_view kCDataOpen = "<![CDATA[", kCDataClose = "]]>",
                                     kCommentOpen = "<!--";
   static constexpr size_t kSectionEndLength = 3;  // "]]>" and "-->"
-  TScanner scan(t);
+  TScanner scan(t, lineEndsAsRead);
+  TTokenText texts{lineEndsAsRead, {}};
   std::string scratch;
   const size_t len = t.size();
   size_t from = 0;
@@ -294,7 +362,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
         if (span)
           *span = TSourceSpan{rawStart, from, rawQuestionMarks.empty() && rawCutFrom == npos,
                               TSourceSpan::kNone};
-        sink(TXmlToken::Run, Escape(rawText(from), scratch));
+        sink(TXmlToken::Run, texts.Escape(rawText(from), scratch));
       }
     }
   };
@@ -317,9 +385,9 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     if (runPieces == 1) {  // a section alone is the CDATA token it always was
       const std::string_view c = std::string_view(run).substr(
           kCDataOpen.size(), run.size() - kCDataOpen.size() - kCDataClose.size());
-      emit(TXmlToken::CData, Escape(c, scratch));
+      emit(TXmlToken::CData, texts.Escape(c, scratch));
     } else {
-      emit(TXmlToken::Run, Escape(run, scratch));
+      emit(TXmlToken::Run, texts.Escape(run, scratch));
     }
     at = next;
     run.clear();
@@ -350,7 +418,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       const size_t raw = r.size();
       r = TrimView(r);
       if (!r.empty()) {
-        const std::string_view cleaned = Clean(r, scratch);
+        const std::string_view cleaned = texts.Clean(r, scratch);
         // Cleaning copies only where a line break or a tab becomes a space.
         if (changed && (r.size() != raw || cleaned.data() == scratch.data())) ++*changed;
         emit(TXmlToken::Text, cleaned);
@@ -361,7 +429,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     const bool touchesNext = cdataFollows && !r.empty() && !IsBlank(r.back());
     if (runPieces > 0 && !r.empty() && !IsBlank(r.front())) {  // it touches the section before
       runPiece(at.Begin, at.End, at.Exact);
-      run.append(Clean(TrimView(r), scratch));
+      run.append(texts.Clean(TrimView(r), scratch));
       ++runPieces;
       joined.clear();
       if (!touchesNext) flushRun();
@@ -371,10 +439,10 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     r = TrimView(r);
     if (touchesNext) {
       runPiece(at.Begin, at.End, at.Exact);
-      run.append(Clean(r, scratch));
+      run.append(texts.Clean(r, scratch));
       ++runPieces;
     } else if (!r.empty()) {
-      emit(TXmlToken::Text, Clean(r, scratch));
+      emit(TXmlToken::Text, texts.Clean(r, scratch));
     }
     joined.clear();
   };
@@ -410,7 +478,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       const size_t end = scan.CommentEnd(start);
       const size_t stop = end == npos ? len : end;
       place(a, end == npos ? len : end + kSectionEndLength, end != npos && m == a + 1);
-      emit(TXmlToken::Comment, Escape(t.substr(start, stop - start), scratch));
+      emit(TXmlToken::Comment, texts.Escape(t.substr(start, stop - start), scratch));
       if (end == npos && rawDepth > 0) rawOpenSection = "-->", rawOpenSectionAt = a;
       from = end == npos ? len : end + kSectionEndLength;
       continue;
@@ -445,16 +513,16 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       const bool closed = t[b - 1] == '?' && b - 1 > m;
       std::string_view pi = t.substr(m, b - m);
       std::string cleaned, closing;
-      if (!closed) pi = closing.assign(Clean(pi, cleaned)).append("?");
+      if (!closed) pi = closing.assign(texts.Clean(pi, cleaned)).append("?");
       if (!closed && rawDepth > 0) rawQuestionMarks.push_back(b);
       at.Exact = at.Exact && closed;
-      emit(TXmlToken::Instruction, Escape(pi, scratch));
+      emit(TXmlToken::Instruction, texts.Escape(pi, scratch));
       continue;
     }
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     // (Cleaning changes only blanks: the scan's pairing of the values holds for it.)
     const bool valuesClosed = !(instruction || declaration) && scan.TagValuesClosed();
-    const std::string_view d = Clean(t.substr(a + 1, b - a - 1), scratch);
+    const std::string_view d = texts.Clean(t.substr(a + 1, b - a - 1), scratch);
     if (declaration && fellBack) {
       // A broken one is closed where it ended, so that a save, which writes what follows on
       // lines of its own, cannot make it end further on when read again.
@@ -510,7 +578,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       if (run[i] == '<') run[i] = ' ';
     while (!run.empty() && IsBlank(run.back())) run.pop_back();
     run.append(rawOpenSection);
-    run = Escape(run, scratch);
+    run = texts.Escape(run, scratch);
     if (span) *span = TSourceSpan{rawStart, len, false, TSourceSpan::kNone};
     for (; rawDepth > 0; --rawDepth) {
       run.append("</").append(std::string_view(rawNames).substr(rawNameStarts.back())).append(">");
