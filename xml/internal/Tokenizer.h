@@ -292,8 +292,11 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
                 size_t* changed = nullptr, bool lineEndsAsRead = false) {
   using namespace xmltok;
   static constexpr std::string_view kCDataOpen = "<![CDATA[", kCDataClose = "]]>",
-                                    kCommentOpen = "<!--";
+                                    kCommentOpen = "<!--", kCommentMark = "!--";
   static constexpr size_t kSectionEndLength = 3;  // "]]>" and "-->"
+  // t's characters [from, from + n), which are there: substr's check and its call, which
+  // the compiler does not inline in a function this long, cost a call per piece.
+  const auto piece = [t](size_t from, size_t n) { return std::string_view(t.data() + from, n); };
   TScanner scan(t, lineEndsAsRead);
   TTokenText texts{lineEndsAsRead, {}};
   std::string scratch;
@@ -404,7 +407,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
   };
   // The text up to `to`; cdataFollows: a CDATA section starts at `to`.
   const auto text = [&](size_t from, size_t to, bool cdataFollows = false) {
-    std::string_view r = t.substr(from, to - from);
+    std::string_view r = piece(from, to - from);
     const bool wasJoined = !joined.empty();
     if (span) {
       // Its place without the blanks around it, which the reader trims.
@@ -471,8 +474,9 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
-    const std::string_view mark = t.substr(m);
-    if (mark.starts_with(kCommentOpen.substr(1))) {
+    const std::string_view mark = piece(m, len - m);
+    // A look at the first character first: the comparison is a library call per tag.
+    if (mark.starts_with('!') && mark.starts_with(kCommentMark)) {
       text(from, a);
       const size_t start = lt + kCommentOpen.size();
       const size_t end = scan.CommentEnd(start);
@@ -495,7 +499,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       from = a + 1;
       continue;
     }
-    if (!(instruction || declaration) && TrimView(t.substr(a + 1, b - a - 1)).empty()) {
+    if (!(instruction || declaration) && TrimView(piece(a + 1, b - a - 1)).empty()) {
       join(from, a);  // "<>" gives no token
       from = b + 1;
       continue;
@@ -522,7 +526,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     // (Cleaning changes only blanks: the scan's pairing of the values holds for it.)
     const bool valuesClosed = !(instruction || declaration) && scan.TagValuesClosed();
-    const std::string_view d = texts.Clean(t.substr(a + 1, b - a - 1), scratch);
+    const std::string_view d = texts.Clean(piece(a + 1, b - a - 1), scratch);
     if (declaration && fellBack) {
       // A broken one is closed where it ended, so that a save, which writes what follows on
       // lines of its own, cannot make it end further on when read again.
@@ -537,11 +541,11 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       // Blanks that were an element's whole content go.
       if (changed && rawDepth == 0 && openEnd != npos && a > openEnd) ++*changed;
       if (rawDepth == 1 && m > a + 1) rawCutFrom = a + 1, rawCutTo = m;
-      emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
+      emit(TXmlToken::CloseTag, TrimView(std::string_view(d.data() + 1, d.size() - 1)));
       rawCutFrom = rawCutTo = npos;
     } else if (d.back() == '/') {
       std::string closedValue;
-      const std::string_view trimmed = TrimView(d.substr(0, d.size() - 1));
+      const std::string_view trimmed = TrimView(std::string_view(d.data(), d.size() - 1));
       const std::string_view tag = valuesClosed ? trimmed : CloseOpenValue(trimmed, closedValue);
       at.Exact = at.Exact && tag.data() != closedValue.data();
       emit(TXmlToken::EmptyTag, tag);
