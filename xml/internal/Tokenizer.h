@@ -100,9 +100,18 @@ struct TQuoteFinds {
   }
 };
 
+// TrimView. This and the other small steps the tokenizer takes per token are always inlined:
+// Tokenize is too long for the compiler to inline them by itself, and a call per step costs.
+[[gnu::always_inline]] inline std::string_view Trimmed(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return std::string_view(s.data() + b, e - b);
+}
+
 // Sixteen characters at a time where SSE2 is there (every x86-64), else eight in a word
 // (find_first_of would ask memchr once per character).
-inline bool HasAnyOf(std::string_view s, char a, char b, char c = '\r') {
+[[gnu::always_inline]] inline bool HasAnyOf(std::string_view s, char a, char b, char c = '\r') {
   const char* p = s.data();
   size_t n = s.size();
 #if defined(__SSE2__)
@@ -136,7 +145,7 @@ inline bool HasAnyOf(std::string_view s, char a, char b, char c = '\r') {
   return false;
 }
 
-inline bool HasCleanableChars(std::string_view s) {
+[[gnu::always_inline]] inline bool HasCleanableChars(std::string_view s) {
   return HasAnyOf(s, '\r', '\t');
 }
 
@@ -154,8 +163,8 @@ inline std::string_view CrLfLines(std::string_view s, std::string& scratch) {
 }
 
 // CleanTagText without a copy when nothing but trimming is needed.
-inline std::string_view Clean(std::string_view s, std::string& scratch) {
-  if (!HasCleanableChars(s)) return TrimView(s);
+[[gnu::always_inline]] inline std::string_view Clean(std::string_view s, std::string& scratch) {
+  if (!HasCleanableChars(s)) return Trimmed(s);
   scratch = CleanTagText(s);
   return scratch;
 }
@@ -181,9 +190,9 @@ inline std::string_view Escape(std::string_view s, std::string& scratch) {
 struct TTokenText {
   bool AsRead = false;
   std::string Lines;  // a piece with its line ends made CR LF
-  std::string_view Clean(std::string_view s, std::string& scratch) {
+  [[gnu::always_inline]] std::string_view Clean(std::string_view s, std::string& scratch) {
     if (!AsRead) return xmltok::Clean(s, scratch);
-    if (!HasAnyOf(s, '\r', '\n', '\t')) return TrimView(s);  // one look, as Clean's
+    if (!HasAnyOf(s, '\r', '\n', '\t')) return Trimmed(s);  // one look, as Clean's
     scratch = CleanTagText(CrLfLines(s, Lines));
     return scratch;
   }
@@ -292,8 +301,11 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
                 size_t* changed = nullptr, bool lineEndsAsRead = false) {
   using namespace xmltok;
   static constexpr std::string_view kCDataOpen = "<![CDATA[", kCDataClose = "]]>",
-                                    kCommentOpen = "<!--";
+                                    kCommentOpen = "<!--", kCommentMark = "!--";
   static constexpr size_t kSectionEndLength = 3;  // "]]>" and "-->"
+  // t's characters [from, from + n), which are there: substr's check and its call, which
+  // the compiler does not inline in a function this long, cost a call per piece.
+  const auto piece = [t](size_t from, size_t n) { return std::string_view(t.data() + from, n); };
   TScanner scan(t, lineEndsAsRead);
   TTokenText texts{lineEndsAsRead, {}};
   std::string scratch;
@@ -340,10 +352,10 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
   TSourceSpan at;
   bool dropped = false;
   size_t openEnd = npos;  // where the start tag just emitted ends, while nothing followed it
-  const auto place = [&](size_t begin, size_t end, bool exact) {
+  const auto place = [&](size_t begin, size_t end, bool exact) __attribute__((always_inline)) {
     if (span) at = TSourceSpan{begin, end, exact, TSourceSpan::kNone};
   };
-  const auto emit = [&](TXmlToken kind, std::string_view s) {
+  const auto emit = [&](TXmlToken kind, std::string_view s) __attribute__((always_inline)) {
     if (rawDepth == 0) {
       if (span) {
         *span = at;
@@ -404,7 +416,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
   };
   // The text up to `to`; cdataFollows: a CDATA section starts at `to`.
   const auto text = [&](size_t from, size_t to, bool cdataFollows = false) {
-    std::string_view r = t.substr(from, to - from);
+    std::string_view r = piece(from, to - from);
     const bool wasJoined = !joined.empty();
     if (span) {
       // Its place without the blanks around it, which the reader trims.
@@ -416,7 +428,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     if (wasJoined) r = joined.append(r);
     if (runPieces == 0 && !cdataFollows) {  // the common case: a text among tags
       const size_t raw = r.size();
-      r = TrimView(r);
+      r = Trimmed(r);
       if (!r.empty()) {
         const std::string_view cleaned = texts.Clean(r, scratch);
         // Cleaning copies only where a line break or a tab becomes a space.
@@ -429,14 +441,14 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     const bool touchesNext = cdataFollows && !r.empty() && !IsBlank(r.back());
     if (runPieces > 0 && !r.empty() && !IsBlank(r.front())) {  // it touches the section before
       runPiece(at.Begin, at.End, at.Exact);
-      run.append(texts.Clean(TrimView(r), scratch));
+      run.append(texts.Clean(Trimmed(r), scratch));
       ++runPieces;
       joined.clear();
       if (!touchesNext) flushRun();
       return;
     }
     if (!(cdataFollows && r.empty())) flushRun();  // "]]><![CDATA[" goes on with the run
-    r = TrimView(r);
+    r = Trimmed(r);
     if (touchesNext) {
       runPiece(at.Begin, at.End, at.Exact);
       run.append(texts.Clean(r, scratch));
@@ -471,8 +483,9 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       from = end == npos ? len : end + kSectionEndLength;
       continue;
     }
-    const std::string_view mark = t.substr(m);
-    if (mark.starts_with(kCommentOpen.substr(1))) {
+    const std::string_view mark = piece(m, len - m);
+    // A look at the first character first: the comparison is a library call per tag.
+    if (mark.starts_with('!') && mark.starts_with(kCommentMark)) {
       text(from, a);
       const size_t start = lt + kCommentOpen.size();
       const size_t end = scan.CommentEnd(start);
@@ -495,7 +508,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       from = a + 1;
       continue;
     }
-    if (!(instruction || declaration) && TrimView(t.substr(a + 1, b - a - 1)).empty()) {
+    if (!(instruction || declaration) && Trimmed(piece(a + 1, b - a - 1)).empty()) {
       join(from, a);  // "<>" gives no token
       from = b + 1;
       continue;
@@ -522,7 +535,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
     // Start, empty and closing tags are told apart on the cleaned text, the text they keep.
     // (Cleaning changes only blanks: the scan's pairing of the values holds for it.)
     const bool valuesClosed = !(instruction || declaration) && scan.TagValuesClosed();
-    const std::string_view d = texts.Clean(t.substr(a + 1, b - a - 1), scratch);
+    const std::string_view d = texts.Clean(piece(a + 1, b - a - 1), scratch);
     if (declaration && fellBack) {
       // A broken one is closed where it ended, so that a save, which writes what follows on
       // lines of its own, cannot make it end further on when read again.
@@ -537,11 +550,11 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       // Blanks that were an element's whole content go.
       if (changed && rawDepth == 0 && openEnd != npos && a > openEnd) ++*changed;
       if (rawDepth == 1 && m > a + 1) rawCutFrom = a + 1, rawCutTo = m;
-      emit(TXmlToken::CloseTag, TrimView(d.substr(1)));
+      emit(TXmlToken::CloseTag, Trimmed(std::string_view(d.data() + 1, d.size() - 1)));
       rawCutFrom = rawCutTo = npos;
     } else if (d.back() == '/') {
       std::string closedValue;
-      const std::string_view trimmed = TrimView(d.substr(0, d.size() - 1));
+      const std::string_view trimmed = Trimmed(std::string_view(d.data(), d.size() - 1));
       const std::string_view tag = valuesClosed ? trimmed : CloseOpenValue(trimmed, closedValue);
       at.Exact = at.Exact && tag.data() != closedValue.data();
       emit(TXmlToken::EmptyTag, tag);
