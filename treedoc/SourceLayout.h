@@ -22,27 +22,44 @@ class TTreeView;
 // Bytes that start with it are UTF-8 text whose places are counted after it.
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
+// Which records of a list have an entry of their own in a side list, and the entry's place
+// there: set in any order, then ranked once, after which a lookup takes constant time.
+class TRankedBits {
+ public:
+  void Set(size_t index);
+  bool Test(size_t index) const {
+    return index / 64 < FBits.size() && (FBits[index / 64] >> (index % 64) & 1) != 0;
+  }
+  void Rank();
+  // How many set bits come before index; Rank must have been called since the last Set.
+  size_t RankOf(size_t index) const;
+
+ private:
+  std::vector<uint64_t> FBits;
+  std::vector<uint32_t> FBefore;  // set bits before each word
+};
+
 class TSourceLayout {
  public:
   enum : uint8_t {
-    kOwn = 1,          // Begin/Length hold the node's own markup
-    kLead = 2,         // Lead blanks before it
-    kClose = 4,        // CloseBegin/CloseLength hold its closing tag
-    kCloseLead = 8,    // CloseLead blanks before that
-    kHadChildren = 16  // it had children when read
+    kOwn = 1,           // Begin/Length hold the node's own markup
+    kLead = 2,          // Lead blanks before it
+    kClose = 4,         // CloseBegin/CloseLength hold its closing tag
+    kCloseLead = 8,     // CloseLead blanks before that
+    kHadChildren = 16,  // it had children when read
+    kTextIsSlice = 32   // its text was its own markup as it stands in the bytes
   };
   static constexpr uint32_t kNoParent = UINT32_MAX;
-  // 40 bytes a node: places that do not fit (past the first 4 GB of a file, blanks past
+  // A record as read back. Places that do not fit (past the first 4 GB of a file, blanks past
   // 64 KB, a closing tag past 16 MB) count as unknown, and the node is written anew.
   struct TNodeSource {
-    const TTreeNode* Node;
-    uint64_t Hash;
-    uint32_t Begin;
-    uint32_t Length;
-    uint32_t CloseBegin;
-    uint32_t Parent;  // the parent's record, kNoParent for the root
-    uint16_t Lead, CloseLead;
-    uint32_t CloseLength : 24, Flags : 8;
+    uint32_t Begin = 0;
+    uint32_t Length = 0;
+    uint32_t CloseBegin = 0;
+    uint32_t Parent = kNoParent;  // the parent's record, kNoParent for the root
+    uint16_t Lead = 0, CloseLead = 0;
+    uint32_t CloseLength = 0;
+    uint8_t Flags = 0;
   };
 
   static uint64_t HashOf(std::string_view text);
@@ -74,9 +91,12 @@ class TSourceLayout {
   void Finish(size_t tailBegin);
 
   size_t Count() const { return FRecords.size(); }
-  const TNodeSource& Record(size_t index) const { return FRecords[index]; }
-  // The record of node and its index, or null.
-  const TNodeSource* Find(const TTreeNode* node, size_t& index) const;
+  // After Finish.
+  TNodeSource Record(size_t index) const;
+  // Whether text is the text of the record at index as read.
+  bool TextAsRead(size_t index, std::string_view text) const;
+  // The index of node's record, or false.
+  bool Find(const TTreeNode* node, size_t& index) const;
   std::string_view Slice(uint64_t begin, size_t length) const {
     return std::string_view(Bytes).substr(begin, length);
   }
@@ -92,13 +112,45 @@ class TSourceLayout {
   void NoteAsRead(const TTreeView& tree);
 
  private:
+  // 16 bytes a node. A node's text is checked against its markup where the two were the same
+  // when read, else against its hash, kept apart; so is a closing tag's place.
+  struct TStored {
+    uint32_t Begin;
+    uint32_t Length;
+    uint32_t Parent;
+    uint16_t Lead;
+    uint8_t Flags;
+  };
+  struct TClose {
+    uint32_t Begin;
+    uint32_t Length : 24;
+    uint16_t Lead;
+  };
+  struct TPendingClose {
+    uint32_t Index;
+    TClose Close;
+    bool Lead;  // a closing tag given again without blanks keeps the blanks of the one before
+  };
+  // Nodes made one after the other at consecutive addresses: a run of records. A node is
+  // found by its address, as undo keeps a node's identity, with no table over all nodes.
+  struct TRun {
+    uintptr_t Begin;
+    uint32_t First;
+    uint32_t Count;
+  };
+
   bool BlankGap(size_t from, size_t to) const;
   bool Copyable(size_t from, size_t to) const;
   void FindIndentUnit();
+  void NoteNode(const TTreeNode* node);
 
-  std::vector<TNodeSource> FRecords;
-  // Open addressing over the records by node address; entries are index + 1, 0 is free.
-  std::vector<uint32_t> FTable;
+  std::vector<TStored> FRecords;
+  std::vector<uint64_t> FHashes;  // of the records without kTextIsSlice, in their order
+  TRankedBits FHashed;
+  std::vector<TClose> FCloses;  // of the records with kClose, in their order, after Finish
+  std::vector<TPendingClose> FPendingCloses;  // as the load gives them
+  TRankedBits FClosed;
+  std::vector<TRun> FRuns;  // in the order made; by address after Finish
   size_t FTail = 0;
   bool FTailBlank = true;
   std::string FLineEnd = "\r\n";
