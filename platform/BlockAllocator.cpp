@@ -109,7 +109,7 @@ class TReserve {
   // Small documents keep no reserve; large ones keep a third of what they use, enough for an
   // edit that copies a third of the document at once, up to 512 MB, and at least the blocks
   // a growing pool takes next.
-  static constexpr size_t kFloorBlocks = 8, kAheadBlocks = 8, kMostBlocks = 256;
+  static constexpr size_t kFloorBlocks = 8, kAheadBlocks = 2, kMostBlocks = 256;
   size_t Target() const {
     if (FLive < kFloorBlocks) return 0;
     return FHolds > 0 ? kAheadBlocks : std::clamp(FLive / 3, kAheadBlocks, kMostBlocks);
