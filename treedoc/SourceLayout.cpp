@@ -121,20 +121,32 @@ void TSourceLayout::NoteNode(const TTreeNode* node) {
 
 void TSourceLayout::Add(const TTreeNode* node, uint32_t parent, std::string_view text,
                         const TSourceSpan& span) {
-  TStored r{0, 0, parent, 0, 0};
+  TStored r{0, parent, 0, 0, 0};
+  uint32_t length = 0;
+  uint16_t lead = 0;
+  unsigned flags = 0;
   if (Spans && span.Known() && span.Exact && span.End < kBeginLimit &&
       Copyable(span.Begin, span.End)) {
     r.Begin = static_cast<uint32_t>(span.Begin);
-    r.Length = static_cast<uint32_t>(span.End - span.Begin);
-    r.Flags = kOwn;
+    length = static_cast<uint32_t>(span.End - span.Begin);
+    flags = kOwn;
     if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
         BlankGap(span.Lead, span.Begin)) {
-      r.Lead = static_cast<uint16_t>(span.Begin - span.Lead);
-      r.Flags = r.Flags | kLead;
+      lead = static_cast<uint16_t>(span.Begin - span.Lead);
+      flags |= kLead;
     }
-    if (Slice(r.Begin, r.Length) == text) r.Flags = r.Flags | kTextIsSlice;
+    if (Slice(r.Begin, length) == text) flags |= kTextIsSlice;
   }
-  if (!(r.Flags & kTextIsSlice)) {
+  if (length > kShortLength || lead > kShortLead) {
+    flags |= kLong;
+    FLonged.Set(FRecords.size());
+    FLongs.push_back({length, lead});
+  } else {
+    r.Length = length;
+    r.Lead = lead;
+  }
+  r.Flags = flags;
+  if (!(flags & kTextIsSlice)) {
     FHashed.Set(FRecords.size());
     FHashes.push_back(HashOf(text));
   }
@@ -167,6 +179,7 @@ void TSourceLayout::Finish(size_t tailBegin) {
   FTailBlank = BlankGap(FTail, Bytes.size());
   FHashed.Rank();
   FClosed.Rank();
+  FLonged.Rank();
   // The closing tags came in the order they closed; a later one for a record wins.
   FCloses.assign(FClosed.RankOf(FRecords.size()), TClose{0, 0, 0});
   for (const TPendingClose& p : FPendingCloses) {
@@ -185,14 +198,24 @@ void TSourceLayout::Finish(size_t tailBegin) {
   if (Spans) FindIndentUnit();
 }
 
+uint32_t TSourceLayout::LengthOf(size_t index) const {
+  const TStored& s = FRecords[index];
+  return s.Flags & kLong ? FLongs[FLonged.RankOf(index)].Length : s.Length;
+}
+
+uint16_t TSourceLayout::LeadOf(size_t index) const {
+  const TStored& s = FRecords[index];
+  return s.Flags & kLong ? FLongs[FLonged.RankOf(index)].Lead : static_cast<uint16_t>(s.Lead);
+}
+
 TSourceLayout::TNodeSource TSourceLayout::Record(size_t index) const {
   const TStored& s = FRecords[index];
   TNodeSource r;
   r.Begin = s.Begin;
-  r.Length = s.Length;
+  r.Length = LengthOf(index);
   r.Parent = s.Parent;
-  r.Lead = s.Lead;
-  r.Flags = s.Flags;
+  r.Lead = LeadOf(index);
+  r.Flags = static_cast<uint8_t>(s.Flags);
   if (s.Flags & kClose) {
     const TClose& c = FCloses[FClosed.RankOf(index)];
     r.CloseBegin = c.Begin;
@@ -204,7 +227,7 @@ TSourceLayout::TNodeSource TSourceLayout::Record(size_t index) const {
 
 bool TSourceLayout::TextAsRead(size_t index, std::string_view text) const {
   const TStored& s = FRecords[index];
-  if (s.Flags & kTextIsSlice) return Slice(s.Begin, s.Length) == text;
+  if (s.Flags & kTextIsSlice) return Slice(s.Begin, LengthOf(index)) == text;
   return FHashes[FHashed.RankOf(index)] == HashOf(text);
 }
 
@@ -232,7 +255,8 @@ void TSourceLayout::NoteAsRead(const TTreeView& tree) {
 void TSourceLayout::FindIndentUnit() {
   // The indentation of a record's line: its blanks after their last line break; a line that
   // starts the file has none. False where its line holds other markup before it.
-  const auto indentOf = [this](const TStored& r, std::string_view& indent) {
+  const auto indentOf = [this](size_t index, std::string_view& indent) {
+    const TNodeSource r = Record(index);
     if (!(r.Flags & kLead)) return false;
     const std::string_view lead = Slice(r.Begin - r.Lead, r.Lead);
     const size_t br = lead.find_last_of("\r\n");
@@ -244,12 +268,12 @@ void TSourceLayout::FindIndentUnit() {
     indent = lead.substr(br + 1);
     return true;
   };
-  for (const TStored& r : FRecords) {
+  for (size_t i = 0; i < FRecords.size(); ++i) {
+    const uint32_t parent = FRecords[i].Parent;
     // The root's children stand at the left.
-    if (r.Parent == kNoParent || r.Parent == 0) continue;
-    const TStored* parent = &FRecords[r.Parent];
+    if (parent == kNoParent || parent == 0) continue;
     std::string_view mine, theirs;
-    if (!indentOf(r, mine) || !indentOf(*parent, theirs)) continue;
+    if (!indentOf(i, mine) || !indentOf(parent, theirs)) continue;
     if (mine.size() > theirs.size() && mine.starts_with(theirs)) {
       FIndent.assign(mine.substr(theirs.size()));
       return;

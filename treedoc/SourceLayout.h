@@ -47,7 +47,8 @@ class TSourceLayout {
     kClose = 4,         // CloseBegin/CloseLength hold its closing tag
     kCloseLead = 8,     // CloseLead blanks before that
     kHadChildren = 16,  // it had children when read
-    kTextIsSlice = 32   // its text was its own markup as it stands in the bytes
+    kTextIsSlice = 32,  // its text was its own markup as it stands in the bytes
+    kLong = 64          // its Length and Lead are kept apart: too large for its record
   };
   static constexpr uint32_t kNoParent = UINT32_MAX;
   // A record as read back. Places that do not fit (past the first 4 GB of a file, blanks past
@@ -112,14 +113,18 @@ class TSourceLayout {
   void NoteAsRead(const TTreeView& tree);
 
  private:
-  // 16 bytes a node. A node's text is checked against its markup where the two were the same
-  // when read, else against its hash, kept apart; so is a closing tag's place.
+  // 12 bytes a node. A node's text is checked against its markup where the two were the same
+  // when read, else against its hash, kept apart; so are a closing tag's place and a markup
+  // or blanks too long for the record.
   struct TStored {
     uint32_t Begin;
-    uint32_t Length;
     uint32_t Parent;
+    uint32_t Length : 17, Lead : 8, Flags : 7;
+  };
+  static constexpr uint32_t kShortLength = (uint32_t{1} << 17) - 1, kShortLead = 0xFF;
+  struct TLong {
+    uint32_t Length;
     uint16_t Lead;
-    uint8_t Flags;
   };
   struct TClose {
     uint32_t Begin;
@@ -143,8 +148,13 @@ class TSourceLayout {
   bool Copyable(size_t from, size_t to) const;
   void FindIndentUnit();
   void NoteNode(const TTreeNode* node);
+  // The length of a record's markup and of the blanks before it.
+  uint32_t LengthOf(size_t index) const;
+  uint16_t LeadOf(size_t index) const;
 
   std::vector<TStored> FRecords;
+  std::vector<TLong> FLongs;  // of the records with kLong, in their order
+  TRankedBits FLonged;
   std::vector<uint64_t> FHashes;  // of the records without kTextIsSlice, in their order
   TRankedBits FHashed;
   std::vector<TClose> FCloses;  // of the records with kClose, in their order, after Finish
