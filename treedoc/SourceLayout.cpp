@@ -35,6 +35,19 @@ void TRankedBits::Set(size_t index) {
   FBits[index / 64] |= uint64_t{1} << (index % 64);
 }
 
+bool TRankedBits::Push(size_t index) {
+  if (index < FNext) return false;
+  const size_t word = index / 64;
+  while (FBits.size() <= word) {
+    FBefore.push_back(static_cast<uint32_t>(FPushed));
+    FBits.push_back(0);
+  }
+  FBits[word] |= uint64_t{1} << (index % 64);
+  ++FPushed;
+  FNext = index + 1;
+  return true;
+}
+
 void TRankedBits::Rank() {
   FBefore.resize(FBits.size());
   uint32_t count = 0;
@@ -104,6 +117,8 @@ void TSourceLayout::Reserve() {
   // A node takes a dozen bytes of markup and more; a file of smaller ones grows the list.
   FRecords.reserve(Bytes.size() / 16 + 64);
   FHashes.reserve(Bytes.size() / 16 + 64);
+  // A record with children takes eight bytes of markup and more.
+  FParentCloses.reserve(Bytes.size() / 32 + 16);
 }
 
 void TSourceLayout::NoteNode(const TTreeNode* node) {
@@ -170,24 +185,44 @@ void TSourceLayout::SetClose(size_t index, const TSourceSpan& span) {
     p.Lead = true;
     r.Flags = r.Flags | kCloseLead;
   }
-  FClosed.Set(index);
+  if (FParents.Test(index)) return Apply(FParentCloses[FParents.RankOf(index)], p);
+  FLeafClosed.Set(index);
   FPendingCloses.push_back(p);
+}
+
+void TSourceLayout::Apply(TClose& to, const TPendingClose& p) {
+  // A closing tag given again replaces the one before; blanks before it, when it has them.
+  to.Begin = p.Close.Begin;
+  to.Length = p.Close.Length;
+  if (p.Lead) to.Lead = p.Close.Lead;
+}
+
+void TSourceLayout::SetHadChildren(size_t index) {
+  TStored& r = FRecords[index];
+  if (r.Flags & kHadChildren) return;
+  r.Flags = r.Flags | kHadChildren;
+  if (!FParents.Push(index)) return;
+  FParentCloses.push_back(TClose{0, 0, 0});
+  // Closing tags it was given while it was the last record are the last ones waiting.
+  size_t from = FPendingCloses.size();
+  while (from > 0 && FPendingCloses[from - 1].Index == index) --from;
+  for (size_t i = from; i < FPendingCloses.size(); ++i)
+    Apply(FParentCloses.back(), FPendingCloses[i]);
+  if (from < FPendingCloses.size()) {
+    FPendingCloses.resize(from);
+    FLeafClosed.Reset(index);
+  }
 }
 
 void TSourceLayout::Finish(size_t tailBegin) {
   FTail = std::min(tailBegin, Bytes.size());
   FTailBlank = BlankGap(FTail, Bytes.size());
   FHashed.Rank();
-  FClosed.Rank();
+  FLeafClosed.Rank();
   FLonged.Rank();
-  // The closing tags came in the order they closed; a later one for a record wins.
-  FCloses.assign(FClosed.RankOf(FRecords.size()), TClose{0, 0, 0});
-  for (const TPendingClose& p : FPendingCloses) {
-    TClose& c = FCloses[FClosed.RankOf(p.Index)];
-    c.Begin = p.Close.Begin;
-    c.Length = p.Close.Length;
-    if (p.Lead) c.Lead = p.Close.Lead;
-  }
+  // These closing tags came in the order they closed; a later one for a record wins.
+  FLeafCloses.assign(FLeafClosed.RankOf(FRecords.size()), TClose{0, 0, 0});
+  for (const TPendingClose& p : FPendingCloses) Apply(FLeafCloses[FLeafClosed.RankOf(p.Index)], p);
   std::vector<TPendingClose>().swap(FPendingCloses);
   // As many runs as the node storage has blocks: a few hundred for millions of nodes.
   std::sort(FRuns.begin(), FRuns.end(),
@@ -217,7 +252,8 @@ TSourceLayout::TNodeSource TSourceLayout::Record(size_t index) const {
   r.Lead = LeadOf(index);
   r.Flags = static_cast<uint8_t>(s.Flags);
   if (s.Flags & kClose) {
-    const TClose& c = FCloses[FClosed.RankOf(index)];
+    const TClose& c = FParents.Test(index) ? FParentCloses[FParents.RankOf(index)]
+                                           : FLeafCloses[FLeafClosed.RankOf(index)];
     r.CloseBegin = c.Begin;
     r.CloseLength = c.Length;
     r.CloseLead = c.Lead;

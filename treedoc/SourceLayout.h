@@ -23,10 +23,16 @@ class TTreeView;
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // Which records of a list have an entry of their own in a side list, and the entry's place
-// there: set in any order, then ranked once, after which a lookup takes constant time.
+// there: set in any order, then ranked once, after which a lookup takes constant time; or
+// pushed in rising order, ranked as they come.
 class TRankedBits {
  public:
   void Set(size_t index);
+  void Reset(size_t index) {
+    if (Test(index)) FBits[index / 64] &= ~(uint64_t{1} << (index % 64));
+  }
+  // False, setting nothing, when index is not past every index pushed before.
+  bool Push(size_t index);
   bool Test(size_t index) const {
     return index / 64 < FBits.size() && (FBits[index / 64] >> (index % 64) & 1) != 0;
   }
@@ -37,6 +43,8 @@ class TRankedBits {
  private:
   std::vector<uint64_t> FBits;
   std::vector<uint32_t> FBefore;  // set bits before each word
+  size_t FPushed = 0;             // bits pushed; the next must lie at or past FNext
+  size_t FNext = 0;
 };
 
 class TSourceLayout {
@@ -87,7 +95,7 @@ class TSourceLayout {
   void Add(const TTreeNode* node, uint32_t parent, std::string_view text, const TSourceSpan& span);
   // The closing tag of the record at index.
   void SetClose(size_t index, const TSourceSpan& span);
-  void SetHadChildren(size_t index) { FRecords[index].Flags |= kHadChildren; }
+  void SetHadChildren(size_t index);
   // Where the bytes after the last token start; the style of new lines from the records.
   void Finish(size_t tailBegin);
 
@@ -148,6 +156,7 @@ class TSourceLayout {
   bool Copyable(size_t from, size_t to) const;
   void FindIndentUnit();
   void NoteNode(const TTreeNode* node);
+  static void Apply(TClose& to, const TPendingClose& p);
   // The length of a record's markup and of the blanks before it.
   uint32_t LengthOf(size_t index) const;
   uint16_t LeadOf(size_t index) const;
@@ -157,9 +166,13 @@ class TSourceLayout {
   TRankedBits FLonged;
   std::vector<uint64_t> FHashes;  // of the records without kTextIsSlice, in their order
   TRankedBits FHashed;
-  std::vector<TClose> FCloses;  // of the records with kClose, in their order, after Finish
-  std::vector<TPendingClose> FPendingCloses;  // as the load gives them
-  TRankedBits FClosed;
+  // A record with children has a place for its closing tag from its first child on, as those
+  // come in document order; another's closing tag waits for Finish to find its place.
+  std::vector<TClose> FParentCloses;
+  TRankedBits FParents;
+  std::vector<TClose> FLeafCloses;  // after Finish
+  std::vector<TPendingClose> FPendingCloses;
+  TRankedBits FLeafClosed;
   std::vector<TRun> FRuns;  // in the order made; by address after Finish
   size_t FTail = 0;
   bool FTailBlank = true;
