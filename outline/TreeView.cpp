@@ -5,7 +5,7 @@
 
 namespace zel {
 
-static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 80,
+static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 72,
               "a node grew: millions of them must stay small");
 
 TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
@@ -62,6 +62,7 @@ void TTreeView::Clear(TTreeWriteKey) {
 }
 
 void TTreeView::FreeAll() {
+  FImages.clear();  // every node goes
   if (FDetached) {
     FreeAllDetached();
     ++FGeneration;
@@ -191,6 +192,7 @@ int TTreeView::FreeSubtree(TTreeNode* top) {
     while (cur->FFirstChild) cur = cur->FFirstChild;
     // cur is a leaf and the first child of its parent (or the top).
     DropCursor(cur, nullptr);
+    DropImages(cur);
     if (cur == top) {
       FPool->Free(cur);
       return freed + 1;

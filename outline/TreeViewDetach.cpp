@@ -2,6 +2,7 @@
 // it removed by moving it, never by copying it; and the listeners of the outline.
 
 #include <algorithm>
+#include <utility>
 
 #include "base/UpdateGuard.h"
 #include "outline/TreeViewInternal.h"
@@ -163,6 +164,8 @@ std::vector<TTreeNode*> TTreeView::Adopt(TTreeWriteKey, TTreeView& source, TTree
   std::vector<TTreeNode*> tops;
   for (TTreeNode* n = parent ? parent->FFirstChild : source.FFirstRoot; n; n = n->FNextSibling)
     tops.push_back(n);
+  // The nodes taken keep their images; the others go with the rest.
+  auto images = std::exchange(source.FImages, {});
   {
     TUpdateGuard suspended(source);
     if (!tops.empty()) source.FChangedWhileSuspended = true;
@@ -172,7 +175,11 @@ std::vector<TTreeNode*> TTreeView::Adopt(TTreeWriteKey, TTreeView& source, TTree
   // The storage moves with the nodes in it; only their owner changes.
   FPool->Splice(*source.FPool);
   for (TTreeNode* top : tops) {
-    WalkSubtree(top, [&](TTreeNode* n) { n->FOwner = this; });
+    WalkSubtree(top, [&](TTreeNode* n) {
+      n->FOwner = this;
+      if (images.empty()) return;
+      if (const auto held = images.find(n); held != images.end()) FImages[n] = held->second;
+    });
     PushDetached(top, NumberSubtree(top));
   }
   return tops;
