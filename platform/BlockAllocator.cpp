@@ -138,6 +138,11 @@ class TReserve {
   void Hold(bool on) {
     std::lock_guard lock(FLock);
     FHolds += on ? 1 : -1;
+    // Pages recycled during a load and not taken go back once it ends.
+    while (!on && FBlocks.size() > Target()) {
+      ::munmap(FBlocks.back(), kHugePageBytes);
+      FBlocks.pop_back();
+    }
     WakeIfShort();  // the end of a load fills up for the edits that follow
   }
 
