@@ -44,9 +44,9 @@ TTreeNode* TTreeNode::GetNext() const {
 }
 
 TTreeNode* TTreeNode::GetPrev() const {
-  if (!FPrevSibling) return FParent;
-  TTreeNode* n = FPrevSibling;
-  while (n->FLastChild) n = n->FLastChild;
+  TTreeNode* n = getPrevSibling();
+  if (!n) return FParent;
+  while (n->FFirstChild) n = n->GetLastChild();
   return n;
 }
 

@@ -52,9 +52,11 @@ class TTreeNode {
 
   TTreeNode* Parent() const { return FParent; }
   TTreeNode* GetFirstChild() const { return FFirstChild; }
-  TTreeNode* GetLastChild() const { return FLastChild; }
+  TTreeNode* GetLastChild() const { return FFirstChild ? FFirstChild->FPrevSibling : nullptr; }
   TTreeNode* getNextSibling() const { return FNextSibling; }
-  TTreeNode* getPrevSibling() const { return FPrevSibling; }
+  TTreeNode* getPrevSibling() const {
+    return FPrevSibling && FPrevSibling->FNextSibling == this ? FPrevSibling : nullptr;
+  }
   // The "has children" mark: set when a child arrives, cleared when the last one leaves.
   bool HasChildren() const { return FHasChildren != 0; }
   void SetHasChildren(TTreeWriteKey key, bool value);
@@ -103,15 +105,16 @@ class TTreeNode {
   TTreeView* FOwner;
   TTreeNode* FParent = nullptr;
   TTreeNode* FFirstChild = nullptr;
-  TTreeNode* FLastChild = nullptr;
   TTreeNode* FNextSibling = nullptr;
+  // Among children, the first one's leads to the last child (itself when alone), which spares
+  // a pointer to the last child; among roots and detached subtrees the first has none.
   TTreeNode* FPrevSibling = nullptr;
   int FCount = 0;
   // Nodes in the subtree, this one included; kept on every edit.
   int FSize = 1;
   // Index among the siblings; stale from the list's mark on (TTreeView::FStale).
   int FIndex = 0;
-  // Offset and flags share one word: a node of a multi-million-node tree stays at 72 bytes.
+  // Offset and flags share one word: a node of a multi-million-node tree stays at 64 bytes.
   // Its images are held by the tree (TTreeView::FImages): few nodes have any.
   // The offset is the node's place in document order counted from its parent (1 for a first
   // child; a root's is its absolute index), stale like FIndex; 30 bits count further than

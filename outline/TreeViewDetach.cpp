@@ -128,7 +128,8 @@ TTreeNode* TTreeView::CopySubtree(TTreeWriteKey, const TTreeNode& source) {
       ++FDetachedCount;
       child->FParent = to;
       child->FOffset = 1;
-      to->FFirstChild = to->FLastChild = child;
+      to->FFirstChild = child;
+      child->FPrevSibling = child;  // the first child leads to the last
       ++to->FCount;
       to = child;
     } else {
@@ -146,7 +147,7 @@ TTreeNode* TTreeView::CopySubtree(TTreeWriteKey, const TTreeNode& source) {
       sibling->FIndex = to->FIndex + 1;
       sibling->FOffset = to->FOffset + unsigned(to->FSize);
       to->FNextSibling = sibling;
-      to->FParent->FLastChild = sibling;
+      to->FParent->FFirstChild->FPrevSibling = sibling;
       ++to->FParent->FCount;
       to = sibling;
     }
