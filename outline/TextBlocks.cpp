@@ -17,28 +17,34 @@ TTextBlocks::Block* TTextBlocks::BlockOf(const char* text) {
 
 std::string_view TTextBlocks::LongView(const char* text) {
   const Block* block = BlockOf(text);
-  return {text, block->bytes - sizeof(Block) - kPrefixBytes};
+  return {text, block->bytes - sizeof(Block) - kWidePrefixBytes};
 }
 
 char* TTextBlocks::Append(Block* block, size_t size) {
-  char* at = reinterpret_cast<char*>(block) + block->used;
-  const uint32_t offset = uint32_t(block->used + kPrefixBytes);
-  const uint32_t length = size < kLongText ? uint32_t(size) : kLongText;
-  std::memcpy(at, &offset, sizeof offset);
-  std::memcpy(at + sizeof offset, &length, sizeof length);
-  block->used += kPrefixBytes + size;
+  const size_t prefix = PrefixOf(size);
+  char* const data = reinterpret_cast<char*>(block) + block->used + prefix;
+  const uint32_t offset = uint32_t(block->used + prefix);
+  std::memcpy(data - kPrefixBytes, &offset, sizeof offset);
+  if (prefix == kWidePrefixBytes) {
+    const uint32_t length = size < kLongText ? uint32_t(size) : kLongText;
+    std::memcpy(data - kWidePrefixBytes, &length, sizeof length);
+    data[-1] = static_cast<char>(kWideLength);
+  } else {
+    data[-1] = static_cast<char>(size);
+  }
+  block->used += prefix + size;
   ++block->refs;
-  FLiveBytes += kPrefixBytes + size;
-  return at + kPrefixBytes;
+  FLiveBytes += prefix + size;
+  return data;
 }
 
 const char* TTextBlocks::Store(std::string_view text) {
   if (text.empty()) return nullptr;
-  const size_t need = kPrefixBytes + text.size();
+  if (text.size() > SIZE_MAX - sizeof(Block) - kWidePrefixBytes) throw std::bad_alloc();
+  const size_t need = Footprint(text.size());
   Block* block = FCurrent;
   Block* full = nullptr;
   if (text.size() >= kOwnBlockText) {
-    if (text.size() > SIZE_MAX - sizeof(Block) - kPrefixBytes) throw std::bad_alloc();
     block = NewBlock(sizeof(Block) + need);
   } else if (!block || block->bytes - block->used < need) {
     FLastBlockBytes = std::max(NextBlockSize(FLastBlockBytes), sizeof(Block) + need);
@@ -108,7 +114,7 @@ void TTextBlocks::Release() {
 
 TTextBlocks::TCompaction::~TCompaction() {
   if (FDone) return;
-  for (const TMoved& m : FMoved) std::memcpy(m.old - kPrefixBytes, m.prefix, kPrefixBytes);
+  for (const TMoved& m : FMoved) std::memcpy(m.old - kPrefixBytes, &m.offset, sizeof m.offset);
 }
 
 void TTextBlocks::TCompaction::Copy(const char* text) {
@@ -119,26 +125,25 @@ void TTextBlocks::TCompaction::Copy(const char* text) {
   }
   const std::string_view view = View(text);
   char* old = const_cast<char*>(text);
-  FMoved.push_back({old, nullptr, {}});
-  std::memcpy(FMoved.back().prefix, old - kPrefixBytes, kPrefixBytes);
+  if (FMoved.size() >= kMovedMark) throw std::bad_alloc();  // the mark leaves 31 bits
+  FMoved.push_back({old, nullptr, 0});
+  std::memcpy(&FMoved.back().offset, old - kPrefixBytes, sizeof(uint32_t));
   try {
     FMoved.back().now = FNew.Store(view);
   } catch (...) {
     FMoved.pop_back();
     throw;
   }
-  const uint32_t zero = 0, index = uint32_t(FMoved.size() - 1);
-  std::memcpy(old - kPrefixBytes, &zero, sizeof zero);
-  std::memcpy(old - kSizeBytes, &index, sizeof index);
+  const uint32_t marked = uint32_t(FMoved.size() - 1) | kMovedMark;
+  std::memcpy(old - kPrefixBytes, &marked, sizeof marked);
 }
 
 const char* TTextBlocks::TCompaction::Moved(const char* text) const {
   if (!text) return nullptr;
-  uint32_t offset, index;
+  uint32_t offset;
   std::memcpy(&offset, text - kPrefixBytes, sizeof offset);
-  if (offset != 0) return text;
-  std::memcpy(&index, text - kSizeBytes, sizeof index);
-  return FMoved[index].now;
+  if (!(offset & kMovedMark)) return text;
+  return FMoved[offset & ~kMovedMark].now;
 }
 
 void TTextBlocks::TCompaction::Finish() {

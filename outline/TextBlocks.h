@@ -1,14 +1,15 @@
 #pragma once
 // Storage for the texts of a tree's nodes: the bytes are appended to large blocks, so a text
-// costs its length plus eight bytes and no allocator header. Texts never change once written,
-// so nodes may share one. Each block counts the holders of its texts and goes back to the
-// system when the count drops to zero; the block being filled is reused from its start. Texts
-// that stay alive scattered over otherwise dead blocks are moved together by a compaction
+// costs its length plus five bytes (nine from 255 bytes on) and no allocator header. Texts never
+// change once written, so nodes may share one. Each block counts the holders of its texts and goes
+// back to the system when the count drops to zero; the block being filled is reused from its start.
+// Texts that stay alive scattered over otherwise dead blocks are moved together by a compaction
 // (TCompaction) once the blocks hold far more than the live texts.
 //
 // A text is preceded by its distance from the start of its block, which leads from the text
-// to the block's count, and by its length: a node holds one pointer. A long text gets a block
-// of its own; its length, which may not fit 32 bits, is known from that block's size.
+// to the block's count, and by a byte of its length, or 255 with the length in four bytes
+// before the distance: a node holds one pointer. A long text gets a block of its own; its
+// length, which may not fit 32 bits, is known from that block's size.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +32,10 @@ class TTextBlocks {
 
   static std::string_view View(const char* text) {
     if (!text) return {};
+    const auto small = static_cast<unsigned char>(text[-1]);
+    if (small != kWideLength) return std::string_view(text, small);
     uint32_t size;
-    std::memcpy(&size, text - kSizeBytes, kSizeBytes);
+    std::memcpy(&size, text - kWidePrefixBytes, sizeof size);
     return size != kLongText ? std::string_view(text, size) : LongView(text);
   }
 
@@ -42,12 +45,12 @@ class TTextBlocks {
   void Share(const char* text) {
     if (!text) return;
     ++BlockOf(text)->refs;
-    FLiveBytes += kPrefixBytes + View(text).size();
+    FLiveBytes += Footprint(View(text).size());
   }
   // A holder lets go of a text of these blocks.
   void Drop(const char* text) {
     if (!text) return;
-    FLiveBytes -= kPrefixBytes + View(text).size();
+    FLiveBytes -= Footprint(View(text).size());
     Block* block = BlockOf(text);
     if (--block->refs == 0) Emptied(block);
   }
@@ -79,10 +82,18 @@ class TTextBlocks {
   // Texts of this size or more get a block of their own: the block being filled never wastes
   // more than this at its end.
   static constexpr size_t kOwnBlockText = size_t(64) << 10;
-  static constexpr size_t kSizeBytes = sizeof(uint32_t);
   static constexpr size_t kWasteAllowance = size_t(4) << 20;
-  // In front of a text: its distance from the block start, then its length.
-  static constexpr size_t kPrefixBytes = 2 * sizeof(uint32_t);
+  // In front of a text: its distance from the block start, then a byte of its length; from
+  // kWideLength bytes on, that byte is kWideLength and the length stands before the distance.
+  static constexpr unsigned char kWideLength = 255;
+  static constexpr size_t kPrefixBytes = sizeof(uint32_t) + 1;
+  static constexpr size_t kWidePrefixBytes = kPrefixBytes + sizeof(uint32_t);
+  static constexpr size_t PrefixOf(size_t size) {
+    return size < kWideLength ? kPrefixBytes : kWidePrefixBytes;
+  }
+  static constexpr size_t Footprint(size_t size) { return PrefixOf(size) + size; }
+  // A distance with this bit marks a text copied by a compaction; the rest indexes its entry.
+  static constexpr uint32_t kMovedMark = uint32_t{1} << 31;
 
   static Block* BlockOf(const char* data);
   static std::string_view LongView(const char* data);
@@ -115,12 +126,12 @@ class TTextBlocks::TCompaction {
   void Finish();
 
  private:
-  // A copied text's prefix, until Finish, gives the index of its entry here behind a zero
-  // offset, which no text in place has.
+  // A copied text's distance, until Finish, is the index of its entry here with kMovedMark,
+  // which no distance in place has.
   struct TMoved {
     char* old;
     const char* now;
-    unsigned char prefix[kPrefixBytes];
+    uint32_t offset;
   };
   TTextBlocks& FOld;
   TTextBlocks FNew;

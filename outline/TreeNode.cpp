@@ -44,9 +44,9 @@ TTreeNode* TTreeNode::GetNext() const {
 }
 
 TTreeNode* TTreeNode::GetPrev() const {
-  if (!FPrevSibling) return FParent;
-  TTreeNode* n = FPrevSibling;
-  while (n->FLastChild) n = n->FLastChild;
+  TTreeNode* n = getPrevSibling();
+  if (!n) return FParent;
+  while (n->FFirstChild) n = n->GetLastChild();
   return n;
 }
 
@@ -82,53 +82,40 @@ bool TTreeNode::HasAsParent(const TTreeNode* node) const {
   return false;
 }
 
-bool TTreeNode::HoldsImages() const {
-  return FImageGeneration == FOwner->FImageGeneration;
-}
-
 int TTreeNode::ImageIndex() const {
-  return HoldsImages() ? FImageIndex : -1;
+  const auto& images = FOwner->FImages;
+  if (images.empty()) return -1;
+  const auto held = images.find(this);
+  return held != images.end() ? held->second.Image : -1;
 }
 
 int TTreeNode::SelectedIndex() const {
-  return HoldsImages() ? FSelectedIndex : -1;
-}
-
-void TTreeNode::TakeImageGeneration() {
-  if (HoldsImages()) return;
-  FImageIndex = FSelectedIndex = -1;
-  FImageGeneration = FOwner->FImageGeneration;
+  const auto& images = FOwner->FImages;
+  if (images.empty()) return -1;
+  const auto held = images.find(this);
+  return held != images.end() ? held->second.Selected : -1;
 }
 
 void TTreeNode::CopyImages(const TTreeNode& from) {
-  TakeImageGeneration();
-  FImageIndex = static_cast<short>(from.ImageIndex());
-  FSelectedIndex = static_cast<short>(from.SelectedIndex());
+  const int image = from.ImageIndex(), selected = from.SelectedIndex();
+  if (image < 0 && selected < 0) return FOwner->DropImages(this);
+  FOwner->FImages[this] = {static_cast<short>(image), static_cast<short>(selected)};
 }
 
 void TTreeNode::SetImageIndex(int index) {
   if (index == ImageIndex()) return;
-  TakeImageGeneration();
-  FImageIndex = static_cast<short>(index);
+  FOwner->FImages[this].Image = static_cast<short>(index);
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeStateChanged(this); });
 }
 
 void TTreeNode::SetSelectedIndex(int index) {
   if (index == SelectedIndex()) return;
-  TakeImageGeneration();
-  FSelectedIndex = static_cast<short>(index);
+  FOwner->FImages[this].Selected = static_cast<short>(index);
   FOwner->Notify([this](ITreeViewObserver& o) { o.NodeStateChanged(this); });
 }
 
 void TTreeView::ReleaseImages() {
-  // Once in 2^32 releases the stamps come round again: every node is set back to one that
-  // never held an image.
-  if (++FImageGeneration == 0) {
-    for (TTreeNode* tops : {FFirstRoot, FDetached})
-      for (TTreeNode* top = tops; top; top = top->FNextSibling)
-        for (TTreeNode* n = top; n; n = NextInSubtree(n, top)) n->FImageGeneration = 0;
-    FImageGeneration = 1;
-  }
+  FImages.clear();
   // Every row may show another image now.
   Notify([](ITreeViewObserver& o) { o.AppearanceChanged(); });
 }

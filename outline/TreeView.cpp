@@ -5,7 +5,7 @@
 
 namespace zel {
 
-static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 80,
+static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 64,
               "a node grew: millions of them must stay small");
 
 TTreeView::TTreeView() : FPool(std::make_unique<TNodePool>()) {}
@@ -51,9 +51,9 @@ void TTreeView::Delete(TTreeWriteKey key, TTreeNode* node) {
 
 TTreeNode* TTreeView::SelectionAfterRemoving(TTreeNode* node) const {
   if (!FSelected || (FSelected != node && !FSelected->HasAsParent(node))) return FSelected;
-  return node->FNextSibling   ? node->FNextSibling
-         : node->FPrevSibling ? node->FPrevSibling
-                              : node->FParent;
+  return node->FNextSibling       ? node->FNextSibling
+         : node->getPrevSibling() ? node->getPrevSibling()
+                                  : node->FParent;
 }
 
 void TTreeView::Clear(TTreeWriteKey) {
@@ -62,6 +62,7 @@ void TTreeView::Clear(TTreeWriteKey) {
 }
 
 void TTreeView::FreeAll() {
+  FImages.clear();  // every node goes
   if (FDetached) {
     FreeAllDetached();
     ++FGeneration;
@@ -122,7 +123,7 @@ void TTreeView::SetToolTips(bool value) {
 
 void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
-  TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  TTreeNode* const last = parent ? parent->GetLastChild() : FLastRoot;
   ZEL_ASSERT(!node->FParent && (!before || before->FParent == parent));
   FAbsCursor = nullptr;
   ++FEdits;
@@ -139,20 +140,37 @@ void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
   }
   node->FParent = parent;
   node->FNextSibling = before;
-  node->FPrevSibling = before ? before->FPrevSibling : last;
-  if (node->FPrevSibling)
-    node->FPrevSibling->FNextSibling = node;
+  TTreeNode* const prev = before ? before->getPrevSibling() : last;
+  TTreeNode* const oldFirst = first;
+  if (prev)
+    prev->FNextSibling = node;
   else
     first = node;
-  if (before)
-    before->FPrevSibling = node;
-  else
-    last = node;
+  if (parent) {
+    // The first child's back link leads to the last.
+    if (!oldFirst) {
+      node->FPrevSibling = node;
+    } else if (!before) {
+      node->FPrevSibling = last;
+      oldFirst->FPrevSibling = node;
+    } else {
+      node->FPrevSibling = prev ? prev : last;
+      before->FPrevSibling = node;
+    }
+  } else {
+    node->FPrevSibling = prev;
+    if (before)
+      before->FPrevSibling = node;
+    else
+      FLastRoot = node;
+  }
   const int count = ++(parent ? parent->FCount : FRootCount);
-  ZEL_ASSERT(node->FPrevSibling ? node->FPrevSibling->FNextSibling == node : first == node);
-  ZEL_ASSERT(before ? before->FPrevSibling == node : last == node);
-  ZEL_ASSERT(!node->FPrevSibling || node->FPrevSibling->FParent == parent);
-  ZEL_ASSERT((first == last) == (count == 1));
+  ZEL_ASSERT(prev ? prev->FNextSibling == node : first == node);
+  ZEL_ASSERT(node->getPrevSibling() == prev);
+  ZEL_ASSERT(before ? before->getPrevSibling() == node
+                    : (parent ? parent->GetLastChild() : FLastRoot) == node);
+  ZEL_ASSERT(!prev || prev->FParent == parent);
+  ZEL_ASSERT((first == (parent ? parent->GetLastChild() : FLastRoot)) == (count == 1));
   // An index below its list's stale mark is right.
   ZEL_ASSERT(!FPositionsValid || before || !Placed(node) || node->FIndex == count - 1);
 }
@@ -160,26 +178,33 @@ void TTreeView::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* before) {
 void TTreeView::Unlink(TTreeNode* node) {
   TTreeNode* parent = node->FParent;
   TTreeNode*& first = parent ? parent->FFirstChild : FFirstRoot;
-  TTreeNode*& last = parent ? parent->FLastChild : FLastRoot;
+  TTreeNode* const prev = node->getPrevSibling();
+  TTreeNode* const last = parent ? parent->GetLastChild() : FLastRoot;
   FAbsCursor = nullptr;
   ++FEdits;
-  DropCursor(node, node->FPrevSibling ? node->FPrevSibling : node->FNextSibling);
+  DropCursor(node, prev ? prev : node->FNextSibling);
   if (FPositionsValid) {
     if (node->FNextSibling) StaleFrom(parent, node->FIndex);
     Resized(parent, -node->FSize);
   }
-  if (node->FPrevSibling)
-    node->FPrevSibling->FNextSibling = node->FNextSibling;
+  if (prev)
+    prev->FNextSibling = node->FNextSibling;
   else
     first = node->FNextSibling;
+  // A first child's successor takes its back link to the last; a last child's predecessor
+  // becomes the last.
   if (node->FNextSibling)
-    node->FNextSibling->FPrevSibling = node->FPrevSibling;
-  else
-    last = node->FPrevSibling;
+    node->FNextSibling->FPrevSibling = prev || !parent ? prev : last;
+  else if (!parent)
+    FLastRoot = prev;
+  else if (first)
+    first->FPrevSibling = prev;
   const int count = --(parent ? parent->FCount : FRootCount);
-  ZEL_ASSERT(count >= 0 && (first == nullptr) == (count == 0) && (last == nullptr) == (count == 0));
-  ZEL_ASSERT(!node->FPrevSibling || node->FPrevSibling->FNextSibling == node->FNextSibling);
-  ZEL_ASSERT(!node->FNextSibling || node->FNextSibling->FPrevSibling == node->FPrevSibling);
+  TTreeNode* const lastNow = parent ? parent->GetLastChild() : FLastRoot;
+  ZEL_ASSERT(count >= 0 && (first == nullptr) == (count == 0) &&
+             (lastNow == nullptr) == (count == 0));
+  ZEL_ASSERT(!prev || prev->FNextSibling == node->FNextSibling);
+  ZEL_ASSERT(!node->FNextSibling || node->FNextSibling->getPrevSibling() == prev);
   node->FParent = node->FNextSibling = node->FPrevSibling = nullptr;
 }
 
@@ -191,6 +216,7 @@ int TTreeView::FreeSubtree(TTreeNode* top) {
     while (cur->FFirstChild) cur = cur->FFirstChild;
     // cur is a leaf and the first child of its parent (or the top).
     DropCursor(cur, nullptr);
+    DropImages(cur);
     if (cur == top) {
       FPool->Free(cur);
       return freed + 1;

@@ -52,9 +52,11 @@ class TTreeNode {
 
   TTreeNode* Parent() const { return FParent; }
   TTreeNode* GetFirstChild() const { return FFirstChild; }
-  TTreeNode* GetLastChild() const { return FLastChild; }
+  TTreeNode* GetLastChild() const { return FFirstChild ? FFirstChild->FPrevSibling : nullptr; }
   TTreeNode* getNextSibling() const { return FNextSibling; }
-  TTreeNode* getPrevSibling() const { return FPrevSibling; }
+  TTreeNode* getPrevSibling() const {
+    return FPrevSibling && FPrevSibling->FNextSibling == this ? FPrevSibling : nullptr;
+  }
   // The "has children" mark: set when a child arrives, cleared when the last one leaves.
   bool HasChildren() const { return FHasChildren != 0; }
   void SetHasChildren(TTreeWriteKey key, bool value);
@@ -96,9 +98,6 @@ class TTreeNode {
   friend class TTreeView;
   explicit TTreeNode(TTreeView* owner) : FOwner(owner) {}
   ~TTreeNode() = default;
-  bool HoldsImages() const;
-  // Images held in an earlier generation are dropped, so that the node holds in this one.
-  void TakeImageGeneration();
   void CopyImages(const TTreeNode& from);
 
   // In the text blocks of the tree's node storage.
@@ -106,19 +105,17 @@ class TTreeNode {
   TTreeView* FOwner;
   TTreeNode* FParent = nullptr;
   TTreeNode* FFirstChild = nullptr;
-  TTreeNode* FLastChild = nullptr;
   TTreeNode* FNextSibling = nullptr;
+  // Among children, the first one's leads to the last child (itself when alone), which spares
+  // a pointer to the last child; among roots and detached subtrees the first has none.
   TTreeNode* FPrevSibling = nullptr;
   int FCount = 0;
   // Nodes in the subtree, this one included; kept on every edit.
   int FSize = 1;
   // Index among the siblings; stale from the list's mark on (TTreeView::FStale).
   int FIndex = 0;
-  // Held only while FImageGeneration is the tree's: a release needs no pass over the nodes.
-  short FImageIndex = -1;
-  short FSelectedIndex = -1;
-  unsigned FImageGeneration = 0;
-  // Offset and flags share one word: a node of a multi-million-node tree stays at 80 bytes.
+  // Offset and flags share one word: a node of a multi-million-node tree stays at 64 bytes.
+  // Its images are held by the tree (TTreeView::FImages): few nodes have any.
   // The offset is the node's place in document order counted from its parent (1 for a first
   // child; a root's is its absolute index), stale like FIndex; 30 bits count further than
   // memory holds nodes.
@@ -253,8 +250,15 @@ class TTreeView {
   unsigned FGeneration = 0;
   uint64_t FEdits = 0;
   void PushDetached(TTreeNode* top, int size);
-  // New nodes hold images of generation 0, which is never the tree's.
-  unsigned FImageGeneration = 1;
+  // The images of the nodes that hold some, the detached ones too; a node freed lets go of its.
+  struct TImages {
+    short Image = -1;
+    short Selected = -1;
+  };
+  std::unordered_map<const TTreeNode*, TImages> FImages;
+  void DropImages(const TTreeNode* node) {
+    if (!FImages.empty()) FImages.erase(node);
+  }
   void FreeAllDetached();
   // Moves the live node texts together once dead ones hold most of the text storage.
   void CompactTextsIfWasteful();

@@ -45,15 +45,15 @@ void TTreeView::Renumber(const TTreeNode* parent) const {
   // from there find the last right one, as every node past the mark holds an index past it.
   if (TTreeNode* near = SelectionIn(parent)) {
     for (int steps = 0; near && near->FIndex >= mark && steps < kNearSteps; ++steps)
-      near = near->FPrevSibling;
+      near = near->getPrevSibling();
     if (near && near->FIndex < mark && (!right || near->FIndex > right->FIndex)) right = near;
   }
   if (!right && mark > 0 && mark <= count - mark) right = parent ? parent->FFirstChild : FFirstRoot;
   if (right) {
     while (right->FNextSibling && right->FNextSibling->FIndex < mark) right = right->FNextSibling;
   } else {
-    right = parent ? parent->FLastChild : FLastRoot;
-    while (right && right->FIndex >= mark) right = right->FPrevSibling;
+    right = parent ? parent->GetLastChild() : FLastRoot;
+    while (right && right->FIndex >= mark) right = right->getPrevSibling();
   }
   int index = right ? right->FIndex + 1 : 0;
   int offset = right ? int(right->FOffset) + right->FSize : parent ? 1 : 0;
@@ -169,7 +169,7 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
   TTreeNode* from = parent ? parent->FFirstChild : FFirstRoot;
   int distance = index;
   if (count - 1 - index < distance) {
-    from = parent ? parent->FLastChild : FLastRoot;
+    from = parent ? parent->GetLastChild() : FLastRoot;
     distance = count - 1 - index;
   }
   // The slot the found node takes: the one walked from, else the oldest.
@@ -189,7 +189,7 @@ TTreeNode* TTreeView::ChildAt(TTreeNode* parent, int index) const {
   ZEL_ASSERT(index >= 0 && index < count);
   TTreeNode* node = from;
   while (node->FIndex < index) node = node->FNextSibling;
-  while (node->FIndex > index) node = node->FPrevSibling;
+  while (node->FIndex > index) node = node->getPrevSibling();
   ZEL_ASSERT(node->FParent == parent);
   // The slot's node makes room at the front.
   for (size_t k = used; k > 0; --k) FItemCursors[k] = FItemCursors[k - 1];

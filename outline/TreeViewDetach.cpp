@@ -2,6 +2,7 @@
 // it removed by moving it, never by copying it; and the listeners of the outline.
 
 #include <algorithm>
+#include <utility>
 
 #include "base/UpdateGuard.h"
 #include "outline/TreeViewInternal.h"
@@ -127,7 +128,8 @@ TTreeNode* TTreeView::CopySubtree(TTreeWriteKey, const TTreeNode& source) {
       ++FDetachedCount;
       child->FParent = to;
       child->FOffset = 1;
-      to->FFirstChild = to->FLastChild = child;
+      to->FFirstChild = child;
+      child->FPrevSibling = child;  // the first child leads to the last
       ++to->FCount;
       to = child;
     } else {
@@ -145,7 +147,7 @@ TTreeNode* TTreeView::CopySubtree(TTreeWriteKey, const TTreeNode& source) {
       sibling->FIndex = to->FIndex + 1;
       sibling->FOffset = to->FOffset + unsigned(to->FSize);
       to->FNextSibling = sibling;
-      to->FParent->FLastChild = sibling;
+      to->FParent->FFirstChild->FPrevSibling = sibling;
       ++to->FParent->FCount;
       to = sibling;
     }
@@ -163,6 +165,8 @@ std::vector<TTreeNode*> TTreeView::Adopt(TTreeWriteKey, TTreeView& source, TTree
   std::vector<TTreeNode*> tops;
   for (TTreeNode* n = parent ? parent->FFirstChild : source.FFirstRoot; n; n = n->FNextSibling)
     tops.push_back(n);
+  // The nodes taken keep their images; the others go with the rest.
+  auto images = std::exchange(source.FImages, {});
   {
     TUpdateGuard suspended(source);
     if (!tops.empty()) source.FChangedWhileSuspended = true;
@@ -172,7 +176,11 @@ std::vector<TTreeNode*> TTreeView::Adopt(TTreeWriteKey, TTreeView& source, TTree
   // The storage moves with the nodes in it; only their owner changes.
   FPool->Splice(*source.FPool);
   for (TTreeNode* top : tops) {
-    WalkSubtree(top, [&](TTreeNode* n) { n->FOwner = this; });
+    WalkSubtree(top, [&](TTreeNode* n) {
+      n->FOwner = this;
+      if (images.empty()) return;
+      if (const auto held = images.find(n); held != images.end()) FImages[n] = held->second;
+    });
     PushDetached(top, NumberSubtree(top));
   }
   return tops;

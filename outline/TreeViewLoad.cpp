@@ -45,9 +45,15 @@ TTreeNode* TTreeView::TStagedNodes::AddChild(TTreeNode* parent, std::string_view
   node->FParent = parent;
   if (parent) {
     ++parent->FCount;
-    node->FPrevSibling = parent->FLastChild;
-    (parent->FLastChild ? parent->FLastChild->FNextSibling : parent->FFirstChild) = node;
-    parent->FLastChild = node;
+    // The first child's back link leads to the last.
+    if (TTreeNode* first = parent->FFirstChild) {
+      node->FPrevSibling = first->FPrevSibling;
+      first->FPrevSibling->FNextSibling = node;
+      first->FPrevSibling = node;
+    } else {
+      parent->FFirstChild = node;
+      node->FPrevSibling = node;
+    }
     parent->FHasChildren = true;
   } else {
     ++FRootCount;

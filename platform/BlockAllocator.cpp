@@ -39,6 +39,32 @@ void* MapAligned(size_t bytes) {
   return block;
 }
 
+// Moves the memory of one huge page to a block of its own, leaving zeros behind, or null.
+void* MoveAligned(char* page) {
+#if defined(MREMAP_DONTUNMAP)
+  const size_t mapped = 2 * kHugePageBytes;
+  void* p = ::mmap(nullptr, mapped, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+  char* const base = static_cast<char*>(p);
+  const uintptr_t start = reinterpret_cast<uintptr_t>(p);
+  char* const aligned =
+      base + ((start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes - start);
+  void* moved = ::mremap(page, kHugePageBytes, kHugePageBytes,
+                         MREMAP_MAYMOVE | MREMAP_FIXED | MREMAP_DONTUNMAP, aligned);
+  if (moved == MAP_FAILED) {
+    ::munmap(p, mapped);
+    return nullptr;
+  }
+  if (aligned > base) ::munmap(base, static_cast<size_t>(aligned - base));
+  char* const end = aligned + kHugePageBytes;
+  if (end < base + mapped) ::munmap(end, static_cast<size_t>(base + mapped - end));
+  return aligned;
+#else
+  (void)page;
+  return nullptr;
+#endif
+}
+
 // The reserve of huge-page blocks. It is created on first use and never destroyed, so that
 // blocks freed by static objects at exit still find it; its thread ends with the process.
 class TReserve {
@@ -83,6 +109,16 @@ class TReserve {
     }
   }
 
+  // A huge page of memory already in use elsewhere, moved here: kept when there is room.
+  bool Recycle(char* page) {
+    std::lock_guard lock(FLock);
+    if (FBlocks.size() >= std::max(Target(), kRecycledBlocks) || FFailed) return false;
+    void* block = MoveAligned(page);
+    if (!block) return false;
+    FBlocks.push_back(block);
+    return true;
+  }
+
   // Memory is short: the reserve goes first, and fills again only once a block comes free.
   bool Release() {
     std::lock_guard lock(FLock);
@@ -102,6 +138,11 @@ class TReserve {
   void Hold(bool on) {
     std::lock_guard lock(FLock);
     FHolds += on ? 1 : -1;
+    // Pages recycled during a load and not taken go back once it ends.
+    while (!on && FBlocks.size() > Target()) {
+      ::munmap(FBlocks.back(), kHugePageBytes);
+      FBlocks.pop_back();
+    }
     WakeIfShort();  // the end of a load fills up for the edits that follow
   }
 
@@ -109,7 +150,9 @@ class TReserve {
   // Small documents keep no reserve; large ones keep a third of what they use, enough for an
   // edit that copies a third of the document at once, up to 512 MB, and at least the blocks
   // a growing pool takes next.
-  static constexpr size_t kFloorBlocks = 8, kAheadBlocks = 8, kMostBlocks = 256;
+  static constexpr size_t kFloorBlocks = 8, kAheadBlocks = 2, kMostBlocks = 256;
+  // Recycled pages wait for a growing pool up to this many, beyond the target.
+  static constexpr size_t kRecycledBlocks = 8;
   size_t Target() const {
     if (FLive < kFloorBlocks) return 0;
     return FHolds > 0 ? kAheadBlocks : std::clamp(FLive / 3, kAheadBlocks, kMostBlocks);
@@ -198,6 +241,13 @@ void FreeBlock(void* block, size_t bytes) {
     ::munmap(block, WholeHugePages(bytes));
   else
     std::free(block);
+}
+
+void RecycleHugePages(void* begin, size_t bytes) {
+  char* const from = static_cast<char*>(begin);
+  size_t kept = 0;
+  while (kept < bytes && Reserve().Recycle(from + kept)) kept += kHugePageBytes;
+  if (kept < bytes) ::madvise(from + kept, bytes - kept, MADV_DONTNEED);
 }
 
 TBlockReserveHold::TBlockReserveHold() {

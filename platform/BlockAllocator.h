@@ -25,6 +25,12 @@ void* AllocateBlock(size_t bytes);
 // Gives back a block of AllocateBlock; `bytes` is the size that was asked for.
 void FreeBlock(void* block, size_t bytes);
 
+// Takes the memory of the whole huge pages in [begin, begin + bytes) (aligned to huge pages),
+// whose contents are no longer needed, for the next blocks in place of fresh memory, which
+// costs a fault to bring in; what remains there reads as zeros. Pages the reserve has no room
+// for are given back to the system.
+void RecycleHugePages(void* begin, size_t bytes);
+
 // Block sizes double from kFirstBlockBytes up to one huge page.
 inline size_t NextBlockSize(size_t previous) {
   if (previous == 0) return kFirstBlockBytes;

@@ -99,7 +99,8 @@ const char* DropReadPages(const char* from, const char* to) {
   const uintptr_t begin = (at(from) + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
   const uintptr_t end = at(to) & ~(kHugePageBytes - 1);
   if (end <= begin) return from;
-  ::madvise(const_cast<char*>(from) + (begin - at(from)), end - begin, MADV_DONTNEED);
+  // The pages serve the blocks that the load's nodes take next.
+  RecycleHugePages(const_cast<char*>(from) + (begin - at(from)), end - begin);
   return from + (end - at(from));
 }
 

@@ -1,6 +1,7 @@
 #include "treedoc/KeepLayoutSave.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,11 +24,18 @@ bool HadChildren(const TNodeSource& r) {
   return (r.Flags & TSourceLayout::kHadChildren) != 0;
 }
 
-// Whether n, under the parent of record `parent`, is as its record says it was read: its text
-// (by its hash) and whether it has children.
-bool SameAsRead(const TNodeSource& r, const TTreeNode& n, uint32_t parent) {
-  return r.Parent == parent && r.Hash == TSourceLayout::HashOf(n.Text()) &&
-         HadChildren(r) == (n.GetFirstChild() != nullptr);
+// Whether n, under the parent of record `parent`, is as its record r at index says it was
+// read: its text and whether it has children.
+bool SameAsRead(const TSourceLayout& layout, size_t index, const TNodeSource& r, const TTreeNode& n,
+                uint32_t parent) {
+  return r.Parent == parent && HadChildren(r) == (n.GetFirstChild() != nullptr) &&
+         layout.TextAsRead(index, n.Text());
+}
+
+// Whether node is the one read as record index.
+bool IsRecord(const TSourceLayout& layout, const TTreeNode* node, size_t index) {
+  size_t found = 0;
+  return node != nullptr && layout.Find(node, found) && found == index;
 }
 
 // Every node as it was read, in the order read, and none more.
@@ -37,11 +45,11 @@ bool Unchanged(const TTreeView& tree, const TSourceLayout& layout) {
   std::vector<uint32_t> atDepth;  // the record of the last node at each depth
   return WalkInDocumentOrder(tree, [&](const TTreeNode& n, int depth) {
     // Records are in document order: the walk reads them one after the other.
-    const TNodeSource& r = layout.Record(k);
     const auto d = static_cast<size_t>(depth);
     const uint32_t parent = d == 0 ? TSourceLayout::kNoParent : atDepth[d - 1];
     // The root holds the file's name, which a save as changes.
-    const bool same = r.Node == &n && (k == 0 ? depth == 0 : SameAsRead(r, n, parent));
+    const bool same = IsRecord(layout, &n, k) &&
+                      (k == 0 ? depth == 0 : SameAsRead(layout, k, layout.Record(k), n, parent));
     atDepth.resize(d + 1);
     atDepth[d] = k++;
     return same;
@@ -65,15 +73,14 @@ class TKeptWriter {
 
   void Node(const TTreeNode& n, int level, bool atRoot) {
     while (static_cast<int>(FOpen.size()) >= level) CloseLast();
-    // Where nothing changed, the next record is the node's: the walk reads them in order.
-    size_t index = FNext;
-    const TNodeSource* r = index < FLayout.Count() && FLayout.Record(index).Node == &n
-                               ? &FLayout.Record(index)
-                               : FLayout.Find(&n, index);
-    if (r) FNext = index + 1;
+    size_t index = 0;
+    TNodeSource record;
+    const bool found = FLayout.Find(&n, index);
+    if (found) record = FLayout.Record(index);
+    const TNodeSource* r = found ? &record : nullptr;
     // The parent's record when the parent stands where it was read.
     uint32_t parent = TSourceLayout::kNoParent;
-    if (atRoot && FLayout.Count() > 0 && n.Parent() == FLayout.Record(0).Node)
+    if (atRoot && FLayout.Count() > 0 && IsRecord(FLayout, n.Parent(), 0))
       parent = 0;
     else if (!atRoot && !FOpen.empty() && FOpen.back().Placed)
       parent = FOpen.back().Index;
@@ -81,10 +88,9 @@ class TKeptWriter {
     const bool placed = r && index > 0 && parent != TSourceLayout::kNoParent && r->Parent == parent;
     // An element whose children all went keeps its start and closing tags as read.
     const bool emptied = placed && n.GetFirstChild() == nullptr && HadChildren(*r) &&
-                         (r->Flags & TSourceLayout::kClose) &&
-                         r->Hash == TSourceLayout::HashOf(n.Text());
-    const bool copied =
-        placed && (r->Flags & TSourceLayout::kOwn) && (emptied || SameAsRead(*r, n, parent));
+                         (r->Flags & TSourceLayout::kClose) && FLayout.TextAsRead(index, n.Text());
+    const bool copied = placed && (r->Flags & TSourceLayout::kOwn) &&
+                        (emptied || SameAsRead(FLayout, index, *r, n, parent));
     std::string_view lead;
     const bool hasLead =
         placed && (r->Flags & TSourceLayout::kLead) && LeadOf(r->Begin - r->Lead, r->Lead, lead);
@@ -118,7 +124,8 @@ class TKeptWriter {
     // In its place, what follows it in the file may follow it again.
     FAfter = placed && (r->Flags & TSourceLayout::kOwn) ? r->Begin + r->Length : kNowhere;
     if (n.GetFirstChild() != nullptr || (copied && emptied))
-      FOpen.push_back(TOpen{&n, placed ? r : nullptr, static_cast<uint32_t>(index), copied});
+      FOpen.push_back(TOpen{&n, placed ? std::optional(record) : std::nullopt,
+                            static_cast<uint32_t>(index), copied});
   }
 
   void Finish() {
@@ -137,8 +144,8 @@ class TKeptWriter {
  private:
   struct TOpen {
     const TTreeNode* Node;
-    const TNodeSource* Placed;  // its record, when it stands where it was read
-    uint32_t Index;             // that record's
+    std::optional<TNodeSource> Placed;  // its record, when it stands where it was read
+    uint32_t Index;                     // that record's
     bool Copied;
   };
 
@@ -214,7 +221,7 @@ class TKeptWriter {
     const std::string_view text = e.Node->Text();
     if (text.empty() || text[0] != '<') return;  // text nodes have no tag to close
     const int level = static_cast<int>(FOpen.size()) + 1;
-    const TNodeSource* r = e.Placed;
+    const TNodeSource* r = e.Placed ? &*e.Placed : nullptr;
     if (r && (r->Flags & TSourceLayout::kClose)) {
       std::string_view lead;
       if ((r->Flags & TSourceLayout::kCloseLead) &&
@@ -239,7 +246,6 @@ class TKeptWriter {
   TEncodingSink* FEncoder;
   std::vector<TOpen> FOpen;  // the node at position i stands at level i + 1
   bool FWritten = false;
-  size_t FNext = 1;  // the record after the last one found
   static constexpr uint64_t kNowhere = UINT64_MAX;
   // Where the last token written ends in the bytes, when it stands where it was read.
   uint64_t FAfter;

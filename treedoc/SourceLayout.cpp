@@ -13,13 +13,6 @@ namespace zel {
 
 namespace {
 
-size_t Slot(const TTreeNode* node, size_t mask) {
-  auto x = reinterpret_cast<uintptr_t>(node);
-  x ^= x >> 29;
-  x *= 0x9E3779B97F4A7C15u;
-  return static_cast<size_t>(x >> 17) & mask;
-}
-
 #if defined(__SSE2__)
 __m128i Load16(const char* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -33,7 +26,7 @@ bool FitsIn32(size_t n) {
 constexpr uint64_t kBeginLimit = uint64_t{1} << 32, kCloseBeginLimit = uint64_t{1} << 32,
                    kCloseLengthLimit = uint64_t{1} << 24;
 
-static_assert(sizeof(TSourceLayout::TNodeSource) == 40);
+constexpr uintptr_t kNodeBytes = sizeof(TTreeNode);
 
 }  // namespace
 
@@ -88,69 +81,167 @@ bool TSourceLayout::Copyable(size_t from, size_t to) const {
 void TSourceLayout::Reserve() {
   // A node takes a dozen bytes of markup and more; a file of smaller ones grows the list.
   FRecords.reserve(Bytes.size() / 16 + 64);
+  FHashes.reserve(Bytes.size() / 16 + 64);
+  // A record with children takes eight bytes of markup and more.
+  FParentCloses.reserve(Bytes.size() / 32 + 16);
+}
+
+void TSourceLayout::NoteNode(const TTreeNode* node) {
+  const auto at = reinterpret_cast<uintptr_t>(node);
+  const auto index = static_cast<uint32_t>(FRecords.size());
+  if (!FRuns.empty()) {
+    TRun& last = FRuns.back();
+    if (last.First + last.Count == index && at == last.Begin + last.Count * kNodeBytes) {
+      ++last.Count;
+      return;
+    }
+  }
+  FRuns.push_back({at, index, 1});
 }
 
 void TSourceLayout::Add(const TTreeNode* node, uint32_t parent, std::string_view text,
                         const TSourceSpan& span) {
-  TNodeSource r{node, HashOf(text), 0, 0, 0, parent, 0, 0, 0, 0};
+  TStored r{0, parent, 0, 0, 0};
+  uint32_t length = 0;
+  uint16_t lead = 0;
+  unsigned flags = 0;
   if (Spans && span.Known() && span.Exact && span.End < kBeginLimit &&
       Copyable(span.Begin, span.End)) {
     r.Begin = static_cast<uint32_t>(span.Begin);
-    r.Length = static_cast<uint32_t>(span.End - span.Begin);
-    r.Flags = kOwn;
+    length = static_cast<uint32_t>(span.End - span.Begin);
+    flags = kOwn;
     if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
         BlankGap(span.Lead, span.Begin)) {
-      r.Lead = static_cast<uint16_t>(span.Begin - span.Lead);
-      r.Flags = r.Flags | kLead;
+      lead = static_cast<uint16_t>(span.Begin - span.Lead);
+      flags |= kLead;
     }
+    if (Slice(r.Begin, length) == text) flags |= kTextIsSlice;
   }
+  if (length > kShortLength || lead > kShortLead) {
+    flags |= kLong;
+    FLonged.Set(FRecords.size());
+    FLongs.push_back({length, lead});
+  } else {
+    r.Length = length;
+    r.Lead = lead;
+  }
+  r.Flags = flags;
+  if (!(flags & kTextIsSlice)) {
+    FHashed.Set(FRecords.size());
+    FHashes.push_back(HashOf(text));
+  }
+  NoteNode(node);
   FRecords.push_back(r);
 }
 
 void TSourceLayout::SetClose(size_t index, const TSourceSpan& span) {
-  TNodeSource& r = FRecords[index];
+  TStored& r = FRecords[index];
   if (!Spans || !span.Known() || !span.Exact || span.Begin >= kCloseBeginLimit ||
       span.End - span.Begin >= kCloseLengthLimit || !Copyable(span.Begin, span.End))
     return;
-  r.CloseBegin = static_cast<uint32_t>(span.Begin);
-  r.CloseLength = static_cast<uint32_t>(span.End - span.Begin);
+  TPendingClose p{
+      static_cast<uint32_t>(index),
+      {static_cast<uint32_t>(span.Begin), static_cast<uint32_t>(span.End - span.Begin), 0},
+      false};
   r.Flags = r.Flags | kClose;
   if (span.Lead <= span.Begin && span.Begin - span.Lead <= UINT16_MAX &&
       BlankGap(span.Lead, span.Begin)) {
-    r.CloseLead = static_cast<uint16_t>(span.Begin - span.Lead);
+    p.Close.Lead = static_cast<uint16_t>(span.Begin - span.Lead);
+    p.Lead = true;
     r.Flags = r.Flags | kCloseLead;
+  }
+  if (FParents.Test(index)) return Apply(FParentCloses[FParents.RankOf(index)], p);
+  FLeafClosed.Set(index);
+  FPendingCloses.push_back(p);
+}
+
+void TSourceLayout::Apply(TClose& to, const TPendingClose& p) {
+  // A closing tag given again replaces the one before; blanks before it, when it has them.
+  to.Begin = p.Close.Begin;
+  to.Length = p.Close.Length;
+  if (p.Lead) to.Lead = p.Close.Lead;
+}
+
+void TSourceLayout::SetHadChildren(size_t index) {
+  TStored& r = FRecords[index];
+  if (r.Flags & kHadChildren) return;
+  r.Flags = r.Flags | kHadChildren;
+  if (!FParents.Push(index)) return;
+  FParentCloses.push_back(TClose{0, 0, 0});
+  // Closing tags it was given while it was the last record are the last ones waiting.
+  size_t from = FPendingCloses.size();
+  while (from > 0 && FPendingCloses[from - 1].Index == index) --from;
+  for (size_t i = from; i < FPendingCloses.size(); ++i)
+    Apply(FParentCloses.back(), FPendingCloses[i]);
+  if (from < FPendingCloses.size()) {
+    FPendingCloses.resize(from);
+    FLeafClosed.Reset(index);
   }
 }
 
 void TSourceLayout::Finish(size_t tailBegin) {
   FTail = std::min(tailBegin, Bytes.size());
   FTailBlank = BlankGap(FTail, Bytes.size());
-  size_t size = 16;
-  while (size < FRecords.size() + FRecords.size() / 3) size *= 2;
-  FTable.assign(size, 0);
-  const size_t mask = size - 1;
-  for (size_t i = 0; i < FRecords.size(); ++i) {
-    size_t s = Slot(FRecords[i].Node, mask);
-    while (FTable[s] != 0) s = (s + 1) & mask;
-    FTable[s] = static_cast<uint32_t>(i + 1);
-  }
+  FHashed.Rank();
+  FLeafClosed.Rank();
+  FLonged.Rank();
+  // These closing tags came in the order they closed; a later one for a record wins.
+  FLeafCloses.assign(FLeafClosed.RankOf(FRecords.size()), TClose{0, 0, 0});
+  for (const TPendingClose& p : FPendingCloses) Apply(FLeafCloses[FLeafClosed.RankOf(p.Index)], p);
+  std::vector<TPendingClose>().swap(FPendingCloses);
+  // As many runs as the node storage has blocks: a few hundred for millions of nodes.
+  std::sort(FRuns.begin(), FRuns.end(),
+            [](const TRun& a, const TRun& b) { return a.Begin < b.Begin; });
   const size_t br = Bytes.find_first_of("\r\n");
   if (br != std::string::npos)
     FLineEnd = Bytes.compare(br, 2, "\r\n") == 0 ? "\r\n" : Bytes.substr(br, 1);
   if (Spans) FindIndentUnit();
 }
 
-const TSourceLayout::TNodeSource* TSourceLayout::Find(const TTreeNode* node, size_t& index) const {
-  if (FTable.empty()) return nullptr;
-  const size_t mask = FTable.size() - 1;
-  for (size_t s = Slot(node, mask); FTable[s] != 0; s = (s + 1) & mask) {
-    const TNodeSource& r = FRecords[FTable[s] - 1];
-    if (r.Node == node) {
-      index = FTable[s] - 1;
-      return &r;
-    }
+uint32_t TSourceLayout::LengthOf(size_t index) const {
+  const TStored& s = FRecords[index];
+  return s.Flags & kLong ? FLongs[FLonged.RankOf(index)].Length : s.Length;
+}
+
+uint16_t TSourceLayout::LeadOf(size_t index) const {
+  const TStored& s = FRecords[index];
+  return s.Flags & kLong ? FLongs[FLonged.RankOf(index)].Lead : static_cast<uint16_t>(s.Lead);
+}
+
+TSourceLayout::TNodeSource TSourceLayout::Record(size_t index) const {
+  const TStored& s = FRecords[index];
+  TNodeSource r;
+  r.Begin = s.Begin;
+  r.Length = LengthOf(index);
+  r.Parent = s.Parent;
+  r.Lead = LeadOf(index);
+  r.Flags = static_cast<uint8_t>(s.Flags);
+  if (s.Flags & kClose) {
+    const TClose& c = FParents.Test(index) ? FParentCloses[FParents.RankOf(index)]
+                                           : FLeafCloses[FLeafClosed.RankOf(index)];
+    r.CloseBegin = c.Begin;
+    r.CloseLength = c.Length;
+    r.CloseLead = c.Lead;
   }
-  return nullptr;
+  return r;
+}
+
+bool TSourceLayout::TextAsRead(size_t index, std::string_view text) const {
+  const TStored& s = FRecords[index];
+  if (s.Flags & kTextIsSlice) return Slice(s.Begin, LengthOf(index)) == text;
+  return FHashes[FHashed.RankOf(index)] == HashOf(text);
+}
+
+bool TSourceLayout::Find(const TTreeNode* node, size_t& index) const {
+  const auto at = reinterpret_cast<uintptr_t>(node);
+  auto run = std::upper_bound(FRuns.begin(), FRuns.end(), at,
+                              [](uintptr_t a, const TRun& r) { return a < r.Begin; });
+  if (run == FRuns.begin()) return false;
+  --run;
+  const uintptr_t offset = at - run->Begin;
+  if (offset % kNodeBytes != 0 || offset / kNodeBytes >= run->Count) return false;
+  index = run->First + offset / kNodeBytes;
+  return true;
 }
 
 bool TSourceLayout::KnownAsRead(const TTreeView& tree) const {
@@ -165,7 +256,8 @@ void TSourceLayout::NoteAsRead(const TTreeView& tree) {
 void TSourceLayout::FindIndentUnit() {
   // The indentation of a record's line: its blanks after their last line break; a line that
   // starts the file has none. False where its line holds other markup before it.
-  const auto indentOf = [this](const TNodeSource& r, std::string_view& indent) {
+  const auto indentOf = [this](size_t index, std::string_view& indent) {
+    const TNodeSource r = Record(index);
     if (!(r.Flags & kLead)) return false;
     const std::string_view lead = Slice(r.Begin - r.Lead, r.Lead);
     const size_t br = lead.find_last_of("\r\n");
@@ -177,12 +269,12 @@ void TSourceLayout::FindIndentUnit() {
     indent = lead.substr(br + 1);
     return true;
   };
-  for (const TNodeSource& r : FRecords) {
+  for (size_t i = 0; i < FRecords.size(); ++i) {
+    const uint32_t parent = FRecords[i].Parent;
     // The root's children stand at the left.
-    if (r.Parent == kNoParent || r.Parent == 0) continue;
-    const TNodeSource* parent = &FRecords[r.Parent];
+    if (parent == kNoParent || parent == 0) continue;
     std::string_view mine, theirs;
-    if (!indentOf(r, mine) || !indentOf(*parent, theirs)) continue;
+    if (!indentOf(i, mine) || !indentOf(parent, theirs)) continue;
     if (mine.size() > theirs.size() && mine.starts_with(theirs)) {
       FIndent.assign(mine.substr(theirs.size()));
       return;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "treedoc/RankedBits.h"
 #include "treedoc/TrimmedWalk.h"
 #include "xml/XmlToken.h"
 
@@ -25,24 +26,25 @@ inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 class TSourceLayout {
  public:
   enum : uint8_t {
-    kOwn = 1,          // Begin/Length hold the node's own markup
-    kLead = 2,         // Lead blanks before it
-    kClose = 4,        // CloseBegin/CloseLength hold its closing tag
-    kCloseLead = 8,    // CloseLead blanks before that
-    kHadChildren = 16  // it had children when read
+    kOwn = 1,           // Begin/Length hold the node's own markup
+    kLead = 2,          // Lead blanks before it
+    kClose = 4,         // CloseBegin/CloseLength hold its closing tag
+    kCloseLead = 8,     // CloseLead blanks before that
+    kHadChildren = 16,  // it had children when read
+    kTextIsSlice = 32,  // its text was its own markup as it stands in the bytes
+    kLong = 64          // its Length and Lead are kept apart: too large for its record
   };
   static constexpr uint32_t kNoParent = UINT32_MAX;
-  // 40 bytes a node: places that do not fit (past the first 4 GB of a file, blanks past
+  // A record as read back. Places that do not fit (past the first 4 GB of a file, blanks past
   // 64 KB, a closing tag past 16 MB) count as unknown, and the node is written anew.
   struct TNodeSource {
-    const TTreeNode* Node;
-    uint64_t Hash;
-    uint32_t Begin;
-    uint32_t Length;
-    uint32_t CloseBegin;
-    uint32_t Parent;  // the parent's record, kNoParent for the root
-    uint16_t Lead, CloseLead;
-    uint32_t CloseLength : 24, Flags : 8;
+    uint32_t Begin = 0;
+    uint32_t Length = 0;
+    uint32_t CloseBegin = 0;
+    uint32_t Parent = kNoParent;  // the parent's record, kNoParent for the root
+    uint16_t Lead = 0, CloseLead = 0;
+    uint32_t CloseLength = 0;
+    uint8_t Flags = 0;
   };
 
   static uint64_t HashOf(std::string_view text);
@@ -69,14 +71,17 @@ class TSourceLayout {
   void Add(const TTreeNode* node, uint32_t parent, std::string_view text, const TSourceSpan& span);
   // The closing tag of the record at index.
   void SetClose(size_t index, const TSourceSpan& span);
-  void SetHadChildren(size_t index) { FRecords[index].Flags |= kHadChildren; }
+  void SetHadChildren(size_t index);
   // Where the bytes after the last token start; the style of new lines from the records.
   void Finish(size_t tailBegin);
 
   size_t Count() const { return FRecords.size(); }
-  const TNodeSource& Record(size_t index) const { return FRecords[index]; }
-  // The record of node and its index, or null.
-  const TNodeSource* Find(const TTreeNode* node, size_t& index) const;
+  // After Finish.
+  TNodeSource Record(size_t index) const;
+  // Whether text is the text of the record at index as read.
+  bool TextAsRead(size_t index, std::string_view text) const;
+  // The index of node's record, or false.
+  bool Find(const TTreeNode* node, size_t& index) const;
   std::string_view Slice(uint64_t begin, size_t length) const {
     return std::string_view(Bytes).substr(begin, length);
   }
@@ -92,13 +97,59 @@ class TSourceLayout {
   void NoteAsRead(const TTreeView& tree);
 
  private:
+  // 12 bytes a node. A node's text is checked against its markup where the two were the same
+  // when read, else against its hash, kept apart; so are a closing tag's place and a markup
+  // or blanks too long for the record.
+  struct TStored {
+    uint32_t Begin;
+    uint32_t Parent;
+    uint32_t Length : 17, Lead : 8, Flags : 7;
+  };
+  static constexpr uint32_t kShortLength = (uint32_t{1} << 17) - 1, kShortLead = 0xFF;
+  struct TLong {
+    uint32_t Length;
+    uint16_t Lead;
+  };
+  struct TClose {
+    uint32_t Begin;
+    uint32_t Length : 24;
+    uint16_t Lead;
+  };
+  struct TPendingClose {
+    uint32_t Index;
+    TClose Close;
+    bool Lead;  // a closing tag given again without blanks keeps the blanks of the one before
+  };
+  // Nodes made one after the other at consecutive addresses: a run of records. A node is
+  // found by its address, as undo keeps a node's identity, with no table over all nodes.
+  struct TRun {
+    uintptr_t Begin;
+    uint32_t First;
+    uint32_t Count;
+  };
+
   bool BlankGap(size_t from, size_t to) const;
   bool Copyable(size_t from, size_t to) const;
   void FindIndentUnit();
+  void NoteNode(const TTreeNode* node);
+  static void Apply(TClose& to, const TPendingClose& p);
+  // The length of a record's markup and of the blanks before it.
+  uint32_t LengthOf(size_t index) const;
+  uint16_t LeadOf(size_t index) const;
 
-  std::vector<TNodeSource> FRecords;
-  // Open addressing over the records by node address; entries are index + 1, 0 is free.
-  std::vector<uint32_t> FTable;
+  std::vector<TStored> FRecords;
+  std::vector<TLong> FLongs;  // of the records with kLong, in their order
+  TRankedBits FLonged;
+  std::vector<uint64_t> FHashes;  // of the records without kTextIsSlice, in their order
+  TRankedBits FHashed;
+  // A record with children has a place for its closing tag from its first child on, as those
+  // come in document order; another's closing tag waits for Finish to find its place.
+  std::vector<TClose> FParentCloses;
+  TRankedBits FParents;
+  std::vector<TClose> FLeafCloses;  // after Finish
+  std::vector<TPendingClose> FPendingCloses;
+  TRankedBits FLeafClosed;
+  std::vector<TRun> FRuns;  // in the order made; by address after Finish
   size_t FTail = 0;
   bool FTailBlank = true;
   std::string FLineEnd = "\r\n";

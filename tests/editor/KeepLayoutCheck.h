@@ -78,7 +78,8 @@ inline std::string GeneratedLayout(const std::function<unsigned(unsigned)>& pick
   const std::string unit = kUnits[pick(4)];
   std::string out;
   const auto end = [&] {
-    if (pick(6) == 0) out += pick(2) ? " " : "\t ";
+    // Now and then more blanks than a small record holds.
+    if (pick(6) == 0) out += pick(2) ? " " : pick(4) ? "\t " : std::string(300, ' ');
     out += kEnds[endKind < 3 ? endKind : pick(3)];
     if (pick(8) == 0) out += kEnds[endKind < 3 ? endKind : pick(3)];  // a blank line
   };

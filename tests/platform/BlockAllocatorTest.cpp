@@ -69,3 +69,37 @@ TEST(BlockAllocator, HugeBlockReserveFollowsTheBlocksInUse) {
     EXPECT_EQ(closed.Reserved, 0u);
   }
 }
+
+// Pages of a buffer read through become the next blocks: a block taken after them is whole and
+// aligned, the buffer still reads (as zeros where they were) and is freed as a whole, and the
+// pages not taken by the end of the load go back.
+TEST(BlockAllocator, RecycledPagesReadAsZerosAndServeAsBlocks) {
+  const size_t pages = 3, bytes = (pages + 1) * kHugePageBytes;
+  char* buffer = static_cast<char*>(AllocateBlock(bytes));  // aligned: more than a huge page
+  std::memset(buffer, 0x5A, bytes);
+  std::vector<void*> blocks;
+  const auto take = [&] {
+    char* p = static_cast<char*>(AllocateBlock(kHugePageBytes));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % kHugePageBytes, 0u);
+    std::memset(p, 0x33, kHugePageBytes);
+    blocks.push_back(p);
+  };
+  {
+    const TBlockReserveHold loading;
+    RecycleHugePages(buffer, pages * kHugePageBytes);
+    take();
+  }
+  const THugeBlockCounts after = SettledHugeBlockCounts();
+  if (after.Live < 8) {
+    EXPECT_EQ(after.Reserved, 0u);
+  }
+  take();
+  for (size_t i = 0; i < pages * kHugePageBytes; i += 4096) ASSERT_EQ(buffer[i], 0) << i;
+  EXPECT_EQ(buffer[pages * kHugePageBytes], 0x5A);
+  EXPECT_EQ(buffer[bytes - 1], 0x5A);
+  for (void* p : blocks) {
+    EXPECT_EQ(static_cast<char*>(p)[kHugePageBytes - 1], 0x33);
+    FreeBlock(p, kHugePageBytes);
+  }
+  FreeBlock(buffer, bytes);
+}
