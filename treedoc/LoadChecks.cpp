@@ -5,6 +5,7 @@
 #include "base/StringList.h"
 #include "fileio/TextChecks.h"
 #include "platform/CodePage.h"
+#include "treedoc/DeclaredEncoding.h"
 #include "treedoc/ZelXMLTree.h"
 #include "xml/MorXMLTree.h"
 
@@ -87,6 +88,32 @@ void SetDeclaredEncoding(TStringList& lines, std::string_view charset) {
   // Without a name the text counts as UTF-8.
   if (versionLine >= 0 && charset != "UTF-8")
     lines[versionLine].insert(versionEnd, " encoding=\"" + std::string(charset) + "\"");
+}
+
+std::string DeclarationNamingEncodingRead(const std::string& fileName, std::string_view text,
+                                          bool decoded) {
+  if (!StartsWith(text, kDeclarationStart)) return "";
+  const std::string_view declaration = text.substr(0, text.find(kDeclarationEnd));
+  size_t begin = 0, end = 0;
+  if (!FindPseudoAttribute(declaration, "encoding", begin, end)) return "";
+  const std::string charset = CharsetNameOf(GetACP());
+  const std::string_view named = declaration.substr(begin, end - begin);
+  bool rename = false;
+  if (decoded) {
+    rename = !SameText(named, charset);
+  } else {
+    // 8-bit bytes stay as they are: only a name that would have the next load decode them is
+    // wrong.
+    try {
+      rename = !ForeignEncodingOfBytes(fileName, text).empty();
+    } catch (const EZelXMLTree&) {
+      rename = true;
+    }
+  }
+  if (!rename) return "";
+  std::string out(text);
+  out.replace(begin, end - begin, charset);
+  return out;
 }
 
 }  // namespace zel

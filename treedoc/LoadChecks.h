@@ -32,4 +32,13 @@ std::string ConvertUnicodeLine(const std::string& fileName, unsigned codePage,
 // UTF-8. Lines without a declaration are left alone.
 void SetDeclaredEncoding(TStringList& lines, std::string_view charset);
 
+// The declaration as the reader mended it (the node's text) names the encoding the text was read
+// in, or one a later load reads the saved bytes in as they are: else the code page's charset,
+// in its place. A broken declaration the line check could not see as naming an encoding may be
+// mended into one that does ("encoding=\x02'UTF-7"), and the saved file would then not read back.
+// Decoded: the text was decoded (a byte-order mark, a foreign encoding), not read as 8-bit bytes.
+// The new text, or "" when the declaration may stay as it is.
+std::string DeclarationNamingEncodingRead(const std::string& fileName, std::string_view text,
+                                          bool decoded);
+
 }  // namespace zel

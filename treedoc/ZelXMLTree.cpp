@@ -209,6 +209,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
   TTokenLines lines(rewrite);
   size_t tokens = 0, changedTexts = 0;
   bool blank = true;
+  bool decoded = false;  // the text is no longer the file's bytes
   {
     std::string text = bytes ? std::move(*bytes) : std::string();
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
@@ -218,6 +219,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     if (!(bytes ? LoadTextOfBytes(fileName, Silent(), text, FIsUnicode, keep, &lineEnds)
                 : ReadLoadText(fileName, Silent(), text, FIsUnicode, keep, &lineEnds)))
       return;
+    decoded = !lineEnds.AsRead;
     if (layout) {
       // Read with its own line ends, the text is the bytes the layout keeps: one copy.
       layout->Bytes = lineEnds.AsRead ? std::move(text) : std::move(kept.Bytes);
@@ -298,6 +300,11 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     const TTreeWriteKey key{};
     tree.Clear(key);
     staged.MoveTo(key, tree);
+    if (TTreeNode* root = tree.GetFirstNode(); root && root->GetFirstChild()) {
+      TTreeNode* first = root->GetFirstChild();
+      const std::string named = DeclarationNamingEncodingRead(fileName, first->Text(), decoded);
+      if (!named.empty()) first->SetText(key, named);
+    }
     if (places && !FCancelled) {
       places->Finish();
       layout->NoteAsRead(tree);
