@@ -222,7 +222,10 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     decoded = !lineEnds.AsRead;
     if (layout) {
       // Read with its own line ends, the text is the bytes the layout keeps: one copy.
-      layout->Bytes = lineEnds.AsRead ? std::move(text) : std::move(kept.Bytes);
+      if (lineEnds.AsRead)
+        layout->Bytes.swap(text);
+      else
+        layout->Bytes = std::move(kept.Bytes);
       layout->Spans = kept.EightBit;
       layout->Encoding = std::move(kept.Encoding);
       layout->Mark = std::move(kept.Mark);
@@ -237,7 +240,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     const bool trimmed =
         layout && layout->Spans &&
         (layout->Decoded() || std::string_view(layout->Bytes).starts_with(kUtf8Mark));
-    if (trimmed) places->SetTrimmedText(text);
+    if (trimmed) places->SetTrimmedText(read);
     // So do the bytes the layout keeps.
     const bool keepPages = trimmed || (layout && lineEnds.AsRead);
     blank = std::all_of(read.begin(), read.end(), IsBlank);
