@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "LineEndRoutes.h"
+#include "RouteInputs.h"
 
 using zeltest::TokensByLineEnds;
 
@@ -39,11 +37,7 @@ std::string WithLineEnds(const std::string& s, std::string_view end) {
 
 TEST(LineEndRoutes, TheFuzzSeedsReadTheSameWithAnyLineEnds) {
   size_t files = 0;
-  for (const auto& e :
-       std::filesystem::recursive_directory_iterator(ZEL_SOURCE_DIR "/fuzz/corpus")) {
-    if (!e.is_regular_file()) continue;
-    std::ifstream in(e.path(), std::ios::binary);
-    const std::string seed(std::istreambuf_iterator<char>(in), {});
+  for (const std::string& seed : zeltest::FuzzSeeds()) {
     std::string cut = seed;
     while (!cut.empty() && (cut.back() == '\r' || cut.back() == '\n')) cut.pop_back();
     for (const std::string& bytes : {seed, WithLineEnds(seed, "\n"), WithLineEnds(seed, "\r"),
@@ -96,10 +90,7 @@ TEST(LineEndRoutes, RandomBrokenDocumentsReadTheSameWithAnyLineEnds) {
                                            "<c z=\"a\nb\">"};
   std::mt19937 random(11);
   for (int doc = 0; doc < 4000; ++doc) {
-    std::string text;
-    const size_t n = 1 + random() % 40;
-    for (size_t i = 0; i < n; ++i) text += pieces[random() % pieces.size()];
-    ExpectOneReading(text);
+    ExpectOneReading(zeltest::RandomPieces(random, pieces));
     if (HasFatalFailure()) return;
   }
 }

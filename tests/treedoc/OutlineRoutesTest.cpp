@@ -3,14 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "OutlineRoutes.h"
+#include "RouteInputs.h"
 
 using zeltest::OutlineByRoute;
 
@@ -24,11 +22,8 @@ void ExpectOneOutline(const std::string& text) {
 
 TEST(OutlineRoutes, TheFuzzSeedsReadTheSameBothWays) {
   size_t files = 0;
-  for (const auto& e :
-       std::filesystem::recursive_directory_iterator(ZEL_SOURCE_DIR "/fuzz/corpus")) {
-    if (!e.is_regular_file()) continue;
-    std::ifstream in(e.path(), std::ios::binary);
-    ExpectOneOutline(std::string(std::istreambuf_iterator<char>(in), {}));
+  for (const std::string& seed : zeltest::FuzzSeeds()) {
+    ExpectOneOutline(seed);
     ++files;
   }
   EXPECT_GT(files, 50u);
@@ -73,10 +68,7 @@ TEST(OutlineRoutes, RandomBrokenDocumentsReadTheSameBothWays) {
                                            "<>"};
   std::mt19937 random(7);
   for (int doc = 0; doc < 4000; ++doc) {
-    std::string text;
-    const size_t n = 1 + random() % 40;
-    for (size_t i = 0; i < n; ++i) text += pieces[random() % pieces.size()];
-    ExpectOneOutline(text);
+    ExpectOneOutline(zeltest::RandomPieces(random, pieces));
     if (HasFatalFailure()) return;
   }
 }
