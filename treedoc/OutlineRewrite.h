@@ -53,6 +53,9 @@ class TProgressTrail {
   size_t FSteps = 0;
 };
 
+template <typename Sink>
+class TOutlineWalk;
+
 class TOutlineRewrite final : public TXmlLineSink {
  public:
   explicit TOutlineRewrite(TOutlineNodeSink& out) : FOut(out) {}
@@ -76,6 +79,9 @@ class TOutlineRewrite final : public TXmlLineSink {
   const TProgressTrail& Trail() const { return FTrail; }
 
  private:
+  // Takes the common tokens by the same steps, with its state.
+  template <typename Sink>
+  friend class TOutlineWalk;
   void ProcessLine(std::string_view text, int level);
   // The node of a section's line (a comment, CDATA, an instruction, an element kept as read).
   void SectionNode(std::string_view text, int level);

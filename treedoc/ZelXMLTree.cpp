@@ -21,6 +21,7 @@
 #include "treedoc/LoadChecks.h"
 #include "treedoc/LoadText.h"
 #include "treedoc/OutlineRewrite.h"
+#include "treedoc/OutlineWalk.h"
 #include "treedoc/SourceLayout.h"
 #include "treedoc/XMLSave.h"
 #include "xml/TokenLines.h"
@@ -150,6 +151,14 @@ class TStagedOutline final : public TOutlineNodeSink {
     FLast.assign(text);
   }
   void AppendToLast(std::string_view text) override { FLast.append(text); }
+  // A node nothing is appended to goes to the tree at once, without waiting in FLast.
+  void AddWhole(int level, std::string_view text, const TSourceSpan* span) {
+    Flush();
+    Guarded([&] {
+      TTreeNode* node = FBuilder.AddNode(level, text);
+      if (FCapture) FCapture->Node(node, level, text, span ? *span : TSourceSpan{});
+    });
+  }
   void NodeSpan(const TSourceSpan& span) override { FLastSpan = span; }
   void CloseSpan(int level, const TSourceSpan& span) override {
     if (!FCapture) return;
@@ -193,8 +202,9 @@ class TStagedOutline final : public TOutlineNodeSink {
 
 }  // namespace
 
-// One read of the file, its tokens straight to the writer's lines, those straight to outline
-// nodes staged for the tree; the tree takes them once the percentages have been given.
+// One read of the file, its tokens straight to outline nodes staged for the tree (the walk takes
+// the line maker's and the rewrite's steps); the tree takes them once the percentages have been
+// given.
 void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, bool document,
                               bool capture) {
   // With the capture, the file's bytes and where each node stands in them.
@@ -205,8 +215,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     places = std::make_unique<TLayoutCapture>(*layout);
   }
   TStagedOutline staged(*FTreeView, fileName, places.get());
-  TOutlineRewrite rewrite(staged);
-  TTokenLines lines(rewrite);
+  TOutlineWalk<TStagedOutline> walk(staged);
   size_t tokens = 0, changedTexts = 0;
   bool blank = true;
   bool decoded = false;  // the text is no longer the file's bytes
@@ -250,7 +259,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     const char* const end = read.data() + read.size();
     const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
-      lines.Token(kind, s);
+      walk.Token(kind, s);
       if (!keepPages && s.data() >= dropped + kDropBytes && s.data() < end) {
         dropped = DropReadPages(dropped, s.data());
       }
@@ -260,7 +269,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
       if (places) {
         TSourceSpan span;
         TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
-          lines.SetSpan(places->Place(span));
+          walk.SetSpan(places->Place(span));
           token(kind, s);
         });
         if (lineEnds.AsRead)
@@ -281,23 +290,22 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     if (layout && lineEnds.Added) layout->Bytes.pop_back();
   }
   if (tokens == 0) NoMarkup(fileName, blank, FIsUnicode);
-  lines.Finish();
-  rewrite.Finish();
+  walk.Finish();
   if (FCancelled) return;
   SetState(zxtsBuildTree);
   // The window breathes as often as when the tree was built through the document's indented
   // text: once per so many of its lines before the percentages, per so many nodes after.
   // The document's own opening line is the first; a document without nodes has none.
-  if (!PumpEvery(lines.HasNodes() ? rewrite.LineCount() + 1 : 0)) {
+  if (!PumpEvery(walk.HasNodes() ? walk.LineCount() + 1 : 0)) {
     SetState(zxtsCanceled);
     return;
   }
-  if (!lines.HasNodes()) NoMarkup(fileName, blank, FIsUnicode);
-  rewrite.Trail().Replay(rewrite.LineCount(), [progress = Counted()](uint16_t percent) {
+  if (!walk.HasNodes()) NoMarkup(fileName, blank, FIsUnicode);
+  walk.Trail().Replay(walk.LineCount(), [progress = Counted()](uint16_t percent) {
     progress.Percent(percent);
     return !progress.Stopped();
   });
-  if (!FCancelled && PumpEvery(rewrite.NodeCount())) {
+  if (!FCancelled && PumpEvery(walk.NodeCount())) {
     TTreeView& tree = *FTreeView;
     TUpdateGuard suspended(tree);
     const TTreeWriteKey key{};

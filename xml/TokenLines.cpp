@@ -21,9 +21,10 @@ void AppendUnmarked(std::string& out, std::string_view s) {
   Unmarked(put, s, TSectionMarks::smBreaksAndTabs);
 }
 
-// "<name attributes" as the writer gives an element read from the tag text t (see
-// ReadTagAttributes): each attribute is written ` name="value"` (single quotes when the value
-// holds a double quote), what is left after a blank. Returns the name.
+}  // namespace
+
+// Each attribute is written ` name="value"` (single quotes when the value holds a double
+// quote), what is left after a blank.
 std::string_view AppendTagLine(std::string& out, std::string_view t) {
   const size_t start = out.size();
   // Each attribute and the rest gain at most a blank; '<' is one more.
@@ -53,6 +54,8 @@ std::string_view AppendTagLine(std::string& out, std::string_view t) {
   out.resize(size_t(w - out.data()));
   return name;
 }
+
+namespace {
 
 // The place of two texts the reader joined: not theirs alone.
 TSourceSpan Joined(const TSourceSpan& first, const TSourceSpan& second) {

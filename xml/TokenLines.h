@@ -14,6 +14,13 @@
 
 namespace zel {
 
+template <typename Sink>
+class TOutlineWalk;
+
+// "<name attributes" as the writer gives an element read from the tag text t (see
+// ReadTagAttributes), appended to out. Returns the name.
+std::string_view AppendTagLine(std::string& out, std::string_view t);
+
 class TXmlLineSink {
  public:
   // level: the writer's indentation (the document's own children at 1); text: the line after it.
@@ -61,6 +68,9 @@ class TTokenLines {
   bool HasNodes() const { return FOpen.front().HasChildren; }
 
  private:
+  // Takes the common tokens by the same steps, with its state.
+  template <typename Sink>
+  friend class TOutlineWalk;
   struct TOpen {
     size_t NameBegin;
     size_t NameEnd;

@@ -3,12 +3,14 @@
 // progress asks (how many, and where the read stopped), every token with its text and its
 // place in the bytes, the count of texts read otherwise, or the message of a refused file.
 // With asRead, an 8-bit text keeps its own line ends and the places are the tokenizer's own;
-// else the line ends are made CR LF first and the places walked back to the bytes. The two
-// must give the same string.
+// else the line ends are made CR LF first and the places walked back to the bytes. Then the
+// outline those tokens and places give: as read through the walk, the load's, else through the
+// line maker and the rewrite. The two must give the same string.
 
 #include <string>
 #include <string_view>
 
+#include "OutlineRoutes.h"
 #include "base/Exception.h"
 #include "treedoc/LayoutCapture.h"
 #include "treedoc/LoadText.h"
@@ -42,19 +44,25 @@ inline std::string TokensByLineEnds(std::string bytes, bool asRead, size_t stopA
   const bool trimmed = layout.Spans && std::string_view(layout.Bytes).starts_with(kUtf8Mark);
   if (trimmed) places.SetTrimmedText(text);
   TSourceSpan span;
-  TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
-    const TSourceSpan at = places.Place(span);
-    out.append("\n").append(1, static_cast<char>(kind)).append(" ").append(s);
-    if (at.Known())
-      out.append(" @" + std::to_string(at.Begin) + "-" + std::to_string(at.End) +
-                 (at.Exact ? "x/" : "/") + std::to_string(at.Lead));
-  });
   size_t changed = 0;
-  if (lineEnds.AsRead)
-    ReadXmlTokensAsRead(text, sink, &span, &changed);
-  else
-    ReadXmlTokens(text, sink, span, &changed);
-  return out.append("\nchanged " + std::to_string(changed));
+  TWholeNodes nodes;
+  WithRoute(lineEnds.AsRead, nodes, [&](auto& route) {
+    TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+      const TSourceSpan at = places.Place(span);
+      out.append("\n").append(1, static_cast<char>(kind)).append(" ").append(s);
+      if (at.Known())
+        out.append(" @" + std::to_string(at.Begin) + "-" + std::to_string(at.End) +
+                   (at.Exact ? "x/" : "/") + std::to_string(at.Lead));
+      route.SetSpan(at);
+      route.Token(kind, s);
+    });
+    if (lineEnds.AsRead)
+      ReadXmlTokensAsRead(text, sink, &span, &changed);
+    else
+      ReadXmlTokens(text, sink, span, &changed);
+    Settled(route, nodes);
+  });
+  return out.append("\nchanged " + std::to_string(changed)).append(nodes.S);
 }
 
 }  // namespace zeltest

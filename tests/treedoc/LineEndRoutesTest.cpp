@@ -1,6 +1,7 @@
 // An 8-bit text read with its own line ends gives the tokenizer what the text with its line
-// ends made CR LF gives (tokens, places in the bytes, changed texts, progress asks), over the
-// fuzz seeds with their line ends changed, random broken documents and a large document.
+// ends made CR LF gives (tokens, places in the bytes, changed texts, progress asks), and the
+// walk the outline the line maker and the rewrite give, over the fuzz seeds with their line ends
+// changed, random broken documents and a large document.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "LineEndRoutes.h"
 #include "RouteInputs.h"
+#include "platform/CodePage.h"
 
 using zeltest::TokensByLineEnds;
 
@@ -36,17 +38,23 @@ std::string WithLineEnds(const std::string& s, std::string_view end) {
 }  // namespace
 
 TEST(LineEndRoutes, TheFuzzSeedsReadTheSameWithAnyLineEnds) {
-  size_t files = 0;
-  for (const std::string& seed : zeltest::FuzzSeeds()) {
-    std::string cut = seed;
-    while (!cut.empty() && (cut.back() == '\r' || cut.back() == '\n')) cut.pop_back();
-    for (const std::string& bytes : {seed, WithLineEnds(seed, "\n"), WithLineEnds(seed, "\r"),
-                                     WithLineEnds(seed, "\r\n"), cut})
-      ExpectOneReading(bytes);
+  // In both kinds of system code page: 8-bit, and UTF-8.
+  for (const unsigned codePage : {1252u, 65001u}) {
+    zel::SetACPOverride(codePage);
+    size_t files = 0;
+    for (const std::string& seed : zeltest::FuzzSeeds()) {
+      std::string cut = seed;
+      while (!cut.empty() && (cut.back() == '\r' || cut.back() == '\n')) cut.pop_back();
+      for (const std::string& bytes : {seed, WithLineEnds(seed, "\n"), WithLineEnds(seed, "\r"),
+                                       WithLineEnds(seed, "\r\n"), cut})
+        ExpectOneReading(bytes);
+      if (HasFatalFailure()) break;
+      ++files;
+    }
+    zel::SetACPOverride(0);
+    EXPECT_GT(files, 50u);
     if (HasFatalFailure()) return;
-    ++files;
   }
-  EXPECT_GT(files, 50u);
 }
 
 TEST(LineEndRoutes, RandomBrokenDocumentsReadTheSameWithAnyLineEnds) {

@@ -3,11 +3,14 @@
 // every node with its level, text and place, the closing tags' places, the counts and the
 // percentages. With tagLines false, the rewrite hears every line through Line alone (no
 // TagLine, no TextLine) and so looks at each one whole: the two must give the same string.
+// OutlineByWalk gives the outline as the load stages it (each node whole, with its last place)
+// through the walk or through the line maker and the rewrite: the two must give the same too.
 
 #include <string>
 #include <string_view>
 
 #include "treedoc/OutlineRewrite.h"
+#include "treedoc/OutlineWalk.h"
 #include "xml/MorXMLTree.h"
 #include "xml/TokenLines.h"
 #include "xml/XmlToken.h"
@@ -59,6 +62,117 @@ inline std::string OutlineByRoute(std::string_view text, bool tagLines) {
   rewrite.Trail().Replay(rewrite.LineCount(), [&](uint16_t percent) {
     out.S.append(" ").append(std::to_string(percent));
     return true;
+  });
+  return out.S;
+}
+
+// The nodes as the load's staging takes them: a node's text is whole once the next node or
+// closing place comes, its place the last one given.
+struct TWholeNodes final : zel::TOutlineNodeSink {
+  std::string S;
+  bool Open = false, Whole = false, Placed = false;
+  int Level = 0;
+  std::string Text;
+  zel::TSourceSpan Span;
+  static std::string Of(const zel::TSourceSpan& s) {
+    if (!s.Known()) return " @-";
+    return " @" + std::to_string(s.Begin) + "-" + std::to_string(s.End) + (s.Exact ? "x" : "") +
+           (s.Lead == zel::TSourceSpan::kNone ? "" : "/" + std::to_string(s.Lead));
+  }
+  void Settle() {
+    if (!Open) return;
+    Open = false;
+    S.append("\n").append(std::to_string(Level)).append(" ").append(Text);
+    if (Placed) S.append(Of(Span));
+  }
+  void AddNode(int level, std::string_view t) override {
+    Settle();
+    Open = true;
+    Whole = Placed = false;
+    Level = level;
+    Text.assign(t);
+  }
+  void AppendToLast(std::string_view t) override {
+    if (Whole) S.append("\nappended to a whole node: ").append(t);
+    Text.append(t);
+  }
+  void NodeSpan(const zel::TSourceSpan& span) override {
+    Span = span;
+    Placed = true;
+  }
+  void CloseSpan(int level, const zel::TSourceSpan& span) override {
+    Settle();
+    S.append("\nclose ").append(std::to_string(level)).append(Of(span));
+  }
+  void AddWhole(int level, std::string_view t, const zel::TSourceSpan* span) {
+    AddNode(level, t);
+    if (span) NodeSpan(*span);
+    Whole = true;
+  }
+};
+
+// The line maker and the rewrite, as the walk is asked.
+class TLinesRoute {
+ public:
+  explicit TLinesRoute(zel::TOutlineNodeSink& out) : FRewrite(out), FLines(FRewrite) {}
+  void SetSpan(const zel::TSourceSpan& span) { FLines.SetSpan(span); }
+  void Token(zel::TXmlToken kind, std::string_view text) { FLines.Token(kind, text); }
+  void Finish() {
+    FLines.Finish();
+    FRewrite.Finish();
+  }
+  bool HasNodes() const { return FLines.HasNodes(); }
+  size_t LineCount() const { return FRewrite.LineCount(); }
+  size_t NodeCount() const { return FRewrite.NodeCount(); }
+  const zel::TProgressTrail& Trail() const { return FRewrite.Trail(); }
+
+ private:
+  zel::TOutlineRewrite FRewrite;
+  zel::TTokenLines FLines;
+};
+
+// Ends the route's input and appends what it made to out's string.
+template <typename Route>
+std::string& Settled(Route& route, TWholeNodes& out) {
+  route.Finish();
+  out.Settle();
+  out.S.append("\nlines ").append(std::to_string(route.LineCount()));
+  out.S.append(" nodes ").append(std::to_string(route.NodeCount()));
+  out.S.append(route.HasNodes() ? " some" : " none").append(" %");
+  route.Trail().Replay(route.LineCount(), [&](uint16_t percent) {
+    out.S.append(" ").append(std::to_string(percent));
+    return true;
+  });
+  return out.S;
+}
+
+// Calls f with the walk (walk) or the line maker and the rewrite, both into out.
+template <typename F>
+void WithRoute(bool walk, TWholeNodes& out, F&& f) {
+  if (walk) {
+    zel::TOutlineWalk<TWholeNodes> route(out);
+    f(route);
+  } else {
+    TLinesRoute route(out);
+    f(route);
+  }
+}
+
+// places: the tokens' places are given.
+inline std::string OutlineByWalk(std::string_view text, bool walk, bool places) {
+  using namespace zel;
+  TWholeNodes out;
+  WithRoute(walk, out, [&](auto& route) {
+    TSourceSpan span;
+    TXmlTokenSinkOf sink([&](TXmlToken kind, std::string_view s) {
+      if (places) route.SetSpan(span);
+      route.Token(kind, s);
+    });
+    if (places)
+      ReadXmlTokens(text, sink, span);
+    else
+      ReadXmlTokens(text, sink);
+    Settled(route, out);
   });
   return out.S;
 }

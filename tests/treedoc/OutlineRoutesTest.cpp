@@ -1,5 +1,5 @@
-// The rewrite's short way for tag lines gives what reading each line whole gives, over the
-// fuzz seeds and random broken documents.
+// The rewrite's short way for tag lines gives what reading each line whole gives, and the walk
+// what the line maker and the rewrite give, over the fuzz seeds and random broken documents.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,10 @@ namespace {
 
 void ExpectOneOutline(const std::string& text) {
   ASSERT_EQ(OutlineByRoute(text, true), OutlineByRoute(text, false)) << text;
+  for (const bool places : {true, false})
+    ASSERT_EQ(zeltest::OutlineByWalk(text, true, places),
+              zeltest::OutlineByWalk(text, false, places))
+        << text;
 }
 
 }  // namespace
@@ -65,7 +69,12 @@ TEST(OutlineRoutes, RandomBrokenDocumentsReadTheSameBothWays) {
                                            "!",
                                            "/",
                                            "<c z=\"a'b\" w='c\"d'>",
-                                           "<>"};
+                                           "<>",
+                                           "<a>",
+                                           "<b y=\"2\">",
+                                           "<e/>",
+                                           "</e>",
+                                           "<d x='q'/>"};
   std::mt19937 random(7);
   for (int doc = 0; doc < 4000; ++doc) {
     ExpectOneOutline(zeltest::RandomPieces(random, pieces));
