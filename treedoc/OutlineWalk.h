@@ -27,6 +27,26 @@
 
 namespace zel {
 
+// Where a tag's text t stands as AppendTagLine writes it after its '<': each attribute after
+// one space, its name without blanks, '=' and its quoted value right after it, nothing after
+// the last. Single quotes of a value without '"' are written as '"': their places are kept.
+struct TPlainTag {
+  static constexpr size_t kQuotes = 8;
+  size_t NameEnd = 0;
+  size_t Quotes = 0;
+  size_t At[kQuotes];
+  // Whether t is such a tag and names no xml:space, with its quotes to change.
+  bool Read(std::string_view t);
+  // What AppendTagLine appends for the tag Read took.
+  std::string_view AppendTo(std::string& out, std::string_view t) const {
+    const size_t start = out.size() + 1;
+    out.push_back('<');
+    out.append(t);
+    for (size_t i = 0; i < Quotes; ++i) out[start + At[i]] = '"';
+    return t.substr(0, NameEnd);
+  }
+};
+
 template <typename Sink>
 class TOutlineWalk {
  public:
@@ -76,13 +96,19 @@ class TOutlineWalk {
   static constexpr size_t kDeepest = size_t{INT_MAX} / 2;
 
   // A start or empty tag the short way takes: its line is a tag line the rewrite makes a node
-  // of as it stands (a name that TTokenLines::IsTagLine takes, no xml:space: every piece of the
-  // line is a piece of the tag, so the line names it only where the tag does).
+  // of as it stands (a name that TTokenLines::IsTagLine takes, and with Written no xml:space:
+  // every piece of the line is a piece of the tag, so the line names it only where the tag
+  // does).
   bool Plain(std::string_view t) const {
     if (t.empty() || FLines.FAfterIgnoredClose || FLines.FOpen.size() >= kDeepest) return false;
     const char c = t[0];
-    if (c == '?' || c == '!' || c == '/' || IsBlank(c)) return false;
-    return t.size() < 9 || t.find("xml:space") == std::string_view::npos;
+    return !(c == '?' || c == '!' || c == '/' || IsBlank(c));
+  }
+  // Whether the tag Plain took stands as the line maker writes it (FTag), else names no
+  // xml:space.
+  bool Written(std::string_view t) {
+    FPlain = FTag.Read(t);
+    return FPlain || t.size() < 9 || t.find("xml:space") == std::string_view::npos;
   }
 
   // TTokenLines::PrepareForChild, with the short way for an opening line the walk made.
@@ -125,11 +151,12 @@ class TOutlineWalk {
 
   // TTokenLines::Token for a start tag.
   bool Open(std::string_view t) {
-    if (!Plain(t)) return false;
+    if (!Plain(t) || !Written(t)) return false;
     TTokenLines& l = FLines;
     PrepareForChild();
     l.FOpenLine.clear();
-    const std::string_view name = AppendTagLine(l.FOpenLine, t);
+    const std::string_view name =
+        FPlain ? FTag.AppendTo(l.FOpenLine, t) : AppendTagLine(l.FOpenLine, t);
     const size_t begin = l.FNames.size();
     l.FNames.append(name.substr(0, name.find('>')));
     l.FOpen.push_back(TTokenLines::TOpen{begin, l.FNames.size(), false, false});
@@ -141,11 +168,14 @@ class TOutlineWalk {
 
   // TTokenLines::Token for an empty tag.
   bool Empty(std::string_view t) {
-    if (!Plain(t)) return false;
+    if (!Plain(t) || !Written(t)) return false;
     TTokenLines& l = FLines;
     PrepareForChild();
     l.FLine.clear();
-    AppendTagLine(l.FLine, t);
+    if (FPlain)
+      FTag.AppendTo(l.FLine, t);
+    else
+      AppendTagLine(l.FLine, t);
     l.FLine.append(" />");
     TagNode(l.ContentLevel(), l.FLine, l.FTokenSpan);
     return true;
@@ -224,6 +254,8 @@ class TOutlineWalk {
   TTokenLines FLines;
   // The waiting opening line (TTokenLines::FOpenPending) was made here: Plain took its tag.
   bool FOpenShort = false;
+  TPlainTag FTag;
+  bool FPlain = false;  // the last tag Written read is one FTag holds
 };
 
 }  // namespace zel

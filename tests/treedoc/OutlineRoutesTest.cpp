@@ -74,7 +74,9 @@ TEST(OutlineRoutes, RandomBrokenDocumentsReadTheSameBothWays) {
                                            "<b y=\"2\">",
                                            "<e/>",
                                            "</e>",
-                                           "<d x='q'/>"};
+                                           "<d x='q'/>",
+                                           " k='v'",
+                                           "<g a =\"1\" b= 'x'  c='y:z'>"};
   std::mt19937 random(7);
   for (int doc = 0; doc < 4000; ++doc) {
     ExpectOneOutline(zeltest::RandomPieces(random, pieces));
