@@ -7,14 +7,16 @@
 // without a virtual call; a node known whole goes to Sink::AddWhole(level, text, span or null),
 // which stands for AddNode and NodeSpan with no text appended after them.
 //
-// The walk keeps no state of its own beyond one flag: it takes the two's steps on their state,
-// so any token may go the long way through the line maker and the rewrite and the next one the
-// short way. The short ways take only what the rewrite passes through unchanged: tags whose name
-// is a name (no declaration, no '!', '?' or '/' first), that do not name xml:space (a section's
-// line to the rewrite), texts not after an ignored closing tag (those join runs), closing tags
-// that close the innermost element with nothing waiting in the rewrite. Everything else (broken
-// markup, sections, comments, instructions, the declaration, DOCTYPE, runs) goes the long way.
-
+// Where the split is: the short ways take start, empty and closing tags and texts in the states
+// where the two's steps come down to a few assignments, which is nearly every token of a
+// document: tags whose name is a name (no declaration, no '!', '?' or '/' first) that name no
+// xml:space (a section's line to the rewrite), texts not after an ignored closing tag (those
+// join runs), closing tags that close the innermost element with nothing waiting in the rewrite.
+// The rest (broken markup the reader mends, sections, comments, instructions, the declaration,
+// DOCTYPE, runs) is rare, and each of its rules would be a second copy of the two's: it goes
+// the long way. The walk takes the two's steps on their own state, so any token may go the long
+// way and the next one the short way; of its own it keeps only whether the waiting opening line
+// was made here, and the tag it last read.
 #include <climits>
 #include <cstddef>
 #include <string_view>
