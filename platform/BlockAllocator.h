@@ -48,6 +48,23 @@ class TBlockReserveHold {
   TBlockReserveHold& operator=(const TBlockReserveHold&) = delete;
 };
 
+// While one lives, a load that keeps the pages it reads (so has no passed pages to build in)
+// has the reserve fill further ahead, by what the rest of the load will take: first a guess
+// from the bytes to read, then the blocks taken so far extrapolated over what remains to read.
+// Its blocks not taken by its end go back. Only the first of several at once counts.
+class TBlockReserveAhead {
+ public:
+  explicit TBlockReserveAhead(size_t bytes);
+  ~TBlockReserveAhead();
+  TBlockReserveAhead(const TBlockReserveAhead&) = delete;
+  TBlockReserveAhead& operator=(const TBlockReserveAhead&) = delete;
+  // `done` of the `total` bytes to read are read.
+  void Progress(size_t done, size_t total);
+
+ private:
+  bool FOwner;
+};
+
 // For tests: huge-page blocks in use and held in the reserve, once the background thread has
 // nothing left to do.
 struct THugeBlockCounts {
