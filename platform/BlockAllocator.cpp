@@ -172,7 +172,9 @@ class TReserve {
     std::lock_guard lock(FLock);
     FAheadOn = false;
     FAhead = 0;
-    Trim();
+    // What the load did not take goes back: the blocks kept for edits are filled after it.
+    for (void* p : FBlocks) ::munmap(p, kHugePageBytes);
+    FBlocks.clear();
   }
 
  private:

@@ -205,6 +205,10 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     layout = std::make_unique<TSourceLayout>();
     places = std::make_unique<TLayoutCapture>(*layout);
   }
+  // Kept, the pages read cannot hold the nodes: the reserve fills ahead of them instead, up to
+  // what the load still needs by the end.
+  std::optional<TBlockReserveAhead> ahead;
+  if (layout) ahead.emplace(bytes ? bytes->size() : FileSizeOrZero(fileName));
   TStagedOutline staged(*FTreeView, fileName, places.get());
   TOutlineRewrite rewrite(staged);
   TTokenLines lines(rewrite);
@@ -212,9 +216,6 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
   bool blank = true;
   bool decoded = false;  // the text is no longer the file's bytes
   {
-    // Kept, the pages read cannot hold the nodes: the reserve fills ahead of them meanwhile.
-    std::optional<TBlockReserveAhead> ahead;
-    if (layout) ahead.emplace(bytes ? bytes->size() : FileSizeOrZero(fileName));
     std::string text = bytes ? std::move(*bytes) : std::string();
     // A read stopped by Abort ends the load here, like an Abort noticed right after it.
     TReadBytes kept;
