@@ -158,12 +158,13 @@ class TReserve {
     return true;
   }
 
-  // The blocks taken so far over the bytes read, times the bytes still to read.
+  // The blocks taken so far over the bytes read, times the bytes still to read, rounded down:
+  // a block filled and not taken would stand on top of the load's peak.
   void Progress(size_t done, size_t total) {
     if (done == 0 || done >= total) return;
     std::lock_guard lock(FLock);
     const double rest = double(FTaken) * double(total - done) / double(done);
-    FAhead = std::min(static_cast<size_t>(rest + 1), kMostAheadBlocks);
+    FAhead = std::min(static_cast<size_t>(rest), kMostAheadBlocks);
     Trim();
     WakeIfShort();
   }
@@ -293,6 +294,13 @@ void RecycleHugePages(void* begin, size_t bytes) {
   size_t kept = 0;
   while (kept < bytes && Reserve().Recycle(from + kept)) kept += kHugePageBytes;
   if (kept < bytes) ::madvise(from + kept, bytes - kept, MADV_DONTNEED);
+}
+
+void ReleaseUnusedPages(const void* begin, const void* end) {
+  constexpr uintptr_t kPage = 4096;
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + kPage - 1) & ~(kPage - 1);
+  const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(kPage - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
 }
 
 TBlockReserveHold::TBlockReserveHold() {

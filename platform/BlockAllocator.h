@@ -31,6 +31,11 @@ void FreeBlock(void* block, size_t bytes);
 // for are given back to the system.
 void RecycleHugePages(void* begin, size_t bytes);
 
+// Gives back to the system the whole pages in [begin, end): room reserved after what a buffer
+// holds, whose huge pages were brought in whole by the last bytes written. Later writes there
+// find zeroed memory.
+void ReleaseUnusedPages(const void* begin, const void* end);
+
 // Block sizes double from kFirstBlockBytes up to one huge page.
 inline size_t NextBlockSize(size_t previous) {
   if (previous == 0) return kFirstBlockBytes;

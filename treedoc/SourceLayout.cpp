@@ -8,6 +8,7 @@
 #endif
 
 #include "outline/TreeView.h"
+#include "platform/BlockAllocator.h"
 
 namespace zel {
 
@@ -196,6 +197,15 @@ void TSourceLayout::Finish(size_t tailBegin) {
   if (br != std::string::npos)
     FLineEnd = Bytes.compare(br, 2, "\r\n") == 0 ? "\r\n" : Bytes.substr(br, 1);
   if (Spans) FindIndentUnit();
+  // The room reserved for more records, and for line ends a load may add to the bytes: the
+  // last huge page written of each is otherwise held whole.
+  const auto unused = [](const auto& list) {
+    ReleaseUnusedPages(list.data() + list.size(), list.data() + list.capacity());
+  };
+  unused(FRecords);
+  unused(FHashes);
+  unused(FParentCloses);
+  ReleaseUnusedPages(Bytes.data() + Bytes.size() + 1, Bytes.data() + Bytes.capacity());
 }
 
 uint32_t TSourceLayout::LengthOf(size_t index) const {

@@ -115,16 +115,16 @@ TEST(BlockAllocator, ReserveFillsAheadOfALoadByItsForecast) {
     EXPECT_EQ(SettledHugeBlockCounts().Reserved, 12u);
     for (int i = 0; i < 4; ++i) blocks.push_back(AllocateBlock(kHugePageBytes));
     EXPECT_EQ(SettledHugeBlockCounts().Reserved, 8u);
-    ahead.Progress(1, 4);  // 4 blocks for a quarter: 12 for the rest, and one for the rounding
-    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 13u);
-    ahead.Progress(3, 4);
-    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 2u);
+    ahead.Progress(1, 4);  // 4 blocks for a quarter: 12 for the rest
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 12u);
+    ahead.Progress(3, 4);  // 1.33 for the last quarter
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 1u);
     {
       TBlockReserveAhead second(100 * kHugePageBytes);  // only the first load forecasts
       second.Progress(1, 100);
-      EXPECT_EQ(SettledHugeBlockCounts().Reserved, 2u);
+      EXPECT_EQ(SettledHugeBlockCounts().Reserved, 1u);
     }
-    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 2u);
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 1u);
   }
   EXPECT_EQ(SettledHugeBlockCounts().Reserved, 0u);
   for (void* p : blocks) FreeBlock(p, kHugePageBytes);
