@@ -76,6 +76,8 @@ class TReserve {
     {
       std::lock_guard lock(FLock);
       ++FLive;
+      ++FTaken;
+      if (FAhead > 0) --FAhead;
       if (!FBlocks.empty()) {
         block = FBlocks.back();
         FBlocks.pop_back();
@@ -146,6 +148,36 @@ class TReserve {
     WakeIfShort();  // the end of a load fills up for the edits that follow
   }
 
+  bool StartAhead(size_t blocks) {
+    std::lock_guard lock(FLock);
+    if (FAheadOn) return false;
+    FAheadOn = true;
+    FTaken = 0;
+    FAhead = std::min(blocks, kMostAheadBlocks);
+    WakeIfShort();
+    return true;
+  }
+
+  // The blocks taken so far over the bytes read, times the bytes still to read, rounded down:
+  // a block filled and not taken would stand on top of the load's peak.
+  void Progress(size_t done, size_t total) {
+    if (done == 0 || done >= total) return;
+    std::lock_guard lock(FLock);
+    const double rest = double(FTaken) * double(total - done) / double(done);
+    FAhead = std::min(static_cast<size_t>(rest), kMostAheadBlocks);
+    Trim();
+    WakeIfShort();
+  }
+
+  void EndAhead() {
+    std::lock_guard lock(FLock);
+    FAheadOn = false;
+    FAhead = 0;
+    // What the load did not take goes back: the blocks kept for edits are filled after it.
+    for (void* p : FBlocks) ::munmap(p, kHugePageBytes);
+    FBlocks.clear();
+  }
+
  private:
   // Small documents keep no reserve; large ones keep a third of what they use, enough for an
   // edit that copies a third of the document at once, up to 512 MB, and at least the blocks
@@ -153,9 +185,20 @@ class TReserve {
   static constexpr size_t kFloorBlocks = 8, kAheadBlocks = 2, kMostBlocks = 256;
   // Recycled pages wait for a growing pool up to this many, beyond the target.
   static constexpr size_t kRecycledBlocks = 8;
+  // A load that says what it will take has up to this many filled ahead of it.
+  static constexpr size_t kMostAheadBlocks = 64;
   size_t Target() const {
+    if (FAheadOn && FHolds > 0) return FAhead;
     if (FLive < kFloorBlocks) return 0;
     return FHolds > 0 ? kAheadBlocks : std::clamp(FLive / 3, kAheadBlocks, kMostBlocks);
+  }
+
+  // Called with the lock held: what is beyond the target goes back.
+  void Trim() {
+    while (FBlocks.size() > Target()) {
+      ::munmap(FBlocks.back(), kHugePageBytes);
+      FBlocks.pop_back();
+    }
   }
 
   // Called with the lock held.
@@ -210,6 +253,9 @@ class TReserve {
   std::vector<void*> FBlocks;
   size_t FLive = 0;
   int FHolds = 0;
+  // The load filled ahead of: blocks it will take still, by its forecast, and taken so far.
+  bool FAheadOn = false;
+  size_t FAhead = 0, FTaken = 0;
   bool FStarted = false, FFilling = false, FFailed = false;
 };
 
@@ -250,11 +296,27 @@ void RecycleHugePages(void* begin, size_t bytes) {
   if (kept < bytes) ::madvise(from + kept, bytes - kept, MADV_DONTNEED);
 }
 
+void ReleaseUnusedPages(const void* begin, const void* end) {
+  constexpr uintptr_t kPage = 4096;
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + kPage - 1) & ~(kPage - 1);
+  const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(kPage - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+}
+
 TBlockReserveHold::TBlockReserveHold() {
   Reserve().Hold(true);
 }
 TBlockReserveHold::~TBlockReserveHold() {
   Reserve().Hold(false);
+}
+
+TBlockReserveAhead::TBlockReserveAhead(size_t bytes)
+    : FOwner(Reserve().StartAhead(bytes / 2 / kHugePageBytes)) {}
+TBlockReserveAhead::~TBlockReserveAhead() {
+  if (FOwner) Reserve().EndAhead();
+}
+void TBlockReserveAhead::Progress(size_t done, size_t total) {
+  if (FOwner) Reserve().Progress(done, total);
 }
 
 THugeBlockCounts SettledHugeBlockCounts() {

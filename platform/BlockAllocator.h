@@ -31,6 +31,11 @@ void FreeBlock(void* block, size_t bytes);
 // for are given back to the system.
 void RecycleHugePages(void* begin, size_t bytes);
 
+// Gives back to the system the whole pages in [begin, end): room reserved after what a buffer
+// holds, whose huge pages were brought in whole by the last bytes written. Later writes there
+// find zeroed memory.
+void ReleaseUnusedPages(const void* begin, const void* end);
+
 // Block sizes double from kFirstBlockBytes up to one huge page.
 inline size_t NextBlockSize(size_t previous) {
   if (previous == 0) return kFirstBlockBytes;
@@ -46,6 +51,23 @@ class TBlockReserveHold {
   ~TBlockReserveHold();
   TBlockReserveHold(const TBlockReserveHold&) = delete;
   TBlockReserveHold& operator=(const TBlockReserveHold&) = delete;
+};
+
+// While one lives, a load that keeps the pages it reads (so has no passed pages to build in)
+// has the reserve fill further ahead, by what the rest of the load will take: first a guess
+// from the bytes to read, then the blocks taken so far extrapolated over what remains to read.
+// Its blocks not taken by its end go back. Only the first of several at once counts.
+class TBlockReserveAhead {
+ public:
+  explicit TBlockReserveAhead(size_t bytes);
+  ~TBlockReserveAhead();
+  TBlockReserveAhead(const TBlockReserveAhead&) = delete;
+  TBlockReserveAhead& operator=(const TBlockReserveAhead&) = delete;
+  // `done` of the `total` bytes to read are read.
+  void Progress(size_t done, size_t total);
+
+ private:
+  bool FOwner;
 };
 
 // For tests: huge-page blocks in use and held in the reserve, once the background thread has

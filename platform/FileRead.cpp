@@ -28,6 +28,11 @@ void CheckRegularFile(const std::string& fileName) {
     throw EFOpenError(FileErrorMessage("open", fileName, kNotRegularFile));
 }
 
+uint64_t FileSizeOrZero(const std::string& fileName) {
+  struct stat st {};
+  return ::stat(fileName.c_str(), &st) == 0 && st.st_size > 0 ? uint64_t(st.st_size) : 0;
+}
+
 int OpenRegularFile(const std::string& fileName, int64_t& size, std::string& reason) {
   // O_NONBLOCK: opening a FIFO without a writer would wait for one.
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);

@@ -24,6 +24,9 @@ std::string FileErrorMessage(const char* verb, const std::string& fileName, cons
 // never end. Any other failure is left to the reader that opens the file.
 void CheckRegularFile(const std::string& fileName);
 
+// The size of the file of that name, 0 when it cannot be known.
+uint64_t FileSizeOrZero(const std::string& fileName);
+
 // Opens a regular file for reading without ever blocking on the open; returns the descriptor
 // and its size at open, or raises EFOpenError as above.
 int OpenRegularFile(const std::string& fileName, int64_t& size);

@@ -8,6 +8,7 @@
 #endif
 
 #include "outline/TreeView.h"
+#include "platform/BlockAllocator.h"
 
 namespace zel {
 
@@ -56,9 +57,7 @@ bool TSourceLayout::BlankGap(size_t from, size_t to) const {
   return true;
 }
 
-bool TSourceLayout::Copyable(size_t from, size_t to) const {
-  if (from > to || to > Bytes.size() || !FitsIn32(to - from)) return false;
-  // A control character the reader trimmed away would break the document once copied.
+size_t TSourceLayout::NextControl(size_t from, size_t to) const {
   size_t i = from;
 #if defined(__SSE2__)
   for (; i + 16 <= to; i += 16) {
@@ -68,14 +67,28 @@ bool TSourceLayout::Copyable(size_t from, size_t to) const {
     const __m128i allowed = _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('\t')),
                                          _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('\r')),
                                                       _mm_cmpeq_epi8(w, _mm_set1_epi8('\n'))));
-    if (_mm_movemask_epi8(_mm_andnot_si128(allowed, control)) != 0) return false;
+    const int found = _mm_movemask_epi8(_mm_andnot_si128(allowed, control));
+    if (found != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(found)));
   }
 #endif
   for (; i < to; ++i) {
     const auto c = static_cast<unsigned char>(Bytes[i]);
-    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return i;
   }
-  return true;
+  return to;
+}
+
+bool TSourceLayout::Copyable(size_t from, size_t to) {
+  if (from > to || to > Bytes.size() || !FitsIn32(to - from)) return false;
+  // A control character the reader trimmed away would break the document once copied. Places
+  // come in document order: the next such character is looked for again only once passed.
+  if (from < FControlFrom) return NextControl(from, to) == to;
+  if (!FControlKnown || FNextControl < from) {
+    FNextControl = NextControl(from, Bytes.size());
+    FControlKnown = true;
+  }
+  FControlFrom = from;
+  return FNextControl >= to;
 }
 
 void TSourceLayout::Reserve() {
@@ -196,6 +209,15 @@ void TSourceLayout::Finish(size_t tailBegin) {
   if (br != std::string::npos)
     FLineEnd = Bytes.compare(br, 2, "\r\n") == 0 ? "\r\n" : Bytes.substr(br, 1);
   if (Spans) FindIndentUnit();
+  // The room reserved for more records, and for line ends a load may add to the bytes: the
+  // last huge page written of each is otherwise held whole.
+  const auto unused = [](const auto& list) {
+    ReleaseUnusedPages(list.data() + list.size(), list.data() + list.capacity());
+  };
+  unused(FRecords);
+  unused(FHashes);
+  unused(FParentCloses);
+  ReleaseUnusedPages(Bytes.data() + Bytes.size() + 1, Bytes.data() + Bytes.capacity());
 }
 
 uint32_t TSourceLayout::LengthOf(size_t index) const {

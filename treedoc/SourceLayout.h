@@ -129,7 +129,9 @@ class TSourceLayout {
   };
 
   bool BlankGap(size_t from, size_t to) const;
-  bool Copyable(size_t from, size_t to) const;
+  bool Copyable(size_t from, size_t to);
+  // Where the first control character that XML does not allow in [from, to) is, else to.
+  size_t NextControl(size_t from, size_t to) const;
   void FindIndentUnit();
   void NoteNode(const TTreeNode* node);
   static void Apply(TClose& to, const TPendingClose& p);
@@ -150,6 +152,9 @@ class TSourceLayout {
   std::vector<TPendingClose> FPendingCloses;
   TRankedBits FLeafClosed;
   std::vector<TRun> FRuns;  // in the order made; by address after Finish
+  // The first such control character from where places were last checked on.
+  size_t FControlFrom = 0, FNextControl = 0;
+  bool FControlKnown = false;
   size_t FTail = 0;
   bool FTailBlank = true;
   std::string FLineEnd = "\r\n";

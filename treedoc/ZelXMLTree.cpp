@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -214,6 +215,10 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     layout = std::make_unique<TSourceLayout>();
     places = std::make_unique<TLayoutCapture>(*layout);
   }
+  // Kept, the pages read cannot hold the nodes: the reserve fills ahead of them instead, up to
+  // what the load still needs by the end.
+  std::optional<TBlockReserveAhead> ahead;
+  if (layout) ahead.emplace(bytes ? bytes->size() : FileSizeOrZero(fileName));
   TStagedOutline staged(*FTreeView, fileName, places.get());
   TOutlineWalk<TStagedOutline> walk(staged);
   size_t tokens = 0, changedTexts = 0;
@@ -252,6 +257,7 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     if (trimmed) places->SetTrimmedText(read);
     // So do the bytes the layout keeps.
     const bool keepPages = trimmed || (layout && lineEnds.AsRead);
+    if (!keepPages) ahead.reset();
     blank = std::all_of(read.begin(), read.end(), IsBlank);
     // What the tokenizer has passed it never reads again: its memory goes back as it goes.
     constexpr size_t kDropBytes = size_t{4} << 20;
@@ -260,8 +266,13 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     const auto token = [&](TXmlToken kind, std::string_view s) {
       if (++tokens % kReadPumpInterval == 0 && !Pump()) throw TReadStopped();
       walk.Token(kind, s);
-      if (!keepPages && s.data() >= dropped + kDropBytes && s.data() < end) {
-        dropped = DropReadPages(dropped, s.data());
+      if (s.data() >= dropped + kDropBytes && s.data() < end) {
+        if (!keepPages) {
+          dropped = DropReadPages(dropped, s.data());
+        } else {  // kept: how far the tokenizer is tells what the rest of the nodes will take
+          dropped = s.data();
+          if (ahead) ahead->Progress(static_cast<size_t>(dropped - read.data()), read.size());
+        }
       }
     };
     size_t* const changed = document || places ? &changedTexts : nullptr;

@@ -103,3 +103,29 @@ TEST(BlockAllocator, RecycledPagesReadAsZerosAndServeAsBlocks) {
   }
   FreeBlock(buffer, bytes);
 }
+
+// A load that says what it will take has the reserve filled that far ahead of it: first by its
+// guess, then by the blocks it took extrapolated over what remains; what it did not take goes
+// back once it ends.
+TEST(BlockAllocator, ReserveFillsAheadOfALoadByItsForecast) {
+  std::vector<void*> blocks;
+  const TBlockReserveHold loading;
+  {
+    TBlockReserveAhead ahead(24 * kHugePageBytes);  // about half a block a huge page read
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 12u);
+    for (int i = 0; i < 4; ++i) blocks.push_back(AllocateBlock(kHugePageBytes));
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 8u);
+    ahead.Progress(1, 4);  // 4 blocks for a quarter: 12 for the rest
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 12u);
+    ahead.Progress(3, 4);  // 1.33 for the last quarter
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 1u);
+    {
+      TBlockReserveAhead second(100 * kHugePageBytes);  // only the first load forecasts
+      second.Progress(1, 100);
+      EXPECT_EQ(SettledHugeBlockCounts().Reserved, 1u);
+    }
+    EXPECT_EQ(SettledHugeBlockCounts().Reserved, 1u);
+  }
+  EXPECT_EQ(SettledHugeBlockCounts().Reserved, 0u);
+  for (void* p : blocks) FreeBlock(p, kHugePageBytes);
+}
