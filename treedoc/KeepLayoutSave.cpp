@@ -94,10 +94,11 @@ class TKeptWriter {
     std::string_view lead;
     const bool hasLead =
         placed && (r->Flags & TSourceLayout::kLead) && LeadOf(r->Begin - r->Lead, r->Lead, lead);
+    // The declaration stands first in a file: what stood before it (junk taken out) goes,
+    // whether it is copied or written anew.
+    const bool first = !FWritten && IsDeclarationLine(n.Text());
+    if (first) FAfter = kNowhere;
     if (copied) {
-      // The declaration stands first in a file: what stood before it (junk taken out) goes.
-      const bool first = !FWritten && IsDeclarationLine(n.Text());
-      if (first) FAfter = kNowhere;
       if (hasLead && !first)
         Put(lead);
       else
