@@ -298,9 +298,12 @@ void RecycleHugePages(void* begin, size_t bytes) {
 
 void ReleaseUnusedPages(const void* begin, const void* end) {
   constexpr uintptr_t kPage = 4096;
-  const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + kPage - 1) & ~(kPage - 1);
+  // Whole pages only, reached from the pointer itself so that it keeps its provenance.
+  char* const at = const_cast<char*>(static_cast<const char*>(begin));
+  const uintptr_t first = reinterpret_cast<uintptr_t>(begin);
+  const uintptr_t from = (first + kPage - 1) & ~(kPage - 1);
   const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(kPage - 1);
-  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+  if (to > from) ::madvise(at + (from - first), to - from, MADV_DONTNEED);
 }
 
 TBlockReserveHold::TBlockReserveHold() {
