@@ -127,17 +127,35 @@ inline uint16_t TrailPercent(size_t part, size_t whole) {
 
 template <typename Report>
 void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
-  size_t nodes = 0, left = lineCount;
+  // TrailPercent(nodes, left) kept as nodes * 100 = q * left + r, 0 <= r < left: a node adds
+  // 100 to r, a drop q; both only raise q, so a division is due only when q moves. Past the
+  // counts TrailPercent takes exactly, or with no line left, each step asks it.
+  constexpr size_t kExact = size_t{1} << 40;
+  size_t nodes = 0, left = lineCount, q = 0, r = 0;
+  bool counted = left > 0 && left < kExact && FSteps < kExact;
   for (size_t i = 0; i < FSteps; ++i) {
     switch ((FBits[i / 4] >> (2 * (i % 4))) & 3) {
       case kNode:
         ++nodes;
+        r += 100;
         break;
       case kDrop:
         --left;
+        r += q;
+        if (left == 0) counted = false;
         break;
       default:
-        if (!report(TrailPercent(nodes, left))) return;
+        if (!counted) {
+          if (!report(TrailPercent(nodes, left))) return;
+          continue;
+        }
+        if (r >= left) {
+          q += r / left;
+          r %= left;
+        }
+        const size_t twice = 2 * r;
+        if (!report(static_cast<uint16_t>(q + (twice > left || (twice == left && q % 2 == 1)))))
+          return;
     }
   }
 }
