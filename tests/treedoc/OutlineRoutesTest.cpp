@@ -98,10 +98,13 @@ TEST(OutlineRoutes, TheReplayedPercentagesArePercentOf) {
 }
 
 TEST(OutlineRoutes, AReplayGivesTrailPercentAtEveryPercentageDue) {
-  // Random trails, few lines left or many, against the counts taken at each step.
+  // Random trails, few lines left or many, against the counts taken at each step; the last
+  // ones long enough to fill several of the trail's chunks.
   std::mt19937_64 random(11);
-  for (int trail = 0; trail < 3000; ++trail) {
-    const size_t steps = random() % 400, lineCount = random() % 300;
+  for (int trail = 0; trail < 3003; ++trail) {
+    const bool longOne = trail >= 3000;
+    const size_t steps = longOne ? 300000 : random() % 400;
+    const size_t lineCount = longOne ? 200000 : random() % 300;
     zel::TProgressTrail t;
     std::vector<uint16_t> expected;
     size_t nodes = 0, left = lineCount;
