@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,8 @@ class TOutlineNodeSink {
   ~TOutlineNodeSink() = default;
 };
 
-// The steps of a rewrite, two bits each: a node made, a line dropped, a percentage due.
+// The steps of a rewrite, two bits each: a node made, a line dropped, a percentage due. They
+// are kept in chunks, so that a long load never holds two copies of them while they grow.
 class TProgressTrail {
  public:
   void Node() { Add(kNode); }
@@ -44,12 +46,22 @@ class TProgressTrail {
 
  private:
   static constexpr uint8_t kNode = 1, kDrop = 2, kPass = 3;
+  static constexpr size_t kChunkSteps = size_t{1} << 16;
   void Add(uint8_t step) {
-    if (FSteps % 4 == 0) FBits.push_back(0);
-    FBits.back() = static_cast<uint8_t>(FBits.back() | step << (2 * (FSteps % 4)));
+    const size_t at = FSteps % kChunkSteps;
+    if (at == 0) {
+      FChunks.push_back(std::make_unique_for_overwrite<uint8_t[]>(kChunkSteps / 4));
+      FLast = FChunks.back().get();
+    }
+    uint8_t& bits = FLast[at / 4];
+    bits = static_cast<uint8_t>((at % 4 == 0 ? 0 : bits) | step << (2 * (at % 4)));
     ++FSteps;
   }
-  std::vector<uint8_t> FBits;
+  uint8_t Step(size_t i) const {
+    return (FChunks[i / kChunkSteps][i % kChunkSteps / 4] >> (2 * (i % 4))) & 3;
+  }
+  std::vector<std::unique_ptr<uint8_t[]>> FChunks;
+  uint8_t* FLast = nullptr;
   size_t FSteps = 0;
 };
 
@@ -127,17 +139,35 @@ inline uint16_t TrailPercent(size_t part, size_t whole) {
 
 template <typename Report>
 void TProgressTrail::Replay(size_t lineCount, Report&& report) const {
-  size_t nodes = 0, left = lineCount;
+  // TrailPercent(nodes, left) kept as nodes * 100 = q * left + r, 0 <= r < left: a node adds
+  // 100 to r, a drop q; both only raise q, so a division is due only when q moves. Past the
+  // counts TrailPercent takes exactly, or with no line left, each step asks it.
+  constexpr size_t kExact = size_t{1} << 40;
+  size_t nodes = 0, left = lineCount, q = 0, r = 0;
+  bool counted = left > 0 && left < kExact && FSteps < kExact;
   for (size_t i = 0; i < FSteps; ++i) {
-    switch ((FBits[i / 4] >> (2 * (i % 4))) & 3) {
+    switch (Step(i)) {
       case kNode:
         ++nodes;
+        r += 100;
         break;
       case kDrop:
         --left;
+        r += q;
+        if (left == 0) counted = false;
         break;
       default:
-        if (!report(TrailPercent(nodes, left))) return;
+        if (!counted) {
+          if (!report(TrailPercent(nodes, left))) return;
+          continue;
+        }
+        if (r >= left) {
+          q += r / left;
+          r %= left;
+        }
+        const size_t twice = 2 * r;
+        if (!report(static_cast<uint16_t>(q + (twice > left || (twice == left && q % 2 == 1)))))
+          return;
     }
   }
 }

@@ -161,7 +161,7 @@ class TOutlineWalk {
         FPlain ? FTag.AppendTo(l.FOpenLine, t) : AppendTagLine(l.FOpenLine, t);
     const size_t begin = l.FNames.size();
     l.FNames.append(name.substr(0, name.find('>')));
-    l.FOpen.push_back(TTokenLines::TOpen{begin, l.FNames.size(), false, false});
+    l.FOpen.push_back(TTokenLines::TOpen{begin, false, false});
     l.FOpenPending = true;
     if (l.FSpans) l.FOpenSpan = l.FTokenSpan;
     FOpenShort = true;
@@ -196,8 +196,7 @@ class TOutlineWalk {
     const bool empty = !e.HasChildren && l.FOpenPending && FOpenShort && !l.FHasText;
     const bool parent = e.HasChildren && !l.FOpenPending && !l.FHasText && !r.FHasPending;
     if (!(oneText || empty || parent)) return false;
-    const std::string_view name =
-        std::string_view(l.FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin);
+    const std::string_view name = std::string_view(l.FNames).substr(e.NameBegin);
     TSourceSpan closeSpan = l.FTokenSpan;
     if (l.FSpans) closeSpan.Exact = closeSpan.Exact && closing == name;
     const size_t writerLevel = l.FOpen.size() - 1;

@@ -312,10 +312,12 @@ void TZelXMLTree::LoadOutline(const std::string& fileName, std::string* bytes, b
     return;
   }
   if (!walk.HasNodes()) NoMarkup(fileName, blank, FIsUnicode);
-  walk.Trail().Replay(walk.LineCount(), [progress = Counted()](uint16_t percent) {
-    progress.Percent(percent);
-    return !progress.Stopped();
-  });
+  // What Counted() does, without its two calls through std::function per percentage.
+  if (OnProgress)
+    walk.Trail().Replay(walk.LineCount(), [this](uint16_t percent) {
+      Progress(percent);
+      return !FCancelled;
+    });
   if (!FCancelled && PumpEvery(walk.NodeCount())) {
     TTreeView& tree = *FTreeView;
     TUpdateGuard suspended(tree);

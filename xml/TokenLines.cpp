@@ -67,7 +67,7 @@ TSourceSpan Joined(const TSourceSpan& first, const TSourceSpan& second) {
 }  // namespace
 
 TTokenLines::TTokenLines(TXmlLineSink& sink) : FSink(sink) {
-  FOpen.push_back(TOpen{0, 0, false, false});
+  FOpen.push_back(TOpen{0, false, false});
 }
 
 // Only a name as the reader gives one makes the line a tag line of the kind TagLine takes.
@@ -158,8 +158,7 @@ bool TTokenLines::JoinsRun(uint8_t kind, std::string_view text) const {
 void TTokenLines::Close(bool byToken, std::string_view closing) {
   const TOpen& e = FOpen.back();
   // A closing tag of another name is written with the element's: its own bytes are not it.
-  const std::string_view name =
-      std::string_view(FNames).substr(e.NameBegin, e.NameEnd - e.NameBegin);
+  const std::string_view name = std::string_view(FNames).substr(e.NameBegin);
   TSourceSpan closeSpan = byToken ? FTokenSpan : TSourceSpan{};
   if (FSpans) closeSpan.Exact = closeSpan.Exact && closing == name;
   const bool empty = !e.HasChildren && !(FHasText && !(FTextIsValue && FText.empty()));
@@ -212,7 +211,7 @@ void TTokenLines::Token(TXmlToken kind, std::string_view text) {
       // A broken name closes as a save closes it, at its first '>': a closing tag holds no
       // values, so the rest would read back as text after it.
       FNames.append(name.substr(0, name.find('>')));
-      FOpen.push_back(TOpen{begin, FNames.size(), false, xmlread::IsDeclarationName(name)});
+      FOpen.push_back(TOpen{begin, false, xmlread::IsDeclarationName(name)});
       FOpenPending = true;
       if (FSpans) FOpenSpan = FTokenSpan;
       break;

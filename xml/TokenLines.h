@@ -71,12 +71,14 @@ class TTokenLines {
   // Takes the common tokens by the same steps, with its state.
   template <typename Sink>
   friend class TOutlineWalk;
+  // Eight bytes each: a document millions of elements deep keeps them all. The innermost's
+  // name is the last in FNames, so only its start is kept.
   struct TOpen {
-    size_t NameBegin;
-    size_t NameEnd;
-    bool HasChildren;
-    bool Declaration;  // "?xml": no closing tag ends it
+    uint64_t NameBegin : 62;
+    uint64_t HasChildren : 1;
+    uint64_t Declaration : 1;  // "?xml": no closing tag ends it
   };
+  static_assert(sizeof(TOpen) == 8);
   size_t ContentLevel() const { return FOpen.size(); }
   void Emit(size_t level, std::string_view text, const TSourceSpan& span) {
     if (FSpans) FSink.LineSpan(span);

@@ -96,3 +96,29 @@ TEST(OutlineRoutes, TheReplayedPercentagesArePercentOf) {
     ASSERT_EQ(zel::TrailPercent(part, whole), zel::PercentOf(part, whole)) << part << "/" << whole;
   }
 }
+
+TEST(OutlineRoutes, AReplayGivesTrailPercentAtEveryPercentageDue) {
+  // Random trails, few lines left or many, against the counts taken at each step; the last
+  // ones long enough to fill several of the trail's chunks.
+  std::mt19937_64 random(11);
+  for (int trail = 0; trail < 3003; ++trail) {
+    const bool longOne = trail >= 3000;
+    const size_t steps = longOne ? 300000 : random() % 400;
+    const size_t lineCount = longOne ? 200000 : random() % 300;
+    zel::TProgressTrail t;
+    std::vector<uint16_t> expected;
+    size_t nodes = 0, left = lineCount;
+    for (size_t i = 0; i < steps; ++i) {
+      const unsigned kind = random() % 3;
+      if (kind == 0) t.Node(), ++nodes;
+      if (kind == 1 && left > 0) t.Drop(), --left;
+      if (kind == 2) t.Pass(), expected.push_back(zel::TrailPercent(nodes, left));
+    }
+    std::vector<uint16_t> replayed;
+    t.Replay(lineCount, [&](uint16_t percent) {
+      replayed.push_back(percent);
+      return true;
+    });
+    ASSERT_EQ(replayed, expected) << "trail " << trail;
+  }
+}
