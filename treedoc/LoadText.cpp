@@ -46,6 +46,18 @@ bool HasByteOrderMark(std::string_view b) {
   return b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF") || b.starts_with("\xEF\xBB\xBF");
 }
 
+// The last c in [from, to), looked for a window at a time: the same answer as one memrchr, but a
+// sanitizer, which checks the whole range it is given, checks only what was looked at.
+const char* LastOf(const char* b, char c, size_t from, size_t to) {
+  constexpr size_t kWindow = size_t{64} << 10;
+  while (to > from) {
+    const size_t start = to - from > kWindow ? to - kWindow : from;
+    if (const void* p = memrchr(b + start, c, to - start)) return static_cast<const char*>(p);
+    to = start;
+  }
+  return nullptr;
+}
+
 // The text a line list gives back for 8-bit bytes: every line ends in CR LF (a lone CR or LF
 // ends one too). Bytes that are that already stay where they are; others grow in place, from
 // the end back, into the room the read left after them (see ReadOpenedFile), and are copied
@@ -97,10 +109,10 @@ void EndLinesWithCrLf(std::string& bytes, const TProgress& progress, bool& stopp
     return !stopped;
   };
   while (d > s) {
-    const char* lf = static_cast<const char*>(memrchr(b, '\n', s));
+    const char* lf = LastOf(b, '\n', 0, s);
     const size_t from = lf ? size_t(lf - b) + 1 : 0;
     // The CRs of a line are lone: a CR before its LF went with it.
-    while (const char* cr = static_cast<const char*>(memrchr(b + from, '\r', s - from))) {
+    while (const char* cr = LastOf(b, '\r', from, s)) {
       move(size_t(cr - b) + 1);
       breakLine();
       s = size_t(cr - b);
