@@ -39,24 +39,6 @@ size_t TLayoutCapture::RawOffset(size_t inText) {
   return FRaw;
 }
 
-TSourceSpan TLayoutCapture::Place(const TSourceSpan& inText) {
-  // The walk goes forward only: a place before the last one's end is not known.
-  if (!FLayout.Spans || !inText.Known() || inText.Begin < FTextEnd || inText.End < inText.Begin)
-    return {};
-  FTextEnd = inText.End;
-  TSourceSpan raw = inText;
-  if (FAsRead) {
-    raw.Begin = std::min(inText.Begin, FSize);
-    raw.End = std::max(raw.Begin, std::min(inText.End, FSize));
-  } else {
-    raw.Begin = RawOffset(inText.Begin);
-    raw.End = std::max(raw.Begin, RawOffset(inText.End));
-  }
-  raw.Lead = std::min(FLastEnd, raw.Begin);
-  FLastEnd = std::max(FLastEnd, raw.End);
-  return raw;
-}
-
 void TLayoutCapture::Node(const TTreeNode* node, int level, std::string_view text,
                           const TSourceSpan& span) {
   const size_t index = FLayout.Count();
