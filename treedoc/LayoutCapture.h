@@ -51,9 +51,20 @@ class TLayoutCapture {
     FSize = size;
   }
   // The record of a staged node at level (the root at 0).
-  void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span);
+  void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span) {
+    const size_t index = FLayout.Count();
+    const auto at = static_cast<size_t>(std::max(level, 0));
+    const bool child = at > 0 && at <= FAtLevel.size();
+    FLayout.Add(node, child ? FAtLevel[at - 1] : TSourceLayout::kNoParent, text, span);
+    if (child) FLayout.SetHadChildren(FAtLevel[at - 1]);
+    FAtLevel.resize(at + 1);
+    FAtLevel[at] = static_cast<uint32_t>(index);
+  }
   // The closing tag of the last node at level.
-  void Close(int level, const TSourceSpan& span);
+  void Close(int level, const TSourceSpan& span) {
+    const auto at = static_cast<size_t>(level);
+    if (level >= 0 && at < FAtLevel.size()) FLayout.SetClose(FAtLevel[at], span);
+  }
   void Finish() { FLayout.Finish(FLastEnd); }
 
  private:

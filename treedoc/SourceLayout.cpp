@@ -175,9 +175,8 @@ void TSourceLayout::Apply(TClose& to, const TPendingClose& p) {
   if (p.Lead) to.Lead = p.Close.Lead;
 }
 
-void TSourceLayout::SetHadChildren(size_t index) {
+void TSourceLayout::MarkParent(size_t index) {
   TStored& r = FRecords[index];
-  if (r.Flags & kHadChildren) return;
   r.Flags = r.Flags | kHadChildren;
   if (!FParents.Push(index)) return;
   FParentCloses.push_back(TClose{0, 0, 0});
