@@ -39,38 +39,4 @@ size_t TLayoutCapture::RawOffset(size_t inText) {
   return FRaw;
 }
 
-TSourceSpan TLayoutCapture::Place(const TSourceSpan& inText) {
-  // The walk goes forward only: a place before the last one's end is not known.
-  if (!FLayout.Spans || !inText.Known() || inText.Begin < FTextEnd || inText.End < inText.Begin)
-    return {};
-  FTextEnd = inText.End;
-  TSourceSpan raw = inText;
-  if (FAsRead) {
-    raw.Begin = std::min(inText.Begin, FSize);
-    raw.End = std::max(raw.Begin, std::min(inText.End, FSize));
-  } else {
-    raw.Begin = RawOffset(inText.Begin);
-    raw.End = std::max(raw.Begin, RawOffset(inText.End));
-  }
-  raw.Lead = std::min(FLastEnd, raw.Begin);
-  FLastEnd = std::max(FLastEnd, raw.End);
-  return raw;
-}
-
-void TLayoutCapture::Node(const TTreeNode* node, int level, std::string_view text,
-                          const TSourceSpan& span) {
-  const size_t index = FLayout.Count();
-  const auto at = static_cast<size_t>(std::max(level, 0));
-  const bool child = at > 0 && at <= FAtLevel.size();
-  FLayout.Add(node, child ? FAtLevel[at - 1] : TSourceLayout::kNoParent, text, span);
-  if (child) FLayout.SetHadChildren(FAtLevel[at - 1]);
-  FAtLevel.resize(at + 1);
-  FAtLevel[at] = static_cast<uint32_t>(index);
-}
-
-void TLayoutCapture::Close(int level, const TSourceSpan& span) {
-  const auto at = static_cast<size_t>(level);
-  if (level >= 0 && at < FAtLevel.size()) FLayout.SetClose(FAtLevel[at], span);
-}
-
 }  // namespace zel

@@ -3,6 +3,7 @@
 // text back to the bytes of the file (where the load made an 8-bit file's line ends CR LF, or
 // trimmed a Unicode file's lines), and makes each staged node's record, in document order.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -20,7 +21,25 @@ class TLayoutCapture {
   explicit TLayoutCapture(TSourceLayout& layout) : FLayout(layout) {}
   // The place in the file of a token at `inText` of the load's text, with the blanks before
   // it; places are asked for in document order. Unknown when the layout has no spans.
-  TSourceSpan Place(const TSourceSpan& inText);
+  // Inline: it is asked for every token, and a span returned from a call is read back
+  // through memory.
+  TSourceSpan Place(const TSourceSpan& inText) {
+    // The walk goes forward only: a place before the last one's end is not known.
+    if (!FLayout.Spans || !inText.Known() || inText.Begin < FTextEnd || inText.End < inText.Begin)
+      return {};
+    FTextEnd = inText.End;
+    TSourceSpan raw = inText;
+    if (FAsRead) {
+      raw.Begin = std::min(inText.Begin, FSize);
+      raw.End = std::max(raw.Begin, std::min(inText.End, FSize));
+    } else {
+      raw.Begin = RawOffset(inText.Begin);
+      raw.End = std::max(raw.Begin, RawOffset(inText.End));
+    }
+    raw.Lead = std::min(FLastEnd, raw.Begin);
+    FLastEnd = std::max(FLastEnd, raw.End);
+    return raw;
+  }
   // The load's text, where the file was read as Unicode text is (UTF-8 with a byte-order
   // mark, or a decoded file whose characters the layout keeps): its lines were trimmed, so
   // the walk to the bytes looks at both. It outlives the places asked for.
@@ -32,9 +51,20 @@ class TLayoutCapture {
     FSize = size;
   }
   // The record of a staged node at level (the root at 0).
-  void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span);
+  void Node(const TTreeNode* node, int level, std::string_view text, const TSourceSpan& span) {
+    const size_t index = FLayout.Count();
+    const auto at = static_cast<size_t>(std::max(level, 0));
+    const bool child = at > 0 && at <= FAtLevel.size();
+    FLayout.Add(node, child ? FAtLevel[at - 1] : TSourceLayout::kNoParent, text, span);
+    if (child) FLayout.SetHadChildren(FAtLevel[at - 1]);
+    FAtLevel.resize(at + 1);
+    FAtLevel[at] = static_cast<uint32_t>(index);
+  }
   // The closing tag of the last node at level.
-  void Close(int level, const TSourceSpan& span);
+  void Close(int level, const TSourceSpan& span) {
+    const auto at = static_cast<size_t>(level);
+    if (level >= 0 && at < FAtLevel.size()) FLayout.SetClose(FAtLevel[at], span);
+  }
   void Finish() { FLayout.Finish(FLastEnd); }
 
  private:

@@ -41,14 +41,21 @@ bool TSourceLayout::BlankGap(size_t from, size_t to) const {
   // break the document.
   size_t i = from;
 #if defined(__SSE2__)
-  for (; i + 16 <= to; i += 16) {
-    const __m128i w = Load16(Bytes.data() + i);
+  const auto blanks = [&](size_t at) {
+    const __m128i w = Load16(Bytes.data() + at);
     const __m128i blank = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(w, _mm_set1_epi8('\t'))),
         _mm_or_si128(_mm_cmpeq_epi8(w, _mm_set1_epi8('\r')),
                      _mm_cmpeq_epi8(w, _mm_set1_epi8('\n'))));
-    if (_mm_movemask_epi8(blank) != 0xFFFF) return false;
+    return static_cast<unsigned>(_mm_movemask_epi8(blank));
+  };
+  // The few blanks before most nodes: one look at the 16 bytes from them, where there are 16.
+  if (to - i < 16 && i + 16 <= Bytes.size()) {
+    const unsigned wanted = (1u << (to - i)) - 1;
+    return (blanks(i) & wanted) == wanted;
   }
+  for (; i + 16 <= to; i += 16)
+    if (blanks(i) != 0xFFFF) return false;
 #endif
   for (; i < to; ++i) {
     const char c = Bytes[i];
@@ -99,7 +106,8 @@ void TSourceLayout::Reserve() {
   FParentCloses.reserve(Bytes.size() / 32 + 16);
 }
 
-void TSourceLayout::NoteNode(const TTreeNode* node) {
+// Once per node, from Add alone.
+[[gnu::always_inline]] inline void TSourceLayout::NoteNode(const TTreeNode* node) {
   const auto at = reinterpret_cast<uintptr_t>(node);
   const auto index = static_cast<uint32_t>(FRecords.size());
   if (!FRuns.empty()) {
@@ -175,9 +183,8 @@ void TSourceLayout::Apply(TClose& to, const TPendingClose& p) {
   if (p.Lead) to.Lead = p.Close.Lead;
 }
 
-void TSourceLayout::SetHadChildren(size_t index) {
+void TSourceLayout::MarkParent(size_t index) {
   TStored& r = FRecords[index];
-  if (r.Flags & kHadChildren) return;
   r.Flags = r.Flags | kHadChildren;
   if (!FParents.Push(index)) return;
   FParentCloses.push_back(TClose{0, 0, 0});

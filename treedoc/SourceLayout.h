@@ -71,7 +71,10 @@ class TSourceLayout {
   void Add(const TTreeNode* node, uint32_t parent, std::string_view text, const TSourceSpan& span);
   // The closing tag of the record at index.
   void SetClose(size_t index, const TSourceSpan& span);
-  void SetHadChildren(size_t index);
+  // Asked for each child of a record: only its first marks it.
+  void SetHadChildren(size_t index) {
+    if (!(FRecords[index].Flags & kHadChildren)) MarkParent(index);
+  }
   // Where the bytes after the last token start; the style of new lines from the records.
   void Finish(size_t tailBegin);
 
@@ -128,6 +131,7 @@ class TSourceLayout {
     uint32_t Count;
   };
 
+  void MarkParent(size_t index);
   bool BlankGap(size_t from, size_t to) const;
   bool Copyable(size_t from, size_t to);
   // Where the first control character that XML does not allow in [from, to) is, else to.

@@ -325,6 +325,14 @@ constexpr auto kNameBytes = [] {
   return t;
 }();
 
+// What ends a look through an attribute value quoted with one or the other.
+constexpr auto ValueStops(char quote) {
+  std::array<bool, 256> t{};
+  t[static_cast<unsigned char>(quote)] = t['<'] = t['>'] = true;
+  return t;
+}
+constexpr auto kDoubleValueStops = ValueStops('"'), kSingleValueStops = ValueStops('\'');
+
 bool IsNameByte(char c) {
   return kNameBytes[static_cast<unsigned char>(c)];
 }
@@ -341,14 +349,15 @@ bool IsStrictTag(std::string_view s) {
   size_t i = 1;
   const bool closing = s[i] == '/', declaration = s[i] == '?';
   if (closing || declaration) ++i;
+  // s[last] is '>', neither a name byte nor a blank: it ends those runs without a bound.
   const auto name = [&] {
     const size_t from = i;
-    while (i < last && IsNameByte(s[i])) ++i;
+    while (IsNameByte(s[i])) ++i;
     return i > from && !(s[from] >= '0' && s[from] <= '9') && s[from] != '-' && s[from] != '.';
   };
   const auto blanks = [&] {
     const size_t from = i;
-    while (i < last && IsXmlSpace(s[i])) ++i;
+    while (IsXmlSpace(s[i])) ++i;
     return i > from;
   };
   if (!name()) return false;
@@ -366,10 +375,16 @@ bool IsStrictTag(std::string_view s) {
     ++i;
     blanks();
     if (i == last || (s[i] != '"' && s[i] != '\'')) return false;
-    // One look at each character of the value for its closing quote and a '<'.
+    // One look at each character of the value for its closing quote and a '<' (a '>' stops
+    // the look too, to tell the tag's last from one in the value).
     const char quote = s[i];
+    const auto& stops = quote == '"' ? kDoubleValueStops : kSingleValueStops;
     size_t close = i + 1;
-    while (close < last && s[close] != quote && s[close] != '<') ++close;
+    while (true) {
+      while (!stops[static_cast<unsigned char>(s[close])]) ++close;
+      if (s[close] != '>' || close == last) break;
+      ++close;
+    }
     if (close >= last || s[close] != quote) return false;
     i = close + 1;
   }

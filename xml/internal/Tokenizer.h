@@ -418,18 +418,22 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
   const auto text = [&](size_t from, size_t to, bool cdataFollows = false) {
     std::string_view r = piece(from, to - from);
     const bool wasJoined = !joined.empty();
-    if (span) {
-      // Its place without the blanks around it, which the reader trims.
+    // Its place without the blanks around it, which the reader trims.
+    const auto placeTrimmed = [&] {
+      if (!span) return;
       size_t b = wasJoined ? joinedFrom : from, e = to;
       while (b < e && IsBlank(t[b])) ++b;
       while (e > b && IsBlank(t[e - 1])) --e;
       at = TSourceSpan{b, e, !wasJoined, TSourceSpan::kNone};
-    }
+    };
     if (wasJoined) r = joined.append(r);
     if (runPieces == 0 && !cdataFollows) {  // the common case: a text among tags
       const size_t raw = r.size();
       r = Trimmed(r);
+      // Only a text that is a token has a place: the blanks between tags are not looked
+      // through twice.
       if (!r.empty()) {
+        placeTrimmed();
         const std::string_view cleaned = texts.Clean(r, scratch);
         // Cleaning copies only where a line break or a tab becomes a space.
         if (changed && (r.size() != raw || cleaned.data() == scratch.data())) ++*changed;
@@ -438,6 +442,7 @@ size_t Tokenize(std::string_view t, Sink&& sink, TSourceSpan* span = nullptr,
       joined.clear();
       return;
     }
+    placeTrimmed();
     const bool touchesNext = cdataFollows && !r.empty() && !IsBlank(r.back());
     if (runPieces > 0 && !r.empty() && !IsBlank(r.front())) {  // it touches the section before
       runPiece(at.Begin, at.End, at.Exact);
