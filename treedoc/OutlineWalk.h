@@ -49,15 +49,36 @@ struct TPlainTag {
   }
 };
 
-template <typename Sink>
-class TOutlineWalk {
+// The line maker feeding the rewrite: the reference route, and the state the walk works on.
+class TLineRoute {
  public:
-  explicit TOutlineWalk(Sink& out) : FOut(out), FRewrite(out), FLines(FRewrite) {}
-  TOutlineWalk(const TOutlineWalk&) = delete;
-  TOutlineWalk& operator=(const TOutlineWalk&) = delete;
+  explicit TLineRoute(TOutlineNodeSink& out) : FRewrite(out), FLines(FRewrite) {}
+  TLineRoute(const TLineRoute&) = delete;
+  TLineRoute& operator=(const TLineRoute&) = delete;
 
-  // As TTokenLines::SetSpan.
   void SetSpan(const TSourceSpan& span) { FLines.SetSpan(span); }
+  void Token(TXmlToken kind, std::string_view text) { FLines.Token(kind, text); }
+  // Closes what is still open and settles what waits.
+  void Finish() {
+    FLines.Finish();
+    FRewrite.Finish();
+  }
+  bool HasNodes() const { return FLines.HasNodes(); }
+  size_t LineCount() const { return FRewrite.LineCount(); }
+  size_t NodeCount() const { return FRewrite.NodeCount(); }
+  const TProgressTrail& Trail() const { return FRewrite.Trail(); }
+
+ protected:
+  TOutlineRewrite FRewrite;
+  TTokenLines FLines;
+};
+
+template <typename Sink>
+class TOutlineWalk : public TLineRoute {
+ public:
+  explicit TOutlineWalk(Sink& out) : TLineRoute(out), FOut(out) {}
+
+  // The route's step, the short way where it is one.
   void Token(TXmlToken kind, std::string_view text) {
     switch (kind) {
       case TXmlToken::OpenTag:
@@ -81,15 +102,6 @@ class TOutlineWalk {
     FOpenShort = false;
     FLines.Token(kind, text);
   }
-  // Closes what is still open and settles what waits.
-  void Finish() {
-    FLines.Finish();
-    FRewrite.Finish();
-  }
-  bool HasNodes() const { return FLines.HasNodes(); }
-  size_t LineCount() const { return FRewrite.LineCount(); }
-  size_t NodeCount() const { return FRewrite.NodeCount(); }
-  const TProgressTrail& Trail() const { return FRewrite.Trail(); }
 
  private:
   // The writer's level of the document's own children.
@@ -251,8 +263,6 @@ class TOutlineWalk {
   }
 
   Sink& FOut;
-  TOutlineRewrite FRewrite;
-  TTokenLines FLines;
   // The waiting opening line (TTokenLines::FOpenPending) was made here: Plain took its tag.
   bool FOpenShort = false;
   TPlainTag FTag;

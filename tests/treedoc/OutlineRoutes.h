@@ -112,24 +112,7 @@ struct TWholeNodes final : zel::TOutlineNodeSink {
 };
 
 // The line maker and the rewrite, as the walk is asked.
-class TLinesRoute {
- public:
-  explicit TLinesRoute(zel::TOutlineNodeSink& out) : FRewrite(out), FLines(FRewrite) {}
-  void SetSpan(const zel::TSourceSpan& span) { FLines.SetSpan(span); }
-  void Token(zel::TXmlToken kind, std::string_view text) { FLines.Token(kind, text); }
-  void Finish() {
-    FLines.Finish();
-    FRewrite.Finish();
-  }
-  bool HasNodes() const { return FLines.HasNodes(); }
-  size_t LineCount() const { return FRewrite.LineCount(); }
-  size_t NodeCount() const { return FRewrite.NodeCount(); }
-  const zel::TProgressTrail& Trail() const { return FRewrite.Trail(); }
-
- private:
-  zel::TOutlineRewrite FRewrite;
-  zel::TTokenLines FLines;
-};
+using TLinesRoute = zel::TLineRoute;
 
 // Ends the route's input and appends what it made to out's string.
 template <typename Route>
